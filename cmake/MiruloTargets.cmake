@@ -1,0 +1,98 @@
+# Warnings and small helpers shared by every target we own. Third-party code
+# (GoogleTest, zlib, libjpeg) never sees these flags.
+
+add_library(mirulo_warnings INTERFACE)
+if(MSVC)
+  target_compile_options(mirulo_warnings INTERFACE /W4 /WX /permissive- /utf-8)
+else()
+  target_compile_options(mirulo_warnings INTERFACE -Wall -Wextra -Wshadow -Wconversion -Werror)
+endif()
+
+if(MIRULO_SANITIZE AND NOT WIN32)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(MIRULO_FUZZ AND NOT WIN32)
+  # Coverage feedback for the fuzzers reaches into the core libraries too.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+if(WIN32)
+  # One self-contained .exe: no MinGW runtime DLLs to ship or to find under Wine.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+endif()
+
+# mirulo_core_library(name SOURCES ... [LIBS ...])
+# A portable-core library: no <windows.h>, built into both presets.
+function(mirulo_core_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE mirulo_warnings)
+endfunction()
+
+# mirulo_win_library(name SOURCES ... [LIBS ...])
+# A Win32-layer library: only in the Windows build.
+function(mirulo_win_library name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE mirulo_warnings)
+endfunction()
+
+# mirulo_test(name SOURCES ... [LIBS ...] [WIN] [NATIVE] [TIMEOUT s])
+# A GoogleTest executable registered with CTest. NATIVE tests build only on the
+# host, WIN tests only for Windows (run through the Wine emulator); a test with
+# neither flag builds in both presets.
+function(mirulo_test name)
+  cmake_parse_arguments(ARG "WIN;NATIVE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(ARG_WIN AND NOT WIN32)
+    return()
+  endif()
+  if(ARG_NATIVE AND WIN32)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock mirulo_warnings)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE MIRULO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                             MIRULO_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# mirulo_fuzzer(name SOURCES ... [LIBS ...] [SECONDS n])
+# A libFuzzer target; CTest runs it for a short, bounded time over its seeds.
+function(mirulo_fuzzer name)
+  if(NOT MIRULO_FUZZ OR WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SECONDS)
+    set(ARG_SECONDS 20)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} mirulo_warnings)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/fuzz)
+  set(seeds ${PROJECT_SOURCE_DIR}/fuzz/seeds/${name})
+  set(corpus ${PROJECT_BINARY_DIR}/fuzz/corpus/${name})
+  file(MAKE_DIRECTORY ${corpus})
+  set(dirs ${corpus})
+  if(EXISTS ${seeds})
+    list(APPEND dirs ${seeds})
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${name} -max_total_time=${ARG_SECONDS} -rss_limit_mb=2048 -timeout=10
+                   -print_final_stats=0 ${dirs})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS fuzz)
+endfunction()

@@ -1,0 +1,70 @@
+#pragma once
+// Everything that needs a person or real time goes through Host: modal message
+// boxes, blocking sleeps, the clock, the performance counter, shell launches,
+// the folder and file dialogs, and the executable's own path. The program runs
+// on RealHost; tests hand the windows a RecordingHost and read back what
+// happened, without anyone having to press OK.
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mirulo::platform {
+
+struct LocalTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+struct OpenFileRequest {
+    std::wstring title;
+    std::wstring filter; // pairs separated by '\0', as OPENFILENAMEW wants them
+    std::wstring initialDir;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    virtual int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) = 0;
+    virtual void Sleep(DWORD milliseconds) = 0;
+    virtual LocalTime Now() = 0;
+    virtual std::int64_t PerformanceCounter() = 0;
+    virtual std::int64_t PerformanceFrequency() = 0;
+    // Returns ShellExecuteW's result value (> 32 on success); callers that fire and
+    // forget may ignore it.
+    virtual std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                       std::wstring_view parameters, std::wstring_view directory,
+                                       int showCommand) = 0;
+    virtual std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) = 0;
+    virtual std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) = 0;
+    virtual std::wstring ExecutablePath() = 0;
+
+    // A named point in a long sequence (the main window's construction) that tests
+    // can watch; the real program ignores it.
+    virtual void Trace(std::wstring_view /*event*/) {}
+};
+
+class RealHost final : public Host {
+public:
+    int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
+    void Sleep(DWORD milliseconds) override;
+    LocalTime Now() override;
+    std::int64_t PerformanceCounter() override;
+    std::int64_t PerformanceFrequency() override;
+    std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
+                               std::wstring_view parameters, std::wstring_view directory,
+                               int showCommand) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override;
+    std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
+    std::wstring ExecutablePath() override;
+};
+
+} // namespace mirulo::platform

@@ -1,0 +1,99 @@
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "platform/Host.h"
+
+namespace mirulo::platform {
+
+int RealHost::ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) {
+    const std::wstring t(text);
+    const std::wstring c(caption);
+    return ::MessageBoxW(owner, t.c_str(), c.c_str(), flags);
+}
+
+void RealHost::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+LocalTime RealHost::Now() {
+    SYSTEMTIME st{};
+    ::GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+std::int64_t RealHost::PerformanceCounter() {
+    LARGE_INTEGER value{};
+    ::QueryPerformanceCounter(&value);
+    return value.QuadPart;
+}
+
+std::int64_t RealHost::PerformanceFrequency() {
+    LARGE_INTEGER value{};
+    ::QueryPerformanceFrequency(&value);
+    return value.QuadPart;
+}
+
+std::intptr_t RealHost::ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                     std::wstring_view parameters, std::wstring_view directory, int showCommand) {
+    const std::wstring v(verb), f(file), p(parameters), d(directory);
+    const HINSTANCE result = ::ShellExecuteW(owner, v.empty() ? nullptr : v.c_str(), f.c_str(),
+                                             p.empty() ? nullptr : p.c_str(), d.empty() ? nullptr : d.c_str(),
+                                             showCommand);
+    return reinterpret_cast<std::intptr_t>(result);
+}
+
+std::optional<std::wstring> RealHost::BrowseForFolder(HWND owner, std::wstring_view title) {
+    const std::wstring t(title);
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.lpszTitle = t.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE list = ::SHBrowseForFolderW(&info);
+    if (list == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<wchar_t> path(32768);
+    const BOOL ok = ::SHGetPathFromIDListEx(list, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
+    ::CoTaskMemFree(list);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return std::wstring(path.data());
+}
+
+std::optional<std::wstring> RealHost::OpenFile(HWND owner, const OpenFileRequest& request) {
+    std::vector<wchar_t> path(32768, L'\0');
+    std::wstring filter = request.filter;
+    filter.push_back(L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.size() > 1 ? filter.c_str() : nullptr;
+    ofn.lpstrFile = path.data();
+    ofn.nMaxFile = static_cast<DWORD>(path.size());
+    ofn.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
+    ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!::GetOpenFileNameW(&ofn)) {
+        return std::nullopt;
+    }
+    return std::wstring(path.data());
+}
+
+std::wstring RealHost::ExecutablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < buffer.size()) {
+            return std::wstring(buffer.data(), length);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+} // namespace mirulo::platform

@@ -1,0 +1,77 @@
+#include "platform/RecordingHost.h"
+
+namespace mirulo::platform {
+
+int RecordingHost::ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) {
+    calls.push_back({HostCall::Kind::Message, std::wstring(text), std::wstring(caption), {}, {}, flags, owner});
+    if (messageAnswers.empty()) {
+        return IDOK;
+    }
+    const int answer = messageAnswers.front();
+    messageAnswers.pop_front();
+    return answer;
+}
+
+void RecordingHost::Sleep(DWORD milliseconds) {
+    calls.push_back({HostCall::Kind::Sleep, {}, {}, {}, {}, milliseconds, nullptr});
+}
+
+std::intptr_t RecordingHost::ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                          std::wstring_view parameters, std::wstring_view directory,
+                                          int showCommand) {
+    calls.push_back({HostCall::Kind::ShellExecute, std::wstring(file), std::wstring(verb), std::wstring(parameters),
+                     std::wstring(directory), static_cast<unsigned>(showCommand), owner});
+    return shellResult;
+}
+
+std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title) {
+    calls.push_back({HostCall::Kind::BrowseForFolder, std::wstring(title), {}, {}, {}, 0, owner});
+    if (folderAnswers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::wstring> RecordingHost::OpenFile(HWND owner, const OpenFileRequest& request) {
+    calls.push_back({HostCall::Kind::OpenFile, request.title, {}, request.filter, request.initialDir, 0, owner});
+    if (fileAnswers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+void RecordingHost::Trace(std::wstring_view event) {
+    calls.push_back({HostCall::Kind::Trace, std::wstring(event), {}, {}, {}, 0, nullptr});
+}
+
+std::vector<HostCall> RecordingHost::CallsOf(HostCall::Kind kind) const {
+    std::vector<HostCall> result;
+    for (const auto& call : calls) {
+        if (call.kind == kind) {
+            result.push_back(call);
+        }
+    }
+    return result;
+}
+
+std::vector<std::wstring> RecordingHost::Messages() const {
+    std::vector<std::wstring> result;
+    for (const auto& call : CallsOf(HostCall::Kind::Message)) {
+        result.push_back(call.text);
+    }
+    return result;
+}
+
+std::vector<std::wstring> RecordingHost::Traces() const {
+    std::vector<std::wstring> result;
+    for (const auto& call : CallsOf(HostCall::Kind::Trace)) {
+        result.push_back(call.text);
+    }
+    return result;
+}
+
+} // namespace mirulo::platform

@@ -1,0 +1,56 @@
+#pragma once
+// The Host that tests give the windows: nothing blocks, nothing launches, and
+// every call is written down in order.
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Host.h"
+
+namespace mirulo::platform {
+
+struct HostCall {
+    enum class Kind { Message, Sleep, ShellExecute, BrowseForFolder, OpenFile, Trace };
+    Kind kind;
+    std::wstring text;     // message text, trace event, shell file, dialog title
+    std::wstring caption;  // message caption, shell verb
+    std::wstring argument; // shell parameters
+    std::wstring directory;
+    unsigned flags = 0;    // message box flags, sleep milliseconds, show command
+    HWND owner = nullptr;
+};
+
+class RecordingHost final : public Host {
+public:
+    std::vector<HostCall> calls;
+
+    // Scripted answers, taken front first; when empty: IDOK, cancelled dialogs.
+    std::deque<int> messageAnswers;
+    std::deque<std::optional<std::wstring>> folderAnswers;
+    std::deque<std::optional<std::wstring>> fileAnswers;
+    LocalTime now{2024, 3, 15, 14, 25, 30, 45};
+    std::int64_t counter = 0;
+    std::int64_t frequency = 10'000'000;
+    std::intptr_t shellResult = 42;
+    std::wstring executablePath = L"C:\\Mirulo\\Mirulo.exe";
+
+    int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
+    void Sleep(DWORD milliseconds) override;
+    LocalTime Now() override { return now; }
+    std::int64_t PerformanceCounter() override { return counter; }
+    std::int64_t PerformanceFrequency() override { return frequency; }
+    std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
+                               std::wstring_view parameters, std::wstring_view directory,
+                               int showCommand) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override;
+    std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
+    std::wstring ExecutablePath() override { return executablePath; }
+    void Trace(std::wstring_view event) override;
+
+    // Convenience for assertions.
+    std::vector<HostCall> CallsOf(HostCall::Kind kind) const;
+    std::vector<std::wstring> Messages() const;
+    std::vector<std::wstring> Traces() const;
+};
+
+} // namespace mirulo::platform
