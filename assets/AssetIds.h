@@ -1,0 +1,47 @@
+/* Resource ids of the program's icon, pictures and button glyphs.
+ *
+ * Read by windres as well as by the C++ code, so keep to plain #defines. The pictures and
+ * glyphs are 32-bit RGBA PNG files stored as RCDATA: draw them with alpha blending. The
+ * "_2X" glyphs are the same drawings at double size, for displays scaled to 150 % and more.
+ * assets.list names the drawing behind each id.
+ */
+#ifndef MIRULO_ASSET_IDS_H
+#define MIRULO_ASSET_IDS_H
+
+/* Program icon: ten sizes from 16 to 256 pixels; the window, the task bar and the
+   notification area all use it. */
+#define IDI_MIRULO 1
+
+/* Decorative pictures of the main window, each at the size of its place. */
+#define IDR_IMG_05 201     /* img_05: banner above the picture list, 321 x 50 */
+#define IDR_IMG_01 202     /* img_01: illustration beside the file buttons, 80 x 103 */
+#define IDR_IMG_02 203     /* img_02: illustration on the first settings page, 100 x 100 */
+#define IDR_IMG_03 204     /* img_03: illustration strip on the second settings page, 403 x 89 */
+#define IDR_IMG_04 205     /* img_04: illustration strip on the third settings page, 403 x 89 */
+#define IDR_IMG_TITLE1 206 /* img_Title1: the program's name in colour, 200 x 34 */
+#define IDR_IMG_TITLE2 207 /* img_Title2: the program's name in grey for business mode, 200 x 34 */
+
+/* Glyphs of the icon buttons: 24 x 24 for the 39 x 31 buttons, 14 x 14 for the two
+   buttons on the tab strip. */
+#define IDR_GLYPH_FOLDER 301    /* open folder: btn_OpenFolder, btn_SaveFolder, btn_Editor, btn_SoundFolder */
+#define IDR_GLYPH_RELOAD 302    /* circular arrow: btn_ReLoad, btn_RefreshMP3List */
+#define IDR_GLYPH_DUST 303      /* dust bin: btn_Dust */
+#define IDR_GLYPH_RENAME 304    /* pencil over a name field: btn_ReName */
+#define IDR_GLYPH_CLIPBOARD 305 /* clipboard: btn_Clipboard */
+#define IDR_GLYPH_VIEWER 306    /* picture under a magnifier: btn_Viewer */
+#define IDR_GLYPH_EDITOR 307    /* palette and brush: btn_Edit */
+#define IDR_GLYPH_MINIMIZE 308  /* bar: btn_Minimized, 14 x 14 */
+#define IDR_GLYPH_CLOSE 309     /* cross: btn_Close, 14 x 14 */
+
+/* The same glyphs at double size: 48 x 48, and 28 x 28 for the tab-strip pair. */
+#define IDR_GLYPH_FOLDER_2X 401
+#define IDR_GLYPH_RELOAD_2X 402
+#define IDR_GLYPH_DUST_2X 403
+#define IDR_GLYPH_RENAME_2X 404
+#define IDR_GLYPH_CLIPBOARD_2X 405
+#define IDR_GLYPH_VIEWER_2X 406
+#define IDR_GLYPH_EDITOR_2X 407
+#define IDR_GLYPH_MINIMIZE_2X 408
+#define IDR_GLYPH_CLOSE_2X 409
+
+#endif
