@@ -1,0 +1,112 @@
+#pragma once
+// Every setting of section "System" as a plain value, and the reading and
+// writing rules that need no window: which key feeds which value, the defaults,
+// the position correction, the sound-category rule and the order of writing.
+// The main window applies the values to its controls and fields; the controls'
+// click handlers are its business, not this file's.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "settings/IniDocument.h"
+
+namespace mirulo::settings {
+
+// What a list without a selection stores.
+inline constexpr std::int32_t kNoSelection = -1;
+
+inline constexpr std::int32_t kDefaultFolderCapacitySize = 100;
+
+// Member names are the keys; the member defaults are the keys' defaults, except
+// for the window position, whose defaults come from the screen (ScreenDefaults).
+struct SettingsValues {
+    bool blTimerSecMode = false;
+    std::int32_t Top170 = 0;
+    std::int32_t Left170 = 0;
+    std::int32_t ifrmView_Top = 0;
+    std::int32_t ifrmView_Left = 0;
+    std::int32_t ifrmView_Height = 600;
+    std::int32_t ifrmView_Width = 800;
+    std::string Folder;
+    std::int32_t X = 0; // iCapLeft
+    std::int32_t Y = 0; // iCapTop
+    std::int32_t H = 0; // iCapHeight
+    std::int32_t W = 0; // iCapWidth
+    // Selected entries of the lists; kNoSelection when a list has none.
+    std::int32_t Key1Number = 0;
+    std::int32_t Key1AddNumber = 0;
+    std::int32_t Key2Number = 0;
+    std::int32_t Key2AddNumber = 0;
+    std::int32_t Key3Number = 0;
+    std::int32_t Key3AddNumber = 0;
+    std::int32_t PNGorJPGNumber = 0;
+    std::int32_t TimerNumber = 3;
+    bool TimerEnabled = false;
+    bool SoundEnabled = false;
+    // Full path of the chosen sound; written only while a sound is selected.
+    std::string SoundName;
+    bool FolderCapacityEnabled = false;
+    std::int32_t FolderCapacitySize = kDefaultFolderCapacitySize;
+    bool ToClipboard1Enabled = false;
+    bool ToClipboard2Enabled = false;
+    bool ToClipboard3Enabled = false;
+    bool rd_GrEdit1 = true;
+    bool rd_GrEdit2 = false;
+    std::string EditorAppPath;
+    bool ExecUOEnabled = false;
+    std::string ExecUOApp;
+    bool bl_chkRND = false;
+    // bl_chkRND01 ... bl_chkRND10 in this order.
+    std::array<bool, 10> bl_chkRNDCategories = {false, false, false, false, false,
+                                                false, false, false, false, true};
+    bool chk_TrayIcon = false;
+    bool chk_Minimized = false;
+    bool cb_IllustNotShow = false;
+
+    friend bool operator==(const SettingsValues&, const SettingsValues&) = default;
+};
+
+// The primary monitor's work-area size and the main window centred in it: the
+// defaults of the stored position and the bounds it must lie in.
+struct ScreenDefaults {
+    std::int32_t centredTop = 0;
+    std::int32_t centredLeft = 0;
+    std::int32_t workAreaWidth = 0;
+    std::int32_t workAreaHeight = 0;
+};
+
+struct WindowPosition {
+    std::int32_t top = 0;
+    std::int32_t left = 0;
+
+    friend bool operator==(const WindowPosition&, const WindowPosition&) = default;
+};
+
+// A stored top that is negative or beyond the work area's height goes back to the
+// centred top; the same for left against the width. A value equal to the
+// height or width is kept.
+WindowPosition CorrectWindowPosition(WindowPosition stored, const ScreenDefaults& screen);
+
+// With no category chosen the sound list would be empty: the first one is turned on.
+void EnsureSoundCategoryChosen(std::array<bool, 10>& categories);
+
+// Caption of lbl_XYWH: "[X]x [Y]y [幅]w [高]h".
+std::string XYWHCaption(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
+// The size cap typed into edt_Capa; blanks around the number are ignored, and text
+// that is not an integer gives kDefaultFolderCapacitySize.
+std::int32_t FolderCapacitySizeFromText(std::string_view text);
+
+// Reads every key of section "System" in its reading order. Top170 and Left170
+// come back corrected (CorrectWindowPosition), the viewer placement defaults to
+// that corrected position, and the sound categories have at least one chosen.
+SettingsValues ReadSettings(const IniDocument& document, const ScreenDefaults& screen);
+
+// Sets every key in the file's writing order, which is the key order of a file
+// written from scratch. cb_IllustNotShow comes once more among the other check
+// boxes; same value, same line, so that repeat leaves the bytes alone.
+// SoundName is set only when a sound is selected; otherwise the stored one stays.
+void WriteSettings(IniDocument& document, const SettingsValues& values, bool soundSelected);
+
+} // namespace mirulo::settings

@@ -1,0 +1,291 @@
+#include "settings/SettingsValues.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settings/SettingsKeys.h"
+
+namespace mirulo::settings {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// A 1920x1040 work area with an 800x500 window centred in it.
+constexpr ScreenDefaults kScreen{270, 560, 1920, 1040};
+
+IniDocument SystemSection(const std::string& lines) {
+    return IniDocument::Parse("[System]\r\n" + lines);
+}
+
+// Every value differs from its default and from the others, so a key written
+// from the wrong member shows up in the bytes.
+SettingsValues DistinctValues() {
+    SettingsValues v;
+    v.blTimerSecMode = true;
+    v.Top170 = 11;
+    v.Left170 = 12;
+    v.ifrmView_Top = 13;
+    v.ifrmView_Left = 14;
+    v.ifrmView_Height = 15;
+    v.ifrmView_Width = 16;
+    v.Folder = "D:\\キャプチャ";
+    v.X = 21;
+    v.Y = 22;
+    v.H = 23;
+    v.W = 24;
+    v.Key1Number = 31;
+    v.Key1AddNumber = 32;
+    v.Key2Number = 33;
+    v.Key2AddNumber = 34;
+    v.Key3Number = kNoSelection;
+    v.Key3AddNumber = 36;
+    v.PNGorJPGNumber = 1;
+    v.TimerNumber = 7;
+    v.TimerEnabled = true;
+    v.SoundEnabled = true;
+    v.SoundName = "C:\\Mirulo\\mp3\\03\\シャッター.mp3";
+    v.FolderCapacityEnabled = true;
+    v.FolderCapacitySize = 250;
+    v.ToClipboard1Enabled = true;
+    v.ToClipboard2Enabled = false;
+    v.ToClipboard3Enabled = true;
+    v.rd_GrEdit1 = false;
+    v.rd_GrEdit2 = true;
+    v.EditorAppPath = "C:\\Tools\\paint.exe";
+    v.ExecUOEnabled = true;
+    v.ExecUOApp = "C:\\Game\\client.exe";
+    v.bl_chkRND = true;
+    v.bl_chkRNDCategories = {false, true, false, true, false, false, false, false, true, false};
+    v.chk_TrayIcon = true;
+    v.chk_Minimized = false;
+    v.cb_IllustNotShow = true;
+    return v;
+}
+
+std::string ExpectedFile(bool withSound) {
+    std::string file(kBom);
+    file += "[System]\r\n"
+            "Top170=11\r\n"
+            "Left170=12\r\n"
+            "chk_TrayIcon=1\r\n"
+            "chk_Minimized=0\r\n"
+            "cb_IllustNotShow=1\r\n"
+            "blTimerSecMode=1\r\n"
+            "bl_chkRND=1\r\n"
+            "bl_chkRND01=0\r\n"
+            "bl_chkRND02=1\r\n"
+            "bl_chkRND03=0\r\n"
+            "bl_chkRND04=1\r\n"
+            "bl_chkRND05=0\r\n"
+            "bl_chkRND06=0\r\n"
+            "bl_chkRND07=0\r\n"
+            "bl_chkRND08=0\r\n"
+            "bl_chkRND09=1\r\n"
+            "bl_chkRND10=0\r\n"
+            "ExecUOEnabled=1\r\n"
+            "FolderCapacityEnabled=1\r\n"
+            "rd_GrEdit1=0\r\n"
+            "rd_GrEdit2=1\r\n"
+            "SoundEnabled=1\r\n"
+            "TimerEnabled=1\r\n"
+            "ToClipboard1Enabled=1\r\n"
+            "ToClipboard2Enabled=0\r\n"
+            "ToClipboard3Enabled=1\r\n"
+            "ifrmView_Top=13\r\n"
+            "ifrmView_Left=14\r\n"
+            "ifrmView_Height=15\r\n"
+            "ifrmView_Width=16\r\n"
+            "Folder=D:\\キャプチャ\r\n"
+            "X=21\r\n"
+            "Y=22\r\n"
+            "H=23\r\n"
+            "W=24\r\n"
+            "Key1Number=31\r\n"
+            "Key1AddNumber=32\r\n"
+            "Key2Number=33\r\n"
+            "Key2AddNumber=34\r\n"
+            "Key3Number=-1\r\n"
+            "Key3AddNumber=36\r\n"
+            "PNGorJPGNumber=1\r\n"
+            "TimerNumber=7\r\n";
+    if (withSound) {
+        file += "SoundName=C:\\Mirulo\\mp3\\03\\シャッター.mp3\r\n";
+    }
+    file += "FolderCapacitySize=250\r\n"
+            "EditorAppPath=C:\\Tools\\paint.exe\r\n"
+            "ExecUOApp=C:\\Game\\client.exe\r\n"
+            "\r\n";
+    return file;
+}
+
+TEST(WriteSettings, FreshFileHasEveryKeyInWritingOrder) {
+    for (const bool soundSelected : {true, false}) {
+        IniDocument document;
+        WriteSettings(document, DistinctValues(), soundSelected);
+        EXPECT_EQ(document.Serialize(), ExpectedFile(soundSelected)) << "sound selected: " << soundSelected;
+    }
+}
+
+TEST(WriteSettings, WithoutSelectedSoundStoredSoundNameStaysInPlace) {
+    IniDocument document = SystemSection("SoundName=C:\\old.mp3\r\nTop170=1\r\n");
+    SettingsValues values = DistinctValues();
+    values.SoundName = "C:\\new.mp3";
+    WriteSettings(document, values, false);
+    EXPECT_EQ(document.ReadString(keys::kSection, keys::kSoundName, {}), "C:\\old.mp3");
+    EXPECT_EQ(document.Sections().at(0).lines.at(0).key, "SoundName");
+
+    WriteSettings(document, values, true);
+    EXPECT_EQ(document.ReadString(keys::kSection, keys::kSoundName, {}), "C:\\new.mp3");
+    EXPECT_EQ(document.Sections().at(0).lines.at(0).key, "SoundName");
+}
+
+TEST(WriteSettings, SoundNameAddedLaterComesLast) {
+    IniDocument document;
+    WriteSettings(document, DistinctValues(), false);
+    WriteSettings(document, DistinctValues(), true);
+    const IniSection& section = document.Sections().at(0);
+    EXPECT_EQ(section.lines.back().key, "SoundName");
+}
+
+TEST(WriteSettings, KeysStoredInOtherCaseKeepPlaceAndOtherSectionsSurvive) {
+    IniDocument document = IniDocument::Parse("[Mine]\r\nnote=keep me\r\n\r\n[system]\r\nfolder=C:\\old\r\n");
+    WriteSettings(document, DistinctValues(), true);
+    const std::string bytes = document.Serialize();
+    const std::string start =
+        std::string(kBom) +
+        "[Mine]\r\nnote=keep me\r\n\r\n[system]\r\nFolder=D:\\キャプチャ\r\nTop170=11\r\n";
+    EXPECT_EQ(bytes.substr(0, start.size()), start);
+    EXPECT_EQ(IniDocument::Parse(bytes), document);
+}
+
+TEST(ReadSettings, EmptyFileGivesDefaults) {
+    const SettingsValues values = ReadSettings(IniDocument(), kScreen);
+    SettingsValues expected;
+    expected.Top170 = kScreen.centredTop;
+    expected.Left170 = kScreen.centredLeft;
+    expected.ifrmView_Top = kScreen.centredTop;
+    expected.ifrmView_Left = kScreen.centredLeft;
+    EXPECT_EQ(values, expected);
+    EXPECT_EQ(values.TimerNumber, 3);
+    EXPECT_EQ(values.FolderCapacitySize, 100);
+    EXPECT_EQ(values.ifrmView_Height, 600);
+    EXPECT_EQ(values.ifrmView_Width, 800);
+    EXPECT_TRUE(values.rd_GrEdit1);
+    EXPECT_TRUE(values.bl_chkRNDCategories[9]);
+    EXPECT_FALSE(values.bl_chkRNDCategories[0]);
+}
+
+TEST(ReadSettings, WhatWasWrittenReadsBack) {
+    IniDocument document;
+    const SettingsValues written = DistinctValues();
+    WriteSettings(document, written, true);
+    EXPECT_EQ(ReadSettings(IniDocument::Parse(document.Serialize()), kScreen), written);
+}
+
+struct PositionCase {
+    const char* stored;
+    std::int32_t expected;
+};
+
+class StoredPosition : public testing::TestWithParam<PositionCase> {};
+
+TEST_P(StoredPosition, TopIsCorrectedAgainstWorkAreaHeight) {
+    const SettingsValues values =
+        ReadSettings(SystemSection(std::string("Top170=") + GetParam().stored), kScreen);
+    EXPECT_EQ(values.Top170, GetParam().expected);
+    EXPECT_EQ(values.ifrmView_Top, GetParam().expected) << "viewer follows the corrected top";
+    EXPECT_EQ(values.Left170, kScreen.centredLeft);
+}
+
+INSTANTIATE_TEST_SUITE_P(Correction, StoredPosition,
+                         testing::Values(PositionCase{"-5", kScreen.centredTop}, PositionCase{"0", 0},
+                                         PositionCase{"0x10", 16}, PositionCase{"abc", kScreen.centredTop},
+                                         PositionCase{"1040", 1040}, PositionCase{"1041", kScreen.centredTop},
+                                         PositionCase{"1500", kScreen.centredTop}));
+
+TEST(CorrectWindowPosition, LeftIsCheckedAgainstWidthIndependentlyOfTop) {
+    EXPECT_EQ(CorrectWindowPosition({5, -1}, kScreen), (WindowPosition{5, kScreen.centredLeft}));
+    EXPECT_EQ(CorrectWindowPosition({5, 1920}, kScreen), (WindowPosition{5, 1920}));
+    EXPECT_EQ(CorrectWindowPosition({5, 1921}, kScreen), (WindowPosition{5, kScreen.centredLeft}));
+    EXPECT_EQ(CorrectWindowPosition({1500, 1500}, kScreen), (WindowPosition{kScreen.centredTop, 1500}));
+}
+
+TEST(ReadSettings, StoredViewerPlacementIsTakenAsItIs) {
+    const SettingsValues values =
+        ReadSettings(SystemSection("Top170=-5\r\nifrmView_Top=-300\r\nifrmView_Left=5000\r\n"), kScreen);
+    EXPECT_EQ(values.Top170, kScreen.centredTop);
+    EXPECT_EQ(values.ifrmView_Top, -300);
+    EXPECT_EQ(values.ifrmView_Left, 5000);
+}
+
+struct CategoryCase {
+    const char* name;
+    std::string lines;
+    std::array<bool, 10> expected;
+};
+
+class SoundCategories : public testing::TestWithParam<CategoryCase> {};
+
+TEST_P(SoundCategories, AtLeastOneIsChosen) {
+    EXPECT_EQ(ReadSettings(SystemSection(GetParam().lines), kScreen).bl_chkRNDCategories,
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, SoundCategories,
+    testing::Values(
+        CategoryCase{"TenthMissingMeansTenthOn",
+                     "bl_chkRND01=0\r\n",
+                     {false, false, false, false, false, false, false, false, false, true}},
+        CategoryCase{"AllTenOffTurnsOnFirst",
+                     "bl_chkRND01=0\r\nbl_chkRND02=0\r\nbl_chkRND03=0\r\nbl_chkRND04=0\r\nbl_chkRND05=0\r\n"
+                     "bl_chkRND06=0\r\nbl_chkRND07=0\r\nbl_chkRND08=0\r\nbl_chkRND09=0\r\nbl_chkRND10=0\r\n",
+                     {true, false, false, false, false, false, false, false, false, false}},
+        CategoryCase{"OneChosenIsLeftAlone",
+                     "bl_chkRND05=1\r\nbl_chkRND10=0\r\n",
+                     {false, false, false, false, true, false, false, false, false, false}}),
+    [](const testing::TestParamInfo<CategoryCase>& testCase) { return std::string(testCase.param.name); });
+
+TEST(SoundCategories, ForcedFirstCategoryIsStoredByTheNextWrite) {
+    IniDocument document = SystemSection("bl_chkRND10=0\r\n");
+    WriteSettings(document, ReadSettings(document, kScreen), false);
+    EXPECT_EQ(document.ReadString(keys::kSection, "bl_chkRND01", {}), "1");
+}
+
+TEST(ReadSettings, UnreadableIntegersFallBackToTheirDefaults) {
+    const SettingsValues values =
+        ReadSettings(SystemSection("FolderCapacitySize=abc\r\nTimerNumber=\r\nifrmView_Width=0x\r\n"
+                                   "rd_GrEdit1=yes\r\nX=12.5\r\n"),
+                     kScreen);
+    EXPECT_EQ(values.FolderCapacitySize, 100);
+    EXPECT_EQ(values.TimerNumber, 3);
+    EXPECT_EQ(values.ifrmView_Width, 800);
+    EXPECT_TRUE(values.rd_GrEdit1);
+    EXPECT_EQ(values.X, 0);
+}
+
+TEST(XYWHCaption, ListsWidthBeforeHeight) {
+    EXPECT_EQ(XYWHCaption(10, 20, 640, 480), "[X]10 [Y]20 [幅]640 [高]480");
+    EXPECT_EQ(XYWHCaption(-1920, 0, 0, 0), "[X]-1920 [Y]0 [幅]0 [高]0");
+}
+
+TEST(FolderCapacitySizeFromText, NonIntegerTextGivesHundred) {
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"250", 250},
+        {" 50 ", 50},
+        {"0x20", 32},
+        {"-1", -1},
+        {"", 100},
+        {"abc", 100},
+        {"1.5", 100},
+        {"99999999999", 100},
+        {"\xEF\xBC\x91\xEF\xBC\x90", 100},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(FolderCapacitySizeFromText(text), expected) << text;
+    }
+}
+
+} // namespace
+} // namespace mirulo::settings
