@@ -5,7 +5,8 @@ add_library(mirulo_warnings INTERFACE)
 if(MSVC)
   target_compile_options(mirulo_warnings INTERFACE /W4 /WX /permissive- /utf-8)
 else()
-  target_compile_options(mirulo_warnings INTERFACE -Wall -Wextra -Wshadow -Wconversion -Werror)
+  target_compile_options(mirulo_warnings INTERFACE
+    $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra -Wshadow -Wconversion -Werror>)
 endif()
 
 if(MIRULO_SANITIZE AND NOT WIN32)
@@ -44,19 +45,27 @@ function(mirulo_win_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE mirulo_warnings)
 endfunction()
 
-# mirulo_test(name SOURCES ... [LIBS ...] [WIN] [NATIVE] [TIMEOUT s])
+# mirulo_test(name SOURCES ... [LIBS ...] [WIN] [NATIVE] [ARTWORK] [TIMEOUT s])
 # A GoogleTest executable registered with CTest. NATIVE tests build only on the
 # host, WIN tests only for Windows (run through the Wine emulator); a test with
-# neither flag builds in both presets.
+# neither flag builds in both presets. Windows tests carry the program's common
+# controls manifest; ARTWORK links the program's icon and pictures too, for
+# tests that create its windows.
 function(mirulo_test name)
-  cmake_parse_arguments(ARG "WIN;NATIVE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "WIN;NATIVE;ARTWORK" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(ARG_WIN AND NOT WIN32)
     return()
   endif()
   if(ARG_NATIVE AND WIN32)
     return()
   endif()
+  if(WIN32)
+    list(APPEND ARG_SOURCES $<TARGET_OBJECTS:mirulo_test_resources>)
+  endif()
   add_executable(${name} ${ARG_SOURCES})
+  if(ARG_ARTWORK)
+    mirulo_use_assets(${name})
+  endif()
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock mirulo_warnings)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE MIRULO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -1,0 +1,40 @@
+#include "app/Application.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/Tfm_Mirulo.h"
+#include "ui/Dispatch.h"
+
+namespace mirulo::app {
+
+int RunApplication(platform::Host& host) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
+                                                        ICC_TAB_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+    int exitCode = 0;
+    {
+        Tfm_Mirulo mainWindow(host);
+        // The rename dialog and the viewer are created here, after the main window
+        // whose settings they read, once they exist.
+        mainWindow.ShowFirstTime();
+
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (!::IsDialogMessageW(mainWindow.hwnd(), &msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        exitCode = 0;
+    }
+    if (SUCCEEDED(com)) {
+        ::CoUninitialize();
+    }
+    return exitCode;
+}
+
+} // namespace mirulo::app

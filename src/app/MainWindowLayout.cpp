@@ -1,0 +1,289 @@
+// The main window's controls, one row each: what a user sees on the four pages.
+// Places are at 96 DPI within the parent; the window scales them by its DPI.
+#include <windows.h>
+#include <commctrl.h>
+#include <imm.h>
+
+#include "AssetIds.h"
+#include "app/MainWindowTexts.h"
+#include "app/Tfm_Mirulo.h"
+#include "ui/Subclass.h"
+
+namespace mirulo::app {
+namespace {
+
+enum class Kind { PushButton, IconButton, CheckBox, RadioButton, DropDownList, ListBox, Edit, Label, GroupBox,
+                  StatusBar, Picture };
+
+// Where a control sits: one of the pages, inside one of the two group boxes (whose
+// controls are placed relative to the box), or on the tab strip.
+enum class Parent { Page0, Page1, Page2, Page3, EditorGroup, SoundGroup, Pager };
+
+enum Flag : unsigned {
+    kChecked = 1u << 0,
+    kDisabled = 1u << 1,
+    kHidden = 1u << 2,
+    kWhiteBack = 1u << 3,
+    kCentred = 1u << 4,
+    kUnderline = 1u << 5,
+    kGrey = 1u << 6,
+    kHandCursor = 1u << 7,
+    kNoTabStop = 1u << 8,
+    kRightAligned = 1u << 9,
+    kImeOff = 1u << 10,
+    kHeading = 1u << 11, // 19 px
+    kFont15 = 1u << 12,
+    kFont12 = 1u << 13,
+    kClickable = 1u << 14, // a label with a click or mouse handler
+    kFixedSize = 1u << 15, // a label that keeps its place's size; others fit their text
+};
+
+struct Row {
+    ui::Control& control;
+    Kind kind;
+    Parent parent;
+    int x, y, width, height;
+    const wchar_t* caption;
+    const wchar_t* hint;
+    unsigned flags;
+    int resource; // picture or glyph, 0 for none
+};
+
+using namespace texts;
+
+} // namespace
+
+void Tfm_Mirulo::CreateControls() {
+    const Row rows[] = {
+        // Page 0 "メイン"
+        {img_05, Kind::Picture, Parent::Page0, 1, 0, 321, 50, L"", nullptr, 0, IDR_IMG_05},
+        {lb_PicList, Kind::ListBox, Parent::Page0, 4, 49, 319, 350, L"", kHintPicList, kHandCursor | kNoTabStop, 0},
+        {Label9, Kind::Label, Parent::Page0, 333, 46, 60, 19, L"固定範囲", nullptr, kFont15 | kCentred | kFixedSize, 0},
+        {btn_ShotRect, Kind::PushButton, Parent::Page0, 333, 71, 60, 25, L"今すぐ", kHintShotRect, 0, 0},
+        {Label14, Kind::Label, Parent::Page0, 333, 103, 60, 19, L"指定範囲", nullptr, kFont15 | kCentred | kFixedSize, 0},
+        {btn_Capture, Kind::PushButton, Parent::Page0, 333, 128, 60, 25, L"今すぐ", kHintCaptureNow, 0, 0},
+        {btn_Capture3, Kind::PushButton, Parent::Page0, 333, 159, 60, 25, L"3秒後", kHintCapture3, 0, 0},
+        {btn_Capture10, Kind::PushButton, Parent::Page0, 333, 190, 60, 25, L"10秒後", kHintCapture10, 0, 0},
+        {Label20, Kind::Label, Parent::Page0, 333, 222, 60, 19, L"全画面", nullptr, kFont15 | kCentred | kFixedSize, 0},
+        {btn_3Capture, Kind::PushButton, Parent::Page0, 333, 247, 60, 25, L"今すぐ", kHintCaptureNow, 0, 0},
+        {btn_3Capture3, Kind::PushButton, Parent::Page0, 333, 278, 60, 25, L"3秒後", kHintCapture3, 0, 0},
+        {btn_3Capture10, Kind::PushButton, Parent::Page0, 333, 309, 60, 25, L"10秒後", kHintCapture10, 0, 0},
+        {img_01, Kind::Picture, Parent::Page0, 323, 360, 80, 103, L"", nullptr, 0, IDR_IMG_01},
+        {btn_OpenFolder, Kind::IconButton, Parent::Page0, 4, 400, 39, 31, L"", kHintOpenFolder, 0, IDR_GLYPH_FOLDER},
+        {btn_ReLoad, Kind::IconButton, Parent::Page0, 44, 400, 39, 31, L"", kHintReLoad, 0, IDR_GLYPH_RELOAD},
+        {btn_Dust, Kind::IconButton, Parent::Page0, 84, 400, 39, 31, L"", kHintDust, 0, IDR_GLYPH_DUST},
+        {btn_ReName, Kind::IconButton, Parent::Page0, 124, 400, 39, 31, L"", kHintReName, 0, IDR_GLYPH_RENAME},
+        {btn_Clipboard, Kind::IconButton, Parent::Page0, 164, 400, 39, 31, L"", kHintClipboard, 0, IDR_GLYPH_CLIPBOARD},
+        {btn_Viewer, Kind::IconButton, Parent::Page0, 204, 400, 39, 31, L"", kHintViewer, 0, IDR_GLYPH_VIEWER},
+        {btn_Edit, Kind::IconButton, Parent::Page0, 244, 400, 39, 31, L"", kHintEdit, 0, IDR_GLYPH_EDITOR},
+        {img_Title1, Kind::Picture, Parent::Page0, 2, 429, 200, 34, L"", nullptr, 0, IDR_IMG_TITLE1},
+        {img_Title2, Kind::Picture, Parent::Page0, 3, 428, 200, 34, L"", nullptr, kHidden, IDR_IMG_TITLE2},
+        {lvl_Ver, Kind::Label, Parent::Page0, 209, 441, 55, 17, L"", nullptr, 0, 0},
+        {StatusBar1, Kind::StatusBar, Parent::Page0, 2, 464, 401, 19, L"", nullptr, 0, 0},
+
+        // Page 1 "設定１"
+        {Label8, Kind::Label, Parent::Page1, 10, 11, 132, 24, L"■保存先フォルダ", nullptr, kHeading, 0},
+        {btn_SaveFolder, Kind::IconButton, Parent::Page1, 30, 37, 39, 31, L"", kHintSaveFolder, 0, IDR_GLYPH_FOLDER},
+        {lbl_SaveFolder, Kind::Label, Parent::Page1, 72, 43, 320, 17, L"", nullptr, kWhiteBack | kFixedSize, 0},
+        {Label15, Kind::Label, Parent::Page1, 10, 78, 331, 24, L"■画像サイズ合計管理（自動削除機能）", nullptr, kHeading, 0},
+        {chk_Capa, Kind::CheckBox, Parent::Page1, 30, 112, 71, 17, L"有効化", kHintCapa, kWhiteBack, 0},
+        {edt_Capa, Kind::Edit, Parent::Page1, 112, 108, 54, 25, L"", kHintCapaSize, kRightAligned | kImeOff | kDisabled, 0},
+        {Label17, Kind::Label, Parent::Page1, 170, 114, 20, 17, L"MB", nullptr, 0, 0},
+        {Label13, Kind::Label, Parent::Page1, 10, 143, 95, 24, L"■画像形式", nullptr, kHeading, 0},
+        {cb_PNGorJPG, Kind::DropDownList, Parent::Page1, 30, 171, 74, 25, L"", kHintFormat, 0, 0},
+        {Label16, Kind::Label, Parent::Page1, 10, 210, 135, 24, L"■画像編集ソフト", nullptr, kHeading, 0},
+        {gb_Editor, Kind::GroupBox, Parent::Page1, 30, 239, 224, 30, L"", kHintEditor, 0, 0},
+        {rd_GrEdit1, Kind::RadioButton, Parent::EditorGroup, 11, 7, 94, 17, L"ペイント", kHintEditor, kWhiteBack | kChecked, 0},
+        {rd_GrEdit2, Kind::RadioButton, Parent::EditorGroup, 111, 7, 113, 17, L"任意", kHintEditor, kWhiteBack, 0},
+        {btn_Editor, Kind::IconButton, Parent::Page1, 30, 272, 39, 31, L"", kHintEditor, 0, IDR_GLYPH_FOLDER},
+        {lbl_Editor, Kind::Label, Parent::Page1, 72, 279, 320, 17, L"", nullptr, kWhiteBack | kFixedSize, 0},
+        {Label6, Kind::Label, Parent::Page1, 10, 317, 222, 24, L"■自動起動 ＆ トレイアイコン", nullptr, kHeading, 0},
+        {cb_AutoStart, Kind::CheckBox, Parent::Page1, 30, 348, 240, 17, L"Windows起動時に自動実行する", kHintAutoStart, 0, 0},
+        {chk_Minimized, Kind::CheckBox, Parent::Page1, 30, 368, 240, 17, L"起動時に最小化", kHintMinimized, 0, 0},
+        {chk_TrayIcon, Kind::CheckBox, Parent::Page1, 30, 388, 240, 17, L"最小化時は通知領域にアイコン表示", kHintTrayIcon, 0, 0},
+        {chk_ExecUO, Kind::CheckBox, Parent::Page1, 30, 408, 240, 17, L"ミルロ起動と同時にUOも起動", kHintExecUO, 0, 0},
+        {btn_ExecUO, Kind::PushButton, Parent::Page1, 43, 426, 94, 25, L"UO/UOA指定", kHintExecUOButton, 0, 0},
+        {lbl_ExecUO, Kind::Label, Parent::Page1, 43, 452, 233, 17, L"", nullptr, kHandCursor | kClickable | kFixedSize, 0},
+        {img_02, Kind::Picture, Parent::Page1, 300, 380, 100, 100, L"", nullptr, 0, IDR_IMG_02},
+
+        // Page 2 "設定２"
+        {Label2, Kind::Label, Parent::Page2, 11, 10, 149, 24, L"■固定範囲スクショ", nullptr, kHeading, 0},
+        {btn_SetRect, Kind::PushButton, Parent::Page2, 30, 40, 116, 25, L"スクショ範囲指定", kHintSetRect, 0, 0},
+        {lbl_XYWH, Kind::Label, Parent::Page2, 155, 45, 50, 15, L"", nullptr, kFont12 | kGrey, 0},
+        {cb_KeyAdd1, Kind::DropDownList, Parent::Page2, 30, 71, 75, 25, L"", kHintKeys, 0, 0},
+        {cb_Key1, Kind::DropDownList, Parent::Page2, 111, 71, 120, 25, L"", kHintKeys, 0, 0},
+        {cb_Key1_ToClipboard, Kind::CheckBox, Parent::Page2, 30, 108, 259, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
+        {chk_Timer, Kind::CheckBox, Parent::Page2, 30, 139, 87, 17, L"自動スクショ", kHintTimer, 0, 0},
+        {cb_Timer, Kind::DropDownList, Parent::Page2, 120, 135, 76, 25, L"", kHintTimer, 0, 0},
+        {lbl_Timer, Kind::Label, Parent::Page2, 201, 139, 26, 17, L"分毎", nullptr, 0, 0},
+        {lbl_TimerMinSec, Kind::Label, Parent::Page2, 201, 159, 52, 17, L"単位切替", kHintTimerMinSec, kGrey | kUnderline | kHandCursor | kClickable, 0},
+        {Label10, Kind::Label, Parent::Page2, 11, 183, 149, 24, L"■指定範囲スクショ", nullptr, kHeading, 0},
+        {cb_KeyAdd2, Kind::DropDownList, Parent::Page2, 30, 213, 75, 25, L"", kHintKeys, 0, 0},
+        {cb_Key2, Kind::DropDownList, Parent::Page2, 111, 213, 120, 25, L"", kHintKeys, 0, 0},
+        {cb_Key2_ToClipboard, Kind::CheckBox, Parent::Page2, 31, 244, 249, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
+        {Label19, Kind::Label, Parent::Page2, 15, 287, 130, 24, L"■全画面スクショ", nullptr, kHeading, 0},
+        {cb_KeyAdd3, Kind::DropDownList, Parent::Page2, 31, 317, 74, 25, L"", kHintKeys, 0, 0},
+        {cb_Key3, Kind::DropDownList, Parent::Page2, 111, 317, 120, 25, L"", kHintKeys, 0, 0},
+        {cb_Key3_ToClipboard, Kind::CheckBox, Parent::Page2, 31, 348, 249, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
+        {img_03, Kind::Picture, Parent::Page2, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_03},
+
+        // Page 3 "設定３"
+        {Label18, Kind::Label, Parent::Page3, 11, 10, 76, 24, L"■撮影音", nullptr, kHeading, 0},
+        {chk_Sound, Kind::CheckBox, Parent::Page3, 30, 39, 145, 17, L"撮影時に音を鳴らす", kHintSound, 0, 0},
+        {lbl_DLC, Kind::Label, Parent::Page3, 296, 38, 85, 17, L"DLCサイトを開く", kHintDLC, kUnderline | kHandCursor | kClickable, 0},
+        {gb_MP3Folder, Kind::GroupBox, Parent::Page3, 45, 60, 336, 106, L"リスト表示対象", kHintMP3Folder, 0, 0},
+        {chkRND01, Kind::CheckBox, Parent::SoundGroup, 20, 20, 105, 17, L"撮影声系1秒", nullptr, 0, 0},
+        {chkRND02, Kind::CheckBox, Parent::SoundGroup, 20, 40, 105, 17, L"撮影声系2秒", nullptr, 0, 0},
+        {chkRND03, Kind::CheckBox, Parent::SoundGroup, 20, 60, 105, 17, L"撮影声系3秒", nullptr, 0, 0},
+        {chkRND04, Kind::CheckBox, Parent::SoundGroup, 20, 80, 105, 17, L"撮影声系ロング", nullptr, 0, 0},
+        {chkRND05, Kind::CheckBox, Parent::SoundGroup, 130, 20, 105, 17, L"セリフ系1秒", nullptr, 0, 0},
+        {chkRND06, Kind::CheckBox, Parent::SoundGroup, 130, 40, 105, 17, L"セリフ系2秒", nullptr, 0, 0},
+        {chkRND07, Kind::CheckBox, Parent::SoundGroup, 130, 60, 105, 17, L"セリフ系3秒", nullptr, 0, 0},
+        {chkRND08, Kind::CheckBox, Parent::SoundGroup, 130, 80, 105, 17, L"セリフ系ロング", nullptr, 0, 0},
+        {chkRND09, Kind::CheckBox, Parent::SoundGroup, 230, 20, 110, 17, L"お気に入り", nullptr, 0, 0},
+        {chkRND10, Kind::CheckBox, Parent::SoundGroup, 230, 40, 110, 17, L"効果音", nullptr, 0, 0},
+        {lb_Sound, Kind::ListBox, Parent::Page3, 45, 168, 336, 140, L"", kHintSoundList, kHandCursor | kNoTabStop, 0},
+        {btn_SoundFolder, Kind::IconButton, Parent::Page3, 45, 308, 39, 31, L"", kHintSoundFolder, 0, IDR_GLYPH_FOLDER},
+        {btn_RefreshMP3List, Kind::IconButton, Parent::Page3, 86, 308, 39, 31, L"", kHintRefreshMP3, 0, IDR_GLYPH_RELOAD},
+        {chkRND, Kind::CheckBox, Parent::Page3, 242, 308, 96, 17, L"ランダム再生", nullptr, 0, 0},
+        {btn_Play, Kind::PushButton, Parent::Page3, 341, 308, 40, 31, L"再生", kHintPlay, 0, 0},
+        {Label1, Kind::Label, Parent::Page3, 10, 350, 122, 24, L"■ビジネスモード", nullptr, kHeading, 0},
+        {cb_IllustNotShow, Kind::CheckBox, Parent::Page3, 29, 379, 171, 17, L"カラー変更 ・ イラスト非表示", kHintIllustNotShow, 0, 0},
+        {img_04, Kind::Picture, Parent::Page3, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_04},
+
+        // On the tab strip
+        {btn_Minimized, Kind::IconButton, Parent::Pager, 361, 1, 21, 22, L"", kHintMinimize, 0, IDR_GLYPH_MINIMIZE},
+        {btn_Close, Kind::IconButton, Parent::Pager, 383, 1, 21, 22, L"", kHintClose, 0, IDR_GLYPH_CLOSE},
+    };
+
+    const POINT editorGroupOrigin{30, 239};
+    const POINT soundGroupOrigin{45, 60};
+    const bool largeGlyphs = dpi() >= 144;
+    int nextId = 1000;
+
+    for (const Row& row : rows) {
+        POINT origin{0, 0};
+        HWND parent = nullptr;
+        switch (row.parent) {
+        case Parent::Page0: parent = advPager1.Page(0).hwnd(); break;
+        case Parent::Page1: parent = advPager1.Page(1).hwnd(); break;
+        case Parent::Page2: parent = advPager1.Page(2).hwnd(); break;
+        case Parent::Page3: parent = advPager1.Page(3).hwnd(); break;
+        case Parent::EditorGroup:
+            parent = advPager1.Page(1).hwnd();
+            origin = editorGroupOrigin;
+            break;
+        case Parent::SoundGroup:
+            parent = advPager1.Page(3).hwnd();
+            origin = soundGroupOrigin;
+            break;
+        case Parent::Pager: parent = advPager1.hwnd(); break;
+        }
+        const RECT place{Scale(origin.x + row.x), Scale(origin.y + row.y), Scale(origin.x + row.x + row.width),
+                         Scale(origin.y + row.y + row.height)};
+
+        DWORD style = WS_CLIPSIBLINGS | ((row.flags & kHidden) ? 0u : WS_VISIBLE) |
+                      ((row.flags & kDisabled) ? WS_DISABLED : 0u);
+        DWORD exStyle = 0;
+        const wchar_t* windowClass = WC_BUTTONW;
+        switch (row.kind) {
+        case Kind::PushButton: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
+        case Kind::IconButton: style |= WS_TABSTOP | BS_OWNERDRAW; break;
+        case Kind::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
+        case Kind::RadioButton: style |= BS_AUTORADIOBUTTON; break;
+        case Kind::GroupBox: style |= BS_GROUPBOX; break;
+        case Kind::DropDownList:
+            windowClass = WC_COMBOBOXW;
+            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+            break;
+        case Kind::ListBox:
+            windowClass = WC_LISTBOXW;
+            style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Edit:
+            windowClass = WC_EDITW;
+            style |= WS_TABSTOP | ES_AUTOHSCROLL | ((row.flags & kRightAligned) ? ES_RIGHT : 0u);
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Label:
+            windowClass = WC_STATICW;
+            style |= SS_NOPREFIX | ((row.flags & kCentred) ? SS_CENTER : SS_LEFT) |
+                     ((row.flags & kClickable) ? SS_NOTIFY : 0u);
+            break;
+        case Kind::Picture:
+            windowClass = WC_STATICW;
+            style |= SS_OWNERDRAW;
+            break;
+        case Kind::StatusBar:
+            windowClass = STATUSCLASSNAMEW;
+            style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+            break;
+        }
+        if (row.flags & kNoTabStop) {
+            style &= ~static_cast<DWORD>(WS_TABSTOP);
+        }
+        ui::Control& control = row.control;
+        control.Create(parent, windowClass, style, exStyle, row.caption, place, nextId++);
+
+        ui::FontSpec font;
+        if (row.flags & kHeading) {
+            font.pixelHeight = 19;
+        } else if (row.flags & kFont15) {
+            font.pixelHeight = 15;
+        } else if (row.flags & kFont12) {
+            font.pixelHeight = 12;
+        }
+        font.underline = (row.flags & kUnderline) != 0;
+        control.SetFont(fonts_.Get(font, dpi()));
+        if (row.flags & kWhiteBack) {
+            control.backColor = RGB(255, 255, 255);
+        }
+        if (row.flags & kGrey) {
+            control.textColor = RGB(128, 128, 128);
+        }
+        if (row.flags & kHandCursor) {
+            ui::UseHandCursor(control.hwnd());
+        }
+        if (row.flags & kImeOff) {
+            ::ImmAssociateContextEx(control.hwnd(), nullptr, 0); // numbers only: no Japanese input
+        }
+        if (row.hint != nullptr) {
+            designHints_.emplace_back(&control, row.hint);
+        }
+        if (row.kind == Kind::Label && !(row.flags & kFixedSize)) {
+            auto& label = static_cast<ui::Label&>(control);
+            label.autoSize = true;
+            label.FitToText();
+        }
+        if (row.kind == Kind::GroupBox) {
+            ui::EraseWithParentBackground(control.hwnd());
+        }
+        if (row.kind == Kind::ListBox) {
+            ::SendMessageW(control.hwnd(), LB_SETITEMHEIGHT, 0, Scale(17));
+        }
+        if (row.resource != 0) {
+            const int id = largeGlyphs && row.kind == Kind::IconButton ? row.resource + 100 : row.resource;
+            AlphaBitmap art = AlphaBitmap::FromResource(id);
+            if (row.kind == Kind::Picture) {
+                static_cast<Picture&>(control).SetImage(std::move(art));
+            } else {
+                static_cast<IconButton&>(control).SetGlyph(std::move(art));
+            }
+        }
+        controls_.push_back(&control);
+    }
+
+    // Group boxes go beneath the controls they frame (later windows start lower).
+    gb_Editor.SendToBack();
+    gb_MP3Folder.SendToBack();
+
+    rd_GrEdit1.JoinGroup(&editorRadioGroup_);
+    rd_GrEdit2.JoinGroup(&editorRadioGroup_);
+    editorRadioGroup_ = {&rd_GrEdit1, &rd_GrEdit2};
+    ::SendMessageW(rd_GrEdit1.hwnd(), BM_SETCHECK, BST_CHECKED, 0); // design-time state, no click
+    StatusBar1.SetupSinglePanel();
+    ::SendMessageW(edt_Capa.hwnd(), EM_SETLIMITTEXT, 9, 0);
+}
+
+} // namespace mirulo::app

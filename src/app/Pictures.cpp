@@ -1,0 +1,133 @@
+#include "app/Pictures.h"
+
+#include <cstring>
+#include <span>
+#include <stdexcept>
+
+#include "image/PngReader.h"
+
+namespace mirulo::app {
+namespace {
+
+std::span<const std::uint8_t> ResourceBytes(int resourceId) {
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    if (found == nullptr) {
+        throw std::runtime_error("画像リソースが見つかりません");
+    }
+    HGLOBAL loaded = ::LoadResource(module, found);
+    const auto* bytes = static_cast<const std::uint8_t*>(::LockResource(loaded));
+    return {bytes, ::SizeofResource(module, found)};
+}
+
+} // namespace
+
+AlphaBitmap AlphaBitmap::FromResource(int resourceId) {
+    const image::Image picture = image::DecodePng(ResourceBytes(resourceId));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(picture.width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(picture.height); // top-down like the decoder
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    AlphaBitmap result;
+    result.bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!result.bitmap) {
+        throw std::runtime_error("画像を作成できません");
+    }
+    result.width = static_cast<int>(picture.width);
+    result.height = static_cast<int>(picture.height);
+    auto* out = static_cast<std::uint8_t*>(bits);
+    for (std::uint32_t y = 0; y < picture.height; ++y) {
+        const std::uint8_t* in = picture.row(y);
+        for (std::uint32_t x = 0; x < picture.width; ++x, in += picture.channels, out += 4) {
+            const unsigned alpha = picture.channels == 4 ? in[3] : 255u;
+            // AlphaBlend wants premultiplied BGRA.
+            out[0] = static_cast<std::uint8_t>((in[2] * alpha + 127) / 255);
+            out[1] = static_cast<std::uint8_t>((in[1] * alpha + 127) / 255);
+            out[2] = static_cast<std::uint8_t>((in[0] * alpha + 127) / 255);
+            out[3] = static_cast<std::uint8_t>(alpha);
+        }
+    }
+    return result;
+}
+
+void AlphaBitmap::Draw(HDC dc, const RECT& area, bool dimmed) const {
+    if (!bitmap) {
+        return;
+    }
+    platform::UniqueMemoryDc source(::CreateCompatibleDC(dc));
+    platform::SelectedObject selected(source.get(), bitmap.get());
+    const int areaWidth = area.right - area.left;
+    const int areaHeight = area.bottom - area.top;
+    // Pictures made for their place fill it; glyphs keep their size, centred.
+    const bool fill = width >= areaWidth || height >= areaHeight;
+    const int w = fill ? areaWidth : width;
+    const int h = fill ? areaHeight : height;
+    const int x = area.left + (areaWidth - w) / 2;
+    const int y = area.top + (areaHeight - h) / 2;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(dimmed ? 96 : 255), AC_SRC_ALPHA};
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::AlphaBlend(dc, x, y, w, h, source.get(), 0, 0, width, height, blend);
+}
+
+// --- Picture ------------------------------------------------------------------
+
+void Picture::SetImage(AlphaBitmap image) {
+    image_ = std::move(image);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+bool Picture::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    // Let the page paint its background under the picture first.
+    HWND parent = ::GetParent(hwnd());
+    auto brush = reinterpret_cast<HBRUSH>(
+        ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(item.hDC), reinterpret_cast<LPARAM>(hwnd())));
+    if (brush != nullptr) {
+        ::FillRect(item.hDC, &item.rcItem, brush);
+    }
+    image_.Draw(item.hDC, item.rcItem);
+    return true;
+}
+
+// --- IconButton ---------------------------------------------------------------
+
+void IconButton::SetGlyph(AlphaBitmap glyph) {
+    glyph_ = std::move(glyph);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void IconButton::Click() {
+    if (OnClick) {
+        OnClick();
+    }
+}
+
+bool IconButton::OnCommand(WORD code) {
+    if (code != BN_CLICKED) {
+        return false;
+    }
+    Click();
+    return true;
+}
+
+bool IconButton::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    RECT area = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    ::DrawFrameControl(item.hDC, &area, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u));
+    if (pressed) {
+        ::OffsetRect(&area, 1, 1);
+    }
+    glyph_.Draw(item.hDC, area, disabled);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        RECT focus = item.rcItem;
+        ::InflateRect(&focus, -3, -3);
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+    return true;
+}
+
+} // namespace mirulo::app

@@ -1,0 +1,238 @@
+#pragma once
+// The main window: the hub of the tool. Every feature is a handler of one of its
+// controls, timers or messages, and its fields are the state the features share.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Host.h"
+#include "ui/Control.h"
+#include "ui/Fonts.h"
+#include "ui/Hints.h"
+#include "ui/TabPager.h"
+#include "ui/Timer.h"
+#include "ui/Window.h"
+#include "app/Pictures.h"
+
+namespace mirulo::app {
+
+inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
+inline constexpr wchar_t kVersionText[] = L"ver.2.10";
+
+class Tfm_Mirulo final : public ui::Window {
+public:
+    explicit Tfm_Mirulo(platform::Host& host);
+    ~Tfm_Mirulo() override;
+
+    // Shows the window for the first time, as the program does after creating
+    // all of its windows.
+    void ShowFirstTime();
+
+    ui::Control* FindControl(std::wstring_view name) const;
+    const std::vector<ui::Control*>& AllControls() const { return controls_; }
+    ui::Hints& hints() { return hints_; }
+    ui::TabPager& pager() { return advPager1; }
+
+    // --- Controls, by the names the features use -------------------------
+    ui::TabPager advPager1;
+
+    // Page 0 "メイン"
+    Picture img_05{L"img_05"};
+    ui::ListBox lb_PicList{L"lb_PicList"};
+    ui::Label Label9{L"Label9"};
+    ui::Button btn_ShotRect{L"btn_ShotRect"};
+    ui::Label Label14{L"Label14"};
+    ui::Button btn_Capture{L"btn_Capture"};
+    ui::Button btn_Capture3{L"btn_Capture3"};
+    ui::Button btn_Capture10{L"btn_Capture10"};
+    ui::Label Label20{L"Label20"};
+    ui::Button btn_3Capture{L"btn_3Capture"};
+    ui::Button btn_3Capture3{L"btn_3Capture3"};
+    ui::Button btn_3Capture10{L"btn_3Capture10"};
+    Picture img_01{L"img_01"};
+    IconButton btn_OpenFolder{L"btn_OpenFolder"};
+    IconButton btn_ReLoad{L"btn_ReLoad"};
+    IconButton btn_Dust{L"btn_Dust"};
+    IconButton btn_ReName{L"btn_ReName"};
+    IconButton btn_Clipboard{L"btn_Clipboard"};
+    IconButton btn_Viewer{L"btn_Viewer"};
+    IconButton btn_Edit{L"btn_Edit"};
+    Picture img_Title1{L"img_Title1"};
+    Picture img_Title2{L"img_Title2"};
+    ui::Label lvl_Ver{L"lvl_Ver"};
+    ui::StatusBar StatusBar1{L"StatusBar1"};
+
+    // Page 1 "設定１"
+    ui::Label Label8{L"Label8"};
+    IconButton btn_SaveFolder{L"btn_SaveFolder"};
+    ui::Label lbl_SaveFolder{L"lbl_SaveFolder"};
+    ui::Label Label15{L"Label15"};
+    ui::CheckBox chk_Capa{L"chk_Capa"};
+    ui::Edit edt_Capa{L"edt_Capa"};
+    ui::Label Label17{L"Label17"};
+    ui::Label Label13{L"Label13"};
+    ui::ComboBox cb_PNGorJPG{L"cb_PNGorJPG"};
+    ui::Label Label16{L"Label16"};
+    ui::GroupBox gb_Editor{L"gb_Editor"};
+    ui::RadioButton rd_GrEdit1{L"rd_GrEdit1"};
+    ui::RadioButton rd_GrEdit2{L"rd_GrEdit2"};
+    IconButton btn_Editor{L"btn_Editor"};
+    ui::Label lbl_Editor{L"lbl_Editor"};
+    ui::Label Label6{L"Label6"};
+    ui::CheckBox cb_AutoStart{L"cb_AutoStart"};
+    ui::CheckBox chk_Minimized{L"chk_Minimized"};
+    ui::CheckBox chk_TrayIcon{L"chk_TrayIcon"};
+    ui::CheckBox chk_ExecUO{L"chk_ExecUO"};
+    ui::Button btn_ExecUO{L"btn_ExecUO"};
+    ui::Label lbl_ExecUO{L"lbl_ExecUO"};
+    Picture img_02{L"img_02"};
+
+    // Page 2 "設定２"
+    ui::Label Label2{L"Label2"};
+    ui::Button btn_SetRect{L"btn_SetRect"};
+    ui::Label lbl_XYWH{L"lbl_XYWH"};
+    ui::ComboBox cb_KeyAdd1{L"cb_KeyAdd1"};
+    ui::ComboBox cb_Key1{L"cb_Key1"};
+    ui::CheckBox cb_Key1_ToClipboard{L"cb_Key1_ToClipboard"};
+    ui::CheckBox chk_Timer{L"chk_Timer"};
+    ui::ComboBox cb_Timer{L"cb_Timer"};
+    ui::Label lbl_Timer{L"lbl_Timer"};
+    ui::Label lbl_TimerMinSec{L"lbl_TimerMinSec"};
+    ui::Label Label10{L"Label10"};
+    ui::ComboBox cb_KeyAdd2{L"cb_KeyAdd2"};
+    ui::ComboBox cb_Key2{L"cb_Key2"};
+    ui::CheckBox cb_Key2_ToClipboard{L"cb_Key2_ToClipboard"};
+    ui::Label Label19{L"Label19"};
+    ui::ComboBox cb_KeyAdd3{L"cb_KeyAdd3"};
+    ui::ComboBox cb_Key3{L"cb_Key3"};
+    ui::CheckBox cb_Key3_ToClipboard{L"cb_Key3_ToClipboard"};
+    Picture img_03{L"img_03"};
+
+    // Page 3 "設定３"
+    ui::Label Label18{L"Label18"};
+    ui::CheckBox chk_Sound{L"chk_Sound"};
+    ui::Label lbl_DLC{L"lbl_DLC"};
+    ui::GroupBox gb_MP3Folder{L"gb_MP3Folder"};
+    ui::CheckBox chkRND01{L"chkRND01"};
+    ui::CheckBox chkRND02{L"chkRND02"};
+    ui::CheckBox chkRND03{L"chkRND03"};
+    ui::CheckBox chkRND04{L"chkRND04"};
+    ui::CheckBox chkRND05{L"chkRND05"};
+    ui::CheckBox chkRND06{L"chkRND06"};
+    ui::CheckBox chkRND07{L"chkRND07"};
+    ui::CheckBox chkRND08{L"chkRND08"};
+    ui::CheckBox chkRND09{L"chkRND09"};
+    ui::CheckBox chkRND10{L"chkRND10"};
+    ui::ListBox lb_Sound{L"lb_Sound"};
+    IconButton btn_SoundFolder{L"btn_SoundFolder"};
+    IconButton btn_RefreshMP3List{L"btn_RefreshMP3List"};
+    ui::CheckBox chkRND{L"chkRND"};
+    ui::Button btn_Play{L"btn_Play"};
+    ui::Label Label1{L"Label1"};
+    ui::CheckBox cb_IllustNotShow{L"cb_IllustNotShow"};
+    Picture img_04{L"img_04"};
+
+    // On the tab strip
+    IconButton btn_Minimized{L"btn_Minimized"};
+    IconButton btn_Close{L"btn_Close"};
+
+    // Components without a place on the screen
+    ui::Timer Timer1;
+    ui::Timer tm_Min;
+
+    // --- Fields shared by the features ------------------------------------
+    std::vector<std::wstring> slPNGJPG;
+    std::int32_t RegistHotKeyID1 = 0;
+    std::int32_t RegistHotKeyID2 = 0;
+    std::int32_t RegistHotKeyID3 = 0;
+    std::int32_t iTimerMin = 0;
+    std::wstring tTxtRizozType;
+    bool blTimerSecMode = false;
+    std::int32_t int_cb_KeyAdd1 = 0;
+    std::int32_t int_cb_Key1 = 0;
+    std::int32_t int_cb_KeyAdd2 = 0;
+    std::int32_t int_cb_Key2 = 0;
+    std::int32_t int_cb_KeyAdd3 = 0;
+    std::int32_t int_cb_Key3 = 0;
+    bool blPlaySound = false;
+    std::wstring sExecUOPath;
+    std::int32_t intCaptureTimer = 0;
+    std::int64_t FTotalSize = 0;
+    std::vector<std::wstring> slMP3;
+    std::wstring sFormCap1;
+    std::wstring sFormCap2;
+
+    std::wstring sImageSaveDir;
+    std::int32_t iCapTop = 0;
+    std::int32_t iCapLeft = 0;
+    std::int32_t iCapHeight = 0;
+    std::int32_t iCapWidth = 0;
+    bool bl_chkRND = false;
+    bool bl_chkRND01 = false;
+    bool bl_chkRND02 = false;
+    bool bl_chkRND03 = false;
+    bool bl_chkRND04 = false;
+    bool bl_chkRND05 = false;
+    bool bl_chkRND06 = false;
+    bool bl_chkRND07 = false;
+    bool bl_chkRND08 = false;
+    bool bl_chkRND09 = false;
+    bool bl_chkRND10 = false;
+    std::wstring tName0;
+    std::wstring tName1;
+    std::int32_t ifrmView_Top = 0;
+    std::int32_t ifrmView_Left = 0;
+    std::int32_t ifrmView_Height = 0;
+    std::int32_t ifrmView_Width = 0;
+
+    // Values that belong to the window as a whole.
+    bool blInFormCreate = false;
+    LONG_PTR iAppExStyle = 0;
+    std::wstring sEditorAppPath;
+
+    // --- Handlers -----------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+    void btn_CloseClick();
+    void tm_MinTimer();
+
+    // The ten sound categories in order, for the code that treats them alike.
+    std::array<ui::CheckBox*, 10> CategoryBoxes();
+    std::array<bool*, 10> CategoryFlags();
+
+protected:
+    bool OnClose() override;
+    void OnDestroy() override;
+    void OnShowWindow(bool shown) override;
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override;
+    void OnDpiChanged(UINT dpi, const RECT& suggested) override;
+
+private:
+    void CreateControls();
+    void FillLists();
+    void AssignHints();
+    void SwitchHintsOn();
+    void ComputeDefaultPosition();
+    void ReadSettings();
+    void ApplyTimerInterval();
+    void MoveTo(int top, int left);
+    ui::FontCache fonts_;
+    ui::Hints hints_;
+    std::vector<ui::Control*> controls_;
+    std::vector<ui::RadioButton*> editorRadioGroup_;
+    std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
+    SIZE workAreaSize_{};
+    int defaultTop_ = 0;
+    int defaultLeft_ = 0;
+    SIZE minTrackSize_{};
+    SIZE maxTrackSize_{};
+    bool formShownOnce_ = false;
+};
+
+} // namespace mirulo::app

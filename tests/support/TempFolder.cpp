@@ -1,0 +1,43 @@
+#include "support/TempFolder.h"
+
+#include <shellapi.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace mirulo::testkit {
+
+TempFolder::TempFolder(const std::wstring& hint) {
+    wchar_t base[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH, base);
+    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+        std::wstring candidate = std::wstring(base) + hint + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(::GetTickCount64() % 100000) + L"-" + std::to_wstring(attempt);
+        if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempFolder::~TempFolder() {
+    // SHFileOperationW wants a double-NUL-terminated list.
+    std::wstring from = path_;
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&op);
+}
+
+std::wstring BuildTreePath(const char* unixPath) {
+    std::wstring path = L"Z:";
+    for (const char* p = unixPath; *p != '\0'; ++p) {
+        path.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+    }
+    return path;
+}
+
+} // namespace mirulo::testkit

@@ -1,0 +1,27 @@
+#pragma once
+// A fresh folder under the system's temporary folder, removed with everything in
+// it when the test ends. Tests never touch fixed machine paths.
+#include <windows.h>
+
+#include <string>
+
+namespace mirulo::testkit {
+
+class TempFolder {
+public:
+    explicit TempFolder(const std::wstring& hint = L"mirulo");
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder();
+
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// The Windows path of a file in the build tree (the Linux path seen through Wine's Z: drive).
+std::wstring BuildTreePath(const char* unixPath);
+
+} // namespace mirulo::testkit

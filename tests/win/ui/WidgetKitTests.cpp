@@ -1,0 +1,171 @@
+// The widget kit's promises to the handlers: code that sets a box behaves like a
+// click, list selections from code stay silent, timers restart on a new
+// interval, and a throwing handler costs one error box and nothing else.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/RecordingHost.h"
+#include "ui/Control.h"
+#include "ui/Dispatch.h"
+#include "ui/Timer.h"
+#include "ui/Window.h"
+
+using namespace mirulo;
+
+namespace {
+
+class TestWindow final : public ui::Window {
+public:
+    explicit TestWindow(platform::Host& host) : ui::Window(host) {
+        RegisterWindowClass(L"MiruloWidgetKitTest", 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                            nullptr, nullptr);
+        CreateHwnd(L"MiruloWidgetKitTest", 0, WS_OVERLAPPEDWINDOW, L"test", 0, 0, 300, 200, nullptr);
+    }
+    std::function<void()> onHotKey;
+
+protected:
+    void OnHotKey(int) override {
+        if (onHotKey) {
+            onHotKey();
+        }
+    }
+};
+
+RECT Place(int x, int y, int w, int h) { return RECT{x, y, x + w, y + h}; }
+
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+class WidgetKit : public ::testing::Test {
+protected:
+    platform::RecordingHost host;
+    TestWindow window{host};
+};
+
+TEST_F(WidgetKit, SettingCheckedRunsTheClickHandlerOnlyWhenTheStateChanges) {
+    ui::CheckBox box(L"chk_Test");
+    box.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_AUTOCHECKBOX, 0, L"box", Place(0, 0, 80, 20), 100);
+    int clicks = 0;
+    box.OnClick = [&] { ++clicks; };
+
+    struct Step {
+        bool set;
+        int clicksAfter;
+    };
+    for (const Step& step : {Step{true, 1}, Step{true, 1}, Step{false, 2}, Step{false, 2}, Step{true, 3}}) {
+        box.SetChecked(step.set);
+        EXPECT_EQ(box.Checked(), step.set);
+        EXPECT_EQ(clicks, step.clicksAfter);
+    }
+}
+
+TEST_F(WidgetKit, AUserClickOnACheckBoxTogglesItAndRunsTheHandlerOnce) {
+    ui::CheckBox box(L"chk_Test");
+    box.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_AUTOCHECKBOX, 0, L"box", Place(0, 0, 80, 20), 100);
+    std::vector<bool> seen;
+    box.OnClick = [&] { seen.push_back(box.Checked()); };
+    ::SendMessageW(box.hwnd(), BM_CLICK, 0, 0);
+    ::SendMessageW(box.hwnd(), BM_CLICK, 0, 0);
+    EXPECT_EQ(seen, (std::vector<bool>{true, false}));
+}
+
+TEST_F(WidgetKit, CheckingARadioButtonUnchecksItsGroupAndClicksOnlyTheChosenOne) {
+    ui::RadioButton first(L"rd_1"), second(L"rd_2");
+    std::vector<ui::RadioButton*> group{&first, &second};
+    first.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, L"1", Place(0, 0, 80, 20), 101);
+    second.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, L"2", Place(0, 30, 80, 20), 102);
+    first.JoinGroup(&group);
+    second.JoinGroup(&group);
+    first.SetChecked(true);
+    int firstClicks = 0, secondClicks = 0;
+    first.OnClick = [&] { ++firstClicks; };
+    second.OnClick = [&] { ++secondClicks; };
+
+    second.SetChecked(true);
+    EXPECT_FALSE(first.Checked());
+    EXPECT_TRUE(second.Checked());
+    EXPECT_EQ(firstClicks, 0);
+    EXPECT_EQ(secondClicks, 1);
+
+    second.SetChecked(false);
+    EXPECT_EQ(secondClicks, 1);
+}
+
+TEST_F(WidgetKit, ListSelectionsFromCodeRunNoHandlerAndOutOfRangeClearsTheSelection) {
+    ui::ComboBox combo(L"cb_Test");
+    combo.Create(window.hwnd(), L"COMBOBOX", WS_VISIBLE | CBS_DROPDOWNLIST, 0, L"", Place(0, 0, 80, 200), 103);
+    int changes = 0;
+    combo.OnChange = [&] { ++changes; };
+    for (const wchar_t* item : {L"なし", L"Shift", L"Ctl", L"Alt"}) {
+        combo.Add(item);
+    }
+    struct Case {
+        int set;
+        int expected;
+    };
+    for (const Case& c : {Case{2, 2}, Case{0, 0}, Case{4, -1}, Case{-5, -1}, Case{3, 3}}) {
+        combo.SetItemIndex(c.set);
+        EXPECT_EQ(combo.ItemIndex(), c.expected) << "set " << c.set;
+    }
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(combo.Item(1), L"Shift");
+}
+
+TEST_F(WidgetKit, AThrowingHandlerShowsExactlyOneErrorBoxAndTheWindowKeepsWorking) {
+    int calls = 0;
+    window.onHotKey = [&] {
+        ++calls;
+        if (calls == 1) {
+            throw std::runtime_error("画像を読み込めません");
+        }
+    };
+    ::PostMessageW(window.hwnd(), WM_HOTKEY, 1, 0);
+    PumpMessages();
+    ::PostMessageW(window.hwnd(), WM_HOTKEY, 1, 0);
+    PumpMessages();
+
+    EXPECT_EQ(calls, 2);
+    const auto boxes = host.CallsOf(platform::HostCall::Kind::Message);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"画像を読み込めません");
+    EXPECT_EQ(boxes[0].caption, L"ミルロ");
+    EXPECT_EQ(boxes[0].owner, window.hwnd());
+}
+
+TEST_F(WidgetKit, AThrowingClickHandlerIsReportedOnceThroughItsParent) {
+    ui::Button button(L"btn_Test");
+    button.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_PUSHBUTTON, 0, L"go", Place(0, 0, 80, 20), 104);
+    button.OnClick = [] { throw std::runtime_error("失敗"); };
+    ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"失敗"});
+}
+
+TEST_F(WidgetKit, ANewIntervalRestartsTheTimerPeriod) {
+    ui::Timer timer(window, 7, 60'000);
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    timer.SetEnabled(true);
+    timer.SetInterval(30); // a long first period must not delay the new one
+    const DWORD start = ::GetTickCount();
+    while (ticks == 0 && ::GetTickCount() - start < 5000) {
+        PumpMessages();
+        ::Sleep(5);
+    }
+    EXPECT_GE(ticks, 1);
+    timer.SetEnabled(false);
+    PumpMessages();
+    const int after = ticks;
+    ::Sleep(100);
+    PumpMessages();
+    EXPECT_EQ(ticks, after);
+}
+
+} // namespace
