@@ -1,0 +1,244 @@
+// Encodes screen-like pictures with our PNG writer and with libpng at the same
+// zlib level (libpng's default filter heuristic and strategy), side by side,
+// and prints times, sizes and the ratios ours/libpng. Also decodes our files
+// with both readers. Every file is checked to decode to its source pixels.
+//
+//   bench_png [corpus-folder] [--repeat N]
+//
+// The corpus folder defaults to ../shared/bench-corpus beside the source tree.
+#include <png.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "image/PngReader.h"
+#include "image/PngWriter.h"
+
+namespace {
+
+using mirulo::image::DecodePng;
+using mirulo::image::EncodePng;
+using mirulo::image::Image;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kLevel = 7;
+
+struct Sample {
+    std::string name;
+    Image picture;
+};
+
+[[noreturn]] void Die(const std::string& message) {
+    std::fprintf(stderr, "bench_png: %s\n", message.c_str());
+    std::exit(1);
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Die("cannot read " + path);
+    }
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Image Blank(std::uint32_t width, std::uint32_t height) {
+    Image picture;
+    picture.width = width;
+    picture.height = height;
+    picture.channels = 3;
+    picture.pixels.resize(std::size_t{width} * height * 3);
+    return picture;
+}
+
+Image Noise(std::uint32_t width, std::uint32_t height) {
+    Image picture = Blank(width, height);
+    std::uint32_t state = 12345;
+    for (std::uint8_t& byte : picture.pixels) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    return picture;
+}
+
+// A 4K monitor at 100 %: the desktop repeated 2x2.
+Image Tiled(const Image& source) {
+    Image picture = Blank(source.width * 2, source.height * 2);
+    for (std::uint32_t y = 0; y < picture.height; ++y) {
+        const std::uint8_t* from = source.row(y % source.height);
+        std::memcpy(picture.row(y), from, source.stride());
+        std::memcpy(picture.row(y) + source.stride(), from, source.stride());
+    }
+    return picture;
+}
+
+// A 4K monitor at 200 %: every pixel doubled.
+Image Upscaled(const Image& source) {
+    Image picture = Blank(source.width * 2, source.height * 2);
+    for (std::uint32_t y = 0; y < picture.height; ++y) {
+        const std::uint8_t* from = source.row(y / 2);
+        std::uint8_t* to = picture.row(y);
+        for (std::uint32_t x = 0; x < picture.width; ++x) {
+            std::memcpy(to + std::size_t{x} * 3, from + std::size_t{x / 2} * 3, 3);
+        }
+    }
+    return picture;
+}
+
+Image ToRgb(Image picture) {
+    if (picture.channels == 3) {
+        return picture;
+    }
+    Image rgb = Blank(picture.width, picture.height);
+    for (std::size_t i = 0; i < std::size_t{picture.width} * picture.height; ++i) {
+        std::memcpy(&rgb.pixels[i * 3], &picture.pixels[i * picture.channels], 3);
+    }
+    return rgb;
+}
+
+void AppendToBytes(png_structp png, png_bytep data, png_size_t size) {
+    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+
+void NoFlush(png_structp) {}
+
+Bytes EncodeWithLibpng(const Image& picture) {
+    Bytes out;
+    out.reserve(picture.pixels.size() / 4);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
+        Die("libpng could not encode");
+    }
+    png_set_write_fn(png, &out, AppendToBytes, NoFlush);
+    png_set_IHDR(png, info, picture.width, picture.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, kLevel);
+    png_write_info(png, info);
+    for (std::uint32_t y = 0; y < picture.height; ++y) {
+        png_write_row(png, picture.row(y));
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+Image DecodeWithLibpng(const Bytes& file) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) {
+        Die(std::string("libpng could not read: ") + image.message);
+    }
+    image.format = PNG_FORMAT_RGB;
+    Image picture = Blank(image.width, image.height);
+    if (png_image_finish_read(&image, nullptr, picture.pixels.data(), 0, nullptr) == 0) {
+        Die(std::string("libpng could not decode: ") + image.message);
+    }
+    return picture;
+}
+
+// Runs `ours` and `reference` alternately `repeat` times, so that a change in
+// machine load hits both alike; the median times in milliseconds. The results
+// of the last runs are kept.
+template <typename Result>
+std::pair<double, double> TimeSideBySide(int repeat, Result& ours, const std::function<Result()>& runOurs,
+                                         Result& reference, const std::function<Result()>& runReference) {
+    std::vector<double> oursMs, referenceMs;
+    const auto time = [](Result& result, const std::function<Result()>& run) {
+        const auto start = std::chrono::steady_clock::now();
+        result = run();
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
+    for (int i = 0; i < repeat; ++i) {
+        oursMs.push_back(time(ours, runOurs));
+        referenceMs.push_back(time(reference, runReference));
+    }
+    const auto median = [](std::vector<double>& values) {
+        std::sort(values.begin(), values.end());
+        const std::size_t middle = values.size() / 2;
+        return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    };
+    return {median(oursMs), median(referenceMs)};
+}
+
+void RequireSamePixels(const Image& expected, const Image& actual, const std::string& what) {
+    if (actual.width != expected.width || actual.height != expected.height || actual.channels != 3 ||
+        actual.pixels != expected.pixels) {
+        Die(what + " does not give back the source pixels");
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string corpus = std::string(MIRULO_SOURCE_DIR) + "/../shared/bench-corpus";
+    int repeat = 7;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--repeat" && i + 1 < argc) {
+            repeat = std::max(1, std::atoi(argv[++i]));
+        } else {
+            corpus = arg;
+        }
+    }
+
+    std::vector<Sample> samples;
+    for (const char* name : {"desktop-1920x1080", "pixelart-1920x1080", "texture-3840x2160"}) {
+        samples.push_back({name, ToRgb(DecodePng(ReadFile(corpus + "/" + name + ".png")))});
+    }
+    samples.push_back({"noise-1920x1080", Noise(1920, 1080)});
+    samples.push_back({"desktop-tiled-3840x2160", Tiled(samples[0].picture)});
+    samples.push_back({"desktop-2x-3840x2160", Upscaled(samples[0].picture)});
+
+    std::printf("PNG encode, zlib level %d, median of %d interleaved runs\n", kLevel, repeat);
+    std::printf("%-26s %10s %10s %10s %10s %8s %8s\n", "picture", "ours ms", "libpng ms", "ours B",
+                "libpng B", "time", "size");
+    double oursMsTotal = 0, libpngMsTotal = 0, oursBytesTotal = 0, libpngBytesTotal = 0;
+    std::vector<Bytes> ourFiles;
+    for (const Sample& sample : samples) {
+        Bytes ours, reference;
+        const auto [oursMs, libpngMs] = TimeSideBySide<Bytes>(
+            repeat, ours, [&] { return EncodePng(sample.picture, kLevel); }, reference,
+            [&] { return EncodeWithLibpng(sample.picture); });
+        RequireSamePixels(sample.picture, DecodePng(ours), "our reader on our file of " + sample.name);
+        RequireSamePixels(sample.picture, DecodeWithLibpng(ours), "libpng on our file of " + sample.name);
+        std::printf("%-26s %10.1f %10.1f %10zu %10zu %8.3f %8.4f\n", sample.name.c_str(), oursMs, libpngMs,
+                    ours.size(), reference.size(), oursMs / libpngMs,
+                    static_cast<double>(ours.size()) / static_cast<double>(reference.size()));
+        oursMsTotal += oursMs;
+        libpngMsTotal += libpngMs;
+        oursBytesTotal += static_cast<double>(ours.size());
+        libpngBytesTotal += static_cast<double>(reference.size());
+        ourFiles.push_back(std::move(ours));
+    }
+    std::printf("%-26s %10.1f %10.1f %10.0f %10.0f %8.3f %8.4f\n\n", "all", oursMsTotal, libpngMsTotal,
+                oursBytesTotal, libpngBytesTotal, oursMsTotal / libpngMsTotal,
+                oursBytesTotal / libpngBytesTotal);
+
+    std::printf("PNG decode of our files, median of %d interleaved runs\n", repeat);
+    std::printf("%-26s %10s %10s %8s\n", "picture", "ours ms", "libpng ms", "time");
+    oursMsTotal = libpngMsTotal = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        Image ours, reference;
+        const auto [oursMs, libpngMs] = TimeSideBySide<Image>(
+            repeat, ours, [&] { return DecodePng(ourFiles[i]); }, reference,
+            [&] { return DecodeWithLibpng(ourFiles[i]); });
+        RequireSamePixels(samples[i].picture, ours, "our reader on " + samples[i].name);
+        std::printf("%-26s %10.1f %10.1f %8.3f\n", samples[i].name.c_str(), oursMs, libpngMs,
+                    oursMs / libpngMs);
+        oursMsTotal += oursMs;
+        libpngMsTotal += libpngMs;
+    }
+    std::printf("%-26s %10.1f %10.1f %8.3f\n", "all", oursMsTotal, libpngMsTotal,
+                oursMsTotal / libpngMsTotal);
+    return 0;
+}

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "PngTestSupport.h"
+#include "image/PngReader.h"
+#include "image/PngWriter.h"
+
+namespace mirulo::image::test {
+namespace {
+
+struct RoundTripCase {
+    const char* name;
+    std::uint32_t width;
+    std::uint32_t height;
+    Pattern pattern;
+};
+
+const RoundTripCase kRoundTripCases[] = {
+    {"OnePixel", 1, 1, Pattern::Noise},
+    {"OneColumn", 1, 9, Pattern::Ramp},
+    {"OneRow", 9, 1, Pattern::SmoothNoise},
+    {"TwoByTwo", 2, 2, Pattern::Noise},
+    {"OddFlat", 3, 5, Pattern::Flat},
+    {"OddRamp", 31, 17, Pattern::Ramp},
+    {"OddStripes", 33, 7, Pattern::ColumnStripes},
+    {"SmoothPhotoLike", 77, 41, Pattern::SmoothNoise},
+    {"Noise", 64, 64, Pattern::Noise},
+    {"DesktopLike", 301, 97, Pattern::Desktop},
+    {"WideRow", 4099, 3, Pattern::Desktop},
+    {"WideNoise", 5001, 2, Pattern::Noise},
+    // Raw data larger than one IDAT chunk.
+    {"SpansSeveralIdatChunks", 700, 200, Pattern::Noise},
+};
+
+class PngRoundTrip : public testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(PngRoundTrip, DecodesToTheSamePixels) {
+    const RoundTripCase& c = GetParam();
+    const Image picture = MakePicture(c.width, c.height, 3, c.pattern);
+
+    const Image decoded = DecodePng(EncodePng(picture));
+
+    EXPECT_EQ(decoded.width, c.width);
+    EXPECT_EQ(decoded.height, c.height);
+    EXPECT_EQ(decoded.channels, 3u);
+    EXPECT_TRUE(decoded.pixels == picture.pixels);
+}
+
+TEST_P(PngRoundTrip, WritesOnlyIhdrIdatAndIendWithTruecolourHeader) {
+    const RoundTripCase& c = GetParam();
+    const std::vector<std::uint8_t> file = EncodePng(MakePicture(c.width, c.height, 3, c.pattern));
+
+    const std::vector<Chunk> chunks = SplitChunks(file); // checks every CRC
+    ASSERT_GE(chunks.size(), 3u);
+    EXPECT_EQ(chunks.front().type, "IHDR");
+    EXPECT_EQ(chunks.front().data, MakeIhdr(c.width, c.height, 8, 2).data);
+    for (std::size_t i = 1; i + 1 < chunks.size(); ++i) {
+        EXPECT_EQ(chunks[i].type, "IDAT") << "chunk " << i;
+        EXPECT_FALSE(chunks[i].data.empty()) << "chunk " << i;
+    }
+    EXPECT_EQ(chunks.back().type, "IEND");
+    EXPECT_TRUE(chunks.back().data.empty());
+    // One zlib stream of filter byte + row for every row, nothing after it.
+    const std::size_t rawSize = std::size_t{c.height} * (std::size_t{c.width} * 3 + 1);
+    EXPECT_EQ(ZlibInflate(JoinedImageData(chunks), rawSize).size(), rawSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, PngRoundTrip, testing::ValuesIn(kRoundTripCases),
+                         [](const testing::TestParamInfo<RoundTripCase>& c) { return c.param.name; });
+
+// The round trips above only prove each filter's encoding if they use it.
+TEST(PngWriter, RoundTripPicturesUseEveryFilterType) {
+    std::set<int> used;
+    for (const RoundTripCase& c : kRoundTripCases) {
+        const std::vector<Chunk> chunks =
+            SplitChunks(EncodePng(MakePicture(c.width, c.height, 3, c.pattern)));
+        const std::size_t stride = std::size_t{c.width} * 3 + 1;
+        const std::vector<std::uint8_t> raw = ZlibInflate(JoinedImageData(chunks), stride * c.height);
+        for (std::size_t row = 0; row < c.height; ++row) {
+            used.insert(raw[row * stride]);
+        }
+    }
+    EXPECT_EQ(used, (std::set<int>{0, 1, 2, 3, 4}));
+}
+
+TEST(PngWriter, DropsAlphaOfRgbaPictures) {
+    const Image rgba = MakePicture(37, 11, 4, Pattern::SmoothNoise);
+
+    const Image decoded = DecodePng(EncodePng(rgba));
+
+    ASSERT_EQ(decoded.channels, 3u);
+    ASSERT_EQ(decoded.pixels.size(), std::size_t{37} * 11 * 3);
+    for (std::size_t i = 0; i < std::size_t{37} * 11; ++i) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            ASSERT_EQ(decoded.pixels[i * 3 + c], rgba.pixels[i * 4 + c]) << "pixel " << i;
+        }
+    }
+    EXPECT_EQ(SplitChunks(EncodePng(rgba)).front().data, MakeIhdr(37, 11, 8, 2).data);
+}
+
+TEST(PngWriter, EveryZlibLevelGivesTheSamePicture) {
+    const Image picture = MakePicture(50, 20, 3, Pattern::Desktop);
+    for (int level = 0; level <= 9; ++level) {
+        EXPECT_TRUE(DecodePng(EncodePng(picture, level)).pixels == picture.pixels) << "level " << level;
+    }
+}
+
+TEST(PngWriter, CompressesScreenContentWell) {
+    const Image picture = MakePicture(640, 480, 3, Pattern::Desktop);
+    EXPECT_LT(EncodePng(picture).size(), picture.pixels.size() / 8);
+}
+
+struct BadInput {
+    const char* name;
+    Image picture;
+    int level;
+};
+
+Image Resized(Image picture, std::size_t size) {
+    picture.pixels.resize(size);
+    return picture;
+}
+
+Image WithShape(std::uint32_t width, std::uint32_t height, std::uint32_t channels) {
+    Image picture;
+    picture.width = width;
+    picture.height = height;
+    picture.channels = channels;
+    picture.pixels.resize(std::size_t{width} * height * channels);
+    return picture;
+}
+
+TEST(PngWriter, RefusesWhatCannotBeEncoded) {
+    const Image good = MakePicture(4, 3, 3, Pattern::Noise);
+    const BadInput cases[] = {
+        {"grey input", WithShape(4, 3, 1), 7},
+        {"grey+alpha input", WithShape(4, 3, 2), 7},
+        {"five channels", WithShape(4, 3, 5), 7},
+        {"zero width", WithShape(0, 3, 3), 7},
+        {"zero height", WithShape(4, 0, 3), 7},
+        {"short pixel buffer", Resized(good, good.pixels.size() - 1), 7},
+        {"long pixel buffer", Resized(good, good.pixels.size() + 3), 7},
+        {"level below 0", good, -1},
+        {"level above 9", good, 10},
+    };
+    for (const BadInput& c : cases) {
+        EXPECT_THROW(EncodePng(c.picture, c.level), CodecError) << c.name;
+    }
+}
+
+} // namespace
+} // namespace mirulo::image::test
