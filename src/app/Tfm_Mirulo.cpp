@@ -33,8 +33,11 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     RegisterWindowClass(kMainWindowClass, CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXICON)),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
-    CreateHwnd(kMainWindowClass, kWindowExStyle, kWindowStyle, L"", CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-               CW_USEDEFAULT, nullptr);
+    // The window can show before its construction ends (restoring the tray option
+    // shows it), so it starts with its ordinary caption rather than none.
+    const std::wstring designCaption = std::wstring(texts::kCaptionPrefixNormal) + kVersionText;
+    CreateHwnd(kMainWindowClass, kWindowExStyle, kWindowStyle, designCaption.c_str(), CW_USEDEFAULT, CW_USEDEFAULT,
+               CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
     RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     ::AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi());
     ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -52,6 +55,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
     btn_Close.OnClick = [this] { btn_CloseClick(); };
+    ConnectOptionHandlers();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -206,26 +210,17 @@ void Tfm_Mirulo::FillLists() {
 }
 
 void Tfm_Mirulo::ComputeDefaultPosition() {
+    // Only the work area's size counts, not where it starts.
     RECT workArea{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     RECT frame{};
     ::GetWindowRect(hwnd(), &frame);
-    workAreaSize_ = {workArea.right - workArea.left, workArea.bottom - workArea.top};
+    screen_.workAreaWidth = workArea.right - workArea.left;
+    screen_.workAreaHeight = workArea.bottom - workArea.top;
     const double height = frame.bottom - frame.top;
     const double width = frame.right - frame.left;
-    defaultTop_ = static_cast<int>(std::floor(workAreaSize_.cy / 2.0 - height / 2.0));
-    defaultLeft_ = static_cast<int>(std::floor(workAreaSize_.cx / 2.0 - width / 2.0));
-}
-
-void Tfm_Mirulo::ReadSettings() {
-    // Until the settings file is read here, every value takes its default.
-    MoveTo(defaultTop_, defaultLeft_);
-    ifrmView_Top = defaultTop_;
-    ifrmView_Left = defaultLeft_;
-    ifrmView_Height = 600;
-    ifrmView_Width = 800;
-    cb_Timer.SetItemIndex(3);
-    iTimerMin = 4;
+    screen_.centredTop = static_cast<int>(std::floor(screen_.workAreaHeight / 2.0 - height / 2.0));
+    screen_.centredLeft = static_cast<int>(std::floor(screen_.workAreaWidth / 2.0 - width / 2.0));
 }
 
 void Tfm_Mirulo::ApplyTimerInterval() {
@@ -249,9 +244,7 @@ void Tfm_Mirulo::FormShow() {
     lb_PicList.SendToBack();
 }
 
-void Tfm_Mirulo::FormClose() {
-    // The settings are written here once the settings file is in place.
-}
+void Tfm_Mirulo::FormClose() { WriteIni(); }
 
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();

@@ -17,6 +17,7 @@
 #include "ui/Timer.h"
 #include "ui/Window.h"
 #include "app/Pictures.h"
+#include "settings/SettingsValues.h"
 
 namespace mirulo::app {
 
@@ -202,6 +203,28 @@ public:
     void btn_CloseClick();
     void tm_MinTimer();
 
+    // Settings: the whole file written from the window's current state.
+    void WriteIni();
+    std::wstring SettingsPath();
+    void chk_TimerClick();
+    void cb_TimerChange();
+    void chk_SoundClick();
+    void chk_CapaClick();
+    void cb_Key1_ToClipboardClick();
+    void cb_Key3_ToClipboardClick();
+    void cb_PNGorJPGClick();
+    void rd_GrEdit2Click();
+    void chk_ExecUOClick();
+    void chkRNDClick();
+    void chkRND01Click();
+    void chk_TrayIconClick();
+    void chk_MinimizedClick();
+    void cb_IllustNotShowClick();
+    void cb_AutoStartClick();
+    void cb_KeyAdd2Change();
+    void cb_KeyAdd3Change();
+    void RestoreFromTray();
+
     // The ten sound categories in order, for the code that treats them alike.
     std::array<ui::CheckBox*, 10> CategoryBoxes();
     std::array<bool*, 10> CategoryFlags();
@@ -220,6 +243,10 @@ private:
     void SwitchHintsOn();
     void ComputeDefaultPosition();
     void ReadSettings();
+    void ApplySettings(const settings::SettingsValues& values);
+    settings::SettingsValues CurrentSettings() const;
+    std::wstring SelectedSoundPath() const;
+    void ConnectOptionHandlers();
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
     ui::FontCache fonts_;
@@ -227,9 +254,10 @@ private:
     std::vector<ui::Control*> controls_;
     std::vector<ui::RadioButton*> editorRadioGroup_;
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
-    SIZE workAreaSize_{};
-    int defaultTop_ = 0;
-    int defaultLeft_ = 0;
+    settings::ScreenDefaults screen_;
+    std::wstring storedSoundName_; // SoundName as read, until the sound list picks it up
+    bool deferSettingsWrites_ = false;
+    bool settingsWritePending_ = false;
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;

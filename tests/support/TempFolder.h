@@ -21,6 +21,11 @@ private:
     std::wstring path_;
 };
 
+// Whole-file helpers for comparing what the program writes, byte for byte.
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+
 // The Windows path of a file in the build tree (the Linux path seen through Wine's Z: drive).
 std::wstring BuildTreePath(const char* unixPath);
 

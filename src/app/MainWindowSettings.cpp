@@ -1,0 +1,372 @@
+// Reading the settings into the main window at start (construction step 11),
+// writing them back (WriteIni), and the option handlers whose job is to keep the
+// file up to date.
+#include <windows.h>
+
+#include <string>
+
+#include "app/MainWindowTexts.h"
+#include "app/Tfm_Mirulo.h"
+#include "platform/Wide.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsValues.h"
+#include "ui/Dispatch.h"
+
+namespace mirulo::app {
+namespace {
+
+using platform::Narrow;
+using platform::Widen;
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+std::wstring FileNamePart(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/:");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+bool IsUsableFolder(const std::wstring& path) {
+    if (path.size() < 2) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A stored index selects its entry; anything else leaves the list without a
+// selection and its copy at -1.
+std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
+    list.SetItemIndex(index);
+    return list.ItemIndex();
+}
+
+} // namespace
+
+std::wstring Tfm_Mirulo::SettingsPath() { return settings::SettingsFile::PathFor(host().ExecutablePath()); }
+
+void Tfm_Mirulo::ReadSettings() {
+    settings::IniDocument document = settings::SettingsFile::Load(SettingsPath());
+
+    // The option handlers below write the settings as a user's click would. While
+    // the values are still being applied such a write would store a mix of loaded
+    // and default values, and a program ended at that moment (a start-up notice
+    // is open, say) would leave that mix behind. So the writes wait and happen
+    // once, with everything applied.
+    struct DeferWrites {
+        Tfm_Mirulo& window;
+        explicit DeferWrites(Tfm_Mirulo& w) : window(w) { window.deferSettingsWrites_ = true; }
+        ~DeferWrites() { window.deferSettingsWrites_ = false; }
+    };
+    {
+        DeferWrites defer(*this);
+        ApplySettings(settings::ReadSettings(document, screen_));
+    }
+    if (settingsWritePending_) {
+        WriteIni();
+    }
+}
+
+void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
+    blTimerSecMode = values.blTimerSecMode;
+    lbl_Timer.SetCaption(blTimerSecMode ? L"秒毎" : L"分毎");
+    lbl_Timer.SetTextColor(blTimerSecMode ? kRed : CLR_INVALID);
+
+    MoveTo(values.Top170, values.Left170);
+    ifrmView_Top = values.ifrmView_Top;
+    ifrmView_Left = values.ifrmView_Left;
+    ifrmView_Height = values.ifrmView_Height;
+    ifrmView_Width = values.ifrmView_Width;
+
+    sImageSaveDir = Widen(values.Folder);
+    lbl_SaveFolder.SetCaption(sImageSaveDir);
+    if (!IsUsableFolder(sImageSaveDir)) {
+        StatusBar1.SetText(texts::kNoticeNoSaveFolder);
+    }
+
+    iCapLeft = values.X;
+    iCapTop = values.Y;
+    iCapHeight = values.H;
+    iCapWidth = values.W;
+    lbl_XYWH.SetCaption(Widen(settings::XYWHCaption(iCapLeft, iCapTop, iCapWidth, iCapHeight)));
+
+    cb_Key1.SetItemIndex(values.Key1Number);
+    cb_KeyAdd1.SetItemIndex(values.Key1AddNumber);
+    cb_Key2.SetItemIndex(values.Key2Number);
+    cb_KeyAdd2.SetItemIndex(values.Key2AddNumber);
+    cb_Key3.SetItemIndex(values.Key3Number);
+    cb_KeyAdd3.SetItemIndex(values.Key3AddNumber);
+    int_cb_KeyAdd1 = cb_KeyAdd1.ItemIndex();
+    int_cb_Key1 = cb_Key1.ItemIndex();
+    int_cb_KeyAdd2 = cb_KeyAdd2.ItemIndex();
+    int_cb_Key2 = cb_Key2.ItemIndex();
+    int_cb_KeyAdd3 = cb_KeyAdd3.ItemIndex();
+    int_cb_Key3 = cb_Key3.ItemIndex();
+
+    SelectStored(cb_PNGorJPG, values.PNGorJPGNumber);
+    if (SelectStored(cb_Timer, values.TimerNumber) >= 0) {
+        iTimerMin = std::stoi(cb_Timer.Item(cb_Timer.ItemIndex()));
+    }
+
+    chk_Timer.SetChecked(values.TimerEnabled);
+    const bool timerOn = chk_Timer.Checked();
+    cb_Timer.SetEnabled(timerOn);
+    lbl_Timer.SetEnabled(timerOn);
+    lbl_TimerMinSec.SetEnabled(timerOn);
+
+    chk_Sound.SetChecked(values.SoundEnabled);
+    storedSoundName_ = Widen(values.SoundName);
+    chk_Capa.SetChecked(values.FolderCapacityEnabled);
+    edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
+    cb_Key1_ToClipboard.SetChecked(values.ToClipboard1Enabled);
+    cb_Key2_ToClipboard.SetChecked(values.ToClipboard2Enabled);
+    cb_Key3_ToClipboard.SetChecked(values.ToClipboard3Enabled);
+    rd_GrEdit1.SetChecked(values.rd_GrEdit1);
+    rd_GrEdit2.SetChecked(values.rd_GrEdit2);
+
+    sEditorAppPath = Widen(values.EditorAppPath);
+    lbl_Editor.SetCaption(FileNamePart(sEditorAppPath));
+    lbl_Editor.SetEnabled(!rd_GrEdit1.Checked());
+
+    chk_ExecUO.SetChecked(values.ExecUOEnabled);
+    sExecUOPath = Widen(values.ExecUOApp);
+    lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath));
+    btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
+    lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
+
+    bl_chkRND = values.bl_chkRND;
+    chkRND.SetChecked(bl_chkRND);
+    const auto flags = CategoryFlags();
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        *flags[i] = values.bl_chkRNDCategories[i];
+    }
+    const auto boxes = CategoryBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        boxes[i]->SetChecked(*flags[i]);
+    }
+
+    chk_TrayIcon.SetChecked(values.chk_TrayIcon);
+    chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
+    chk_Minimized.SetChecked(values.chk_Minimized);
+    cb_IllustNotShow.SetChecked(values.cb_IllustNotShow);
+    for (Picture* picture : {&img_01, &img_02, &img_03, &img_04}) {
+        picture->SetVisible(!cb_IllustNotShow.Checked());
+    }
+}
+
+settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
+    settings::SettingsValues values;
+    values.blTimerSecMode = blTimerSecMode;
+
+    // While minimised the window's own rectangle is the icon's; the position to
+    // come back to is the restored one.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    RECT frame{};
+    ::GetWindowRect(hwnd(), &frame);
+    if (::IsIconic(hwnd()) && ::GetWindowPlacement(hwnd(), &placement)) {
+        // Workspace coordinates: relative to the work area of the window's monitor.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        ::GetMonitorInfoW(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+        frame = placement.rcNormalPosition;
+        ::OffsetRect(&frame, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    }
+    values.Top170 = frame.top;
+    values.Left170 = frame.left;
+    values.ifrmView_Top = ifrmView_Top;
+    values.ifrmView_Left = ifrmView_Left;
+    values.ifrmView_Height = ifrmView_Height;
+    values.ifrmView_Width = ifrmView_Width;
+    values.Folder = Narrow(sImageSaveDir);
+    values.X = iCapLeft;
+    values.Y = iCapTop;
+    values.H = iCapHeight;
+    values.W = iCapWidth;
+    values.Key1Number = cb_Key1.ItemIndex();
+    values.Key1AddNumber = cb_KeyAdd1.ItemIndex();
+    values.Key2Number = cb_Key2.ItemIndex();
+    values.Key2AddNumber = cb_KeyAdd2.ItemIndex();
+    values.Key3Number = cb_Key3.ItemIndex();
+    values.Key3AddNumber = cb_KeyAdd3.ItemIndex();
+    values.PNGorJPGNumber = cb_PNGorJPG.ItemIndex();
+    values.TimerNumber = cb_Timer.ItemIndex();
+    values.TimerEnabled = chk_Timer.Checked();
+    values.SoundEnabled = chk_Sound.Checked();
+    values.SoundName = Narrow(SelectedSoundPath());
+    values.FolderCapacityEnabled = chk_Capa.Checked();
+    values.FolderCapacitySize = settings::FolderCapacitySizeFromText(Narrow(edt_Capa.Caption()));
+    values.ToClipboard1Enabled = cb_Key1_ToClipboard.Checked();
+    values.ToClipboard2Enabled = cb_Key2_ToClipboard.Checked();
+    values.ToClipboard3Enabled = cb_Key3_ToClipboard.Checked();
+    values.rd_GrEdit1 = rd_GrEdit1.Checked();
+    values.rd_GrEdit2 = rd_GrEdit2.Checked();
+    values.EditorAppPath = Narrow(sEditorAppPath);
+    values.ExecUOEnabled = chk_ExecUO.Checked();
+    values.ExecUOApp = Narrow(sExecUOPath);
+    values.bl_chkRND = bl_chkRND;
+    const auto flags = const_cast<Tfm_Mirulo*>(this)->CategoryFlags();
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        values.bl_chkRNDCategories[i] = *flags[i];
+    }
+    values.chk_TrayIcon = chk_TrayIcon.Checked();
+    values.chk_Minimized = chk_Minimized.Checked();
+    values.cb_IllustNotShow = cb_IllustNotShow.Checked();
+    return values;
+}
+
+std::wstring Tfm_Mirulo::SelectedSoundPath() const {
+    const int index = lb_Sound.ItemIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= slMP3.size()) {
+        return {};
+    }
+    return slMP3[static_cast<std::size_t>(index)];
+}
+
+void Tfm_Mirulo::WriteIni() {
+    if (deferSettingsWrites_) {
+        settingsWritePending_ = true;
+        return;
+    }
+    settingsWritePending_ = false;
+    const std::wstring path = SettingsPath();
+    settings::IniDocument document;
+    try {
+        document = settings::SettingsFile::Load(path);
+    } catch (const settings::SettingsFileError& error) {
+        if (error.reason() != settings::SettingsFileError::Reason::NotUtf8) {
+            throw;
+        }
+        // The user was told at start that the file is damaged. Keep its bytes
+        // under a backup name and write a sound file with the current values.
+        settings::SettingsFile::MoveAsideUnreadable(path);
+    }
+    const settings::SettingsValues values = CurrentSettings();
+    settings::WriteSettings(document, values, !SelectedSoundPath().empty());
+    settings::SettingsFile::Save(path, document);
+}
+
+// --- Option handlers ----------------------------------------------------------
+
+void Tfm_Mirulo::chk_TimerClick() {
+    const bool on = chk_Timer.Checked();
+    cb_Timer.SetEnabled(on);
+    lbl_Timer.SetEnabled(on);
+    lbl_TimerMinSec.SetEnabled(on);
+    WriteIni();
+}
+
+void Tfm_Mirulo::cb_TimerChange() {
+    ApplyTimerInterval();
+    WriteIni();
+}
+
+void Tfm_Mirulo::chk_SoundClick() { WriteIni(); }
+
+void Tfm_Mirulo::chk_CapaClick() {
+    edt_Capa.SetEnabled(chk_Capa.Checked());
+    WriteIni();
+}
+
+void Tfm_Mirulo::cb_Key1_ToClipboardClick() { WriteIni(); }
+void Tfm_Mirulo::cb_Key3_ToClipboardClick() { WriteIni(); }
+void Tfm_Mirulo::cb_PNGorJPGClick() { WriteIni(); }
+
+void Tfm_Mirulo::rd_GrEdit2Click() {
+    lbl_Editor.SetEnabled(rd_GrEdit2.Checked());
+    WriteIni();
+}
+
+void Tfm_Mirulo::chk_ExecUOClick() {
+    const bool on = chk_ExecUO.Checked();
+    btn_ExecUO.SetEnabled(on);
+    lbl_ExecUO.SetEnabled(on);
+    WriteIni();
+}
+
+void Tfm_Mirulo::chkRNDClick() {
+    bl_chkRND = chkRND.Checked();
+    WriteIni();
+}
+
+void Tfm_Mirulo::chkRND01Click() {
+    if (!blInFormCreate) {
+        const auto flags = CategoryFlags();
+        const auto boxes = CategoryBoxes();
+        for (std::size_t i = 0; i < flags.size(); ++i) {
+            *flags[i] = boxes[i]->Checked();
+        }
+    }
+    WriteIni();
+}
+
+void Tfm_Mirulo::chk_TrayIconClick() {
+    if (::IsIconic(hwnd())) {
+        ::ShowWindow(hwnd(), SW_RESTORE);
+    }
+    RestoreFromTray();
+    WriteIni();
+}
+
+void Tfm_Mirulo::chk_MinimizedClick() {
+    if (::IsIconic(hwnd())) {
+        ::ShowWindow(hwnd(), SW_RESTORE);
+    }
+    WriteIni();
+}
+
+void Tfm_Mirulo::cb_AutoStartClick() { WriteIni(); }
+
+void Tfm_Mirulo::cb_KeyAdd2Change() { WriteIni(); }
+void Tfm_Mirulo::cb_KeyAdd3Change() { WriteIni(); }
+
+void Tfm_Mirulo::cb_IllustNotShowClick() {
+    const bool grey = cb_IllustNotShow.Checked();
+    for (Picture* picture : {&img_01, &img_02, &img_03, &img_04, &img_05, &img_Title1}) {
+        picture->SetVisible(!grey);
+    }
+    img_Title2.SetVisible(grey);
+    const COLORREF colour = grey ? RGB(128, 128, 128) : RGB(180, 149, 192);
+    for (int page = 0; page < 4; ++page) {
+        advPager1.SetPageGradientEnd(page, colour);
+    }
+    for (int page = 0; page < 4; ++page) {
+        advPager1.SetPagePressedTabColor(page, colour);
+    }
+    const int top = grey ? 4 : 49;
+    const int height = grey ? 395 : 350;
+    ::SetWindowPos(lb_PicList.hwnd(), nullptr, Scale(4), Scale(top), Scale(319), Scale(height),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowTextW(hwnd(), (grey ? sFormCap2 : sFormCap1).c_str());
+    WriteIni();
+}
+
+void Tfm_Mirulo::RestoreFromTray() {
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, iAppExStyle);
+}
+
+void Tfm_Mirulo::ConnectOptionHandlers() {
+    chk_Timer.OnClick = [this] { chk_TimerClick(); };
+    cb_Timer.OnChange = [this] { cb_TimerChange(); };
+    chk_Sound.OnClick = [this] { chk_SoundClick(); };
+    chk_Capa.OnClick = [this] { chk_CapaClick(); };
+    cb_Key1_ToClipboard.OnClick = [this] { cb_Key1_ToClipboardClick(); };
+    cb_Key3_ToClipboard.OnClick = [this] { cb_Key3_ToClipboardClick(); };
+    cb_PNGorJPG.OnChange = [this] { cb_PNGorJPGClick(); };
+    rd_GrEdit1.OnClick = [this] { rd_GrEdit2Click(); };
+    rd_GrEdit2.OnClick = [this] { rd_GrEdit2Click(); };
+    chk_ExecUO.OnClick = [this] { chk_ExecUOClick(); };
+    chkRND.OnClick = [this] { chkRNDClick(); };
+    for (ui::CheckBox* box : CategoryBoxes()) {
+        box->OnClick = [this] { chkRND01Click(); };
+    }
+    chk_TrayIcon.OnClick = [this] { chk_TrayIconClick(); };
+    chk_Minimized.OnClick = [this] { chk_MinimizedClick(); };
+    cb_IllustNotShow.OnClick = [this] { cb_IllustNotShowClick(); };
+    cb_AutoStart.OnClick = [this] { cb_AutoStartClick(); };
+    cb_KeyAdd2.OnChange = [this] { cb_KeyAdd2Change(); };
+    cb_Key2.OnChange = [this] { cb_KeyAdd2Change(); };
+    cb_KeyAdd3.OnChange = [this] { cb_KeyAdd3Change(); };
+}
+
+} // namespace mirulo::app

@@ -1,0 +1,205 @@
+// The settings file as the main window reads and writes it, byte for byte.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <sstream>
+
+#include "app/Tfm_Mirulo.h"
+#include "platform/RecordingHost.h"
+#include "support/TempFolder.h"
+
+using namespace mirulo;
+
+namespace {
+
+using testkit::FileExists;
+using ReadBytesFn = std::string (*)(const std::wstring&);
+const ReadBytesFn ReadBytes = &testkit::ReadFileBytes;
+void WriteBytes(const std::wstring& path, const std::string& bytes) { testkit::WriteFileBytes(path, bytes); }
+
+class MainWindowSettings : public ::testing::Test {
+protected:
+    MainWindowSettings() { host.executablePath = folder / L"Mirulo.exe"; }
+
+    std::wstring SettingsPath() const { return folder / L"Mirulo.exe_ユーザー設定.ini"; }
+
+    // A settings file holding these lines under [System].
+    void Store(const std::string& lines) { WriteBytes(SettingsPath(), "\xEF\xBB\xBF[System]\r\n" + lines); }
+
+    std::unique_ptr<app::Tfm_Mirulo> Start() { return std::make_unique<app::Tfm_Mirulo>(host); }
+
+    static void Close(app::Tfm_Mirulo& window) { ::SendMessageW(window.hwnd(), WM_CLOSE, 0, 0); }
+
+    // The centred place of the main window in the work area.
+    static POINT Centred(HWND hwnd) {
+        RECT work{}, frame{};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        ::GetWindowRect(hwnd, &frame);
+        return {static_cast<LONG>(std::floor((work.right - work.left) / 2.0 - (frame.right - frame.left) / 2.0)),
+                static_cast<LONG>(std::floor((work.bottom - work.top) / 2.0 - (frame.bottom - frame.top) / 2.0))};
+    }
+
+    static RECT Frame(HWND hwnd) {
+        RECT frame{};
+        ::GetWindowRect(hwnd, &frame);
+        return frame;
+    }
+
+    testkit::TempFolder folder{L"mirulo-settings"};
+    platform::RecordingHost host;
+};
+
+TEST_F(MainWindowSettings, AFirstStartWritesEveryKeyButSoundNameInWritingOrder) {
+    auto window = Start();
+    const POINT centre = Centred(window->hwnd());
+    std::ostringstream expected;
+    expected << "\xEF\xBB\xBF[System]\r\n"
+             << "Top170=" << centre.y << "\r\nLeft170=" << centre.x << "\r\n"
+             << "chk_TrayIcon=0\r\nchk_Minimized=0\r\ncb_IllustNotShow=0\r\nblTimerSecMode=0\r\nbl_chkRND=0\r\n"
+             << "bl_chkRND01=0\r\nbl_chkRND02=0\r\nbl_chkRND03=0\r\nbl_chkRND04=0\r\nbl_chkRND05=0\r\n"
+             << "bl_chkRND06=0\r\nbl_chkRND07=0\r\nbl_chkRND08=0\r\nbl_chkRND09=0\r\nbl_chkRND10=1\r\n"
+             << "ExecUOEnabled=0\r\nFolderCapacityEnabled=0\r\nrd_GrEdit1=1\r\nrd_GrEdit2=0\r\nSoundEnabled=0\r\n"
+             << "TimerEnabled=0\r\nToClipboard1Enabled=0\r\nToClipboard2Enabled=0\r\nToClipboard3Enabled=0\r\n"
+             << "ifrmView_Top=" << centre.y << "\r\nifrmView_Left=" << centre.x << "\r\n"
+             << "ifrmView_Height=600\r\nifrmView_Width=800\r\n"
+             << "Folder=\r\nX=0\r\nY=0\r\nH=0\r\nW=0\r\n"
+             << "Key1Number=0\r\nKey1AddNumber=0\r\nKey2Number=0\r\nKey2AddNumber=0\r\nKey3Number=0\r\n"
+             << "Key3AddNumber=0\r\nPNGorJPGNumber=0\r\nTimerNumber=3\r\n"
+             << "FolderCapacitySize=100\r\nEditorAppPath=\r\nExecUOApp=\r\n\r\n";
+    EXPECT_EQ(ReadBytes(SettingsPath()), expected.str());
+    EXPECT_EQ(window->StatusBar1.Text(), L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(MainWindowSettings, StoredTopIsReadAsDecimalOrHexAndCorrectedWhenOutsideTheWorkArea) {
+    struct Case {
+        const char* stored;
+        bool centred;
+        LONG top;
+    };
+    for (const Case& c : {Case{"-5", true, 0}, Case{"0x10", false, 16}, Case{"abc", true, 0}, Case{"7", false, 7}}) {
+        SCOPED_TRACE(c.stored);
+        Store(std::string("Top170=") + c.stored + "\r\nLeft170=3\r\n");
+        auto window = Start();
+        const RECT frame = Frame(window->hwnd());
+        EXPECT_EQ(frame.top, c.centred ? Centred(window->hwnd()).y : c.top);
+        EXPECT_EQ(frame.left, 3);
+        Close(*window);
+    }
+}
+
+TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
+    Store("FolderCapacitySize=abc\r\nKey1Number=29\r\nKey2Number=5\r\n");
+    auto window = Start();
+    EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
+    EXPECT_EQ(window->cb_Timer.Item(3), L"4");
+    EXPECT_EQ(window->iTimerMin, 4);
+    EXPECT_EQ(window->edt_Capa.Caption(), L"100");
+    EXPECT_EQ(window->cb_Key1.ItemIndex(), -1);
+    EXPECT_EQ(window->int_cb_Key1, -1);
+    EXPECT_EQ(window->int_cb_Key2, 5);
+    Close(*window);
+    const std::string written = ReadBytes(SettingsPath());
+    EXPECT_NE(written.find("Key1Number=-1\r\n"), std::string::npos);
+    EXPECT_NE(written.find("FolderCapacitySize=100\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowSettings, AKeyInAnotherLetterCaseIsFoundAndRewrittenInPlaceWithTheProgramsSpelling) {
+    Store("zzz=keep me\r\nfolder=" + std::string("C:\\\xE7\x94\xBB\xE5\x83\x8F") + "\r\n");
+    auto window = Start();
+    EXPECT_EQ(window->sImageSaveDir, L"C:\\画像");
+    const std::string written = ReadBytes(SettingsPath());
+    EXPECT_EQ(written.rfind("\xEF\xBB\xBF[System]\r\nzzz=keep me\r\nFolder=C:\\\xE7\x94\xBB\xE5\x83\x8F\r\n", 0), 0u)
+        << written;
+    EXPECT_EQ(written.find("folder="), std::string::npos);
+}
+
+TEST_F(MainWindowSettings, WithNoCategoryChosenTheFirstIsTurnedOnAndStored) {
+    std::string lines;
+    for (int i = 1; i <= 10; ++i) {
+        lines += "bl_chkRND" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=0\r\n";
+    }
+    Store(lines);
+    auto window = Start();
+    EXPECT_TRUE(window->bl_chkRND01);
+    EXPECT_TRUE(window->chkRND01.Checked());
+    EXPECT_FALSE(window->chkRND10.Checked());
+    EXPECT_NE(ReadBytes(SettingsPath()).find("bl_chkRND01=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowSettings, SoundNameStaysAsStoredWhileNoSoundIsSelected) {
+    Store("SoundName=C:\\mp3\\a.mp3\r\n");
+    auto window = Start();
+    Close(*window);
+    EXPECT_NE(ReadBytes(SettingsPath()).find("SoundName=C:\\mp3\\a.mp3\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowSettings, OptionsAreRestoredWithTheirEffects) {
+    Store("TimerEnabled=1\r\nExecUOEnabled=1\r\nExecUOApp=D:\\UO\\UO.exe\r\nrd_GrEdit1=0\r\nrd_GrEdit2=1\r\n"
+          "EditorAppPath=C:\\Tools\\edit.exe\r\nblTimerSecMode=1\r\nX=10\r\nY=20\r\nW=300\r\nH=200\r\n"
+          "cb_IllustNotShow=1\r\n");
+    auto window = Start();
+    EXPECT_TRUE(window->cb_Timer.Enabled());
+    EXPECT_TRUE(window->lbl_TimerMinSec.Enabled());
+    EXPECT_TRUE(window->btn_ExecUO.Enabled());
+    EXPECT_EQ(window->lbl_ExecUO.Caption(), L"UO.exe");
+    EXPECT_TRUE(window->rd_GrEdit2.Checked());
+    EXPECT_FALSE(window->rd_GrEdit1.Checked());
+    EXPECT_TRUE(window->lbl_Editor.Enabled());
+    EXPECT_EQ(window->lbl_Editor.Caption(), L"edit.exe");
+    EXPECT_EQ(window->lbl_Timer.Caption(), L"秒毎");
+    EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]10 [Y]20 [幅]300 [高]200");
+    EXPECT_FALSE(window->img_01.Visible());
+    EXPECT_TRUE(window->img_Title2.Visible());
+    wchar_t title[128] = {};
+    ::GetWindowTextW(window->hwnd(), title, 128);
+    EXPECT_STREQ(title, L"画面キャプチャツール\u3000ver.2.10");
+}
+
+TEST_F(MainWindowSettings, AFailingWriteReportsTheSystemsReasonAndLeavesTheOldFileByteIdentical) {
+    auto window = Start();
+    const std::string before = ReadBytes(SettingsPath());
+    ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SendMessageW(window->cb_Key1_ToClipboard.hwnd(), BM_CLICK, 0, 0); // the user ticks the box
+    const auto messages = host.Messages();
+    ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(SettingsPath()), std::wstring::npos) << "the message names the file";
+    EXPECT_TRUE(window->cb_Key1_ToClipboard.Checked()) << "the value stays in memory";
+    EXPECT_EQ(ReadBytes(SettingsPath()), before);
+    EXPECT_FALSE(FileExists(SettingsPath() + L".tmp"));
+}
+
+TEST_F(MainWindowSettings, ClosingWritesOnceMoreAndStillClosesWhenTheWriteFails) {
+    auto window = Start();
+    HWND hwnd = window->hwnd();
+    const std::string before = ReadBytes(SettingsPath());
+    ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
+    Close(*window);
+    ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_EQ(host.CallsOf(platform::HostCall::Kind::Message)[0].caption, L"ミルロ");
+    EXPECT_EQ(ReadBytes(SettingsPath()), before);
+    EXPECT_FALSE(FileExists(SettingsPath() + L".tmp"));
+}
+
+TEST_F(MainWindowSettings, AnUnreadableFileStopsTheStartAndIsKeptAsABackupWhenTheWindowCloses) {
+    const std::string damaged = "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n"; // Shift_JIS bytes
+    WriteBytes(SettingsPath(), damaged);
+    auto window = Start();
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_EQ(host.Traces().back(), L"FormCreate: default position") << "construction stops at the settings";
+    EXPECT_EQ(ReadBytes(SettingsPath()), damaged) << "nothing is written over the user's file at start";
+
+    HWND hwnd = window->hwnd();
+    Close(*window);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(ReadBytes(SettingsPath() + L".unreadable.bak"), damaged);
+    EXPECT_EQ(ReadBytes(SettingsPath()).rfind("\xEF\xBB\xBF[System]\r\nTop170=", 0), 0u);
+}
+
+} // namespace
