@@ -316,8 +316,6 @@ void Tfm_Mirulo::chk_MinimizedClick() {
 
 void Tfm_Mirulo::cb_AutoStartClick() { WriteIni(); }
 
-void Tfm_Mirulo::cb_KeyAdd2Change() { WriteIni(); }
-void Tfm_Mirulo::cb_KeyAdd3Change() { WriteIni(); }
 
 void Tfm_Mirulo::cb_IllustNotShowClick() {
     const bool grey = cb_IllustNotShow.Checked();
@@ -364,9 +362,6 @@ void Tfm_Mirulo::ConnectOptionHandlers() {
     chk_Minimized.OnClick = [this] { chk_MinimizedClick(); };
     cb_IllustNotShow.OnClick = [this] { cb_IllustNotShowClick(); };
     cb_AutoStart.OnClick = [this] { cb_AutoStartClick(); };
-    cb_KeyAdd2.OnChange = [this] { cb_KeyAdd2Change(); };
-    cb_Key2.OnChange = [this] { cb_KeyAdd2Change(); };
-    cb_KeyAdd3.OnChange = [this] { cb_KeyAdd3Change(); };
 }
 
 } // namespace mirulo::app

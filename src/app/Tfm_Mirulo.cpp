@@ -7,6 +7,7 @@
 
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
+#include "capture/HotKeyRegistry.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -43,6 +44,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
+    hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(), host);
     advPager1.Create(hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
     const ui::TabFont tabFonts[] = {{L"Meiryo UI", 15, true}, {L"Tahoma", 15, false}, {L"Meiryo UI", 15, false},
                                     {L"Meiryo UI", 15, false}};
@@ -56,12 +58,21 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
 
     btn_Close.OnClick = [this] { btn_CloseClick(); };
     ConnectOptionHandlers();
+    ConnectCaptureButtons();
+    ConnectPictureList();
+    ConnectHotKeyLists();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
 }
 
-Tfm_Mirulo::~Tfm_Mirulo() = default;
+Tfm_Mirulo::~Tfm_Mirulo() {
+    // Released with the window in FormDestroy; a window torn down without a
+    // message loop (tests) must not leave global atoms behind either.
+    if (hotKeys_) {
+        hotKeys_->ReleaseAll();
+    }
+}
 
 ui::Control* Tfm_Mirulo::FindControl(std::wstring_view name) const {
     for (ui::Control* control : controls_) {
@@ -149,10 +160,12 @@ void Tfm_Mirulo::FormCreate() {
     // The logon-task check arrives with start at logon.
     h.Trace(L"FormCreate: logon task");
 
-    // The picture list arrives with the image library.
+    CountImages();
     h.Trace(L"FormCreate: picture list");
 
-    // Hot keys arrive with the hot-key feature.
+    SetHotKey1();
+    SetHotKey2();
+    SetHotKey3();
     h.Trace(L"FormCreate: hot keys");
 
     // Starting the game client arrives with the game-client feature.
@@ -248,7 +261,19 @@ void Tfm_Mirulo::FormClose() { WriteIni(); }
 
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
-    // Hot keys are released here once the hot-key feature is in place.
+    ReleaseHotKeys();
+}
+
+void Tfm_Mirulo::CalcFolderSizeAndDelete() {
+    // The size cap arrives with the recycle-bin feature.
+}
+
+void Tfm_Mirulo::playSound() {
+    // The capture sound arrives with sound playback.
+}
+
+void Tfm_Mirulo::FormResize() {
+    // Hiding in the notification area arrives with the tray feature.
 }
 
 void Tfm_Mirulo::btn_CloseClick() { ::SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
@@ -275,6 +300,8 @@ void Tfm_Mirulo::OnShowWindow(bool shown) {
         FormShow();
     }
 }
+
+void Tfm_Mirulo::OnHotKey(int id) { HotKeyPressed(static_cast<WPARAM>(id)); }
 
 bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {
     if (maxTrackSize_.cx == 0) {

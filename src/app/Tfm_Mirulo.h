@@ -19,6 +19,13 @@
 #include "app/Pictures.h"
 #include "settings/SettingsValues.h"
 
+#include "capture/HotKeyTable.h"
+
+namespace mirulo::capture {
+class CapturePicture;
+class HotKeyRegistry;
+}
+
 namespace mirulo::app {
 
 inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
@@ -221,9 +228,42 @@ public:
     void chk_MinimizedClick();
     void cb_IllustNotShowClick();
     void cb_AutoStartClick();
+    void RestoreFromTray();
+
+    // Global hot keys.
+    void SetHotKey1();
+    void SetHotKey2();
+    void SetHotKey3();
+    void CheckKeySettings();
+    void cb_KeyAdd1Change();
     void cb_KeyAdd2Change();
     void cb_KeyAdd3Change();
-    void RestoreFromTray();
+    void cb_Key3Change();
+    void HotKeyPressed(WPARAM id);
+    void CropCapSave();
+
+    // Capture of the fixed range and of the full screen.
+    void CapSave();
+    void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
+    void btn_ShotRectClick();
+    void btn_3CaptureClick();
+    void btn_3Capture3Click();
+    void btn_3Capture10Click();
+    bool IsSaveFolderUsable() const;
+
+    // The picture list.
+    void CountImages();
+    void btn_ReLoadClick();
+    void lb_PicList2Click();
+    void lb_PicListDblClick();
+    void lb_PicListMouseDown(UINT message);
+    void SetStatusText(const std::wstring& text);
+    std::wstring SelectedPicturePath() const;
+
+    // After-steps of a capture.
+    void CalcFolderSizeAndDelete();
+    void playSound();
+    void FormResize();
 
     // The ten sound categories in order, for the code that treats them alike.
     std::array<ui::CheckBox*, 10> CategoryBoxes();
@@ -235,6 +275,7 @@ protected:
     void OnShowWindow(bool shown) override;
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
+    void OnHotKey(int id) override;
 
 private:
     void CreateControls();
@@ -247,8 +288,21 @@ private:
     settings::SettingsValues CurrentSettings() const;
     std::wstring SelectedSoundPath() const;
     void ConnectOptionHandlers();
+    void ConnectCaptureButtons();
+    void ConnectPictureList();
+    void ConnectHotKeyLists();
+    capture::HotKeySelections HotKeyCopies() const;
+    std::int32_t& HotKeyId(int number);
+    void SetHotKey(int number);
+    void CopyKeySelections();
+    void ChangeHotKey(int number, bool writeNow);
+    void ReleaseHotKeys();
+    void RunButtonCapture(const wchar_t* code, bool fullScreen);
+    void SwitchAutoCaptureOff();
+    void ShowNotice(std::wstring_view text);
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
+    std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     ui::FontCache fonts_;
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;

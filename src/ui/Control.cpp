@@ -58,6 +58,7 @@ void Control::Create(HWND parent, const wchar_t* windowClass, DWORD style, DWORD
         throw std::runtime_error("コントロールを作成できません");
     }
     Attach(hwnd);
+    OnCreated();
 }
 
 bool Control::Enabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
@@ -242,6 +243,41 @@ void ListBox::SetItem(int index, std::wstring_view item) {
     }
 }
 
+void ListBox::Reserve(std::size_t count) {
+    ::SendMessageW(hwnd(), LB_INITSTORAGE, count, static_cast<LPARAM>(count * 40 * sizeof(wchar_t)));
+}
+
+namespace {
+
+LRESULT CALLBACK ListMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, &ListMouseProc, 3);
+        return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+        const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+        reinterpret_cast<ListBox*>(data)->ForwardMouseDown(message);
+        return result;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+void ListBox::ForwardMouseDown(UINT message) {
+    if (!OnMouseDown) {
+        return;
+    }
+    // This runs inside the list's own window procedure, where no exception may
+    // pass: the press goes through the parent's window procedure instead, so a
+    // failing handler is reported like any other.
+    pendingMouseMessage_ = message;
+    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
+                   reinterpret_cast<LPARAM>(hwnd()));
+}
+
+void ListBox::OnCreated() { ::SetWindowSubclass(hwnd(), &ListMouseProc, 3, reinterpret_cast<DWORD_PTR>(this)); }
+
 int ListBox::Count() const { return static_cast<int>(::SendMessageW(hwnd(), LB_GETCOUNT, 0, 0)); }
 
 std::wstring ListBox::Item(int index) const { return ListText(hwnd(), LB_GETTEXTLEN, LB_GETTEXT, index); }
@@ -261,6 +297,12 @@ void ListBox::SetRedraw(bool redraw) {
 }
 
 bool ListBox::OnCommand(WORD code) {
+    if (code == kMouseDownNotification) {
+        if (OnMouseDown) {
+            OnMouseDown(pendingMouseMessage_);
+        }
+        return true;
+    }
     if (code == LBN_SELCHANGE) {
         if (OnClick) {
             OnClick();

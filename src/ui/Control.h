@@ -63,6 +63,8 @@ public:
 
 protected:
     void Attach(HWND hwnd);
+    // Runs once the window exists, for wrappers that need to hook into it.
+    virtual void OnCreated() {}
 
 private:
     std::wstring name_;
@@ -125,7 +127,11 @@ public:
     using Control::Control;
     std::function<void()> OnClick;    // selection changed by the user
     std::function<void()> OnDblClick; // double-click
+    // A mouse button went down on the list (WM_LBUTTONDOWN, WM_RBUTTONDOWN or
+    // WM_MBUTTONDOWN), after the list's own handling of the press.
+    std::function<void(UINT message)> OnMouseDown;
     void Clear();
+    void Reserve(std::size_t count);
     void Add(std::wstring_view item);
     void Insert(int index, std::wstring_view item);
     void Delete(int index);
@@ -136,6 +142,15 @@ public:
     void SetItemIndex(int index); // runs nothing
     void SetRedraw(bool redraw);
     bool OnCommand(WORD code) override;
+    void ForwardMouseDown(UINT message);
+
+protected:
+    void OnCreated() override;
+
+private:
+    // A notification code of our own, beside LBN_*, for a press on the list.
+    static constexpr WORD kMouseDownNotification = 0x7F01;
+    UINT pendingMouseMessage_ = 0;
 };
 
 class Edit : public Control {

@@ -35,8 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTrip{"outside the BMP", "\xF0\x9F\x93\xB7.png", u"\U0001F4F7.png"},
                       RoundTrip{"embedded NUL", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
                       RoundTrip{"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"}),
-    [](const auto& info) {
-        std::string name = info.param.what;
+    [](const auto& param_info) {
+        std::string name = param_info.param.what;
         for (char& ch : name) {
             if (!std::isalnum(static_cast<unsigned char>(ch))) {
                 ch = '_';

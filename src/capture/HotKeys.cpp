@@ -1,0 +1,89 @@
+// The main window's three global hot keys: registering them from the six lists,
+// the lists' handlers, and the captures that WM_HOTKEY starts.
+#include <windows.h>
+
+#include "app/Tfm_Mirulo.h"
+#include "capture/HotKeyRegistry.h"
+#include "capture/HotKeyTable.h"
+
+namespace mirulo::app {
+
+capture::HotKeySelections Tfm_Mirulo::HotKeyCopies() const {
+    return {capture::HotKeySelection{int_cb_KeyAdd1, int_cb_Key1}, capture::HotKeySelection{int_cb_KeyAdd2, int_cb_Key2},
+            capture::HotKeySelection{int_cb_KeyAdd3, int_cb_Key3}};
+}
+
+std::int32_t& Tfm_Mirulo::HotKeyId(int number) {
+    return number == 1 ? RegistHotKeyID1 : number == 2 ? RegistHotKeyID2 : RegistHotKeyID3;
+}
+
+void Tfm_Mirulo::SetHotKey(int number) { HotKeyId(number) = hotKeys_->SetHotKey(number, HotKeyCopies()); }
+void Tfm_Mirulo::SetHotKey1() { SetHotKey(1); }
+void Tfm_Mirulo::SetHotKey2() { SetHotKey(2); }
+void Tfm_Mirulo::SetHotKey3() { SetHotKey(3); }
+void Tfm_Mirulo::CheckKeySettings() { hotKeys_->CheckKeySettings(HotKeyCopies()); }
+
+void Tfm_Mirulo::CopyKeySelections() {
+    int_cb_KeyAdd1 = cb_KeyAdd1.ItemIndex();
+    int_cb_Key1 = cb_Key1.ItemIndex();
+    int_cb_KeyAdd2 = cb_KeyAdd2.ItemIndex();
+    int_cb_Key2 = cb_Key2.ItemIndex();
+    int_cb_KeyAdd3 = cb_KeyAdd3.ItemIndex();
+    int_cb_Key3 = cb_Key3.ItemIndex();
+}
+
+void Tfm_Mirulo::ChangeHotKey(int number, bool writeNow) {
+    hotKeys_->Release(number);
+    HotKeyId(number) = 0;
+    CopyKeySelections();
+    SetHotKey(number);
+    if (writeNow) {
+        WriteIni();
+    }
+}
+
+void Tfm_Mirulo::cb_KeyAdd1Change() { ChangeHotKey(1, false); }
+void Tfm_Mirulo::cb_KeyAdd2Change() { ChangeHotKey(2, true); }
+void Tfm_Mirulo::cb_KeyAdd3Change() { ChangeHotKey(3, true); }
+void Tfm_Mirulo::cb_Key3Change() { ChangeHotKey(3, false); }
+
+void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
+    const auto number = capture::HotKeyNumberForId(id, {RegistHotKeyID1, RegistHotKeyID2, RegistHotKeyID3});
+    if (!number) {
+        return;
+    }
+    switch (*number) {
+    case 1:
+        tTxtRizozType = L"固K";
+        CapSave();
+        break;
+    case 2:
+        tTxtRizozType = L"指K";
+        CropCapSave();
+        break;
+    default:
+        tTxtRizozType = L"全K";
+        CapSave();
+        break;
+    }
+}
+
+void Tfm_Mirulo::CropCapSave() {
+    // Capturing a picked range arrives with the range picker.
+}
+
+void Tfm_Mirulo::ReleaseHotKeys() {
+    hotKeys_->ReleaseAll();
+    RegistHotKeyID1 = RegistHotKeyID2 = RegistHotKeyID3 = 0;
+}
+
+void Tfm_Mirulo::ConnectHotKeyLists() {
+    cb_Key1.OnChange = [this] { cb_KeyAdd1Change(); };
+    cb_KeyAdd1.OnChange = [this] { cb_KeyAdd1Change(); };
+    cb_Key2.OnChange = [this] { cb_KeyAdd2Change(); };
+    cb_KeyAdd2.OnChange = [this] { cb_KeyAdd2Change(); };
+    cb_KeyAdd3.OnChange = [this] { cb_KeyAdd3Change(); };
+    cb_Key3.OnChange = [this] { cb_Key3Change(); };
+}
+
+} // namespace mirulo::app
