@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "PatternWindow.h"
+#include "support/PatternWindow.h"
 #include "capture/CapturePicture.h"
 #include "capture/DibSurface.h"
 #include "platform/Handles.h"

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "PatternWindow.h"
+#include "support/PatternWindow.h"
 #include "capture/CapturePicture.h"
 #include "capture/DesktopSnapshot.h"
 #include "image/PngReader.h"

@@ -1,4 +1,4 @@
-#include "PatternWindow.h"
+#include "support/PatternWindow.h"
 
 #include <stdexcept>
 

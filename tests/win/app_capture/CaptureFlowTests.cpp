@@ -1,0 +1,291 @@
+// Captures as the main window runs them: what lands in the save folder, under
+// which name, with which pixels, what reaches the clipboard, and what the window
+// does around the button captures.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <span>
+
+#include "app/Tfm_Mirulo.h"
+#include "image/JpegReader.h"
+#include "image/PngReader.h"
+#include "platform/RecordingHost.h"
+#include "platform/Wide.h"
+#include "support/PatternWindow.h"
+#include "support/TempFolder.h"
+
+using namespace mirulo;
+using capture::fixture::PatternColour;
+using capture::fixture::PatternWindow;
+using capture::fixture::PumpMessages;
+
+namespace {
+
+constexpr wchar_t kFixedName[] = L"20240315_142530_045_固K.png";
+constexpr wchar_t kNoFolder[] =
+    L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+
+std::uint32_t PixelOf(const image::Image& picture, std::uint32_t x, std::uint32_t y) {
+    const std::uint8_t* p = picture.row(y) + static_cast<std::size_t>(x) * picture.channels;
+    return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") {
+            names.push_back(data.cFileName);
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
+void EmptyClipboard(HWND owner) {
+    ASSERT_TRUE(::OpenClipboard(owner));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+}
+
+// The size of the bitmap on the clipboard, or {0, 0} when it holds none.
+SIZE ClipboardBitmapSize(HWND owner) {
+    SIZE size{0, 0};
+    if (!::OpenClipboard(owner)) {
+        return size;
+    }
+    if (auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP))) {
+        BITMAP info{};
+        ::GetObjectW(bitmap, sizeof(info), &info);
+        size = {info.bmWidth, info.bmHeight};
+    }
+    ::CloseClipboard();
+    return size;
+}
+
+class CaptureFlow : public ::testing::Test {
+protected:
+    CaptureFlow() {
+        host.executablePath = program / L"Mirulo.exe";
+        ::CreateDirectoryW(saves.c_str(), nullptr);
+    }
+
+    void Start(const std::string& extraSettings = "") {
+        testkit::WriteFileBytes(program / L"Mirulo.exe_ユーザー設定.ini",
+                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n" + extraSettings);
+        window = std::make_unique<app::Tfm_Mirulo>(host);
+        ASSERT_TRUE(host.Messages().empty());
+    }
+
+    void SetFixedRange(int left, int top, int width, int height) {
+        window->iCapLeft = left;
+        window->iCapTop = top;
+        window->iCapWidth = width;
+        window->iCapHeight = height;
+    }
+
+    // The pattern window's place relative to the virtual desktop's corner.
+    POINT DesktopOffset(const PatternWindow& pattern) const {
+        const RECT r = pattern.rect();
+        return {r.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN), r.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
+    }
+
+    image::Image Decode(const std::wstring& name) const {
+        const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + name);
+        const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        return name.ends_with(L".png") ? image::DecodePng(view) : image::DecodeJpeg(view);
+    }
+
+    testkit::TempFolder program{L"mirulo-capture"};
+    std::wstring saves = program / L"スクショ";
+    platform::RecordingHost host;
+    std::unique_ptr<app::Tfm_Mirulo> window;
+};
+
+TEST_F(CaptureFlow, AFixedRangeCaptureSavesExactlyThosePixelsAsPng) {
+    Start();
+    PatternWindow pattern(300, 200, 64, 48);
+    PumpMessages();
+    const POINT at = DesktopOffset(pattern);
+    SetFixedRange(at.x + 5, at.y + 3, 40, 30);
+    window->tTxtRizozType = L"固K";
+    window->CapSave();
+
+    EXPECT_EQ(FolderEntries(saves), std::vector<std::wstring>{kFixedName});
+    const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + kFixedName);
+    ASSERT_GT(bytes.size(), 33u);
+    EXPECT_EQ(bytes[24], 8) << "bit depth";
+    EXPECT_EQ(bytes[25], 2) << "colour type: RGB without alpha";
+    const image::Image saved = Decode(kFixedName);
+    ASSERT_EQ(saved.width, 40u);
+    ASSERT_EQ(saved.height, 30u);
+    EXPECT_EQ(saved.channels, 3u);
+    for (std::uint32_t y = 0; y < saved.height; ++y) {
+        for (std::uint32_t x = 0; x < saved.width; ++x) {
+            ASSERT_EQ(PixelOf(saved, x, y), PatternColour(static_cast<int>(x) + 5, static_cast<int>(y) + 3))
+                << x << "," << y;
+        }
+    }
+    EXPECT_TRUE(window->blPlaySound);
+    // The list follows the capture: the new file on top and selected, with the count.
+    ASSERT_EQ(window->lb_PicList.Count(), 1);
+    EXPECT_EQ(window->lb_PicList.Item(0), kFixedName);
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+    EXPECT_EQ(window->StatusBar1.Text().rfind(L"(1枚、画像サイズ合計0.", 0), 0u) << window->StatusBar1.Text();
+}
+
+TEST_F(CaptureFlow, AFullScreenCaptureCoversTheWholeVirtualDesktopWhateverTheFixedRange) {
+    Start("PNGorJPGNumber=1\r\n");
+    PatternWindow pattern(100, 100, 64, 48);
+    PumpMessages();
+    SetFixedRange(0, 0, 10, 10);
+    window->tTxtRizozType = L"全K";
+    window->CapSave();
+    const std::wstring name = L"20240315_142530_045_全K.jpg";
+    ASSERT_EQ(FolderEntries(saves), std::vector<std::wstring>{name});
+    const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + name);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xD8");
+    EXPECT_NE(bytes.find("\xFF\xC0"), std::string::npos) << "baseline";
+    const image::Image saved = Decode(name);
+    EXPECT_EQ(saved.width, static_cast<std::uint32_t>(::GetSystemMetrics(SM_CXVIRTUALSCREEN)));
+    EXPECT_EQ(saved.height, static_cast<std::uint32_t>(::GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+    // Flat areas of the pattern survive JPEG closely: compare its centre block loosely.
+    const POINT at = DesktopOffset(pattern);
+    const std::uint32_t expected = PatternColour(32, 24);
+    const std::uint32_t got = PixelOf(saved, static_cast<std::uint32_t>(at.x + 32), static_cast<std::uint32_t>(at.y + 24));
+    for (int shift : {16, 8, 0}) {
+        const int a = static_cast<int>((expected >> shift) & 0xFF), b = static_cast<int>((got >> shift) & 0xFF);
+        EXPECT_NEAR(a, b, 96) << "channel " << shift; // the pattern changes every pixel: JPEG blurs it
+    }
+}
+
+TEST_F(CaptureFlow, TheClipboardGetsTheCaptureExactlyWhenTheBoxesSaySo) {
+    struct Case {
+        bool box1, box3;
+        const wchar_t* code;
+        bool copied;
+    };
+    const Case cases[] = {
+        {false, true, L"固K", false}, {false, true, L"全K", true},  {true, false, L"固K", true},
+        {true, false, L"全B", true},  {false, false, L"全K", false}, {false, false, L"固T", false},
+    };
+    Start();
+    SetFixedRange(10, 10, 33, 22);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.box1 << c.box3 << platform::Narrow(c.code));
+        EmptyClipboard(window->hwnd());
+        window->cb_Key1_ToClipboard.SetChecked(c.box1);
+        window->cb_Key3_ToClipboard.SetChecked(c.box3);
+        window->tTxtRizozType = c.code;
+        window->CapSave();
+        const SIZE size = ClipboardBitmapSize(window->hwnd());
+        if (c.copied) {
+            const bool full = std::wstring(c.code).find(L'全') != std::wstring::npos;
+            EXPECT_EQ(size.cx, full ? ::GetSystemMetrics(SM_CXVIRTUALSCREEN) : 33);
+            EXPECT_EQ(size.cy, full ? ::GetSystemMetrics(SM_CYVIRTUALSCREEN) : 22);
+        } else {
+            EXPECT_EQ(size.cx, 0);
+        }
+    }
+}
+
+TEST_F(CaptureFlow, NothingIsWrittenForAZeroSizedRangeAndARangeBeyondTheDesktopKeepsItsSize) {
+    Start("ToClipboard1Enabled=1\r\n");
+    EmptyClipboard(window->hwnd());
+    SetFixedRange(50, 50, 0, 20);
+    window->tTxtRizozType = L"固K";
+    window->CapSave();
+    EXPECT_TRUE(FolderEntries(saves).empty());
+    EXPECT_FALSE(window->blPlaySound);
+    EXPECT_EQ(ClipboardBitmapSize(window->hwnd()).cx, 0);
+
+    const int right = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    SetFixedRange(right - 10, 0, 30, 12);
+    window->CapSave();
+    ASSERT_EQ(FolderEntries(saves).size(), 1u);
+    const image::Image saved = Decode(FolderEntries(saves)[0]);
+    EXPECT_EQ(saved.width, 30u);
+    EXPECT_EQ(saved.height, 12u);
+    EXPECT_EQ(PixelOf(saved, 29, 11), 0xFFFFFFu) << "beyond the desktop the picture stays white";
+}
+
+TEST_F(CaptureFlow, AFixedRangeThatIsNotSetIsReportedAndSwitchesTheAutoCaptureOff) {
+    Start("TimerEnabled=1\r\n");
+    ASSERT_TRUE(window->chk_Timer.Checked());
+    window->tTxtRizozType = L"固T";
+    window->CapSave();
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。"});
+    EXPECT_FALSE(window->chk_Timer.Checked());
+    EXPECT_FALSE(window->cb_Timer.Enabled());
+    EXPECT_FALSE(window->Timer1.Enabled());
+    EXPECT_TRUE(FolderEntries(saves).empty());
+}
+
+TEST_F(CaptureFlow, AMissingFolderIsReportedAndARefusedDelayIsNotLeftBehind) {
+    Start();
+    ::RemoveDirectoryW(saves.c_str());
+    ::SendMessageW(window->btn_3Capture3.hwnd(), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoFolder});
+    EXPECT_EQ(window->intCaptureTimer, 0);
+    EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::Sleep).empty()) << "the window is not touched";
+
+    ::CreateDirectoryW(saves.c_str(), nullptr);
+    host.calls.clear();
+    ::SendMessageW(window->btn_3Capture.hwnd(), BM_CLICK, 0, 0);
+    std::vector<unsigned> sleeps;
+    for (const auto& call : host.CallsOf(platform::HostCall::Kind::Sleep)) {
+        sleeps.push_back(call.flags);
+    }
+    EXPECT_EQ(sleeps, (std::vector<unsigned>{200, 0, 200}));
+    EXPECT_EQ(FolderEntries(saves), std::vector<std::wstring>{L"20240315_142530_045_全B.png"});
+}
+
+TEST_F(CaptureFlow, ButtonsWaitTheirDelayAndBringTheWindowBack) {
+    Start();
+    window->ShowFirstTime();
+    SetFixedRange(0, 0, 16, 16);
+    struct Case {
+        ui::Button* button;
+        std::vector<unsigned> sleeps;
+        const wchar_t* file;
+    };
+    const Case cases[] = {
+        {&window->btn_ShotRect, {200, 200}, L"20240315_142530_045_固B.png"},
+        {&window->btn_3Capture10, {200, 10000, 200}, L"20240315_142530_045_全B.png"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(platform::Narrow(c.file));
+        host.calls.clear();
+        ::SendMessageW(c.button->hwnd(), BM_CLICK, 0, 0);
+        std::vector<unsigned> sleeps;
+        for (const auto& call : host.CallsOf(platform::HostCall::Kind::Sleep)) {
+            sleeps.push_back(call.flags);
+        }
+        EXPECT_EQ(sleeps, c.sleeps);
+        EXPECT_TRUE(testkit::FileExists(saves + L"\\" + c.file));
+        EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
+        EXPECT_FALSE(::IsIconic(window->hwnd()));
+        EXPECT_TRUE(host.Messages().empty());
+    }
+}
+
+TEST_F(CaptureFlow, AFailedWriteIsReportedLeavesNoFileAndTheWindowComesBack) {
+    Start();
+    window->ShowFirstTime();
+    // A folder already holds the picture's name: the file cannot be written.
+    ::CreateDirectoryW((saves + L"\\20240315_142530_045_全B.png").c_str(), nullptr);
+    ::SendMessageW(window->btn_3Capture.hwnd(), BM_CLICK, 0, 0);
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_NE(host.Messages()[0].find(L"20240315_142530_045_全B.png"), std::wstring::npos);
+    EXPECT_EQ(FolderEntries(saves).size(), 1u) << "no partial or temporary file";
+    EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
+    EXPECT_FALSE(::IsIconic(window->hwnd()));
+}
+
+} // namespace
