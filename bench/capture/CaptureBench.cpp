@@ -1,0 +1,73 @@
+// Run: tools/wine-run build/windows/bench/bench_capture.exe
+// Prints, for one full-screen capture saved as PNG and as JPG, the time of each
+// step and the peak memory the capture added, as a ratio to the desktop picture's
+// own size (width x height x 4 bytes). A ratio near 2 means: the snapshot plus
+// its RGB copy and the encoded file, nothing more.
+#include <windows.h>
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "capture/CaptureFiles.h"
+#include "capture/CapturePicture.h"
+#include "capture/DesktopSnapshot.h"
+#include "image/JpegWriter.h"
+#include "image/PngWriter.h"
+
+using namespace mirulo;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Ms(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+SIZE_T PeakPrivateBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.PeakPagefileUsage;
+}
+
+void RunOnce(bool png, const std::wstring& folder) {
+    const SIZE_T before = PeakPrivateBytes();
+    const auto t0 = Clock::now();
+    capture::DesktopSnapshot snapshot = capture::SnapshotDesktop();
+    const int width = snapshot.width(), height = snapshot.height();
+    const auto t1 = Clock::now();
+    const capture::CapturePicture picture = capture::CutRectangle(std::move(snapshot), 0, 0, width, height);
+    const auto t2 = Clock::now();
+    const image::Image rgb = capture::ToRgbImage(picture);
+    const auto t3 = Clock::now();
+    const std::vector<std::uint8_t> bytes = png ? image::EncodePng(rgb, 7) : image::EncodeJpeg(rgb, 90);
+    const auto t4 = Clock::now();
+    capture::WriteFileReplacing(folder + (png ? L"\\bench.png" : L"\\bench.jpg"), bytes);
+    const auto t5 = Clock::now();
+    const double raw = static_cast<double>(width) * height * 4.0;
+    const double added = static_cast<double>(PeakPrivateBytes() - before);
+    std::printf("%s %dx%d: snapshot %.1f ms, cut %.1f ms, to RGB %.1f ms, encode %.1f ms (%.2f ms/MP), write %.1f ms; "
+                "file %zu bytes; peak memory added %.1f MB = %.2f x the desktop picture\n",
+                png ? "PNG" : "JPG", width, height, Ms(t0, t1), Ms(t1, t2), Ms(t2, t3), Ms(t3, t4),
+                Ms(t3, t4) / (width * static_cast<double>(height) / 1e6), Ms(t4, t5), bytes.size(), added / 1048576.0,
+                added / raw);
+}
+
+} // namespace
+
+int main() {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"mirulo-bench-capture";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    // PNG first, in a fresh process state, so its peak is its own; JPG's peak
+    // is only what it adds beyond PNG's.
+    RunOnce(true, folder);
+    RunOnce(false, folder);
+    ::DeleteFileW((folder + L"\\bench.png").c_str());
+    ::DeleteFileW((folder + L"\\bench.jpg").c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    return 0;
+}
