@@ -1,0 +1,58 @@
+#pragma once
+// Off-screen surface of the tab widget and its pages: a 32-bit DIB section that
+// GDI draws text into and our own loops fill pixel by pixel, so gradients come
+// out exact at both ends and every edge lands on the pixel we meant.
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/Handles.h"
+
+namespace mirulo::ui {
+
+// Mixes `to` into `from`; weight 0 gives `from`, weight `scale` gives `to`.
+COLORREF BlendColor(COLORREF from, COLORREF to, int weight, int scale) noexcept;
+
+class TabCanvas {
+public:
+    TabCanvas() = default;
+    TabCanvas(const TabCanvas&) = delete;
+    TabCanvas& operator=(const TabCanvas&) = delete;
+    ~TabCanvas();
+
+    // Makes the surface `width` × `height`; the content is undefined afterwards.
+    void Resize(int width, int height);
+    int width() const noexcept { return width_; }
+    int height() const noexcept { return height_; }
+    bool empty() const noexcept { return width_ <= 0 || height_ <= 0; }
+    HDC dc() const noexcept { return dc_.get(); }
+
+    // Rows from `area.top` to `area.bottom - 1` run from `top` to `bottom`, both
+    // colours exactly on the first and the last row.
+    void FillVertical(const RECT& area, COLORREF top, COLORREF bottom);
+    void FillSolid(const RECT& area, COLORREF color);
+    void SetPixel(int x, int y, COLORREF color);
+    void HorizontalLine(int left, int right, int y, COLORREF color); // right exclusive
+    void VerticalLine(int x, int top, int bottom, COLORREF color);   // bottom exclusive
+    void Frame(const RECT& area, COLORREF color);
+    COLORREF Pixel(int x, int y) const;
+
+    void CopyFrom(const TabCanvas& source);
+    // Copies `area` of the surface to `target` at the same coordinates.
+    void BlitTo(HDC target, const RECT& area) const;
+    // A brush whose pattern is the whole surface; align it with SetBrushOrgEx.
+    [[nodiscard]] platform::UniqueBrush MakePatternBrush() const;
+
+private:
+    std::uint32_t* Row(int y) const;
+
+    platform::UniqueMemoryDc dc_;
+    platform::UniqueBitmap bitmap_;
+    HGDIOBJ originalBitmap_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+} // namespace mirulo::ui
