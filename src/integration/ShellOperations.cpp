@@ -1,0 +1,110 @@
+#include "integration/ShellOperations.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+// shellapi.h maps ShellExecute to ShellExecuteW; here the name is Host's member.
+#undef ShellExecute
+
+#include <memory>
+
+namespace mirulo::integration {
+namespace {
+
+// The folder part of a path, without the final separator ("C:\pics\a.png" ->
+// "C:\pics"; "C:\a.png" -> "C:\").
+std::wstring_view FolderOf(std::wstring_view path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring_view::npos) {
+        return {};
+    }
+    if (slash == 2 && path.size() > 1 && path[1] == L':') {
+        return path.substr(0, 3);
+    }
+    return path.substr(0, slash);
+}
+
+struct CoTaskMemDeleter {
+    void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
+};
+using UniqueIdList = std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter>;
+
+} // namespace
+
+void OpenWithAssociatedProgram(platform::Host& host, HWND owner, std::wstring_view path) {
+    host.ShellExecute(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
+}
+
+void OpenInEditor(platform::Host& host, HWND owner, std::wstring_view editor, std::wstring_view picturePath) {
+    host.ShellExecute(owner, L"OPEN", editor, picturePath, FolderOf(picturePath), SW_SHOWNORMAL);
+}
+
+void OpenFolderInExplorer(platform::Host& host, HWND owner, std::wstring_view folder) {
+    std::wstring parameters = L" /n/e,\"";
+    parameters.append(folder);
+    parameters.push_back(L'"');
+    host.ShellExecute(owner, L"OPEN", L"explorer.exe", parameters, {}, SW_SHOWNORMAL);
+}
+
+void OpenRecycleBin(platform::Host& host) {
+    host.ShellExecute(nullptr, L"open", L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}", {}, {},
+                      SW_SHOWNORMAL);
+}
+
+void StartProgram(platform::Host& host, HWND owner, std::wstring_view path) {
+    host.ShellExecute(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
+}
+
+void OpenWebPage(platform::Host& host, HWND owner, std::wstring_view address) {
+    host.ShellExecute(owner, L"open", address, L"", L"", SW_SHOWNORMAL);
+}
+
+void RunBatchElevated(platform::Host& host, HWND owner, std::wstring_view batchPath) {
+    host.ShellExecute(owner, L"runas", batchPath, {}, {}, SW_HIDE);
+}
+
+RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& paths, bool silent) {
+    if (paths.empty()) {
+        return {true, false};
+    }
+    std::wstring from;
+    for (const auto& path : paths) {
+        if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+            return {false, false};
+        }
+        from += path;
+        from.push_back(L'\0');
+    }
+    from.push_back(L'\0');
+
+    SHFILEOPSTRUCTW operation{};
+    operation.hwnd = owner;
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.pTo = nullptr;
+    operation.fFlags = static_cast<FILEOP_FLAGS>(FOF_ALLOWUNDO | (silent ? FOF_SILENT : 0));
+    operation.hNameMappings = nullptr;
+    operation.lpszProgressTitle = nullptr;
+    const int result = ::SHFileOperationW(&operation);
+    const bool aborted = operation.fAnyOperationsAborted != FALSE;
+    return {result == 0 && !aborted, aborted};
+}
+
+std::wstring GetSpecialFolderPath(HWND owner, int csidl) {
+    PIDLIST_ABSOLUTE rawList = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, &rawList)) || rawList == nullptr) {
+        return {};
+    }
+    const UniqueIdList list(rawList);
+    wchar_t path[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListW(list.get(), path)) {
+        return {};
+    }
+    return path;
+}
+
+std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title) {
+    return host.BrowseForFolder(owner, title);
+}
+
+} // namespace mirulo::integration

@@ -1,0 +1,173 @@
+#include "library/PictureFolder.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+#include "platform/Handles.h"
+
+namespace mirulo::library {
+namespace {
+
+// Below this length every Win32 file call takes the path as it is. The limit is
+// MAX_PATH less room for an 8.3 name, the limit CreateDirectoryW applies, so a
+// folder path and the pattern appended to it switch form together.
+constexpr std::size_t kPlainPathLimit = MAX_PATH - 12;
+
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+std::wstring FullPathName(const std::wstring& path) {
+    std::wstring full(path.size() + MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) {
+            return {};
+        }
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.resize(length); // too small: length is the size needed, with the NUL
+    }
+}
+
+void AddSaturating(std::int64_t& total, std::int64_t amount) {
+    total = amount > std::numeric_limits<std::int64_t>::max() - total
+                ? std::numeric_limits<std::int64_t>::max()
+                : total + amount;
+}
+
+bool CollatesBefore(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringW(LOCALE_USER_DEFAULT, 0, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                            static_cast<int>(b.size())) == CSTR_LESS_THAN;
+}
+
+// The user locale's sort key of a name: comparing two keys byte by byte orders
+// the names as CompareStringW with the same locale and flags does. Empty when the
+// locale cannot make one.
+std::string SortKey(const std::wstring& name) {
+    const int length = static_cast<int>(name.size());
+    char buffer[512];
+    int bytes = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.c_str(), length,
+                               reinterpret_cast<LPWSTR>(buffer), static_cast<int>(sizeof buffer));
+    if (bytes > 0) {
+        return std::string(buffer, static_cast<std::size_t>(bytes));
+    }
+    bytes = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.c_str(), length, nullptr, 0);
+    if (bytes <= 0) {
+        return {};
+    }
+    std::string key(static_cast<std::size_t>(bytes), '\0');
+    bytes = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.c_str(), length,
+                           reinterpret_cast<LPWSTR>(key.data()), bytes);
+    if (bytes <= 0) {
+        return {};
+    }
+    key.resize(static_cast<std::size_t>(bytes));
+    return key;
+}
+
+} // namespace
+
+bool IsFolder(std::wstring_view path) {
+    const std::wstring usable = ExtendedLengthPath(path);
+    const DWORD attributes = ::GetFileAttributesW(usable.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::wstring PicturePath(std::wstring_view folder, std::wstring_view entry) {
+    std::wstring path(folder);
+    if (path.empty() || path.back() != L'\\') {
+        path.push_back(L'\\');
+    }
+    path.append(entry);
+    return path;
+}
+
+std::wstring ExtendedLengthPath(std::wstring_view path) {
+    std::wstring original(path);
+    if (path.size() < kPlainPathLimit || StartsWith(path, LR"(\\?\)") || StartsWith(path, LR"(\\.\)")) {
+        return original;
+    }
+    const std::wstring full = FullPathName(original);
+    if (StartsWith(full, LR"(\\)")) {
+        return LR"(\\?\UNC\)" + full.substr(2);
+    }
+    if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') {
+        return LR"(\\?\)" + full;
+    }
+    return original;
+}
+
+int FileSearch(const std::wstring& searchDir, const std::wstring& searchName,
+               std::vector<std::wstring>& names, std::int64_t& totalSize) {
+    const std::wstring pattern = ExtendedLengthPath(PicturePath(searchDir, searchName));
+    WIN32_FIND_DATAW entry{};
+    // Basic information skips the 8.3 names; the large fetch asks the file system
+    // for entries in bigger batches. Both only make a big folder quicker.
+    const platform::UniqueFindHandle search(::FindFirstFileExW(
+        pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) {
+        return 0;
+    }
+    int added = 0;
+    do {
+        const std::wstring_view name = entry.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        names.emplace_back(name);
+        ++added;
+        // A matching sub-folder is listed but has no size of its own.
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            const std::uint64_t size =
+                (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+            AddSaturating(totalSize, static_cast<std::int64_t>(std::min<std::uint64_t>(
+                                         size, std::numeric_limits<std::int64_t>::max())));
+        }
+    } while (::FindNextFileW(search.get(), &entry));
+    return added;
+}
+
+void SortByUserCollation(std::vector<std::wstring>& names) {
+    // Sorting on precomputed sort keys compares bytes instead of asking the
+    // locale n log n times, which is what makes a folder of many thousand
+    // pictures list quickly. The order is the one CompareStringW gives.
+    std::vector<std::string> keys;
+    keys.reserve(names.size());
+    for (const auto& name : names) {
+        keys.push_back(SortKey(name));
+        if (keys.back().empty()) {
+            std::sort(names.begin(), names.end(), CollatesBefore);
+            return;
+        }
+    }
+    std::vector<std::size_t> order(names.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int byKey = keys[a].compare(keys[b]);
+        // Names the locale holds equal still get one fixed order.
+        return byKey != 0 ? byKey < 0 : names[a] < names[b];
+    });
+    std::vector<std::wstring> sorted;
+    sorted.reserve(names.size());
+    for (const std::size_t index : order) {
+        sorted.push_back(std::move(names[index]));
+    }
+    names = std::move(sorted);
+}
+
+PictureListing ListPictures(const std::wstring& folder) {
+    PictureListing listing;
+    FileSearch(folder, L"*.png", listing.names, listing.totalSize);
+    FileSearch(folder, L"*.jpg", listing.names, listing.totalSize);
+    SortByUserCollation(listing.names);
+    return listing;
+}
+
+} // namespace mirulo::library
