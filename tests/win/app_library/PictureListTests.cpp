@@ -1,0 +1,142 @@
+// The main page's picture list as the user sees it after a refresh, a reload,
+// a double-click and a right-click.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/Tfm_Mirulo.h"
+#include "platform/RecordingHost.h"
+#include "platform/Wide.h"
+#include "support/TempFolder.h"
+
+using namespace mirulo;
+
+namespace {
+
+class PictureList : public ::testing::Test {
+protected:
+    PictureList() {
+        host.executablePath = program / L"Mirulo.exe";
+        ::CreateDirectoryW(saves.c_str(), nullptr);
+    }
+
+    void Picture(const std::wstring& name, std::size_t bytes = 10) {
+        testkit::WriteFileBytes(saves + L"\\" + name, std::string(bytes, 'x'));
+    }
+
+    void Start() {
+        testkit::WriteFileBytes(program / L"Mirulo.exe_ユーザー設定.ini",
+                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n");
+        window = std::make_unique<app::Tfm_Mirulo>(host);
+    }
+
+    std::vector<std::wstring> Entries() const {
+        std::vector<std::wstring> entries;
+        for (int i = 0; i < window->lb_PicList.Count(); ++i) {
+            entries.push_back(window->lb_PicList.Item(i));
+        }
+        return entries;
+    }
+
+    testkit::TempFolder program{L"mirulo-list"};
+    std::wstring saves = program / L"画像";
+    platform::RecordingHost host;
+    std::unique_ptr<app::Tfm_Mirulo> window;
+};
+
+TEST_F(PictureList, AnEmptyFolderShowsNothingSelectedAndZeroPictures) {
+    Start();
+    EXPECT_EQ(window->lb_PicList.Count(), 0);
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), -1);
+    EXPECT_EQ(window->StatusBar1.Text(), L"(0枚、画像サイズ合計0.000MB)");
+}
+
+TEST_F(PictureList, ListsPngAndJpgNewestFirstWithTheirCountAndTotalSize) {
+    Picture(L"20240315_142530_045_固K.png", 1048576);
+    Picture(L"20240316_090000_000_全B.jpg", 524288);
+    Picture(L"20240101_000000_000_全K.PNG");
+    Picture(L"notes.jpeg");
+    Picture(L"old.bmp");
+    Picture(L"20240315_142530_045_固K.png.old");
+    ::CreateDirectoryW((saves + L"\\folder.png").c_str(), nullptr);
+    Start();
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"folder.png", L"20240316_090000_000_全B.jpg",
+                                                    L"20240315_142530_045_固K.png", L"20240101_000000_000_全K.PNG"}));
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+    EXPECT_EQ(window->FTotalSize, 1048576 + 524288 + 10);
+    EXPECT_EQ(window->StatusBar1.Text(), L"(4枚、画像サイズ合計1.500MB)");
+}
+
+TEST_F(PictureList, ReloadKeepsTheNearestUnmarkedEntryAboveTheSelection) {
+    for (const wchar_t* name : {L"a.png", L"b.png", L"c.png", L"d.png"}) {
+        Picture(name);
+    }
+    Start(); // d, c, b, a
+    struct Case {
+        std::vector<int> marked;
+        int selected;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {{2}, 2, L"c.png"},        // b is marked: c above it stays selected
+        {{0, 1}, 1, L"d.png"},     // everything up to the top marked: the top entry
+        {{}, -1, L"d.png"},        // no selection: the top entry
+        {{}, 3, L"a.png"},         // an unmarked selection is kept
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(platform::Narrow(c.expected));
+        window->CountImages();
+        for (int index : c.marked) {
+            window->lb_PicList.SetItem(index, L"[ゴミ箱]" + window->lb_PicList.Item(index));
+        }
+        window->lb_PicList.SetItemIndex(c.selected);
+        ::SendMessageW(window->btn_ReLoad.hwnd(), BM_CLICK, 0, 0);
+        ASSERT_GE(window->lb_PicList.ItemIndex(), 0);
+        EXPECT_EQ(window->lb_PicList.Item(window->lb_PicList.ItemIndex()), c.expected);
+        EXPECT_EQ(window->lb_PicList.Count(), 4) << "marks are dropped";
+    }
+}
+
+TEST_F(PictureList, ADoubleClickOpensTheSelectedPictureWithItsProgram) {
+    Picture(L"a.png");
+    Start();
+    ::SendMessageW(window->pager().Page(0).hwnd(), WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK),
+                   reinterpret_cast<LPARAM>(window->lb_PicList.hwnd()));
+    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellExecute);
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].caption, L"OPEN");
+    EXPECT_EQ(launches[0].text, saves + L"\\a.png");
+    EXPECT_EQ(launches[0].flags, static_cast<unsigned>(SW_SHOWNORMAL));
+    EXPECT_EQ(launches[0].owner, window->hwnd());
+
+    ::DeleteFileW((saves + L"\\a.png").c_str());
+    host.calls.clear();
+    ::SendMessageW(window->pager().Page(0).hwnd(), WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK),
+                   reinterpret_cast<LPARAM>(window->lb_PicList.hwnd()));
+    EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::ShellExecute).empty()) << "a vanished file opens nothing";
+}
+
+TEST_F(PictureList, ARightClickSelectsTheEntryUnderThePointerButNotBelowTheLast) {
+    for (const wchar_t* name : {L"a.png", L"b.png", L"c.png"}) {
+        Picture(name);
+    }
+    Start();
+    window->ShowFirstTime();
+    RECT item{};
+    ::SendMessageW(window->lb_PicList.hwnd(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+    const auto rightClickAt = [&](POINT client) {
+        POINT screen = client;
+        ::ClientToScreen(window->lb_PicList.hwnd(), &screen);
+        ::SetCursorPos(screen.x, screen.y);
+        ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.x, client.y));
+        ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+    };
+    rightClickAt({item.left + 5, item.top + 3});
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), 1);
+    rightClickAt({item.left + 5, item.bottom + 200}); // below the last entry
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), 1);
+}
+
+} // namespace
