@@ -105,3 +105,16 @@ function(mirulo_fuzzer name)
                    -print_final_stats=0 ${dirs})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS fuzz)
 endfunction()
+
+# mirulo_add_subfolders()
+# Descends into every subfolder that holds a CMakeLists.txt, in name order: the
+# tests, fuzzers and benchmarks of each subsystem live in folders of their own.
+macro(mirulo_add_subfolders)
+  file(GLOB _mirulo_children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _mirulo_children)
+  foreach(_mirulo_child ${_mirulo_children})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_mirulo_child}/CMakeLists.txt)
+      add_subdirectory(${_mirulo_child})
+    endif()
+  endforeach()
+endmacro()

@@ -25,14 +25,6 @@ std::wstring FileNamePart(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-bool IsUsableFolder(const std::wstring& path) {
-    if (path.size() < 2) {
-        return false;
-    }
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // A stored index selects its entry; anything else leaves the list without a
 // selection and its copy at -1.
 std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
@@ -79,7 +71,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 
     sImageSaveDir = Widen(values.Folder);
     lbl_SaveFolder.SetCaption(sImageSaveDir);
-    if (!IsUsableFolder(sImageSaveDir)) {
+    if (!IsSaveFolderUsable()) {
         StatusBar1.SetText(texts::kNoticeNoSaveFolder);
     }
 

@@ -12,6 +12,7 @@
 #include "capture/DesktopSnapshot.h"
 #include "image/JpegWriter.h"
 #include "image/PngWriter.h"
+#include "library/PictureFolder.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -26,13 +27,7 @@ constexpr DWORD kSettleMilliseconds = 200;
 
 } // namespace
 
-bool Tfm_Mirulo::IsSaveFolderUsable() const {
-    if (sImageSaveDir.size() < 2) {
-        return false;
-    }
-    const DWORD attributes = ::GetFileAttributesW(sImageSaveDir.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+bool Tfm_Mirulo::IsSaveFolderUsable() const { return sImageSaveDir.size() > 1 && library::IsFolder(sImageSaveDir); }
 
 void Tfm_Mirulo::ShowNotice(std::wstring_view text) { host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK); }
 

@@ -162,4 +162,12 @@ platform::UniqueBrush TabCanvas::MakePatternBrush() const {
     return brush;
 }
 
+HBRUSH AlignSurfaceBrush(HDC dc, HWND surface, HWND child, HBRUSH brush) {
+    POINT origin{0, 0};
+    ::MapWindowPoints(child, surface, &origin, 1);
+    ::SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    ::SetBkMode(dc, TRANSPARENT);
+    return brush;
+}
+
 } // namespace mirulo::ui

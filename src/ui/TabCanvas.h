@@ -55,4 +55,9 @@ private:
     int height_ = 0;
 };
 
+// Prepares `dc` to fill `child` with `brush`, a pattern of `surface`'s own
+// background, shifted so the child shows exactly the part of the surface it
+// covers; text goes on it without a box. Returns the brush.
+HBRUSH AlignSurfaceBrush(HDC dc, HWND surface, HWND child, HBRUSH brush);
+
 } // namespace mirulo::ui

@@ -128,13 +128,7 @@ HBRUSH TabPage::ChildBackground(HDC dc, HWND child) {
     if (!childBrush_) {
         childBrush_ = background_.MakePatternBrush();
     }
-    // The child fills from its own origin; shift the pattern so the child shows
-    // exactly the part of the page it covers (children of a group box included).
-    POINT origin{0, 0};
-    ::MapWindowPoints(child, hwnd(), &origin, 1);
-    ::SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
-    ::SetBkMode(dc, TRANSPARENT);
-    return childBrush_.get();
+    return AlignSurfaceBrush(dc, hwnd(), child, childBrush_.get());
 }
 
 bool TabPage::OnOtherMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result) {

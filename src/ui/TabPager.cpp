@@ -488,11 +488,7 @@ HBRUSH TabPager::ChildBackground(HDC dc, HWND child) {
     if (!childBrush_) {
         childBrush_ = background_.MakePatternBrush();
     }
-    POINT origin{0, 0};
-    ::MapWindowPoints(child, hwnd(), &origin, 1);
-    ::SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
-    ::SetBkMode(dc, TRANSPARENT);
-    return childBrush_.get();
+    return AlignSurfaceBrush(dc, hwnd(), child, childBrush_.get());
 }
 
 } // namespace mirulo::ui

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace mirulo::testkit {
 
@@ -25,6 +26,8 @@ private:
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// Every name in the folder but "." and "..", so a leftover temporary file shows up.
+std::vector<std::wstring> FolderNames(const std::wstring& folder);
 
 // The Windows path of a file in the build tree (the Linux path seen through Wine's Z: drive).
 std::wstring BuildTreePath(const char* unixPath);

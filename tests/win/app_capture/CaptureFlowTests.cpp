@@ -32,21 +32,7 @@ std::uint32_t PixelOf(const image::Image& picture, std::uint32_t x, std::uint32_
     return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
 }
 
-std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") {
-            names.push_back(data.cFileName);
-        }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    return names;
-}
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) { return testkit::FolderNames(folder); }
 
 void EmptyClipboard(HWND owner) {
     ASSERT_TRUE(::OpenClipboard(owner));

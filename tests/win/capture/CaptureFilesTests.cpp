@@ -41,21 +41,7 @@ void CreateFileWith(const std::wstring& path, const std::string& bytes) {
     ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
 }
 
-// Every name in the folder, so a leftover temporary file shows up.
-std::vector<std::wstring> List(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry{};
-    platform::UniqueFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
-    if (find) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name != L"." && name != L"..") {
-                names.push_back(name);
-            }
-        } while (::FindNextFileW(find.get(), &entry));
-    }
-    return names;
-}
+std::vector<std::wstring> List(const std::wstring& folder) { return testkit::FolderNames(folder); }
 
 std::span<const std::uint8_t> AsBytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};

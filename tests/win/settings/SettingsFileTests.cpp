@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempFolder.h"
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -89,17 +91,7 @@ protected:
     void TearDown() override { RemoveTree(folder_); }
 
     std::vector<std::wstring> FolderEntries() const {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW entry{};
-        platform::UniqueFindHandle find(::FindFirstFileW((folder_ + L"\\*").c_str(), &entry));
-        if (find) {
-            do {
-                const std::wstring name = entry.cFileName;
-                if (name != L"." && name != L"..") {
-                    names.push_back(name);
-                }
-            } while (::FindNextFileW(find.get(), &entry));
-        }
+        std::vector<std::wstring> names = testkit::FolderNames(folder_);
         std::sort(names.begin(), names.end());
         return names;
     }
