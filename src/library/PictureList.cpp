@@ -109,7 +109,6 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
     if (lb_PicList.Count() == 0 || lb_PicList.ItemIndex() < 0) {
         return;
     }
-    const bool shift = (::GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
     if (message == WM_RBUTTONDOWN) {
         POINT point{};
         ::GetCursorPos(&point);
@@ -119,9 +118,8 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
         if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) < lb_PicList.Count()) {
             lb_PicList.SetItemIndex(static_cast<int>(LOWORD(hit)));
         }
-        // Copying to the clipboard (no Shift) and opening in the editor (Shift)
-        // arrive with the file actions.
-        (void)shift;
+        // Copying to the clipboard (no Shift) and opening in the editor (Shift,
+        // read with GetAsyncKeyState) arrive with the file actions.
         return;
     }
     // Left button with Shift: renaming arrives with the file actions.

@@ -4,19 +4,19 @@
 
 namespace mirulo::ui {
 
-HFONT FontCache::Get(const FontSpec& spec, UINT dpi) {
-    auto key = std::make_pair(spec, dpi);
+HFONT FontCache::Get(const FontSpec& description, UINT dpi) {
+    auto key = std::make_pair(description, dpi);
     const auto found = fonts_.find(key);
     if (found != fonts_.end()) {
         return found->second.get();
     }
     LOGFONTW lf{};
-    lf.lfHeight = -::MulDiv(spec.pixelHeight, static_cast<int>(dpi), 96);
-    lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    lf.lfUnderline = spec.underline ? TRUE : FALSE;
-    lf.lfCharSet = spec.charset;
+    lf.lfHeight = -::MulDiv(description.pixelHeight, static_cast<int>(dpi), 96);
+    lf.lfWeight = description.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfUnderline = description.underline ? TRUE : FALSE;
+    lf.lfCharSet = description.charset;
     lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, description.face.c_str(), LF_FACESIZE);
     platform::UniqueFont font(::CreateFontIndirectW(&lf));
     if (!font) {
         throw std::runtime_error("フォントを作成できません");

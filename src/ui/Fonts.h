@@ -24,7 +24,7 @@ struct FontSpec {
 
 class FontCache {
 public:
-    HFONT Get(const FontSpec& spec, UINT dpi);
+    HFONT Get(const FontSpec& description, UINT dpi);
 
 private:
     std::map<std::pair<FontSpec, UINT>, platform::UniqueFont> fonts_;

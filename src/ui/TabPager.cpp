@@ -289,14 +289,14 @@ void TabPager::MeasureTabs() {
 }
 
 HFONT TabPager::TabFontHandle(const TabPage& page) {
-    FontSpec spec;
-    spec.face = page.Font().face;
-    spec.pixelHeight = page.Font().pixelHeight;
-    spec.bold = page.Font().bold;
+    FontSpec wanted;
+    wanted.face = page.Font().face;
+    wanted.pixelHeight = page.Font().pixelHeight;
+    wanted.bold = page.Font().bold;
     // Latin faces such as Tahoma keep their own look; the Japanese glyphs come
     // from the faces the system links to them.
-    spec.charset = DEFAULT_CHARSET;
-    return fonts_.Get(spec, dpi_);
+    wanted.charset = DEFAULT_CHARSET;
+    return fonts_.Get(wanted, dpi_);
 }
 
 void TabPager::UpdateTabOpenings() {

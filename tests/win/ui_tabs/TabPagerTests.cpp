@@ -194,8 +194,8 @@ class TabPagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         pager.Create(window.hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
-        for (const PageSpec& spec : kPages) {
-            pager.AddPage(spec.caption, spec.font);
+        for (const PageSpec& page : kPages) {
+            pager.AddPage(page.caption, page.font);
         }
         ::ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
         PumpMessages();
