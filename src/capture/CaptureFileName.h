@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/LocalTime.h"
+
 namespace mirulo::capture {
 
 enum class ImageFormat { Png, Jpg };
@@ -17,19 +19,8 @@ ImageFormat FormatFromListIndex(int listIndex);
 // ".png" or ".jpg".
 std::u16string_view FileExtension(ImageFormat format);
 
-// A local date and time down to the millisecond, as the clock gives it.
-struct CaptureTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;
-};
-
 // The time stamp (year 4 digits, millisecond 3, the rest 2, zero-padded), "_",
 // the capture-type code as given, and the format's extension.
-std::u16string CaptureFileName(const CaptureTime& time, std::u16string_view code, ImageFormat format);
+std::u16string CaptureFileName(const platform::LocalTime& time, std::u16string_view code, ImageFormat format);
 
 } // namespace mirulo::capture

@@ -75,9 +75,8 @@ DWORD WriteAndFlush(HANDLE file, std::span<const std::uint8_t> bytes) {
 
 std::wstring CaptureFilePath(std::wstring_view saveFolder, const platform::LocalTime& now,
                              std::wstring_view code, ImageFormat format) {
-    const CaptureTime time{now.year, now.month, now.day, now.hour, now.minute, now.second, now.millisecond};
     const std::u16string name = CaptureFileName(
-        time, std::u16string_view(reinterpret_cast<const char16_t*>(code.data()), code.size()), format);
+        now, std::u16string_view(reinterpret_cast<const char16_t*>(code.data()), code.size()), format);
     std::wstring path(saveFolder);
     path += L'\\';
     path.append(name.begin(), name.end());

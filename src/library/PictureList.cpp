@@ -81,6 +81,7 @@ void Tfm_Mirulo::btn_ReLoadClick() {
         }
     }
     CountImages();
+    // Also when the folder is gone and the refresh left the list as it was.
     if (lb_PicList.Count() > 0) {
         lb_PicList.SetItemIndex(0);
     }

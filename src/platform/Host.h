@@ -11,17 +11,9 @@
 #include <string>
 #include <string_view>
 
-namespace mirulo::platform {
+#include "platform/LocalTime.h"
 
-struct LocalTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;
-};
+namespace mirulo::platform {
 
 struct OpenFileRequest {
     std::wstring title;

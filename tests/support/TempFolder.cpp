@@ -1,6 +1,5 @@
 #include "support/TempFolder.h"
 
-#include <shellapi.h>
 
 #include <filesystem>
 #include <fstream>
@@ -24,15 +23,30 @@ TempFolder::TempFolder(const std::wstring& hint) {
     throw std::runtime_error("cannot create a temporary folder");
 }
 
-TempFolder::~TempFolder() {
-    // SHFileOperationW wants a double-NUL-terminated list.
-    std::wstring from = path_;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&op);
+TempFolder::~TempFolder() { RemoveFolderTree(path_); }
+
+void RemoveFolderTree(const std::wstring& folder) {
+    // The "\\?\" form reaches paths beyond MAX_PATH; it needs a full path.
+    const std::wstring raw = folder.starts_with(LR"(\\?\)") ? folder : LR"(\\?\)" + folder;
+    WIN32_FIND_DATAW entry{};
+    HANDLE find = ::FindFirstFileW((raw + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring child = raw + L"\\" + name;
+            ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                RemoveFolderTree(child);
+            } else {
+                ::DeleteFileW(child.c_str());
+            }
+        } while (::FindNextFileW(find, &entry));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(raw.c_str());
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

@@ -22,6 +22,10 @@ private:
     std::wstring path_;
 };
 
+// Removes a folder and everything in it, read-only files and paths beyond
+// MAX_PATH included (the folder must be a full path).
+void RemoveFolderTree(const std::wstring& folder);
+
 // Whole-file helpers for comparing what the program writes, byte for byte.
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);

@@ -15,7 +15,7 @@ std::string Utf8(std::u16string_view text) {
 
 struct NameCase {
     const char* what;
-    CaptureTime time;
+    platform::LocalTime time;
     std::u16string_view code;
     ImageFormat format;
     std::u16string_view expected;

@@ -49,36 +49,13 @@ void MakeFolder(const std::wstring& path) {
     ASSERT_TRUE(::CreateDirectoryW(Raw(path).c_str(), nullptr)) << "cannot create " << Narrow(path);
 }
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry{};
-    {
-        platform::UniqueFindHandle find(::FindFirstFileW(Raw(folder + L"\\*").c_str(), &entry));
-        if (find) {
-            do {
-                const std::wstring name = entry.cFileName;
-                if (name == L"." || name == L"..") {
-                    continue;
-                }
-                const std::wstring child = folder + L"\\" + name;
-                ::SetFileAttributesW(Raw(child).c_str(), FILE_ATTRIBUTE_NORMAL);
-                if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                    RemoveTree(child);
-                } else {
-                    ::DeleteFileW(Raw(child).c_str());
-                }
-            } while (::FindNextFileW(find.get(), &entry));
-        }
-    }
-    ::RemoveDirectoryW(Raw(folder).c_str());
-}
-
 // A temporary folder that its own test empties completely, long paths included.
 class LongTempFolder {
 public:
     LongTempFolder() = default;
     LongTempFolder(const LongTempFolder&) = delete;
     LongTempFolder& operator=(const LongTempFolder&) = delete;
-    ~LongTempFolder() { RemoveTree(temp_.path()); }
+    ~LongTempFolder() { testkit::RemoveFolderTree(temp_.path()); }
     const std::wstring& path() const { return temp_.path(); }
     std::wstring operator/(const std::wstring& name) const { return temp_ / name; }
 
@@ -181,7 +158,7 @@ TEST(FileSearch, MissingOrVanishedFolderAddsNothing) {
     const std::wstring folder = temp / L"gone";
     MakeFolder(folder);
     MakeFile(folder + L"\\a.png", 9);
-    RemoveTree(folder);
+    testkit::RemoveFolderTree(folder);
     std::vector<std::wstring> names = {L"kept"};
     std::int64_t total = 5;
     EXPECT_EQ(FileSearch(folder, L"*.png", names, total), 0);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,27 +50,6 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry{};
-    platform::UniqueFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
-    if (find) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring child = folder + L"\\" + name;
-            ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                RemoveTree(child);
-            } else {
-                ::DeleteFileW(child.c_str());
-            }
-        } while (::FindNextFileW(find.get(), &entry));
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
 IniDocument SampleDocument() {
     IniDocument document;
     document.WriteString("System", "Folder", "D:\\スクリーンショット\\ミルロ");
@@ -81,14 +61,11 @@ IniDocument SampleDocument() {
 class SettingsFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH + 1] = {};
-        ASSERT_NE(::GetTempPathW(MAX_PATH + 1, temp), 0u);
-        folder_ = std::wstring(temp) + L"ミルロ設定テスト_" + std::to_wstring(::GetCurrentProcessId()) +
-                  L"_" + std::to_wstring(::GetTickCount64());
-        ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << Narrow(folder_);
+        temp_ = std::make_unique<testkit::TempFolder>(L"ミルロ設定テスト");
+        folder_ = temp_->path();
         path_ = SettingsFile::PathFor(folder_ + L"\\キャプチャ.exe");
     }
-    void TearDown() override { RemoveTree(folder_); }
+    void TearDown() override { temp_.reset(); }
 
     std::vector<std::wstring> FolderEntries() const {
         std::vector<std::wstring> names = testkit::FolderNames(folder_);
@@ -96,6 +73,7 @@ protected:
         return names;
     }
 
+    std::unique_ptr<testkit::TempFolder> temp_;
     std::wstring folder_;
     std::wstring path_;
 };
