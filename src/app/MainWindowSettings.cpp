@@ -256,6 +256,9 @@ void Tfm_Mirulo::chk_SoundClick() { WriteIni(); }
 
 void Tfm_Mirulo::chk_CapaClick() {
     edt_Capa.SetEnabled(chk_Capa.Checked());
+    if (chk_Capa.Checked()) {
+        ShowNotice(texts::kNoticeCapOn);
+    }
     WriteIni();
 }
 

@@ -61,6 +61,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyLists();
+    ConnectFileActions();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -262,10 +263,6 @@ void Tfm_Mirulo::FormClose() { WriteIni(); }
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
-}
-
-void Tfm_Mirulo::CalcFolderSizeAndDelete() {
-    // The size cap arrives with the recycle-bin feature.
 }
 
 void Tfm_Mirulo::playSound() {

@@ -11,17 +11,14 @@
 namespace mirulo::integration {
 namespace {
 
-// The folder part of a path, without the final separator ("C:\pics\a.png" ->
-// "C:\pics"; "C:\a.png" -> "C:\").
+// The folder part of a path with its final separator ("C:\pics\a.png" ->
+// "C:\pics\"), as editors expect their working folder.
 std::wstring_view FolderOf(std::wstring_view path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::size_t slash = path.find_last_of(L"\\/:");
     if (slash == std::wstring_view::npos) {
         return {};
     }
-    if (slash == 2 && path.size() > 1 && path[1] == L':') {
-        return path.substr(0, 3);
-    }
-    return path.substr(0, slash);
+    return path.substr(0, slash + 1);
 }
 
 struct CoTaskMemDeleter {
@@ -103,8 +100,9 @@ std::wstring GetSpecialFolderPath(HWND owner, int csidl) {
     return path;
 }
 
-std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title) {
-    return host.BrowseForFolder(owner, title);
+std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title,
+                                         std::wstring_view current) {
+    return host.BrowseForFolder(owner, title, current);
 }
 
 } // namespace mirulo::integration

@@ -35,7 +35,9 @@ public:
     virtual std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
                                        std::wstring_view parameters, std::wstring_view directory,
                                        int showCommand) = 0;
-    virtual std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) = 0;
+    // The folder browser, opened at `initialFolder` when that folder exists.
+    virtual std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                        std::wstring_view initialFolder) = 0;
     virtual std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) = 0;
     virtual std::wstring ExecutablePath() = 0;
 
@@ -54,7 +56,8 @@ public:
     std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
                                std::wstring_view parameters, std::wstring_view directory,
                                int showCommand) override;
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override;
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override;
 };

@@ -24,8 +24,10 @@ std::intptr_t RecordingHost::ShellExecute(HWND owner, std::wstring_view verb, st
     return shellResult;
 }
 
-std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title) {
-    calls.push_back({HostCall::Kind::BrowseForFolder, std::wstring(title), {}, {}, {}, 0, owner});
+std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title,
+                                                           std::wstring_view initialFolder) {
+    calls.push_back(
+        {HostCall::Kind::BrowseForFolder, std::wstring(title), {}, {}, std::wstring(initialFolder), 0, owner});
     if (folderAnswers.empty()) {
         return std::nullopt;
     }

@@ -15,7 +15,7 @@ struct HostCall {
     std::wstring text;     // message text, trace event, shell file, dialog title
     std::wstring caption;  // message caption, shell verb
     std::wstring argument; // shell parameters
-    std::wstring directory;
+    std::wstring directory; // shell working folder, dialog's initial folder
     unsigned flags = 0;    // message box flags, sleep milliseconds, show command
     HWND owner = nullptr;
 };
@@ -42,7 +42,8 @@ public:
     std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
                                std::wstring_view parameters, std::wstring_view directory,
                                int showCommand) override;
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override;
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override { return executablePath; }
     void Trace(std::wstring_view event) override;

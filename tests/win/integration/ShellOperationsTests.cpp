@@ -43,7 +43,7 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
          kOwner, L"OPEN", L"C:\\pics\\20240315_142530_045_固K.png", L"", L"", SW_SHOWNORMAL},
         {"picture in the default editor",
          [](platform::Host& h) { OpenInEditor(h, kOwner, L"mspaint", L"C:\\my pics\\a b.png"); }, kOwner,
-         L"OPEN", L"mspaint", L"C:\\my pics\\a b.png", L"C:\\my pics", SW_SHOWNORMAL},
+         L"OPEN", L"mspaint", L"C:\\my pics\\a b.png", L"C:\\my pics\\", SW_SHOWNORMAL},
         {"picture in a chosen editor at the drive's root",
          [](platform::Host& h) { OpenInEditor(h, kOwner, L"D:\\Tools\\edit.exe", L"C:\\a.png"); }, kOwner,
          L"OPEN", L"D:\\Tools\\edit.exe", L"C:\\a.png", L"C:\\", SW_SHOWNORMAL},
@@ -77,12 +77,13 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
 TEST(ShellOperations, ChooseFolderAsksTheHostAndPassesTheAnswerOn) {
     RecordingHost host;
     host.folderAnswers = {std::wstring(L"C:\\写真"), std::nullopt};
-    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ"), std::optional<std::wstring>(L"C:\\写真"));
-    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ"), std::nullopt);
+    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ", L"D:\\前"), std::optional<std::wstring>(L"C:\\写真"));
+    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ", L""), std::nullopt);
     const auto calls = host.CallsOf(HostCall::Kind::BrowseForFolder);
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].text, L"保存先フォルダ");
     EXPECT_EQ(calls[0].owner, kOwner);
+    EXPECT_EQ(calls[0].directory, L"D:\\前");
 }
 
 TEST(GetSpecialFolderPath, FindsSystemAndLocalAppDataFolders) {
