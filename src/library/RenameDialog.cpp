@@ -101,6 +101,9 @@ std::optional<std::wstring> RenameDialog::Run(HWND owner, const std::wstring& na
         ::EnableWindow(owner, TRUE);
     }
     ::ShowWindow(hwnd(), SW_HIDE);
+    // Owned only while it shows: a hidden top-most window still tied to its
+    // owner keeps the owner from becoming top-most itself (Wine).
+    ::SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, 0);
     if (owner != nullptr && ::IsWindowVisible(owner)) {
         ::SetActiveWindow(owner);
     }
