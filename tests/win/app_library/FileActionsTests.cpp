@@ -222,14 +222,22 @@ TEST_F(FileActions, TheCapFieldBecomesAWholeNumberWhenLeft) {
     }
 }
 
+constexpr wchar_t kCapOnNotice[] =
+    L"自動削除機能がオンになりました。\n\r消えて困る画像は保存フォルダから移動しておいてください。\n\r"
+    L"(削除された画像はゴミ箱に入ります)";
+
 TEST_F(FileActions, SwitchingTheCapOnWarnsEnablesTheFieldAndWrites) {
+    testkit::WriteFileBytes(settingsPath(), "\xEF\xBB\xBF[System]\r\nFolderCapacityEnabled=1\r\n");
+    {
+        app::Tfm_Mirulo starting(host);
+        EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice}) << "at every start with the cap on";
+        EXPECT_TRUE(starting.edt_Capa.Enabled());
+    }
     Start();
     ::DeleteFileW(settingsPath().c_str());
     ::SendMessageW(window->chk_Capa.hwnd(), BM_CLICK, 0, 0);
     EXPECT_TRUE(window->edt_Capa.Enabled());
-    EXPECT_EQ(host.Messages(),
-              std::vector<std::wstring>{L"自動削除機能がオンになりました。\n\r消えて困る画像は保存フォルダから移動して"
-                                        L"おいてください。\n\r(削除された画像はゴミ箱に入ります)"});
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice});
     EXPECT_NE(testkit::ReadFileBytes(settingsPath()).find("FolderCapacityEnabled=1"), std::string::npos);
     ::SendMessageW(window->chk_Capa.hwnd(), BM_CLICK, 0, 0);
     EXPECT_FALSE(window->edt_Capa.Enabled());
@@ -409,6 +417,17 @@ TEST_F(FileActions, EveryActionWithoutSelectionAsksForOne) {
         EXPECT_EQ(host.Messages(), std::vector<std::wstring>{c.message});
         EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellExecute).empty());
     }
+}
+
+// --- The list's gestures ---------------------------------------------------------------
+
+TEST_F(FileActions, ARightClickOnTheListCopiesThePicture) {
+    const std::vector<std::uint8_t> png = image::EncodePng(image::Image{2, 2, 3, std::vector<std::uint8_t>(12, 200)});
+    testkit::WriteFileBytes(saves + L"\\a.png", std::string(png.begin(), png.end()));
+    Start();
+    ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(window->StatusBar1.Text(), L"画像をクリップボードへコピーしました");
 }
 
 // --- Rename dialog as it is built -----------------------------------------------------
