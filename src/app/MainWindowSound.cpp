@@ -106,7 +106,9 @@ void Tfm_Mirulo::chkRND01Click() {
     WriteIni();
 }
 
-void Tfm_Mirulo::btn_RefreshMP3ListClick() { MakeMP3List(); }
+void Tfm_Mirulo::btn_RefreshMP3ListClick() {
+    MakeMP3List();
+}
 
 // Choosing a sound only selects it; it reaches the settings with their next write.
 void Tfm_Mirulo::lb_SoundClick() {}
@@ -159,7 +161,9 @@ void Tfm_Mirulo::RndSound() {
     lb_Sound.SetItemIndex(sound::RandomSoundIndex(seed, static_cast<std::uint32_t>(lb_Sound.Count())));
 }
 
-void Tfm_Mirulo::btn_PlayClick() { proc_PlaySound(); }
+void Tfm_Mirulo::btn_PlayClick() {
+    proc_PlaySound();
+}
 
 void Tfm_Mirulo::ConnectSoundControls() {
     MediaPlayer1 = std::make_unique<sound::MciPlayer>(host(), hwnd());

@@ -278,7 +278,6 @@ public:
     void proc_PlaySound();
     void RndSound();
     void btn_PlayClick();
-    std::wstring DownloadPageAddress();
 
     // The ten sound categories in order, for the code that treats them alike.
     std::array<ui::CheckBox*, 10> CategoryBoxes();
@@ -308,6 +307,7 @@ private:
     void ConnectHotKeyLists();
     void ConnectSoundControls();
     void BuildSoundListAtStart();
+    std::wstring DownloadPageAddress();
     capture::HotKeySelections HotKeyCopies() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);

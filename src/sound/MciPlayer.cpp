@@ -9,7 +9,9 @@ namespace {
 
 constexpr wchar_t kPlayerWindowClass[] = L"MiruloMediaPlayer";
 
-DWORD_PTR Parameters(void* block) { return reinterpret_cast<DWORD_PTR>(block); }
+DWORD_PTR Parameters(void* block) {
+    return reinterpret_cast<DWORD_PTR>(block);
+}
 
 } // namespace
 
@@ -18,7 +20,9 @@ MciPlayer::MciPlayer(platform::Host& host, HWND parent) : ui::Window(host) {
     CreateHwnd(kPlayerWindowClass, 0, WS_CHILD, L"", 0, 0, 0, 0, parent);
 }
 
-MciPlayer::~MciPlayer() { Close(); }
+MciPlayer::~MciPlayer() {
+    Close();
+}
 
 std::wstring MciPlayer::ErrorText(MCIERROR error) {
     wchar_t text[MAXERRORLENGTH] = {};

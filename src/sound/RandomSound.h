@@ -8,7 +8,9 @@
 namespace mirulo::sound {
 
 // The seed after one step: seed * 134775813 + 1, modulo 2^32.
-constexpr std::uint32_t NextSeed(std::uint32_t seed) { return seed * 134775813u + 1u; }
+constexpr std::uint32_t NextSeed(std::uint32_t seed) {
+    return seed * 134775813u + 1u;
+}
 
 // The entry for a pick seeded with the counter's low 32 bits among count
 // entries: (count * NextSeed(seed)) >> 32, which lies in 0 .. count - 1 (0 for

@@ -14,8 +14,8 @@ inline constexpr std::size_t kCategoryCount = 10;
 
 // In the order of the boxes chkRND01 ... chkRND10.
 inline constexpr std::array<const wchar_t*, kCategoryCount> kCategoryFolders = {
-    L"撮影声系1秒", L"撮影声系2秒", L"撮影声系3秒", L"撮影声系ロング", L"セリフ系1秒",
-    L"セリフ系2秒", L"セリフ系3秒", L"セリフ系ロング", L"お気に入り",   L"効果音",
+    L"撮影声系1秒", L"撮影声系2秒", L"撮影声系3秒",    L"撮影声系ロング", L"セリフ系1秒",
+    L"セリフ系2秒", L"セリフ系3秒", L"セリフ系ロング", L"お気に入り",     L"効果音",
 };
 
 // The files a category lists.

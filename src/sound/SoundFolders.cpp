@@ -24,7 +24,8 @@ bool CollatesBefore(const std::wstring& a, const std::wstring& b) {
 
 std::wstring ExecutableFolder(std::wstring_view executablePath) {
     const std::size_t slash = executablePath.rfind(L'\\');
-    return slash == std::wstring_view::npos ? std::wstring() : std::wstring(executablePath.substr(0, slash + 1));
+    return slash == std::wstring_view::npos ? std::wstring()
+                                            : std::wstring(executablePath.substr(0, slash + 1));
 }
 
 std::wstring SoundTreePath(std::wstring_view executablePath) {
@@ -35,7 +36,8 @@ std::wstring CategoryFolder(std::wstring_view executablePath, std::size_t catego
     return SoundTreePath(executablePath) + L"\\" + kCategoryFolders.at(category) + L"\\";
 }
 
-int FileSearchMP3(std::wstring_view searchDir, std::wstring_view searchName, std::vector<std::wstring>& paths) {
+int FileSearchMP3(std::wstring_view searchDir, std::wstring_view searchName,
+                  std::vector<std::wstring>& paths) {
     // Callers pass folders that end in a backslash; one that does not still
     // gives paths with a separator between folder and name.
     const std::wstring folder = WithBackslash(searchDir);

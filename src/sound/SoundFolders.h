@@ -25,7 +25,8 @@ std::wstring CategoryFolder(std::wstring_view executablePath, std::size_t catego
 // hidden and system files, and sub-folders with a matching name, too. The
 // search stays in that one folder and skips "." and "..". Returns how many it
 // appended; a folder that is missing or cannot be read adds nothing.
-int FileSearchMP3(std::wstring_view searchDir, std::wstring_view searchName, std::vector<std::wstring>& paths);
+int FileSearchMP3(std::wstring_view searchDir, std::wstring_view searchName,
+                  std::vector<std::wstring>& paths);
 
 // True when the path names an existing folder.
 bool IsSoundFolder(std::wstring_view path);

@@ -27,8 +27,12 @@ namespace {
 constexpr wchar_t kNoSoundSelected[] = L"撮影音が未選択です";
 constexpr wchar_t kShutterName[] = L"シャッター.mp3";
 
-std::wstring BuiltProgramFolder() { return testkit::BuildTreePath(MIRULO_BINARY_DIR) + L"\\bin"; }
-std::wstring BuiltShutterSound() { return BuiltProgramFolder() + L"\\mp3\\効果音\\" + kShutterName; }
+std::wstring BuiltProgramFolder() {
+    return testkit::BuildTreePath(MIRULO_BINARY_DIR) + L"\\bin";
+}
+std::wstring BuiltShutterSound() {
+    return BuiltProgramFolder() + L"\\mp3\\効果音\\" + kShutterName;
+}
 
 // MCI devices this program has open, whatever opened them.
 DWORD OpenMciDevices() {
@@ -37,8 +41,9 @@ DWORD OpenMciDevices() {
     info.lpstrReturn = reinterpret_cast<LPWSTR>(&count);
     info.dwRetSize = sizeof(count);
     info.wDeviceType = MCI_ALL_DEVICE_ID;
-    const MCIERROR error = ::mciSendCommandW(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_QUANTITY | MCI_SYSINFO_OPEN,
-                                             reinterpret_cast<DWORD_PTR>(&info));
+    const MCIERROR error =
+        ::mciSendCommandW(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_QUANTITY | MCI_SYSINFO_OPEN,
+                          reinterpret_cast<DWORD_PTR>(&info));
     EXPECT_EQ(error, 0u) << platform::Narrow(sound::MciPlayer::ErrorText(error));
     return count;
 }
@@ -173,7 +178,7 @@ TEST_F(Sounds, FirstStartListsOurShutterInTheSoundEffectsFolderAndSelectsIt) {
 
 TEST_F(Sounds, ListsEveryMatchingEntryOfTheTickedFoldersSortedByPath) {
     Sound(L"効果音", L"b.mp3");
-    Sound(L"効果音", L"A.MP3");                   // the pattern ignores letter case
+    Sound(L"効果音", L"A.MP3"); // the pattern ignores letter case
     Sound(L"効果音", L"notes.txt");
     Sound(L"効果音", L"old.mp3.bak");
     Sound(L"効果音", L"hidden.mp3");
@@ -182,12 +187,14 @@ TEST_F(Sounds, ListsEveryMatchingEntryOfTheTickedFoldersSortedByPath) {
     ::CreateDirectoryW((Category(L"効果音") + L"\\deeper").c_str(), nullptr);
     testkit::WriteFileBytes(Category(L"効果音") + L"\\deeper\\inside.mp3", "ID3"); // not searched
     Sound(L"お気に入り", L"fav.mp3");
-    Sound(L"撮影声系1秒", L"off.mp3");               // an unticked category
+    Sound(L"撮影声系1秒", L"off.mp3"); // an unticked category
     Start("bl_chkRND09=1\r\nbl_chkRND10=1\r\n");
     const std::wstring fx = Category(L"効果音") + L"\\";
-    EXPECT_EQ(window->slMP3, (std::vector<std::wstring>{Category(L"お気に入り") + L"\\fav.mp3", fx + L"A.MP3",
-                                                       fx + L"b.mp3", fx + L"folder.mp3", fx + L"hidden.mp3"}));
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"fav.mp3", L"A.MP3", L"b.mp3", L"folder.mp3", L"hidden.mp3"}));
+    EXPECT_EQ(window->slMP3,
+              (std::vector<std::wstring>{Category(L"お気に入り") + L"\\fav.mp3", fx + L"A.MP3", fx + L"b.mp3",
+                                         fx + L"folder.mp3", fx + L"hidden.mp3"}));
+    EXPECT_EQ(Entries(),
+              (std::vector<std::wstring>{L"fav.mp3", L"A.MP3", L"b.mp3", L"folder.mp3", L"hidden.mp3"}));
     EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
 }
 
@@ -196,7 +203,8 @@ TEST_F(Sounds, TheStoredNameSelectsTheLaterOfTwoEqualNamesWhateverItsFolder) {
     Sound(L"撮影声系1秒", L"z.mp3");
     Sound(L"お気に入り", L"shot.mp3");
     const std::wstring stored = Category(L"効果音") + L"\\shot.mp3"; // a folder that is not even ticked
-    Start("bl_chkRND01=1\r\nbl_chkRND09=1\r\nbl_chkRND10=0\r\nSoundName=" + platform::Narrow(stored) + "\r\n");
+    Start("bl_chkRND01=1\r\nbl_chkRND09=1\r\nbl_chkRND10=0\r\nSoundName=" + platform::Narrow(stored) +
+          "\r\n");
     ASSERT_EQ(Entries(), (std::vector<std::wstring>{L"shot.mp3", L"shot.mp3", L"z.mp3"}))
         << "お気に入り sorts before 撮影声系1秒";
     EXPECT_EQ(window->lb_Sound.ItemIndex(), 1);
@@ -266,7 +274,8 @@ TEST_F(Sounds, UntickingEveryBoxEmptiesTheListAndACaptureSavesBeforeSayingSo) {
 TEST_F(Sounds, TheFolderButtonOpensTheSoundTreeOrSaysItIsMissing) {
     Start();
     Click(window->btn_SoundFolder.hwnd());
-    EXPECT_EQ(Messages(), std::vector<std::wstring>{L"【お知らせ】\r\n\r\n[音声フォルダ(～\\mp3)]が存在しません"});
+    EXPECT_EQ(Messages(),
+              std::vector<std::wstring>{L"【お知らせ】\r\n\r\n[音声フォルダ(～\\mp3)]が存在しません"});
     EXPECT_TRUE(host.recorded.CallsOf(HostCall::Kind::ShellExecute).empty());
 
     ::CreateDirectoryW((program / L"mp3").c_str(), nullptr);
@@ -284,12 +293,13 @@ TEST_F(Sounds, TheLinkShowsItsNoteThenOpensTheShippedPage) {
     host.onMessage = [&] { launchesAtNote = host.recorded.CallsOf(HostCall::Kind::ShellExecute).size(); };
     ::SendMessageW(window->pager().Page(3).hwnd(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
                    reinterpret_cast<LPARAM>(window->lbl_DLC.hwnd()));
-    EXPECT_EQ(Messages(), std::vector<std::wstring>{
-                              L"DLC(ダウンロードコンテンツ)サイトを開きます。\r\n\r\n"
-                              L"撮影音としては長尺すぎるけど作品としての完成度が高かったため\r\n"
-                              L"DLCとしてここで公開しています。\r\n"
-                              L"ダウンロードして「お気に入り」に入れれば撮影音としてのご利用も可能です。(!?)\r\n\r\n"
-                              L"なお今後も状況によっては長尺もの以外もここに追加していく可能性があります。"});
+    EXPECT_EQ(Messages(),
+              std::vector<std::wstring>{
+                  L"DLC(ダウンロードコンテンツ)サイトを開きます。\r\n\r\n"
+                  L"撮影音としては長尺すぎるけど作品としての完成度が高かったため\r\n"
+                  L"DLCとしてここで公開しています。\r\n"
+                  L"ダウンロードして「お気に入り」に入れれば撮影音としてのご利用も可能です。(!?)\r\n\r\n"
+                  L"なお今後も状況によっては長尺もの以外もここに追加していく可能性があります。"});
     EXPECT_EQ(launchesAtNote, 0u) << "the page opens after the note is closed";
     const auto launches = host.recorded.CallsOf(HostCall::Kind::ShellExecute);
     ASSERT_EQ(launches.size(), 1u);
@@ -307,7 +317,8 @@ TEST(SoundTree, TheBuildPutsTheTenCategoriesOurShutterAndThePageBesideTheProgram
     std::vector<std::wstring> found = testkit::FolderNames(BuiltProgramFolder() + L"\\mp3");
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, expected);
-    EXPECT_EQ(testkit::FolderNames(BuiltProgramFolder() + L"\\mp3\\効果音"), std::vector<std::wstring>{kShutterName});
+    EXPECT_EQ(testkit::FolderNames(BuiltProgramFolder() + L"\\mp3\\効果音"),
+              std::vector<std::wstring>{kShutterName});
     const std::string page = testkit::ReadFileBytes(BuiltProgramFolder() + L"\\Mirulo_撮影音.html");
     EXPECT_NE(page.find("mp3"), std::string::npos);
     EXPECT_EQ(page.find("http"), std::string::npos) << "the page points nowhere else";
@@ -325,7 +336,8 @@ TEST_F(Sounds, OurShutterOpensAndPlaysToItsEndWithoutWaiting) {
     EXPECT_EQ(window->MediaPlayer1->lastError(), 0u);
     EXPECT_GT(window->MediaPlayer1->lengthMs(), 100u);
     EXPECT_LT(window->MediaPlayer1->lengthMs(), 500u) << "a shutter, not a tune";
-    EXPECT_EQ(window->MediaPlayer1->Mode(), std::optional<DWORD>(MCI_MODE_PLAY)) << "the click returned while playing";
+    EXPECT_EQ(window->MediaPlayer1->Mode(), std::optional<DWORD>(MCI_MODE_PLAY))
+        << "the click returned while playing";
     ASSERT_TRUE(PumpUntil([&] { return !notices.empty(); }, 5000));
     EXPECT_EQ(notices, std::vector<UINT>{MCI_NOTIFY_SUCCESSFUL});
     EXPECT_EQ(window->MediaPlayer1->Mode(), std::optional<DWORD>(MCI_MODE_STOP));
