@@ -8,6 +8,7 @@
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "capture/HotKeyRegistry.h"
+#include "sound/MciPlayer.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -62,6 +63,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectPictureList();
     ConnectHotKeyLists();
     ConnectFileActions();
+    ConnectSoundControls();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -146,7 +148,7 @@ void Tfm_Mirulo::FormCreate() {
     ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
     h.Trace(L"FormCreate: caption");
 
-    // The sound list arrives with the sound library.
+    BuildSoundListAtStart();
     h.Trace(L"FormCreate: sound list");
 
     ApplyTimerInterval();
@@ -263,10 +265,7 @@ void Tfm_Mirulo::FormClose() { WriteIni(); }
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
-}
-
-void Tfm_Mirulo::playSound() {
-    // The capture sound arrives with sound playback.
+    MediaPlayer1->Close();
 }
 
 void Tfm_Mirulo::FormResize() {
