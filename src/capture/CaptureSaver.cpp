@@ -78,7 +78,14 @@ void Tfm_Mirulo::SwitchAutoCaptureOff() {
     Timer1.SetEnabled(false);
     if (chk_Timer.Checked()) {
         chk_Timer.SetChecked(false); // its handler disables the period controls and writes the settings
+        return;
     }
+    // Already off (a hot key or a button found no range): the same end state,
+    // and the settings are written all the same.
+    cb_Timer.SetEnabled(false);
+    lbl_Timer.SetEnabled(false);
+    lbl_TimerMinSec.SetEnabled(false);
+    WriteIni();
 }
 
 // --- Buttons of the main page --------------------------------------------------
