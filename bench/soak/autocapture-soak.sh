@@ -62,11 +62,15 @@ figures() {
     rss=$(awk '/^VmRSS/ {print $2}' /proc/$pid/status)
     fds=$(ls /proc/$pid/fd | wc -l)
     probe_line=$("$root_dir/tools/wine-run" "$probe" Mirulo.exe 2>/dev/null | tr -d '\r')
-    # xrestop names a client by the PID its windows carry (_NET_WM_PID).
-    pixmaps=$(xrestop -b -m 1 2>/dev/null | awk -v p="$pid" '
-        /^res-base/ {px = ""} /pixmaps:/ {px = $2} /^PID:/ && $2 == p {print px; exit}')
+    # Xvfb gives no client PIDs: xrestop names each client after its windows'
+    # title, so the program's clients are those named after its caption; the
+    # display's total is printed too.
+    pixmaps=$(xrestop -b -m 1 2>/dev/null | awk '
+        /^[0-9]+ - / {mine = ($0 ~ /Mirulo|ミルロ/)}
+        /^\tpixmaps / {total += $3; if (mine) own += $3}
+        END {printf "%d display_pixmaps=%d", own, total}')
     printf '%-6s files=%-5s rss_kib=%-7s fds=%-4s %s pixmaps=%s\n' "$1" "$(ls "$work/shots" | wc -l)" "$rss" "$fds" \
-        "$probe_line" "${pixmaps:-?}"
+        "$probe_line" "$pixmaps"
 }
 
 echo "auto-capture soak: 800x600 every second for $minutes min on a $(xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2}') display"
