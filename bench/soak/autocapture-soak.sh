@@ -55,7 +55,12 @@ for _ in $(seq 100); do
     sleep 0.2
 done
 [ -n "$pid" ] || { echo "Mirulo.exe did not start" >&2; exit 1; }
-sleep 5 # construction done, first ticks past
+# Figures are taken once the first captures are done, so the start already
+# includes what every capture needs.
+for _ in $(seq 120); do
+    [ "$(ls "$work/shots" | wc -l)" -ge 3 ] && break
+    sleep 0.5
+done
 
 figures() {
     local rss fds probe_line pixmaps
@@ -76,8 +81,16 @@ figures() {
 echo "auto-capture soak: 800x600 every second for $minutes min on a $(xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2}') display"
 figures start
 start_files=$(ls "$work/shots" | wc -l)
-sleep $((minutes * 60))
+# Resident memory every 10 s: a leak climbs, a working set only swings.
+first_half=() second_half=()
+for ((t = 10; t <= minutes * 60; t += 10)); do
+    sleep 10
+    rss=$(awk '/^VmRSS/ {print $2}' /proc/$pid/status)
+    if ((t <= minutes * 30)); then first_half+=("$rss"); else second_half+=("$rss"); fi
+done
+range() { printf '%s\n' "$@" | sort -n | sed -n '1p;$p' | paste -sd- -; }
 figures end
+echo "rss_kib sampled every 10 s: first half $(range "${first_half[@]}"), second half $(range "${second_half[@]}")"
 end_files=$(ls "$work/shots" | wc -l)
 echo "files written during the soak: $((end_files - start_files)) in $((minutes * 60)) s"
 
