@@ -9,6 +9,7 @@
 #include "app/MainWindowTexts.h"
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
+#include "sound/MciPlayer.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -64,6 +65,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectHotKeyLists();
     ConnectRangePicker();
     ConnectAutoCapture();
+    ConnectSoundControls();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -148,7 +150,7 @@ void Tfm_Mirulo::FormCreate() {
     ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
     h.Trace(L"FormCreate: caption");
 
-    // The sound list arrives with the sound library.
+    BuildSoundListAtStart();
     h.Trace(L"FormCreate: sound list");
 
     ApplyTimerInterval();
@@ -264,14 +266,11 @@ void Tfm_Mirulo::FormClose() { WriteIni(); }
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
+    MediaPlayer1->Close();
 }
 
 void Tfm_Mirulo::CalcFolderSizeAndDelete() {
     // The size cap arrives with the recycle-bin feature.
-}
-
-void Tfm_Mirulo::playSound() {
-    // The capture sound arrives with sound playback.
 }
 
 void Tfm_Mirulo::FormResize() {
