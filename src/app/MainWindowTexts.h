@@ -67,5 +67,9 @@ inline constexpr const wchar_t* kTimerPeriods[] = {L"1",  L"2",  L"3",  L"4",  L
 // Status and messages
 inline constexpr wchar_t kNoticeNoSaveFolder[] = L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください";
 inline constexpr wchar_t kNotFoundPrefix[] = L"[Not Found] ";
+// Followed by the path that SCHTASKS would receive with "?" in place of some characters.
+inline constexpr wchar_t kNoticeLogonTaskPath[] =
+    L"【お知らせ】Windows起動時の自動実行を設定できません\r\n\r\n"
+    L"次のパスに、この環境の文字コードで表せない文字が含まれています\r\n";
 
 } // namespace mirulo::app::texts

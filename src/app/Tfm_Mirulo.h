@@ -260,6 +260,13 @@ public:
     void SetStatusText(const std::wstring& text);
     std::wstring SelectedPicturePath() const;
 
+    // Start at logon and the game client.
+    void CheckLogonTask();
+    bool blExecUO();
+    void btn_ExecUOClick();
+    void StartGameClient();
+    void ShowExecUOProgram();
+
     // After-steps of a capture.
     void CalcFolderSizeAndDelete();
     void playSound();
@@ -291,6 +298,7 @@ private:
     void ConnectCaptureButtons();
     void ConnectPictureList();
     void ConnectHotKeyLists();
+    void ConnectIntegration();
     capture::HotKeySelections HotKeyCopies() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);

@@ -38,6 +38,10 @@ public:
     virtual std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) = 0;
     virtual std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) = 0;
     virtual std::wstring ExecutablePath() = 0;
+    // The file-system path of a special folder by its CSIDL number (the system
+    // folder, the local application data); empty when the shell has none. Tests
+    // point these at temporary folders so that nothing touches the machine's own.
+    virtual std::wstring SpecialFolderPath(HWND owner, int csidl);
 
     // A named point in a long sequence (the main window's construction) that tests
     // can watch; the real program ignores it.
