@@ -39,8 +39,8 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
     }
 }
 
-} // namespace
-
+// The text in the system's ANSI code page, or nullopt when some character has
+// no exact counterpart there (no best-fit look-alike, no "?").
 std::optional<std::string> ToAnsiCodePage(std::wstring_view text) {
     if (text.empty()) {
         return std::string();
@@ -64,6 +64,8 @@ std::optional<std::string> ToAnsiCodePage(std::wstring_view text) {
     }
     return bytes;
 }
+
+} // namespace
 
 LogonTask::LogonTask(platform::Host& host, HWND owner, LogonTaskPlaces places)
     : host_(host), owner_(owner), places_(std::move(places)) {}

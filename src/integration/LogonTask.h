@@ -48,8 +48,4 @@ private:
     LogonTaskPlaces places_;
 };
 
-// The text in the system's ANSI code page, or nullopt when some character has
-// no exact counterpart there (no best-fit look-alikes, no "?").
-std::optional<std::string> ToAnsiCodePage(std::wstring_view text);
-
 } // namespace mirulo::integration
