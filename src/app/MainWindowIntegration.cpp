@@ -15,7 +15,7 @@ void Tfm_Mirulo::cb_AutoStartClick() {
     const bool wanted = cb_AutoStart.Checked();
     if (const auto unusablePath = task.Apply(wanted)) {
         // Nothing was registered or removed, so the box goes back to what it
-        // showed; quietly, as a click handler would run the refused change again.
+        // showed. Quietly: SetChecked would run this handler for the reverse change.
         ::SendMessageW(cb_AutoStart.hwnd(), BM_SETCHECK, wanted ? BST_UNCHECKED : BST_CHECKED, 0);
         ShowNotice(texts::kNoticeLogonTaskPath + *unusablePath);
         return;
