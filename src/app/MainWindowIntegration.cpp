@@ -29,7 +29,9 @@ void Tfm_Mirulo::CheckLogonTask() {
     cb_AutoStart.SetChecked(task.IsRegistered());
 }
 
-bool Tfm_Mirulo::blExecUO() { return integration::IsGameClientRunning(); }
+bool Tfm_Mirulo::blExecUO() {
+    return integration::IsGameClientRunning();
+}
 
 void Tfm_Mirulo::btn_ExecUOClick() {
     integration::GameClient game(host(), hwnd());
@@ -52,6 +54,8 @@ void Tfm_Mirulo::StartGameClient() {
     }
 }
 
-void Tfm_Mirulo::ConnectIntegration() { btn_ExecUO.OnClick = [this] { btn_ExecUOClick(); }; }
+void Tfm_Mirulo::ConnectIntegration() {
+    btn_ExecUO.OnClick = [this] { btn_ExecUOClick(); };
+}
 
 } // namespace mirulo::app

@@ -39,7 +39,8 @@ bool IsGameClientRunning() {
     }
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
         if (IsGameClientProcessName(entry.szExeFile)) {
             return true;
         }
@@ -65,7 +66,8 @@ bool GameClient::Start(const std::wstring& programPath) {
     return true;
 }
 
-std::wstring GameClient::ChooserFolder(std::wstring_view chosenPath, std::span<const std::wstring_view> defaults) {
+std::wstring GameClient::ChooserFolder(std::wstring_view chosenPath,
+                                       std::span<const std::wstring_view> defaults) {
     if (!chosenPath.empty()) {
         return FolderOf(chosenPath);
     }

@@ -10,15 +10,19 @@
 namespace mirulo::integration {
 namespace {
 
-std::wstring ToWide(std::u16string_view text) { return {text.begin(), text.end()}; }
+std::wstring ToWide(std::u16string_view text) {
+    return {text.begin(), text.end()};
+}
 
-std::u16string ToU16(std::wstring_view text) { return {text.begin(), text.end()}; }
+std::u16string ToU16(std::wstring_view text) {
+    return {text.begin(), text.end()};
+}
 
 // Writes the bytes as the whole file; a file left half-written is removed, so
 // no broken batch stays behind for a later run.
 void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-    platform::UniqueKernelHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         platform::ThrowLastError(L"バッチファイルを作成できません: " + path);
     }
@@ -52,13 +56,14 @@ std::optional<std::string> ToAnsiCodePage(std::wstring_view text) {
     BOOL usedDefault = FALSE;
     BOOL* const usedDefaultReport = utf8 ? nullptr : &usedDefault;
     const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultReport);
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultReport);
     if (size <= 0 || usedDefault) {
         return std::nullopt;
     }
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (::WideCharToMultiByte(CP_ACP, flags, text.data(), length, bytes.data(), size, nullptr, usedDefaultReport) !=
-            size ||
+    if (::WideCharToMultiByte(CP_ACP, flags, text.data(), length, bytes.data(), size, nullptr,
+                              usedDefaultReport) != size ||
         usedDefault) {
         return std::nullopt;
     }
@@ -84,9 +89,13 @@ LogonTaskPlaces LogonTask::PlacesFor(platform::Host& host, HWND owner) {
     return places;
 }
 
-std::wstring LogonTask::BatchPath() const { return places_.tempFolder + ToWide(kBatchFileName); }
+std::wstring LogonTask::BatchPath() const {
+    return places_.tempFolder + ToWide(kBatchFileName);
+}
 
-std::wstring LogonTask::LogPath() const { return places_.tempFolder + ToWide(kLogFileName); }
+std::wstring LogonTask::LogPath() const {
+    return places_.tempFolder + ToWide(kLogFileName);
+}
 
 bool LogonTask::IsRegistered() const {
     if (places_.taskDefinition.empty()) {

@@ -13,8 +13,8 @@ RunningProgram::RunningProgram(const std::wstring& folder, const std::wstring& f
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (::CreateProcessW(path_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                         nullptr, &startup, &info)) {
+    if (::CreateProcessW(path_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                         nullptr, nullptr, &startup, &info)) {
         ::CloseHandle(info.hThread);
         process_.reset(info.hProcess);
     }

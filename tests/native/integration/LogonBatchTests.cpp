@@ -26,14 +26,17 @@ TEST(LogonBatch, RegisteringLineRunsTheProgramWithMinAtLogonWithTheHighestPrivil
          u"SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"C:\\Program Files\\My Tools\\Mirulo.exe /min\" "
          u"/SC ONLOGON /IT /RL HIGHEST /F > \"C:\\Users\\taro\\AppData\\Local\\Temp\\Mirulo.log\""},
         {"Japanese folder", u"D:\\ツール\\ミルロ\\Mirulo.exe", kLog,
-         u"SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"D:\\ツール\\ミルロ\\Mirulo.exe /min\" /SC ONLOGON /IT "
+         u"SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"D:\\ツール\\ミルロ\\Mirulo.exe /min\" /SC "
+         u"ONLOGON /IT "
          u"/RL HIGHEST /F > \"C:\\Users\\taro\\AppData\\Local\\Temp\\Mirulo.log\""},
-        {"percent signs are doubled so the interpreter reads them as they are", u"C:\\100%\\%PATH%\\Mirulo.exe",
-         u"C:\\Users\\a%b\\Temp\\Mirulo.log",
-         u"SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"C:\\100%%\\%%PATH%%\\Mirulo.exe /min\" /SC ONLOGON "
+        {"percent signs are doubled so the interpreter reads them as they are",
+         u"C:\\100%\\%PATH%\\Mirulo.exe", u"C:\\Users\\a%b\\Temp\\Mirulo.log",
+         u"SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"C:\\100%%\\%%PATH%%\\Mirulo.exe /min\" /SC "
+         u"ONLOGON "
          u"/IT /RL HIGHEST /F > \"C:\\Users\\a%%b\\Temp\\Mirulo.log\""},
         {"metacharacters inside the quotes stay as they are", u"C:\\R&D (x86)\\a^b!\\Mirulo.exe", kLog,
-         u"SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"C:\\R&D (x86)\\a^b!\\Mirulo.exe /min\" /SC ONLOGON "
+         u"SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"C:\\R&D (x86)\\a^b!\\Mirulo.exe /min\" /SC "
+         u"ONLOGON "
          u"/IT /RL HIGHEST /F > \"C:\\Users\\taro\\AppData\\Local\\Temp\\Mirulo.log\""},
     };
     for (const auto& c : cases) {

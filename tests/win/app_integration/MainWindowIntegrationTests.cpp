@@ -83,7 +83,8 @@ TEST_F(MainWindowIntegration, AStartWithTheTaskDefinedTicksTheBoxAndRegistersThe
             around.push_back(call.text);
         }
     }
-    EXPECT_EQ(around, (std::vector<std::wstring>{L"FormCreate: timer controls", L"runas", L"FormCreate: logon task"}));
+    EXPECT_EQ(around, (std::vector<std::wstring>{L"FormCreate: timer controls", L"runas",
+                                                 L"FormCreate: logon task"}));
 }
 
 TEST_F(MainWindowIntegration, AStartWithoutTheTaskDefinedRunsNothing) {
@@ -135,7 +136,8 @@ TEST_F(MainWindowIntegration, AProgramPathTheCodePageCannotCarryIsRefusedAndTheB
         const char* what;
         bool taskDefined;
     };
-    for (const Case& c : {Case{"ticked by the user", false}, Case{"ticked at start-up from the task file", true}}) {
+    for (const Case& c :
+         {Case{"ticked by the user", false}, Case{"ticked at start-up from the task file", true}}) {
         SCOPED_TRACE(c.what);
         host.calls.clear();
         if (c.taskDefined) {
@@ -180,8 +182,8 @@ TEST_F(MainWindowIntegration, TheStartUpLaunchOpensTheChosenProgramUnlessAClient
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         host.calls.clear();
-        Store(std::string("ExecUOEnabled=") + (c.enabled ? "1" : "0") + "\r\nExecUOApp=" +
-              platform::Narrow(c.program) + "\r\n");
+        Store(std::string("ExecUOEnabled=") + (c.enabled ? "1" : "0") +
+              "\r\nExecUOApp=" + platform::Narrow(c.program) + "\r\n");
         std::unique_ptr<testkit::RunningProgram> client;
         if (c.runningClient != nullptr) {
             client = std::make_unique<testkit::RunningProgram>(folder.path(), c.runningClient);

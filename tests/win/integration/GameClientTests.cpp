@@ -29,7 +29,7 @@ TEST(GameClientRunning, OnlyTheTwoClientNamesInTheirExactLetterCaseCount) {
         bool counts;
     };
     const Case cases[] = {
-        {L"client.exe", true}, {L"UOSA.exe", true},     {L"Client.exe", false},
+        {L"client.exe", true}, {L"UOSA.exe", true},      {L"Client.exe", false},
         {L"uosa.exe", false},  {L"UOAssist.exe", false}, {L"uopatch.exe", false},
     };
     for (const Case& c : cases) {

@@ -58,7 +58,9 @@ protected:
 
     std::wstring Temp() const { return local + L"\\Temp"; }
     // The log's path as the batch line carries it: the test folder, then ローカル\Temp\Mirulo.log.
-    std::string LogBytes() const { return AsciiBytes(root.path()) + "\\" + kLocalCp932 + "\\Temp\\Mirulo.log"; }
+    std::string LogBytes() const {
+        return AsciiBytes(root.path()) + "\\" + kLocalCp932 + "\\Temp\\Mirulo.log";
+    }
 
     std::vector<HostCall> Runs() const { return host.CallsOf(HostCall::Kind::ShellExecute); }
 
@@ -75,7 +77,8 @@ TEST_F(LogonTaskFiles, BatchHoldsExactlyOneLineInTheAnsiCodePageAndIsRunElevated
         std::string line;
     };
     const Case cases[] = {
-        {"path with blanks, unquoted inside the quoted /TR value", L"C:\\Program Files\\My Tools\\Mirulo.exe", true,
+        {"path with blanks, unquoted inside the quoted /TR value", L"C:\\Program Files\\My Tools\\Mirulo.exe",
+         true,
          "SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"C:\\Program Files\\My Tools\\Mirulo.exe /min\" "
          "/SC ONLOGON /IT /RL HIGHEST /F > \"" +
              LogBytes() + "\""},
@@ -111,11 +114,13 @@ TEST_F(LogonTaskFiles, ASecondChangeLeavesOnlyItsOwnBatchAndNoLogOfTheFirst) {
     LogonTask task = Task(L"C:\\Mirulo\\Mirulo.exe");
     ASSERT_EQ(task.Apply(true), std::nullopt);
     // What the first run's SCHTASKS would have left.
-    testkit::WriteFileBytes(Temp() + L"\\Mirulo.log", "SUCCESS: The scheduled task \"Mirulo\" has been created.\r\n");
+    testkit::WriteFileBytes(Temp() + L"\\Mirulo.log",
+                            "SUCCESS: The scheduled task \"Mirulo\" has been created.\r\n");
 
     ASSERT_EQ(task.Apply(false), std::nullopt);
     EXPECT_EQ(FolderNames(Temp()), std::vector<std::wstring>{L"Mirulo.bat"});
-    EXPECT_EQ(ReadFileBytes(Temp() + L"\\Mirulo.bat"), "SCHTASKS /delete /TN Mirulo /F > \"" + LogBytes() + "\"\r\n");
+    EXPECT_EQ(ReadFileBytes(Temp() + L"\\Mirulo.bat"),
+              "SCHTASKS /delete /TN Mirulo /F > \"" + LogBytes() + "\"\r\n");
     EXPECT_EQ(Runs().size(), 2u);
 }
 
