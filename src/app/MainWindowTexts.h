@@ -72,4 +72,15 @@ inline constexpr wchar_t kNoticeLogonTaskPath[] =
     L"【お知らせ】Windows起動時の自動実行を設定できません\r\n\r\n"
     L"次のパスに、この環境の文字コードで表せない文字が含まれています\r\n";
 
+// Capture messages
+inline constexpr wchar_t kNoSaveFolderMessage[] = L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+inline constexpr wchar_t kNoFixedRangeMessage[] = L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。";
+
+// Auto-capture unit
+inline constexpr wchar_t kTimerUnitMinutes[] = L"分毎";
+inline constexpr wchar_t kTimerUnitSeconds[] = L"秒毎";
+inline constexpr wchar_t kTimerSecondsNotice[] =
+    L"自動スクショの単位を「秒」に変更しました。\n\r\n\r【注意】\n\rパソコン性能によっては高負荷により操作不能になるかもしれまんせん。\n\rもしそうなった場合は、ミルロの設定をリセットするために、パソコンを再起動（もしくは電源ボタン長押しして強制停止）し、再起動後にミルロフォルダ内のファイル「ユーザー設定」を削除してください。";
+inline constexpr wchar_t kTimerMinutesNotice[] = L"自動スクショの単位を「分」に戻しました。";
+
 } // namespace mirulo::app::texts
