@@ -127,7 +127,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 
     chk_ExecUO.SetChecked(values.ExecUOEnabled);
     sExecUOPath = Widen(values.ExecUOApp);
-    lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath));
+    ShowExecUOProgram();
     btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
     lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
 
@@ -290,6 +290,8 @@ void Tfm_Mirulo::chk_ExecUOClick() {
     WriteIni();
 }
 
+void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath)); }
+
 void Tfm_Mirulo::chkRNDClick() {
     bl_chkRND = chkRND.Checked();
     WriteIni();
@@ -309,9 +311,6 @@ void Tfm_Mirulo::chk_MinimizedClick() {
     }
     WriteIni();
 }
-
-void Tfm_Mirulo::cb_AutoStartClick() { WriteIni(); }
-
 
 void Tfm_Mirulo::cb_IllustNotShowClick() {
     const bool grey = cb_IllustNotShow.Checked();

@@ -89,6 +89,10 @@ inline constexpr wchar_t kNoticeOpenFolder[] =
 inline constexpr wchar_t kChooseFolderTitle[] = L"フォルダの指定";
 inline constexpr wchar_t kEditorFilter[] = L"実行ファイル\0*.exe; *.com"; // "実行ファイル|*.exe; *.com"
 
+// Followed by the path that SCHTASKS would receive with "?" in place of some characters.
+inline constexpr wchar_t kNoticeLogonTaskPath[] =
+    L"【お知らせ】Windows起動時の自動実行を設定できません\r\n\r\n"
+    L"次のパスに、この環境の文字コードで表せない文字が含まれています\r\n";
 
 // Capture messages
 inline constexpr wchar_t kNoSaveFolderMessage[] = L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";

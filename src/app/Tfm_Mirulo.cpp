@@ -67,6 +67,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectAutoCapture();
     ConnectFileActions();
     ConnectSoundControls();
+    ConnectIntegration();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -163,7 +164,7 @@ void Tfm_Mirulo::FormCreate() {
     lbl_TimerMinSec.SetEnabled(timerOn);
     h.Trace(L"FormCreate: timer controls");
 
-    // The logon-task check arrives with start at logon.
+    CheckLogonTask();
     h.Trace(L"FormCreate: logon task");
 
     CountImages();
@@ -174,7 +175,7 @@ void Tfm_Mirulo::FormCreate() {
     SetHotKey3();
     h.Trace(L"FormCreate: hot keys");
 
-    // Starting the game client arrives with the game-client feature.
+    StartGameClient();
     h.Trace(L"FormCreate: game client");
 
     intCaptureTimer = 0;

@@ -296,6 +296,12 @@ public:
     using StatusSink = std::function<void(const std::wstring&)>;
     bool CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus);
     void OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage);
+    // Start at logon and the game client.
+    void CheckLogonTask();
+    bool blExecUO();
+    void btn_ExecUOClick();
+    void StartGameClient();
+    void ShowExecUOProgram();
 
     // After-steps of a capture.
     void CalcFolderSizeAndDelete();
@@ -345,6 +351,7 @@ private:
     void ConnectSoundControls();
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
+    void ConnectIntegration();
     capture::HotKeySelections HotKeyCopies() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);

@@ -1,12 +1,9 @@
 #include "integration/ShellOperations.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
 // shellapi.h maps ShellExecute to ShellExecuteW; here the name is Host's member.
 #undef ShellExecute
-
-#include <memory>
 
 namespace mirulo::integration {
 namespace {
@@ -20,11 +17,6 @@ std::wstring_view FolderOf(std::wstring_view path) {
     }
     return path.substr(0, slash + 1);
 }
-
-struct CoTaskMemDeleter {
-    void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
-};
-using UniqueIdList = std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter>;
 
 } // namespace
 
@@ -87,17 +79,8 @@ RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& path
     return {result == 0 && !aborted, aborted};
 }
 
-std::wstring GetSpecialFolderPath(HWND owner, int csidl) {
-    PIDLIST_ABSOLUTE rawList = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, &rawList)) || rawList == nullptr) {
-        return {};
-    }
-    const UniqueIdList list(rawList);
-    wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(list.get(), path)) {
-        return {};
-    }
-    return path;
+std::wstring GetSpecialFolderPath(platform::Host& host, HWND owner, int csidl) {
+    return host.SpecialFolderPath(owner, csidl);
 }
 
 std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title,

@@ -49,8 +49,9 @@ struct RecycleResult {
 RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& paths, bool silent);
 
 // The file-system path of a special folder given by its CSIDL number (such as
-// CSIDL_SYSTEM or CSIDL_LOCAL_APPDATA); empty when the shell has none.
-std::wstring GetSpecialFolderPath(HWND owner, int csidl);
+// CSIDL_SYSTEM or CSIDL_LOCAL_APPDATA); empty when the shell has none. Asked
+// through Host, so that tests can stand temporary folders in for the machine's.
+std::wstring GetSpecialFolderPath(platform::Host& host, HWND owner, int csidl);
 
 // The shell's folder chooser with the given title, opened at `current` when that
 // folder exists; nullopt when cancelled.

@@ -40,6 +40,10 @@ public:
                                                         std::wstring_view initialFolder) = 0;
     virtual std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) = 0;
     virtual std::wstring ExecutablePath() = 0;
+    // The file-system path of a special folder by its CSIDL number (the system
+    // folder, the local application data); empty when the shell has none. Tests
+    // point these at temporary folders so that nothing touches the machine's own.
+    virtual std::wstring SpecialFolderPath(HWND owner, int csidl);
 
     // A named point in a long sequence (the main window's construction) that tests
     // can watch; the real program ignores it.

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <vector>
 
 #include "platform/Host.h"
@@ -137,6 +138,22 @@ std::wstring RealHost::ExecutablePath() {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring Host::SpecialFolderPath(HWND owner, int csidl) {
+    struct IdListDeleter {
+        void operator()(ITEMIDLIST* list) const noexcept { ::CoTaskMemFree(list); }
+    };
+    PIDLIST_ABSOLUTE rawList = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, &rawList)) || rawList == nullptr) {
+        return {};
+    }
+    const std::unique_ptr<ITEMIDLIST, IdListDeleter> list(rawList);
+    wchar_t path[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListW(list.get(), path)) {
+        return {};
+    }
+    return path;
 }
 
 } // namespace mirulo::platform

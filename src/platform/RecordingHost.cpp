@@ -46,6 +46,11 @@ std::optional<std::wstring> RecordingHost::OpenFile(HWND owner, const OpenFileRe
     return answer;
 }
 
+std::wstring RecordingHost::SpecialFolderPath(HWND, int csidl) {
+    const auto found = specialFolders.find(csidl);
+    return found == specialFolders.end() ? std::wstring() : found->second;
+}
+
 void RecordingHost::Trace(std::wstring_view event) {
     calls.push_back({HostCall::Kind::Trace, std::wstring(event), {}, {}, {}, 0, nullptr});
 }

@@ -87,19 +87,21 @@ TEST(ShellOperations, ChooseFolderAsksTheHostAndPassesTheAnswerOn) {
 }
 
 TEST(GetSpecialFolderPath, FindsSystemAndLocalAppDataFolders) {
-    std::wstring system = GetSpecialFolderPath(nullptr, CSIDL_SYSTEM);
+    platform::RealHost host;
+    std::wstring system = GetSpecialFolderPath(host, nullptr, CSIDL_SYSTEM);
     ASSERT_GE(system.size(), 8u);
     ::CharLowerBuffW(system.data(), static_cast<DWORD>(system.size()));
     EXPECT_EQ(system.substr(system.size() - 8), L"system32") << Narrow(system);
 
-    const std::wstring local = GetSpecialFolderPath(nullptr, CSIDL_LOCAL_APPDATA);
+    const std::wstring local = GetSpecialFolderPath(host, nullptr, CSIDL_LOCAL_APPDATA);
     const DWORD attributes = ::GetFileAttributesW(local.c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         << Narrow(local);
 }
 
 TEST(GetSpecialFolderPath, UnknownNumberGivesNothing) {
-    EXPECT_EQ(GetSpecialFolderPath(nullptr, 0x7E), L"");
+    platform::RealHost host;
+    EXPECT_EQ(GetSpecialFolderPath(host, nullptr, 0x7E), L"");
 }
 
 // --- Recycle bin ----------------------------------------------------------------
