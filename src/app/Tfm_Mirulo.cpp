@@ -8,6 +8,8 @@
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "capture/HotKeyRegistry.h"
+#include "viewer/TfrmView.h"
+#include "viewer/ViewerMainWindow.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -61,12 +63,14 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyLists();
+    ConnectViewerButton();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
 }
 
 Tfm_Mirulo::~Tfm_Mirulo() {
+    frmView.reset();
     // Released with the window in FormDestroy; a window torn down without a
     // message loop (tests) must not leave global atoms behind either.
     if (hotKeys_) {

@@ -69,7 +69,9 @@ void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
 }
 
 void Tfm_Mirulo::CropCapSave() {
-    // Capturing a picked range arrives with the range picker.
+    // Capturing a picked range arrives with the range picker. Its last step, also
+    // after a cancel, shows the newest picture in the viewer.
+    ShowSelectedInViewer();
 }
 
 void Tfm_Mirulo::ReleaseHotKeys() {

@@ -13,6 +13,8 @@
 namespace mirulo::image {
 namespace {
 
+// Truecolour rows have 3 bytes per pixel, palette rows 1; the filters look
+// that many bytes back for the left neighbour.
 constexpr std::size_t kBytesPerPixel = 3;
 
 // IDAT payload size. Large chunks keep the per-chunk overhead (12 bytes) out of
@@ -46,7 +48,8 @@ inline std::uint32_t ResidualCost(int value, int prediction) {
 }
 
 // Adds the cost of every filter's residuals for bytes [begin, end) of a row.
-// Needs begin >= kBytesPerPixel so that each byte has a left neighbour.
+// Needs begin >= Bpp so that each byte has a left neighbour.
+template <std::size_t Bpp>
 void AddFilterCosts(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin, std::size_t end,
                     FilterCosts& costs) {
     while (begin < end) {
@@ -54,9 +57,9 @@ void AddFilterCosts(const std::uint8_t* row, const std::uint8_t* above, std::siz
         std::uint32_t none = 0, sub = 0, up = 0, average = 0, paeth = 0;
         for (std::size_t i = begin; i < stop; ++i) {
             const int value = row[i];
-            const int left = row[i - kBytesPerPixel];
+            const int left = row[i - Bpp];
             const int upper = above[i];
-            const int upperLeft = above[i - kBytesPerPixel];
+            const int upperLeft = above[i - Bpp];
             none += ResidualCost(value, 0);
             sub += ResidualCost(value, left);
             up += ResidualCost(value, upper);
@@ -72,11 +75,12 @@ void AddFilterCosts(const std::uint8_t* row, const std::uint8_t* above, std::siz
     }
 }
 
+template <std::size_t Bpp>
 png::Filter ChooseFilter(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes) {
     FilterCosts costs{};
     // The first pixel has no left neighbour: left and upper-left count as 0,
     // which makes Sub equal None and Paeth equal Up there.
-    for (std::size_t i = 0; i < kBytesPerPixel; ++i) {
+    for (std::size_t i = 0; i < Bpp && i < rowBytes; ++i) {
         const int value = row[i];
         const int upper = above[i];
         costs[0] += ResidualCost(value, 0);
@@ -85,7 +89,7 @@ png::Filter ChooseFilter(const std::uint8_t* row, const std::uint8_t* above, std
         costs[3] += ResidualCost(value, upper >> 1);
         costs[4] += ResidualCost(value, upper);
     }
-    AddFilterCosts(row, above, kBytesPerPixel, rowBytes, costs);
+    AddFilterCosts<Bpp>(row, above, Bpp, rowBytes, costs);
     // Ties go to the simpler filter, as the first minimum wins.
     int best = 0;
     for (int filter = 1; filter < png::kFilterCount; ++filter) {
@@ -96,9 +100,10 @@ png::Filter ChooseFilter(const std::uint8_t* row, const std::uint8_t* above, std
     return static_cast<png::Filter>(best);
 }
 
+template <std::size_t Bpp>
 void ApplyFilter(png::Filter filter, const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
                  std::uint8_t* out) {
-    constexpr std::size_t bpp = kBytesPerPixel;
+    constexpr std::size_t bpp = Bpp;
     switch (filter) {
     case png::Filter::None:
         std::memcpy(out, row, rowBytes);
@@ -287,9 +292,79 @@ std::vector<std::uint8_t> EncodePng(const Image& picture, int zlibLevel) {
                 }
                 row = rgb;
             }
-            const png::Filter filter = ChooseFilter(row, above, rowBytes);
+            const png::Filter filter = ChooseFilter<kBytesPerPixel>(row, above, rowBytes);
             filtered[0] = static_cast<std::uint8_t>(filter);
-            ApplyFilter(filter, row, above, rowBytes, filtered.data() + 1);
+            ApplyFilter<kBytesPerPixel>(filter, row, above, rowBytes, filtered.data() + 1);
+            idat.Write(filtered.data(), filtered.size());
+            above = row;
+        }
+        idat.Finish();
+    }
+
+    AppendChunk(file, png::kIend, nullptr, 0);
+    return file;
+}
+
+std::vector<std::uint8_t> EncodePng(const IndexedImage& picture, int zlibLevel) {
+    if (picture.width == 0 || picture.height == 0) {
+        throw CodecError("PNG: cannot encode an empty picture");
+    }
+    if (picture.width > png::kMaxDimension || picture.height > png::kMaxDimension) {
+        throw CodecError("PNG: picture too large for the format");
+    }
+    if (picture.indices.size() / picture.width != picture.height ||
+        picture.indices.size() % picture.width != 0) {
+        throw CodecError("PNG: pixel buffer does not match the picture size");
+    }
+    if (picture.palette.empty() || picture.palette.size() > 256) {
+        throw CodecError("PNG: a palette needs 1 to 256 entries");
+    }
+    if (zlibLevel < 0 || zlibLevel > 9) {
+        throw CodecError("PNG: compression level must be 0 to 9");
+    }
+    // An index beyond the palette makes the file invalid for every decoder.
+    std::array<bool, 256> used{};
+    for (const std::uint8_t index : picture.indices) {
+        used[index] = true;
+    }
+    for (std::size_t i = picture.palette.size(); i < used.size(); ++i) {
+        if (used[i]) {
+            throw CodecError("PNG: a pixel refers to a colour beyond the palette");
+        }
+    }
+
+    const std::size_t rowBytes = picture.width;
+    std::vector<std::uint8_t> file;
+    file.reserve(rowBytes * picture.height / 4 + kIdatCapacity + 64 + 3 * 256);
+    file.assign(png::kSignature.begin(), png::kSignature.end());
+
+    std::array<std::uint8_t, 13> header{};
+    png::StoreBigEndian32(header.data(), picture.width);
+    png::StoreBigEndian32(header.data() + 4, picture.height);
+    header[8] = 8;
+    header[9] = png::kColourPalette;
+    AppendChunk(file, png::kIhdr, header.data(), header.size());
+
+    std::vector<std::uint8_t> palette;
+    palette.reserve(picture.palette.size() * 3);
+    for (const auto& entry : picture.palette) {
+        palette.insert(palette.end(), entry.begin(), entry.end());
+    }
+    AppendChunk(file, png::kPlte, palette.data(), palette.size());
+
+    {
+        // The grey copies are palettes in level order, so neighbouring indices
+        // are neighbouring colours and the filters pay off as they do for
+        // truecolour rows.
+        IdatWriter idat(file, zlibLevel);
+        std::vector<std::uint8_t> filtered(rowBytes + 1);
+        const std::vector<std::uint8_t> zeroRow(rowBytes, 0);
+        const std::uint8_t* above = zeroRow.data();
+        for (std::uint32_t y = 0; y < picture.height; ++y) {
+            const std::uint8_t* row = picture.indices.data() + rowBytes * y;
+            const png::Filter filter = ChooseFilter<1>(row, above, rowBytes);
+            filtered[0] = static_cast<std::uint8_t>(filter);
+            ApplyFilter<1>(filter, row, above, rowBytes, filtered.data() + 1);
             idat.Write(filtered.data(), filtered.size());
             above = row;
         }
