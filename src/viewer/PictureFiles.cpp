@@ -21,7 +21,9 @@ namespace {
 } // namespace
 
 bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(library::ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    // A folder named like a picture is listed too, but it is no file to show.
+    const DWORD attributes = ::GetFileAttributesW(library::ExtendedLengthPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {

@@ -9,6 +9,7 @@
 
 namespace mirulo::viewer {
 
+// True for an existing file, false for a folder.
 bool FileExists(const std::wstring& path);
 
 // The whole file. Throws platform::UserError naming the file and the system's

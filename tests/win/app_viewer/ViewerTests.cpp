@@ -202,14 +202,18 @@ TEST_F(Viewer, TheViewerButtonShowsTheSelectedPictureAndItsNameInBothStatusBars)
 
 TEST_F(Viewer, TheViewerButtonSaysWhatIsMissing) {
     Png(L"a.png", CornerPicture(4, 4));
+    ::CreateDirectoryW(Path(L"folder.png").c_str(), nullptr); // listed, but no picture
     Start();
     window->lb_PicList.SetItemIndex(-1);
     Click(window->btn_Viewer.hwnd());
-    window->lb_PicList.SetItemIndex(0);
+    Select(L"a.png");
     ::DeleteFileW(Path(L"a.png").c_str());
+    Click(window->btn_Viewer.hwnd());
+    Select(L"folder.png");
     Click(window->btn_Viewer.hwnd());
     EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{
                                    L"【お知らせ】画像ビューア\r\n\r\n画像一覧でファイルが未選択です",
+                                   L"【お知らせ】画像ビューア\r\n\r\n選択されたファイルが存在しません",
                                    L"【お知らせ】画像ビューア\r\n\r\n選択されたファイルが存在しません"}));
     EXPECT_FALSE(::IsWindowVisible(view->hwnd()));
 }
