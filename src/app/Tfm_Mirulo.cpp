@@ -8,6 +8,7 @@
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "capture/HotKeyRegistry.h"
+#include "sound/MciPlayer.h"
 #include "viewer/TfrmView.h"
 #include "viewer/ViewerMainWindow.h"
 #include "ui/Dispatch.h"
@@ -64,6 +65,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectPictureList();
     ConnectHotKeyLists();
     ConnectViewerButton();
+    ConnectSoundControls();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -149,7 +151,7 @@ void Tfm_Mirulo::FormCreate() {
     ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
     h.Trace(L"FormCreate: caption");
 
-    // The sound list arrives with the sound library.
+    BuildSoundListAtStart();
     h.Trace(L"FormCreate: sound list");
 
     ApplyTimerInterval();
@@ -266,14 +268,11 @@ void Tfm_Mirulo::FormClose() { WriteIni(); }
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
+    MediaPlayer1->Close();
 }
 
 void Tfm_Mirulo::CalcFolderSizeAndDelete() {
     // The size cap arrives with the recycle-bin feature.
-}
-
-void Tfm_Mirulo::playSound() {
-    // The capture sound arrives with sound playback.
 }
 
 void Tfm_Mirulo::FormResize() {
