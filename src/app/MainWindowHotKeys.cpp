@@ -68,12 +68,6 @@ void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
     }
 }
 
-void Tfm_Mirulo::CropCapSave() {
-    // Capturing a picked range arrives with the range picker. Its last step, also
-    // after a cancel, shows the newest picture in the viewer.
-    ShowSelectedInViewer();
-}
-
 void Tfm_Mirulo::ReleaseHotKeys() {
     hotKeys_->ReleaseAll();
     RegistHotKeyID1 = RegistHotKeyID2 = RegistHotKeyID3 = 0;

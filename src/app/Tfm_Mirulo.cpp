@@ -7,6 +7,7 @@
 
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
+#include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "sound/MciPlayer.h"
 #include "viewer/TfrmView.h"
@@ -65,6 +66,8 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectPictureList();
     ConnectHotKeyLists();
     ConnectViewerButton();
+    ConnectRangePicker();
+    ConnectAutoCapture();
     ConnectSoundControls();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
@@ -247,8 +250,7 @@ void Tfm_Mirulo::ApplyTimerInterval() {
     if (index < 0) {
         return;
     }
-    const int number = std::stoi(cb_Timer.Item(index));
-    Timer1.SetInterval(static_cast<UINT>(number) * (blTimerSecMode ? 1000u : 60000u));
+    Timer1.SetInterval(capture::TimerIntervalMs(std::stoi(cb_Timer.Item(index)), blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {
