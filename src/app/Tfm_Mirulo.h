@@ -11,6 +11,7 @@
 
 #include "platform/Host.h"
 #include "ui/Control.h"
+#include "ui/ControlTable.h"
 #include "ui/Fonts.h"
 #include "ui/Hints.h"
 #include "ui/TabPager.h"
@@ -321,6 +322,7 @@ private:
     void MoveTo(int top, int left);
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     ui::FontCache fonts_;
+    ui::ControlTable controlTable_{fonts_, &LoadArtwork};
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;
     std::vector<ui::RadioButton*> editorRadioGroup_;
