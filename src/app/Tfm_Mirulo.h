@@ -245,7 +245,17 @@ public:
     void cb_KeyAdd3Change();
     void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
+
+    // The range picker: the fixed range, and the picked-range capture.
+    void btn_SetRectClick();
     void CropCapSave();
+    void btn_CaptureClick();
+    void btn_Capture3Click();
+    void btn_Capture10Click();
+
+    // Auto-capture.
+    void Timer1Timer();
+    void lbl_TimerMouseDown(UINT message);
 
     // Capture of the fixed range and of the full screen.
     void CapSave();
@@ -306,6 +316,9 @@ private:
     void ConnectCaptureButtons();
     void ConnectPictureList();
     void ConnectHotKeyLists();
+    void ConnectRangePicker();
+    void ConnectAutoCapture();
+    void ShowInViewer(const std::wstring& path);
     void ConnectSoundControls();
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
