@@ -65,7 +65,9 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectHotKeyLists();
     ConnectRangePicker();
     ConnectAutoCapture();
+    ConnectFileActions();
     ConnectSoundControls();
+    ConnectIntegration();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -162,7 +164,7 @@ void Tfm_Mirulo::FormCreate() {
     lbl_TimerMinSec.SetEnabled(timerOn);
     h.Trace(L"FormCreate: timer controls");
 
-    // The logon-task check arrives with start at logon.
+    CheckLogonTask();
     h.Trace(L"FormCreate: logon task");
 
     CountImages();
@@ -173,7 +175,7 @@ void Tfm_Mirulo::FormCreate() {
     SetHotKey3();
     h.Trace(L"FormCreate: hot keys");
 
-    // Starting the game client arrives with the game-client feature.
+    StartGameClient();
     h.Trace(L"FormCreate: game client");
 
     intCaptureTimer = 0;
@@ -267,10 +269,6 @@ void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
     MediaPlayer1->Close();
-}
-
-void Tfm_Mirulo::CalcFolderSizeAndDelete() {
-    // The size cap arrives with the recycle-bin feature.
 }
 
 void Tfm_Mirulo::FormResize() {
