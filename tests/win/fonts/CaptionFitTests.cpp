@@ -1,0 +1,108 @@
+// Every caption of the main window fits the width its control was given. The
+// controls keep fixed widths (a check box does not grow with its caption), so a
+// Japanese font wider than the one the window was drawn for cuts captions off;
+// under Wine that depends on which installed font stands in for the window's
+// faces (tools/wine-fonts). Each control's caption is measured with the control's
+// own font against the room its kind leaves for text. The lines printed are the
+// table that tools/measure-fonts collects for every candidate font.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Tfm_Mirulo.h"
+#include "platform/RecordingHost.h"
+#include "support/TempFolder.h"
+
+using namespace mirulo;
+
+namespace {
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+struct Measure {
+    std::wstring name, caption, face;
+    int needed = 0, room = 0;
+};
+
+// The room a control leaves for its caption, in pixels at the control's DPI:
+// a check box or radio button loses its box and the gap after it, a push button
+// its edges, a group box the indent of its caption on both sides.
+int RoomFor(HWND hwnd, UINT dpi) {
+    RECT r{};
+    ::GetClientRect(hwnd, &r);
+    const auto scaled = [dpi](int pixels) { return ::MulDiv(pixels, static_cast<int>(dpi), 96); };
+    if (_wcsicmp(ClassOf(hwnd).c_str(), L"Button") != 0) {
+        return r.right;
+    }
+    switch (::GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+    case BS_3STATE:
+    case BS_AUTO3STATE: return r.right - scaled(13 + 4);
+    case BS_GROUPBOX: return r.right - 2 * scaled(8);
+    default: return r.right - 2 * scaled(3);
+    }
+}
+
+TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
+    testkit::TempFolder folder{L"mirulo-caption-fit"};
+    platform::RecordingHost host;
+    host.executablePath = folder / L"Mirulo.exe";
+    auto window = std::make_unique<app::Tfm_Mirulo>(host);
+
+    std::vector<Measure> cut;
+    int measured = 0;
+    for (ui::Control* control : window->AllControls()) {
+        HWND hwnd = control->hwnd();
+        const std::wstring caption = control->Caption();
+        const std::wstring windowClass = ClassOf(hwnd);
+        const bool hasText = _wcsicmp(windowClass.c_str(), L"Button") == 0 || _wcsicmp(windowClass.c_str(), L"Static") == 0;
+        if (!hasText || caption.empty()) {
+            continue;
+        }
+        auto font = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
+        HDC dc = ::GetDC(hwnd);
+        HGDIOBJ old = ::SelectObject(dc, font);
+        SIZE size{};
+        ASSERT_TRUE(::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size));
+        wchar_t face[LF_FACESIZE] = {};
+        ::GetTextFaceW(dc, LF_FACESIZE, face);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(hwnd, dc);
+        ++measured;
+
+        const int room = RoomFor(hwnd, window->dpi());
+        const std::string line = Utf8(std::wstring(control->name()) + L"\t" + caption + L"\t" + face) + "\t" +
+                                 std::to_string(size.cx) + "\t" + std::to_string(room);
+        std::printf("caption-fit: %s %s\n", size.cx <= room ? "fits" : "CUT ", line.c_str());
+        if (size.cx > room) {
+            cut.push_back({std::wstring(control->name()), caption, face, size.cx, room});
+        }
+    }
+    std::fflush(stdout);
+    EXPECT_GT(measured, 40) << "the walk found too few captions: the control table was not read";
+    for (const Measure& m : cut) {
+        ADD_FAILURE() << Utf8(m.name) << " \"" << Utf8(m.caption) << "\" needs " << m.needed << " px in "
+                      << Utf8(m.face) << ", has " << m.room;
+    }
+}
+
+} // namespace
