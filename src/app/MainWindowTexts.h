@@ -1,5 +1,9 @@
 #pragma once
-// Every text the main window shows, in one place, exactly as the user reads it.
+// The main window's texts, exactly as the user reads them: window captions, tabs,
+// hints, list entries, notices and status texts. Two kinds stand beside what they
+// describe instead: control captions in the control table (MainWindowLayout.cpp),
+// next to each control's place, and the hot-key list entries in their table
+// (capture/HotKeyTable.h), next to each key's code.
 
 namespace mirulo::app::texts {
 
@@ -55,16 +59,21 @@ inline constexpr wchar_t kHintMinimize[] = L"最小化";
 inline constexpr wchar_t kHintClose[] = L"閉じる";
 
 // Lists
-inline constexpr const wchar_t* kKeyNames[] = {
-    L"キーで撮影しない", L"Esc", L"F1", L"F2", L"F3", L"F4", L"F5", L"F6", L"F7", L"F8",
-    L"F9", L"F10", L"F11", L"F12", L"Scroll Lock", L"Pause", L"Tab", L"半角/全角", L"無変換", L"変換",
-    L"カタカナ/ひらがな", L"Insert", L"Delete", L"Home", L"End", L"Page Up", L"Page Down", L"Num Lock", L"PrtSc"};
-inline constexpr const wchar_t* kModifierNames[] = {L"なし", L"Shift", L"Ctl", L"Alt"};
 inline constexpr const wchar_t* kFormatNames[] = {L"PNG", L"JPG"};
 inline constexpr const wchar_t* kTimerPeriods[] = {L"1",  L"2",  L"3",  L"4",  L"5",   L"10",  L"15",
                                                    L"20", L"30", L"60", L"90", L"120", L"180", L"300"};
 
+// The auto-capture period's unit
+inline constexpr wchar_t kPerMinutes[] = L"分毎";
+inline constexpr wchar_t kPerSeconds[] = L"秒毎";
+
 // Status and messages
+// Shown after a hot key is registered while two of them share one combination.
+inline constexpr wchar_t kDuplicateKeyWarning[] =
+    L"キーの組み合わせが同じです。\n\r\n\r特に理由が無ければ異なるキーにすることをオススメします。";
+inline constexpr wchar_t kCaptureNoSaveFolder[] =
+    L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+inline constexpr wchar_t kCaptureNoFixedRange[] = L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。";
 inline constexpr wchar_t kNoticeNoSaveFolder[] = L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください";
 inline constexpr wchar_t kNotFoundPrefix[] = L"[Not Found] ";
 

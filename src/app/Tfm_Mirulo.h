@@ -19,10 +19,11 @@
 #include "app/Pictures.h"
 #include "settings/SettingsValues.h"
 
+#include "capture/CaptureKind.h"
+#include "capture/CaptureService.h"
 #include "capture/HotKeyTable.h"
 
 namespace mirulo::capture {
-class CapturePicture;
 class HotKeyRegistry;
 }
 
@@ -240,10 +241,12 @@ public:
     void cb_KeyAdd3Change();
     void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
-    void CropCapSave();
 
-    // Capture of the fixed range and of the full screen.
-    void CapSave();
+    // Captures. A trigger names its kind; StartCapture stores the kind's code in
+    // tTxtRizozType and runs the routine of its range.
+    void StartCapture(capture::CaptureKind kind);
+    void CapSave(capture::CaptureKind kind);
+    void CropCapSave(capture::CaptureKind kind);
     void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
     void btn_ShotRectClick();
     void btn_3CaptureClick();
@@ -297,11 +300,13 @@ private:
     void CopyKeySelections();
     void ChangeHotKey(int number, bool writeNow);
     void ReleaseHotKeys();
-    void RunButtonCapture(const wchar_t* code, bool fullScreen);
+    void RunButtonCapture(capture::CaptureKind kind);
+    capture::ClipboardBoxes ClipboardChoice() const;
     void SwitchAutoCaptureOff();
     void ShowNotice(std::wstring_view text);
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
+    capture::CaptureService captures_;
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     ui::FontCache fonts_;
     ui::Hints hints_;

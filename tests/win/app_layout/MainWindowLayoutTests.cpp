@@ -8,9 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/Tfm_Mirulo.h"
-#include "platform/RecordingHost.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 
 using namespace mirulo;
 
@@ -154,17 +152,10 @@ const Expected kControls[] = {
     {L"btn_Close", L"Button", Strip, 383, 1, 21, 22, nullptr, L"閉じる", kOn},
 };
 
-class MainWindowLayout : public ::testing::Test {
+class MainWindowLayout : public testkit::MainWindowTest {
 protected:
-    MainWindowLayout() {
-        host.executablePath = folder / L"Mirulo.exe";
-        window = std::make_unique<app::Tfm_Mirulo>(host);
-    }
+    MainWindowLayout() { Start(); }
     int Scale(int value) const { return ::MulDiv(value, static_cast<int>(window->dpi()), 96); }
-
-    testkit::TempFolder folder{L"mirulo-layout"};
-    platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
 };
 
 TEST_F(MainWindowLayout, EveryControlHasItsNameClassPlaceCaptionHintAndState) {
