@@ -280,17 +280,6 @@ void Tfm_Mirulo::chkRNDClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::chkRND01Click() {
-    if (!blInFormCreate) {
-        const auto flags = CategoryFlags();
-        const auto boxes = CategoryBoxes();
-        for (std::size_t i = 0; i < flags.size(); ++i) {
-            *flags[i] = boxes[i]->Checked();
-        }
-    }
-    WriteIni();
-}
-
 void Tfm_Mirulo::chk_TrayIconClick() {
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);

@@ -8,6 +8,7 @@
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "capture/HotKeyRegistry.h"
+#include "sound/MciPlayer.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -61,6 +62,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyLists();
+    ConnectSoundControls();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -122,7 +124,7 @@ void Tfm_Mirulo::FormCreate() {
 
     ReadSettings();
     ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
-    // The sound list arrives with the sound library.
+    BuildSoundListAtStart();
     ApplyTimerInterval();
     const bool timerOn = chk_Timer.Checked();
     cb_Timer.SetEnabled(timerOn);
@@ -219,14 +221,11 @@ void Tfm_Mirulo::FormClose() { WriteIni(); }
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
+    MediaPlayer1->Close();
 }
 
 void Tfm_Mirulo::CalcFolderSizeAndDelete() {
     // The size cap arrives with the recycle-bin feature.
-}
-
-void Tfm_Mirulo::playSound() {
-    // The capture sound arrives with sound playback.
 }
 
 void Tfm_Mirulo::FormResize() {

@@ -26,6 +26,9 @@
 namespace mirulo::capture {
 class HotKeyRegistry;
 }
+namespace mirulo::sound {
+class MciPlayer;
+}
 
 namespace mirulo::app {
 
@@ -152,6 +155,7 @@ public:
     // Components without a place on the screen
     ui::Timer Timer1;
     ui::Timer tm_Min;
+    std::unique_ptr<sound::MciPlayer> MediaPlayer1; // the capture sound's player
 
     // --- Fields shared by the features ------------------------------------
     std::vector<std::wstring> slPNGJPG;
@@ -268,6 +272,16 @@ public:
     void playSound();
     void FormResize();
 
+    // Capture sounds.
+    void MakeMP3List();
+    void btn_RefreshMP3ListClick();
+    void btn_SoundFolderClick();
+    void lbl_DLCClick();
+    void lb_SoundClick();
+    void proc_PlaySound();
+    void RndSound();
+    void btn_PlayClick();
+
     // The ten sound categories in order, for the code that treats them alike.
     std::array<ui::CheckBox*, 10> CategoryBoxes();
     std::array<bool*, 10> CategoryFlags();
@@ -294,6 +308,9 @@ private:
     void ConnectCaptureButtons();
     void ConnectPictureList();
     void ConnectHotKeyLists();
+    void ConnectSoundControls();
+    void BuildSoundListAtStart();
+    std::wstring DownloadPageAddress();
     capture::HotKeySelections HotKeyCopies() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
