@@ -55,10 +55,6 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
     FormResize();
 }
 
-void Tfm_Mirulo::CropCapSave(capture::CaptureKind) {
-    // Capturing a picked range arrives with the range picker.
-}
-
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
     captures_.Save(picture, {.saveFolder = sImageSaveDir,
                              .code = tTxtRizozType,
@@ -76,7 +72,14 @@ void Tfm_Mirulo::SwitchAutoCaptureOff() {
     Timer1.SetEnabled(false);
     if (chk_Timer.Checked()) {
         chk_Timer.SetChecked(false); // its handler disables the period controls and writes the settings
+        return;
     }
+    // Already off (a hot key or a button found no range): the same end state,
+    // and the settings are written all the same.
+    cb_Timer.SetEnabled(false);
+    lbl_Timer.SetEnabled(false);
+    lbl_TimerMinSec.SetEnabled(false);
+    WriteIni();
 }
 
 // --- Buttons of the main page --------------------------------------------------

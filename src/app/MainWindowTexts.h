@@ -77,4 +77,9 @@ inline constexpr wchar_t kCaptureNoFixedRange[] = L"撮影範囲が未指定で�
 inline constexpr wchar_t kNoticeNoSaveFolder[] = L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください";
 inline constexpr wchar_t kNotFoundPrefix[] = L"[Not Found] ";
 
+// Shown by the hidden switch of the auto-capture's unit.
+inline constexpr wchar_t kTimerSecondsNotice[] =
+    L"自動スクショの単位を「秒」に変更しました。\n\r\n\r【注意】\n\rパソコン性能によっては高負荷により操作不能になるかもしれまんせん。\n\rもしそうなった場合は、ミルロの設定をリセットするために、パソコンを再起動（もしくは電源ボタン長押しして強制停止）し、再起動後にミルロフォルダ内のファイル「ユーザー設定」を削除してください。";
+inline constexpr wchar_t kTimerMinutesNotice[] = L"自動スクショの単位を「分」に戻しました。";
+
 } // namespace mirulo::app::texts

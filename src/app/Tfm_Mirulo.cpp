@@ -7,6 +7,7 @@
 
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
+#include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "sound/MciPlayer.h"
 #include "ui/Dispatch.h"
@@ -62,6 +63,8 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyLists();
+    ConnectRangePicker();
+    ConnectAutoCapture();
     ConnectSoundControls();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
@@ -200,8 +203,7 @@ void Tfm_Mirulo::ApplyTimerInterval() {
     if (index < 0) {
         return;
     }
-    const int number = std::stoi(cb_Timer.Item(index));
-    Timer1.SetInterval(static_cast<UINT>(number) * (blTimerSecMode ? 1000u : 60000u));
+    Timer1.SetInterval(capture::TimerIntervalMs(std::stoi(cb_Timer.Item(index)), blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {

@@ -246,6 +246,16 @@ public:
     void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
 
+    // The range picker: the fixed range, and the picked-range capture's buttons.
+    void btn_SetRectClick();
+    void btn_CaptureClick();
+    void btn_Capture3Click();
+    void btn_Capture10Click();
+
+    // Auto-capture.
+    void Timer1Timer();
+    void lbl_TimerMouseDown(UINT message);
+
     // Captures. A trigger names its kind; StartCapture stores the kind's code in
     // tTxtRizozType and runs the routine of its range.
     void StartCapture(capture::CaptureKind kind);
@@ -308,6 +318,9 @@ private:
     void ConnectCaptureButtons();
     void ConnectPictureList();
     void ConnectHotKeyLists();
+    void ConnectRangePicker();
+    void ConnectAutoCapture();
+    void ShowInViewer(const std::wstring& path);
     void ConnectSoundControls();
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
