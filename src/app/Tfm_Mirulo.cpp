@@ -65,7 +65,9 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectHotKeyLists();
     ConnectRangePicker();
     ConnectAutoCapture();
+    ConnectFileActions();
     ConnectSoundControls();
+    ConnectIntegration();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -133,12 +135,14 @@ void Tfm_Mirulo::FormCreate() {
     cb_Timer.SetEnabled(timerOn);
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
-    // The logon-task check arrives with start at logon.
+    CheckLogonTask();
+
     CountImages();
     SetHotKey1();
     SetHotKey2();
     SetHotKey3();
-    // Starting the game client arrives with the game-client feature.
+    StartGameClient();
+
     intCaptureTimer = 0;
     hints_.SetTiming(200, 10000);
     if (chk_Minimized.Checked()) {
@@ -224,10 +228,6 @@ void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
     MediaPlayer1->Close();
-}
-
-void Tfm_Mirulo::CalcFolderSizeAndDelete() {
-    // The size cap arrives with the recycle-bin feature.
 }
 
 void Tfm_Mirulo::FormResize() {

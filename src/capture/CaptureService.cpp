@@ -28,9 +28,10 @@ std::wstring CaptureService::Save(const CapturePicture& picture, const SaveReque
         clipboard.emplace(ClipboardSession::Open(request.clipboardOwner));
         clipboard->PutBitmap(picture);
     }
-    const image::Image pixels = ToRgbImage(picture);
-    const std::vector<std::uint8_t> bytes =
-        request.format == ImageFormat::Png ? image::EncodePng(pixels, 7) : image::EncodeJpeg(pixels, 90);
+    // PNG takes the picture's own rows; only JPEG needs an RGB copy.
+    const std::vector<std::uint8_t> bytes = request.format == ImageFormat::Png
+                                                ? image::EncodePng(PngRowsOf(picture), 7)
+                                                : image::EncodeJpeg(ToRgbImage(picture), 90);
     std::wstring path = CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format);
     WriteFileReplacing(path, bytes);
     return path;
