@@ -49,7 +49,7 @@ void Tfm_Mirulo::CountImages() {
 
 void Tfm_Mirulo::SetStatusText(const std::wstring& text) {
     StatusBar1.SetText(text);
-    // The viewer's status bar mirrors this text once the viewer exists.
+    MirrorStatusToViewer(text);
 }
 
 std::wstring Tfm_Mirulo::SelectedPicturePath() const {
@@ -78,12 +78,10 @@ void Tfm_Mirulo::btn_ReLoadClick() {
             break;
         }
     }
-    // Showing the selected picture in the viewer arrives with the viewer.
+    ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::lb_PicList2Click() {
-    // Showing the selected picture in the viewer arrives with the viewer.
-}
+void Tfm_Mirulo::lb_PicList2Click() { ShowSelectedInViewer(); }
 
 void Tfm_Mirulo::lb_PicListDblClick() {
     const std::wstring path = SelectedPicturePath();

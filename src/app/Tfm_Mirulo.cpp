@@ -10,6 +10,8 @@
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "sound/MciPlayer.h"
+#include "viewer/TfrmView.h"
+#include "viewer/ViewerMainWindow.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -63,6 +65,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyLists();
+    ConnectViewerButton();
     ConnectRangePicker();
     ConnectAutoCapture();
     ConnectFileActions();
@@ -74,6 +77,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
 }
 
 Tfm_Mirulo::~Tfm_Mirulo() {
+    frmView.reset();
     // Released with the window in FormDestroy; a window torn down without a
     // message loop (tests) must not leave global atoms behind either.
     if (hotKeys_) {
@@ -270,9 +274,19 @@ bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {
     return true;
 }
 
-void Tfm_Mirulo::OnDpiChanged(UINT, const RECT& suggested) {
+void Tfm_Mirulo::OnDpiChanged(UINT newDpi, const RECT& suggested) {
+    // Everything is laid out again from its 96-DPI description, never from the
+    // current pixels, so going back and forth between monitors loses nothing to
+    // rounding.
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    advPager1.SetDpi(newDpi);
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    advPager1.Resize(client.right, client.bottom);
+    controlTable_.SetDpi(newDpi);
+    ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)), FALSE);
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 } // namespace mirulo::app

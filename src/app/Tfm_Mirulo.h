@@ -12,6 +12,7 @@
 
 #include "platform/Host.h"
 #include "ui/Control.h"
+#include "ui/ControlTable.h"
 #include "ui/Fonts.h"
 #include "ui/Hints.h"
 #include "ui/TabPager.h"
@@ -30,6 +31,11 @@ class HotKeyRegistry;
 }
 namespace mirulo::sound {
 class MciPlayer;
+}
+
+namespace mirulo::viewer {
+class TfrmView;
+class ViewerMainWindow;
 }
 
 namespace mirulo::app {
@@ -305,6 +311,16 @@ public:
     void btn_ExecUOClick();
     void StartGameClient();
     void ShowExecUOProgram();
+    // The viewer: created after the main window, fed with the selected picture
+    // and the status text.
+    void CreateViewer();
+    void btn_ViewerClick();
+    void ShowSelectedInViewer();
+    void MirrorStatusToViewer(const std::wstring& text);
+    bool CopySelectedPictureToClipboard();
+    void OpenSelectedPictureInEditor();
+    void MovePicturesToRecycleBin(const std::vector<std::wstring>& files);
+    std::unique_ptr<viewer::TfrmView> frmView;
 
     // After-steps of a capture.
     void CalcFolderSizeAndDelete();
@@ -371,6 +387,7 @@ private:
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     std::unique_ptr<library::RenameDialog> renameDialog_;
     ui::FontCache fonts_;
+    ui::ControlTable controlTable_{fonts_, &LoadArtwork};
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;
     std::vector<ui::RadioButton*> editorRadioGroup_;
@@ -382,6 +399,10 @@ private:
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;
+    void ConnectViewerButton();
+    // The viewer reaches the main window through this; the destructor ends the
+    // viewer first.
+    std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
 };
 
 } // namespace mirulo::app
