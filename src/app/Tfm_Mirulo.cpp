@@ -58,7 +58,6 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
-    btn_Close.OnClick = [this] { btn_CloseClick(); };
     ConnectOptionHandlers();
     ConnectCaptureButtons();
     ConnectPictureList();
@@ -66,7 +65,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectRangePicker();
     ConnectAutoCapture();
     ConnectSoundControls();
-    tm_Min.OnTimer = [this] { tm_MinTimer(); };
+    ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
 }
@@ -271,17 +270,6 @@ void Tfm_Mirulo::FormDestroy() {
 
 void Tfm_Mirulo::CalcFolderSizeAndDelete() {
     // The size cap arrives with the recycle-bin feature.
-}
-
-void Tfm_Mirulo::FormResize() {
-    // Hiding in the notification area arrives with the tray feature.
-}
-
-void Tfm_Mirulo::btn_CloseClick() { ::SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
-
-void Tfm_Mirulo::tm_MinTimer() {
-    // Minimising after start arrives with the tray feature; until then one tick is all.
-    tm_Min.SetEnabled(false);
 }
 
 bool Tfm_Mirulo::OnClose() {
