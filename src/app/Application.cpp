@@ -18,8 +18,9 @@ int RunApplication(platform::Host& host) {
     int exitCode = 0;
     {
         Tfm_Mirulo mainWindow(host);
-        // The rename dialog and the viewer are created here, after the main window
-        // whose settings they read, once they exist.
+        mainWindow.CreateRenameDialog();
+        // The viewer is created here, after the main window whose settings it
+        // reads, once it exists.
         mainWindow.ShowFirstTime();
 
         MSG msg;

@@ -67,9 +67,9 @@ void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClip
         clipboard.emplace(capture::ClipboardSession::Open(hwnd()));
         clipboard->PutBitmap(picture);
     }
-    const image::Image pixels = capture::ToRgbImage(picture);
-    const std::vector<std::uint8_t> bytes =
-        format == capture::ImageFormat::Png ? image::EncodePng(pixels, 7) : image::EncodeJpeg(pixels, 90);
+    const std::vector<std::uint8_t> bytes = format == capture::ImageFormat::Png
+                                                ? image::EncodePng(capture::PngRowsOf(picture), 7)
+                                                : image::EncodeJpeg(capture::ToRgbImage(picture), 90);
     const std::wstring path = capture::CaptureFilePath(sImageSaveDir, host().Now(), tTxtRizozType, format);
     capture::WriteFileReplacing(path, bytes);
 }

@@ -84,7 +84,7 @@ void Tfm_Mirulo::CreateControls() {
         // Page 1 "設定１"
         {Label8, Kind::Label, Parent::Page1, 10, 11, 132, 24, L"■保存先フォルダ", nullptr, kHeading, 0},
         {btn_SaveFolder, Kind::IconButton, Parent::Page1, 30, 37, 39, 31, L"", kHintSaveFolder, 0, IDR_GLYPH_FOLDER},
-        {lbl_SaveFolder, Kind::Label, Parent::Page1, 72, 43, 320, 17, L"", nullptr, kWhiteBack | kFixedSize, 0},
+        {lbl_SaveFolder, Kind::Label, Parent::Page1, 72, 43, 320, 17, L"", nullptr, kWhiteBack | kFixedSize | kClickable, 0},
         {Label15, Kind::Label, Parent::Page1, 10, 78, 331, 24, L"■画像サイズ合計管理（自動削除機能）", nullptr, kHeading, 0},
         {chk_Capa, Kind::CheckBox, Parent::Page1, 30, 112, 71, 17, L"有効化", kHintCapa, kWhiteBack, 0},
         {edt_Capa, Kind::Edit, Parent::Page1, 112, 108, 54, 25, L"", kHintCapaSize, kRightAligned | kImeOff | kDisabled, 0},
@@ -96,7 +96,7 @@ void Tfm_Mirulo::CreateControls() {
         {rd_GrEdit1, Kind::RadioButton, Parent::EditorGroup, 11, 7, 94, 17, L"ペイント", kHintEditor, kWhiteBack | kChecked, 0},
         {rd_GrEdit2, Kind::RadioButton, Parent::EditorGroup, 111, 7, 113, 17, L"任意", kHintEditor, kWhiteBack, 0},
         {btn_Editor, Kind::IconButton, Parent::Page1, 30, 272, 39, 31, L"", kHintEditor, 0, IDR_GLYPH_FOLDER},
-        {lbl_Editor, Kind::Label, Parent::Page1, 72, 279, 320, 17, L"", nullptr, kWhiteBack | kFixedSize, 0},
+        {lbl_Editor, Kind::Label, Parent::Page1, 72, 279, 320, 17, L"", nullptr, kWhiteBack | kFixedSize | kClickable, 0},
         {Label6, Kind::Label, Parent::Page1, 10, 317, 222, 24, L"■自動起動 ＆ トレイアイコン", nullptr, kHeading, 0},
         {cb_AutoStart, Kind::CheckBox, Parent::Page1, 30, 348, 240, 17, L"Windows起動時に自動実行する", kHintAutoStart, 0, 0},
         {chk_Minimized, Kind::CheckBox, Parent::Page1, 30, 368, 240, 17, L"起動時に最小化", kHintMinimized, 0, 0},

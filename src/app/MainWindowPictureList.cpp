@@ -4,6 +4,7 @@
 #include <windowsx.h>
 #include <commctrl.h>
 
+#include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
 #include "integration/ShellOperations.h"
 #include "library/LocaleNumbers.h"
@@ -110,6 +111,7 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
     if (lb_PicList.Count() == 0 || lb_PicList.ItemIndex() < 0) {
         return;
     }
+    const bool shift = (::GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
     if (message == WM_RBUTTONDOWN) {
         POINT point{};
         ::GetCursorPos(&point);
@@ -119,11 +121,16 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
         if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) < lb_PicList.Count()) {
             lb_PicList.SetItemIndex(static_cast<int>(LOWORD(hit)));
         }
-        // Copying to the clipboard (no Shift) and opening in the editor (Shift,
-        // read with GetAsyncKeyState) arrive with the file actions.
+        if (shift) {
+            OpenPictureInEditor(SelectedPicturePath(), texts::kNoGestureEditor);
+        } else {
+            CopyPictureToClipboard(SelectedPicturePath(), [this](const std::wstring& text) { SetStatusText(text); });
+        }
         return;
     }
-    // Left button with Shift: renaming arrives with the file actions.
+    if (message == WM_LBUTTONDOWN && shift) {
+        RenameSelectedPicture();
+    }
 }
 
 void Tfm_Mirulo::ConnectPictureList() {

@@ -127,7 +127,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 
     chk_ExecUO.SetChecked(values.ExecUOEnabled);
     sExecUOPath = Widen(values.ExecUOApp);
-    lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath));
+    ShowExecUOProgram();
     btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
     lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
 
@@ -268,6 +268,9 @@ void Tfm_Mirulo::chk_SoundClick() { WriteIni(); }
 
 void Tfm_Mirulo::chk_CapaClick() {
     edt_Capa.SetEnabled(chk_Capa.Checked());
+    if (chk_Capa.Checked()) {
+        ShowNotice(texts::kNoticeCapOn);
+    }
     WriteIni();
 }
 
@@ -287,12 +290,12 @@ void Tfm_Mirulo::chk_ExecUOClick() {
     WriteIni();
 }
 
+void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath)); }
+
 void Tfm_Mirulo::chkRNDClick() {
     bl_chkRND = chkRND.Checked();
     WriteIni();
 }
-
-void Tfm_Mirulo::cb_AutoStartClick() { WriteIni(); }
 
 void Tfm_Mirulo::ConnectOptionHandlers() {
     chk_Timer.OnClick = [this] { chk_TimerClick(); };

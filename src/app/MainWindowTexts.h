@@ -67,6 +67,32 @@ inline constexpr const wchar_t* kTimerPeriods[] = {L"1",  L"2",  L"3",  L"4",  L
 // Status and messages
 inline constexpr wchar_t kNoticeNoSaveFolder[] = L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください";
 inline constexpr wchar_t kNotFoundPrefix[] = L"[Not Found] ";
+inline constexpr wchar_t kNoticeCapOn[] = L"自動削除機能がオンになりました。\n\r消えて困る画像は保存フォルダから移動しておいてください。\n\r"
+                                          L"(削除された画像はゴミ箱に入ります)";
+inline constexpr wchar_t kCapNotWholeNumber[] = L"'%s' は整数ではありません";
+inline constexpr wchar_t kCannotRecycleTag[] = L"[ゴミ箱へ移動できません] ";
+inline constexpr wchar_t kRecycledTag[] = L"[ゴミ箱へ移動] ";
+inline constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
+inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kNoSelectionRename[] = L"【お知らせ】ファイル名変更機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kNoSelectionEdit[] = L"【お知らせ】画像編集機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kNoSelectionClipboard[] =
+    L"【お知らせ】クリップボードへコピー機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kRenameFailed[] =
+    L"ファイル名変更できませんでした\n\r\n\r考えられる理由(例)\n\r・既存のファイル名と重複\n\r"
+    L"・ファイル名として認められていない文字が含まれていた\n\r・元のファイルが存在しなかった";
+inline constexpr wchar_t kNoEditor[] = L"指定された画像編集ソフトが存在しません";
+inline constexpr wchar_t kNoGestureEditor[] = L"指定されたShift+右クリック用アプリが存在しません";
+inline constexpr wchar_t kCopiedToClipboard[] = L"画像をクリップボードへコピーしました";
+inline constexpr wchar_t kNoticeOpenFolder[] =
+    L"【お知らせ】\r\n\r\n[保存先フォルダ]が未設定か存在しません、設定してください";
+inline constexpr wchar_t kChooseFolderTitle[] = L"フォルダの指定";
+inline constexpr wchar_t kEditorFilter[] = L"実行ファイル\0*.exe; *.com"; // "実行ファイル|*.exe; *.com"
+
+// Followed by the path that SCHTASKS would receive with "?" in place of some characters.
+inline constexpr wchar_t kNoticeLogonTaskPath[] =
+    L"【お知らせ】Windows起動時の自動実行を設定できません\r\n\r\n"
+    L"次のパスに、この環境の文字コードで表せない文字が含まれています\r\n";
 
 // Capture messages
 inline constexpr wchar_t kNoSaveFolderMessage[] = L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";

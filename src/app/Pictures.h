@@ -35,14 +35,22 @@ class IconButton : public ui::Control {
 public:
     using ui::Control::Control;
     std::function<void()> OnClick;
-    // Right-button presses, for the buttons that have a second action on them.
-    std::function<void()> OnRightClick;
+    // For a button that acts the moment a mouse button goes down on it, with
+    // WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN (a quick second press
+    // counts as a press too). Such a button has no click: the press is all.
+    std::function<void(UINT message)> OnMouseDown;
     void SetGlyph(AlphaBitmap glyph);
     void Click();
+    void ForwardMouseDown(UINT message);
     bool OnCommand(WORD code) override;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
 
+protected:
+    void OnCreated() override;
+
 private:
+    static constexpr WORD kMouseDownNotification = 0x7F01;
+    UINT pendingMouseMessage_ = 0;
     AlphaBitmap glyph_;
 };
 

@@ -64,7 +64,9 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectHotKeyLists();
     ConnectRangePicker();
     ConnectAutoCapture();
+    ConnectFileActions();
     ConnectSoundControls();
+    ConnectIntegration();
     ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -161,7 +163,7 @@ void Tfm_Mirulo::FormCreate() {
     lbl_TimerMinSec.SetEnabled(timerOn);
     h.Trace(L"FormCreate: timer controls");
 
-    // The logon-task check arrives with start at logon.
+    CheckLogonTask();
     h.Trace(L"FormCreate: logon task");
 
     CountImages();
@@ -172,7 +174,7 @@ void Tfm_Mirulo::FormCreate() {
     SetHotKey3();
     h.Trace(L"FormCreate: hot keys");
 
-    // Starting the game client arrives with the game-client feature.
+    StartGameClient();
     h.Trace(L"FormCreate: game client");
 
     intCaptureTimer = 0;
@@ -266,10 +268,6 @@ void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
     MediaPlayer1->Close();
-}
-
-void Tfm_Mirulo::CalcFolderSizeAndDelete() {
-    // The size cap arrives with the recycle-bin feature.
 }
 
 bool Tfm_Mirulo::OnClose() {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "ui/MouseWheelFilter.h"
 #include "ui/Window.h"
 #include "app/Pictures.h"
+#include "library/RenameDialog.h"
 #include "settings/SettingsValues.h"
 
 #include "capture/HotKeyTable.h"
@@ -276,6 +278,33 @@ public:
     void SetStatusText(const std::wstring& text);
     std::wstring SelectedPicturePath() const;
 
+    // Size cap, recycle bin and the actions on a picture.
+    void CreateRenameDialog();
+    library::RenameDialog* renameDialog() const { return renameDialog_.get(); }
+    void edt_CapaExit();
+    void edt_CapaMouseLeave();
+    void btn_DustMouseDown(UINT message);
+    void btn_ReNameClick();
+    void btn_EditClick();
+    void btn_ClipboardClick();
+    void btn_OpenFolderClick();
+    void btn_FolderClick();
+    void btn_EditorClick();
+    // Rename of the selected picture through the dialog, without the check for a selection.
+    void RenameSelectedPicture();
+    // The clipboard and editor actions on a picture path, for the list, its
+    // gestures and the viewer: the copy reports its status text through
+    // `setStatus` and says whether a picture reached the clipboard.
+    using StatusSink = std::function<void(const std::wstring&)>;
+    bool CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus);
+    void OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage);
+    // Start at logon and the game client.
+    void CheckLogonTask();
+    bool blExecUO();
+    void btn_ExecUOClick();
+    void StartGameClient();
+    void ShowExecUOProgram();
+
     // After-steps of a capture.
     void CalcFolderSizeAndDelete();
     void playSound();
@@ -329,10 +358,12 @@ private:
     void ConnectRangePicker();
     void ConnectAutoCapture();
     void ShowInViewer(const std::wstring& path);
+    void ConnectFileActions();
     void ConnectSoundControls();
     void ConnectTray(HICON icon);
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
+    void ConnectIntegration();
     capture::HotKeySelections HotKeyCopies() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
@@ -345,6 +376,7 @@ private:
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
+    std::unique_ptr<library::RenameDialog> renameDialog_;
     ui::FontCache fonts_;
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;

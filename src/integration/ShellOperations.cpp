@@ -1,33 +1,22 @@
 #include "integration/ShellOperations.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
 // shellapi.h maps ShellExecute to ShellExecuteW; here the name is Host's member.
 #undef ShellExecute
 
-#include <memory>
-
 namespace mirulo::integration {
 namespace {
 
-// The folder part of a path, without the final separator ("C:\pics\a.png" ->
-// "C:\pics"; "C:\a.png" -> "C:\").
+// The folder part of a path with its final separator ("C:\pics\a.png" ->
+// "C:\pics\"), as editors expect their working folder.
 std::wstring_view FolderOf(std::wstring_view path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::size_t slash = path.find_last_of(L"\\/:");
     if (slash == std::wstring_view::npos) {
         return {};
     }
-    if (slash == 2 && path.size() > 1 && path[1] == L':') {
-        return path.substr(0, 3);
-    }
-    return path.substr(0, slash);
+    return path.substr(0, slash + 1);
 }
-
-struct CoTaskMemDeleter {
-    void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
-};
-using UniqueIdList = std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter>;
 
 } // namespace
 
@@ -90,21 +79,13 @@ RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& path
     return {result == 0 && !aborted, aborted};
 }
 
-std::wstring GetSpecialFolderPath(HWND owner, int csidl) {
-    PIDLIST_ABSOLUTE rawList = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, &rawList)) || rawList == nullptr) {
-        return {};
-    }
-    const UniqueIdList list(rawList);
-    wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(list.get(), path)) {
-        return {};
-    }
-    return path;
+std::wstring GetSpecialFolderPath(platform::Host& host, HWND owner, int csidl) {
+    return host.SpecialFolderPath(owner, csidl);
 }
 
-std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title) {
-    return host.BrowseForFolder(owner, title);
+std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title,
+                                         std::wstring_view current) {
+    return host.BrowseForFolder(owner, title, current);
 }
 
 } // namespace mirulo::integration

@@ -35,9 +35,15 @@ public:
     virtual std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
                                        std::wstring_view parameters, std::wstring_view directory,
                                        int showCommand) = 0;
-    virtual std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) = 0;
+    // The folder browser, opened at `initialFolder` when that folder exists.
+    virtual std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                        std::wstring_view initialFolder) = 0;
     virtual std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) = 0;
     virtual std::wstring ExecutablePath() = 0;
+    // The file-system path of a special folder by its CSIDL number (the system
+    // folder, the local application data); empty when the shell has none. Tests
+    // point these at temporary folders so that nothing touches the machine's own.
+    virtual std::wstring SpecialFolderPath(HWND owner, int csidl);
 
     // A named point in a long sequence (the main window's construction) that tests
     // can watch; the real program ignores it.
@@ -54,7 +60,8 @@ public:
     std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
                                std::wstring_view parameters, std::wstring_view directory,
                                int showCommand) override;
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override;
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override;
 };

@@ -24,8 +24,10 @@ std::intptr_t RecordingHost::ShellExecute(HWND owner, std::wstring_view verb, st
     return shellResult;
 }
 
-std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title) {
-    calls.push_back({HostCall::Kind::BrowseForFolder, std::wstring(title), {}, {}, {}, 0, owner});
+std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title,
+                                                           std::wstring_view initialFolder) {
+    calls.push_back(
+        {HostCall::Kind::BrowseForFolder, std::wstring(title), {}, {}, std::wstring(initialFolder), 0, owner});
     if (folderAnswers.empty()) {
         return std::nullopt;
     }
@@ -42,6 +44,11 @@ std::optional<std::wstring> RecordingHost::OpenFile(HWND owner, const OpenFileRe
     auto answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;
+}
+
+std::wstring RecordingHost::SpecialFolderPath(HWND, int csidl) {
+    const auto found = specialFolders.find(csidl);
+    return found == specialFolders.end() ? std::wstring() : found->second;
 }
 
 void RecordingHost::Trace(std::wstring_view event) {

@@ -2,6 +2,7 @@
 // The Host that tests give the windows: nothing blocks, nothing launches, and
 // every call is written down in order.
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ struct HostCall {
     std::wstring text;     // message text, trace event, shell file, dialog title
     std::wstring caption;  // message caption, shell verb
     std::wstring argument; // shell parameters
-    std::wstring directory;
+    std::wstring directory; // shell working folder, dialog's initial folder
     unsigned flags = 0;    // message box flags, sleep milliseconds, show command
     HWND owner = nullptr;
 };
@@ -33,6 +34,8 @@ public:
     std::int64_t frequency = 10'000'000;
     std::intptr_t shellResult = 42;
     std::wstring executablePath = L"C:\\Mirulo\\Mirulo.exe";
+    // Special folders by CSIDL number; one not listed has no path.
+    std::map<int, std::wstring> specialFolders;
 
     int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
     void Sleep(DWORD milliseconds) override;
@@ -42,9 +45,11 @@ public:
     std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
                                std::wstring_view parameters, std::wstring_view directory,
                                int showCommand) override;
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override;
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override { return executablePath; }
+    std::wstring SpecialFolderPath(HWND owner, int csidl) override;
     void Trace(std::wstring_view event) override;
 
     // Convenience for assertions.

@@ -40,8 +40,9 @@ public:
                                std::wstring_view parameters, std::wstring_view directory, int show) override {
         return recorded.ShellExecute(owner, verb, file, parameters, directory, show);
     }
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override {
-        return recorded.BrowseForFolder(owner, title);
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override {
+        return recorded.BrowseForFolder(owner, title, initialFolder);
     }
     std::optional<std::wstring> OpenFile(HWND owner, const platform::OpenFileRequest& request) override {
         return recorded.OpenFile(owner, request);
