@@ -33,6 +33,13 @@
 #define IDR_GLYPH_MINIMIZE 308  /* bar: btn_Minimized, 14 x 14 */
 #define IDR_GLYPH_CLOSE 309     /* cross: btn_Close, 14 x 14 */
 
+/* Glyphs of the viewer's strip, 24 x 24 for its 39 x 31 buttons (the viewer also uses
+   IDR_GLYPH_DUST, IDR_GLYPH_CLIPBOARD and IDR_GLYPH_EDITOR). */
+#define IDR_GLYPH_PREVIOUS 310 /* arrow to the left: btn_L */
+#define IDR_GLYPH_NEXT 311     /* arrow to the right: btn_R */
+#define IDR_GLYPH_GRAY 312     /* landscape in greys: btn_Gray */
+#define IDR_GLYPH_SEPIA 313    /* landscape in sepia: btn_Sepia */
+
 /* The same glyphs at double size: 48 x 48, and 28 x 28 for the tab-strip pair. */
 #define IDR_GLYPH_FOLDER_2X 401
 #define IDR_GLYPH_RELOAD_2X 402

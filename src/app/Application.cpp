@@ -19,8 +19,9 @@ int RunApplication(platform::Host& host) {
     {
         Tfm_Mirulo mainWindow(host);
         mainWindow.CreateRenameDialog();
-        // The viewer is created here, after the main window whose settings it
-        // reads, once it exists.
+        // The viewer reads the placement that the main window's construction
+        // loaded from the settings.
+        mainWindow.CreateViewer();
         mainWindow.ShowFirstTime();
 
         MSG msg;

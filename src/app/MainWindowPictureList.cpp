@@ -53,7 +53,7 @@ void Tfm_Mirulo::CountImages() {
 
 void Tfm_Mirulo::SetStatusText(const std::wstring& text) {
     StatusBar1.SetText(text);
-    // The viewer's status bar mirrors this text once the viewer exists.
+    MirrorStatusToViewer(text);
 }
 
 std::wstring Tfm_Mirulo::SelectedPicturePath() const {
@@ -92,12 +92,10 @@ void Tfm_Mirulo::btn_ReLoadClick() {
             break;
         }
     }
-    // Showing the selected picture in the viewer arrives with the viewer.
+    ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::lb_PicList2Click() {
-    // Showing the selected picture in the viewer arrives with the viewer.
-}
+void Tfm_Mirulo::lb_PicList2Click() { ShowSelectedInViewer(); }
 
 void Tfm_Mirulo::lb_PicListDblClick() {
     const std::wstring path = SelectedPicturePath();

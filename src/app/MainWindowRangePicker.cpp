@@ -13,6 +13,7 @@
 #include "library/PictureFolder.h"
 #include "platform/Wide.h"
 #include "settings/SettingsValues.h"
+#include "viewer/TfrmView.h"
 
 namespace mirulo::app {
 namespace {
@@ -128,8 +129,10 @@ void Tfm_Mirulo::CropCapSave() {
     }
 }
 
-void Tfm_Mirulo::ShowInViewer(const std::wstring& /*path*/) {
-    // Loading the newest picture into the viewer arrives with the viewer window.
+void Tfm_Mirulo::ShowInViewer(const std::wstring& path) {
+    if (frmView) {
+        frmView->frmViewImage1LoadFromFile(path);
+    }
 }
 
 void Tfm_Mirulo::btn_CaptureClick() {

@@ -10,6 +10,8 @@
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "sound/MciPlayer.h"
+#include "viewer/TfrmView.h"
+#include "viewer/ViewerMainWindow.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -62,6 +64,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyLists();
+    ConnectViewerButton();
     ConnectRangePicker();
     ConnectAutoCapture();
     ConnectFileActions();
@@ -73,6 +76,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
 }
 
 Tfm_Mirulo::~Tfm_Mirulo() {
+    frmView.reset();
     // Released with the window in FormDestroy; a window torn down without a
     // message loop (tests) must not leave global atoms behind either.
     if (hotKeys_) {

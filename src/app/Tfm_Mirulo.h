@@ -33,6 +33,11 @@ namespace mirulo::sound {
 class MciPlayer;
 }
 
+namespace mirulo::viewer {
+class TfrmView;
+class ViewerMainWindow;
+}
+
 namespace mirulo::app {
 
 inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
@@ -304,6 +309,16 @@ public:
     void btn_ExecUOClick();
     void StartGameClient();
     void ShowExecUOProgram();
+    // The viewer: created after the main window, fed with the selected picture
+    // and the status text.
+    void CreateViewer();
+    void btn_ViewerClick();
+    void ShowSelectedInViewer();
+    void MirrorStatusToViewer(const std::wstring& text);
+    bool CopySelectedPictureToClipboard();
+    void OpenSelectedPictureInEditor();
+    void MovePicturesToRecycleBin(const std::vector<std::wstring>& files);
+    std::unique_ptr<viewer::TfrmView> frmView;
 
     // After-steps of a capture.
     void CalcFolderSizeAndDelete();
@@ -391,6 +406,10 @@ private:
     bool formShownOnce_ = false;
     bool resizeConnected_ = false; // size changes reach FormResize once construction begins
     std::unique_ptr<ui::MouseWheelFilter> wheelFilter_;
+    void ConnectViewerButton();
+    // The viewer reaches the main window through this; the destructor ends the
+    // viewer first.
+    std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
 };
 
 } // namespace mirulo::app

@@ -1,10 +1,12 @@
 #pragma once
 // Writes captures as PNG files: 8-bit truecolour (colour type 2), no alpha,
-// not interlaced, one zlib stream.
+// not interlaced, one zlib stream; and 8-bit palette pictures (colour type 3
+// with a PLTE chunk) for the grey-scale copies.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "image/GreyScale.h"
 #include "image/Image.h"
 
 namespace mirulo::image {
@@ -45,5 +47,12 @@ std::vector<std::uint8_t> EncodePng(const PixelRows& rows, int level = 7, unsign
 // carries transparency). Throws CodecError for any other channel count and for
 // a pixel buffer whose size does not match width, height and channels.
 std::vector<std::uint8_t> EncodePng(const Image& picture, int level = 7, unsigned threads = 0);
+
+// Encodes an 8-bit palette picture (colour type 3, bit depth 8, PLTE with the
+// picture's palette, no tRNS), filtered and streamed like the truecolour files.
+// Throws CodecError for an empty or oversized picture, an index buffer that does
+// not match the size, a palette of 0 or more than 256 entries, an index beyond
+// the palette, or a `zlibLevel` outside 0..9.
+std::vector<std::uint8_t> EncodePng(const IndexedImage& picture, int zlibLevel = 7);
 
 } // namespace mirulo::image
