@@ -119,7 +119,10 @@ void Tfm_Mirulo::chk_TrayIconClick() {
 // --- Window drag and wheel guard --------------------------------------------------
 
 void Tfm_Mirulo::advPager1MouseDown(UINT message, POINT point) {
-    if (message != WM_LBUTTONDOWN) {
+    // Only a press of the real button starts the drag: the system's move loop
+    // ends on the button's release, and a press that was only sent as a message
+    // (an automation tool, an accessibility aid) would leave it waiting for one.
+    if (message != WM_LBUTTONDOWN || ::GetKeyState(VK_LBUTTON) >= 0) {
         return;
     }
     // The system's own move loop, as if the caption were dragged.
