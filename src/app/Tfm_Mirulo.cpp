@@ -303,9 +303,19 @@ bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {
     return true;
 }
 
-void Tfm_Mirulo::OnDpiChanged(UINT, const RECT& suggested) {
+void Tfm_Mirulo::OnDpiChanged(UINT newDpi, const RECT& suggested) {
+    // Everything is laid out again from its 96-DPI description, never from the
+    // current pixels, so going back and forth between monitors loses nothing to
+    // rounding.
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    advPager1.SetDpi(newDpi);
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    advPager1.Resize(client.right, client.bottom);
+    controlTable_.SetDpi(newDpi);
+    ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)), FALSE);
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 } // namespace mirulo::app

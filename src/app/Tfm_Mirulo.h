@@ -12,6 +12,7 @@
 
 #include "platform/Host.h"
 #include "ui/Control.h"
+#include "ui/ControlTable.h"
 #include "ui/Fonts.h"
 #include "ui/Hints.h"
 #include "ui/TabPager.h"
@@ -393,6 +394,7 @@ private:
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     std::unique_ptr<library::RenameDialog> renameDialog_;
     ui::FontCache fonts_;
+    ui::ControlTable controlTable_{fonts_, &LoadArtwork};
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;
     std::vector<ui::RadioButton*> editorRadioGroup_;

@@ -68,12 +68,10 @@ protected:
     bool OnEraseBackground(HDC) override { return true; }
 
     bool OnPaint() override {
-        PAINTSTRUCT paint{};
-        HDC dc = ::BeginPaint(hwnd(), &paint);
-        const RECT& area = paint.rcPaint;
-        ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, form_.Picture().dc(),
-                 area.left, area.top, SRCCOPY);
-        ::EndPaint(hwnd(), &paint);
+        platform::PaintDc paint(hwnd());
+        const RECT& area = paint.area();
+        ::BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 form_.Picture().dc(), area.left, area.top, SRCCOPY);
         return true;
     }
 
