@@ -169,8 +169,7 @@ void Tfm_Mirulo::cb_IllustNotShowClick() {
     // In colour mode the list grows over the hidden banner; its bottom stays put.
     const int top = grey ? 4 : 49;
     const int height = grey ? 395 : 350;
-    ::SetWindowPos(lb_PicList.hwnd(), nullptr, Scale(4), Scale(top), Scale(319), Scale(height),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    controlTable_.MoveAt96(lb_PicList, RECT{4, top, 4 + 319, top + height});
     ::SetWindowTextW(hwnd(), (grey ? sFormCap2 : sFormCap1).c_str());
     WriteIni();
 }

@@ -160,6 +160,24 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
     }
 }
 
+// The picture list's colour-mode place is its place from then on: a window moved
+// to a monitor of another scale lays it out from there, not from the table.
+TEST_F(MainWindowTray, TheColourModeListPlaceSurvivesAChangeOfScale) {
+    window->cb_IllustNotShow.SetChecked(true);
+    for (const UINT dpi : {144u, 96u}) {
+        SCOPED_TRACE(dpi);
+        RECT frame{};
+        ::GetWindowRect(window->hwnd(), &frame);
+        ::SendMessageW(window->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+        RECT list{};
+        ::GetWindowRect(window->lb_PicList.hwnd(), &list);
+        ::MapWindowPoints(nullptr, window->advPager1.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
+        const auto scaled = [dpi](int at96) { return ::MulDiv(at96, static_cast<int>(dpi), 96); };
+        EXPECT_EQ(list.top, scaled(4));
+        EXPECT_EQ(list.bottom, scaled(399));
+    }
+}
+
 // A wheel turn as the system delivers it: to the control with the focus, with
 // the pointer's place on the screen.
 void Wheel(HWND target, HWND pointerOn, int notches) {
