@@ -142,8 +142,15 @@ protected:
 // display's tray has docked it (it is then a child of the tray's window).
 std::optional<RECT> DockedIcon(DWORD ourProcess) {
     for (const TopLevel& w : VisibleTopLevels()) {
-        if (w.process != ourProcess && w.className == L"__winex11_tray_icon" &&
-            ::GetAncestor(w.hwnd, GA_PARENT) != ::GetDesktopWindow()) {
+        const HWND parent = ::GetAncestor(w.hwnd, GA_PARENT);
+        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" || parent == ::GetDesktopWindow()) {
+            continue;
+        }
+        // Just docked, the icon still reports where it was before; it is clickable
+        // once it sits inside the tray's window.
+        RECT tray{}, inside{};
+        ::GetWindowRect(parent, &tray);
+        if (::IntersectRect(&inside, &tray, &w.rect) && ::EqualRect(&inside, &w.rect)) {
             return w.rect;
         }
     }
