@@ -143,7 +143,8 @@ protected:
 std::optional<RECT> DockedIcon(DWORD ourProcess) {
     for (const TopLevel& w : VisibleTopLevels()) {
         const HWND parent = ::GetAncestor(w.hwnd, GA_PARENT);
-        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" || parent == ::GetDesktopWindow()) {
+        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" ||
+            parent == ::GetDesktopWindow()) {
             continue;
         }
         // Just docked, the icon still reports where it was before; it is clickable
