@@ -20,6 +20,7 @@
 #include "image/PngWriter.h"
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
+#include "support/ShellConfirmations.h"
 #include "support/TempFolder.h"
 #include "viewer/TfrmView.h"
 
@@ -327,6 +328,27 @@ TEST_F(Viewer, DeletingMovesThePictureToTheRecycleBinMarksItsEntryAndStepsOn) {
     EXPECT_TRUE(host.Messages().empty());
 }
 
+TEST_F(Viewer, ADeclinedConfirmationKeepsThePictureItsEntryAndTheSelection) {
+    for (const wchar_t* name : {L"a.png", L"b.png"}) {
+        Png(name, CornerPicture(8, 8));
+    }
+    Start(); // b, a
+    Select(L"b.png");
+    view->frmViewImage1LoadFromFile(Path(L"b.png"));
+    const std::wstring mainStatus = window->StatusBar1.Text();
+    const std::wstring viewerStatus = view->StatusText();
+    {
+        testkit::ShellConfirmations decline({IDNO});
+        ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        EXPECT_GE(decline.answered(), 1) << "the shell did not ask";
+    }
+    EXPECT_TRUE(testkit::FileExists(Path(L"b.png")));
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png"}));
+    EXPECT_EQ(Selected(), L"b.png");
+    EXPECT_EQ(window->StatusBar1.Text(), mainStatus);
+    EXPECT_EQ(view->StatusText(), viewerStatus);
+}
+
 TEST_F(Viewer, DeleteWithoutSelectionSaysSoAndTheRightButtonOpensTheRecycleBinAnyway) {
     Start();
     ASSERT_EQ(window->lb_PicList.ItemIndex(), -1);
@@ -335,7 +357,7 @@ TEST_F(Viewer, DeleteWithoutSelectionSaysSoAndTheRightButtonOpensTheRecycleBinAn
               (std::vector<std::wstring>{L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"}));
 
     ::SendMessageW(view->btn_Dust.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, 0);
-    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellExecute);
+    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].caption, L"open");
     EXPECT_EQ(launches[0].text, L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}");
@@ -359,7 +381,7 @@ TEST_F(Viewer, CopyAndEditRunTheMainWindowsActionsOnTheSelectedPicture) {
     EXPECT_EQ(info.bmHeight, 4);
 
     Click(view->btn_Edit.hwnd());
-    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellExecute);
+    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].text, L"mspaint");
     EXPECT_EQ(launches[0].argument, Path(L"a.png"));
