@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -36,8 +38,8 @@ std::string Utf8(const std::wstring& text) {
 }
 
 struct Measure {
-    std::wstring name, caption, face;
-    int needed = 0, room = 0;
+    std::wstring name, caption;
+    int advance = 0, ink = 0, room = 0;
 };
 
 // The room a control leaves for its caption, in pixels at the control's DPI:
@@ -62,6 +64,39 @@ int RoomFor(HWND hwnd, UINT dpi) {
     }
 }
 
+// The width from the text's start to its last inked column, drawn as the control draws it.
+int InkWidth(HDC reference, const std::wstring& text, SIZE size) {
+    const int width = size.cx + 8;
+    const int height = size.cy + 4;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(reference);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = ::SelectObject(dc, ::GetCurrentObject(reference, OBJ_FONT));
+    RECT all{0, 0, width, height};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::TextOutW(dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
+    ::GdiFlush();
+    int inked = 0;
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (int y = 0; y < height; ++y) {
+        for (int x = inked; x < width; ++x) {
+            if ((pixels[y * width + x] & 0xFFFFFF) != 0xFFFFFF) {
+                inked = x + 1;
+            }
+        }
+    }
+    ::SelectObject(dc, oldFont);
+    ::SelectObject(dc, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return inked;
+}
+
 TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
     testkit::TempFolder folder{L"mirulo-caption-fit"};
     platform::RecordingHost host;
@@ -83,25 +118,26 @@ TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
         HGDIOBJ old = ::SelectObject(dc, font);
         SIZE size{};
         ASSERT_TRUE(::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size));
-        wchar_t face[LF_FACESIZE] = {};
-        ::GetTextFaceW(dc, LF_FACESIZE, face);
+        // The pen ends after the last glyph's advance, which may be blank: what is
+        // cut off is ink, so the caption is drawn and its rightmost inked column found.
+        const int ink = InkWidth(dc, caption, size);
         ::SelectObject(dc, old);
         ::ReleaseDC(hwnd, dc);
         ++measured;
 
         const int room = RoomFor(hwnd, window->dpi());
-        const std::string line = Utf8(std::wstring(control->name()) + L"\t" + caption + L"\t" + face) + "\t" +
-                                 std::to_string(size.cx) + "\t" + std::to_string(room);
-        std::printf("caption-fit: %s %s\n", size.cx <= room ? "fits" : "CUT ", line.c_str());
-        if (size.cx > room) {
-            cut.push_back({std::wstring(control->name()), caption, face, size.cx, room});
+        const std::string line = Utf8(std::wstring(control->name()) + L"\t" + caption) + "\t" +
+                                 std::to_string(size.cx) + "\t" + std::to_string(ink) + "\t" + std::to_string(room);
+        std::printf("caption-fit: %s %s\n", ink > room ? "CUT " : size.cx > room ? "TIGHT" : "fits", line.c_str());
+        if (ink > room) {
+            cut.push_back({std::wstring(control->name()), caption, size.cx, ink, room});
         }
     }
     std::fflush(stdout);
     EXPECT_GT(measured, 40) << "the walk found too few captions: the control table was not read";
     for (const Measure& m : cut) {
-        ADD_FAILURE() << Utf8(m.name) << " \"" << Utf8(m.caption) << "\" needs " << m.needed << " px in "
-                      << Utf8(m.face) << ", has " << m.room;
+        ADD_FAILURE() << Utf8(m.name) << " \"" << Utf8(m.caption) << "\" is cut off: its glyphs need " << m.ink
+                      << " px, the control leaves " << m.room;
     }
 }
 
