@@ -4,7 +4,8 @@
 // under Wine that depends on which installed font stands in for the window's
 // faces (tools/wine-fonts). Each control's caption is measured with the control's
 // own font against the room its kind leaves for text. The lines printed are the
-// table that tools/measure-fonts collects for every candidate font.
+// table that tools/measure-fonts collects for every candidate font; the run
+// fails where a caption is cut.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -42,9 +43,55 @@ struct Measure {
     int advance = 0, ink = 0, room = 0;
 };
 
+// Where a check box or radio button starts its caption, as the system draws it:
+// the control is drawn with the caption "I" and the first column of ink right of
+// its box found, less the glyph's own left bearing.
+int CaptionStart(HWND hwnd, UINT dpi) {
+    RECT r{};
+    ::GetClientRect(hwnd, &r);
+    const int width = r.right, height = r.bottom;
+    const std::wstring saved = [hwnd] {
+        wchar_t text[512] = {};
+        ::GetWindowTextW(hwnd, text, 512);
+        return std::wstring(text);
+    }();
+    HDC screen = ::GetDC(hwnd);
+    HDC dc = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+    ::SetWindowTextW(hwnd, L"I");
+    ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    ::GdiFlush();
+    ::SetWindowTextW(hwnd, saved.c_str());
+
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    // The page behind may be a gradient: each row is compared with its own far end.
+    int first = -1;
+    for (int x = ::MulDiv(13, static_cast<int>(dpi), 96) + 1; x < width && first < 0; ++x) {
+        for (int y = 0; y < height; ++y) {
+            if ((pixels[y * width + x] & 0xFFFFFF) != (pixels[y * width + width - 1] & 0xFFFFFF)) {
+                first = x;
+                break;
+            }
+        }
+    }
+    ABC letter{};
+    HGDIOBJ oldFont = ::SelectObject(screen, reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    ::GetCharABCWidthsW(screen, L'I', L'I', &letter);
+    ::SelectObject(screen, oldFont);
+    ::SelectObject(dc, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(hwnd, screen);
+    return first < 0 ? width : first - std::max(0, letter.abcA);
+}
+
 // The room a control leaves for its caption, in pixels at the control's DPI:
-// a check box or radio button loses its box and the gap after it, a push button
-// its edges, a group box the indent of its caption on both sides.
+// a check box or radio button keeps its box and the gap after it (as drawn), a
+// push button its edges, a group box the indent of its caption on both sides.
 int RoomFor(HWND hwnd, UINT dpi) {
     RECT r{};
     ::GetClientRect(hwnd, &r);
@@ -58,7 +105,7 @@ int RoomFor(HWND hwnd, UINT dpi) {
     case BS_RADIOBUTTON:
     case BS_AUTORADIOBUTTON:
     case BS_3STATE:
-    case BS_AUTO3STATE: return r.right - scaled(13 + 4);
+    case BS_AUTO3STATE: return r.right - CaptionStart(hwnd, dpi);
     case BS_GROUPBOX: return r.right - 2 * scaled(8);
     default: return r.right - 2 * scaled(3);
     }
