@@ -11,6 +11,9 @@
 #include <thread>
 
 #include <libdeflate.h>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 #define ZLIB_CONST
 #include <zlib.h>
 
@@ -46,7 +49,10 @@ constexpr int kTwoEngineLevel = 7;
 // fraction of a full match search. Between 1/30 and 1/20 it is UI mixed with
 // pictures, where zlib's short-chain search wins some bands; below 1/30 it is
 // text and flat UI, where libdeflate wins and nothing else is tried.
+// Above 7/8 the band is noise: nothing is tried either.
 constexpr std::size_t kPhotoDivisor = 20;
+constexpr std::size_t kNoiseNumerator = 7;
+constexpr std::size_t kNoiseDenominator = 8;
 constexpr std::size_t kMixedDivisor = 30;
 // zlib's level-7 table with the hash chain cut from 256 to 16 links.
 constexpr int kZlibGoodLength = 8;
@@ -65,107 +71,127 @@ constexpr int kZlibRunsMemLevel = 8;
 // the plain sum of magnitudes.
 constexpr std::uint8_t kResidualCostCap = 32;
 
-// Scores are summed per block in 32-bit counters (vectorisable), then widened.
-constexpr std::size_t kScoreBlock = std::size_t{1} << 24;
-
 using FilterCosts = std::array<std::uint64_t, png::kFilterCount>;
 
-inline std::uint32_t ResidualCost(int value, int prediction) {
-    const auto residual = static_cast<std::uint8_t>(value - prediction);
-    const auto negated = static_cast<std::uint8_t>(prediction - value);
+inline std::uint32_t ResidualCost(std::uint8_t residual) {
+    const auto negated = static_cast<std::uint8_t>(-residual);
     const std::uint8_t magnitude = residual < negated ? residual : negated;
     return magnitude < kResidualCostCap ? magnitude : kResidualCostCap;
 }
 
-// Adds the cost of every filter's residuals for bytes [begin, end) of a row.
-// Needs begin >= kBytesPerPixel so that each byte has a left neighbour.
-void AddFilterCosts(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin, std::size_t end,
-                    FilterCosts& costs) {
-    while (begin < end) {
-        const std::size_t stop = begin + std::min(end - begin, kScoreBlock);
-        std::uint32_t none = 0, sub = 0, up = 0, average = 0, paeth = 0;
-        for (std::size_t i = begin; i < stop; ++i) {
-            const int value = row[i];
-            const int left = row[i - kBytesPerPixel];
-            const int upper = above[i];
-            const int upperLeft = above[i - kBytesPerPixel];
-            none += ResidualCost(value, 0);
-            sub += ResidualCost(value, left);
-            up += ResidualCost(value, upper);
-            average += ResidualCost(value, (left + upper) >> 1);
-            paeth += ResidualCost(value, png::PaethPredictor(left, upper, upperLeft));
+// Residuals of every filter for bytes [begin, end) of a row, into `residuals`
+// (one row per filter), their costs added to `costs`. Needs begin >=
+// kBytesPerPixel so that each byte has a left neighbour.
+void FilterBytes(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin, std::size_t end,
+                 const std::array<std::uint8_t*, png::kFilterCount>& residuals, FilterCosts& costs) {
+    for (std::size_t i = begin; i < end; ++i) {
+        const int value = row[i];
+        const int left = row[i - kBytesPerPixel];
+        const int upper = above[i];
+        const int upperLeft = above[i - kBytesPerPixel];
+        const std::array<int, png::kFilterCount> predictions = {0, left, upper, (left + upper) >> 1,
+                                                                png::PaethPredictor(left, upper, upperLeft)};
+        for (std::size_t filter = 0; filter < predictions.size(); ++filter) {
+            const auto residual = static_cast<std::uint8_t>(value - predictions[filter]);
+            residuals[filter][i] = residual;
+            costs[filter] += ResidualCost(residual);
         }
-        costs[0] += none;
-        costs[1] += sub;
-        costs[2] += up;
-        costs[3] += average;
-        costs[4] += paeth;
-        begin = stop;
     }
 }
 
-png::Filter ChooseFilter(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes) {
+#if defined(__SSE2__) || defined(_M_X64)
+// The same for 16 bytes at a time, [begin, the last whole 16 bytes); returns
+// where it stopped. Same residuals and costs as FilterBytes, so the choice of
+// filters, and the file, do not depend on which one ran.
+std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin, std::size_t end,
+                            const std::array<std::uint8_t*, png::kFilterCount>& residuals, FilterCosts& costs) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i cap = _mm_set1_epi8(static_cast<char>(kResidualCostCap));
+    const __m128i lowBit = _mm_set1_epi8(1);
+    std::array<__m128i, png::kFilterCount> sums = {zero, zero, zero, zero, zero};
+    const auto magnitude16 = [&](__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(zero, x)); };
+    // Paeth on 16-bit lanes: left if |up - upLeft| is least, else up if
+    // |left - upLeft| <= |left + up - 2 upLeft|, else upLeft.
+    const auto paeth = [&](__m128i left, __m128i up, __m128i upLeft) {
+        const __m128i upDelta = _mm_sub_epi16(up, upLeft);
+        const __m128i leftDelta = _mm_sub_epi16(left, upLeft);
+        const __m128i distLeft = magnitude16(upDelta);
+        const __m128i distUp = magnitude16(leftDelta);
+        const __m128i distUpLeft = magnitude16(_mm_add_epi16(upDelta, leftDelta));
+        const __m128i notLeft =
+            _mm_or_si128(_mm_cmpgt_epi16(distLeft, distUp), _mm_cmpgt_epi16(distLeft, distUpLeft));
+        const __m128i notUp = _mm_cmpgt_epi16(distUp, distUpLeft);
+        const __m128i upOrUpLeft = _mm_or_si128(_mm_and_si128(notUp, upLeft), _mm_andnot_si128(notUp, up));
+        return _mm_or_si128(_mm_and_si128(notLeft, upOrUpLeft), _mm_andnot_si128(notLeft, left));
+    };
+    std::size_t i = begin;
+    for (; i + 16 <= end; i += 16) {
+        const auto load = [](const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+        const __m128i value = load(row + i);
+        const __m128i left = load(row + i - kBytesPerPixel);
+        const __m128i up = load(above + i);
+        const __m128i upLeft = load(above + i - kBytesPerPixel);
+        // avg_epu8 rounds up; the filter rounds down.
+        const __m128i average =
+            _mm_sub_epi8(_mm_avg_epu8(left, up), _mm_and_si128(_mm_xor_si128(left, up), lowBit));
+        const __m128i paethLow = paeth(_mm_unpacklo_epi8(left, zero), _mm_unpacklo_epi8(up, zero),
+                                       _mm_unpacklo_epi8(upLeft, zero));
+        const __m128i paethHigh = paeth(_mm_unpackhi_epi8(left, zero), _mm_unpackhi_epi8(up, zero),
+                                        _mm_unpackhi_epi8(upLeft, zero));
+        const std::array<__m128i, png::kFilterCount> filtered = {
+            value, _mm_sub_epi8(value, left), _mm_sub_epi8(value, up), _mm_sub_epi8(value, average),
+            _mm_sub_epi8(value, _mm_packus_epi16(paethLow, paethHigh))};
+        for (std::size_t filter = 0; filter < filtered.size(); ++filter) {
+            const __m128i residual = filtered[filter];
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(residuals[filter] + i), residual);
+            const __m128i cost = _mm_min_epu8(_mm_min_epu8(residual, _mm_sub_epi8(zero, residual)), cap);
+            sums[filter] = _mm_add_epi64(sums[filter], _mm_sad_epu8(cost, zero));
+        }
+    }
+    for (std::size_t filter = 0; filter < sums.size(); ++filter) {
+        costs[filter] += static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums[filter])) +
+                         static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums[filter], sums[filter])));
+    }
+    return i;
+}
+#endif
+
+// Gives the row the filter whose residuals cost least (ties to the simpler
+// filter) and writes them to `out`. `scratch` holds a row per filter.
+png::Filter FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
+                      std::uint8_t* scratch, std::uint8_t* out) {
+    std::array<std::uint8_t*, png::kFilterCount> residuals{};
+    for (std::size_t filter = 0; filter < residuals.size(); ++filter) {
+        residuals[filter] = scratch + filter * rowBytes;
+    }
     FilterCosts costs{};
     // The first pixel has no left neighbour: left and upper-left count as 0,
     // which makes Sub equal None and Paeth equal Up there.
-    for (std::size_t i = 0; i < kBytesPerPixel; ++i) {
+    const std::size_t first = std::min(rowBytes, kBytesPerPixel);
+    for (std::size_t i = 0; i < first; ++i) {
         const int value = row[i];
         const int upper = above[i];
-        costs[0] += ResidualCost(value, 0);
-        costs[1] += ResidualCost(value, 0);
-        costs[2] += ResidualCost(value, upper);
-        costs[3] += ResidualCost(value, upper >> 1);
-        costs[4] += ResidualCost(value, upper);
+        const std::array<int, png::kFilterCount> predictions = {0, 0, upper, upper >> 1, upper};
+        for (std::size_t filter = 0; filter < predictions.size(); ++filter) {
+            const auto residual = static_cast<std::uint8_t>(value - predictions[filter]);
+            residuals[filter][i] = residual;
+            costs[filter] += ResidualCost(residual);
+        }
     }
-    AddFilterCosts(row, above, kBytesPerPixel, rowBytes, costs);
-    // Ties go to the simpler filter, as the first minimum wins.
-    int best = 0;
-    for (int filter = 1; filter < png::kFilterCount; ++filter) {
-        if (costs[static_cast<std::size_t>(filter)] < costs[static_cast<std::size_t>(best)]) {
+    std::size_t done = first;
+#if defined(__SSE2__) || defined(_M_X64)
+    done = FilterBytesSse2(row, above, done, rowBytes, residuals, costs);
+#endif
+    FilterBytes(row, above, done, rowBytes, residuals, costs);
+    std::size_t best = 0;
+    for (std::size_t filter = 1; filter < costs.size(); ++filter) {
+        if (costs[filter] < costs[best]) {
             best = filter;
         }
     }
+    std::memcpy(out, residuals[best], rowBytes);
     return static_cast<png::Filter>(best);
 }
-
-void ApplyFilter(png::Filter filter, const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
-                 std::uint8_t* out) {
-    constexpr std::size_t bpp = kBytesPerPixel;
-    switch (filter) {
-    case png::Filter::None:
-        std::memcpy(out, row, rowBytes);
-        break;
-    case png::Filter::Sub:
-        std::memcpy(out, row, bpp);
-        for (std::size_t i = bpp; i < rowBytes; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - row[i - bpp]);
-        }
-        break;
-    case png::Filter::Up:
-        for (std::size_t i = 0; i < rowBytes; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - above[i]);
-        }
-        break;
-    case png::Filter::Average:
-        for (std::size_t i = 0; i < bpp; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - (above[i] >> 1));
-        }
-        for (std::size_t i = bpp; i < rowBytes; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - ((row[i - bpp] + above[i]) >> 1));
-        }
-        break;
-    case png::Filter::Paeth:
-        for (std::size_t i = 0; i < bpp; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - above[i]);
-        }
-        for (std::size_t i = bpp; i < rowBytes; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] -
-                                               png::PaethPredictor(row[i - bpp], above[i], above[i - bpp]));
-        }
-        break;
-    }
-}
-
 
 void AppendChunk(std::vector<std::uint8_t>& file, std::uint32_t type, const std::uint8_t* data,
                  std::size_t size) {
@@ -536,14 +562,13 @@ public:
     // Fills `out` with the band's filtered rows (filter byte, then the row).
     void Filter(const Band& band, std::vector<std::uint8_t>& out) {
         out.resize(std::size_t{band.rowCount} * (rowBytes_ + 1));
+        scratch_.resize(png::kFilterCount * rowBytes_);
         const std::uint8_t* above = band.firstRow == 0 ? zeroRow_.data() : RgbRow(band.firstRow - 1, 1);
         std::uint8_t* filtered = out.data();
         for (std::uint32_t i = 0; i < band.rowCount; ++i) {
             const std::uint32_t y = band.firstRow + i;
             const std::uint8_t* row = RgbRow(y, i % 2);
-            const png::Filter filter = ChooseFilter(row, above, rowBytes_);
-            filtered[0] = static_cast<std::uint8_t>(filter);
-            ApplyFilter(filter, row, above, rowBytes_, filtered + 1);
+            filtered[0] = static_cast<std::uint8_t>(FilterRow(row, above, rowBytes_, scratch_.data(), filtered + 1));
             filtered += rowBytes_ + 1;
             above = row;
         }
@@ -576,6 +601,7 @@ private:
     std::size_t rowBytes_;
     std::vector<std::uint8_t> zeroRow_;
     std::vector<std::uint8_t> rgbRows_;
+    std::vector<std::uint8_t> scratch_;
 };
 
 struct ZStreamDeleter {
@@ -602,41 +628,46 @@ public:
         DeflatedBand band;
         band.filteredSize = filtered.size();
         band.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, filtered.data(), filtered.size()));
-        CompressWithLibdeflate(filtered.data(), filtered.size(), band.data);
+        const std::size_t packed = CompressWithLibdeflate(filtered.data(), filtered.size());
         if (level_ >= kTwoEngineLevel) {
-            const std::size_t packed = band.data.size();
             z_stream* other = nullptr;
-            if (packed * kPhotoDivisor > filtered.size()) {
+            if (packed * kNoiseDenominator > filtered.size() * kNoiseNumerator) {
+                // Noise: no pass finds anything to gain.
+            } else if (packed * kPhotoDivisor > filtered.size()) {
                 other = ZlibStream(runs_, kZlibRunsMemLevel, Z_RLE, false);
             } else if (packed * kMixedDivisor > filtered.size()) {
                 other = ZlibStream(search_, kZlibMemLevel, Z_FILTERED, true);
             }
             if (other != nullptr) {
-                CompressWithZlib(*other, filtered.data(), filtered.size(), last);
-                if (zlibOut_.size() < band.data.size()) {
-                    band.data.swap(zlibOut_);
-                    band.data.shrink_to_fit();
+                const std::size_t zlibPacked = CompressWithZlib(*other, filtered.data(), filtered.size(), last);
+                if (zlibPacked < packed) {
+                    band.data.assign(zlibOut_.begin(), zlibOut_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
                     return band;
                 }
             }
         }
+        // Room for MakeJoinable's few bytes, so that they need no new buffer.
+        band.data.reserve(packed + 8);
+        band.data.assign(libdeflateOut_.begin(), libdeflateOut_.begin() + static_cast<std::ptrdiff_t>(packed));
         if (!last) {
             MakeJoinable(band.data, filtered.size());
         }
-        band.data.shrink_to_fit();
         return band;
     }
 
 private:
     using ZStream = std::unique_ptr<z_stream, ZStreamDeleter>;
 
-    void CompressWithLibdeflate(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
-        out.resize(libdeflate_deflate_compress_bound(libdeflate_.get(), size));
-        const std::size_t used = libdeflate_deflate_compress(libdeflate_.get(), data, size, out.data(), out.size());
+    // The output buffers live as long as the compressor: each band's result is
+    // copied out at its compressed size.
+    std::size_t CompressWithLibdeflate(const std::uint8_t* data, std::size_t size) {
+        libdeflateOut_.resize(std::max(libdeflateOut_.size(), libdeflate_deflate_compress_bound(libdeflate_.get(), size)));
+        const std::size_t used =
+            libdeflate_deflate_compress(libdeflate_.get(), data, size, libdeflateOut_.data(), libdeflateOut_.size());
         if (used == 0) {
             throw CodecError("PNG: deflate output did not fit its bound");
         }
-        out.resize(used);
+        return used;
     }
 
     // A stream made on first use and reset for every later band.
@@ -659,8 +690,8 @@ private:
 
     // A band that others follow ends with a sync flush: an empty stored block
     // that leaves the stream at a byte boundary, with no final block.
-    void CompressWithZlib(z_stream& stream, const std::uint8_t* data, std::size_t size, bool last) {
-        zlibOut_.resize(deflateBound(&stream, static_cast<uLong>(size)) + 16);
+    std::size_t CompressWithZlib(z_stream& stream, const std::uint8_t* data, std::size_t size, bool last) {
+        zlibOut_.resize(std::max<std::size_t>(zlibOut_.size(), deflateBound(&stream, static_cast<uLong>(size)) + 16));
         stream.next_in = data;
         stream.avail_in = static_cast<uInt>(size);
         stream.next_out = zlibOut_.data();
@@ -669,13 +700,14 @@ private:
         if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0 || stream.avail_out == 0) {
             throw CodecError("PNG: zlib compression failed");
         }
-        zlibOut_.resize(zlibOut_.size() - stream.avail_out);
+        return zlibOut_.size() - stream.avail_out;
     }
 
     int level_;
     Compressor libdeflate_;
     ZStream runs_;
     ZStream search_;
+    std::vector<std::uint8_t> libdeflateOut_;
     std::vector<std::uint8_t> zlibOut_;
 };
 
