@@ -17,15 +17,18 @@
 #include "ui/Hints.h"
 #include "ui/TabPager.h"
 #include "ui/Timer.h"
+#include "ui/TrayIcon.h"
+#include "ui/MouseWheelFilter.h"
 #include "ui/Window.h"
 #include "app/Pictures.h"
 #include "library/RenameDialog.h"
 #include "settings/SettingsValues.h"
 
+#include "capture/CaptureKind.h"
+#include "capture/CaptureService.h"
 #include "capture/HotKeyTable.h"
 
 namespace mirulo::capture {
-class CapturePicture;
 class HotKeyRegistry;
 }
 namespace mirulo::sound {
@@ -162,6 +165,7 @@ public:
     // Components without a place on the screen
     ui::Timer Timer1;
     ui::Timer tm_Min;
+    std::unique_ptr<ui::TrayIcon> TrayIcon1; // shown only while the window hides in the notification area
     std::unique_ptr<sound::MciPlayer> MediaPlayer1; // the capture sound's player
 
     // --- Fields shared by the features ------------------------------------
@@ -240,7 +244,6 @@ public:
     void chk_MinimizedClick();
     void cb_IllustNotShowClick();
     void cb_AutoStartClick();
-    void RestoreFromTray();
 
     // Global hot keys.
     void SetHotKey1();
@@ -253,9 +256,8 @@ public:
     void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
 
-    // The range picker: the fixed range, and the picked-range capture.
+    // The range picker: the fixed range, and the picked-range capture's buttons.
     void btn_SetRectClick();
-    void CropCapSave();
     void btn_CaptureClick();
     void btn_Capture3Click();
     void btn_Capture10Click();
@@ -264,8 +266,11 @@ public:
     void Timer1Timer();
     void lbl_TimerMouseDown(UINT message);
 
-    // Capture of the fixed range and of the full screen.
-    void CapSave();
+    // Captures. A trigger names its kind; StartCapture stores the kind's code in
+    // tTxtRizozType and runs the routine of its range.
+    void StartCapture(capture::CaptureKind kind);
+    void CapSave(capture::CaptureKind kind);
+    void CropCapSave(capture::CaptureKind kind);
     void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
     void btn_ShotRectClick();
     void btn_3CaptureClick();
@@ -324,6 +329,14 @@ public:
     void playSound();
     void FormResize();
 
+    // Tray, minimise, window drag and colour mode.
+    void HideToTray();
+    void RestoreFromTray();
+    void TrayIcon1Click();
+    void btn_MinimizedClick();
+    void advPager1MouseDown(UINT message, POINT point);
+    bool FormMouseWheel(POINT screenPoint);
+
     // Capture sounds.
     void MakeMP3List();
     void btn_RefreshMP3ListClick();
@@ -345,6 +358,7 @@ protected:
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
     void OnHotKey(int id) override;
+    void OnSize(UINT kind, int width, int height) override;
 
 private:
     void CreateControls();
@@ -365,6 +379,7 @@ private:
     void ShowInViewer(const std::wstring& path);
     void ConnectFileActions();
     void ConnectSoundControls();
+    void ConnectTray(HICON icon);
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
     void ConnectIntegration();
@@ -374,11 +389,13 @@ private:
     void CopyKeySelections();
     void ChangeHotKey(int number, bool writeNow);
     void ReleaseHotKeys();
-    void RunButtonCapture(const wchar_t* code, bool fullScreen);
+    void RunButtonCapture(capture::CaptureKind kind);
+    capture::ClipboardBoxes ClipboardChoice() const;
     void SwitchAutoCaptureOff();
     void ShowNotice(std::wstring_view text);
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
+    capture::CaptureService captures_;
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     std::unique_ptr<library::RenameDialog> renameDialog_;
     ui::FontCache fonts_;
@@ -394,6 +411,8 @@ private:
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;
+    bool resizeConnected_ = false; // size changes reach FormResize once construction begins
+    std::unique_ptr<ui::MouseWheelFilter> wheelFilter_;
     void ConnectViewerButton();
     // The viewer reaches the main window through this; the destructor ends the
     // viewer first.
