@@ -108,7 +108,8 @@ std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, 
     const __m128i zero = _mm_setzero_si128();
     const __m128i cap = _mm_set1_epi8(static_cast<char>(kResidualCostCap));
     const __m128i lowBit = _mm_set1_epi8(1);
-    std::array<__m128i, png::kFilterCount> sums = {zero, zero, zero, zero, zero};
+    // Plain arrays: GCC drops the vector type's alignment in a std::array.
+    __m128i sums[png::kFilterCount] = {zero, zero, zero, zero, zero};
     const auto magnitude16 = [&](__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(zero, x)); };
     // Paeth on 16-bit lanes: left if |up - upLeft| is least, else up if
     // |left - upLeft| <= |left + up - 2 upLeft|, else upLeft.
@@ -138,17 +139,17 @@ std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, 
                                        _mm_unpacklo_epi8(upLeft, zero));
         const __m128i paethHigh = paeth(_mm_unpackhi_epi8(left, zero), _mm_unpackhi_epi8(up, zero),
                                         _mm_unpackhi_epi8(upLeft, zero));
-        const std::array<__m128i, png::kFilterCount> filtered = {
+        const __m128i filtered[png::kFilterCount] = {
             value, _mm_sub_epi8(value, left), _mm_sub_epi8(value, up), _mm_sub_epi8(value, average),
             _mm_sub_epi8(value, _mm_packus_epi16(paethLow, paethHigh))};
-        for (std::size_t filter = 0; filter < filtered.size(); ++filter) {
+        for (std::size_t filter = 0; filter < png::kFilterCount; ++filter) {
             const __m128i residual = filtered[filter];
             _mm_storeu_si128(reinterpret_cast<__m128i*>(residuals[filter] + i), residual);
             const __m128i cost = _mm_min_epu8(_mm_min_epu8(residual, _mm_sub_epi8(zero, residual)), cap);
             sums[filter] = _mm_add_epi64(sums[filter], _mm_sad_epu8(cost, zero));
         }
     }
-    for (std::size_t filter = 0; filter < sums.size(); ++filter) {
+    for (std::size_t filter = 0; filter < png::kFilterCount; ++filter) {
         costs[filter] += static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums[filter])) +
                          static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums[filter], sums[filter])));
     }
