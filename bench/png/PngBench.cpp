@@ -233,8 +233,8 @@ int main(int argc, char** argv) {
             [&] { (void)EncodeWithLibpng(sample.picture); });
         RequireSamePixels(sample.picture, DecodePng(ours), "our reader on our file of " + sample.name);
         RequireSamePixels(sample.picture, DecodeWithLibpng(ours), "libpng on our file of " + sample.name);
-        std::printf("%-26s %10.1f %10.1f %10zu %10zu %8.3f %8.3f %8.4f\n", sample.name.c_str(), oursMs, libpngMs,
-                    ours.size(), reference.size(), oursMs / libpngMs, oursCpu / libpngCpu,
+        std::printf("%-26s %10.1f %10.1f %10zu %10zu %8.3f %8.3f %8.4f\n", sample.name.c_str(), oursMs,
+                    libpngMs, ours.size(), reference.size(), oursMs / libpngMs, oursCpu / libpngCpu,
                     static_cast<double>(ours.size()) / static_cast<double>(reference.size()));
         oursMsTotal += oursMs;
         libpngMsTotal += libpngMs;

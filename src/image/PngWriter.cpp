@@ -42,17 +42,17 @@ constexpr std::array<int, 10> kLibdeflateLevel = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
 // From this level on, each band is also deflated by zlib (see BandCompressor).
 constexpr int kTwoEngineLevel = 7;
 // libdeflate's output size, as a fraction of the band, tells what kind of
-// picture the band holds, and which zlib pass may beat it. Above 1/20 it is a
-// photo, a wallpaper, a game scene or noise: zlib's run-only matching (runs of
-// one byte, mostly filtered zeros) with its small blocks, whose codes follow
-// the change of filter from row to row, often codes such rows smaller, at a
-// fraction of a full match search. Between 1/30 and 1/20 it is UI mixed with
-// pictures, where zlib's short-chain search wins some bands; below 1/30 it is
-// text and flat UI, where libdeflate wins and nothing else is tried.
-// Above 7/8 the band is noise: nothing is tried either.
-constexpr std::size_t kPhotoDivisor = 20;
+// picture the band holds, and which zlib pass may beat it. Above 7/8 it is
+// noise: nothing is tried. Above 1/20 it is a photo, a wallpaper or a game
+// scene: zlib's run-only matching (runs of one byte, mostly filtered zeros)
+// with its small blocks, whose codes follow the change of filter from row to
+// row, often codes such rows smaller, at a fraction of a full match search.
+// Between 1/30 and 1/20 it is UI mixed with pictures, where zlib's short-chain
+// search wins some bands; below 1/30 it is text and flat UI, where libdeflate
+// wins and nothing else is tried.
 constexpr std::size_t kNoiseNumerator = 7;
 constexpr std::size_t kNoiseDenominator = 8;
+constexpr std::size_t kPhotoDivisor = 20;
 constexpr std::size_t kMixedDivisor = 30;
 // zlib's level-7 table with the hash chain cut from 256 to 16 links.
 constexpr int kZlibGoodLength = 8;
@@ -103,8 +103,9 @@ void FilterBytes(const std::uint8_t* row, const std::uint8_t* above, std::size_t
 // The same for 16 bytes at a time, [begin, the last whole 16 bytes); returns
 // where it stopped. Same residuals and costs as FilterBytes, so the choice of
 // filters, and the file, do not depend on which one ran.
-std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin, std::size_t end,
-                            const std::array<std::uint8_t*, png::kFilterCount>& residuals, FilterCosts& costs) {
+std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin,
+                            std::size_t end, const std::array<std::uint8_t*, png::kFilterCount>& residuals,
+                            FilterCosts& costs) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i cap = _mm_set1_epi8(static_cast<char>(kResidualCostCap));
     const __m128i lowBit = _mm_set1_epi8(1);
@@ -127,7 +128,9 @@ std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, 
     };
     std::size_t i = begin;
     for (; i + 16 <= end; i += 16) {
-        const auto load = [](const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+        const auto load = [](const std::uint8_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
         const __m128i value = load(row + i);
         const __m128i left = load(row + i - kBytesPerPixel);
         const __m128i up = load(above + i);
@@ -150,8 +153,9 @@ std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, 
         }
     }
     for (std::size_t filter = 0; filter < png::kFilterCount; ++filter) {
-        costs[filter] += static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums[filter])) +
-                         static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums[filter], sums[filter])));
+        costs[filter] +=
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums[filter])) +
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums[filter], sums[filter])));
     }
     return i;
 }
@@ -435,8 +439,8 @@ private:
         const unsigned literalCount = Bits(5) + 257;
         const unsigned distanceCount = Bits(5) + 1;
         const unsigned lengthCodeCount = Bits(4) + 4;
-        static constexpr std::array<std::uint8_t, 19> kOrder = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
-                                                                 11, 4, 12, 3, 13, 2, 14, 1, 15};
+        static constexpr std::array<std::uint8_t, 19> kOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
         std::array<std::uint8_t, 19> lengthCodes{};
         for (unsigned i = 0; i < lengthCodeCount; ++i) {
             Refill();
@@ -481,14 +485,15 @@ private:
 
     void WalkCodes(const Code& literals, const Code& distances) {
         static constexpr std::array<std::uint16_t, 29> kLengthBase = {
-            3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27, 31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-        static constexpr std::array<std::uint8_t, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                                      2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+            3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+            31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+        static constexpr std::array<std::uint8_t, 29> kLengthExtra = {
+            0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
         static constexpr std::array<std::uint16_t, 30> kDistanceBase = {
-            1, 2, 3, 4, 5, 7, 9, 13, 17, 25, 33, 49, 65, 97, 129, 193, 257, 385, 513, 769, 1025, 1537, 2049, 3073,
-            4097, 6145, 8193, 12289, 16385, 24577};
-        static constexpr std::array<std::uint8_t, 30> kDistanceExtra = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
-                                                                        6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+            1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+            193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+        static constexpr std::array<std::uint8_t, 30> kDistanceExtra = {
+            0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
         for (;;) {
             Refill();
             const unsigned symbol = Decode(literals);
@@ -569,7 +574,8 @@ public:
         for (std::uint32_t i = 0; i < band.rowCount; ++i) {
             const std::uint32_t y = band.firstRow + i;
             const std::uint8_t* row = RgbRow(y, i % 2);
-            filtered[0] = static_cast<std::uint8_t>(FilterRow(row, above, rowBytes_, scratch_.data(), filtered + 1));
+            filtered[0] =
+                static_cast<std::uint8_t>(FilterRow(row, above, rowBytes_, scratch_.data(), filtered + 1));
             filtered += rowBytes_ + 1;
             above = row;
         }
@@ -640,16 +646,19 @@ public:
                 other = ZlibStream(search_, kZlibMemLevel, Z_FILTERED, true);
             }
             if (other != nullptr) {
-                const std::size_t zlibPacked = CompressWithZlib(*other, filtered.data(), filtered.size(), last);
+                const std::size_t zlibPacked =
+                    CompressWithZlib(*other, filtered.data(), filtered.size(), last);
                 if (zlibPacked < packed) {
-                    band.data.assign(zlibOut_.begin(), zlibOut_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
+                    band.data.assign(zlibOut_.begin(),
+                                     zlibOut_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
                     return band;
                 }
             }
         }
         // Room for MakeJoinable's few bytes, so that they need no new buffer.
         band.data.reserve(packed + 8);
-        band.data.assign(libdeflateOut_.begin(), libdeflateOut_.begin() + static_cast<std::ptrdiff_t>(packed));
+        band.data.assign(libdeflateOut_.begin(),
+                         libdeflateOut_.begin() + static_cast<std::ptrdiff_t>(packed));
         if (!last) {
             MakeJoinable(band.data, filtered.size());
         }
@@ -662,9 +671,10 @@ private:
     // The output buffers live as long as the compressor: each band's result is
     // copied out at its compressed size.
     std::size_t CompressWithLibdeflate(const std::uint8_t* data, std::size_t size) {
-        libdeflateOut_.resize(std::max(libdeflateOut_.size(), libdeflate_deflate_compress_bound(libdeflate_.get(), size)));
-        const std::size_t used =
-            libdeflate_deflate_compress(libdeflate_.get(), data, size, libdeflateOut_.data(), libdeflateOut_.size());
+        libdeflateOut_.resize(
+            std::max(libdeflateOut_.size(), libdeflate_deflate_compress_bound(libdeflate_.get(), size)));
+        const std::size_t used = libdeflate_deflate_compress(libdeflate_.get(), data, size,
+                                                             libdeflateOut_.data(), libdeflateOut_.size());
         if (used == 0) {
             throw CodecError("PNG: deflate output did not fit its bound");
         }
@@ -692,7 +702,8 @@ private:
     // A band that others follow ends with a sync flush: an empty stored block
     // that leaves the stream at a byte boundary, with no final block.
     std::size_t CompressWithZlib(z_stream& stream, const std::uint8_t* data, std::size_t size, bool last) {
-        zlibOut_.resize(std::max<std::size_t>(zlibOut_.size(), deflateBound(&stream, static_cast<uLong>(size)) + 16));
+        zlibOut_.resize(
+            std::max<std::size_t>(zlibOut_.size(), deflateBound(&stream, static_cast<uLong>(size)) + 16));
         stream.next_in = data;
         stream.avail_in = static_cast<uInt>(size);
         stream.next_out = zlibOut_.data();
@@ -720,7 +731,8 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
     const std::size_t evenRows = (rows.height + bandCount - 1) / bandCount;
     std::vector<Band> bands;
     for (std::uint32_t row = 0; row < rows.height; row += static_cast<std::uint32_t>(evenRows)) {
-        bands.push_back({row, static_cast<std::uint32_t>(std::min<std::size_t>(evenRows, rows.height - row))});
+        bands.push_back(
+            {row, static_cast<std::uint32_t>(std::min<std::size_t>(evenRows, rows.height - row))});
     }
     return bands;
 }
@@ -844,9 +856,8 @@ std::vector<std::uint8_t> EncodePng(const Image& picture, int level, unsigned th
         throw CodecError("PNG: can only encode RGB or RGBA pictures");
     }
     const std::size_t stride = picture.stride();
-    if (picture.height != 0 &&
-        (stride > std::numeric_limits<std::size_t>::max() / picture.height ||
-         picture.pixels.size() != stride * picture.height)) {
+    if (picture.height != 0 && (stride > std::numeric_limits<std::size_t>::max() / picture.height ||
+                                picture.pixels.size() != stride * picture.height)) {
         throw CodecError("PNG: pixel buffer does not match the picture size");
     }
     PixelRows rows;
