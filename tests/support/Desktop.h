@@ -19,7 +19,8 @@ bool ClickAt(LONG x, LONG y);
 // A left click in the middle of a window's rectangle on the screen.
 bool ClickOn(HWND window);
 
-// Waits up to `timeoutMs` for `condition`, looking every 50 ms.
+// Waits up to `timeoutMs` for `condition`, looking every 50 ms and handling this
+// thread's messages meanwhile.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 // The names in `folder` that end in `suffix` ("_全K.png"), in the order the file system lists them.

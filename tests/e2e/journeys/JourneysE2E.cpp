@@ -62,6 +62,35 @@ std::vector<std::wstring> PictureListEntries(HWND window) {
     return entries;
 }
 
+// The game: a window of another program that has the keyboard when the player presses a key.
+class GameWindow {
+public:
+    GameWindow() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH));
+        wc.lpszClassName = L"MiruloJourneyGame";
+        ::RegisterClassW(&wc);
+        hwnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"ゲーム", WS_OVERLAPPEDWINDOW, 100, 100, 480, 320, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
+        ::ShowWindow(hwnd_, SW_SHOW);
+        ::UpdateWindow(hwnd_);
+    }
+    GameWindow(const GameWindow&) = delete;
+    GameWindow& operator=(const GameWindow&) = delete;
+    ~GameWindow() { ::DestroyWindow(hwnd_); }
+
+    // A click into the game gives it the keyboard, as a player's click does.
+    bool TakeTheKeyboard() const {
+        ClickOn(hwnd_);
+        return WaitUntil([&] { return ::GetForegroundWindow() == hwnd_; }, 5000);
+    }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
 class Journey : public ::testing::Test {
 protected:
     HWND Start(const std::string& settings) {
@@ -102,6 +131,8 @@ TEST_F(Journey, StartedInTheTrayAHotKeyCapturesAndTheIconBringsTheWindowBackWith
     ASSERT_TRUE(WaitForIcon().has_value()) << "no icon docked; windows:\n" << DescribeVisibleWindows();
     KeepScreenshot(L"journey-tray-1-hidden");
 
+    GameWindow game;
+    ASSERT_TRUE(game.TakeTheKeyboard()) << "the game window did not get the keyboard";
     std::wstring why;
     ASSERT_TRUE(XDoTool(L"key F5", &why)) << why;
     ASSERT_TRUE(WaitUntil([&] { return FilesEndingIn(saves_, L"_全K.png").size() == 1; }, 10000))
