@@ -166,6 +166,30 @@ HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& ca
     return search.found;
 }
 
+HWND ControlAt(HWND window, const wchar_t* windowClass, int left, int top) {
+    const int dpi = static_cast<int>(::GetDpiForWindow(window));
+    struct Search {
+        const wchar_t* windowClass;
+        int left, top;
+        HWND found;
+    } search{windowClass, ::MulDiv(left, dpi, 96), ::MulDiv(top, dpi, 96), nullptr};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            RECT r{};
+            ::GetWindowRect(child, &r);
+            ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+            if (_wcsicmp(ClassOf(child).c_str(), s->windowClass) == 0 && r.left == s->left && r.top == s->top) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::optional<RECT> DockedTrayIcon(DWORD ourProcess) {
     for (const Shown& w : VisibleWindows()) {
         const HWND parent = ::GetAncestor(w.hwnd, GA_PARENT);
