@@ -453,7 +453,6 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     ASSERT_TRUE(next && previous && grey && sepia) << "the viewer's buttons";
     const auto viewerStatus = [&] { return StatusText(viewer); };
     for (const std::wstring& expected : {full, fixed}) {
-        ::Sleep(::GetDoubleClickTime() + 100);
         ASSERT_TRUE(ClickOn(next));
         EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == expected; }, 3000))
             << "viewer shows " << Ascii(viewerStatus());
@@ -465,7 +464,6 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     // A copy comes in below its source and is selected: back to the source for the second one.
     ASSERT_TRUE(ClickOn(grey));
     EXPECT_TRUE(WaitUntil([&] { return FileExists(saves_ + L"\\" + stem + L"-モノ.png"); }, 10000));
-    ::Sleep(::GetDoubleClickTime() + 100);
     ASSERT_TRUE(ClickOn(previous));
     EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == full; }, 3000)) << Ascii(viewerStatus());
     ASSERT_TRUE(ClickOn(sepia));
