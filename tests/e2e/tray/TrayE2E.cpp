@@ -163,4 +163,25 @@ TEST_F(Tray, ALeftDragOnTheTabStripMovesTheWindowByTheDragAndARightPressDoesNot)
         << "moved to " << after.left << "," << after.top << " from " << before.left << "," << before.top;
 }
 
+TEST_F(Tray, BothColourModesAreKeptAsPicturesWithTheirCaptions) {
+    const struct {
+        const char* setting;
+        const wchar_t* caption;
+        const wchar_t* picture;
+    } modes[] = {
+        {"cb_IllustNotShow=0\r\n", L"Mirulo\x3000ver.2.10", L"colour-mode-off"},
+        {"cb_IllustNotShow=1\r\n", L"画面キャプチャツール\x3000ver.2.10", L"colour-mode-on"},
+    };
+    for (const auto& mode : modes) {
+        HWND window = Start(mode.setting);
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return WindowTitle(window) == mode.caption; }, 3000));
+        ::Sleep(500);
+        EXPECT_TRUE(KeepScreenshot(mode.picture));
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(process_->WaitForExit(10000).has_value());
+        process_.reset();
+    }
+}
+
 } // namespace
