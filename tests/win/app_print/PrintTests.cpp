@@ -1,0 +1,252 @@
+// Printing from the viewer to the system's printers. The runner script beside
+// this file sets the printer system up before these run: with a cups-pdf queue
+// as the default printer (Printing.*), or with no printer at all (NoPrinter.*);
+// it then renders the printed page and checks where the picture landed.
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "app/Tfm_Mirulo.h"
+#include "image/PngWriter.h"
+#include "platform/RecordingHost.h"
+#include "platform/Wide.h"
+#include "support/TempFolder.h"
+#include "viewer/PrintLayout.h"
+#include "viewer/TfrmView.h"
+#include "viewer/ViewerTexts.h"
+
+using namespace mirulo;
+
+namespace {
+
+using Rgb = std::array<std::uint8_t, 3>;
+
+// Grey with a colour block in each corner, so that where the corners land on
+// the page shows how the picture was placed and which way up.
+image::Image CornerPicture(int width, int height) {
+    image::Image picture;
+    picture.width = static_cast<std::uint32_t>(width);
+    picture.height = static_cast<std::uint32_t>(height);
+    picture.pixels.assign(picture.stride() * picture.height, 160);
+    const auto paint = [&](int x, int y, Rgb colour) {
+        std::memcpy(picture.row(static_cast<std::uint32_t>(y)) + static_cast<std::size_t>(x) * 3, colour.data(), 3);
+    };
+    const int block = std::max(1, std::min(width, height) / 8);
+    for (int y = 0; y < block; ++y) {
+        for (int x = 0; x < block; ++x) {
+            paint(x, y, {255, 0, 0});                            // top-left red
+            paint(width - 1 - x, y, {0, 255, 0});                // top-right green
+            paint(x, height - 1 - y, {0, 0, 255});               // bottom-left blue
+            paint(width - 1 - x, height - 1 - y, {255, 255, 0}); // bottom-right yellow
+        }
+    }
+    return picture;
+}
+
+std::wstring Environment(const wchar_t* name) {
+    wchar_t value[1024] = {};
+    const DWORD length = ::GetEnvironmentVariableW(name, value, 1024);
+    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+// A Unix path as this Wine process sees it.
+std::wstring FromUnix(const std::wstring& unixPath) {
+    std::wstring path = L"Z:" + unixPath;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+// The PDF whose name starts with `prefix` in `folder`, once it is there.
+std::wstring WaitForFile(const std::wstring& folder, const std::wstring& prefix, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 200) {
+        WIN32_FIND_DATAW found{};
+        HANDLE search = ::FindFirstFileW((folder + L"\\" + prefix + L"*.pdf").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            ::FindClose(search);
+            return folder + L"\\" + found.cFileName;
+        }
+        ::Sleep(200);
+    }
+    return {};
+}
+
+class PrintFixture : public ::testing::Test {
+protected:
+    PrintFixture() {
+        com_ = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        host.executablePath = program / L"Mirulo.exe";
+        ::CreateDirectoryW(saves.c_str(), nullptr);
+    }
+    ~PrintFixture() override {
+        window.reset();
+        if (SUCCEEDED(com_)) {
+            ::CoUninitialize();
+        }
+    }
+
+    void Png(const std::wstring& name, const image::Image& picture) {
+        const std::vector<std::uint8_t> png = image::EncodePng(picture);
+        testkit::WriteFileBytes(saves + L"\\" + name, std::string(png.begin(), png.end()));
+    }
+    void Start() {
+        testkit::WriteFileBytes(program / L"Mirulo.exe_ユーザー設定.ini",
+                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n");
+        window = std::make_unique<app::Tfm_Mirulo>(host);
+        window->CreateViewer();
+        view = window->frmView.get();
+        ASSERT_NE(view, nullptr);
+    }
+    std::vector<std::wstring> Errors() const {
+        std::vector<std::wstring> errors;
+        for (const platform::HostCall& call : host.CallsOf(platform::HostCall::Kind::Message)) {
+            errors.push_back(call.text);
+        }
+        return errors;
+    }
+    static void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
+
+    testkit::TempFolder program{L"mirulo-print"};
+    std::wstring saves = program / L"画像";
+    platform::RecordingHost host;
+    std::unique_ptr<app::Tfm_Mirulo> window;
+    viewer::TfrmView* view = nullptr;
+    HRESULT com_ = E_FAIL;
+};
+
+using Printing = PrintFixture;
+using NoPrinter = PrintFixture;
+
+std::wstring QueueName() {
+    const std::wstring queue = Environment(L"MIRULO_PRINT_QUEUE");
+    return queue.empty() ? L"MiruloPDF" : queue;
+}
+
+TEST_F(Printing, TheStripListsThePrintersWithTheDefaultOneChosenInLandscape) {
+    Start();
+    EXPECT_TRUE(Errors().empty()) << platform::Narrow(Errors().front());
+    const ui::ComboBox& shortNames = view->cmb_PrinterName_Short;
+    const ui::ComboBox& fullNames = view->cmb_PrinterName_Full;
+    ASSERT_GE(fullNames.Count(), 1) << "Wine lists no printer: is CUPS up with the queue?";
+    ASSERT_EQ(shortNames.Count(), fullNames.Count());
+    for (int i = 0; i < fullNames.Count(); ++i) {
+        EXPECT_EQ(shortNames.Item(i), viewer::ShortPrinterName(fullNames.Item(i)));
+    }
+    ASSERT_GE(shortNames.ItemIndex(), 0);
+    EXPECT_EQ(fullNames.ItemIndex(), shortNames.ItemIndex());
+    EXPECT_EQ(_wcsicmp(fullNames.Item(fullNames.ItemIndex()).c_str(), QueueName().c_str()), 0)
+        << "the default printer is chosen";
+
+    EXPECT_FALSE(::GetWindowLongPtrW(fullNames.hwnd(), GWL_STYLE) & WS_VISIBLE) << "the full names stay hidden";
+    EXPECT_TRUE(::GetWindowLongPtrW(shortNames.hwnd(), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(::SendMessageW(shortNames.hwnd(), CB_GETDROPPEDWIDTH, 0, 0), 350);
+    RECT box{};
+    ::GetWindowRect(shortNames.hwnd(), &box);
+    ::MapWindowPoints(nullptr, view->hwnd(), reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(box.left, 304);
+    EXPECT_EQ(box.right - box.left, 195);
+    EXPECT_EQ(view->hints().TextFor(view->btn_Print.hwnd()), L"画像を印刷");
+
+    ASSERT_TRUE(view->chosenPrinter().has_value());
+    EXPECT_EQ(view->chosenPrinter()->device(), fullNames.Item(fullNames.ItemIndex()));
+    const DEVMODEW* mode = view->chosenPrinter()->deviceMode();
+    EXPECT_EQ(mode->dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_TRUE(mode->dmFields & DM_ORIENTATION);
+
+    // Choosing again from the drop-down fetches the settings afresh, still landscape.
+    view->cmb_PrinterName_ShortSelect();
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_EQ(view->chosenPrinter()->deviceMode()->dmOrientation, DMORIENT_LANDSCAPE);
+}
+
+// The picture goes to the printer as one landscape page, named after the local
+// time the Host gives; the runner script renders the PDF it became and checks
+// the corners against the placement written here.
+TEST_F(Printing, PrintsTheSelectedPictureOnALandscapePageNamedAfterTheClock) {
+    const std::wstring pdfFolder = Environment(L"MIRULO_PDF_DIR");
+    const std::wstring expectation = Environment(L"MIRULO_PRINT_EXPECT");
+    ASSERT_FALSE(pdfFolder.empty()) << "MIRULO_PDF_DIR names cups-pdf's output folder (the runner script sets it)";
+    ASSERT_FALSE(expectation.empty()) << "MIRULO_PRINT_EXPECT names the file for the page check";
+    Png(L"20241018_013100_000_全B.png", CornerPicture(1600, 900));
+    Start();
+    ASSERT_TRUE(Errors().empty());
+    host.now = {2024, 10, 18, 1, 31, 13, 500};
+    const std::wstring title = L"PRINT_2024-10-18_01-31-13";
+    // A job of an earlier run under the same title must not pass for this one.
+    for (std::wstring old = WaitForFile(FromUnix(pdfFolder), title, 0); !old.empty();
+         old = WaitForFile(FromUnix(pdfFolder), title, 0)) {
+        ASSERT_TRUE(::DeleteFileW(old.c_str())) << platform::Narrow(old);
+    }
+
+    ASSERT_EQ(window->lb_PicList.Count(), 1);
+    window->lb_PicList.SetItemIndex(0);
+    Click(view->btn_Print.hwnd());
+    EXPECT_TRUE(Errors().empty()) << platform::Narrow(Errors().front());
+    ASSERT_TRUE(view->lastPrintedJob().has_value());
+    const viewer::PrintedJob job = *view->lastPrintedJob();
+    EXPECT_GT(job.pageWidth, job.pageHeight) << "landscape";
+    EXPECT_TRUE(job.wide);
+    EXPECT_TRUE(view->blIsWideNotSquare);
+    EXPECT_EQ(job.placement, viewer::PlacePrintedPicture(1600, 900, job.pageWidth, job.pageHeight, true));
+    EXPECT_EQ(view->Image1.fit().width, std::min(1600, static_cast<int>(view->AvailableArea().cx))) << "the viewer shows what it prints";
+
+    const std::wstring pdf = WaitForFile(FromUnix(pdfFolder), title, 30000);
+    ASSERT_FALSE(pdf.empty()) << "no " << platform::Narrow(title) << "*.pdf in " << platform::Narrow(pdfFolder);
+
+    // Where the printable area sits on the sheet, for the page check.
+    const viewer::ChosenPrinter& printer = *view->chosenPrinter();
+    const viewer::UniquePrinterDc dc(::CreateDCW(printer.driver().empty() ? nullptr : printer.driver().c_str(),
+                                                 printer.device().c_str(), nullptr, printer.deviceMode()));
+    ASSERT_TRUE(dc);
+    std::ofstream out(FromUnix(expectation).c_str());
+    const viewer::PrintPlacement& p = job.placement;
+    out << "pdf " << platform::Narrow(pdf.substr(pdf.find_last_of(L'\\') + 1)) << "\n"
+        << "dpi " << ::GetDeviceCaps(dc.get(), LOGPIXELSX) << " " << ::GetDeviceCaps(dc.get(), LOGPIXELSY) << "\n"
+        << "sheet " << ::GetDeviceCaps(dc.get(), PHYSICALWIDTH) << " " << ::GetDeviceCaps(dc.get(), PHYSICALHEIGHT)
+        << "\n"
+        << "offset " << ::GetDeviceCaps(dc.get(), PHYSICALOFFSETX) << " "
+        << ::GetDeviceCaps(dc.get(), PHYSICALOFFSETY) << "\n"
+        << "page " << job.pageWidth << " " << job.pageHeight << "\n"
+        << "picture " << p.left << " " << p.top << " " << p.width << " " << p.height << "\n";
+    ASSERT_TRUE(out.good());
+}
+
+TEST_F(Printing, WithoutASelectionThePrintButtonDoesNothing) {
+    Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
+    Start();
+    window->lb_PicList.SetItemIndex(-1);
+    Click(view->btn_Print.hwnd());
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_FALSE(view->lastPrintedJob().has_value());
+}
+
+TEST_F(NoPrinter, StartUpSaysSoOnceTheProgramGoesOnAndEachPrintSaysSoAgain) {
+    Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
+    Start();
+    const std::vector<std::wstring> atStart = Errors();
+    ASSERT_EQ(atStart, std::vector<std::wstring>{viewer::texts::kNoDefaultPrinter});
+    const auto calls = host.CallsOf(platform::HostCall::Kind::Message);
+    EXPECT_EQ(calls.front().flags & MB_ICONMASK, static_cast<unsigned>(MB_ICONERROR));
+    EXPECT_FALSE(view->chosenPrinter().has_value());
+
+    // The main window works as ever: its list and the viewer.
+    ASSERT_EQ(window->lb_PicList.Count(), 1);
+    window->lb_PicList.SetItemIndex(0);
+    Click(window->btn_Viewer.hwnd());
+    EXPECT_TRUE(::IsWindowVisible(view->hwnd()));
+    EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 160, 90}));
+    EXPECT_EQ(Errors().size(), 1u);
+
+    Click(view->btn_Print.hwnd());
+    EXPECT_EQ(Errors(), (std::vector<std::wstring>{viewer::texts::kNoDefaultPrinter, viewer::texts::kNoDefaultPrinter}));
+    EXPECT_FALSE(view->lastPrintedJob().has_value());
+}
+
+} // namespace
