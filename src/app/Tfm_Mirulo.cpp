@@ -60,7 +60,6 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
-    btn_Close.OnClick = [this] { btn_CloseClick(); };
     ConnectOptionHandlers();
     ConnectCaptureButtons();
     ConnectPictureList();
@@ -71,7 +70,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectFileActions();
     ConnectSoundControls();
     ConnectIntegration();
-    tm_Min.OnTimer = [this] { tm_MinTimer(); };
+    ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
 }
@@ -273,17 +272,6 @@ void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
     MediaPlayer1->Close();
-}
-
-void Tfm_Mirulo::FormResize() {
-    // Hiding in the notification area arrives with the tray feature.
-}
-
-void Tfm_Mirulo::btn_CloseClick() { ::SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
-
-void Tfm_Mirulo::tm_MinTimer() {
-    // Minimising after start arrives with the tray feature; until then one tick is all.
-    tm_Min.SetEnabled(false);
 }
 
 bool Tfm_Mirulo::OnClose() {

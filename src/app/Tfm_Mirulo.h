@@ -17,6 +17,8 @@
 #include "ui/Hints.h"
 #include "ui/TabPager.h"
 #include "ui/Timer.h"
+#include "ui/TrayIcon.h"
+#include "ui/MouseWheelFilter.h"
 #include "ui/Window.h"
 #include "app/Pictures.h"
 #include "library/RenameDialog.h"
@@ -162,6 +164,7 @@ public:
     // Components without a place on the screen
     ui::Timer Timer1;
     ui::Timer tm_Min;
+    std::unique_ptr<ui::TrayIcon> TrayIcon1; // shown only while the window hides in the notification area
     std::unique_ptr<sound::MciPlayer> MediaPlayer1; // the capture sound's player
 
     // --- Fields shared by the features ------------------------------------
@@ -240,7 +243,6 @@ public:
     void chk_MinimizedClick();
     void cb_IllustNotShowClick();
     void cb_AutoStartClick();
-    void RestoreFromTray();
 
     // Global hot keys.
     void SetHotKey1();
@@ -324,6 +326,14 @@ public:
     void playSound();
     void FormResize();
 
+    // Tray, minimise, window drag and colour mode.
+    void HideToTray();
+    void RestoreFromTray();
+    void TrayIcon1Click();
+    void btn_MinimizedClick();
+    void advPager1MouseDown(UINT message, POINT point);
+    bool FormMouseWheel(POINT screenPoint);
+
     // Capture sounds.
     void MakeMP3List();
     void btn_RefreshMP3ListClick();
@@ -345,6 +355,7 @@ protected:
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
     void OnHotKey(int id) override;
+    void OnSize(UINT kind, int width, int height) override;
 
 private:
     void CreateControls();
@@ -365,6 +376,7 @@ private:
     void ShowInViewer(const std::wstring& path);
     void ConnectFileActions();
     void ConnectSoundControls();
+    void ConnectTray(HICON icon);
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
     void ConnectIntegration();
@@ -394,6 +406,8 @@ private:
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;
+    bool resizeConnected_ = false; // size changes reach FormResize once construction begins
+    std::unique_ptr<ui::MouseWheelFilter> wheelFilter_;
     void ConnectViewerButton();
     // The viewer reaches the main window through this; the destructor ends the
     // viewer first.

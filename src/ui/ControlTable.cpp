@@ -121,6 +121,20 @@ void ControlTable::SetDpi(UINT dpi) {
     }
 }
 
+void ControlTable::MoveAt96(Control& control, const RECT& placeAt96) {
+    for (Entry& entry : entries_) {
+        if (entry.control == &control) {
+            entry.placeAt96 = placeAt96;
+            const int left = ScaleBy(placeAt96.left, dpi_);
+            const int top = ScaleBy(placeAt96.top, dpi_);
+            ::SetWindowPos(control.hwnd(), nullptr, left, top, ScaleBy(placeAt96.right, dpi_) - left,
+                           ScaleBy(placeAt96.bottom, dpi_) - top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return;
+        }
+    }
+    throw std::logic_error("表にないコントロールです");
+}
+
 void ControlTable::Lay(const Entry& entry) const {
     Control& control = *entry.control;
     const RECT& at96 = entry.placeAt96;

@@ -84,6 +84,9 @@ public:
                 int firstId);
     // Places, fonts and artwork again at `dpi`, each from its 96-DPI description.
     void SetDpi(UINT dpi);
+    // Gives a control a new place at 96 DPI (within its parent window), kept
+    // when the DPI changes later.
+    void MoveAt96(Control& control, const RECT& placeAt96);
     UINT Dpi() const noexcept { return dpi_; }
     // Every control made from the table, in table order.
     const std::vector<Control*>& Controls() const noexcept { return controls_; }
