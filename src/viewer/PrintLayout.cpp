@@ -29,12 +29,20 @@ PrintPlacement PlacePrintedPicture(int w, int h, int pageWidth, int pageHeight, 
     PrintPlacement placement;
     placement.left = MulDivRounded(pageWidth, 3, 100);
     placement.top = MulDivRounded(pageHeight, 3, 100);
+    // A thread-thin picture keeps one device pixel of its short side rather than
+    // vanishing from the page.
     if (wide) {
         placement.width = MulDivRounded(pageWidth, 94, 100);
         placement.height = static_cast<int>(static_cast<std::int64_t>(h) * placement.width / w);
+        if (placement.height == 0 && placement.width > 0) {
+            placement.height = 1;
+        }
     } else {
         placement.height = MulDivRounded(pageHeight, 94, 100);
         placement.width = static_cast<int>(static_cast<std::int64_t>(w) * placement.height / h);
+        if (placement.width == 0 && placement.height > 0) {
+            placement.width = 1;
+        }
     }
     return placement;
 }

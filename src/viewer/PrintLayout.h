@@ -33,7 +33,7 @@ bool IsWideNotSquare(int w, int h, int pageWidth, int pageHeight);
 
 // Margins of 3 % at the left and top; the picture takes 94 % of the page's
 // width (wide) or height (others), the other side following the picture's
-// aspect, truncated. w and h must be positive.
+// aspect, truncated but never below one pixel. w and h must be positive.
 PrintPlacement PlacePrintedPicture(int w, int h, int pageWidth, int pageHeight, bool wide);
 
 // The part of a printer's full name after its last backslash; a name without one

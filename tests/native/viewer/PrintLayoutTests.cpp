@@ -26,6 +26,9 @@ TEST(PrintPlacement, MarginsAndScaleFollowTheWideRule) {
         // Halves round away from zero: 92.25, 52.5, 2890.5 (1626.2 truncated).
         {"halves round up", 1600, 900, 3075, 1750, true, {92, 53, 2891, 1626}},
         {"one pixel", 1, 1, 3000, 2000, false, {90, 60, 1880, 1880}},
+        // 1 * 1880 / 7680 truncates to nothing; the line keeps one device pixel.
+        {"a thin line stays on the page", 1, 7680, 3000, 2000, false, {90, 60, 1, 1880}},
+        {"a thin wide line too", 7680, 1, 3000, 2000, true, {90, 60, 2820, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -47,8 +50,8 @@ TEST(PrintPlacement, NoPictureRunsPastThePrintableArea) {
                 const PrintPlacement p = PlacePrintedPicture(w, h, page[0], page[1], wide);
                 ASSERT_LE(p.left + p.width, page[0]) << w << " x " << h << " on " << page[0] << " x " << page[1];
                 ASSERT_LE(p.top + p.height, page[1]) << w << " x " << h << " on " << page[0] << " x " << page[1];
-                ASSERT_GE(p.width, 0);
-                ASSERT_GE(p.height, 0);
+                ASSERT_GE(p.width, 1);
+                ASSERT_GE(p.height, 1);
             }
         }
     }
