@@ -1,7 +1,8 @@
 // Printing from the viewer to the system's printers. The runner script beside
 // this file sets the printer system up before these run: with a cups-pdf queue
-// as the default printer (Printing.*), or with no printer at all (NoPrinter.*);
-// it then renders the printed page and checks where the picture landed.
+// as the default printer (Printing.*), with no printer at all (NoPrinter.*) or
+// with a queue that refuses jobs (RefusingPrinter.*); after Printing.* it
+// renders the printed page and checks where the picture landed.
 #include <windows.h>
 #include <objbase.h>
 
@@ -19,6 +20,7 @@
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
 #include "support/TempFolder.h"
+#include "ui/ProgramCursor.h"
 #include "viewer/PrintLayout.h"
 #include "viewer/TfrmView.h"
 #include "viewer/ViewerTexts.h"
@@ -123,6 +125,7 @@ protected:
 
 using Printing = PrintFixture;
 using NoPrinter = PrintFixture;
+using RefusingPrinter = PrintFixture;
 
 std::wstring QueueName() {
     const std::wstring queue = Environment(L"MIRULO_PRINT_QUEUE");
@@ -247,6 +250,19 @@ TEST_F(NoPrinter, StartUpSaysSoOnceTheProgramGoesOnAndEachPrintSaysSoAgain) {
     Click(view->btn_Print.hwnd());
     EXPECT_EQ(Errors(), (std::vector<std::wstring>{viewer::texts::kNoDefaultPrinter, viewer::texts::kNoDefaultPrinter}));
     EXPECT_FALSE(view->lastPrintedJob().has_value());
+}
+
+// The queue takes no jobs: the job begun is abandoned, the user is told, and
+// the pointer is the program's own again.
+TEST_F(RefusingPrinter, AJobTheSpoolerRefusesIsAbandonedWithAMessage) {
+    Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
+    Start();
+    ASSERT_TRUE(Errors().empty()) << "the printer is there, it only refuses jobs";
+    window->lb_PicList.SetItemIndex(0);
+    Click(view->btn_Print.hwnd());
+    EXPECT_EQ(Errors(), std::vector<std::wstring>{viewer::texts::kPrinterNotPrinting});
+    EXPECT_FALSE(view->lastPrintedJob().has_value());
+    EXPECT_EQ(ui::ProgramCursor::Current(), nullptr) << "the wait cursor is restored";
 }
 
 } // namespace
