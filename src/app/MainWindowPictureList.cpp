@@ -9,14 +9,10 @@
 #include "integration/ShellOperations.h"
 #include "library/LocaleNumbers.h"
 #include "library/PictureFolder.h"
+#include "library/PictureListModel.h"
 
 namespace mirulo::app {
 namespace {
-
-constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
-constexpr std::size_t kTrashMarkLength = 5;
-
-bool IsMarked(const std::wstring& entry) { return entry.compare(0, kTrashMarkLength, kTrashMark) == 0; }
 
 bool FileExists(const std::wstring& path) {
     return ::GetFileAttributesW(library::ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -65,22 +61,12 @@ std::wstring Tfm_Mirulo::SelectedPicturePath() const {
 }
 
 void Tfm_Mirulo::btn_ReLoadClick() {
-    std::wstring remembered;
-    const int count = lb_PicList.Count();
-    int index = lb_PicList.ItemIndex();
-    if (index >= count) {
-        index = count - 1;
+    std::vector<std::wstring> entries;
+    entries.reserve(static_cast<std::size_t>(lb_PicList.Count()));
+    for (int i = 0; i < lb_PicList.Count(); ++i) {
+        entries.push_back(lb_PicList.Item(i));
     }
-    if (index >= 0) {
-        remembered = lb_PicList.Item(0);
-        for (int i = index; i >= 0; --i) {
-            std::wstring entry = lb_PicList.Item(i);
-            if (!IsMarked(entry)) {
-                remembered = std::move(entry);
-                break;
-            }
-        }
-    }
+    const std::optional<std::wstring> remembered = library::EntryToReselect(entries, lb_PicList.ItemIndex());
     CountImages();
     // Also when the folder is gone and the refresh left the list as it was.
     if (lb_PicList.Count() > 0) {

@@ -61,7 +61,7 @@ void Tfm_Mirulo::ReadSettings() {
 
 void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     blTimerSecMode = values.blTimerSecMode;
-    lbl_Timer.SetCaption(blTimerSecMode ? texts::kTimerUnitSeconds : texts::kTimerUnitMinutes);
+    lbl_Timer.SetCaption(blTimerSecMode ? texts::kPerSeconds : texts::kPerMinutes);
     lbl_Timer.SetTextColor(blTimerSecMode ? kRed : CLR_INVALID);
 
     MoveTo(values.Top170, values.Left170);

@@ -34,7 +34,7 @@ HICON LoadProgramIcon(int size) {
 
 Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     : ui::Window(host), advPager1(host), Timer1(*this, kAutoCaptureTimerId, 100000),
-      tm_Min(*this, kStartMinimisedTimerId, 1000) {
+      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host) {
     RegisterWindowClass(kMainWindowClass, CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXICON)),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
@@ -48,7 +48,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(), host);
+    hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(), [this] { ShowNotice(texts::kDuplicateKeyWarning); });
     advPager1.Create(hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
     const ui::TabFont tabFonts[] = {{L"Meiryo UI", 15, true}, {L"Tahoma", 15, false}, {L"Meiryo UI", 15, false},
                                     {L"Meiryo UI", 15, false}};
@@ -110,94 +110,50 @@ void Tfm_Mirulo::ShowFirstTime() {
 
 // --- Construction -------------------------------------------------------------
 
+// The start-up work, in its fixed order: option handlers that the settings run
+// rely on the steps before them.
 void Tfm_Mirulo::FormCreate() {
-    platform::Host& h = host();
-
     blInFormCreate = true;
-    h.Trace(L"FormCreate: begin");
-
     slMP3.clear();
-    h.Trace(L"FormCreate: sound paths");
-
     iAppExStyle = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
-    h.Trace(L"FormCreate: extended style saved");
-
     lvl_Ver.SetCaption(kVersionText);
     sFormCap1 = std::wstring(texts::kCaptionPrefixNormal) + lvl_Ver.Caption();
     sFormCap2 = std::wstring(texts::kCaptionPrefixGrey) + lvl_Ver.Caption();
-    h.Trace(L"FormCreate: version and captions");
-
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
-    h.Trace(L"FormCreate: size limits");
-
     sImageSaveDir.clear();
     iCapTop = iCapLeft = iCapHeight = iCapWidth = 0;
     tTxtRizozType.clear();
     StatusBar1.SetText(L"");
-    h.Trace(L"FormCreate: fields cleared");
-
     AssignHints();
-    h.Trace(L"FormCreate: hints assigned");
-
     SwitchHintsOn();
-    h.Trace(L"FormCreate: hint display");
-
     FillLists();
-    h.Trace(L"FormCreate: lists filled");
-
     ComputeDefaultPosition();
-    h.Trace(L"FormCreate: default position");
 
     ReadSettings();
-    h.Trace(L"FormCreate: settings read");
-
     ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
-    h.Trace(L"FormCreate: caption");
-
     BuildSoundListAtStart();
-    h.Trace(L"FormCreate: sound list");
-
     ApplyTimerInterval();
-    h.Trace(L"FormCreate: timer interval");
-
     const bool timerOn = chk_Timer.Checked();
     cb_Timer.SetEnabled(timerOn);
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
-    h.Trace(L"FormCreate: timer controls");
-
     CheckLogonTask();
-    h.Trace(L"FormCreate: logon task");
 
     CountImages();
-    h.Trace(L"FormCreate: picture list");
-
     SetHotKey1();
     SetHotKey2();
     SetHotKey3();
-    h.Trace(L"FormCreate: hot keys");
-
     StartGameClient();
-    h.Trace(L"FormCreate: game client");
 
     intCaptureTimer = 0;
-    h.Trace(L"FormCreate: capture delay");
-
     hints_.SetTiming(200, 10000);
-    h.Trace(L"FormCreate: hint timing");
-
     if (chk_Minimized.Checked()) {
         tm_Min.SetInterval(1000);
         tm_Min.SetEnabled(true);
     }
-    h.Trace(L"FormCreate: start minimised");
-
     advPager1.SetActivePageIndex(0);
-    h.Trace(L"FormCreate: first page");
-
     blInFormCreate = false;
-    h.Trace(L"FormCreate: end");
 }
 
 void Tfm_Mirulo::AssignHints() {
@@ -216,20 +172,23 @@ void Tfm_Mirulo::SwitchHintsOn() {
 }
 
 void Tfm_Mirulo::FillLists() {
-    const auto fill = [](ui::ComboBox& list, const auto& entries) {
+    const auto fill = [](ui::ComboBox& list, const auto& entries, auto text) {
         list.Clear();
-        for (const wchar_t* entry : entries) {
-            list.Add(entry);
+        for (const auto& entry : entries) {
+            list.Add(text(entry));
         }
     };
-    fill(cb_Key1, texts::kKeyNames);
-    fill(cb_KeyAdd1, texts::kModifierNames);
-    fill(cb_Key2, texts::kKeyNames);
-    fill(cb_KeyAdd2, texts::kModifierNames);
-    fill(cb_Key3, texts::kKeyNames);
-    fill(cb_KeyAdd3, texts::kModifierNames);
-    fill(cb_PNGorJPG, texts::kFormatNames);
-    fill(cb_Timer, texts::kTimerPeriods);
+    const auto keyName = [](const capture::KeyListEntry& entry) { return entry.name; };
+    const auto modifierName = [](const capture::ModifierListEntry& entry) { return entry.name; };
+    const auto itself = [](const wchar_t* entry) { return entry; };
+    fill(cb_Key1, capture::kKeyList, keyName);
+    fill(cb_KeyAdd1, capture::kModifierList, modifierName);
+    fill(cb_Key2, capture::kKeyList, keyName);
+    fill(cb_KeyAdd2, capture::kModifierList, modifierName);
+    fill(cb_Key3, capture::kKeyList, keyName);
+    fill(cb_KeyAdd3, capture::kModifierList, modifierName);
+    fill(cb_PNGorJPG, texts::kFormatNames, itself);
+    fill(cb_Timer, texts::kTimerPeriods, itself);
 }
 
 void Tfm_Mirulo::ComputeDefaultPosition() {

@@ -24,10 +24,11 @@
 #include "library/RenameDialog.h"
 #include "settings/SettingsValues.h"
 
+#include "capture/CaptureKind.h"
+#include "capture/CaptureService.h"
 #include "capture/HotKeyTable.h"
 
 namespace mirulo::capture {
-class CapturePicture;
 class HotKeyRegistry;
 }
 namespace mirulo::sound {
@@ -255,9 +256,8 @@ public:
     void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
 
-    // The range picker: the fixed range, and the picked-range capture.
+    // The range picker: the fixed range, and the picked-range capture's buttons.
     void btn_SetRectClick();
-    void CropCapSave();
     void btn_CaptureClick();
     void btn_Capture3Click();
     void btn_Capture10Click();
@@ -266,8 +266,11 @@ public:
     void Timer1Timer();
     void lbl_TimerMouseDown(UINT message);
 
-    // Capture of the fixed range and of the full screen.
-    void CapSave();
+    // Captures. A trigger names its kind; StartCapture stores the kind's code in
+    // tTxtRizozType and runs the routine of its range.
+    void StartCapture(capture::CaptureKind kind);
+    void CapSave(capture::CaptureKind kind);
+    void CropCapSave(capture::CaptureKind kind);
     void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
     void btn_ShotRectClick();
     void btn_3CaptureClick();
@@ -386,11 +389,13 @@ private:
     void CopyKeySelections();
     void ChangeHotKey(int number, bool writeNow);
     void ReleaseHotKeys();
-    void RunButtonCapture(const wchar_t* code, bool fullScreen);
+    void RunButtonCapture(capture::CaptureKind kind);
+    capture::ClipboardBoxes ClipboardChoice() const;
     void SwitchAutoCaptureOff();
     void ShowNotice(std::wstring_view text);
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
+    capture::CaptureService captures_;
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     std::unique_ptr<library::RenameDialog> renameDialog_;
     ui::FontCache fonts_;

@@ -151,7 +151,7 @@ TForm2::ModalResult TForm2::ShowModal() {
     return modalResult_;
 }
 
-std::optional<CaptureRange> TForm2::Pick() {
+std::optional<PickedRange> TForm2::Pick() {
     if (ShowModal() != ModalResult::OK) {
         return std::nullopt;
     }
@@ -234,7 +234,7 @@ void TForm2::InvalidateBand(POINT from, POINT to) {
         return;
     }
     // Only the four edges change; a large band must not repaint its inside.
-    const CaptureRange r = NormalizeCorners(from.x, from.y, to.x, to.y);
+    const PickedRange r = NormalizeCorners(from.x, from.y, to.x, to.y);
     const int right = r.left + r.width;
     const int bottom = r.top + r.height;
     const int m = kBandWidth;

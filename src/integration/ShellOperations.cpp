@@ -2,8 +2,7 @@
 
 #include <shellapi.h>
 
-// shellapi.h maps ShellExecute to ShellExecuteW; here the name is Host's member.
-#undef ShellExecute
+#include <memory>
 
 namespace mirulo::integration {
 namespace {
@@ -21,35 +20,35 @@ std::wstring_view FolderOf(std::wstring_view path) {
 } // namespace
 
 void OpenWithAssociatedProgram(platform::Host& host, HWND owner, std::wstring_view path) {
-    host.ShellExecute(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
 }
 
 void OpenInEditor(platform::Host& host, HWND owner, std::wstring_view editor, std::wstring_view picturePath) {
-    host.ShellExecute(owner, L"OPEN", editor, picturePath, FolderOf(picturePath), SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"OPEN", editor, picturePath, FolderOf(picturePath), SW_SHOWNORMAL);
 }
 
 void OpenFolderInExplorer(platform::Host& host, HWND owner, std::wstring_view folder) {
     std::wstring parameters = L" /n/e,\"";
     parameters.append(folder);
     parameters.push_back(L'"');
-    host.ShellExecute(owner, L"OPEN", L"explorer.exe", parameters, {}, SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"OPEN", L"explorer.exe", parameters, {}, SW_SHOWNORMAL);
 }
 
 void OpenRecycleBin(platform::Host& host) {
-    host.ShellExecute(nullptr, L"open", L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}", {}, {},
-                      SW_SHOWNORMAL);
+    host.ShellLaunch(nullptr, L"open", L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}", {}, {},
+                     SW_SHOWNORMAL);
 }
 
 void StartProgram(platform::Host& host, HWND owner, std::wstring_view path) {
-    host.ShellExecute(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
 }
 
 void OpenWebPage(platform::Host& host, HWND owner, std::wstring_view address) {
-    host.ShellExecute(owner, L"open", address, L"", L"", SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"open", address, L"", L"", SW_SHOWNORMAL);
 }
 
 void RunBatchElevated(platform::Host& host, HWND owner, std::wstring_view batchPath) {
-    host.ShellExecute(owner, L"runas", batchPath, {}, {}, SW_HIDE);
+    host.ShellLaunch(owner, L"runas", batchPath, {}, {}, SW_HIDE);
 }
 
 RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& paths, bool silent) {

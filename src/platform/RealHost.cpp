@@ -36,8 +36,9 @@ std::int64_t RealHost::PerformanceFrequency() {
     return value.QuadPart;
 }
 
-std::intptr_t RealHost::ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                                     std::wstring_view parameters, std::wstring_view directory, int showCommand) {
+std::intptr_t RealHost::ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                    std::wstring_view parameters, std::wstring_view directory,
+                                    int showCommand) {
     const std::wstring v(verb), f(file), p(parameters), d(directory);
     const HINSTANCE result = ::ShellExecuteW(owner, v.empty() ? nullptr : v.c_str(), f.c_str(),
                                              p.empty() ? nullptr : p.c_str(), d.empty() ? nullptr : d.c_str(),

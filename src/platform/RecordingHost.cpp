@@ -16,11 +16,12 @@ void RecordingHost::Sleep(DWORD milliseconds) {
     calls.push_back({HostCall::Kind::Sleep, {}, {}, {}, {}, milliseconds, nullptr});
 }
 
-std::intptr_t RecordingHost::ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                                          std::wstring_view parameters, std::wstring_view directory,
-                                          int showCommand) {
-    calls.push_back({HostCall::Kind::ShellExecute, std::wstring(file), std::wstring(verb), std::wstring(parameters),
-                     std::wstring(directory), static_cast<unsigned>(showCommand), owner});
+std::intptr_t RecordingHost::ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                         std::wstring_view parameters, std::wstring_view directory,
+                                         int showCommand) {
+    calls.push_back({HostCall::Kind::ShellLaunch, std::wstring(file), std::wstring(verb),
+                     std::wstring(parameters), std::wstring(directory), static_cast<unsigned>(showCommand),
+                     owner});
     return shellResult;
 }
 
@@ -51,10 +52,6 @@ std::wstring RecordingHost::SpecialFolderPath(HWND, int csidl) {
     return found == specialFolders.end() ? std::wstring() : found->second;
 }
 
-void RecordingHost::Trace(std::wstring_view event) {
-    calls.push_back({HostCall::Kind::Trace, std::wstring(event), {}, {}, {}, 0, nullptr});
-}
-
 std::vector<HostCall> RecordingHost::CallsOf(HostCall::Kind kind) const {
     std::vector<HostCall> result;
     for (const auto& call : calls) {
@@ -68,14 +65,6 @@ std::vector<HostCall> RecordingHost::CallsOf(HostCall::Kind kind) const {
 std::vector<std::wstring> RecordingHost::Messages() const {
     std::vector<std::wstring> result;
     for (const auto& call : CallsOf(HostCall::Kind::Message)) {
-        result.push_back(call.text);
-    }
-    return result;
-}
-
-std::vector<std::wstring> RecordingHost::Traces() const {
-    std::vector<std::wstring> result;
-    for (const auto& call : CallsOf(HostCall::Kind::Trace)) {
         result.push_back(call.text);
     }
     return result;

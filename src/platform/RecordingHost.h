@@ -11,7 +11,7 @@
 namespace mirulo::platform {
 
 struct HostCall {
-    enum class Kind { Message, Sleep, ShellExecute, BrowseForFolder, OpenFile, Trace };
+    enum class Kind { Message, Sleep, ShellLaunch, BrowseForFolder, OpenFile };
     Kind kind;
     std::wstring text;     // message text, trace event, shell file, dialog title
     std::wstring caption;  // message caption, shell verb
@@ -42,20 +42,18 @@ public:
     LocalTime Now() override { return now; }
     std::int64_t PerformanceCounter() override { return counter; }
     std::int64_t PerformanceFrequency() override { return frequency; }
-    std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                               std::wstring_view parameters, std::wstring_view directory,
-                               int showCommand) override;
+    std::intptr_t ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                              std::wstring_view parameters, std::wstring_view directory,
+                              int showCommand) override;
     std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
                                                 std::wstring_view initialFolder) override;
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override { return executablePath; }
     std::wstring SpecialFolderPath(HWND owner, int csidl) override;
-    void Trace(std::wstring_view event) override;
 
     // Convenience for assertions.
     std::vector<HostCall> CallsOf(HostCall::Kind kind) const;
     std::vector<std::wstring> Messages() const;
-    std::vector<std::wstring> Traces() const;
 };
 
 } // namespace mirulo::platform

@@ -296,7 +296,7 @@ TEST_F(FileActions, TheBinButtonWithoutSelectionAsksForOneAndItsRightButtonOpens
     EXPECT_EQ(host.Messages(),
               std::vector<std::wstring>{L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"});
     Press(window->btn_Dust, WM_RBUTTONDOWN);
-    const auto launches = host.CallsOf(HostCall::Kind::ShellExecute);
+    const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].text, L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}");
     EXPECT_EQ(launches[0].caption, L"open");
@@ -415,7 +415,7 @@ TEST_F(FileActions, EveryActionWithoutSelectionAsksForOne) {
         host.calls.clear();
         Click(*c.button);
         EXPECT_EQ(host.Messages(), std::vector<std::wstring>{c.message});
-        EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellExecute).empty());
+        EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
     }
 }
 
@@ -501,7 +501,7 @@ TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted
         (c.paint ? window->rd_GrEdit1 : window->rd_GrEdit2).SetChecked(true);
         host.calls.clear();
         Click(window->btn_Edit);
-        const auto launches = host.CallsOf(HostCall::Kind::ShellExecute);
+        const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
         ASSERT_EQ(launches.size(), 1u);
         EXPECT_EQ(launches[0].caption, L"OPEN");
         EXPECT_EQ(launches[0].text, c.program);
@@ -514,7 +514,7 @@ TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted
     ::DeleteFileW(editor.c_str());
     host.calls.clear();
     Click(window->btn_Edit);
-    EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellExecute).empty());
+    EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"指定された画像編集ソフトが存在しません"});
 }
 
@@ -581,7 +581,7 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
     clickLabel(window->lbl_SaveFolder);
     clickLabel(window->lbl_Editor);
     clickLabel(window->lbl_ExecUO);
-    const auto launches = host.CallsOf(HostCall::Kind::ShellExecute);
+    const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 4u);
     for (const auto& launch : launches) {
         EXPECT_EQ(launch.caption, L"OPEN");
@@ -594,7 +594,7 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
     window->sImageSaveDir = program / L"gone";
     host.calls.clear();
     Click(window->btn_OpenFolder);
-    EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellExecute).empty());
+    EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{
                                    L"【お知らせ】\r\n\r\n[保存先フォルダ]が未設定か存在しません、設定してください"});
 }

@@ -335,7 +335,7 @@ TEST_F(Viewer, DeleteWithoutSelectionSaysSoAndTheRightButtonOpensTheRecycleBinAn
               (std::vector<std::wstring>{L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"}));
 
     ::SendMessageW(view->btn_Dust.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, 0);
-    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellExecute);
+    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].caption, L"open");
     EXPECT_EQ(launches[0].text, L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}");
@@ -359,7 +359,7 @@ TEST_F(Viewer, CopyAndEditRunTheMainWindowsActionsOnTheSelectedPicture) {
     EXPECT_EQ(info.bmHeight, 4);
 
     Click(view->btn_Edit.hwnd());
-    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellExecute);
+    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].text, L"mspaint");
     EXPECT_EQ(launches[0].argument, Path(L"a.png"));

@@ -64,7 +64,7 @@ TEST(GameClientStart, AnExistingProgramIsOpenedAsItIsAndAMissingOneIsNot) {
         RecordingHost host;
         GameClient game(host, kOwner);
         EXPECT_EQ(game.Start(c.path), c.started);
-        const auto launches = host.CallsOf(HostCall::Kind::ShellExecute);
+        const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
         ASSERT_EQ(launches.size(), c.started ? 1u : 0u);
         if (c.started) {
             EXPECT_EQ(launches[0].caption, L"OPEN");

@@ -62,7 +62,7 @@ protected:
         return AsciiBytes(root.path()) + "\\" + kLocalCp932 + "\\Temp\\Mirulo.log";
     }
 
-    std::vector<HostCall> Runs() const { return host.CallsOf(HostCall::Kind::ShellExecute); }
+    std::vector<HostCall> Runs() const { return host.CallsOf(HostCall::Kind::ShellLaunch); }
 
     testkit::TempFolder root{L"mirulo-logon"};
     std::wstring local = root / L"ローカル";

@@ -64,7 +64,7 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
         c.launch(host);
         ASSERT_EQ(host.calls.size(), 1u) << c.what;
         const HostCall& call = host.calls.front();
-        EXPECT_EQ(call.kind, HostCall::Kind::ShellExecute) << c.what;
+        EXPECT_EQ(call.kind, HostCall::Kind::ShellLaunch) << c.what;
         EXPECT_EQ(call.owner, c.owner) << c.what;
         EXPECT_EQ(call.caption, c.verb) << c.what;
         EXPECT_EQ(call.text, c.file) << c.what;

@@ -13,6 +13,7 @@
 #include "ui/Dispatch.h"
 #include "ui/Timer.h"
 #include "ui/Window.h"
+#include "support/Messages.h"
 
 using namespace mirulo;
 
@@ -44,14 +45,6 @@ protected:
 };
 
 RECT Place(int x, int y, int w, int h) { return RECT{x, y, x + w, y + h}; }
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 class WidgetKit : public ::testing::Test {
 protected:
@@ -137,9 +130,9 @@ TEST_F(WidgetKit, AThrowingHandlerShowsExactlyOneErrorBoxAndTheWindowKeepsWorkin
         }
     };
     ::PostMessageW(window.hwnd(), WM_HOTKEY, 1, 0);
-    PumpMessages();
+    testkit::PumpMessages();
     ::PostMessageW(window.hwnd(), WM_HOTKEY, 1, 0);
-    PumpMessages();
+    testkit::PumpMessages();
 
     EXPECT_EQ(calls, 2);
     const auto boxes = host.CallsOf(platform::HostCall::Kind::Message);
@@ -199,15 +192,15 @@ TEST_F(WidgetKit, ANewIntervalRestartsTheTimerPeriod) {
     timer.SetInterval(30); // a long first period must not delay the new one
     const DWORD start = ::GetTickCount();
     while (ticks == 0 && ::GetTickCount() - start < 5000) {
-        PumpMessages();
+        testkit::PumpMessages();
         ::Sleep(5);
     }
     EXPECT_GE(ticks, 1);
     timer.SetEnabled(false);
-    PumpMessages();
+    testkit::PumpMessages();
     const int after = ticks;
     ::Sleep(100);
-    PumpMessages();
+    testkit::PumpMessages();
     EXPECT_EQ(ticks, after);
 }
 
