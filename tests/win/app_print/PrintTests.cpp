@@ -15,10 +15,10 @@
 #include <fstream>
 #include <memory>
 
-#include "app/Tfm_Mirulo.h"
 #include "image/PngWriter.h"
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
+#include "support/MainWindowTest.h"
 #include "support/TempFolder.h"
 #include "ui/ProgramCursor.h"
 #include "viewer/PrintLayout.h"
@@ -80,12 +80,11 @@ std::wstring WaitForFile(const std::wstring& folder, const std::wstring& prefix,
     return {};
 }
 
-class PrintFixture : public ::testing::Test {
+class PrintFixture : public testkit::MainWindowTest {
 protected:
     PrintFixture() {
         com_ = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        host.executablePath = program / L"Mirulo.exe";
-        ::CreateDirectoryW(saves.c_str(), nullptr);
+        MakeSaveFolder();
     }
     ~PrintFixture() override {
         window.reset();
@@ -98,27 +97,16 @@ protected:
         const std::vector<std::uint8_t> png = image::EncodePng(picture);
         testkit::WriteFileBytes(saves + L"\\" + name, std::string(png.begin(), png.end()));
     }
-    void Start() {
-        testkit::WriteFileBytes(program / L"Mirulo.exe_ユーザー設定.ini",
-                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n");
-        window = std::make_unique<app::Tfm_Mirulo>(host);
+    // The main window with its viewer, as at program start.
+    void StartWithViewer() {
+        Start(SaveFolderLine());
         window->CreateViewer();
         view = window->frmView.get();
         ASSERT_NE(view, nullptr);
     }
-    std::vector<std::wstring> Errors() const {
-        std::vector<std::wstring> errors;
-        for (const platform::HostCall& call : host.CallsOf(platform::HostCall::Kind::Message)) {
-            errors.push_back(call.text);
-        }
-        return errors;
-    }
+    std::vector<std::wstring> Errors() const { return host.Messages(); }
     static void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
 
-    testkit::TempFolder program{L"mirulo-print"};
-    std::wstring saves = program / L"画像";
-    platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
     viewer::TfrmView* view = nullptr;
     HRESULT com_ = E_FAIL;
 };
@@ -133,7 +121,7 @@ std::wstring QueueName() {
 }
 
 TEST_F(Printing, TheStripListsThePrintersWithTheDefaultOneChosenInLandscape) {
-    Start();
+    StartWithViewer();
     EXPECT_TRUE(Errors().empty()) << platform::Narrow(Errors().front());
     const ui::ComboBox& shortNames = view->cmb_PrinterName_Short;
     const ui::ComboBox& fullNames = view->cmb_PrinterName_Full;
@@ -178,7 +166,7 @@ TEST_F(Printing, PrintsTheSelectedPictureOnALandscapePageNamedAfterTheClock) {
     ASSERT_FALSE(pdfFolder.empty()) << "MIRULO_PDF_DIR names cups-pdf's output folder (the runner script sets it)";
     ASSERT_FALSE(expectation.empty()) << "MIRULO_PRINT_EXPECT names the file for the page check";
     Png(L"20241018_013100_000_全B.png", CornerPicture(1600, 900));
-    Start();
+    StartWithViewer();
     ASSERT_TRUE(Errors().empty());
     host.now = {2024, 10, 18, 1, 31, 13, 500};
     const std::wstring title = L"PRINT_2024-10-18_01-31-13";
@@ -223,7 +211,7 @@ TEST_F(Printing, PrintsTheSelectedPictureOnALandscapePageNamedAfterTheClock) {
 
 TEST_F(Printing, WithoutASelectionThePrintButtonDoesNothing) {
     Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
-    Start();
+    StartWithViewer();
     window->lb_PicList.SetItemIndex(-1);
     Click(view->btn_Print.hwnd());
     EXPECT_TRUE(Errors().empty());
@@ -232,7 +220,7 @@ TEST_F(Printing, WithoutASelectionThePrintButtonDoesNothing) {
 
 TEST_F(NoPrinter, StartUpSaysSoOnceTheProgramGoesOnAndEachPrintSaysSoAgain) {
     Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
-    Start();
+    StartWithViewer();
     const std::vector<std::wstring> atStart = Errors();
     ASSERT_EQ(atStart, std::vector<std::wstring>{viewer::texts::kNoDefaultPrinter});
     const auto calls = host.CallsOf(platform::HostCall::Kind::Message);
@@ -256,7 +244,7 @@ TEST_F(NoPrinter, StartUpSaysSoOnceTheProgramGoesOnAndEachPrintSaysSoAgain) {
 // the pointer is the program's own again.
 TEST_F(RefusingPrinter, AJobTheSpoolerRefusesIsAbandonedWithAMessage) {
     Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
-    Start();
+    StartWithViewer();
     ASSERT_TRUE(Errors().empty()) << "the printer is there, it only refuses jobs";
     window->lb_PicList.SetItemIndex(0);
     Click(view->btn_Print.hwnd());
