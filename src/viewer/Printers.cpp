@@ -1,7 +1,5 @@
 #include "viewer/Printers.h"
 
-
-#include <cwctype>
 #include <utility>
 
 namespace mirulo::viewer {
