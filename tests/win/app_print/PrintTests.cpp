@@ -19,6 +19,7 @@
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
 #include "support/MainWindowTest.h"
+#include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
 #include "ui/ProgramCursor.h"
 #include "viewer/PrintLayout.h"
@@ -78,6 +79,62 @@ std::wstring WaitForFile(const std::wstring& folder, const std::wstring& prefix,
         ::Sleep(200);
     }
     return {};
+}
+
+// The button of `window` (at any depth) whose top-left corner sits at (left, top)
+// of its parent's client area.
+HWND ButtonAt(HWND window, int left, int top) {
+    struct Search {
+        int left, top;
+        HWND found;
+    } search{left, top, nullptr};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t name[16] = {};
+            ::GetClassNameW(child, name, 16);
+            RECT r{};
+            ::GetWindowRect(child, &r);
+            ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+            if (_wcsicmp(name, L"Button") == 0 && r.left == s->left && r.top == s->top) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Every text a message box shows, its caption first.
+std::wstring BoxTexts(HWND box) {
+    std::wstring texts = testkit::WindowTitle(box);
+    ::EnumChildWindows(
+        box,
+        [](HWND child, LPARAM data) -> BOOL {
+            *reinterpret_cast<std::wstring*>(data) += L"|" + testkit::WindowTitle(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+// The message box Mirulo.exe shows next, answered with OK; its texts.
+std::wstring AnswerMessageBox(DWORD processId, DWORD timeoutMs) {
+    HWND box = testkit::WaitForWindow(L"#32770", processId, timeoutMs);
+    if (box == nullptr) {
+        return {};
+    }
+    for (int i = 0; i < 50 && !::IsWindowVisible(box); ++i) {
+        ::Sleep(100);
+    }
+    const std::wstring texts = BoxTexts(box);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 50 && ::IsWindow(box); ++i) {
+        ::Sleep(100);
+    }
+    return texts;
 }
 
 class PrintFixture : public testkit::MainWindowTest {
@@ -251,6 +308,54 @@ TEST_F(RefusingPrinter, AJobTheSpoolerRefusesIsAbandonedWithAMessage) {
     EXPECT_EQ(Errors(), std::vector<std::wstring>{viewer::texts::kPrinterNotPrinting});
     EXPECT_FALSE(view->lastPrintedJob().has_value());
     EXPECT_EQ(ui::ProgramCursor::Current(), nullptr) << "the wait cursor is restored";
+}
+
+// The program itself: the message comes once, as a box of its own, before the
+// main window carries on; the viewer's print button brings it back.
+TEST(NoPrinterProgram, StartsAfterOneMessageAndSaysItAgainAtAPrint) {
+    testkit::TempFolder folder(L"mirulo-print-e2e");
+    const std::wstring saves = folder / L"画像";
+    ::CreateDirectoryW(saves.c_str(), nullptr);
+    const std::vector<std::uint8_t> png = image::EncodePng(CornerPicture(320, 180));
+    testkit::WriteFileBytes(saves + L"\\20241018_013100_000_全B.png", std::string(png.begin(), png.end()));
+    const std::wstring exe = testkit::InstallProgramCopy(folder.path());
+    testkit::WriteFileBytes(exe + L"_ユーザー設定.ini",
+                            "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n");
+
+    testkit::MiruloProcess mirulo(exe);
+    const std::wstring atStart = AnswerMessageBox(mirulo.id(), 30000);
+    ASSERT_NE(atStart.find(viewer::texts::kNoDefaultPrinter), std::wstring::npos) << platform::Narrow(atStart);
+    EXPECT_EQ(atStart.rfind(L"ミルロ", 0), 0u) << "captioned with the program's name";
+
+    HWND window = testkit::WaitForWindow(L"Tfm_Mirulo", mirulo.id(), 30000);
+    ASSERT_NE(window, nullptr);
+    for (int i = 0; i < 50 && !::IsWindowVisible(window); ++i) {
+        ::Sleep(100);
+    }
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::Sleep(1000);
+    EXPECT_EQ(testkit::WaitForWindow(L"#32770", mirulo.id(), 0), nullptr) << "one message, not more";
+
+    // The main page's viewer button opens the viewer on the newest picture.
+    HWND viewerButton = ButtonAt(window, 204, 400);
+    ASSERT_NE(viewerButton, nullptr);
+    ::PostMessageW(viewerButton, BM_CLICK, 0, 0);
+    HWND viewerWindow = testkit::WaitForWindow(L"TfrmView", mirulo.id(), 10000);
+    ASSERT_NE(viewerWindow, nullptr);
+    for (int i = 0; i < 50 && !::IsWindowVisible(viewerWindow); ++i) {
+        ::Sleep(100);
+    }
+    ASSERT_TRUE(::IsWindowVisible(viewerWindow));
+    EXPECT_EQ(testkit::WaitForWindow(L"#32770", mirulo.id(), 500), nullptr) << "the viewer opens without a message";
+
+    HWND printButton = ButtonAt(viewerWindow, 500, 1);
+    ASSERT_NE(printButton, nullptr);
+    ::PostMessageW(printButton, BM_CLICK, 0, 0);
+    const std::wstring atPrint = AnswerMessageBox(mirulo.id(), 10000);
+    EXPECT_NE(atPrint.find(viewer::texts::kNoDefaultPrinter), std::wstring::npos) << platform::Narrow(atPrint);
+
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(mirulo.WaitForExit(10000), std::optional<DWORD>(0u));
 }
 
 } // namespace
