@@ -14,10 +14,12 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "image/PngWriter.h"
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
+#include "support/Desktop.h"
 #include "support/MainWindowTest.h"
 #include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
@@ -107,34 +109,20 @@ HWND ButtonAt(HWND window, int left, int top) {
     return search.found;
 }
 
-// Every text a message box shows, its caption first.
-std::wstring BoxTexts(HWND box) {
-    std::wstring texts = testkit::WindowTitle(box);
-    ::EnumChildWindows(
-        box,
-        [](HWND child, LPARAM data) -> BOOL {
-            *reinterpret_cast<std::wstring*>(data) += L"|" + testkit::WindowTitle(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
-    return texts;
-}
-
-// The message box Mirulo.exe shows next, answered with OK; its texts.
-std::wstring AnswerMessageBox(DWORD processId, DWORD timeoutMs) {
-    HWND box = testkit::WaitForWindow(L"#32770", processId, timeoutMs);
-    if (box == nullptr) {
-        return {};
+// The message box Mirulo.exe shows next, answered with OK: its caption and text.
+struct Answered {
+    std::wstring caption;
+    std::wstring text;
+};
+std::optional<Answered> AnswerNextMessageBox(DWORD processId, DWORD timeoutMs) {
+    HWND box = nullptr;
+    if (!testkit::WaitUntil([&] { return (box = testkit::FindMessageBox(processId)) != nullptr; }, timeoutMs)) {
+        return std::nullopt;
     }
-    for (int i = 0; i < 50 && !::IsWindowVisible(box); ++i) {
-        ::Sleep(100);
-    }
-    const std::wstring texts = BoxTexts(box);
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    for (int i = 0; i < 50 && ::IsWindow(box); ++i) {
-        ::Sleep(100);
-    }
-    return texts;
+    Answered answered{testkit::WindowTitle(box), testkit::MessageBoxText(box)};
+    testkit::AnswerMessageBox(box, IDOK);
+    testkit::WaitUntil([&] { return !::IsWindow(box); }, 5000);
+    return answered;
 }
 
 class PrintFixture : public testkit::MainWindowTest {
@@ -323,18 +311,15 @@ TEST(NoPrinterProgram, StartsAfterOneMessageAndSaysItAgainAtAPrint) {
                             "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n");
 
     testkit::MiruloProcess mirulo(exe);
-    const std::wstring atStart = AnswerMessageBox(mirulo.id(), 30000);
-    ASSERT_NE(atStart.find(viewer::texts::kNoDefaultPrinter), std::wstring::npos) << platform::Narrow(atStart);
-    EXPECT_EQ(atStart.rfind(L"ミルロ", 0), 0u) << "captioned with the program's name";
+    const std::optional<Answered> atStart = AnswerNextMessageBox(mirulo.id(), 30000);
+    ASSERT_TRUE(atStart.has_value()) << "no message at start-up";
+    EXPECT_EQ(atStart->text, viewer::texts::kNoDefaultPrinter);
+    EXPECT_EQ(atStart->caption, L"ミルロ");
 
     HWND window = testkit::WaitForWindow(L"Tfm_Mirulo", mirulo.id(), 30000);
     ASSERT_NE(window, nullptr);
-    for (int i = 0; i < 50 && !::IsWindowVisible(window); ++i) {
-        ::Sleep(100);
-    }
-    EXPECT_TRUE(::IsWindowVisible(window));
     ::Sleep(1000);
-    EXPECT_EQ(testkit::WaitForWindow(L"#32770", mirulo.id(), 0), nullptr) << "one message, not more";
+    EXPECT_EQ(testkit::FindMessageBox(mirulo.id()), nullptr) << "one message, not more";
 
     // The main page's viewer button opens the viewer on the newest picture.
     HWND viewerButton = ButtonAt(window, 204, 400);
@@ -342,17 +327,15 @@ TEST(NoPrinterProgram, StartsAfterOneMessageAndSaysItAgainAtAPrint) {
     ::PostMessageW(viewerButton, BM_CLICK, 0, 0);
     HWND viewerWindow = testkit::WaitForWindow(L"TfrmView", mirulo.id(), 10000);
     ASSERT_NE(viewerWindow, nullptr);
-    for (int i = 0; i < 50 && !::IsWindowVisible(viewerWindow); ++i) {
-        ::Sleep(100);
-    }
-    ASSERT_TRUE(::IsWindowVisible(viewerWindow));
-    EXPECT_EQ(testkit::WaitForWindow(L"#32770", mirulo.id(), 500), nullptr) << "the viewer opens without a message";
+    ::Sleep(500);
+    EXPECT_EQ(testkit::FindMessageBox(mirulo.id()), nullptr) << "the viewer opens without a message";
 
     HWND printButton = ButtonAt(viewerWindow, 500, 1);
     ASSERT_NE(printButton, nullptr);
     ::PostMessageW(printButton, BM_CLICK, 0, 0);
-    const std::wstring atPrint = AnswerMessageBox(mirulo.id(), 10000);
-    EXPECT_NE(atPrint.find(viewer::texts::kNoDefaultPrinter), std::wstring::npos) << platform::Narrow(atPrint);
+    const std::optional<Answered> atPrint = AnswerNextMessageBox(mirulo.id(), 10000);
+    ASSERT_TRUE(atPrint.has_value()) << "no message at the print";
+    EXPECT_EQ(atPrint->text, viewer::texts::kNoDefaultPrinter);
 
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(mirulo.WaitForExit(10000), std::optional<DWORD>(0u));
