@@ -6,8 +6,8 @@ namespace mirulo::viewer {
 namespace {
 
 bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 // EnumPrintersW asks for the size first and may need more on the second call
@@ -92,7 +92,8 @@ private:
 PrinterList EnumerateSystemPrinters() {
     PrinterList list;
     DWORD count = 0;
-    const std::vector<std::byte> info = EnumerateInto(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, 4, count);
+    const std::vector<std::byte> info =
+        EnumerateInto(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, 4, count);
     const auto* printers = reinterpret_cast<const PRINTER_INFO_4W*>(info.data());
     for (DWORD i = 0; i < count; ++i) {
         if (printers[i].pPrinterName != nullptr) {
@@ -160,13 +161,14 @@ void StretchDrawDIB(HDC dc, const RECT& target, const image::Image& picture) {
     info.bmiHeader.biCompression = BI_RGB;
     const StretchMode mode(dc, COLORONCOLOR);
     const int width = static_cast<int>(picture.width), height = static_cast<int>(picture.height);
-    if (::StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, 0, 0,
-                        width, height, rows.data(), &info, DIB_RGB_COLORS, SRCCOPY) == 0) {
+    if (::StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
+                        0, 0, width, height, rows.data(), &info, DIB_RGB_COLORS, SRCCOPY) == 0) {
         throw PrinterError(PrinterError::Kind::NotPrinting, "StretchDIBits drew nothing");
     }
 }
 
-PrintedJob PrintPicture(const ChosenPrinter& printer, const std::wstring& title, const image::Image& picture) {
+PrintedJob PrintPicture(const ChosenPrinter& printer, const std::wstring& title,
+                        const image::Image& picture) {
     if (picture.width == 0 || picture.height == 0) {
         throw image::CodecError("The picture is empty.");
     }

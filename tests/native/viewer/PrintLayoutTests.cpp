@@ -18,11 +18,12 @@ TEST(PrintPlacement, MarginsAndScaleFollowTheWideRule) {
         {"square picture fits by height", 1000, 1000, 3000, 2000, false, {90, 60, 1880, 1880}},
         {"16:9 is wider than 3:2: fits by width", 1600, 900, 3000, 2000, true, {90, 60, 2820, 1586}},
         {"same aspect as the page: by height", 1500, 1000, 3000, 2000, false, {90, 60, 2820, 1880}},
-        {"very wide", 7680, 1080, 3000, 2000, true, {90, 60, 2820, 396}},     // 1080 * 2820 / 7680 = 396.6
-        {"very tall", 1080, 7680, 3000, 2000, false, {90, 60, 264, 1880}},     // 1080 * 1880 / 7680 = 264.4
+        {"very wide", 7680, 1080, 3000, 2000, true, {90, 60, 2820, 396}},  // 1080 * 2820 / 7680 = 396.6
+        {"very tall", 1080, 7680, 3000, 2000, false, {90, 60, 264, 1880}}, // 1080 * 1880 / 7680 = 264.4
         // A4 landscape at 300 dpi as cups-pdf gives it: 105.24, 74.37, 2330.26.
-        {"A4 landscape, 16:9", 1600, 900, 3508, 2479, true, {105, 74, 3298, 1855}},  // 3297.52 -> 3298
-        {"A4 landscape, 4:3", 1024, 768, 3508, 2479, false, {105, 74, 3106, 2330}},  // 1024 * 2330 / 768 = 3106.7
+        {"A4 landscape, 16:9", 1600, 900, 3508, 2479, true, {105, 74, 3298, 1855}}, // 3297.52 -> 3298
+        {"A4 landscape, 4:3", 1024, 768, 3508, 2479, false, {105, 74, 3106, 2330}}, // 1024 * 2330 / 768 =
+                                                                                    // 3106.7
         // Halves round away from zero: 92.25, 52.5, 2890.5 (1626.2 truncated).
         {"halves round up", 1600, 900, 3075, 1750, true, {92, 53, 2891, 1626}},
         {"one pixel", 1, 1, 3000, 2000, false, {90, 60, 1880, 1880}},
@@ -48,8 +49,10 @@ TEST(PrintPlacement, NoPictureRunsPastThePrintableArea) {
             for (const int h : sizes) {
                 const bool wide = IsWideNotSquare(w, h, page[0], page[1]);
                 const PrintPlacement p = PlacePrintedPicture(w, h, page[0], page[1], wide);
-                ASSERT_LE(p.left + p.width, page[0]) << w << " x " << h << " on " << page[0] << " x " << page[1];
-                ASSERT_LE(p.top + p.height, page[1]) << w << " x " << h << " on " << page[0] << " x " << page[1];
+                ASSERT_LE(p.left + p.width, page[0])
+                    << w << " x " << h << " on " << page[0] << " x " << page[1];
+                ASSERT_LE(p.top + p.height, page[1])
+                    << w << " x " << h << " on " << page[0] << " x " << page[1];
                 ASSERT_GE(p.width, 1);
                 ASSERT_GE(p.height, 1);
             }

@@ -42,7 +42,8 @@ image::Image CornerPicture(int width, int height) {
     picture.height = static_cast<std::uint32_t>(height);
     picture.pixels.assign(picture.stride() * picture.height, 160);
     const auto paint = [&](int x, int y, Rgb colour) {
-        std::memcpy(picture.row(static_cast<std::uint32_t>(y)) + static_cast<std::size_t>(x) * 3, colour.data(), 3);
+        std::memcpy(picture.row(static_cast<std::uint32_t>(y)) + static_cast<std::size_t>(x) * 3,
+                    colour.data(), 3);
     };
     const int block = std::max(1, std::min(width, height) / 8);
     for (int y = 0; y < block; ++y) {
@@ -116,7 +117,8 @@ struct Answered {
 };
 std::optional<Answered> AnswerNextMessageBox(DWORD processId, DWORD timeoutMs) {
     HWND box = nullptr;
-    if (!testkit::WaitUntil([&] { return (box = testkit::FindMessageBox(processId)) != nullptr; }, timeoutMs)) {
+    if (!testkit::WaitUntil([&] { return (box = testkit::FindMessageBox(processId)) != nullptr; },
+                            timeoutMs)) {
         return std::nullopt;
     }
     Answered answered{testkit::WindowTitle(box), testkit::MessageBoxText(box)};
@@ -180,7 +182,8 @@ TEST_F(Printing, TheStripListsThePrintersWithTheDefaultOneChosenInLandscape) {
     EXPECT_EQ(_wcsicmp(fullNames.Item(fullNames.ItemIndex()).c_str(), QueueName().c_str()), 0)
         << "the default printer is chosen";
 
-    EXPECT_FALSE(::GetWindowLongPtrW(fullNames.hwnd(), GWL_STYLE) & WS_VISIBLE) << "the full names stay hidden";
+    EXPECT_FALSE(::GetWindowLongPtrW(fullNames.hwnd(), GWL_STYLE) & WS_VISIBLE)
+        << "the full names stay hidden";
     EXPECT_TRUE(::GetWindowLongPtrW(shortNames.hwnd(), GWL_STYLE) & WS_VISIBLE);
     EXPECT_EQ(::SendMessageW(shortNames.hwnd(), CB_GETDROPPEDWIDTH, 0, 0), 350);
     RECT box{};
@@ -208,7 +211,8 @@ TEST_F(Printing, TheStripListsThePrintersWithTheDefaultOneChosenInLandscape) {
 TEST_F(Printing, PrintsTheSelectedPictureOnALandscapePageNamedAfterTheClock) {
     const std::wstring pdfFolder = Environment(L"MIRULO_PDF_DIR");
     const std::wstring expectation = Environment(L"MIRULO_PRINT_EXPECT");
-    ASSERT_FALSE(pdfFolder.empty()) << "MIRULO_PDF_DIR names cups-pdf's output folder (the runner script sets it)";
+    ASSERT_FALSE(pdfFolder.empty())
+        << "MIRULO_PDF_DIR names cups-pdf's output folder (the runner script sets it)";
     ASSERT_FALSE(expectation.empty()) << "MIRULO_PRINT_EXPECT names the file for the page check";
     Png(L"20241018_013100_000_全B.png", CornerPicture(1600, 900));
     StartWithViewer();
@@ -231,22 +235,26 @@ TEST_F(Printing, PrintsTheSelectedPictureOnALandscapePageNamedAfterTheClock) {
     EXPECT_TRUE(job.wide);
     EXPECT_TRUE(view->blIsWideNotSquare);
     EXPECT_EQ(job.placement, viewer::PlacePrintedPicture(1600, 900, job.pageWidth, job.pageHeight, true));
-    EXPECT_EQ(view->Image1.fit().width, std::min(1600, static_cast<int>(view->AvailableArea().cx))) << "the viewer shows what it prints";
+    EXPECT_EQ(view->Image1.fit().width, std::min(1600, static_cast<int>(view->AvailableArea().cx)))
+        << "the viewer shows what it prints";
 
     const std::wstring pdf = WaitForFile(FromUnix(pdfFolder), title, 30000);
-    ASSERT_FALSE(pdf.empty()) << "no " << platform::Narrow(title) << "*.pdf in " << platform::Narrow(pdfFolder);
+    ASSERT_FALSE(pdf.empty()) << "no " << platform::Narrow(title) << "*.pdf in "
+                              << platform::Narrow(pdfFolder);
 
     // Where the printable area sits on the sheet, for the page check.
     const viewer::ChosenPrinter& printer = *view->chosenPrinter();
-    const viewer::UniquePrinterDc dc(::CreateDCW(printer.driver().empty() ? nullptr : printer.driver().c_str(),
-                                                 printer.device().c_str(), nullptr, printer.deviceMode()));
+    const viewer::UniquePrinterDc dc(
+        ::CreateDCW(printer.driver().empty() ? nullptr : printer.driver().c_str(), printer.device().c_str(),
+                    nullptr, printer.deviceMode()));
     ASSERT_TRUE(dc);
     std::ofstream out(FromUnix(expectation).c_str());
     const viewer::PrintPlacement& p = job.placement;
     out << "pdf " << platform::Narrow(pdf.substr(pdf.find_last_of(L'\\') + 1)) << "\n"
-        << "dpi " << ::GetDeviceCaps(dc.get(), LOGPIXELSX) << " " << ::GetDeviceCaps(dc.get(), LOGPIXELSY) << "\n"
-        << "sheet " << ::GetDeviceCaps(dc.get(), PHYSICALWIDTH) << " " << ::GetDeviceCaps(dc.get(), PHYSICALHEIGHT)
+        << "dpi " << ::GetDeviceCaps(dc.get(), LOGPIXELSX) << " " << ::GetDeviceCaps(dc.get(), LOGPIXELSY)
         << "\n"
+        << "sheet " << ::GetDeviceCaps(dc.get(), PHYSICALWIDTH) << " "
+        << ::GetDeviceCaps(dc.get(), PHYSICALHEIGHT) << "\n"
         << "offset " << ::GetDeviceCaps(dc.get(), PHYSICALOFFSETX) << " "
         << ::GetDeviceCaps(dc.get(), PHYSICALOFFSETY) << "\n"
         << "page " << job.pageWidth << " " << job.pageHeight << "\n"
@@ -281,7 +289,8 @@ TEST_F(NoPrinter, StartUpSaysSoOnceTheProgramGoesOnAndEachPrintSaysSoAgain) {
     EXPECT_EQ(Errors().size(), 1u);
 
     Click(view->btn_Print.hwnd());
-    EXPECT_EQ(Errors(), (std::vector<std::wstring>{viewer::texts::kNoDefaultPrinter, viewer::texts::kNoDefaultPrinter}));
+    EXPECT_EQ(Errors(), (std::vector<std::wstring>{viewer::texts::kNoDefaultPrinter,
+                                                   viewer::texts::kNoDefaultPrinter}));
     EXPECT_FALSE(view->lastPrintedJob().has_value());
 }
 
