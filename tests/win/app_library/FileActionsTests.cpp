@@ -15,6 +15,7 @@
 #include "image/JpegReader.h"
 #include "image/JpegWriter.h"
 #include "image/PngWriter.h"
+#include "platform/DibSurface.h"
 #include "platform/Handles.h"
 #include "platform/Wide.h"
 #include "support/ShellConfirmations.h"
@@ -623,13 +624,7 @@ image::Image ClipboardPicture() {
     if (auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP))) {
         BITMAP description{};
         ::GetObjectW(bitmap, sizeof(description), &description);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = description.bmWidth;
-        info.bmiHeader.biHeight = -description.bmHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = platform::DibSurface::Describe(description.bmWidth, description.bmHeight);
         std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(description.bmWidth) * description.bmHeight *
                                        4);
         HDC screen = ::GetDC(nullptr);
