@@ -92,19 +92,10 @@ bool IconButton::OnCommand(WORD code) {
 }
 
 bool IconButton::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    RECT area = item.rcItem;
+    RECT face = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
-    ::DrawFrameControl(item.hDC, &area, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u));
-    if (pressed) {
-        ::OffsetRect(&area, 1, 1);
-    }
-    glyph_.Draw(item.hDC, area, disabled);
-    if ((item.itemState & ODS_FOCUS) != 0) {
-        RECT focus = item.rcItem;
-        ::InflateRect(&focus, -3, -3);
-        ::DrawFocusRect(item.hDC, &focus);
-    }
+    ::DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u));
+    ui::DrawGlyphOnFace(item, glyph_);
     return true;
 }
 

@@ -93,4 +93,17 @@ void AlphaBitmap::Draw(HDC dc, const RECT& area, bool dimmed) const {
     ::AlphaBlend(dc, x, y, w, h, pixels.dc(), 0, 0, width, height, blend);
 }
 
+void DrawGlyphOnFace(const DRAWITEMSTRUCT& item, const AlphaBitmap& glyph) {
+    RECT area = item.rcItem;
+    if ((item.itemState & ODS_SELECTED) != 0) {
+        ::OffsetRect(&area, 1, 1);
+    }
+    glyph.Draw(item.hDC, area, (item.itemState & ODS_DISABLED) != 0);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        RECT focus = item.rcItem;
+        ::InflateRect(&focus, -3, -3);
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+}
+
 } // namespace mirulo::ui

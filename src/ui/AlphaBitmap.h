@@ -23,6 +23,11 @@ struct AlphaBitmap {
     void Draw(HDC dc, const RECT& area, bool dimmed = false) const;
 };
 
+// The inside of an owner-drawn button whose face is drawn: the glyph, a pixel
+// lower and to the right while pressed and faded while disabled, and the focus
+// rectangle.
+void DrawGlyphOnFace(const DRAWITEMSTRUCT& item, const AlphaBitmap& glyph);
+
 // Whether the program carries the RCDATA resource `resourceId`.
 bool HasArtwork(int resourceId) noexcept;
 

@@ -62,21 +62,12 @@ bool GlyphButton::OnCommand(WORD code) {
 }
 
 bool GlyphButton::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    RECT area = item.rcItem;
+    RECT face = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     // Flat: the face only, with a thin edge, sunk while pressed.
-    ::FillRect(item.hDC, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-    ::DrawEdge(item.hDC, &area, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-    if (pressed) {
-        ::OffsetRect(&area, 1, 1);
-    }
-    glyph_.Draw(item.hDC, area, disabled);
-    if ((item.itemState & ODS_FOCUS) != 0) {
-        RECT focus = item.rcItem;
-        ::InflateRect(&focus, -3, -3);
-        ::DrawFocusRect(item.hDC, &focus);
-    }
+    ::FillRect(item.hDC, &face, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::DrawEdge(item.hDC, &face, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    ui::DrawGlyphOnFace(item, glyph_);
     return true;
 }
 
