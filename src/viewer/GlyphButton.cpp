@@ -52,7 +52,7 @@ bool GlyphButton::OnCommand(WORD code) {
         }
         return true;
     }
-    if (code == BN_CLICKED) {
+    if (code == BN_CLICKED || code == BN_DOUBLECLICKED) { // two quick clicks are two clicks
         if (OnClick) {
             OnClick();
         }
