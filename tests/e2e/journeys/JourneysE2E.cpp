@@ -219,7 +219,7 @@ protected:
 
     std::optional<RECT> WaitForIcon() const {
         std::optional<RECT> icon;
-        WaitUntil([&] { return (icon = DockedTrayIcon(process_->id())).has_value(); }, 6000);
+        WaitUntil([&] { return (icon = DockedTrayIcon(process_->id())).has_value(); }, 15000);
         return icon;
     }
 
