@@ -35,6 +35,15 @@ std::string Ascii(const std::wstring& text) {
     return out;
 }
 
+// Where cups-pdf puts its files (the build names it; empty when it does not).
+std::wstring PdfFolder() {
+    wchar_t value[1024] = {};
+    if (::GetEnvironmentVariableW(L"MIRULO_PDF_DIR", value, 1024) == 0) {
+        return L"";
+    }
+    return BuildTreePath(Ascii(value).c_str());
+}
+
 // The picture list's entries, top first: the list box whose entries are picture files.
 std::vector<std::wstring> PictureListEntries(HWND window) {
     std::vector<std::wstring> entries;
@@ -502,6 +511,25 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
                }
                return names;
            }();
+    // Printed on the default printer, the cups-pdf queue: the job lands as a PDF named after its title.
+    const std::wstring pdfFolder = PdfFolder();
+    ASSERT_FALSE(pdfFolder.empty()) << "MIRULO_PDF_DIR names cups-pdf's output folder";
+    const std::vector<std::wstring> pdfsBefore = FilesEndingIn(pdfFolder, L".pdf");
+    HWND print = ControlAt(viewer, L"Button", 500, 1);
+    ASSERT_NE(print, nullptr) << "no print button";
+    ASSERT_TRUE(ClickOn(print));
+    std::vector<std::wstring> pdfs;
+    EXPECT_TRUE(WaitUntil(
+        [&] { return (pdfs = FilesEndingIn(pdfFolder, L".pdf")).size() > pdfsBefore.size(); }, 60000))
+        << "no PDF in " << Ascii(pdfFolder);
+    EXPECT_EQ(FindMessageBox(process_->id()), nullptr) << "the print showed a message";
+    for (const std::wstring& pdf : pdfs) {
+        if (std::find(pdfsBefore.begin(), pdfsBefore.end(), pdf) == pdfsBefore.end()) {
+            EXPECT_EQ(pdf.rfind(L"PRINT_", 0), 0u) << Ascii(pdf);
+            ::DeleteFileW((pdfFolder + L"\\" + pdf).c_str());
+        }
+    }
+    KeepScreenshot(L"journey-first-5-printed");
     ::PostMessageW(viewer, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }, 3000));
 
@@ -550,7 +578,7 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
         trashed.push_back(name);
     }
     RemoveFromTrash(trashed);
-    KeepScreenshot(L"journey-first-5-size-cap");
+    KeepScreenshot(L"journey-first-6-size-cap");
 
     // Closed and started again: every setting as it was, the same list.
     const std::vector<std::wstring> listed = PictureListEntries(window);
