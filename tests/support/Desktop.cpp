@@ -143,7 +143,8 @@ std::wstring MessageBoxText(HWND box) {
 }
 
 void AnswerMessageBox(HWND box, int id) {
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
 }
 
 HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& caption) {
@@ -180,7 +181,8 @@ HWND ControlAt(HWND window, const wchar_t* windowClass, int left, int top) {
             RECT r{};
             ::GetWindowRect(child, &r);
             ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-            if (_wcsicmp(ClassOf(child).c_str(), s->windowClass) == 0 && r.left == s->left && r.top == s->top) {
+            if (_wcsicmp(ClassOf(child).c_str(), s->windowClass) == 0 && r.left == s->left &&
+                r.top == s->top) {
                 s->found = child;
                 return FALSE;
             }
@@ -193,7 +195,8 @@ HWND ControlAt(HWND window, const wchar_t* windowClass, int left, int top) {
 std::optional<RECT> DockedTrayIcon(DWORD ourProcess) {
     for (const Shown& w : VisibleWindows()) {
         const HWND parent = ::GetAncestor(w.hwnd, GA_PARENT);
-        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" || parent == ::GetDesktopWindow()) {
+        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" ||
+            parent == ::GetDesktopWindow()) {
             continue;
         }
         // Just docked, the icon still reports where it was before; it is clickable
@@ -210,9 +213,9 @@ std::optional<RECT> DockedTrayIcon(DWORD ourProcess) {
 std::wstring DescribeVisibleWindows() {
     std::wstring text;
     for (const Shown& w : VisibleWindows()) {
-        text += w.className + L" pid " + std::to_wstring(w.process) + L" at " + std::to_wstring(w.rect.left) + L"," +
-                std::to_wstring(w.rect.top) + L" " + std::to_wstring(w.rect.right - w.rect.left) + L"x" +
-                std::to_wstring(w.rect.bottom - w.rect.top) + L"\n";
+        text += w.className + L" pid " + std::to_wstring(w.process) + L" at " + std::to_wstring(w.rect.left) +
+                L"," + std::to_wstring(w.rect.top) + L" " + std::to_wstring(w.rect.right - w.rect.left) +
+                L"x" + std::to_wstring(w.rect.bottom - w.rect.top) + L"\n";
     }
     return text;
 }

@@ -17,7 +17,8 @@ namespace {
 
 constexpr wchar_t kClass[] = L"Tfm_Mirulo";
 
-std::size_t WaitForFiles(const std::wstring& folder, const std::wstring& suffix, std::size_t atLeast, DWORD ms) {
+std::size_t WaitForFiles(const std::wstring& folder, const std::wstring& suffix, std::size_t atLeast,
+                         DWORD ms) {
     std::size_t count = 0;
     WaitUntil([&] { return (count = FilesEndingIn(folder, suffix).size()) >= atLeast; }, ms);
     return count;
@@ -43,7 +44,8 @@ protected:
 
 TEST_F(HotKeysE2E, PressingTheKeysCapturesTheFullScreenAndTheFixedRange) {
     // Hot key 3: "なし" + "F5"; hot key 1: "Shift" + "F1" with a fixed range.
-    Install("Key3Number=6\r\nKey3AddNumber=0\r\nKey1Number=2\r\nKey1AddNumber=1\r\nX=0\r\nY=0\r\nW=64\r\nH=48\r\n");
+    Install("Key3Number=6\r\nKey3AddNumber=0\r\nKey1Number=2\r\nKey1AddNumber=1\r\nX=0\r\nY=0\r\nW=64\r\nH="
+            "48\r\n");
     MiruloProcess mirulo(exe);
     HWND window = WaitForWindow(kClass, mirulo.id(), 30000);
     ASSERT_NE(window, nullptr);
@@ -64,7 +66,8 @@ TEST_F(HotKeysE2E, PressingTheKeysCapturesTheFullScreenAndTheFixedRange) {
 }
 
 TEST_F(HotKeysE2E, ACombinationAnotherProgramHoldsRegistersNothingAndShowsNothing) {
-    HWND holder = ::CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND holder =
+        ::CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(::RegisterHotKey(holder, 0x1234, MOD_CONTROL, VK_F6));
     Install("Key3Number=7\r\nKey3AddNumber=2\r\n"); // "Ctl" + "F6"
     MiruloProcess mirulo(exe);

@@ -35,6 +35,15 @@ std::string Ascii(const std::wstring& text) {
     return out;
 }
 
+// Where cups-pdf puts its files (the build names it; empty when it does not).
+std::wstring PdfFolder() {
+    wchar_t value[1024] = {};
+    if (::GetEnvironmentVariableW(L"MIRULO_PDF_DIR", value, 1024) == 0) {
+        return L"";
+    }
+    return BuildTreePath(Ascii(value).c_str());
+}
+
 // The picture list's entries, top first: the list box whose entries are picture files.
 std::vector<std::wstring> PictureListEntries(HWND window) {
     std::vector<std::wstring> entries;
@@ -52,13 +61,16 @@ std::vector<std::wstring> PictureListEntries(HWND window) {
             std::vector<std::wstring> items;
             const auto count = ::SendMessageW(hwnd, LB_GETCOUNT, 0, 0);
             for (LRESULT i = 0; i < count; ++i) {
-                std::wstring item(static_cast<std::size_t>(::SendMessageW(hwnd, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1,
-                                  L'\0');
-                item.resize(static_cast<std::size_t>(
-                    ::SendMessageW(hwnd, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()))));
+                std::wstring item(
+                    static_cast<std::size_t>(::SendMessageW(hwnd, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) +
+                        1,
+                    L'\0');
+                item.resize(static_cast<std::size_t>(::SendMessageW(hwnd, LB_GETTEXT, static_cast<WPARAM>(i),
+                                                                    reinterpret_cast<LPARAM>(item.data()))));
                 items.push_back(item);
             }
-            const bool pictures = !items.empty() && (items[0].ends_with(L".png") || items[0].ends_with(L".jpg"));
+            const bool pictures =
+                !items.empty() && (items[0].ends_with(L".png") || items[0].ends_with(L".jpg"));
             if (pictures) {
                 *reinterpret_cast<Search*>(lParam)->entries = items;
                 return FALSE;
@@ -119,7 +131,8 @@ void Choose(HWND combo, int entry) {
                    reinterpret_cast<LPARAM>(combo));
 }
 
-// Two corners on the range picker as a user clicks them: release on the first, move across, release on the second.
+// Two corners on the range picker as a user clicks them: release on the first, move across, release on the
+// second.
 bool PickCorners(DWORD processId, POINT first, POINT second) {
     // Waiting handles this thread's messages: a key typed into the game's window
     // becomes the program's hot key only once the game's thread has read it.
@@ -141,7 +154,8 @@ public:
                                                       ::GetSystemMetrics(SM_CYSCREEN))) {
         std::mt19937 random(20261210);
         auto* pixel = reinterpret_cast<std::uint32_t*>(noise_.bits());
-        for (std::size_t i = 0, n = noise_.stride() / 4 * static_cast<std::size_t>(noise_.height()); i < n; ++i) {
+        for (std::size_t i = 0, n = noise_.stride() / 4 * static_cast<std::size_t>(noise_.height()); i < n;
+             ++i) {
             pixel[i] = random() & 0xFFFFFFu;
         }
         WNDCLASSW wc{};
@@ -162,7 +176,8 @@ public:
 
 private:
     static LRESULT CALLBACK Paint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        const auto* noise = reinterpret_cast<const mirulo::platform::DibSurface*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        const auto* noise =
+            reinterpret_cast<const mirulo::platform::DibSurface*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (message != WM_PAINT || noise == nullptr) {
             return ::DefWindowProcW(hwnd, message, wParam, lParam);
         }
@@ -187,8 +202,8 @@ public:
         wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH));
         wc.lpszClassName = L"MiruloJourneyGame";
         ::RegisterClassW(&wc);
-        hwnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"ゲーム", WS_OVERLAPPEDWINDOW, 100, 100, 480, 320, nullptr,
-                                  nullptr, wc.hInstance, nullptr);
+        hwnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"ゲーム", WS_OVERLAPPEDWINDOW, 100, 100, 480, 320,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
         ::ShowWindow(hwnd_, SW_SHOW);
         ::UpdateWindow(hwnd_);
     }
@@ -274,7 +289,8 @@ TEST_F(Journey, StartedInTheTrayAHotKeyCapturesAndTheIconBringsTheWindowBackWith
 
 TEST_F(Journey, AutoCaptureInSecondsKeepsCapturingFromTheTrayAndStopsWhenSwitchedOff) {
     // A fixed range, the period list on "1", the tray on; the user does the rest.
-    HWND window = Start("chk_TrayIcon=1\r\nX=0\r\nY=0\r\nW=80\r\nH=60\r\nTimerNumber=0\r\nTimerEnabled=0\r\n");
+    HWND window =
+        Start("chk_TrayIcon=1\r\nX=0\r\nY=0\r\nW=80\r\nH=60\r\nTimerNumber=0\r\nTimerEnabled=0\r\n");
     ASSERT_NE(window, nullptr);
     ::Sleep(500);
     std::wstring why;
@@ -288,9 +304,12 @@ TEST_F(Journey, AutoCaptureInSecondsKeepsCapturingFromTheTrayAndStopsWhenSwitche
     ASSERT_TRUE(ClickAt(tab.x, tab.y));
 
     HWND timerBox = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (timerBox = FindControl(window, L"Button", L"自動スクショ")) != nullptr &&
-                                       ::IsWindowVisible(timerBox); },
-                          3000))
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return (timerBox = FindControl(window, L"Button", L"自動スクショ")) != nullptr &&
+                   ::IsWindowVisible(timerBox);
+        },
+        3000))
         << "the auto-capture box is not shown";
     ASSERT_TRUE(ClickOn(timerBox));
     ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(timerBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000));
@@ -335,7 +354,8 @@ TEST_F(Journey, AutoCaptureInSecondsKeepsCapturingFromTheTrayAndStopsWhenSwitche
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }, 5000));
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(timerBox) != FALSE; }, 3000));
     ASSERT_TRUE(ClickOn(timerBox));
-    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(timerBox, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 3000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return ::SendMessageW(timerBox, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 3000));
     ::Sleep(300); // a tick already on its way may still land
     const std::size_t atSwitchOff = FilesEndingIn(saves_, L"_固T.png").size();
     ::Sleep(3000);
@@ -355,7 +375,8 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     exe_ = InstallProgramCopy(folder_.path());
     // A folder of the user's desktop, where the folder dialog's tree can reach it.
     wchar_t desktop[MAX_PATH] = {};
-    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop), S_OK);
+    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop),
+              S_OK);
     saves_ = std::wstring(desktop) + L"\\mirulo-journey-" + std::to_wstring(::GetCurrentProcessId());
     RemoveFolderTree(saves_);
     ASSERT_TRUE(::CreateDirectoryW(saves_.c_str(), nullptr));
@@ -366,7 +387,8 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     process_ = std::make_unique<MiruloProcess>(exe_);
     HWND window = WaitForWindow(kMainClass, process_->id(), 30000);
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return FileExists(settingsFile); }, 5000)) << "no settings file after the start";
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(settingsFile); }, 5000))
+        << "no settings file after the start";
     EXPECT_EQ(StatusText(window), L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
     KeepScreenshot(L"journey-first-1-notice");
 
@@ -387,11 +409,15 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     ::Sleep(300);
     KeepScreenshot(L"journey-first-2-folder-dialog");
     AnswerMessageBox(dialog, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(settingsFile).find("Folder=" + Ascii(saves_) + "\r\n") !=
-                                       std::string::npos; },
-                          10000))
-        << "the chosen folder was not written:\n" << ReadFileBytes(settingsFile);
-    EXPECT_TRUE(WaitUntil([&] { return StatusText(window).empty() || StatusText(window).starts_with(L"(0枚"); }, 3000))
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return ReadFileBytes(settingsFile).find("Folder=" + Ascii(saves_) + "\r\n") != std::string::npos;
+        },
+        10000))
+        << "the chosen folder was not written:\n"
+        << ReadFileBytes(settingsFile);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return StatusText(window).empty() || StatusText(window).starts_with(L"(0枚"); }, 3000))
         << "status: " << Ascii(StatusText(window));
 
     // Hot keys F6 (fixed range), F7 (picked range), F8 (full screen), and the fixed range from the picker.
@@ -409,8 +435,8 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     ASSERT_NE(setRange, nullptr);
     ASSERT_TRUE(ClickOn(setRange));
     ASSERT_TRUE(PickCorners(process_->id(), {200, 150}, {300, 250}));
-    ASSERT_TRUE(WaitUntil([&] { return FindControl(window, L"Static", L"[X]200 [Y]150 [幅]100 [高]100") != nullptr; },
-                          5000))
+    ASSERT_TRUE(WaitUntil(
+        [&] { return FindControl(window, L"Static", L"[X]200 [Y]150 [幅]100 [高]100") != nullptr; }, 5000))
         << "the fixed range is not shown";
     KeepScreenshot(L"journey-first-3-keys-and-range");
 
@@ -418,17 +444,21 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
         GameWindow game;
         ASSERT_TRUE(game.TakeTheKeyboard());
         ASSERT_TRUE(XDoTool(L"key F6"));
-        ASSERT_TRUE(WaitUntil([&] { return FilesEndingIn(saves_, L"_固K.png").size() == 1; }, 10000)) << "no fixed";
+        ASSERT_TRUE(WaitUntil([&] { return FilesEndingIn(saves_, L"_固K.png").size() == 1; }, 10000))
+            << "no fixed";
         ::Sleep(50); // distinct time stamps, so the order is the order of the keys
         ASSERT_TRUE(XDoTool(L"key F8"));
-        ASSERT_TRUE(WaitUntil([&] { return FilesEndingIn(saves_, L"_全K.png").size() == 1; }, 10000)) << "no full";
+        ASSERT_TRUE(WaitUntil([&] { return FilesEndingIn(saves_, L"_全K.png").size() == 1; }, 10000))
+            << "no full";
         ASSERT_TRUE(game.TakeTheKeyboard());
         ASSERT_TRUE(XDoTool(L"key F7"));
         ASSERT_TRUE(PickCorners(process_->id(), {120, 120}, {260, 220}));
-        ASSERT_TRUE(WaitUntil([&] { return FilesEndingIn(saves_, L"_指K.png").size() == 1; }, 10000)) << "no picked";
+        ASSERT_TRUE(WaitUntil([&] { return FilesEndingIn(saves_, L"_指K.png").size() == 1; }, 10000))
+            << "no picked";
     }
     EXPECT_EQ(FindMessageBox(process_->id()), nullptr);
-    const std::wstring fixed = FilesEndingIn(saves_, L"_固K.png")[0], full = FilesEndingIn(saves_, L"_全K.png")[0],
+    const std::wstring fixed = FilesEndingIn(saves_, L"_固K.png")[0],
+                       full = FilesEndingIn(saves_, L"_全K.png")[0],
                        picked = FilesEndingIn(saves_, L"_指K.png")[0];
     std::vector<std::wstring> entries;
     ASSERT_TRUE(WaitUntil([&] { return (entries = PictureListEntries(window)).size() == 3; }, 5000));
@@ -467,16 +497,39 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     ASSERT_TRUE(ClickOn(previous));
     EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == full; }, 3000)) << Ascii(viewerStatus());
     ASSERT_TRUE(ClickOn(sepia));
-    EXPECT_TRUE(WaitUntil([&] { return FileExists(saves_ + L"\\" + stem + L"-モノ.png") &&
-                                       FileExists(saves_ + L"\\" + stem + L"-セピ.png"); },
-                          10000))
-        << "no grey and sepia copies beside " << Ascii(full) << "; the folder has:\n" << [&] {
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return FileExists(saves_ + L"\\" + stem + L"-モノ.png") &&
+                   FileExists(saves_ + L"\\" + stem + L"-セピ.png");
+        },
+        10000))
+        << "no grey and sepia copies beside " << Ascii(full) << "; the folder has:\n"
+        << [&] {
                std::string names;
                for (const std::wstring& name : FolderNames(saves_)) {
                    names += Ascii(name) + "\n";
                }
                return names;
            }();
+    // Printed on the default printer, the cups-pdf queue: the job lands as a PDF named after its title.
+    const std::wstring pdfFolder = PdfFolder();
+    ASSERT_FALSE(pdfFolder.empty()) << "MIRULO_PDF_DIR names cups-pdf's output folder";
+    const std::vector<std::wstring> pdfsBefore = FilesEndingIn(pdfFolder, L".pdf");
+    HWND print = ControlAt(viewer, L"Button", 500, 1);
+    ASSERT_NE(print, nullptr) << "no print button";
+    ASSERT_TRUE(ClickOn(print));
+    std::vector<std::wstring> pdfs;
+    EXPECT_TRUE(WaitUntil(
+        [&] { return (pdfs = FilesEndingIn(pdfFolder, L".pdf")).size() > pdfsBefore.size(); }, 60000))
+        << "no PDF in " << Ascii(pdfFolder);
+    EXPECT_EQ(FindMessageBox(process_->id()), nullptr) << "the print showed a message";
+    for (const std::wstring& pdf : pdfs) {
+        if (std::find(pdfsBefore.begin(), pdfsBefore.end(), pdf) == pdfsBefore.end()) {
+            EXPECT_EQ(pdf.rfind(L"PRINT_", 0), 0u) << Ascii(pdf);
+            ::DeleteFileW((pdfFolder + L"\\" + pdf).c_str());
+        }
+    }
+    KeepScreenshot(L"journey-first-5-printed");
     ::PostMessageW(viewer, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }, 3000));
 
@@ -502,9 +555,12 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
         for (int shot = 1; shot <= 2; ++shot) {
             ASSERT_TRUE(game.TakeTheKeyboard());
             ASSERT_TRUE(XDoTool(L"key F8"));
-            ASSERT_TRUE(WaitUntil([&] { return FilesEndingIn(saves_, L"_全K.png").size() == static_cast<std::size_t>(1 + shot) ||
-                                               FilesEndingIn(saves_, L".png").size() == 1; },
-                                  20000))
+            ASSERT_TRUE(WaitUntil(
+                [&] {
+                    return FilesEndingIn(saves_, L"_全K.png").size() == static_cast<std::size_t>(1 + shot) ||
+                           FilesEndingIn(saves_, L".png").size() == 1;
+                },
+                20000))
                 << "shot " << shot;
             ::Sleep(200);
         }
@@ -522,15 +578,16 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
         trashed.push_back(name);
     }
     RemoveFromTrash(trashed);
-    KeepScreenshot(L"journey-first-5-size-cap");
+    KeepScreenshot(L"journey-first-6-size-cap");
 
     // Closed and started again: every setting as it was, the same list.
     const std::vector<std::wstring> listed = PictureListEntries(window);
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_EQ(process_->WaitForExit(10000), std::optional<DWORD>(0u));
     const std::string settings = ReadFileBytes(settingsFile);
-    for (const char* line : {"Key1Number=7\r\n", "Key2Number=8\r\n", "Key3Number=9\r\n", "X=200\r\n", "Y=150\r\n",
-                             "W=100\r\n", "H=100\r\n", "FolderCapacityEnabled=1\r\n", "FolderCapacitySize=8\r\n"}) {
+    for (const char* line :
+         {"Key1Number=7\r\n", "Key2Number=8\r\n", "Key3Number=9\r\n", "X=200\r\n", "Y=150\r\n", "W=100\r\n",
+          "H=100\r\n", "FolderCapacityEnabled=1\r\n", "FolderCapacitySize=8\r\n"}) {
         EXPECT_NE(settings.find(line), std::string::npos) << "missing " << line;
     }
     process_ = std::make_unique<MiruloProcess>(exe_);

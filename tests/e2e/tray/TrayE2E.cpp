@@ -92,7 +92,8 @@ TEST_F(Tray, StartsMinimisedIntoTheNotificationAreaAndAClickOnTheIconBringsItBac
         << std::hex << ExStyle(window);
     EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000)) << "not in front";
     EXPECT_FALSE((ExStyle(window) & WS_EX_TOPMOST) != 0) << "the window stays above every other";
-    EXPECT_TRUE(WaitUntil([&] { return !DockedTrayIcon(process_->id()).has_value(); }, 5000)) << "the icon stays";
+    EXPECT_TRUE(WaitUntil([&] { return !DockedTrayIcon(process_->id()).has_value(); }, 5000))
+        << "the icon stays";
 }
 
 TEST_F(Tray, StartsMinimisedOnTheTaskBarWithoutTheTrayOption) {
@@ -142,17 +143,20 @@ TEST_F(Tray, ALeftDragOnTheTabStripMovesTheWindowByTheDragAndARightPressDoesNot)
     strip = {::MulDiv(strip.x, static_cast<int>(dpi), 96), ::MulDiv(strip.y, static_cast<int>(dpi), 96)};
     ::ClientToScreen(window, &strip);
 
-    ASSERT_TRUE(XDoTool(L"mousemove " + std::to_wstring(strip.x) + L" " + std::to_wstring(strip.y) + L" mousedown 3 sleep 0.2 mousemove " +
-        std::to_wstring(strip.x + 60) + L" " + std::to_wstring(strip.y + 40) + L" sleep 0.2 mouseup 3"));
+    ASSERT_TRUE(XDoTool(L"mousemove " + std::to_wstring(strip.x) + L" " + std::to_wstring(strip.y) +
+                        L" mousedown 3 sleep 0.2 mousemove " + std::to_wstring(strip.x + 60) + L" " +
+                        std::to_wstring(strip.y + 40) + L" sleep 0.2 mouseup 3"));
     ::Sleep(300);
     RECT afterRight{};
     ::GetWindowRect(window, &afterRight);
     EXPECT_EQ(afterRight.left, before.left);
     EXPECT_EQ(afterRight.top, before.top);
 
-    ASSERT_TRUE(XDoTool(L"mousemove " + std::to_wstring(strip.x) + L" " + std::to_wstring(strip.y) + L" mousedown 1 sleep 0.3 mousemove " +
-        std::to_wstring(strip.x + 30) + L" " + std::to_wstring(strip.y + 20) + L" sleep 0.3 mousemove " + std::to_wstring(strip.x + 60) + L" " +
-        std::to_wstring(strip.y + 40) + L" sleep 0.3 mouseup 1"));
+    ASSERT_TRUE(XDoTool(L"mousemove " + std::to_wstring(strip.x) + L" " + std::to_wstring(strip.y) +
+                        L" mousedown 1 sleep 0.3 mousemove " + std::to_wstring(strip.x + 30) + L" " +
+                        std::to_wstring(strip.y + 20) + L" sleep 0.3 mousemove " +
+                        std::to_wstring(strip.x + 60) + L" " + std::to_wstring(strip.y + 40) +
+                        L" sleep 0.3 mouseup 1"));
     RECT after{};
     EXPECT_TRUE(WaitUntil(
         [&] {
