@@ -284,6 +284,7 @@ private:
     void SwitchHintsOn();
     void ComputeDefaultPosition();
     void ReadSettings();
+    settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
     settings::SettingsValues CurrentSettings() const;
     std::wstring SelectedSoundPath() const;
@@ -312,6 +313,9 @@ private:
     std::wstring storedSoundName_; // SoundName as read, until the sound list picks it up
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;
+    // The settings file existed but could not be read at start and is still
+    // under its name: it is moved aside before the first write.
+    bool settingsFileUnread_ = false;
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;

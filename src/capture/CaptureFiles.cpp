@@ -79,7 +79,11 @@ std::vector<std::uint8_t> ReadWhole(const std::wstring& path) {
 // is missing its last rows or the end of the stream.
 bool HoldsWholePicture(const std::wstring& path, bool png) {
     const std::vector<std::uint8_t> bytes = ReadWhole(path);
-    if (bytes.empty()) {
+    // The decoders forgive a missing end marker; a finished file of ours has it.
+    static constexpr std::uint8_t kPngEnd[] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    static constexpr std::uint8_t kJpegEnd[] = {0xFF, 0xD9};
+    const std::span<const std::uint8_t> end = png ? std::span<const std::uint8_t>(kPngEnd) : std::span<const std::uint8_t>(kJpegEnd);
+    if (bytes.size() < end.size() || !std::equal(end.begin(), end.end(), bytes.end() - static_cast<std::ptrdiff_t>(end.size()))) {
         return false;
     }
     try {

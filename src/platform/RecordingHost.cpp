@@ -14,6 +14,9 @@ int RecordingHost::ShowMessage(HWND owner, std::wstring_view text, std::wstring_
 
 void RecordingHost::Sleep(DWORD milliseconds) {
     calls.push_back({HostCall::Kind::Sleep, {}, {}, {}, {}, milliseconds, nullptr});
+    if (onSleep) {
+        onSleep(milliseconds);
+    }
 }
 
 std::intptr_t RecordingHost::ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,

@@ -2,6 +2,7 @@
 // The Host that tests give the windows: nothing blocks, nothing launches, and
 // every call is written down in order.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
     std::int64_t frequency = 10'000'000;
     std::intptr_t shellResult = 42;
     std::wstring executablePath = L"C:\\Mirulo\\Mirulo.exe";
+    // Runs in place of each blocking sleep, so a test can change the world the
+    // program waits on (a lock that passes, say).
+    std::function<void(DWORD milliseconds)> onSleep;
 
     int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
     void Sleep(DWORD milliseconds) override;
