@@ -7,6 +7,7 @@
 
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
+#include "capture/CaptureFiles.h"
 #include "capture/HotKeyRegistry.h"
 #include "ui/Dispatch.h"
 
@@ -160,6 +161,10 @@ void Tfm_Mirulo::FormCreate() {
     // The logon-task check arrives with start at logon.
     h.Trace(L"FormCreate: logon task");
 
+    if (IsSaveFolderUsable()) {
+        // Pictures whose save a crash or a kill interrupted.
+        capture::FinishInterruptedSaves(sImageSaveDir);
+    }
     CountImages();
     h.Trace(L"FormCreate: picture list");
 
@@ -301,7 +306,17 @@ void Tfm_Mirulo::OnShowWindow(bool shown) {
     }
 }
 
-void Tfm_Mirulo::OnHotKey(int id) { HotKeyPressed(static_cast<WPARAM>(id)); }
+void Tfm_Mirulo::OnHotKey(int id) {
+    // A held key repeats; while a capture's message box is open its loop would
+    // start a capture per repeat, each with its own box stacked on the last,
+    // until the process runs out of stack. One box, answered once.
+    if (hotKeyCaptureRunning_) {
+        return;
+    }
+    hotKeyCaptureRunning_ = true;
+    ui::Guarded(host(), hwnd(), [this, id] { HotKeyPressed(static_cast<WPARAM>(id)); });
+    hotKeyCaptureRunning_ = false;
+}
 
 bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {
     if (maxTrackSize_.cx == 0) {

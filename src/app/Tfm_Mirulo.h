@@ -316,6 +316,7 @@ private:
     // The settings file existed but could not be read at start and is still
     // under its name: it is moved aside before the first write.
     bool settingsFileUnread_ = false;
+    bool hotKeyCaptureRunning_ = false;
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;

@@ -3,7 +3,7 @@
 // handlers of the format and clipboard options.
 #include <windows.h>
 
-#include <optional>
+#include <exception>
 
 #include "app/Tfm_Mirulo.h"
 #include "capture/CaptureFiles.h"
@@ -13,6 +13,7 @@
 #include "image/JpegWriter.h"
 #include "image/PngWriter.h"
 #include "library/PictureFolder.h"
+#include "platform/Wide.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -43,6 +44,7 @@ void Tfm_Mirulo::CapSave() {
         SwitchAutoCaptureOff();
         return;
     }
+    std::exception_ptr clipboardFailure;
     {
         capture::DesktopSnapshot snapshot = capture::SnapshotDesktop();
         const capture::CapturePicture picture =
@@ -50,28 +52,45 @@ void Tfm_Mirulo::CapSave() {
                        : capture::CutRectangle(snapshot, iCapLeft, iCapTop, iCapWidth, iCapHeight);
         if (!picture.empty()) {
             blPlaySound = true;
-            SaveCapture(picture, cb_Key1_ToClipboard.Checked() || (cb_Key3_ToClipboard.Checked() && fullScreen));
+            try {
+                SaveCapture(picture, cb_Key1_ToClipboard.Checked() || (cb_Key3_ToClipboard.Checked() && fullScreen));
+            } catch (const capture::ClipboardError&) {
+                // The picture is saved: the list shows it before the box tells
+                // what became of the clipboard copy.
+                clipboardFailure = std::current_exception();
+            }
         }
     }
     CountImages();
     CalcFolderSizeAndDelete();
     playSound();
     FormResize();
+    if (clipboardFailure) {
+        std::rethrow_exception(clipboardFailure);
+    }
 }
 
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
     const capture::ImageFormat format = capture::FormatFromListIndex(cb_PNGorJPG.ItemIndex());
-    // The clipboard is held from before the encoding until the file is written.
-    std::optional<capture::ClipboardSession> clipboard;
-    if (toClipboard) {
-        clipboard.emplace(capture::ClipboardSession::Open(hwnd()));
-        clipboard->PutBitmap(picture);
+    {
+        const image::Image pixels = capture::ToRgbImage(picture);
+        const std::vector<std::uint8_t> bytes =
+            format == capture::ImageFormat::Png ? image::EncodePng(pixels, 7) : image::EncodeJpeg(pixels, 90);
+        const std::wstring path = capture::CaptureFilePath(sImageSaveDir, host().Now(), tTxtRizozType, format);
+        capture::WriteFileReplacing(path, bytes);
     }
-    const image::Image pixels = capture::ToRgbImage(picture);
-    const std::vector<std::uint8_t> bytes =
-        format == capture::ImageFormat::Png ? image::EncodePng(pixels, 7) : image::EncodeJpeg(pixels, 90);
-    const std::wstring path = capture::CaptureFilePath(sImageSaveDir, host().Now(), tTxtRizozType, format);
-    capture::WriteFileReplacing(path, bytes);
+    // The file is what the key was pressed for, so it comes first: a clipboard
+    // that another program holds must not cost the picture.
+    if (toClipboard) {
+        try {
+            capture::ClipboardSession clipboard = capture::ClipboardSession::Open(hwnd());
+            clipboard.PutBitmap(picture);
+        } catch (const capture::ClipboardError&) {
+            throw;
+        } catch (const std::exception& error) {
+            throw capture::ClipboardError(platform::Widen(error.what()));
+        }
+    }
 }
 
 void Tfm_Mirulo::SwitchAutoCaptureOff() {

@@ -19,7 +19,7 @@ constexpr DWORD kOpenRetryDelayMs = 10;
     // OpenClipboard does not always set an error when another window holds the
     // clipboard; "access denied" is what that situation is.
     const std::wstring reason = platform::SystemMessage(code != 0 ? code : ERROR_ACCESS_DENIED);
-    throw platform::UserError(L"クリップボード " + reason + L" を開けません");
+    throw ClipboardError(L"クリップボード " + reason + L" を開けません");
 }
 
 } // namespace

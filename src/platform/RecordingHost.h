@@ -37,6 +37,9 @@ public:
     // Runs in place of each blocking sleep, so a test can change the world the
     // program waits on (a lock that passes, say).
     std::function<void(DWORD milliseconds)> onSleep;
+    // Runs while a message box would be open, as the box's own message loop
+    // would run what arrives meanwhile.
+    std::function<void()> whileMessageOpen;
 
     int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
     void Sleep(DWORD milliseconds) override;

@@ -34,6 +34,43 @@ std::uint32_t PixelOf(const image::Image& picture, std::uint32_t x, std::uint32_
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) { return testkit::FolderNames(folder); }
 
+// Another thread keeps the clipboard open, as another program would, until the
+// holder ends.
+class ClipboardHeld {
+public:
+    ClipboardHeld() {
+        thread_ = ::CreateThread(nullptr, 0, &ClipboardHeld::Run, this, 0, nullptr);
+        ::WaitForSingleObject(opened_, 5000);
+    }
+    ClipboardHeld(const ClipboardHeld&) = delete;
+    ClipboardHeld& operator=(const ClipboardHeld&) = delete;
+    ~ClipboardHeld() {
+        ::SetEvent(release_);
+        ::WaitForSingleObject(thread_, 5000);
+        for (HANDLE handle : {thread_, opened_, release_}) {
+            ::CloseHandle(handle);
+        }
+    }
+    bool holding() const { return holding_; }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto* held = static_cast<ClipboardHeld*>(self);
+        held->holding_ = ::OpenClipboard(nullptr) != FALSE;
+        ::SetEvent(held->opened_);
+        ::WaitForSingleObject(held->release_, 30000);
+        if (held->holding_) {
+            ::CloseClipboard();
+        }
+        return 0;
+    }
+
+    HANDLE opened_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+    bool holding_ = false;
+};
+
 void EmptyClipboard(HWND owner) {
     ASSERT_TRUE(::OpenClipboard(owner));
     ::EmptyClipboard();
@@ -272,6 +309,42 @@ TEST_F(CaptureFlow, AFailedWriteIsReportedLeavesNoFileAndTheWindowComesBack) {
     EXPECT_EQ(FolderEntries(saves).size(), 1u) << "no partial or temporary file";
     EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
     EXPECT_FALSE(::IsIconic(window->hwnd()));
+}
+
+// The file is what the key was pressed for: a clipboard held by another
+// program costs the clipboard copy, reported as such, never the picture.
+TEST_F(CaptureFlow, AHeldClipboardIsReportedAndThePictureIsSavedAndListed) {
+    Start("ToClipboard1Enabled=1\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\nKey1Number=5\r\n");
+    ClipboardHeld held;
+    ASSERT_TRUE(held.holding());
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID1), 0);
+    ASSERT_EQ(host.Messages().size(), 1u);
+    const std::wstring message = host.Messages()[0];
+    EXPECT_EQ(message.rfind(L"クリップボード ", 0), 0u) << platform::Narrow(message);
+    EXPECT_TRUE(message.ends_with(L" を開けません")) << platform::Narrow(message);
+    EXPECT_EQ(FolderEntries(saves), std::vector<std::wstring>{kFixedName});
+    EXPECT_EQ(Decode(kFixedName).width, 40u);
+    EXPECT_EQ(window->lb_PicList.Item(0), kFixedName) << "the list shows the saved picture";
+}
+
+// While a capture's box is open, its message loop runs further hot-key
+// presses; they must not open boxes of their own.
+TEST_F(CaptureFlow, HotKeysPressedWhileACapturesBoxIsOpenOpenNoFurtherBox) {
+    Start("Key3Number=5\r\n");
+    ASSERT_NE(window->RegistHotKeyID3, 0);
+    window->sImageSaveDir = program / L"消えたフォルダ";
+    int nested = 0;
+    host.whileMessageOpen = [&] {
+        // The cap only keeps an unguarded program from recursing for ever.
+        for (int press = 0; press < 5 && nested < 50; ++press, ++nested) {
+            ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), 0);
+        }
+    };
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), 0);
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoFolder});
+    host.whileMessageOpen = nullptr;
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), 0);
+    EXPECT_EQ(host.Messages().size(), 2u) << "once answered, the next press is handled again";
 }
 
 } // namespace
