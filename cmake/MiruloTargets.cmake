@@ -24,13 +24,17 @@ if(WIN32)
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 endif()
 
+# Every library of a subsystem is made by one of the two functions below. A subsystem's
+# folder is on the include path only of the targets that link one of its libraries:
+# the build tree holds include/<subsystem>/<subsystem> as a link to src/<subsystem>, and
+# that root is the one include folder the library passes on. src/ itself is on no
+# include path, so `#include "app/Tfm_Mirulo.h"` in a folder that does not link the app
+# fails to compile, and mirulo_check_layers() refuses a link that runs up a layer.
+
 # mirulo_core_library(name SOURCES ... [LIBS ...])
 # A portable-core library: no <windows.h>, built into both presets.
 function(mirulo_core_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE mirulo_warnings)
+  _mirulo_library(${name} ${ARGN})
 endfunction()
 
 # mirulo_win_library(name SOURCES ... [LIBS ...])
@@ -39,10 +43,70 @@ function(mirulo_win_library name)
   if(NOT WIN32)
     return()
   endif()
+  _mirulo_library(${name} ${ARGN})
+endfunction()
+
+function(_mirulo_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE mirulo_warnings)
+  cmake_path(GET CMAKE_CURRENT_SOURCE_DIR PARENT_PATH parent)
+  if(NOT parent STREQUAL "${PROJECT_SOURCE_DIR}/src")
+    return() # a helper library outside src/ (test support) names its own include folder
+  endif()
+  cmake_path(GET CMAKE_CURRENT_SOURCE_DIR FILENAME subsystem)
+  set(root ${PROJECT_BINARY_DIR}/include/${subsystem})
+  if(NOT IS_SYMLINK ${root}/${subsystem})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${subsystem} SYMBOLIC)
+  endif()
+  target_include_directories(${name} PUBLIC ${root})
+  set_target_properties(${name} PROPERTIES MIRULO_SUBSYSTEM ${subsystem})
+  set_property(GLOBAL APPEND PROPERTY MIRULO_SUBSYSTEM_LIBRARIES ${name})
+endfunction()
+
+# mirulo_check_layers(LAYER a b LAYER c ...)
+# The layers from the bottom up. A subsystem's libraries may link libraries of lower
+# layers and of other subsystems in their own layer (one way only), never of a higher
+# layer: the configure step stops on a link that would let a lower layer include a
+# higher one.
+function(mirulo_check_layers)
+  set(rank 0)
+  foreach(arg ${ARGN})
+    if(arg STREQUAL "LAYER")
+      math(EXPR rank "${rank} + 1")
+    else()
+      set(rank_${arg} ${rank})
+    endif()
+  endforeach()
+  get_property(libraries GLOBAL PROPERTY MIRULO_SUBSYSTEM_LIBRARIES)
+  set(sideways)
+  foreach(library ${libraries})
+    get_target_property(own ${library} MIRULO_SUBSYSTEM)
+    if(NOT DEFINED rank_${own})
+      message(FATAL_ERROR "src/${own} is not in any layer: name it in src/CMakeLists.txt")
+    endif()
+    get_target_property(links ${library} LINK_LIBRARIES)
+    foreach(link ${links})
+      if(NOT TARGET ${link})
+        continue()
+      endif()
+      get_target_property(other ${link} MIRULO_SUBSYSTEM)
+      if(NOT other OR other STREQUAL own)
+        continue()
+      endif()
+      if(rank_${other} GREATER rank_${own})
+        message(FATAL_ERROR "${library} (src/${own}) links ${link} (src/${other}), a higher layer: "
+                            "layers only point down")
+      endif()
+      if(rank_${other} EQUAL rank_${own})
+        if("${other}>${own}" IN_LIST sideways)
+          message(FATAL_ERROR "src/${own} and src/${other} link each other: one of them must not")
+        endif()
+        list(APPEND sideways "${own}>${other}")
+      endif()
+    endforeach()
+  endforeach()
 endfunction()
 
 # mirulo_test(name SOURCES ... [LIBS ...] [WIN] [NATIVE] [ARTWORK] [TIMEOUT s])
