@@ -58,7 +58,12 @@ std::string LinuxPath(const std::wstring& windowsPath) {
     return result;
 }
 
-std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::wstring Widened(const std::string& utf8) {
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
+    return text;
+}
 
 std::string Utf8(const std::wstring& text) {
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
@@ -182,7 +187,7 @@ struct FaultCase {
 class FaultInjection : public ::testing::TestWithParam<FaultCase> {
 public:
     std::wstring programFolder;
-    std::wstring saves = folder / L"shots";
+    std::wstring saves;
     std::unique_ptr<MiruloProcess> mirulo;
     HWND window = nullptr;
     int boxesSeen = 0;
@@ -201,15 +206,27 @@ public:
                                                      : std::string(kBom) + "[System]\r\n" + UserLines() + c.settings);
     }
 
-    void Start(const wchar_t* pauseBeforeRenameOf = nullptr) {
+    void Launch(const wchar_t* pauseBeforeRenameOf = nullptr) {
         ::SetEnvironmentVariableW(L"MIRULO_PAUSE_BEFORE_RENAME", pauseBeforeRenameOf);
         ::SetEnvironmentVariableW(L"MIRULO_FAULT_RUN", folderMarker().c_str());
         mirulo = std::make_unique<MiruloProcess>(programFolder + L"\\Mirulo.exe");
         ::SetEnvironmentVariableW(L"MIRULO_PAUSE_BEFORE_RENAME", nullptr);
         ::SetEnvironmentVariableW(L"MIRULO_FAULT_RUN", nullptr);
+    }
+
+    void Start(const wchar_t* pauseBeforeRenameOf = nullptr) {
+        Launch(pauseBeforeRenameOf);
         // Paused during its construction, the window never shows.
-        const bool pausedAtStart = pauseBeforeRenameOf != nullptr && std::wstring(pauseBeforeRenameOf) == L"ini";
-        window = pausedAtStart ? nullptr : WaitForWindow(kClass, mirulo->id(), 30000);
+        Shown(pauseBeforeRenameOf != nullptr && std::wstring(pauseBeforeRenameOf) == L"ini");
+    }
+
+    void Shown(bool pausedAtStart = false) {
+        window = nullptr;
+        // A box shown during the start keeps the window hidden until it is answered.
+        for (int i = 0; i < 300 && !pausedAtStart && window == nullptr; ++i) {
+            AnswerBoxes(100);
+            window = WaitForWindow(kClass, mirulo->id(), 0);
+        }
     }
 
     // Answers every box that shows within `ms`, counting them.
@@ -308,6 +325,7 @@ public:
 protected:
     void SetUp() override {
         programFolder = folder.path();
+        saves = folder / L"shots";
         ::CreateDirectoryW(saves.c_str(), nullptr);
         ASSERT_STRNE(MIRULO_XDOTOOL, "") << "xdotool is missing (Debian package: xdotool)";
         ASSERT_STRNE(MIRULO_PNGCHECK, "") << "pngcheck is missing (Debian package: pngcheck)";
@@ -442,12 +460,15 @@ const std::string kShiftJisLine = "Memo=\x93\xFA\x96\x7B\r\n";
 const FaultCase kCases[] = {
     {"SettingsHeldForAMomentAtStart", "", std::nullopt, nullptr,
      [](FaultInjection& f) {
+         // The program tries for about a second from its first read, which
+         // comes after the launch: a lock gone 800 ms after it is one that passes.
          f.held.push_back(HoldWithoutSharing(f.SettingsPath()));
-         f.Start();
-         ASSERT_NE(f.window, nullptr);
-         ::Sleep(300);
+         f.Launch();
+         ::Sleep(800);
          ::CloseHandle(f.held.back());
          f.held.pop_back();
+         f.Shown();
+         ASSERT_NE(f.window, nullptr);
          f.AnswerBoxes(1500);
      },
      nullptr, nullptr, 0},
