@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -317,6 +318,8 @@ private:
     // under its name: it is moved aside before the first write.
     bool settingsFileUnread_ = false;
     bool hotKeyCaptureRunning_ = false;
+    bool captureBoxShown_ = false;
+    std::optional<LONG> hotKeysAnsweredAt_;
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;

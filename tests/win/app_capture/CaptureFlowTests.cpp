@@ -343,7 +343,9 @@ TEST_F(CaptureFlow, HotKeysPressedWhileACapturesBoxIsOpenOpenNoFurtherBox) {
     ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), 0);
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoFolder});
     host.whileMessageOpen = nullptr;
-    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), 0);
+    ::Sleep(20);
+    ::PostMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), 0);
+    PumpMessages();
     EXPECT_EQ(host.Messages().size(), 2u) << "once answered, the next press is handled again";
 }
 
