@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
 #include "capture/CaptureFiles.h"
 #include "capture/CapturePicture.h"
@@ -19,9 +20,8 @@
 namespace mirulo::app {
 namespace {
 
-constexpr wchar_t kNoSaveFolder[] =
-    L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
-constexpr wchar_t kNoFixedRange[] = L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。";
+constexpr const wchar_t* kNoSaveFolder = texts::kNoSaveFolderMessage;
+constexpr const wchar_t* kNoFixedRange = texts::kNoFixedRangeMessage;
 constexpr wchar_t kCodeFixedButton[] = L"固B";
 constexpr wchar_t kCodeFullButton[] = L"全B";
 constexpr DWORD kSettleMilliseconds = 200;
@@ -100,7 +100,14 @@ void Tfm_Mirulo::SwitchAutoCaptureOff() {
     Timer1.SetEnabled(false);
     if (chk_Timer.Checked()) {
         chk_Timer.SetChecked(false); // its handler disables the period controls and writes the settings
+        return;
     }
+    // Already off (a hot key or a button found no range): the same end state,
+    // and the settings are written all the same.
+    cb_Timer.SetEnabled(false);
+    lbl_Timer.SetEnabled(false);
+    lbl_TimerMinSec.SetEnabled(false);
+    WriteIni();
 }
 
 // --- Buttons of the main page --------------------------------------------------

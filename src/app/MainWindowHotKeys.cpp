@@ -68,10 +68,6 @@ void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
     }
 }
 
-void Tfm_Mirulo::CropCapSave() {
-    // Capturing a picked range arrives with the range picker.
-}
-
 void Tfm_Mirulo::ReleaseHotKeys() {
     hotKeys_->ReleaseAll();
     RegistHotKeyID1 = RegistHotKeyID2 = RegistHotKeyID3 = 0;

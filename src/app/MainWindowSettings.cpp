@@ -7,6 +7,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "capture/AutoCapturePeriod.h"
 #include "platform/Wide.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
@@ -110,7 +111,7 @@ void Tfm_Mirulo::ReadSettings() {
 
 void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     blTimerSecMode = values.blTimerSecMode;
-    lbl_Timer.SetCaption(blTimerSecMode ? L"秒毎" : L"分毎");
+    lbl_Timer.SetCaption(blTimerSecMode ? texts::kTimerUnitSeconds : texts::kTimerUnitMinutes);
     lbl_Timer.SetTextColor(blTimerSecMode ? kRed : CLR_INVALID);
 
     MoveTo(values.Top170, values.Left170);
@@ -145,8 +146,13 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     int_cb_Key3 = cb_Key3.ItemIndex();
 
     SelectStored(cb_PNGorJPG, values.PNGorJPGNumber);
-    if (SelectStored(cb_Timer, values.TimerNumber) >= 0) {
-        iTimerMin = std::stoi(cb_Timer.Item(cb_Timer.ItemIndex()));
+    // Without a selected entry the timer would have no period: a number outside
+    // the list gets the default entry, and the file gets that entry back.
+    const std::int32_t timerEntry = capture::TimerEntryFromStored(values.TimerNumber);
+    cb_Timer.SetItemIndex(timerEntry);
+    iTimerMin = std::stoi(cb_Timer.Item(timerEntry));
+    if (timerEntry != values.TimerNumber) {
+        WriteIni();
     }
 
     chk_Timer.SetChecked(values.TimerEnabled);
@@ -300,10 +306,16 @@ void Tfm_Mirulo::chk_TimerClick() {
     cb_Timer.SetEnabled(on);
     lbl_Timer.SetEnabled(on);
     lbl_TimerMinSec.SetEnabled(on);
+    // A new start counts a full period: the first capture comes one period later.
+    Timer1.SetEnabled(on);
     WriteIni();
 }
 
 void Tfm_Mirulo::cb_TimerChange() {
+    const int index = cb_Timer.ItemIndex();
+    if (index >= 0) {
+        iTimerMin = std::stoi(cb_Timer.Item(index));
+    }
     ApplyTimerInterval();
     WriteIni();
 }
@@ -333,17 +345,6 @@ void Tfm_Mirulo::chk_ExecUOClick() {
 
 void Tfm_Mirulo::chkRNDClick() {
     bl_chkRND = chkRND.Checked();
-    WriteIni();
-}
-
-void Tfm_Mirulo::chkRND01Click() {
-    if (!blInFormCreate) {
-        const auto flags = CategoryFlags();
-        const auto boxes = CategoryBoxes();
-        for (std::size_t i = 0; i < flags.size(); ++i) {
-            *flags[i] = boxes[i]->Checked();
-        }
-    }
     WriteIni();
 }
 

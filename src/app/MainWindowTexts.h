@@ -75,4 +75,15 @@ inline constexpr const wchar_t* kTimerPeriods[] = {L"1",  L"2",  L"3",  L"4",  L
 inline constexpr wchar_t kNoticeNoSaveFolder[] = L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください";
 inline constexpr wchar_t kNotFoundPrefix[] = L"[Not Found] ";
 
+// Capture messages
+inline constexpr wchar_t kNoSaveFolderMessage[] = L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+inline constexpr wchar_t kNoFixedRangeMessage[] = L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。";
+
+// Auto-capture unit
+inline constexpr wchar_t kTimerUnitMinutes[] = L"分毎";
+inline constexpr wchar_t kTimerUnitSeconds[] = L"秒毎";
+inline constexpr wchar_t kTimerSecondsNotice[] =
+    L"自動スクショの単位を「秒」に変更しました。\n\r\n\r【注意】\n\rパソコン性能によっては高負荷により操作不能になるかもしれまんせん。\n\rもしそうなった場合は、ミルロの設定をリセットするために、パソコンを再起動（もしくは電源ボタン長押しして強制停止）し、再起動後にミルロフォルダ内のファイル「ユーザー設定」を削除してください。";
+inline constexpr wchar_t kTimerMinutesNotice[] = L"自動スクショの単位を「分」に戻しました。";
+
 } // namespace mirulo::app::texts

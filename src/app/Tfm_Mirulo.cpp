@@ -8,7 +8,9 @@
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "capture/CaptureFiles.h"
+#include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
+#include "sound/MciPlayer.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -62,6 +64,9 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyLists();
+    ConnectRangePicker();
+    ConnectAutoCapture();
+    ConnectSoundControls();
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -146,7 +151,7 @@ void Tfm_Mirulo::FormCreate() {
     ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
     h.Trace(L"FormCreate: caption");
 
-    // The sound list arrives with the sound library.
+    BuildSoundListAtStart();
     h.Trace(L"FormCreate: sound list");
 
     ApplyTimerInterval();
@@ -246,8 +251,7 @@ void Tfm_Mirulo::ApplyTimerInterval() {
     if (index < 0) {
         return;
     }
-    const int number = std::stoi(cb_Timer.Item(index));
-    Timer1.SetInterval(static_cast<UINT>(number) * (blTimerSecMode ? 1000u : 60000u));
+    Timer1.SetInterval(capture::TimerIntervalMs(std::stoi(cb_Timer.Item(index)), blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {
@@ -267,14 +271,11 @@ void Tfm_Mirulo::FormClose() { WriteIni(); }
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
+    MediaPlayer1->Close();
 }
 
 void Tfm_Mirulo::CalcFolderSizeAndDelete() {
     // The size cap arrives with the recycle-bin feature.
-}
-
-void Tfm_Mirulo::playSound() {
-    // The capture sound arrives with sound playback.
 }
 
 void Tfm_Mirulo::FormResize() {

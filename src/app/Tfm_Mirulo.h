@@ -26,6 +26,9 @@ namespace mirulo::capture {
 class CapturePicture;
 class HotKeyRegistry;
 }
+namespace mirulo::sound {
+class MciPlayer;
+}
 
 namespace mirulo::app {
 
@@ -152,6 +155,7 @@ public:
     // Components without a place on the screen
     ui::Timer Timer1;
     ui::Timer tm_Min;
+    std::unique_ptr<sound::MciPlayer> MediaPlayer1; // the capture sound's player
 
     // --- Fields shared by the features ------------------------------------
     std::vector<std::wstring> slPNGJPG;
@@ -241,7 +245,17 @@ public:
     void cb_KeyAdd3Change();
     void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
+
+    // The range picker: the fixed range, and the picked-range capture.
+    void btn_SetRectClick();
     void CropCapSave();
+    void btn_CaptureClick();
+    void btn_Capture3Click();
+    void btn_Capture10Click();
+
+    // Auto-capture.
+    void Timer1Timer();
+    void lbl_TimerMouseDown(UINT message);
 
     // Capture of the fixed range and of the full screen.
     void CapSave();
@@ -265,6 +279,16 @@ public:
     void CalcFolderSizeAndDelete();
     void playSound();
     void FormResize();
+
+    // Capture sounds.
+    void MakeMP3List();
+    void btn_RefreshMP3ListClick();
+    void btn_SoundFolderClick();
+    void lbl_DLCClick();
+    void lb_SoundClick();
+    void proc_PlaySound();
+    void RndSound();
+    void btn_PlayClick();
 
     // The ten sound categories in order, for the code that treats them alike.
     std::array<ui::CheckBox*, 10> CategoryBoxes();
@@ -293,6 +317,12 @@ private:
     void ConnectCaptureButtons();
     void ConnectPictureList();
     void ConnectHotKeyLists();
+    void ConnectRangePicker();
+    void ConnectAutoCapture();
+    void ShowInViewer(const std::wstring& path);
+    void ConnectSoundControls();
+    void BuildSoundListAtStart();
+    std::wstring DownloadPageAddress();
     capture::HotKeySelections HotKeyCopies() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);

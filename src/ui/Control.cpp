@@ -320,7 +320,43 @@ bool ListBox::OnCommand(WORD code) {
 
 // --- Label ------------------------------------------------------------------
 
+namespace {
+
+LRESULT CALLBACK LabelMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, &LabelMouseProc, 4);
+        return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+        const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+        reinterpret_cast<Label*>(data)->ForwardMouseDown(message);
+        return result;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+void Label::OnCreated() { ::SetWindowSubclass(hwnd(), &LabelMouseProc, 4, reinterpret_cast<DWORD_PTR>(this)); }
+
+void Label::ForwardMouseDown(UINT message) {
+    if (!OnMouseDown) {
+        return;
+    }
+    // As for the list: the press reaches the handler through the parent's window
+    // procedure, where a failing handler is reported like any other.
+    pendingMouseMessage_ = message;
+    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
+                   reinterpret_cast<LPARAM>(hwnd()));
+}
+
 bool Label::OnCommand(WORD code) {
+    if (code == kMouseDownNotification) {
+        if (OnMouseDown) {
+            OnMouseDown(pendingMouseMessage_);
+        }
+        return true;
+    }
     if (code != STN_CLICKED) {
         return false;
     }

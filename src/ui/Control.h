@@ -165,11 +165,23 @@ class Label : public Control {
 public:
     using Control::Control;
     std::function<void()> OnClick;
+    // A mouse button went down on the label (WM_LBUTTONDOWN, WM_RBUTTONDOWN or
+    // WM_MBUTTONDOWN). A disabled label gets no presses: the system sends it no
+    // mouse input.
+    std::function<void(UINT message)> OnMouseDown;
     bool autoSize = false;
     bool SeeThrough() const override { return true; }
     bool OnCommand(WORD code) override;
     void SetCaption(std::wstring_view text);
     void FitToText();
+    void ForwardMouseDown(UINT message);
+
+protected:
+    void OnCreated() override;
+
+private:
+    static constexpr WORD kMouseDownNotification = 0x7F01;
+    UINT pendingMouseMessage_ = 0;
 };
 
 class GroupBox : public Control {

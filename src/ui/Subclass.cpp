@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/ProgramCursor.h"
+
 namespace mirulo::ui {
 namespace {
 
@@ -9,7 +11,8 @@ constexpr UINT_PTR kHandCursorId = 1;
 constexpr UINT_PTR kParentBackgroundId = 2;
 
 LRESULT CALLBACK HandCursorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT) {
+    // A program-wide pointer wins: the default handling asks the parent, which shows it.
+    if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT && ProgramCursor::Current() == nullptr) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
     }

@@ -6,6 +6,7 @@
 
 #include "ui/Control.h"
 #include "ui/Dispatch.h"
+#include "ui/ProgramCursor.h"
 #include "ui/Timer.h"
 
 namespace mirulo::ui {
@@ -212,6 +213,10 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_SETCURSOR:
+        if (HCURSOR programCursor = ProgramCursor::Current()) {
+            ::SetCursor(programCursor);
+            return TRUE;
+        }
         if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) {
             return TRUE;
         }

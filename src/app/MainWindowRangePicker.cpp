@@ -1,0 +1,178 @@
+// The main window's use of the range picker: setting the fixed range, and the
+// picked-range capture with its buttons (hot key 2 runs it too).
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "app/MainWindowTexts.h"
+#include "app/Tfm_Mirulo.h"
+#include "capture/CapturePicture.h"
+#include "capture/DesktopSnapshot.h"
+#include "capture/TForm2.h"
+#include "library/PictureFolder.h"
+#include "platform/Wide.h"
+#include "settings/SettingsValues.h"
+
+namespace mirulo::app {
+namespace {
+
+constexpr wchar_t kCodePickedButton[] = L"指B";
+constexpr DWORD kSettleMilliseconds = 200;
+
+// Handles what is waiting, as a window does between two steps of a flow that
+// wants the system to have caught up.
+void ProcessPendingMessages() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+bool IsNormalState(HWND hwnd) { return !::IsIconic(hwnd) && !::IsZoomed(hwnd); }
+
+} // namespace
+
+void Tfm_Mirulo::btn_SetRectClick() {
+    ::ShowWindow(hwnd(), SW_MINIMIZE);
+    host().Sleep(kSettleMilliseconds);
+    std::optional<capture::CaptureRange> range;
+    try {
+        capture::TForm2 picker(host(), capture::SnapshotDesktop(), true);
+        ::SetForegroundWindow(picker.hwnd());
+        range = picker.Pick();
+    } catch (...) {
+        // No picture of the desktop: the window must not stay minimised behind the error.
+        ::ShowWindow(hwnd(), SW_RESTORE);
+        throw;
+    }
+    if (!::IsWindow(hwnd())) {
+        return; // the program ended while the picker was open
+    }
+    if (range) {
+        iCapLeft = range->left;
+        iCapTop = range->top;
+        iCapWidth = range->width;
+        iCapHeight = range->height;
+        lbl_XYWH.SetCaption(platform::Widen(settings::XYWHCaption(iCapLeft, iCapTop, iCapWidth, iCapHeight)));
+    }
+    // Raised above every window once, then an ordinary window again.
+    ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ProcessPendingMessages();
+    ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::ShowWindow(hwnd(), SW_SHOW);
+    FormResize();
+    WriteIni();
+}
+
+void Tfm_Mirulo::CropCapSave() {
+    blPlaySound = false;
+    if (!IsSaveFolderUsable()) {
+        ShowNotice(texts::kNoSaveFolderMessage);
+        return;
+    }
+    const bool wasNormal = IsNormalState(hwnd());
+    {
+        capture::TForm2 picker(host(), capture::SnapshotDesktop(), false);
+        ::SetForegroundWindow(picker.hwnd());
+        const std::optional<capture::CaptureRange> range = picker.Pick();
+        if (!::IsWindow(hwnd())) {
+            return; // the program ended while the picker was open
+        }
+        if (range) {
+            if (intCaptureTimer > 0) {
+                // The user now brings the wanted content into the rectangle.
+                host().Sleep(static_cast<DWORD>(intCaptureTimer));
+                intCaptureTimer = 0;
+                picker.ReplacePicture(capture::SnapshotDesktop());
+            }
+            const capture::CapturePicture picture =
+                capture::CutRectangle(picker.Picture(), range->left, range->top, range->width, range->height);
+            ::ShowWindow(hwnd(), SW_SHOWNA);
+            if (!picture.empty()) {
+                blPlaySound = true;
+                SaveCapture(picture, cb_Key2_ToClipboard.Checked());
+            }
+        } else {
+            // A delay asked for by a button is not left for the next capture.
+            intCaptureTimer = 0;
+            ::ShowWindow(hwnd(), SW_SHOWNA);
+        }
+    }
+    ::SetForegroundWindow(hwnd());
+    CountImages();
+    CalcFolderSizeAndDelete();
+    playSound();
+    advPager1.SetActivePageIndex(0);
+    ::ShowWindow(hwnd(), SW_SHOWNA);
+    if (wasNormal) {
+        if (!IsNormalState(hwnd())) {
+            ::ShowWindow(hwnd(), SW_RESTORE);
+        }
+    } else if (!chk_TrayIcon.Checked()) {
+        // Ends minimised in the task bar, as it was before.
+        ::ShowWindow(hwnd(), SW_HIDE);
+        ProcessPendingMessages();
+        ::ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
+    }
+    FormResize();
+    const std::wstring newest = SelectedPicturePath();
+    if (!newest.empty() && ::GetFileAttributesW(newest.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ShowInViewer(newest);
+    }
+}
+
+void Tfm_Mirulo::ShowInViewer(const std::wstring& /*path*/) {
+    // Loading the newest picture into the viewer arrives with the viewer window.
+}
+
+void Tfm_Mirulo::btn_CaptureClick() {
+    if (!IsSaveFolderUsable()) {
+        ShowNotice(texts::kNoSaveFolderMessage);
+        intCaptureTimer = 0;
+        return;
+    }
+    ::ShowWindow(hwnd(), SW_MINIMIZE);
+    ::ShowWindow(hwnd(), SW_HIDE);
+    host().Sleep(kSettleMilliseconds);
+    try {
+        tTxtRizozType = kCodePickedButton;
+        CropCapSave();
+    } catch (...) {
+        // As for the other buttons: a failed capture still gives the window back.
+        intCaptureTimer = 0;
+        ::ShowWindow(hwnd(), SW_RESTORE);
+        ::ShowWindow(hwnd(), SW_SHOWNA);
+        throw;
+    }
+    host().Sleep(kSettleMilliseconds);
+    ::ShowWindow(hwnd(), SW_RESTORE);
+    ::ShowWindow(hwnd(), SW_SHOWNA);
+    ::SetForegroundWindow(hwnd());
+    FormResize();
+}
+
+void Tfm_Mirulo::btn_Capture3Click() {
+    intCaptureTimer = 3000;
+    btn_CaptureClick();
+}
+
+void Tfm_Mirulo::btn_Capture10Click() {
+    intCaptureTimer = 10000;
+    btn_CaptureClick();
+}
+
+void Tfm_Mirulo::ConnectRangePicker() {
+    btn_SetRect.OnClick = [this] { btn_SetRectClick(); };
+    btn_Capture.OnClick = [this] { btn_CaptureClick(); };
+    btn_Capture3.OnClick = [this] { btn_Capture3Click(); };
+    btn_Capture10.OnClick = [this] { btn_Capture10Click(); };
+}
+
+} // namespace mirulo::app

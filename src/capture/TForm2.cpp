@@ -1,0 +1,263 @@
+#include "capture/TForm2.h"
+
+#include <windowsx.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace mirulo::capture {
+namespace {
+
+constexpr COLORREF kBandColour = RGB(255, 0, 0);
+constexpr int kBandWidth = 3;
+
+// How many pickers have been shown so far: a picker whose loop sees this change
+// while it handled one message knows that another picker came and went on top
+// of it (hot key 2 pressed while picking).
+int g_pickersShown = 0;
+
+// The thread's other enabled, visible top-level windows, disabled while a
+// picker is modal and enabled again afterwards, as any modal window does.
+class DisabledWindows {
+public:
+    explicit DisabledWindows(HWND modal) {
+        struct Search {
+            HWND modal;
+            std::vector<HWND>* found;
+        } search{modal, &windows_};
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM lParam) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lParam);
+                if (hwnd != s->modal && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
+                    s->found->push_back(hwnd);
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        for (HWND hwnd : windows_) {
+            ::EnableWindow(hwnd, FALSE);
+        }
+    }
+    DisabledWindows(const DisabledWindows&) = delete;
+    DisabledWindows& operator=(const DisabledWindows&) = delete;
+    ~DisabledWindows() {
+        for (HWND hwnd : windows_) {
+            if (::IsWindow(hwnd)) {
+                ::EnableWindow(hwnd, TRUE);
+            }
+        }
+    }
+
+private:
+    std::vector<HWND> windows_;
+};
+
+} // namespace
+
+// Image1: shows the picture 1:1 and reports the pointer to the form, in its
+// own client coordinates, which are the picture's.
+class TForm2::PictureControl final : public ui::Window {
+public:
+    PictureControl(TForm2& form, int width, int height) : ui::Window(form.host()), form_(form) {
+        RegisterWindowClass(kRangePictureClass, 0, ::LoadCursorW(nullptr, IDC_CROSS), nullptr, nullptr, nullptr);
+        CreateHwnd(kRangePictureClass, 0, WS_CHILD | WS_VISIBLE, L"", 0, 0, width, height, form.hwnd());
+    }
+
+protected:
+    bool OnEraseBackground(HDC) override { return true; }
+
+    bool OnPaint() override {
+        PAINTSTRUCT paint{};
+        HDC dc = ::BeginPaint(hwnd(), &paint);
+        const RECT& area = paint.rcPaint;
+        ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, form_.Picture().dc(),
+                 area.left, area.top, SRCCOPY);
+        ::EndPaint(hwnd(), &paint);
+        return true;
+    }
+
+    bool OnOtherMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        switch (message) {
+        case WM_MOUSEMOVE:
+            form_.Image1MouseMove(at);
+            break;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            form_.Image1MouseUp(message, at);
+            break;
+        default:
+            return false;
+        }
+        result = 0;
+        return true;
+    }
+
+private:
+    TForm2& form_;
+};
+
+TForm2::TForm2(platform::Host& host, DesktopSnapshot snapshot, bool stayOnTop)
+    : ui::Window(host), picture_(std::move(snapshot)) {
+    RegisterWindowClass(kRangePickerClass, 0, ::LoadCursorW(nullptr, IDC_CROSS), nullptr, nullptr, nullptr);
+    // A tool window: the picker is no task of its own and has no button in the task bar.
+    const DWORD exStyle = WS_EX_TOOLWINDOW | (stayOnTop ? WS_EX_TOPMOST : 0u);
+    const POINT origin = picture_.origin();
+    CreateHwnd(kRangePickerClass, exStyle, WS_POPUP | WS_CLIPCHILDREN, L"", origin.x, origin.y, picture_.width(),
+               picture_.height(), nullptr);
+    Image1 = std::make_unique<PictureControl>(*this, picture_.width(), picture_.height());
+}
+
+TForm2::~TForm2() { FormDestroy(); }
+
+TForm2::ModalResult TForm2::ShowModal() {
+    modalResult_ = ModalResult::None;
+    FormShow();
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::SetForegroundWindow(hwnd());
+    ::SetFocus(hwnd());
+    ++g_pickersShown;
+    {
+        DisabledWindows others(hwnd());
+        MSG msg{};
+        while (modalResult_ == ModalResult::None) {
+            const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+            if (got == 0) {
+                // The program is ending: give up the picking and let the outer
+                // loop see the quit as well.
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+                modalResult_ = ModalResult::Cancel;
+                break;
+            }
+            if (got == -1) {
+                modalResult_ = ModalResult::Cancel;
+                break;
+            }
+            const int shownBefore = g_pickersShown;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+            if (shownBefore != g_pickersShown && modalResult_ == ModalResult::None && ::IsWindow(hwnd())) {
+                // A picker opened over this one has closed and its capture has
+                // brought the main window forward: the user is still picking here.
+                ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+                ::SetForegroundWindow(hwnd());
+                ::SetFocus(hwnd());
+            }
+        }
+    }
+    if (::IsWindow(hwnd())) {
+        ::ShowWindow(hwnd(), SW_HIDE);
+    }
+    return modalResult_;
+}
+
+std::optional<CaptureRange> TForm2::Pick() {
+    if (ShowModal() != ModalResult::OK) {
+        return std::nullopt;
+    }
+    return NormalizeCorners(FCaptureRect.left, FCaptureRect.top, FCaptureRect.right, FCaptureRect.bottom);
+}
+
+void TForm2::Close(ModalResult result) { modalResult_ = result; }
+
+// --- Handlers ------------------------------------------------------------------
+
+void TForm2::FormShow() {
+    if (!crossCursor_) {
+        crossCursor_.emplace(IDC_CROSS);
+    }
+    FDrawFlg = false;
+}
+
+void TForm2::FormDestroy() { crossCursor_.reset(); }
+
+void TForm2::FormKeyDown(WPARAM key) {
+    if (key == VK_ESCAPE) {
+        Close(ModalResult::Cancel);
+    }
+}
+
+void TForm2::Image1MouseUp(UINT message, POINT at) {
+    if (message != WM_LBUTTONUP || modalResult_ != ModalResult::None) {
+        return;
+    }
+    if (!FDrawFlg) {
+        FDrawFlg = true;
+        if (!pen_) {
+            pen_.reset(::CreatePen(PS_SOLID, kBandWidth, kBandColour));
+        }
+        FStartPos = at;
+        FMovePos = at;
+        return;
+    }
+    FDrawFlg = false;
+    // The band goes before the picker closes: the picture may be what gets saved.
+    if (bandShown_) {
+        DrawRect(FStartPos, FMovePos);
+        bandShown_ = false;
+    }
+    // The second corner is where the last move was reported, not the release.
+    FCaptureRect = RECT{FStartPos.x, FStartPos.y, FMovePos.x, FMovePos.y};
+    Close(ModalResult::OK);
+}
+
+void TForm2::Image1MouseMove(POINT at) {
+    if (!FDrawFlg || modalResult_ != ModalResult::None) {
+        return;
+    }
+    if (bandShown_) {
+        DrawRect(FStartPos, FMovePos); // takes the previous band away
+    }
+    FMovePos = at;
+    DrawRect(FStartPos, FMovePos);
+    bandShown_ = true;
+}
+
+void TForm2::DrawRect(POINT from, POINT to) {
+    HDC dc = picture_.dc();
+    if (dc == nullptr || !pen_) {
+        return;
+    }
+    // NOTXOR with the same pen twice gives every pixel back, so drawing the same
+    // outline again erases it without keeping a copy of what lay beneath.
+    const platform::SelectedObject pen(dc, pen_.get());
+    const platform::SelectedObject brush(dc, ::GetStockObject(HOLLOW_BRUSH));
+    const int oldMode = ::SetROP2(dc, R2_NOTXORPEN);
+    ::Rectangle(dc, from.x, from.y, to.x, to.y);
+    ::SetROP2(dc, oldMode);
+    ::GdiFlush();
+    InvalidateBand(from, to);
+}
+
+void TForm2::InvalidateBand(POINT from, POINT to) {
+    if (!Image1 || Image1->hwnd() == nullptr) {
+        return;
+    }
+    // Only the four edges change; a large band must not repaint its inside.
+    const CaptureRange r = NormalizeCorners(from.x, from.y, to.x, to.y);
+    const int right = r.left + r.width;
+    const int bottom = r.top + r.height;
+    const int m = kBandWidth;
+    const RECT edges[] = {
+        {r.left - m, r.top - m, right + m, r.top + m},
+        {r.left - m, bottom - m, right + m, bottom + m},
+        {r.left - m, r.top - m, r.left + m, bottom + m},
+        {right - m, r.top - m, right + m, bottom + m},
+    };
+    for (const RECT& edge : edges) {
+        ::InvalidateRect(Image1->hwnd(), &edge, FALSE);
+    }
+}
+
+bool TForm2::OnOtherMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message == WM_KEYDOWN) {
+        FormKeyDown(wParam);
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+} // namespace mirulo::capture

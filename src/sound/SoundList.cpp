@@ -1,0 +1,45 @@
+#include "sound/SoundList.h"
+
+#include <algorithm>
+
+namespace mirulo::sound {
+
+SoundList MakeSoundList(std::vector<std::wstring> paths, const CollationLess& collatesBefore) {
+    std::sort(paths.begin(), paths.end(), [&](const std::wstring& a, const std::wstring& b) {
+        if (collatesBefore(a, b)) {
+            return true;
+        }
+        if (collatesBefore(b, a)) {
+            return false;
+        }
+        return a < b;
+    });
+    SoundList list;
+    list.names.reserve(paths.size());
+    for (const std::wstring& path : paths) {
+        list.names.push_back(FileNamePart(path));
+    }
+    list.paths = std::move(paths);
+    return list;
+}
+
+std::wstring FileNamePart(std::wstring_view path) {
+    const std::size_t slash = path.rfind(L'\\');
+    return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+}
+
+int StoredSoundIndex(const std::vector<std::wstring>& names, std::wstring_view storedPath) {
+    if (names.empty()) {
+        return -1;
+    }
+    const std::wstring wanted = FileNamePart(storedPath);
+    int selected = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == wanted) {
+            selected = static_cast<int>(i);
+        }
+    }
+    return selected;
+}
+
+} // namespace mirulo::sound

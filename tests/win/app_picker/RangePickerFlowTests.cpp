@@ -1,0 +1,268 @@
+// The main window with the range picker: setting the fixed range, the picked-range
+// capture and its buttons, and what a hot key or a tick does while a picker is open.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <span>
+
+#include "app/Tfm_Mirulo.h"
+#include "capture/TForm2.h"
+#include "image/PngReader.h"
+#include "platform/Wide.h"
+#include "support/ModalScript.h"
+#include "support/PatternWindow.h"
+#include "support/TempFolder.h"
+#include "win/app_picker/PickerTestHost.h"
+
+using namespace mirulo;
+using capture::fixture::PatternColour;
+using capture::fixture::PatternWindow;
+using testkit::ModalScript;
+using testkit::OwnWindowsOfClass;
+
+namespace {
+
+constexpr wchar_t kNoFolder[] =
+    L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+
+std::vector<std::wstring> NamesEndingIn(const std::wstring& folder, const std::wstring& suffix) {
+    std::vector<std::wstring> names;
+    for (const std::wstring& name : testkit::FolderNames(folder)) {
+        if (name.ends_with(suffix)) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+// The value of `key` in the settings file's text, or "(none)".
+std::string IniValue(const std::string& text, const std::string& key) {
+    const std::size_t at = text.find("\r\n" + key + "=");
+    if (at == std::string::npos) {
+        return "(none)";
+    }
+    const std::size_t start = at + 3 + key.size();
+    return text.substr(start, text.find("\r\n", start) - start);
+}
+
+// Picks from `from` to `to` on the topmost picker once one is open.
+ModalScript::Step PickOnTopmost(POINT from, POINT to) {
+    return [from, to] {
+        const std::vector<HWND> pickers = OwnWindowsOfClass(capture::kRangePickerClass);
+        if (pickers.empty()) {
+            return false;
+        }
+        HWND image = ::FindWindowExW(pickers.front(), nullptr, capture::kRangePictureClass, nullptr);
+        ::PostMessageW(image, WM_LBUTTONUP, 0, MAKELPARAM(from.x, from.y));
+        ::PostMessageW(image, WM_MOUSEMOVE, 0, MAKELPARAM((from.x + to.x) / 2, (from.y + to.y) / 2));
+        ::PostMessageW(image, WM_MOUSEMOVE, 0, MAKELPARAM(to.x, to.y));
+        ::PostMessageW(image, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+        return true;
+    };
+}
+
+ModalScript::Step EscapeOnTopmost() {
+    return [] {
+        const std::vector<HWND> pickers = OwnWindowsOfClass(capture::kRangePickerClass);
+        if (pickers.empty()) {
+            return false;
+        }
+        ::PostMessageW(pickers.front(), WM_KEYDOWN, VK_ESCAPE, 0);
+        return true;
+    };
+}
+
+class PickerFlow : public ::testing::Test {
+protected:
+    PickerFlow() {
+        host.recorded.executablePath = program / L"Mirulo.exe";
+        ::CreateDirectoryW(saves.c_str(), nullptr);
+    }
+
+    void Start(const std::string& extraSettings = "") {
+        testkit::WriteFileBytes(settingsFile,
+                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n" + extraSettings);
+        window = std::make_unique<app::Tfm_Mirulo>(host);
+        ASSERT_TRUE(host.recorded.Messages().empty());
+    }
+
+    std::string Settings() const { return testkit::ReadFileBytes(settingsFile); }
+
+    image::Image Decode(const std::wstring& name) const {
+        const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + name);
+        return image::DecodePng(
+            std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    }
+
+    testkit::TempFolder program{L"mirulo-picker"};
+    std::wstring saves = program / L"スクショ";
+    std::wstring settingsFile = program / L"Mirulo.exe_ユーザー設定.ini";
+    testkit::PickerTestHost host;
+    std::unique_ptr<app::Tfm_Mirulo> window;
+};
+
+TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheOldOne) {
+    Start("X=1\r\nY=2\r\nW=3\r\nH=4\r\n");
+    EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]1 [Y]2 [幅]3 [高]4");
+
+    bool topmost = false;
+    {
+        ModalScript script({
+            [&] {
+                const auto pickers = OwnWindowsOfClass(capture::kRangePickerClass);
+                topmost = !pickers.empty() && (::GetWindowLongW(pickers.front(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+                return !pickers.empty();
+            },
+            PickOnTopmost({300, 200}, {120, 90}),
+        });
+        window->btn_SetRectClick();
+    }
+    EXPECT_TRUE(topmost) << "the picker for the fixed range stays above every window";
+    EXPECT_EQ(window->iCapLeft, 120);
+    EXPECT_EQ(window->iCapTop, 90);
+    EXPECT_EQ(window->iCapWidth, 180);
+    EXPECT_EQ(window->iCapHeight, 110);
+    EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
+    const std::string written = Settings();
+    EXPECT_EQ(IniValue(written, "X") + "," + IniValue(written, "Y") + "," + IniValue(written, "W") + "," +
+                  IniValue(written, "H"),
+              "120,90,180,110");
+    EXPECT_FALSE(::IsIconic(window->hwnd()));
+    EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
+    EXPECT_EQ(::GetWindowLongW(window->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "raised, not left topmost";
+
+    ASSERT_TRUE(::DeleteFileW(settingsFile.c_str()));
+    {
+        ModalScript script({EscapeOnTopmost()});
+        window->btn_SetRectClick();
+    }
+    EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
+    ASSERT_TRUE(testkit::FileExists(settingsFile)) << "a cancelled picking writes the settings too";
+    EXPECT_EQ(IniValue(Settings(), "W"), "180");
+    EXPECT_TRUE(NamesEndingIn(saves, L".png").empty());
+}
+
+TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheFirstPage) {
+    // The sound is on but no sound file is there: a capture that saved a picture
+    // says so when it tries to play.
+    Start("ToClipboard2Enabled=1\r\nSoundEnabled=1\r\n");
+    PatternWindow pattern(300, 200, 64, 48);
+    capture::fixture::PumpMessages();
+    const RECT at = pattern.rect();
+    const POINT corner{at.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN), at.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
+    window->advPager1.SetActivePageIndex(2);
+    ASSERT_TRUE(::OpenClipboard(window->hwnd()));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+
+    ModalScript script({PickOnTopmost({corner.x + 50, corner.y + 40}, {corner.x + 10, corner.y + 5})});
+    window->tTxtRizozType = L"指K";
+    window->CropCapSave();
+
+    const auto saved = NamesEndingIn(saves, L"_指K.png");
+    ASSERT_EQ(saved.size(), 1u);
+    const image::Image picture = Decode(saved[0]);
+    ASSERT_EQ(picture.width, 40u);
+    ASSERT_EQ(picture.height, 35u);
+    for (std::uint32_t y = 0; y < picture.height; ++y) {
+        for (std::uint32_t x = 0; x < picture.width; ++x) {
+            const std::uint8_t* p = picture.row(y) + x * 3;
+            const std::uint32_t rgb = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+            ASSERT_EQ(rgb, PatternColour(static_cast<int>(x) + 10, static_cast<int>(y) + 5)) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(host.recorded.Messages().size(), 1u) << "the capture sound was due";
+    EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
+    ASSERT_EQ(window->lb_PicList.Count(), 1);
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+    EXPECT_TRUE(OwnWindowsOfClass(capture::kRangePickerClass).empty());
+    ASSERT_TRUE(::OpenClipboard(window->hwnd()));
+    BITMAP copied{};
+    if (auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP))) {
+        ::GetObjectW(bitmap, sizeof(copied), &copied);
+    }
+    ::CloseClipboard();
+    EXPECT_EQ(copied.bmWidth, 40);
+    EXPECT_EQ(copied.bmHeight, 35);
+}
+
+TEST_F(PickerFlow, EscapeSavesNothingYetRefreshesTheListShowsTheFirstPageAndDropsTheDelay) {
+    Start("SoundEnabled=1\r\n");
+    testkit::WriteFileBytes(saves + L"\\20240101_000000_000_全K.png", "not looked at");
+    window->advPager1.SetActivePageIndex(3);
+    window->intCaptureTimer = 3000;
+    ModalScript script({EscapeOnTopmost()});
+    window->tTxtRizozType = L"指K";
+    window->CropCapSave();
+    EXPECT_EQ(testkit::FolderNames(saves).size(), 1u);
+    EXPECT_TRUE(host.recorded.Messages().empty()) << "no capture sound: nothing was saved";
+    EXPECT_EQ(window->lb_PicList.Count(), 1) << "the list refresh runs after a cancel too";
+    EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
+    EXPECT_EQ(window->intCaptureTimer, 0) << "the next capture must not wait for a delay nobody used";
+    EXPECT_TRUE(host.recorded.CallsOf(platform::HostCall::Kind::Sleep).empty());
+}
+
+TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDelayUntouched) {
+    Start();
+    {
+        ModalScript script({PickOnTopmost({10, 10}, {30, 20})});
+        window->btn_Capture3Click();
+    }
+    std::vector<DWORD> sleeps;
+    for (const auto& call : host.recorded.CallsOf(platform::HostCall::Kind::Sleep)) {
+        sleeps.push_back(call.flags);
+    }
+    EXPECT_EQ(sleeps, (std::vector<DWORD>{200, 3000, 200}));
+    EXPECT_EQ(NamesEndingIn(saves, L"_指B.png").size(), 1u);
+    EXPECT_EQ(window->intCaptureTimer, 0);
+    EXPECT_FALSE(::IsIconic(window->hwnd()));
+    EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
+
+    testkit::RemoveFolderTree(saves);
+    host.recorded.calls.clear();
+    window->btn_Capture10Click();
+    EXPECT_EQ(host.recorded.Messages(), std::vector<std::wstring>{kNoFolder});
+    EXPECT_EQ(window->intCaptureTimer, 0);
+    EXPECT_TRUE(host.recorded.CallsOf(platform::HostCall::Kind::Sleep).empty());
+    EXPECT_FALSE(::IsIconic(window->hwnd()));
+}
+
+TEST_F(PickerFlow, AHotKeyAndATickWhileAPickerIsOpenCaptureAndLeaveNoPickerBehind) {
+    // Hot key 2: Alt+F9; auto-capture on with a fixed range.
+    Start("Key2Number=10\r\nKey2AddNumber=3\r\nX=0\r\nY=0\r\nW=32\r\nH=16\r\nTimerEnabled=1\r\n");
+    ASSERT_NE(window->RegistHotKeyID2, 0);
+    const HWND main = window->hwnd();
+    const WPARAM hotKey = static_cast<WPARAM>(window->RegistHotKeyID2);
+    std::size_t pickersAtOnce = 0;
+    ModalScript script({
+        [&] {
+            if (OwnWindowsOfClass(capture::kRangePickerClass).empty()) {
+                return false;
+            }
+            ::PostMessageW(main, WM_TIMER, 1, 0); // the auto-capture's tick
+            ::PostMessageW(main, WM_HOTKEY, hotKey, 0);
+            return true;
+        },
+        [&] {
+            pickersAtOnce = std::max(pickersAtOnce, OwnWindowsOfClass(capture::kRangePickerClass).size());
+            return pickersAtOnce == 2;
+        },
+        PickOnTopmost({5, 5}, {25, 15}),
+        [] { return OwnWindowsOfClass(capture::kRangePickerClass).size() == 1; },
+        PickOnTopmost({40, 40}, {10, 20}),
+    });
+    window->tTxtRizozType = L"指B";
+    window->CropCapSave();
+
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(pickersAtOnce, 2u) << "hot key 2 opens a second picker over the first";
+    EXPECT_EQ(::FindWindowW(capture::kRangePickerClass, nullptr), nullptr) << "every picker is destroyed";
+    EXPECT_EQ(NamesEndingIn(saves, L"_固T.png").size(), 1u);
+    EXPECT_EQ(NamesEndingIn(saves, L"_指K.png").size(), 2u) << "the hot key's code stays for the outer capture";
+    EXPECT_TRUE(host.recorded.Messages().empty());
+    EXPECT_TRUE(::IsWindowEnabled(main));
+}
+
+} // namespace
