@@ -30,10 +30,7 @@ constexpr DWORD kSettleMilliseconds = 200;
 
 bool Tfm_Mirulo::IsSaveFolderUsable() const { return sImageSaveDir.size() > 1 && library::IsFolder(sImageSaveDir); }
 
-void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
-    captureBoxShown_ = true;
-    host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK);
-}
+void Tfm_Mirulo::ShowNotice(std::wstring_view text) { host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK); }
 
 void Tfm_Mirulo::CapSave() {
     blPlaySound = false;

@@ -311,25 +311,11 @@ void Tfm_Mirulo::OnHotKey(int id) {
     // A held key repeats; while a capture's message box is open its loop would
     // start a capture per repeat, each with its own box stacked on the last,
     // until the process runs out of stack. One box, answered once.
-    // Presses queued while the box was open arrive after it closes; they were
-    // made at a box, not at the game, and are dropped as well.
-    const LONG pressedAt = ::GetMessageTime();
-    if (hotKeyCaptureRunning_ || (hotKeysAnsweredAt_ && pressedAt - *hotKeysAnsweredAt_ < 0)) {
+    if (hotKeyCaptureRunning_) {
         return;
     }
     hotKeyCaptureRunning_ = true;
-    captureBoxShown_ = false;
-    ui::Guarded(host(), hwnd(), [this, id] {
-        try {
-            HotKeyPressed(static_cast<WPARAM>(id));
-        } catch (...) {
-            captureBoxShown_ = true;
-            throw;
-        }
-    });
-    if (captureBoxShown_) {
-        hotKeysAnsweredAt_ = static_cast<LONG>(::GetTickCount());
-    }
+    ui::Guarded(host(), hwnd(), [this, id] { HotKeyPressed(static_cast<WPARAM>(id)); });
     hotKeyCaptureRunning_ = false;
 }
 

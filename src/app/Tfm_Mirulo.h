@@ -348,8 +348,6 @@ private:
     // under its name: it is moved aside before the first write.
     bool settingsFileUnread_ = false;
     bool hotKeyCaptureRunning_ = false;
-    bool captureBoxShown_ = false;
-    std::optional<LONG> hotKeysAnsweredAt_;
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;
