@@ -1,8 +1,7 @@
 /* Resource ids of the program's icon, pictures and button glyphs.
  *
  * Read by windres as well as by the C++ code, so keep to plain #defines. The pictures and
- * glyphs are 32-bit RGBA PNG files stored as RCDATA: draw them with alpha blending. The
- * "_2X" glyphs are the same drawings at double size, for displays scaled to 150 % and more.
+ * glyphs are 32-bit RGBA PNG files stored as RCDATA: draw them with alpha blending.
  * assets.list names the drawing behind each id.
  */
 #ifndef MIRULO_ASSET_IDS_H
@@ -33,15 +32,47 @@
 #define IDR_GLYPH_MINIMIZE 308  /* bar: btn_Minimized, 14 x 14 */
 #define IDR_GLYPH_CLOSE 309     /* cross: btn_Close, 14 x 14 */
 
-/* The same glyphs at double size: 48 x 48, and 28 x 28 for the tab-strip pair. */
-#define IDR_GLYPH_FOLDER_2X 401
-#define IDR_GLYPH_RELOAD_2X 402
-#define IDR_GLYPH_DUST_2X 403
-#define IDR_GLYPH_RENAME_2X 404
-#define IDR_GLYPH_CLIPBOARD_2X 405
-#define IDR_GLYPH_VIEWER_2X 406
-#define IDR_GLYPH_EDITOR_2X 407
-#define IDR_GLYPH_MINIMIZE_2X 408
-#define IDR_GLYPH_CLOSE_2X 409
+/* Glyphs of the viewer's strip, 24 x 24 for its 39 x 31 buttons (the viewer also uses
+   IDR_GLYPH_DUST, IDR_GLYPH_CLIPBOARD and IDR_GLYPH_EDITOR). */
+#define IDR_GLYPH_PREVIOUS 310 /* arrow to the left: btn_L */
+#define IDR_GLYPH_NEXT 311     /* arrow to the right: btn_R */
+#define IDR_GLYPH_GRAY 312     /* landscape in greys: btn_Gray */
+#define IDR_GLYPH_SEPIA 313    /* landscape in sepia: btn_Sepia */
+
+/* Renditions for scaled displays: every picture and glyph drawn again at 150 % and
+   200 % of its size (rounded to whole pixels), numbered 1000 and 2000 above the drawing's
+   own id. A display between these scales gets the next larger rendition, shrunk. */
+#define IDR_IMG_05_150 1201
+#define IDR_IMG_05_200 2201
+#define IDR_IMG_01_150 1202
+#define IDR_IMG_01_200 2202
+#define IDR_IMG_02_150 1203
+#define IDR_IMG_02_200 2203
+#define IDR_IMG_03_150 1204
+#define IDR_IMG_03_200 2204
+#define IDR_IMG_04_150 1205
+#define IDR_IMG_04_200 2205
+#define IDR_IMG_TITLE1_150 1206
+#define IDR_IMG_TITLE1_200 2206
+#define IDR_IMG_TITLE2_150 1207
+#define IDR_IMG_TITLE2_200 2207
+#define IDR_GLYPH_FOLDER_150 1301
+#define IDR_GLYPH_FOLDER_200 2301
+#define IDR_GLYPH_RELOAD_150 1302
+#define IDR_GLYPH_RELOAD_200 2302
+#define IDR_GLYPH_DUST_150 1303
+#define IDR_GLYPH_DUST_200 2303
+#define IDR_GLYPH_RENAME_150 1304
+#define IDR_GLYPH_RENAME_200 2304
+#define IDR_GLYPH_CLIPBOARD_150 1305
+#define IDR_GLYPH_CLIPBOARD_200 2305
+#define IDR_GLYPH_VIEWER_150 1306
+#define IDR_GLYPH_VIEWER_200 2306
+#define IDR_GLYPH_EDITOR_150 1307
+#define IDR_GLYPH_EDITOR_200 2307
+#define IDR_GLYPH_MINIMIZE_150 1308
+#define IDR_GLYPH_MINIMIZE_200 2308
+#define IDR_GLYPH_CLOSE_150 1309
+#define IDR_GLYPH_CLOSE_200 2309
 
 #endif

@@ -182,3 +182,21 @@ macro(mirulo_add_subfolders)
     endif()
   endforeach()
 endmacro()
+
+# mirulo_japanese_locale(test ...)
+# Runs the given Windows tests as on Japanese Windows: Wine under ja_JP.UTF-8
+# takes code page 932 as the ANSI code page. Only these tests see the locale;
+# the locale itself is made once by the fixture test before them.
+function(mirulo_japanese_locale)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_property(defined GLOBAL PROPERTY MIRULO_JAPANESE_LOCALE_TEST)
+  if(NOT defined)
+    set_property(GLOBAL PROPERTY MIRULO_JAPANESE_LOCALE_TEST ON)
+    add_test(NAME japanese_locale COMMAND ${PROJECT_SOURCE_DIR}/tools/japanese-locale)
+    set_tests_properties(japanese_locale PROPERTIES FIXTURES_SETUP japanese_locale)
+  endif()
+  set_tests_properties(${ARGN} PROPERTIES ENVIRONMENT "LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8"
+                                          FIXTURES_REQUIRED japanese_locale)
+endfunction()

@@ -3,9 +3,10 @@
 // and prints times, sizes and the ratios ours/libpng. Also decodes our files
 // with both readers. Every file is checked to decode to its source pixels.
 //
-//   bench_png [corpus-folder] [--repeat N]
+//   bench_png [folder] [--repeat N]
 //
-// The corpus folder defaults to ../shared/bench-corpus beside the source tree.
+// Every *.png of the folder is a picture (default: ../shared/bench-corpus
+// beside the source tree; bench/png/make-corpus makes a broader one).
 #include <png.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -56,40 +58,6 @@ Image Blank(std::uint32_t width, std::uint32_t height) {
     picture.height = height;
     picture.channels = 3;
     picture.pixels.resize(std::size_t{width} * height * 3);
-    return picture;
-}
-
-Image Noise(std::uint32_t width, std::uint32_t height) {
-    Image picture = Blank(width, height);
-    std::uint32_t state = 12345;
-    for (std::uint8_t& byte : picture.pixels) {
-        state = state * 1664525u + 1013904223u;
-        byte = static_cast<std::uint8_t>(state >> 24);
-    }
-    return picture;
-}
-
-// A 4K monitor at 100 %: the desktop repeated 2x2.
-Image Tiled(const Image& source) {
-    Image picture = Blank(source.width * 2, source.height * 2);
-    for (std::uint32_t y = 0; y < picture.height; ++y) {
-        const std::uint8_t* from = source.row(y % source.height);
-        std::memcpy(picture.row(y), from, source.stride());
-        std::memcpy(picture.row(y) + source.stride(), from, source.stride());
-    }
-    return picture;
-}
-
-// A 4K monitor at 200 %: every pixel doubled.
-Image Upscaled(const Image& source) {
-    Image picture = Blank(source.width * 2, source.height * 2);
-    for (std::uint32_t y = 0; y < picture.height; ++y) {
-        const std::uint8_t* from = source.row(y / 2);
-        std::uint8_t* to = picture.row(y);
-        for (std::uint32_t x = 0; x < picture.width; ++x) {
-            std::memcpy(to + std::size_t{x} * 3, from + std::size_t{x / 2} * 3, 3);
-        }
-    }
     return picture;
 }
 
@@ -191,13 +159,21 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<Sample> samples;
-    for (const char* name : {"desktop-1920x1080", "pixelart-1920x1080", "texture-3840x2160"}) {
-        samples.push_back({name, ToRgb(DecodePng(ReadFile(corpus + "/" + name + ".png")))});
+    std::vector<std::filesystem::path> paths;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus, error)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".png") {
+            paths.push_back(entry.path());
+        }
     }
-    samples.push_back({"noise-1920x1080", Noise(1920, 1080)});
-    samples.push_back({"desktop-tiled-3840x2160", Tiled(samples[0].picture)});
-    samples.push_back({"desktop-2x-3840x2160", Upscaled(samples[0].picture)});
+    if (error || paths.empty()) {
+        Die("no *.png pictures in " + corpus);
+    }
+    std::sort(paths.begin(), paths.end());
+    std::vector<Sample> samples;
+    for (const auto& path : paths) {
+        samples.push_back({path.stem().string(), ToRgb(DecodePng(ReadFile(path.string())))});
+    }
 
     std::printf("PNG encode, zlib level %d, median of %d interleaved runs\n", kLevel, repeat);
     std::printf("%-26s %10s %10s %10s %10s %8s %8s\n", "picture", "ours ms", "libpng ms", "ours B",

@@ -18,8 +18,10 @@ int RunApplication(platform::Host& host) {
     int exitCode = 0;
     {
         Tfm_Mirulo mainWindow(host);
-        // The rename dialog and the viewer are created here, after the main window
-        // whose settings they read, once they exist.
+        mainWindow.CreateRenameDialog();
+        // The viewer reads the placement that the main window's construction
+        // loaded from the settings.
+        mainWindow.CreateViewer();
         mainWindow.ShowFirstTime();
 
         MSG msg;

@@ -9,7 +9,6 @@
 namespace mirulo::app {
 namespace {
 
-constexpr wchar_t kCodeFixedTimer[] = L"固T";
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 } // namespace
@@ -18,19 +17,18 @@ void Tfm_Mirulo::Timer1Timer() {
     const bool rangeSet = capture::IsFixedRangeSet(iCapLeft, iCapTop, iCapWidth, iCapHeight);
     switch (capture::DecideTick(IsSaveFolderUsable(), rangeSet)) {
     case capture::TickAction::Capture:
-        tTxtRizozType = kCodeFixedTimer;
-        CapSave();
+        StartCapture(capture::kFixedByTimer);
         return;
     case capture::TickAction::ReportNoFolder:
         // Stopped before the message: while the box waits for someone to answer
         // it, further ticks would each open a box of their own inside it, and a
         // user back after an hour would find thousands of nested boxes.
         Timer1.SetEnabled(false);
-        ShowNotice(texts::kNoSaveFolderMessage);
+        ShowNotice(texts::kCaptureNoSaveFolder);
         break;
     case capture::TickAction::ReportNoRange:
         Timer1.SetEnabled(false);
-        ShowNotice(texts::kNoFixedRangeMessage);
+        ShowNotice(texts::kCaptureNoFixedRange);
         break;
     }
     SwitchAutoCaptureOff();
@@ -43,11 +41,11 @@ void Tfm_Mirulo::lbl_TimerMouseDown(UINT message) {
     }
     blTimerSecMode = !blTimerSecMode;
     if (blTimerSecMode) {
-        lbl_Timer.SetCaption(texts::kTimerUnitSeconds);
+        lbl_Timer.SetCaption(texts::kPerSeconds);
         lbl_Timer.SetTextColor(kRed);
         ShowNotice(texts::kTimerSecondsNotice);
     } else {
-        lbl_Timer.SetCaption(texts::kTimerUnitMinutes);
+        lbl_Timer.SetCaption(texts::kPerMinutes);
         lbl_Timer.SetTextColor(CLR_INVALID);
         ShowNotice(texts::kTimerMinutesNotice);
     }

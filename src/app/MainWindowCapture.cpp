@@ -1,29 +1,19 @@
-// The main window's captures of the fixed range and of the whole desktop: the
-// shared save routine, the main page's buttons around them, and the settings
-// handlers of the format and clipboard options.
+// The main window's captures: the routines that read the controls and fields,
+// hand them to the capture service and run what follows a capture, and the main
+// page's buttons around them.
 #include <windows.h>
 
 #include <exception>
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
-#include "capture/CaptureFiles.h"
-#include "capture/CapturePicture.h"
-#include "capture/ClipboardSession.h"
-#include "capture/DesktopSnapshot.h"
-#include "image/JpegWriter.h"
-#include "image/PngWriter.h"
+#include "capture/CaptureService.h"
 #include "library/PictureFolder.h"
-#include "platform/Wide.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
 namespace {
 
-constexpr const wchar_t* kNoSaveFolder = texts::kNoSaveFolderMessage;
-constexpr const wchar_t* kNoFixedRange = texts::kNoFixedRangeMessage;
-constexpr wchar_t kCodeFixedButton[] = L"固B";
-constexpr wchar_t kCodeFullButton[] = L"全B";
 constexpr DWORD kSettleMilliseconds = 200;
 
 } // namespace
@@ -32,28 +22,35 @@ bool Tfm_Mirulo::IsSaveFolderUsable() const { return sImageSaveDir.size() > 1 &&
 
 void Tfm_Mirulo::ShowNotice(std::wstring_view text) { host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK); }
 
-void Tfm_Mirulo::CapSave() {
+void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
+    const std::u16string_view code = capture::CaptureCode(kind);
+    tTxtRizozType.assign(code.begin(), code.end());
+    if (kind.range == capture::CaptureRange::Picked) {
+        CropCapSave(kind);
+    } else {
+        CapSave(kind);
+    }
+}
+
+void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
     blPlaySound = false;
-    const bool fullScreen = tTxtRizozType.find(L'全') != std::wstring::npos;
     if (!IsSaveFolderUsable()) {
-        ShowNotice(kNoSaveFolder);
+        ShowNotice(texts::kCaptureNoSaveFolder);
         return;
     }
-    if (!fullScreen && iCapLeft == 0 && iCapTop == 0 && iCapWidth == 0 && iCapHeight == 0) {
-        ShowNotice(kNoFixedRange);
+    const capture::FixedRange fixed{iCapLeft, iCapTop, iCapWidth, iCapHeight};
+    if (kind.range == capture::CaptureRange::Fixed && !fixed.IsSet()) {
+        ShowNotice(texts::kCaptureNoFixedRange);
         SwitchAutoCaptureOff();
         return;
     }
     std::exception_ptr clipboardFailure;
     {
-        capture::DesktopSnapshot snapshot = capture::SnapshotDesktop();
-        const capture::CapturePicture picture =
-            fullScreen ? capture::CutRectangle(std::move(snapshot), 0, 0, snapshot.width(), snapshot.height())
-                       : capture::CutRectangle(snapshot, iCapLeft, iCapTop, iCapWidth, iCapHeight);
+        const capture::CapturePicture picture = captures_.Take(kind.range, fixed);
         if (!picture.empty()) {
             blPlaySound = true;
             try {
-                SaveCapture(picture, cb_Key1_ToClipboard.Checked() || (cb_Key3_ToClipboard.Checked() && fullScreen));
+                SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
             } catch (const capture::ClipboardError&) {
                 // The picture is saved: the list shows it before the box tells
                 // what became of the clipboard copy.
@@ -71,26 +68,16 @@ void Tfm_Mirulo::CapSave() {
 }
 
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
-    const capture::ImageFormat format = capture::FormatFromListIndex(cb_PNGorJPG.ItemIndex());
-    {
-        const image::Image pixels = capture::ToRgbImage(picture);
-        const std::vector<std::uint8_t> bytes =
-            format == capture::ImageFormat::Png ? image::EncodePng(pixels, 7) : image::EncodeJpeg(pixels, 90);
-        const std::wstring path = capture::CaptureFilePath(sImageSaveDir, host().Now(), tTxtRizozType, format);
-        capture::WriteFileReplacing(path, bytes);
-    }
-    // The file is what the key was pressed for, so it comes first: a clipboard
-    // that another program holds must not cost the picture.
-    if (toClipboard) {
-        try {
-            capture::ClipboardSession clipboard = capture::ClipboardSession::Open(hwnd());
-            clipboard.PutBitmap(picture);
-        } catch (const capture::ClipboardError&) {
-            throw;
-        } catch (const std::exception& error) {
-            throw capture::ClipboardError(platform::Widen(error.what()));
-        }
-    }
+    captures_.Save(picture, {.saveFolder = sImageSaveDir,
+                             .code = tTxtRizozType,
+                             .format = capture::FormatFromListIndex(cb_PNGorJPG.ItemIndex()),
+                             .clipboardOwner = toClipboard ? hwnd() : nullptr});
+}
+
+capture::ClipboardBoxes Tfm_Mirulo::ClipboardChoice() const {
+    return {.fixedRange = cb_Key1_ToClipboard.Checked(),
+            .pickedRange = cb_Key2_ToClipboard.Checked(),
+            .fullScreen = cb_Key3_ToClipboard.Checked()};
 }
 
 void Tfm_Mirulo::SwitchAutoCaptureOff() {
@@ -109,7 +96,8 @@ void Tfm_Mirulo::SwitchAutoCaptureOff() {
 
 // --- Buttons of the main page --------------------------------------------------
 
-void Tfm_Mirulo::RunButtonCapture(const wchar_t* code, bool fullScreen) {
+void Tfm_Mirulo::RunButtonCapture(capture::CaptureKind kind) {
+    const bool fullScreen = kind.range == capture::CaptureRange::FullScreen;
     ::ShowWindow(hwnd(), SW_MINIMIZE);
     ::ShowWindow(hwnd(), SW_HIDE);
     host().Sleep(kSettleMilliseconds);
@@ -128,8 +116,7 @@ void Tfm_Mirulo::RunButtonCapture(const wchar_t* code, bool fullScreen) {
         FormResize();
     };
     try {
-        tTxtRizozType = code;
-        CapSave();
+        StartCapture(kind);
     } catch (...) {
         ::ShowWindow(hwnd(), SW_RESTORE);
         ::ShowWindow(hwnd(), SW_SHOWNA);
@@ -138,15 +125,17 @@ void Tfm_Mirulo::RunButtonCapture(const wchar_t* code, bool fullScreen) {
     bringBack();
 }
 
-void Tfm_Mirulo::btn_ShotRectClick() { RunButtonCapture(kCodeFixedButton, false); }
+void Tfm_Mirulo::btn_ShotRectClick() {
+    RunButtonCapture(capture::kFixedByButton);
+}
 
 void Tfm_Mirulo::btn_3CaptureClick() {
     if (!IsSaveFolderUsable()) {
-        ShowNotice(kNoSaveFolder);
+        ShowNotice(texts::kCaptureNoSaveFolder);
         intCaptureTimer = 0;
         return;
     }
-    RunButtonCapture(kCodeFullButton, true);
+    RunButtonCapture(capture::kFullScreenByButton);
 }
 
 void Tfm_Mirulo::btn_3Capture3Click() {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/Tfm_Mirulo.h"
+#include "capture/CaptureKind.h"
 #include "capture/HotKeyRegistry.h"
 #include "capture/HotKeyTable.h"
 
@@ -52,20 +53,7 @@ void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
     if (!number) {
         return;
     }
-    switch (*number) {
-    case 1:
-        tTxtRizozType = L"固K";
-        CapSave();
-        break;
-    case 2:
-        tTxtRizozType = L"指K";
-        CropCapSave();
-        break;
-    default:
-        tTxtRizozType = L"全K";
-        CapSave();
-        break;
-    }
+    StartCapture(capture::HotKeyCaptureKind(*number));
 }
 
 void Tfm_Mirulo::ReleaseHotKeys() {

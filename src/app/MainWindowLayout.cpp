@@ -2,52 +2,23 @@
 // Places are at 96 DPI within the parent; the window scales them by its DPI.
 #include <windows.h>
 #include <commctrl.h>
-#include <imm.h>
 
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
-#include "ui/Subclass.h"
+#include "ui/ControlTable.h"
 
 namespace mirulo::app {
 namespace {
 
-enum class Kind { PushButton, IconButton, CheckBox, RadioButton, DropDownList, ListBox, Edit, Label, GroupBox,
-                  StatusBar, Picture };
+using Kind = ui::ControlKind;
+using Row = ui::ControlRow;
+using namespace ui::row_flags;
 
 // Where a control sits: one of the pages, inside one of the two group boxes (whose
-// controls are placed relative to the box), or on the tab strip.
-enum class Parent { Page0, Page1, Page2, Page3, EditorGroup, SoundGroup, Pager };
-
-enum Flag : unsigned {
-    kChecked = 1u << 0,
-    kDisabled = 1u << 1,
-    kHidden = 1u << 2,
-    kWhiteBack = 1u << 3,
-    kCentred = 1u << 4,
-    kUnderline = 1u << 5,
-    kGrey = 1u << 6,
-    kHandCursor = 1u << 7,
-    kNoTabStop = 1u << 8,
-    kRightAligned = 1u << 9,
-    kImeOff = 1u << 10,
-    kHeading = 1u << 11, // 19 px
-    kFont15 = 1u << 12,
-    kFont12 = 1u << 13,
-    kClickable = 1u << 14, // a label with a click or mouse handler
-    kFixedSize = 1u << 15, // a label that keeps its place's size; others fit their text
-};
-
-struct Row {
-    ui::Control& control;
-    Kind kind;
-    Parent parent;
-    int x, y, width, height;
-    const wchar_t* caption;
-    const wchar_t* hint;
-    unsigned flags;
-    int resource; // picture or glyph, 0 for none
-};
+// controls are placed relative to the box), or on the tab strip. The order is
+// that of the containers given to the table below.
+enum Parent : int { Page0, Page1, Page2, Page3, EditorGroup, SoundGroup, Pager };
 
 using namespace texts;
 
@@ -84,7 +55,7 @@ void Tfm_Mirulo::CreateControls() {
         // Page 1 "設定１"
         {Label8, Kind::Label, Parent::Page1, 10, 11, 132, 24, L"■保存先フォルダ", nullptr, kHeading, 0},
         {btn_SaveFolder, Kind::IconButton, Parent::Page1, 30, 37, 39, 31, L"", kHintSaveFolder, 0, IDR_GLYPH_FOLDER},
-        {lbl_SaveFolder, Kind::Label, Parent::Page1, 72, 43, 320, 17, L"", nullptr, kWhiteBack | kFixedSize, 0},
+        {lbl_SaveFolder, Kind::Label, Parent::Page1, 72, 43, 320, 17, L"", nullptr, kWhiteBack | kFixedSize | kClickable, 0},
         {Label15, Kind::Label, Parent::Page1, 10, 78, 331, 24, L"■画像サイズ合計管理（自動削除機能）", nullptr, kHeading, 0},
         {chk_Capa, Kind::CheckBox, Parent::Page1, 30, 112, 71, 17, L"有効化", kHintCapa, kWhiteBack, 0},
         {edt_Capa, Kind::Edit, Parent::Page1, 112, 108, 54, 25, L"", kHintCapaSize, kRightAligned | kImeOff | kDisabled, 0},
@@ -96,7 +67,7 @@ void Tfm_Mirulo::CreateControls() {
         {rd_GrEdit1, Kind::RadioButton, Parent::EditorGroup, 11, 7, 94, 17, L"ペイント", kHintEditor, kWhiteBack | kChecked, 0},
         {rd_GrEdit2, Kind::RadioButton, Parent::EditorGroup, 111, 7, 113, 17, L"任意", kHintEditor, kWhiteBack, 0},
         {btn_Editor, Kind::IconButton, Parent::Page1, 30, 272, 39, 31, L"", kHintEditor, 0, IDR_GLYPH_FOLDER},
-        {lbl_Editor, Kind::Label, Parent::Page1, 72, 279, 320, 17, L"", nullptr, kWhiteBack | kFixedSize, 0},
+        {lbl_Editor, Kind::Label, Parent::Page1, 72, 279, 320, 17, L"", nullptr, kWhiteBack | kFixedSize | kClickable, 0},
         {Label6, Kind::Label, Parent::Page1, 10, 317, 222, 24, L"■自動起動 ＆ トレイアイコン", nullptr, kHeading, 0},
         {cb_AutoStart, Kind::CheckBox, Parent::Page1, 30, 348, 240, 17, L"Windows起動時に自動実行する", kHintAutoStart, 0, 0},
         {chk_Minimized, Kind::CheckBox, Parent::Page1, 30, 368, 240, 17, L"起動時に最小化", kHintMinimized, 0, 0},
@@ -156,123 +127,20 @@ void Tfm_Mirulo::CreateControls() {
         {btn_Close, Kind::IconButton, Parent::Pager, 383, 1, 21, 22, L"", kHintClose, 0, IDR_GLYPH_CLOSE},
     };
 
-    const POINT editorGroupOrigin{30, 239};
-    const POINT soundGroupOrigin{45, 60};
-    const bool largeGlyphs = dpi() >= 144;
-    int nextId = 1000;
-
+    const ui::ControlContainer containers[] = {
+        {advPager1.Page(0).hwnd(), {0, 0}},  {advPager1.Page(1).hwnd(), {0, 0}},
+        {advPager1.Page(2).hwnd(), {0, 0}},  {advPager1.Page(3).hwnd(), {0, 0}},
+        {advPager1.Page(1).hwnd(), {30, 239}}, // inside gb_Editor
+        {advPager1.Page(3).hwnd(), {45, 60}},  // inside gb_MP3Folder
+        {advPager1.hwnd(), {0, 0}},
+    };
+    controlTable_.Create(rows, containers, dpi(), 1000);
     for (const Row& row : rows) {
-        POINT origin{0, 0};
-        HWND parent = nullptr;
-        switch (row.parent) {
-        case Parent::Page0: parent = advPager1.Page(0).hwnd(); break;
-        case Parent::Page1: parent = advPager1.Page(1).hwnd(); break;
-        case Parent::Page2: parent = advPager1.Page(2).hwnd(); break;
-        case Parent::Page3: parent = advPager1.Page(3).hwnd(); break;
-        case Parent::EditorGroup:
-            parent = advPager1.Page(1).hwnd();
-            origin = editorGroupOrigin;
-            break;
-        case Parent::SoundGroup:
-            parent = advPager1.Page(3).hwnd();
-            origin = soundGroupOrigin;
-            break;
-        case Parent::Pager: parent = advPager1.hwnd(); break;
-        }
-        const RECT place{Scale(origin.x + row.x), Scale(origin.y + row.y), Scale(origin.x + row.x + row.width),
-                         Scale(origin.y + row.y + row.height)};
-
-        DWORD style = WS_CLIPSIBLINGS | ((row.flags & kHidden) ? 0u : WS_VISIBLE) |
-                      ((row.flags & kDisabled) ? WS_DISABLED : 0u);
-        DWORD exStyle = 0;
-        const wchar_t* windowClass = WC_BUTTONW;
-        switch (row.kind) {
-        case Kind::PushButton: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
-        case Kind::IconButton: style |= WS_TABSTOP | BS_OWNERDRAW; break;
-        case Kind::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
-        case Kind::RadioButton: style |= BS_AUTORADIOBUTTON; break;
-        case Kind::GroupBox: style |= BS_GROUPBOX; break;
-        case Kind::DropDownList:
-            windowClass = WC_COMBOBOXW;
-            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-            break;
-        case Kind::ListBox:
-            windowClass = WC_LISTBOXW;
-            style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-            exStyle |= WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Edit:
-            windowClass = WC_EDITW;
-            style |= WS_TABSTOP | ES_AUTOHSCROLL | ((row.flags & kRightAligned) ? ES_RIGHT : 0u);
-            exStyle |= WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Label:
-            windowClass = WC_STATICW;
-            style |= SS_NOPREFIX | ((row.flags & kCentred) ? SS_CENTER : SS_LEFT) |
-                     ((row.flags & kClickable) ? SS_NOTIFY : 0u);
-            break;
-        case Kind::Picture:
-            windowClass = WC_STATICW;
-            style |= SS_OWNERDRAW;
-            break;
-        case Kind::StatusBar:
-            windowClass = STATUSCLASSNAMEW;
-            style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
-            break;
-        }
-        if (row.flags & kNoTabStop) {
-            style &= ~static_cast<DWORD>(WS_TABSTOP);
-        }
-        ui::Control& control = row.control;
-        control.Create(parent, windowClass, style, exStyle, row.caption, place, nextId++);
-
-        ui::FontSpec font;
-        if (row.flags & kHeading) {
-            font.pixelHeight = 19;
-        } else if (row.flags & kFont15) {
-            font.pixelHeight = 15;
-        } else if (row.flags & kFont12) {
-            font.pixelHeight = 12;
-        }
-        font.underline = (row.flags & kUnderline) != 0;
-        control.SetFont(fonts_.Get(font, dpi()));
-        if (row.flags & kWhiteBack) {
-            control.backColor = RGB(255, 255, 255);
-        }
-        if (row.flags & kGrey) {
-            control.textColor = RGB(128, 128, 128);
-        }
-        if (row.flags & kHandCursor) {
-            ui::UseHandCursor(control.hwnd());
-        }
-        if (row.flags & kImeOff) {
-            ::ImmAssociateContextEx(control.hwnd(), nullptr, 0); // numbers only: no Japanese input
-        }
         if (row.hint != nullptr) {
-            designHints_.emplace_back(&control, row.hint);
+            designHints_.emplace_back(&row.control, row.hint);
         }
-        if (row.kind == Kind::Label && !(row.flags & kFixedSize)) {
-            auto& label = static_cast<ui::Label&>(control);
-            label.autoSize = true;
-            label.FitToText();
-        }
-        if (row.kind == Kind::GroupBox) {
-            ui::EraseWithParentBackground(control.hwnd());
-        }
-        if (row.kind == Kind::ListBox) {
-            ::SendMessageW(control.hwnd(), LB_SETITEMHEIGHT, 0, Scale(17));
-        }
-        if (row.resource != 0) {
-            const int id = largeGlyphs && row.kind == Kind::IconButton ? row.resource + 100 : row.resource;
-            AlphaBitmap art = AlphaBitmap::FromResource(id);
-            if (row.kind == Kind::Picture) {
-                static_cast<Picture&>(control).SetImage(std::move(art));
-            } else {
-                static_cast<IconButton&>(control).SetGlyph(std::move(art));
-            }
-        }
-        controls_.push_back(&control);
     }
+    controls_ = controlTable_.Controls();
 
     // Group boxes go beneath the controls they frame (later windows start lower).
     gb_Editor.SendToBack();

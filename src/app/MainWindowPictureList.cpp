@@ -4,18 +4,15 @@
 #include <windowsx.h>
 #include <commctrl.h>
 
+#include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
 #include "integration/ShellOperations.h"
 #include "library/LocaleNumbers.h"
 #include "library/PictureFolder.h"
+#include "library/PictureListModel.h"
 
 namespace mirulo::app {
 namespace {
-
-constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
-constexpr std::size_t kTrashMarkLength = 5;
-
-bool IsMarked(const std::wstring& entry) { return entry.compare(0, kTrashMarkLength, kTrashMark) == 0; }
 
 bool FileExists(const std::wstring& path) {
     return ::GetFileAttributesW(library::ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -52,7 +49,7 @@ void Tfm_Mirulo::CountImages() {
 
 void Tfm_Mirulo::SetStatusText(const std::wstring& text) {
     StatusBar1.SetText(text);
-    // The viewer's status bar mirrors this text once the viewer exists.
+    MirrorStatusToViewer(text);
 }
 
 std::wstring Tfm_Mirulo::SelectedPicturePath() const {
@@ -64,22 +61,12 @@ std::wstring Tfm_Mirulo::SelectedPicturePath() const {
 }
 
 void Tfm_Mirulo::btn_ReLoadClick() {
-    std::wstring remembered;
-    const int count = lb_PicList.Count();
-    int index = lb_PicList.ItemIndex();
-    if (index >= count) {
-        index = count - 1;
+    std::vector<std::wstring> entries;
+    entries.reserve(static_cast<std::size_t>(lb_PicList.Count()));
+    for (int i = 0; i < lb_PicList.Count(); ++i) {
+        entries.push_back(lb_PicList.Item(i));
     }
-    if (index >= 0) {
-        remembered = lb_PicList.Item(0);
-        for (int i = index; i >= 0; --i) {
-            std::wstring entry = lb_PicList.Item(i);
-            if (!IsMarked(entry)) {
-                remembered = std::move(entry);
-                break;
-            }
-        }
-    }
+    const std::optional<std::wstring> remembered = library::EntryToReselect(entries, lb_PicList.ItemIndex());
     CountImages();
     // Also when the folder is gone and the refresh left the list as it was.
     if (lb_PicList.Count() > 0) {
@@ -91,12 +78,10 @@ void Tfm_Mirulo::btn_ReLoadClick() {
             break;
         }
     }
-    // Showing the selected picture in the viewer arrives with the viewer.
+    ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::lb_PicList2Click() {
-    // Showing the selected picture in the viewer arrives with the viewer.
-}
+void Tfm_Mirulo::lb_PicList2Click() { ShowSelectedInViewer(); }
 
 void Tfm_Mirulo::lb_PicListDblClick() {
     const std::wstring path = SelectedPicturePath();
@@ -110,6 +95,7 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
     if (lb_PicList.Count() == 0 || lb_PicList.ItemIndex() < 0) {
         return;
     }
+    const bool shift = (::GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
     if (message == WM_RBUTTONDOWN) {
         POINT point{};
         ::GetCursorPos(&point);
@@ -119,11 +105,16 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
         if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) < lb_PicList.Count()) {
             lb_PicList.SetItemIndex(static_cast<int>(LOWORD(hit)));
         }
-        // Copying to the clipboard (no Shift) and opening in the editor (Shift,
-        // read with GetAsyncKeyState) arrive with the file actions.
+        if (shift) {
+            OpenPictureInEditor(SelectedPicturePath(), texts::kNoGestureEditor);
+        } else {
+            CopyPictureToClipboard(SelectedPicturePath(), [this](const std::wstring& text) { SetStatusText(text); });
+        }
         return;
     }
-    // Left button with Shift: renaming arrives with the file actions.
+    if (message == WM_LBUTTONDOWN && shift) {
+        RenameSelectedPicture();
+    }
 }
 
 void Tfm_Mirulo::ConnectPictureList() {

@@ -13,11 +13,11 @@
 #include "library/PictureFolder.h"
 #include "platform/Wide.h"
 #include "settings/SettingsValues.h"
+#include "viewer/TfrmView.h"
 
 namespace mirulo::app {
 namespace {
 
-constexpr wchar_t kCodePickedButton[] = L"指B";
 constexpr DWORD kSettleMilliseconds = 200;
 
 // Handles what is waiting, as a window does between two steps of a flow that
@@ -41,7 +41,7 @@ bool IsNormalState(HWND hwnd) { return !::IsIconic(hwnd) && !::IsZoomed(hwnd); }
 void Tfm_Mirulo::btn_SetRectClick() {
     ::ShowWindow(hwnd(), SW_MINIMIZE);
     host().Sleep(kSettleMilliseconds);
-    std::optional<capture::CaptureRange> range;
+    std::optional<capture::PickedRange> range;
     try {
         capture::TForm2 picker(host(), capture::SnapshotDesktop(), true);
         ::SetForegroundWindow(picker.hwnd());
@@ -71,17 +71,17 @@ void Tfm_Mirulo::btn_SetRectClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::CropCapSave() {
+void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
     blPlaySound = false;
     if (!IsSaveFolderUsable()) {
-        ShowNotice(texts::kNoSaveFolderMessage);
+        ShowNotice(texts::kCaptureNoSaveFolder);
         return;
     }
     const bool wasNormal = IsNormalState(hwnd());
     {
         capture::TForm2 picker(host(), capture::SnapshotDesktop(), false);
         ::SetForegroundWindow(picker.hwnd());
-        const std::optional<capture::CaptureRange> range = picker.Pick();
+        const std::optional<capture::PickedRange> range = picker.Pick();
         if (!::IsWindow(hwnd())) {
             return; // the program ended while the picker was open
         }
@@ -97,7 +97,7 @@ void Tfm_Mirulo::CropCapSave() {
             ::ShowWindow(hwnd(), SW_SHOWNA);
             if (!picture.empty()) {
                 blPlaySound = true;
-                SaveCapture(picture, cb_Key2_ToClipboard.Checked());
+                SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
             }
         } else {
             // A delay asked for by a button is not left for the next capture.
@@ -128,13 +128,15 @@ void Tfm_Mirulo::CropCapSave() {
     }
 }
 
-void Tfm_Mirulo::ShowInViewer(const std::wstring& /*path*/) {
-    // Loading the newest picture into the viewer arrives with the viewer window.
+void Tfm_Mirulo::ShowInViewer(const std::wstring& path) {
+    if (frmView) {
+        frmView->frmViewImage1LoadFromFile(path);
+    }
 }
 
 void Tfm_Mirulo::btn_CaptureClick() {
     if (!IsSaveFolderUsable()) {
-        ShowNotice(texts::kNoSaveFolderMessage);
+        ShowNotice(texts::kCaptureNoSaveFolder);
         intCaptureTimer = 0;
         return;
     }
@@ -142,8 +144,7 @@ void Tfm_Mirulo::btn_CaptureClick() {
     ::ShowWindow(hwnd(), SW_HIDE);
     host().Sleep(kSettleMilliseconds);
     try {
-        tTxtRizozType = kCodePickedButton;
-        CropCapSave();
+        StartCapture(capture::kPickedByButton);
     } catch (...) {
         // As for the other buttons: a failed capture still gives the window back.
         intCaptureTimer = 0;

@@ -111,7 +111,7 @@ void Tfm_Mirulo::ReadSettings() {
 
 void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     blTimerSecMode = values.blTimerSecMode;
-    lbl_Timer.SetCaption(blTimerSecMode ? texts::kTimerUnitSeconds : texts::kTimerUnitMinutes);
+    lbl_Timer.SetCaption(blTimerSecMode ? texts::kPerSeconds : texts::kPerMinutes);
     lbl_Timer.SetTextColor(blTimerSecMode ? kRed : CLR_INVALID);
 
     MoveTo(values.Top170, values.Left170);
@@ -177,7 +177,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 
     chk_ExecUO.SetChecked(values.ExecUOEnabled);
     sExecUOPath = Widen(values.ExecUOApp);
-    lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath));
+    ShowExecUOProgram();
     btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
     lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
 
@@ -324,6 +324,9 @@ void Tfm_Mirulo::chk_SoundClick() { WriteIni(); }
 
 void Tfm_Mirulo::chk_CapaClick() {
     edt_Capa.SetEnabled(chk_Capa.Checked());
+    if (chk_Capa.Checked()) {
+        ShowNotice(texts::kNoticeCapOn);
+    }
     WriteIni();
 }
 
@@ -343,53 +346,11 @@ void Tfm_Mirulo::chk_ExecUOClick() {
     WriteIni();
 }
 
+void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath)); }
+
 void Tfm_Mirulo::chkRNDClick() {
     bl_chkRND = chkRND.Checked();
     WriteIni();
-}
-
-void Tfm_Mirulo::chk_TrayIconClick() {
-    if (::IsIconic(hwnd())) {
-        ::ShowWindow(hwnd(), SW_RESTORE);
-    }
-    RestoreFromTray();
-    WriteIni();
-}
-
-void Tfm_Mirulo::chk_MinimizedClick() {
-    if (::IsIconic(hwnd())) {
-        ::ShowWindow(hwnd(), SW_RESTORE);
-    }
-    WriteIni();
-}
-
-void Tfm_Mirulo::cb_AutoStartClick() { WriteIni(); }
-
-
-void Tfm_Mirulo::cb_IllustNotShowClick() {
-    const bool grey = cb_IllustNotShow.Checked();
-    for (Picture* picture : {&img_01, &img_02, &img_03, &img_04, &img_05, &img_Title1}) {
-        picture->SetVisible(!grey);
-    }
-    img_Title2.SetVisible(grey);
-    const COLORREF colour = grey ? RGB(128, 128, 128) : RGB(180, 149, 192);
-    for (int page = 0; page < 4; ++page) {
-        advPager1.SetPageGradientEnd(page, colour);
-    }
-    for (int page = 0; page < 4; ++page) {
-        advPager1.SetPagePressedTabColor(page, colour);
-    }
-    const int top = grey ? 4 : 49;
-    const int height = grey ? 395 : 350;
-    ::SetWindowPos(lb_PicList.hwnd(), nullptr, Scale(4), Scale(top), Scale(319), Scale(height),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowTextW(hwnd(), (grey ? sFormCap2 : sFormCap1).c_str());
-    WriteIni();
-}
-
-void Tfm_Mirulo::RestoreFromTray() {
-    ::ShowWindow(hwnd(), SW_SHOW);
-    ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, iAppExStyle);
 }
 
 void Tfm_Mirulo::ConnectOptionHandlers() {
@@ -407,9 +368,6 @@ void Tfm_Mirulo::ConnectOptionHandlers() {
     for (ui::CheckBox* box : CategoryBoxes()) {
         box->OnClick = [this] { chkRND01Click(); };
     }
-    chk_TrayIcon.OnClick = [this] { chk_TrayIconClick(); };
-    chk_Minimized.OnClick = [this] { chk_MinimizedClick(); };
-    cb_IllustNotShow.OnClick = [this] { cb_IllustNotShowClick(); };
     cb_AutoStart.OnClick = [this] { cb_AutoStartClick(); };
 }
 

@@ -1,5 +1,9 @@
 #pragma once
-// Every text the main window shows, in one place, exactly as the user reads it.
+// The main window's texts, exactly as the user reads them: window captions, tabs,
+// hints, list entries, notices and status texts. Two kinds stand beside what they
+// describe instead: control captions in the control table (MainWindowLayout.cpp),
+// next to each control's place, and the hot-key list entries in their table
+// (capture/HotKeyTable.h), next to each key's code.
 
 namespace mirulo::app::texts {
 
@@ -62,26 +66,51 @@ inline constexpr wchar_t kHintMinimize[] = L"最小化";
 inline constexpr wchar_t kHintClose[] = L"閉じる";
 
 // Lists
-inline constexpr const wchar_t* kKeyNames[] = {
-    L"キーで撮影しない", L"Esc", L"F1", L"F2", L"F3", L"F4", L"F5", L"F6", L"F7", L"F8",
-    L"F9", L"F10", L"F11", L"F12", L"Scroll Lock", L"Pause", L"Tab", L"半角/全角", L"無変換", L"変換",
-    L"カタカナ/ひらがな", L"Insert", L"Delete", L"Home", L"End", L"Page Up", L"Page Down", L"Num Lock", L"PrtSc"};
-inline constexpr const wchar_t* kModifierNames[] = {L"なし", L"Shift", L"Ctl", L"Alt"};
 inline constexpr const wchar_t* kFormatNames[] = {L"PNG", L"JPG"};
 inline constexpr const wchar_t* kTimerPeriods[] = {L"1",  L"2",  L"3",  L"4",  L"5",   L"10",  L"15",
                                                    L"20", L"30", L"60", L"90", L"120", L"180", L"300"};
 
+// The auto-capture period's unit
+inline constexpr wchar_t kPerMinutes[] = L"分毎";
+inline constexpr wchar_t kPerSeconds[] = L"秒毎";
+
 // Status and messages
+// Shown after a hot key is registered while two of them share one combination.
+inline constexpr wchar_t kDuplicateKeyWarning[] =
+    L"キーの組み合わせが同じです。\n\r\n\r特に理由が無ければ異なるキーにすることをオススメします。";
+inline constexpr wchar_t kCaptureNoSaveFolder[] =
+    L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+inline constexpr wchar_t kCaptureNoFixedRange[] = L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。";
 inline constexpr wchar_t kNoticeNoSaveFolder[] = L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください";
 inline constexpr wchar_t kNotFoundPrefix[] = L"[Not Found] ";
+inline constexpr wchar_t kNoticeCapOn[] = L"自動削除機能がオンになりました。\n\r消えて困る画像は保存フォルダから移動しておいてください。\n\r"
+                                          L"(削除された画像はゴミ箱に入ります)";
+inline constexpr wchar_t kCapNotWholeNumber[] = L"'%s' は整数ではありません";
+inline constexpr wchar_t kCannotRecycleTag[] = L"[ゴミ箱へ移動できません] ";
+inline constexpr wchar_t kRecycledTag[] = L"[ゴミ箱へ移動] ";
+inline constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
+inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kNoSelectionRename[] = L"【お知らせ】ファイル名変更機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kNoSelectionEdit[] = L"【お知らせ】画像編集機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kNoSelectionClipboard[] =
+    L"【お知らせ】クリップボードへコピー機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kRenameFailed[] =
+    L"ファイル名変更できませんでした\n\r\n\r考えられる理由(例)\n\r・既存のファイル名と重複\n\r"
+    L"・ファイル名として認められていない文字が含まれていた\n\r・元のファイルが存在しなかった";
+inline constexpr wchar_t kNoEditor[] = L"指定された画像編集ソフトが存在しません";
+inline constexpr wchar_t kNoGestureEditor[] = L"指定されたShift+右クリック用アプリが存在しません";
+inline constexpr wchar_t kCopiedToClipboard[] = L"画像をクリップボードへコピーしました";
+inline constexpr wchar_t kNoticeOpenFolder[] =
+    L"【お知らせ】\r\n\r\n[保存先フォルダ]が未設定か存在しません、設定してください";
+inline constexpr wchar_t kChooseFolderTitle[] = L"フォルダの指定";
+inline constexpr wchar_t kEditorFilter[] = L"実行ファイル\0*.exe; *.com"; // "実行ファイル|*.exe; *.com"
 
-// Capture messages
-inline constexpr wchar_t kNoSaveFolderMessage[] = L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
-inline constexpr wchar_t kNoFixedRangeMessage[] = L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。";
+// Followed by the path that SCHTASKS would receive with "?" in place of some characters.
+inline constexpr wchar_t kNoticeLogonTaskPath[] =
+    L"【お知らせ】Windows起動時の自動実行を設定できません\r\n\r\n"
+    L"次のパスに、この環境の文字コードで表せない文字が含まれています\r\n";
 
-// Auto-capture unit
-inline constexpr wchar_t kTimerUnitMinutes[] = L"分毎";
-inline constexpr wchar_t kTimerUnitSeconds[] = L"秒毎";
+// Shown by the hidden switch of the auto-capture's unit.
 inline constexpr wchar_t kTimerSecondsNotice[] =
     L"自動スクショの単位を「秒」に変更しました。\n\r\n\r【注意】\n\rパソコン性能によっては高負荷により操作不能になるかもしれまんせん。\n\rもしそうなった場合は、ミルロの設定をリセットするために、パソコンを再起動（もしくは電源ボタン長押しして強制停止）し、再起動後にミルロフォルダ内のファイル「ユーザー設定」を削除してください。";
 inline constexpr wchar_t kTimerMinutesNotice[] = L"自動スクショの単位を「分」に戻しました。";

@@ -1,5 +1,7 @@
 #include "app/Pictures.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <span>
 #include <stdexcept>
@@ -20,26 +22,20 @@ std::span<const std::uint8_t> ResourceBytes(int resourceId) {
     return {bytes, ::SizeofResource(module, found)};
 }
 
+bool HasResource(int resourceId) {
+    return ::FindResourceW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                           MAKEINTRESOURCEW(10) /* RT_RCDATA */) != nullptr;
+}
+
 } // namespace
 
 AlphaBitmap AlphaBitmap::FromResource(int resourceId) {
     const image::Image picture = image::DecodePng(ResourceBytes(resourceId));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(picture.width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(picture.height); // top-down like the decoder
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
     AlphaBitmap result;
-    result.bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!result.bitmap) {
-        throw std::runtime_error("画像を作成できません");
-    }
+    result.pixels = platform::DibSurface::Create(static_cast<int>(picture.width), static_cast<int>(picture.height));
     result.width = static_cast<int>(picture.width);
     result.height = static_cast<int>(picture.height);
-    auto* out = static_cast<std::uint8_t*>(bits);
+    std::uint8_t* out = result.pixels.bits();
     for (std::uint32_t y = 0; y < picture.height; ++y) {
         const std::uint8_t* in = picture.row(y);
         for (std::uint32_t x = 0; x < picture.width; ++x, in += picture.channels, out += 4) {
@@ -54,23 +50,55 @@ AlphaBitmap AlphaBitmap::FromResource(int resourceId) {
     return result;
 }
 
+int ArtworkRendition(int resourceId, int percent) noexcept {
+    // AssetIds.h numbers the renditions of a drawing 1000 and 2000 above it.
+    switch (percent) {
+    case 150: return resourceId + 1000;
+    case 200: return resourceId + 2000;
+    default: return resourceId;
+    }
+}
+
+AlphaBitmap AlphaBitmap::ForDpi(int resourceId, UINT dpi) {
+    // The smallest rendition at least as large as the display needs: shrinking
+    // keeps the drawing sharp, enlarging would blur it.
+    for (const int percent : {100, 150, 200}) {
+        if (static_cast<int>(dpi) * 100 <= 96 * percent || percent == 200) {
+            const int id = ArtworkRendition(resourceId, percent);
+            if (HasResource(id)) {
+                return FromResource(id);
+            }
+        }
+    }
+    return FromResource(resourceId);
+}
+
 void AlphaBitmap::Draw(HDC dc, const RECT& area, bool dimmed) const {
-    if (!bitmap) {
+    if (pixels.empty()) {
         return;
     }
-    platform::UniqueMemoryDc source(::CreateCompatibleDC(dc));
-    platform::SelectedObject selected(source.get(), bitmap.get());
     const int areaWidth = area.right - area.left;
     const int areaHeight = area.bottom - area.top;
-    // Pictures made for their place fill it; glyphs keep their size, centred.
-    const bool fill = width >= areaWidth || height >= areaHeight;
-    const int w = fill ? areaWidth : width;
-    const int h = fill ? areaHeight : height;
+    // A picture drawn for its place may differ from it by a pixel of rounding; it
+    // is still copied as it is. Larger artwork (a scale between renditions) is
+    // shrunk into the area.
+    const bool fits = width <= areaWidth + 1 && height <= areaHeight + 1;
+    const int w = fits ? width : areaWidth;
+    const int h = fits ? height : areaHeight;
     const int x = area.left + (areaWidth - w) / 2;
     const int y = area.top + (areaHeight - h) / 2;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(dimmed ? 96 : 255), AC_SRC_ALPHA};
     ::SetStretchBltMode(dc, HALFTONE);
-    ::AlphaBlend(dc, x, y, w, h, source.get(), 0, 0, width, height, blend);
+    ::AlphaBlend(dc, x, y, w, h, pixels.dc(), 0, 0, width, height, blend);
+}
+
+void LoadArtwork(ui::Control& control, ui::ControlKind kind, int resourceId, UINT dpi) {
+    AlphaBitmap art = AlphaBitmap::ForDpi(resourceId, dpi);
+    if (kind == ui::ControlKind::Picture) {
+        static_cast<Picture&>(control).SetImage(std::move(art));
+    } else {
+        static_cast<IconButton&>(control).SetGlyph(std::move(art));
+    }
 }
 
 // --- Picture ------------------------------------------------------------------
@@ -99,18 +127,56 @@ void IconButton::SetGlyph(AlphaBitmap glyph) {
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-void IconButton::Click() {
-    if (OnClick) {
-        OnClick();
+namespace {
+
+LRESULT CALLBACK PressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, &PressProc, 5);
+        return ::DefSubclassProc(hwnd, message, wParam, lParam);
     }
+    auto* button = reinterpret_cast<IconButton*>(data);
+    if (button->OnMouseDown) {
+        UINT press = 0;
+        switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: press = WM_LBUTTONDOWN; break;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK: press = WM_RBUTTONDOWN; break;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK: press = WM_MBUTTONDOWN; break;
+        default: break;
+        }
+        if (press != 0) {
+            // The button does not take the press itself: it would hold the mouse
+            // capture through whatever the action shows (a confirmation, say)
+            // and stay drawn pushed afterwards.
+            button->ForwardMouseDown(press);
+            return 0;
+        }
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+void IconButton::OnCreated() { ::SetWindowSubclass(hwnd(), &PressProc, 5, reinterpret_cast<DWORD_PTR>(this)); }
+
+void IconButton::ForwardMouseDown(UINT message) {
+    // Inside the button's window procedure no exception may pass: the press goes
+    // through the parent's, where a failing handler is reported like any other.
+    pendingMouseMessage_ = message;
+    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
+                   reinterpret_cast<LPARAM>(hwnd()));
 }
 
 bool IconButton::OnCommand(WORD code) {
-    if (code != BN_CLICKED) {
-        return false;
+    if (code == kMouseDownNotification) {
+        if (OnMouseDown) {
+            OnMouseDown(pendingMouseMessage_);
+        }
+        return true;
     }
-    Click();
-    return true;
+    return ui::Button::OnCommand(code);
 }
 
 bool IconButton::OnDrawItem(const DRAWITEMSTRUCT& item) {

@@ -11,6 +11,8 @@
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "sound/MciPlayer.h"
+#include "viewer/TfrmView.h"
+#include "viewer/ViewerMainWindow.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -33,7 +35,7 @@ HICON LoadProgramIcon(int size) {
 
 Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     : ui::Window(host), advPager1(host), Timer1(*this, kAutoCaptureTimerId, 100000),
-      tm_Min(*this, kStartMinimisedTimerId, 1000) {
+      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host) {
     RegisterWindowClass(kMainWindowClass, CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXICON)),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
@@ -47,7 +49,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(), host);
+    hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(), [this] { ShowNotice(texts::kDuplicateKeyWarning); });
     advPager1.Create(hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
     const ui::TabFont tabFonts[] = {{L"Meiryo UI", 15, true}, {L"Tahoma", 15, false}, {L"Meiryo UI", 15, false},
                                     {L"Meiryo UI", 15, false}};
@@ -59,20 +61,23 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
-    btn_Close.OnClick = [this] { btn_CloseClick(); };
     ConnectOptionHandlers();
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyLists();
+    ConnectViewerButton();
     ConnectRangePicker();
     ConnectAutoCapture();
+    ConnectFileActions();
     ConnectSoundControls();
-    tm_Min.OnTimer = [this] { tm_MinTimer(); };
+    ConnectIntegration();
+    ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
 }
 
 Tfm_Mirulo::~Tfm_Mirulo() {
+    frmView.reset();
     // Released with the window in FormDestroy; a window torn down without a
     // message loop (tests) must not leave global atoms behind either.
     if (hotKeys_) {
@@ -106,98 +111,54 @@ void Tfm_Mirulo::ShowFirstTime() {
 
 // --- Construction -------------------------------------------------------------
 
+// The start-up work, in its fixed order: option handlers that the settings run
+// rely on the steps before them.
 void Tfm_Mirulo::FormCreate() {
-    platform::Host& h = host();
-
     blInFormCreate = true;
-    h.Trace(L"FormCreate: begin");
-
     slMP3.clear();
-    h.Trace(L"FormCreate: sound paths");
-
     iAppExStyle = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
-    h.Trace(L"FormCreate: extended style saved");
-
     lvl_Ver.SetCaption(kVersionText);
     sFormCap1 = std::wstring(texts::kCaptionPrefixNormal) + lvl_Ver.Caption();
     sFormCap2 = std::wstring(texts::kCaptionPrefixGrey) + lvl_Ver.Caption();
-    h.Trace(L"FormCreate: version and captions");
-
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
-    h.Trace(L"FormCreate: size limits");
-
     sImageSaveDir.clear();
     iCapTop = iCapLeft = iCapHeight = iCapWidth = 0;
     tTxtRizozType.clear();
     StatusBar1.SetText(L"");
-    h.Trace(L"FormCreate: fields cleared");
-
     AssignHints();
-    h.Trace(L"FormCreate: hints assigned");
-
     SwitchHintsOn();
-    h.Trace(L"FormCreate: hint display");
-
     FillLists();
-    h.Trace(L"FormCreate: lists filled");
-
     ComputeDefaultPosition();
-    h.Trace(L"FormCreate: default position");
 
     ReadSettings();
-    h.Trace(L"FormCreate: settings read");
-
     ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
-    h.Trace(L"FormCreate: caption");
-
     BuildSoundListAtStart();
-    h.Trace(L"FormCreate: sound list");
-
     ApplyTimerInterval();
-    h.Trace(L"FormCreate: timer interval");
-
     const bool timerOn = chk_Timer.Checked();
     cb_Timer.SetEnabled(timerOn);
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
-    h.Trace(L"FormCreate: timer controls");
-
-    // The logon-task check arrives with start at logon.
-    h.Trace(L"FormCreate: logon task");
+    CheckLogonTask();
 
     if (IsSaveFolderUsable()) {
         // Pictures whose save a crash or a kill interrupted.
         capture::FinishInterruptedSaves(sImageSaveDir);
     }
     CountImages();
-    h.Trace(L"FormCreate: picture list");
-
     SetHotKey1();
     SetHotKey2();
     SetHotKey3();
-    h.Trace(L"FormCreate: hot keys");
-
-    // Starting the game client arrives with the game-client feature.
-    h.Trace(L"FormCreate: game client");
+    StartGameClient();
 
     intCaptureTimer = 0;
-    h.Trace(L"FormCreate: capture delay");
-
     hints_.SetTiming(200, 10000);
-    h.Trace(L"FormCreate: hint timing");
-
     if (chk_Minimized.Checked()) {
         tm_Min.SetInterval(1000);
         tm_Min.SetEnabled(true);
     }
-    h.Trace(L"FormCreate: start minimised");
-
     advPager1.SetActivePageIndex(0);
-    h.Trace(L"FormCreate: first page");
-
     blInFormCreate = false;
-    h.Trace(L"FormCreate: end");
 }
 
 void Tfm_Mirulo::AssignHints() {
@@ -216,20 +177,23 @@ void Tfm_Mirulo::SwitchHintsOn() {
 }
 
 void Tfm_Mirulo::FillLists() {
-    const auto fill = [](ui::ComboBox& list, const auto& entries) {
+    const auto fill = [](ui::ComboBox& list, const auto& entries, auto text) {
         list.Clear();
-        for (const wchar_t* entry : entries) {
-            list.Add(entry);
+        for (const auto& entry : entries) {
+            list.Add(text(entry));
         }
     };
-    fill(cb_Key1, texts::kKeyNames);
-    fill(cb_KeyAdd1, texts::kModifierNames);
-    fill(cb_Key2, texts::kKeyNames);
-    fill(cb_KeyAdd2, texts::kModifierNames);
-    fill(cb_Key3, texts::kKeyNames);
-    fill(cb_KeyAdd3, texts::kModifierNames);
-    fill(cb_PNGorJPG, texts::kFormatNames);
-    fill(cb_Timer, texts::kTimerPeriods);
+    const auto keyName = [](const capture::KeyListEntry& entry) { return entry.name; };
+    const auto modifierName = [](const capture::ModifierListEntry& entry) { return entry.name; };
+    const auto itself = [](const wchar_t* entry) { return entry; };
+    fill(cb_Key1, capture::kKeyList, keyName);
+    fill(cb_KeyAdd1, capture::kModifierList, modifierName);
+    fill(cb_Key2, capture::kKeyList, keyName);
+    fill(cb_KeyAdd2, capture::kModifierList, modifierName);
+    fill(cb_Key3, capture::kKeyList, keyName);
+    fill(cb_KeyAdd3, capture::kModifierList, modifierName);
+    fill(cb_PNGorJPG, texts::kFormatNames, itself);
+    fill(cb_Timer, texts::kTimerPeriods, itself);
 }
 
 void Tfm_Mirulo::ComputeDefaultPosition() {
@@ -274,21 +238,6 @@ void Tfm_Mirulo::FormDestroy() {
     MediaPlayer1->Close();
 }
 
-void Tfm_Mirulo::CalcFolderSizeAndDelete() {
-    // The size cap arrives with the recycle-bin feature.
-}
-
-void Tfm_Mirulo::FormResize() {
-    // Hiding in the notification area arrives with the tray feature.
-}
-
-void Tfm_Mirulo::btn_CloseClick() { ::SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
-
-void Tfm_Mirulo::tm_MinTimer() {
-    // Minimising after start arrives with the tray feature; until then one tick is all.
-    tm_Min.SetEnabled(false);
-}
-
 bool Tfm_Mirulo::OnClose() {
     // A failing final write must not keep the window open: report it and close.
     ui::Guarded(host(), hwnd(), [this] { FormClose(); });
@@ -328,9 +277,19 @@ bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {
     return true;
 }
 
-void Tfm_Mirulo::OnDpiChanged(UINT, const RECT& suggested) {
+void Tfm_Mirulo::OnDpiChanged(UINT newDpi, const RECT& suggested) {
+    // Everything is laid out again from its 96-DPI description, never from the
+    // current pixels, so going back and forth between monitors loses nothing to
+    // rounding.
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    advPager1.SetDpi(newDpi);
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    advPager1.Resize(client.right, client.bottom);
+    controlTable_.SetDpi(newDpi);
+    ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)), FALSE);
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 } // namespace mirulo::app

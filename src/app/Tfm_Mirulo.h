@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,22 +13,32 @@
 
 #include "platform/Host.h"
 #include "ui/Control.h"
+#include "ui/ControlTable.h"
 #include "ui/Fonts.h"
 #include "ui/Hints.h"
 #include "ui/TabPager.h"
 #include "ui/Timer.h"
+#include "ui/TrayIcon.h"
+#include "ui/MouseWheelFilter.h"
 #include "ui/Window.h"
 #include "app/Pictures.h"
+#include "library/RenameDialog.h"
 #include "settings/SettingsValues.h"
 
+#include "capture/CaptureKind.h"
+#include "capture/CaptureService.h"
 #include "capture/HotKeyTable.h"
 
 namespace mirulo::capture {
-class CapturePicture;
 class HotKeyRegistry;
 }
 namespace mirulo::sound {
 class MciPlayer;
+}
+
+namespace mirulo::viewer {
+class TfrmView;
+class ViewerMainWindow;
 }
 
 namespace mirulo::app {
@@ -155,6 +166,7 @@ public:
     // Components without a place on the screen
     ui::Timer Timer1;
     ui::Timer tm_Min;
+    std::unique_ptr<ui::TrayIcon> TrayIcon1; // shown only while the window hides in the notification area
     std::unique_ptr<sound::MciPlayer> MediaPlayer1; // the capture sound's player
 
     // --- Fields shared by the features ------------------------------------
@@ -233,7 +245,6 @@ public:
     void chk_MinimizedClick();
     void cb_IllustNotShowClick();
     void cb_AutoStartClick();
-    void RestoreFromTray();
 
     // Global hot keys.
     void SetHotKey1();
@@ -246,9 +257,8 @@ public:
     void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
 
-    // The range picker: the fixed range, and the picked-range capture.
+    // The range picker: the fixed range, and the picked-range capture's buttons.
     void btn_SetRectClick();
-    void CropCapSave();
     void btn_CaptureClick();
     void btn_Capture3Click();
     void btn_Capture10Click();
@@ -257,8 +267,11 @@ public:
     void Timer1Timer();
     void lbl_TimerMouseDown(UINT message);
 
-    // Capture of the fixed range and of the full screen.
-    void CapSave();
+    // Captures. A trigger names its kind; StartCapture stores the kind's code in
+    // tTxtRizozType and runs the routine of its range.
+    void StartCapture(capture::CaptureKind kind);
+    void CapSave(capture::CaptureKind kind);
+    void CropCapSave(capture::CaptureKind kind);
     void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
     void btn_ShotRectClick();
     void btn_3CaptureClick();
@@ -275,10 +288,55 @@ public:
     void SetStatusText(const std::wstring& text);
     std::wstring SelectedPicturePath() const;
 
+    // Size cap, recycle bin and the actions on a picture.
+    void CreateRenameDialog();
+    library::RenameDialog* renameDialog() const { return renameDialog_.get(); }
+    void edt_CapaExit();
+    void edt_CapaMouseLeave();
+    void btn_DustMouseDown(UINT message);
+    void btn_ReNameClick();
+    void btn_EditClick();
+    void btn_ClipboardClick();
+    void btn_OpenFolderClick();
+    void btn_FolderClick();
+    void btn_EditorClick();
+    // Rename of the selected picture through the dialog, without the check for a selection.
+    void RenameSelectedPicture();
+    // The clipboard and editor actions on a picture path, for the list, its
+    // gestures and the viewer: the copy reports its status text through
+    // `setStatus` and says whether a picture reached the clipboard.
+    using StatusSink = std::function<void(const std::wstring&)>;
+    bool CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus);
+    void OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage);
+    // Start at logon and the game client.
+    void CheckLogonTask();
+    bool blExecUO();
+    void btn_ExecUOClick();
+    void StartGameClient();
+    void ShowExecUOProgram();
+    // The viewer: created after the main window, fed with the selected picture
+    // and the status text.
+    void CreateViewer();
+    void btn_ViewerClick();
+    void ShowSelectedInViewer();
+    void MirrorStatusToViewer(const std::wstring& text);
+    bool CopySelectedPictureToClipboard();
+    void OpenSelectedPictureInEditor();
+    void MovePicturesToRecycleBin(const std::vector<std::wstring>& files);
+    std::unique_ptr<viewer::TfrmView> frmView;
+
     // After-steps of a capture.
     void CalcFolderSizeAndDelete();
     void playSound();
     void FormResize();
+
+    // Tray, minimise, window drag and colour mode.
+    void HideToTray();
+    void RestoreFromTray();
+    void TrayIcon1Click();
+    void btn_MinimizedClick();
+    void advPager1MouseDown(UINT message, POINT point);
+    bool FormMouseWheel(POINT screenPoint);
 
     // Capture sounds.
     void MakeMP3List();
@@ -301,6 +359,7 @@ protected:
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
     void OnHotKey(int id) override;
+    void OnSize(UINT kind, int width, int height) override;
 
 private:
     void CreateControls();
@@ -320,22 +379,29 @@ private:
     void ConnectRangePicker();
     void ConnectAutoCapture();
     void ShowInViewer(const std::wstring& path);
+    void ConnectFileActions();
     void ConnectSoundControls();
+    void ConnectTray(HICON icon);
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
+    void ConnectIntegration();
     capture::HotKeySelections HotKeyCopies() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
     void CopyKeySelections();
     void ChangeHotKey(int number, bool writeNow);
     void ReleaseHotKeys();
-    void RunButtonCapture(const wchar_t* code, bool fullScreen);
+    void RunButtonCapture(capture::CaptureKind kind);
+    capture::ClipboardBoxes ClipboardChoice() const;
     void SwitchAutoCaptureOff();
     void ShowNotice(std::wstring_view text);
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
+    capture::CaptureService captures_;
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
+    std::unique_ptr<library::RenameDialog> renameDialog_;
     ui::FontCache fonts_;
+    ui::ControlTable controlTable_{fonts_, &LoadArtwork};
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;
     std::vector<ui::RadioButton*> editorRadioGroup_;
@@ -351,6 +417,12 @@ private:
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;
+    bool resizeConnected_ = false; // size changes reach FormResize once construction begins
+    std::unique_ptr<ui::MouseWheelFilter> wheelFilter_;
+    void ConnectViewerButton();
+    // The viewer reaches the main window through this; the destructor ends the
+    // viewer first.
+    std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
 };
 
 } // namespace mirulo::app

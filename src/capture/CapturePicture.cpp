@@ -52,6 +52,20 @@ CapturePicture CutRectangle(DesktopSnapshot&& snapshot, int left, int top, int w
     return picture;
 }
 
+image::PixelRows PngRowsOf(const CapturePicture& picture) {
+    image::PixelRows rows;
+    if (picture.empty()) {
+        return rows;
+    }
+    rows.width = static_cast<std::uint32_t>(picture.width());
+    rows.height = static_cast<std::uint32_t>(picture.height());
+    rows.stride = picture.stride();
+    rows.layout = image::PixelLayout::Bgrx;
+    rows.first = picture.bits();
+    rows.size = picture.stride() * rows.height;
+    return rows;
+}
+
 image::Image ToRgbImage(const CapturePicture& picture) {
     image::Image rgb;
     if (picture.empty()) {

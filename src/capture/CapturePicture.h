@@ -10,6 +10,7 @@
 #include "capture/DesktopSnapshot.h"
 #include "capture/DibSurface.h"
 #include "image/Image.h"
+#include "image/PngWriter.h"
 
 namespace mirulo::capture {
 
@@ -51,6 +52,10 @@ CapturePicture CutRectangle(const DesktopSnapshot& snapshot, int left, int top, 
 // capture of several monitors is hundreds of megabytes); otherwise the cut is
 // made as above and the snapshot released.
 CapturePicture CutRectangle(DesktopSnapshot&& snapshot, int left, int top, int width, int height);
+
+// The picture's own rows for the PNG writer, which converts them while it
+// filters, so no RGB copy of the picture is made. Valid while `picture` lives.
+image::PixelRows PngRowsOf(const CapturePicture& picture);
 
 // The picture as 8-bit RGB for the encoders (the unused fourth byte dropped).
 // An empty picture gives an empty image (width and height 0).

@@ -3,8 +3,6 @@
 #include <cstddef>
 #include <utility>
 
-#include "ui/Dispatch.h"
-
 namespace mirulo::capture {
 
 HotKeyRegistration::HotKeyRegistration(HWND window, const wchar_t* atomName,
@@ -44,7 +42,8 @@ void HotKeyRegistration::Release() noexcept {
     }
 }
 
-HotKeyRegistry::HotKeyRegistry(HWND window, platform::Host& host) noexcept : window_(window), host_(host) {}
+HotKeyRegistry::HotKeyRegistry(HWND window, std::function<void()> onDuplicate)
+    : window_(window), onDuplicate_(std::move(onDuplicate)) {}
 
 std::int32_t HotKeyRegistry::SetHotKey(int number, const HotKeySelections& copies) {
     HotKeyRegistration* slot = Slot(number);
@@ -60,16 +59,16 @@ std::int32_t HotKeyRegistry::SetHotKey(int number, const HotKeySelections& copie
                                *plan.combination);
     const std::int32_t id = slot->id();
     if (plan.warnDuplicate) {
-        // The box runs a nested message loop; the ID is taken before it so that
-        // whatever runs meanwhile cannot change what this call returns.
-        host_.ShowMessage(window_, kDuplicateKeyWarning, ui::kApplicationTitle, MB_OK);
+        // The warning box runs a nested message loop; the ID is taken before it so
+        // that whatever runs meanwhile cannot change what this call returns.
+        onDuplicate_();
     }
     return id;
 }
 
 void HotKeyRegistry::CheckKeySettings(const HotKeySelections& copies) {
     if (FindDuplicateHotKeys(copies)) {
-        host_.ShowMessage(window_, kDuplicateKeyWarning, ui::kApplicationTitle, MB_OK);
+        onDuplicate_();
     }
 }
 

@@ -8,20 +8,16 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "capture/HotKeyTable.h"
-#include "platform/Host.h"
 
 namespace mirulo::capture {
 
 inline constexpr std::array<const wchar_t*, kHotKeyCount> kHotKeyAtomNames = {L"Mirulo1", L"Mirulo2",
                                                                               L"Mirulo3"};
 
-// Shown after a registration while two hot keys share one combination. Both line
-// breaks are LF then CR.
-inline constexpr wchar_t kDuplicateKeyWarning[] =
-    L"キーの組み合わせが同じです。\n\r\n\r特に理由が無ければ異なるキーにすることをオススメします。";
 
 // One hot key held for a window: its atom (the ID) and, when the system granted
 // it, the registration under that ID. Move-only; released on destruction.
@@ -57,10 +53,12 @@ private:
 };
 
 // The main window's three hot keys. The window keeps the IDs in RegistHotKeyID1..3
-// from the values returned here.
+// from the values returned here, and warns the user when told of a clash.
 class HotKeyRegistry {
 public:
-    HotKeyRegistry(HWND window, platform::Host& host) noexcept;
+    // `onDuplicate` runs whenever the duplicate check finds two hot keys with one
+    // combination.
+    HotKeyRegistry(HWND window, std::function<void()> onDuplicate);
     HotKeyRegistry(const HotKeyRegistry&) = delete;
     HotKeyRegistry& operator=(const HotKeyRegistry&) = delete;
 
@@ -72,8 +70,8 @@ public:
     // invalid number does nothing and returns 0.
     std::int32_t SetHotKey(int number, const HotKeySelections& copies);
 
-    // CheckKeySettings: shows the duplicate warning once when any two hot keys
-    // would register the same combination.
+    // CheckKeySettings: reports a clash once when any two hot keys would register
+    // the same combination.
     void CheckKeySettings(const HotKeySelections& copies);
 
     // First step of a list change: gives back hot key `number`'s atom and
@@ -91,7 +89,7 @@ private:
     const HotKeyRegistration* Slot(int number) const noexcept;
 
     HWND window_;
-    platform::Host& host_;
+    std::function<void()> onDuplicate_;
     std::array<HotKeyRegistration, kHotKeyCount> slots_;
 };
 

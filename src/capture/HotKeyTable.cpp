@@ -5,17 +5,17 @@
 namespace mirulo::capture {
 
 std::uint32_t VirtualKeyForKeyIndex(std::int32_t keyIndex) noexcept {
-    if (keyIndex < 0 || static_cast<std::size_t>(keyIndex) >= kKeyListVirtualKeys.size()) {
+    if (keyIndex < 0 || static_cast<std::size_t>(keyIndex) >= kKeyList.size()) {
         return 0;
     }
-    return kKeyListVirtualKeys[static_cast<std::size_t>(keyIndex)];
+    return kKeyList[static_cast<std::size_t>(keyIndex)].virtualKey;
 }
 
 std::uint32_t ModifierFlagsForIndex(std::int32_t modifierIndex) noexcept {
-    if (modifierIndex < 0 || static_cast<std::size_t>(modifierIndex) >= kModifierListFlags.size()) {
+    if (modifierIndex < 0 || static_cast<std::size_t>(modifierIndex) >= kModifierList.size()) {
         return 0;
     }
-    return kModifierListFlags[static_cast<std::size_t>(modifierIndex)];
+    return kModifierList[static_cast<std::size_t>(modifierIndex)].flags;
 }
 
 std::optional<HotKeyCombination> CombinationFor(const HotKeySelection& selection) noexcept {

@@ -19,43 +19,55 @@ inline constexpr std::uint32_t kModifierAlt = 0x0001;     // MOD_ALT
 inline constexpr std::uint32_t kModifierControl = 0x0002; // MOD_CONTROL
 inline constexpr std::uint32_t kModifierShift = 0x0004;   // MOD_SHIFT
 
-// Virtual-key code of each key-list entry, by entry index. Entry 0
-// ("キーで撮影しない") switches the hot key off and has no key.
-inline constexpr std::array<std::uint8_t, 29> kKeyListVirtualKeys = {
-    0x00, // キーで撮影しない
-    0x1B, // Esc          VK_ESCAPE
-    0x70, // F1           VK_F1
-    0x71, // F2
-    0x72, // F3
-    0x73, // F4
-    0x74, // F5
-    0x75, // F6
-    0x76, // F7
-    0x77, // F8
-    0x78, // F9
-    0x79, // F10
-    0x7A, // F11
-    0x7B, // F12          VK_F12
-    0x91, // Scroll Lock  VK_SCROLL
-    0x13, // Pause        VK_PAUSE
-    0x09, // Tab          VK_TAB
-    0xF4, // 半角/全角     VK_OEM_ENLW
-    0x1D, // 無変換        VK_NONCONVERT
-    0x1C, // 変換          VK_CONVERT
-    0xF2, // カタカナ/ひらがな VK_OEM_COPY
-    0x2D, // Insert       VK_INSERT
-    0x2E, // Delete       VK_DELETE
-    0x24, // Home         VK_HOME
-    0x23, // End          VK_END
-    0x21, // Page Up      VK_PRIOR
-    0x22, // Page Down    VK_NEXT
-    0x90, // Num Lock     VK_NUMLOCK
-    0x2C, // PrtSc        VK_SNAPSHOT
+// The key list of each hot key, entry by entry: the text the list shows and the
+// virtual-key code it stands for. Entry 0 switches the hot key off and has no key.
+struct KeyListEntry {
+    const wchar_t* name;
+    std::uint8_t virtualKey;
 };
+inline constexpr std::array<KeyListEntry, 29> kKeyList = {{
+    {L"キーで撮影しない", 0x00},
+    {L"Esc", 0x1B}, // VK_ESCAPE
+    {L"F1", 0x70},  // VK_F1
+    {L"F2", 0x71},
+    {L"F3", 0x72},
+    {L"F4", 0x73},
+    {L"F5", 0x74},
+    {L"F6", 0x75},
+    {L"F7", 0x76},
+    {L"F8", 0x77},
+    {L"F9", 0x78},
+    {L"F10", 0x79},
+    {L"F11", 0x7A},
+    {L"F12", 0x7B},               // VK_F12
+    {L"Scroll Lock", 0x91},       // VK_SCROLL
+    {L"Pause", 0x13},             // VK_PAUSE
+    {L"Tab", 0x09},               // VK_TAB
+    {L"半角/全角", 0xF4},         // VK_OEM_ENLW
+    {L"無変換", 0x1D},            // VK_NONCONVERT
+    {L"変換", 0x1C},              // VK_CONVERT
+    {L"カタカナ/ひらがな", 0xF2}, // VK_OEM_COPY
+    {L"Insert", 0x2D},            // VK_INSERT
+    {L"Delete", 0x2E},            // VK_DELETE
+    {L"Home", 0x24},              // VK_HOME
+    {L"End", 0x23},               // VK_END
+    {L"Page Up", 0x21},           // VK_PRIOR
+    {L"Page Down", 0x22},         // VK_NEXT
+    {L"Num Lock", 0x90},          // VK_NUMLOCK
+    {L"PrtSc", 0x2C},             // VK_SNAPSHOT
+}};
 
-// Modifier flags of each modifier-list entry: なし, Shift, Ctl, Alt.
-inline constexpr std::array<std::uint32_t, 4> kModifierListFlags = {0, kModifierShift, kModifierControl,
-                                                                    kModifierAlt};
+// The modifier list of each hot key: its text and the modifier flags it stands for.
+struct ModifierListEntry {
+    const wchar_t* name;
+    std::uint32_t flags;
+};
+inline constexpr std::array<ModifierListEntry, 4> kModifierList = {{
+    {L"なし", 0},
+    {L"Shift", kModifierShift},
+    {L"Ctl", kModifierControl},
+    {L"Alt", kModifierAlt},
+}};
 
 // One hot key's pair of list selections as the main window copies them
 // (int_cb_KeyAddN, int_cb_KeyN): entry indexes, -1 when a list has no selection.

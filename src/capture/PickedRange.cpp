@@ -4,7 +4,7 @@
 
 namespace mirulo::capture {
 
-CaptureRange NormalizeCorners(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
+PickedRange NormalizeCorners(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
     if (left > right) {
         std::swap(left, right);
     }

@@ -5,16 +5,16 @@
 
 namespace mirulo::capture {
 
-struct CaptureRange {
+struct PickedRange {
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t width = 0;
     std::int32_t height = 0;
-    bool operator==(const CaptureRange&) const = default;
+    bool operator==(const PickedRange&) const = default;
 };
 
 // The corners in either order give the same range; two equal corners give
 // width and height 0 (there is no minimum size).
-CaptureRange NormalizeCorners(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
+PickedRange NormalizeCorners(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
 
 } // namespace mirulo::capture

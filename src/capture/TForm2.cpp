@@ -68,12 +68,10 @@ protected:
     bool OnEraseBackground(HDC) override { return true; }
 
     bool OnPaint() override {
-        PAINTSTRUCT paint{};
-        HDC dc = ::BeginPaint(hwnd(), &paint);
-        const RECT& area = paint.rcPaint;
-        ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, form_.Picture().dc(),
-                 area.left, area.top, SRCCOPY);
-        ::EndPaint(hwnd(), &paint);
+        platform::PaintDc paint(hwnd());
+        const RECT& area = paint.area();
+        ::BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 form_.Picture().dc(), area.left, area.top, SRCCOPY);
         return true;
     }
 
@@ -153,7 +151,7 @@ TForm2::ModalResult TForm2::ShowModal() {
     return modalResult_;
 }
 
-std::optional<CaptureRange> TForm2::Pick() {
+std::optional<PickedRange> TForm2::Pick() {
     if (ShowModal() != ModalResult::OK) {
         return std::nullopt;
     }
@@ -236,7 +234,7 @@ void TForm2::InvalidateBand(POINT from, POINT to) {
         return;
     }
     // Only the four edges change; a large band must not repaint its inside.
-    const CaptureRange r = NormalizeCorners(from.x, from.y, to.x, to.y);
+    const PickedRange r = NormalizeCorners(from.x, from.y, to.x, to.y);
     const int right = r.left + r.width;
     const int bottom = r.top + r.height;
     const int m = kBandWidth;

@@ -37,7 +37,7 @@ public:
     // with Cancel and is passed on to the outer loop.
     ModalResult ShowModal();
     // ShowModal, and on OK the picked corners in either order as a range.
-    std::optional<CaptureRange> Pick();
+    std::optional<PickedRange> Pick();
 
     // The picture the picker shows (Image1's picture).
     const DesktopSnapshot& Picture() const noexcept { return picture_; }

@@ -1,66 +1,54 @@
 #include "integration/ShellOperations.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
-
-// shellapi.h maps ShellExecute to ShellExecuteW; here the name is Host's member.
-#undef ShellExecute
 
 #include <memory>
 
 namespace mirulo::integration {
 namespace {
 
-// The folder part of a path, without the final separator ("C:\pics\a.png" ->
-// "C:\pics"; "C:\a.png" -> "C:\").
+// The folder part of a path with its final separator ("C:\pics\a.png" ->
+// "C:\pics\"), as editors expect their working folder.
 std::wstring_view FolderOf(std::wstring_view path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::size_t slash = path.find_last_of(L"\\/:");
     if (slash == std::wstring_view::npos) {
         return {};
     }
-    if (slash == 2 && path.size() > 1 && path[1] == L':') {
-        return path.substr(0, 3);
-    }
-    return path.substr(0, slash);
+    return path.substr(0, slash + 1);
 }
-
-struct CoTaskMemDeleter {
-    void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
-};
-using UniqueIdList = std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter>;
 
 } // namespace
 
 void OpenWithAssociatedProgram(platform::Host& host, HWND owner, std::wstring_view path) {
-    host.ShellExecute(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
 }
 
 void OpenInEditor(platform::Host& host, HWND owner, std::wstring_view editor, std::wstring_view picturePath) {
-    host.ShellExecute(owner, L"OPEN", editor, picturePath, FolderOf(picturePath), SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"OPEN", editor, picturePath, FolderOf(picturePath), SW_SHOWNORMAL);
 }
 
 void OpenFolderInExplorer(platform::Host& host, HWND owner, std::wstring_view folder) {
     std::wstring parameters = L" /n/e,\"";
     parameters.append(folder);
     parameters.push_back(L'"');
-    host.ShellExecute(owner, L"OPEN", L"explorer.exe", parameters, {}, SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"OPEN", L"explorer.exe", parameters, {}, SW_SHOWNORMAL);
 }
 
 void OpenRecycleBin(platform::Host& host) {
-    host.ShellExecute(nullptr, L"open", L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}", {}, {},
-                      SW_SHOWNORMAL);
+    host.ShellLaunch(nullptr, L"open", L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}", {}, {},
+                     SW_SHOWNORMAL);
 }
 
 void StartProgram(platform::Host& host, HWND owner, std::wstring_view path) {
-    host.ShellExecute(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"OPEN", path, {}, {}, SW_SHOWNORMAL);
 }
 
 void OpenWebPage(platform::Host& host, HWND owner, std::wstring_view address) {
-    host.ShellExecute(owner, L"open", address, L"", L"", SW_SHOWNORMAL);
+    host.ShellLaunch(owner, L"open", address, L"", L"", SW_SHOWNORMAL);
 }
 
 void RunBatchElevated(platform::Host& host, HWND owner, std::wstring_view batchPath) {
-    host.ShellExecute(owner, L"runas", batchPath, {}, {}, SW_HIDE);
+    host.ShellLaunch(owner, L"runas", batchPath, {}, {}, SW_HIDE);
 }
 
 RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& paths, bool silent) {
@@ -90,21 +78,13 @@ RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& path
     return {result == 0 && !aborted, aborted};
 }
 
-std::wstring GetSpecialFolderPath(HWND owner, int csidl) {
-    PIDLIST_ABSOLUTE rawList = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, &rawList)) || rawList == nullptr) {
-        return {};
-    }
-    const UniqueIdList list(rawList);
-    wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(list.get(), path)) {
-        return {};
-    }
-    return path;
+std::wstring GetSpecialFolderPath(platform::Host& host, HWND owner, int csidl) {
+    return host.SpecialFolderPath(owner, csidl);
 }
 
-std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title) {
-    return host.BrowseForFolder(owner, title);
+std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title,
+                                         std::wstring_view current) {
+    return host.BrowseForFolder(owner, title, current);
 }
 
 } // namespace mirulo::integration

@@ -19,7 +19,7 @@ void OpenWithAssociatedProgram(platform::Host& host, HWND owner, std::wstring_vi
 
 // A picture in the image editor: editor is "mspaint" or the program the user
 // chose; the picture's path goes unquoted as the parameters and the picture's
-// folder is the working folder.
+// folder, with its trailing backslash, is the working folder.
 void OpenInEditor(platform::Host& host, HWND owner, std::wstring_view editor, std::wstring_view picturePath);
 
 // A folder in a new Explorer window with the folder tree: explorer.exe with
@@ -49,10 +49,13 @@ struct RecycleResult {
 RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& paths, bool silent);
 
 // The file-system path of a special folder given by its CSIDL number (such as
-// CSIDL_SYSTEM or CSIDL_LOCAL_APPDATA); empty when the shell has none.
-std::wstring GetSpecialFolderPath(HWND owner, int csidl);
+// CSIDL_SYSTEM or CSIDL_LOCAL_APPDATA); empty when the shell has none. Asked
+// through Host, so that tests can stand temporary folders in for the machine's.
+std::wstring GetSpecialFolderPath(platform::Host& host, HWND owner, int csidl);
 
-// The shell's folder chooser with the given title; nullopt when cancelled.
-std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title);
+// The shell's folder chooser with the given title, opened at `current` when that
+// folder exists; nullopt when cancelled.
+std::optional<std::wstring> ChooseFolder(platform::Host& host, HWND owner, std::wstring_view title,
+                                         std::wstring_view current);
 
 } // namespace mirulo::integration

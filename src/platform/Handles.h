@@ -68,7 +68,6 @@ using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
-using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 
 struct MemoryDcTraits {
     using handle_type = HDC;
@@ -77,21 +76,6 @@ struct MemoryDcTraits {
     static void Close(handle_type h) noexcept { ::DeleteDC(h); }
 };
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-
-struct IconTraits {
-    using handle_type = HICON;
-    static handle_type Invalid() noexcept { return nullptr; }
-    static bool IsValid(handle_type h) noexcept { return h != nullptr; }
-    static void Close(handle_type h) noexcept { ::DestroyIcon(h); }
-};
-using UniqueIcon = UniqueHandle<IconTraits>;
-
-struct GlobalAtomTraits {
-    using handle_type = ATOM;
-    static handle_type Invalid() noexcept { return 0; }
-    static bool IsValid(handle_type h) noexcept { return h != 0; }
-    static void Close(handle_type h) noexcept { ::GlobalDeleteAtom(h); }
-};
 
 // A DC borrowed from a window (GetDC / GetWindowDC): given back with ReleaseDC.
 class [[nodiscard]] WindowDc {
@@ -115,6 +99,29 @@ public:
 private:
     WindowDc(HWND hwnd, HDC dc) noexcept : hwnd_(hwnd), dc_(dc) {}
     HWND hwnd_;
+    HDC dc_;
+};
+
+// The DC of one WM_PAINT: BeginPaint when made, EndPaint (which validates the
+// painted region) when the scope ends, also when the painting throws.
+class [[nodiscard]] PaintDc {
+public:
+    explicit PaintDc(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &paint_)) {}
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() {
+        if (dc_ != nullptr) {
+            ::EndPaint(hwnd_, &paint_);
+        }
+    }
+
+    HDC get() const noexcept { return dc_; }
+    // The part of the client area to paint.
+    const RECT& area() const noexcept { return paint_.rcPaint; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
     HDC dc_;
 };
 

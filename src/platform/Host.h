@@ -30,18 +30,21 @@ public:
     virtual LocalTime Now() = 0;
     virtual std::int64_t PerformanceCounter() = 0;
     virtual std::int64_t PerformanceFrequency() = 0;
-    // Returns ShellExecuteW's result value (> 32 on success); callers that fire and
-    // forget may ignore it.
-    virtual std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                                       std::wstring_view parameters, std::wstring_view directory,
-                                       int showCommand) = 0;
-    virtual std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) = 0;
+    // Runs ShellExecuteW and returns its result value (> 32 on success); callers
+    // that fire and forget may ignore it. Named so that shellapi.h's ShellExecute
+    // macro never renames it in some files and not in others.
+    virtual std::intptr_t ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                      std::wstring_view parameters, std::wstring_view directory,
+                                      int showCommand) = 0;
+    // The folder browser, opened at `initialFolder` when that folder exists.
+    virtual std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                        std::wstring_view initialFolder) = 0;
     virtual std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) = 0;
     virtual std::wstring ExecutablePath() = 0;
-
-    // A named point in a long sequence (the main window's construction) that tests
-    // can watch; the real program ignores it.
-    virtual void Trace(std::wstring_view /*event*/) {}
+    // The file-system path of a special folder by its CSIDL number (the system
+    // folder, the local application data); empty when the shell has none. Tests
+    // point these at temporary folders so that nothing touches the machine's own.
+    virtual std::wstring SpecialFolderPath(HWND owner, int csidl);
 };
 
 class RealHost final : public Host {
@@ -51,10 +54,11 @@ public:
     LocalTime Now() override;
     std::int64_t PerformanceCounter() override;
     std::int64_t PerformanceFrequency() override;
-    std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                               std::wstring_view parameters, std::wstring_view directory,
-                               int showCommand) override;
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override;
+    std::intptr_t ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                              std::wstring_view parameters, std::wstring_view directory,
+                              int showCommand) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override;
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override;
 };

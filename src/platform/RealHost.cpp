@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <vector>
 
 #include "platform/Host.h"
@@ -35,8 +36,9 @@ std::int64_t RealHost::PerformanceFrequency() {
     return value.QuadPart;
 }
 
-std::intptr_t RealHost::ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                                     std::wstring_view parameters, std::wstring_view directory, int showCommand) {
+std::intptr_t RealHost::ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                    std::wstring_view parameters, std::wstring_view directory,
+                                    int showCommand) {
     const std::wstring v(verb), f(file), p(parameters), d(directory);
     const HINSTANCE result = ::ShellExecuteW(owner, v.empty() ? nullptr : v.c_str(), f.c_str(),
                                              p.empty() ? nullptr : p.c_str(), d.empty() ? nullptr : d.c_str(),
@@ -44,12 +46,55 @@ std::intptr_t RealHost::ShellExecute(HWND owner, std::wstring_view verb, std::ws
     return reinterpret_cast<std::intptr_t>(result);
 }
 
-std::optional<std::wstring> RealHost::BrowseForFolder(HWND owner, std::wstring_view title) {
+namespace {
+
+struct BrowseStart {
+    HWND owner;
+    std::wstring folder; // empty: the browser's own choice
+};
+
+// Once the browser is up: centred on the monitor that shows its owner, and the
+// current folder selected.
+int CALLBACK OnBrowserEvent(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message != BFFM_INITIALIZED) {
+        return 0;
+    }
+    const auto* start = reinterpret_cast<const BrowseStart*>(data);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    RECT frame{};
+    if (::GetMonitorInfoW(::MonitorFromWindow(start->owner, MONITOR_DEFAULTTONEAREST), &monitor) &&
+        ::GetWindowRect(dialog, &frame)) {
+        const RECT& work = monitor.rcWork;
+        const int width = frame.right - frame.left;
+        const int height = frame.bottom - frame.top;
+        ::SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - width) / 2,
+                       work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (!start->folder.empty()) {
+        ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->folder.c_str()));
+    }
+    return 0;
+}
+
+} // namespace
+
+std::optional<std::wstring> RealHost::BrowseForFolder(HWND owner, std::wstring_view title,
+                                                      std::wstring_view initialFolder) {
     const std::wstring t(title);
+    BrowseStart start{owner, std::wstring(initialFolder)};
+    const DWORD attributes = start.folder.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(start.folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        start.folder.clear();
+    }
     BROWSEINFOW info{};
     info.hwndOwner = owner;
+    info.pidlRoot = nullptr; // the desktop
     info.lpszTitle = t.c_str();
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+    info.lpfn = &OnBrowserEvent;
+    info.lParam = reinterpret_cast<LPARAM>(&start);
     PIDLIST_ABSOLUTE list = ::SHBrowseForFolderW(&info);
     if (list == nullptr) {
         return std::nullopt;
@@ -94,6 +139,22 @@ std::wstring RealHost::ExecutablePath() {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring Host::SpecialFolderPath(HWND owner, int csidl) {
+    struct IdListDeleter {
+        void operator()(ITEMIDLIST* list) const noexcept { ::CoTaskMemFree(list); }
+    };
+    PIDLIST_ABSOLUTE rawList = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, csidl, &rawList)) || rawList == nullptr) {
+        return {};
+    }
+    const std::unique_ptr<ITEMIDLIST, IdListDeleter> list(rawList);
+    wchar_t path[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListW(list.get(), path)) {
+        return {};
+    }
+    return path;
 }
 
 } // namespace mirulo::platform

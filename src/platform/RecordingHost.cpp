@@ -22,16 +22,19 @@ void RecordingHost::Sleep(DWORD milliseconds) {
     }
 }
 
-std::intptr_t RecordingHost::ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                                          std::wstring_view parameters, std::wstring_view directory,
-                                          int showCommand) {
-    calls.push_back({HostCall::Kind::ShellExecute, std::wstring(file), std::wstring(verb), std::wstring(parameters),
-                     std::wstring(directory), static_cast<unsigned>(showCommand), owner});
+std::intptr_t RecordingHost::ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                         std::wstring_view parameters, std::wstring_view directory,
+                                         int showCommand) {
+    calls.push_back({HostCall::Kind::ShellLaunch, std::wstring(file), std::wstring(verb),
+                     std::wstring(parameters), std::wstring(directory), static_cast<unsigned>(showCommand),
+                     owner});
     return shellResult;
 }
 
-std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title) {
-    calls.push_back({HostCall::Kind::BrowseForFolder, std::wstring(title), {}, {}, {}, 0, owner});
+std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title,
+                                                           std::wstring_view initialFolder) {
+    calls.push_back(
+        {HostCall::Kind::BrowseForFolder, std::wstring(title), {}, {}, std::wstring(initialFolder), 0, owner});
     if (folderAnswers.empty()) {
         return std::nullopt;
     }
@@ -50,8 +53,9 @@ std::optional<std::wstring> RecordingHost::OpenFile(HWND owner, const OpenFileRe
     return answer;
 }
 
-void RecordingHost::Trace(std::wstring_view event) {
-    calls.push_back({HostCall::Kind::Trace, std::wstring(event), {}, {}, {}, 0, nullptr});
+std::wstring RecordingHost::SpecialFolderPath(HWND, int csidl) {
+    const auto found = specialFolders.find(csidl);
+    return found == specialFolders.end() ? std::wstring() : found->second;
 }
 
 std::vector<HostCall> RecordingHost::CallsOf(HostCall::Kind kind) const {
@@ -67,14 +71,6 @@ std::vector<HostCall> RecordingHost::CallsOf(HostCall::Kind kind) const {
 std::vector<std::wstring> RecordingHost::Messages() const {
     std::vector<std::wstring> result;
     for (const auto& call : CallsOf(HostCall::Kind::Message)) {
-        result.push_back(call.text);
-    }
-    return result;
-}
-
-std::vector<std::wstring> RecordingHost::Traces() const {
-    std::vector<std::wstring> result;
-    for (const auto& call : CallsOf(HostCall::Kind::Trace)) {
         result.push_back(call.text);
     }
     return result;

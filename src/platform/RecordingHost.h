@@ -3,6 +3,7 @@
 // every call is written down in order.
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,12 +12,12 @@
 namespace mirulo::platform {
 
 struct HostCall {
-    enum class Kind { Message, Sleep, ShellExecute, BrowseForFolder, OpenFile, Trace };
+    enum class Kind { Message, Sleep, ShellLaunch, BrowseForFolder, OpenFile };
     Kind kind;
     std::wstring text;     // message text, trace event, shell file, dialog title
     std::wstring caption;  // message caption, shell verb
     std::wstring argument; // shell parameters
-    std::wstring directory;
+    std::wstring directory; // shell working folder, dialog's initial folder
     unsigned flags = 0;    // message box flags, sleep milliseconds, show command
     HWND owner = nullptr;
 };
@@ -40,24 +41,26 @@ public:
     // Runs while a message box would be open, as the box's own message loop
     // would run what arrives meanwhile.
     std::function<void()> whileMessageOpen;
+    // Special folders by CSIDL number; one not listed has no path.
+    std::map<int, std::wstring> specialFolders;
 
     int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
     void Sleep(DWORD milliseconds) override;
     LocalTime Now() override { return now; }
     std::int64_t PerformanceCounter() override { return counter; }
     std::int64_t PerformanceFrequency() override { return frequency; }
-    std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                               std::wstring_view parameters, std::wstring_view directory,
-                               int showCommand) override;
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override;
+    std::intptr_t ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                              std::wstring_view parameters, std::wstring_view directory,
+                              int showCommand) override;
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override;
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override { return executablePath; }
-    void Trace(std::wstring_view event) override;
+    std::wstring SpecialFolderPath(HWND owner, int csidl) override;
 
     // Convenience for assertions.
     std::vector<HostCall> CallsOf(HostCall::Kind kind) const;
     std::vector<std::wstring> Messages() const;
-    std::vector<std::wstring> Traces() const;
 };
 
 } // namespace mirulo::platform

@@ -43,8 +43,10 @@ std::string XYWHCaption(std::int32_t x, std::int32_t y, std::int32_t width, std:
 }
 
 std::int32_t FolderCapacitySizeFromText(std::string_view text) {
-    return ParseIniInteger(TrimBlanks(text)).value_or(kDefaultFolderCapacitySize);
+    return ParseFolderCapacitySize(text).value_or(kDefaultFolderCapacitySize);
 }
+
+std::optional<std::int32_t> ParseFolderCapacitySize(std::string_view text) { return ParseIniInteger(TrimBlanks(text)); }
 
 SettingsValues ReadSettings(const IniDocument& document, const ScreenDefaults& screen) {
     using namespace keys;

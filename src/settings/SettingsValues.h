@@ -6,6 +6,7 @@
 // click handlers are its business, not this file's.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -97,6 +98,8 @@ std::string XYWHCaption(std::int32_t x, std::int32_t y, std::int32_t width, std:
 // The size cap typed into edt_Capa; blanks around the number are ignored, and text
 // that is not an integer gives kDefaultFolderCapacitySize.
 std::int32_t FolderCapacitySizeFromText(std::string_view text);
+// The same text as a whole number, or nullopt when it is not one.
+std::optional<std::int32_t> ParseFolderCapacitySize(std::string_view text);
 
 // Reads every key of section "System" in its reading order. Top170 and Left170
 // come back corrected (CorrectWindowPosition), the viewer placement defaults to

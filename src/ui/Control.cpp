@@ -318,6 +318,55 @@ bool ListBox::OnCommand(WORD code) {
     return false;
 }
 
+// --- Edit -------------------------------------------------------------------
+
+namespace {
+
+LRESULT CALLBACK EditMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, &EditMouseProc, 4);
+        return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_MOUSEMOVE) {
+        // Asked again on every move: the request ends with each WM_MOUSELEAVE.
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd, 0};
+        ::TrackMouseEvent(&track);
+    } else if (message == WM_MOUSELEAVE) {
+        reinterpret_cast<Edit*>(data)->ForwardMouseLeave();
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+void Edit::OnCreated() { ::SetWindowSubclass(hwnd(), &EditMouseProc, 4, reinterpret_cast<DWORD_PTR>(this)); }
+
+void Edit::ForwardMouseLeave() {
+    if (!OnMouseLeave) {
+        return;
+    }
+    // As for the list's presses: the handler runs through the parent's window
+    // procedure, where a failure is reported like any other.
+    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseLeaveNotification),
+                   reinterpret_cast<LPARAM>(hwnd()));
+}
+
+bool Edit::OnCommand(WORD code) {
+    if (code == EN_KILLFOCUS) {
+        if (OnExit) {
+            OnExit();
+        }
+        return true;
+    }
+    if (code == kMouseLeaveNotification) {
+        if (OnMouseLeave) {
+            OnMouseLeave();
+        }
+        return true;
+    }
+    return false;
+}
+
 // --- Label ------------------------------------------------------------------
 
 namespace {

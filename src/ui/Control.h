@@ -156,6 +156,16 @@ private:
 class Edit : public Control {
 public:
     using Control::Control;
+    std::function<void()> OnExit;       // the field lost the keyboard focus
+    std::function<void()> OnMouseLeave; // the pointer left the field
+    bool OnCommand(WORD code) override;
+    void ForwardMouseLeave();
+
+protected:
+    void OnCreated() override;
+
+private:
+    static constexpr WORD kMouseLeaveNotification = 0x7F02;
 };
 
 // Text label (STATIC, with SS_NOTIFY when it takes clicks). An auto-size label

@@ -28,3 +28,19 @@ void ReportCurrentException(platform::Host& host, HWND owner) noexcept {
 }
 
 } // namespace mirulo::ui
+
+namespace mirulo::ui {
+
+void ProcessPendingMessages() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+} // namespace mirulo::ui

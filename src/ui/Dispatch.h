@@ -25,3 +25,11 @@ void Guarded(platform::Host& host, HWND owner, Handler&& handler) noexcept {
 }
 
 } // namespace mirulo::ui
+
+namespace mirulo::ui {
+
+// Handles what is waiting in the thread's queue, for a flow that wants the
+// system to have caught up between two of its steps. A quit request is put back.
+void ProcessPendingMessages();
+
+} // namespace mirulo::ui

@@ -24,17 +24,6 @@ int Mix(int from, int to, int weight, int scale) noexcept {
     return from + rounded;
 }
 
-BITMAPINFOHEADER TopDownHeader(int width, int height) noexcept {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = -height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    return header;
-}
-
 } // namespace
 
 COLORREF BlendColor(COLORREF from, COLORREF to, int weight, int scale) noexcept {
@@ -46,52 +35,26 @@ COLORREF BlendColor(COLORREF from, COLORREF to, int weight, int scale) noexcept 
                channel(GetBValue(from), GetBValue(to)));
 }
 
-TabCanvas::~TabCanvas() {
-    if (dc_ && originalBitmap_ != nullptr) {
-        ::SelectObject(dc_.get(), originalBitmap_);
-    }
-}
-
 void TabCanvas::Resize(int width, int height) {
     width = std::max(width, 1);
     height = std::max(height, 1);
-    if (dc_ && width == width_ && height == height_) {
+    if (width == surface_.width() && height == surface_.height()) {
         return;
     }
-    if (!dc_) {
-        dc_.reset(::CreateCompatibleDC(nullptr));
-        if (!dc_) {
-            throw std::runtime_error("描画用のデバイスコンテキストを作成できません");
-        }
-    }
-    BITMAPINFO info{};
-    info.bmiHeader = TopDownHeader(width, height);
-    void* bits = nullptr;
-    platform::UniqueBitmap bitmap(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || bits == nullptr) {
-        throw std::runtime_error("描画用のビットマップを作成できません");
-    }
-    HGDIOBJ previous = ::SelectObject(dc_.get(), bitmap.get());
-    if (originalBitmap_ == nullptr) {
-        originalBitmap_ = previous;
-    }
-    bitmap_ = std::move(bitmap); // the old section is no longer selected, so it can go
-    bits_ = static_cast<std::uint32_t*>(bits);
-    width_ = width;
-    height_ = height;
+    surface_ = platform::DibSurface::Create(width, height);
 }
 
 std::uint32_t* TabCanvas::Row(int y) const {
     // GDI may still hold text drawing in its batch.
     ::GdiFlush();
-    return bits_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+    return reinterpret_cast<std::uint32_t*>(surface_.bits() + static_cast<std::size_t>(y) * surface_.stride());
 }
 
 void TabCanvas::FillVertical(const RECT& area, COLORREF top, COLORREF bottom) {
     const int left = std::max<int>(area.left, 0);
-    const int right = std::min<int>(area.right, width_);
+    const int right = std::min<int>(area.right, width());
     const int first = std::max<int>(area.top, 0);
-    const int last = std::min<int>(area.bottom, height_);
+    const int last = std::min<int>(area.bottom, height());
     if (left >= right || first >= last) {
         return;
     }
@@ -107,7 +70,7 @@ void TabCanvas::FillSolid(const RECT& area, COLORREF color) {
 }
 
 void TabCanvas::SetPixel(int x, int y, COLORREF color) {
-    if (x >= 0 && x < width_ && y >= 0 && y < height_) {
+    if (x >= 0 && x < width() && y >= 0 && y < height()) {
         Row(y)[x] = ToPixel(color);
     }
 }
@@ -128,33 +91,32 @@ void TabCanvas::Frame(const RECT& area, COLORREF color) {
 }
 
 COLORREF TabCanvas::Pixel(int x, int y) const {
-    if (x < 0 || x >= width_ || y < 0 || y >= height_) {
+    if (x < 0 || x >= width() || y < 0 || y >= height()) {
         return CLR_INVALID;
     }
     return FromPixel(Row(y)[x]);
 }
 
 void TabCanvas::CopyFrom(const TabCanvas& source) {
-    Resize(source.width_, source.height_);
+    Resize(source.width(), source.height());
     ::GdiFlush();
-    std::memcpy(bits_, source.bits_,
-                static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+    std::memcpy(surface_.bits(), source.surface_.bits(), surface_.stride() * static_cast<std::size_t>(height()));
 }
 
 void TabCanvas::BlitTo(HDC target, const RECT& area) const {
     ::GdiFlush();
-    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_.get(),
+    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc(),
              area.left, area.top, SRCCOPY);
 }
 
 platform::UniqueBrush TabCanvas::MakePatternBrush() const {
     // A packed DIB: the brush keeps its own copy, so the canvas may change later.
-    const std::size_t pixelBytes = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4;
+    const std::size_t pixelBytes = surface_.stride() * static_cast<std::size_t>(height());
     std::vector<std::byte> packed(sizeof(BITMAPINFOHEADER) + pixelBytes);
-    const BITMAPINFOHEADER header = TopDownHeader(width_, height_);
+    const BITMAPINFOHEADER header = platform::DibSurface::Describe(width(), height()).bmiHeader;
     std::memcpy(packed.data(), &header, sizeof(header));
     ::GdiFlush();
-    std::memcpy(packed.data() + sizeof(header), bits_, pixelBytes);
+    std::memcpy(packed.data() + sizeof(header), surface_.bits(), pixelBytes);
     platform::UniqueBrush brush(::CreateDIBPatternBrushPt(packed.data(), DIB_RGB_COLORS));
     if (!brush) {
         throw std::runtime_error("背景ブラシを作成できません");

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/DibSurface.h"
 #include "platform/Handles.h"
 
 namespace mirulo::ui {
@@ -19,14 +20,13 @@ public:
     TabCanvas() = default;
     TabCanvas(const TabCanvas&) = delete;
     TabCanvas& operator=(const TabCanvas&) = delete;
-    ~TabCanvas();
 
     // Makes the surface `width` × `height`; the content is undefined afterwards.
     void Resize(int width, int height);
-    int width() const noexcept { return width_; }
-    int height() const noexcept { return height_; }
-    bool empty() const noexcept { return width_ <= 0 || height_ <= 0; }
-    HDC dc() const noexcept { return dc_.get(); }
+    int width() const noexcept { return surface_.width(); }
+    int height() const noexcept { return surface_.height(); }
+    bool empty() const noexcept { return surface_.empty(); }
+    HDC dc() const noexcept { return surface_.dc(); }
 
     // Rows from `area.top` to `area.bottom - 1` run from `top` to `bottom`, both
     // colours exactly on the first and the last row.
@@ -47,12 +47,7 @@ public:
 private:
     std::uint32_t* Row(int y) const;
 
-    platform::UniqueMemoryDc dc_;
-    platform::UniqueBitmap bitmap_;
-    HGDIOBJ originalBitmap_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-    int width_ = 0;
-    int height_ = 0;
+    platform::DibSurface surface_;
 };
 
 // Prepares `dc` to fill `child` with `brush`, a pattern of `surface`'s own

@@ -93,9 +93,9 @@ void TabPage::Redraw() {
 }
 
 bool TabPage::OnPaint() {
+    platform::PaintDc paint(hwnd());
     Rebuild();
-    PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(hwnd(), &paint);
+    HDC dc = paint.get();
     for (HWND child = ::GetWindow(hwnd(), GW_CHILD); child != nullptr;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (!::IsWindowVisible(child) || IsGroupBox(child)) {
@@ -106,8 +106,7 @@ bool TabPage::OnPaint() {
         ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
         ::ExcludeClipRect(dc, place.left, place.top, place.right, place.bottom);
     }
-    background_.BlitTo(dc, paint.rcPaint);
-    ::EndPaint(hwnd(), &paint);
+    background_.BlitTo(dc, paint.area());
     return true;
 }
 

@@ -74,7 +74,7 @@ protected:
             owner_.PrintClient(reinterpret_cast<HDC>(wParam));
             break;
         case WM_DPICHANGED_AFTERPARENT:
-            owner_.DpiChanged();
+            owner_.SetDpi(dpi());
             break;
         default:
             return false;
@@ -263,13 +263,19 @@ void TabPager::Layout() {
     ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void TabPager::DpiChanged() {
+void TabPager::SetDpi(UINT dpi) {
+    if (dpi == 0 || dpi == dpi_) {
+        return;
+    }
     const UINT old = dpi_;
-    dpi_ = surface_->dpi();
+    dpi_ = dpi;
     anchorGaps_ = RECT{::MulDiv(anchorGaps_.left, static_cast<int>(dpi_), static_cast<int>(old)),
                        ::MulDiv(anchorGaps_.top, static_cast<int>(dpi_), static_cast<int>(old)),
                        ::MulDiv(anchorGaps_.right, static_cast<int>(dpi_), static_cast<int>(old)),
                        ::MulDiv(anchorGaps_.bottom, static_cast<int>(dpi_), static_cast<int>(old))};
+    if (hwnd() == nullptr) {
+        return;
+    }
     MeasureTabs();
     Layout();
 }
@@ -421,11 +427,9 @@ void TabPager::DrawTab(int index) {
 }
 
 void TabPager::Paint() {
+    platform::PaintDc paint(hwnd());
     Render();
-    PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(hwnd(), &paint);
-    frame_.BlitTo(dc, paint.rcPaint);
-    ::EndPaint(hwnd(), &paint);
+    frame_.BlitTo(paint.get(), paint.area());
 }
 
 void TabPager::PrintClient(HDC dc) {

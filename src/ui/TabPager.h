@@ -40,6 +40,11 @@ public:
     // Follows the parent's client area; the widget is anchored to all four sides,
     // so the main window passes its new client size (device pixels).
     void Resize(int parentWidth, int parentHeight);
+    // Takes a new DPI: tab fonts, tab widths, the page places and the gaps to the
+    // parent's edges follow it. The parent calls it from its WM_DPICHANGED; the
+    // widget also picks the new DPI up by itself after its parent has moved.
+    void SetDpi(UINT dpi);
+    UINT Dpi() const noexcept { return dpi_; }
 
     // Pages in tab order. The first page added becomes the active one.
     TabPage& AddPage(std::wstring caption, const TabFont& font);
@@ -76,7 +81,6 @@ private:
     TabPage& CheckedPage(int index) const;
     RECT PagePlace() const;
     void Layout();
-    void DpiChanged();
     void MeasureTabs();
     HFONT TabFontHandle(const TabPage& page);
     void UpdateTabOpenings();

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "ui/Control.h"
 #include "ui/Dispatch.h"
@@ -20,6 +21,9 @@ Window::~Window() {
 }
 
 UINT Window::dpi() const noexcept {
+    if (announcedDpi_ != 0) {
+        return announcedDpi_;
+    }
     const UINT value = hwnd_ != nullptr ? ::GetDpiForWindow(hwnd_) : 0;
     return value != 0 ? value : 96;
 }
@@ -84,10 +88,21 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         if (message == WM_NCDESTROY) {
             ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             self->hwnd_ = nullptr;
+        } else if (message == WM_PAINT) {
+            self->paintFailureShown_ = false;
         }
         return result;
     } catch (...) {
-        ReportCurrentException(self->host_, hwnd);
+        if (message != WM_PAINT) {
+            ReportCurrentException(self->host_, hwnd);
+            return 0;
+        }
+        // A region left invalid is painted again at once, and the error box's own
+        // message loop would do so too: without this every retry adds a box.
+        ::ValidateRect(hwnd, nullptr);
+        if (!std::exchange(self->paintFailureShown_, true)) {
+            ReportCurrentException(self->host_, hwnd);
+        }
         return 0;
     }
 }
@@ -222,6 +237,7 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_DPICHANGED:
+        announcedDpi_ = HIWORD(wParam) != 0 ? HIWORD(wParam) : 96;
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     default:

@@ -22,7 +22,9 @@ public:
 
     HWND hwnd() const noexcept { return hwnd_; }
     platform::Host& host() const noexcept { return host_; }
-    // Scale of the window's monitor against 96 DPI (1.0 on a 100% display).
+    // Dots per inch of the window's monitor (96 on a 100% display). After a
+    // WM_DPICHANGED it is the DPI that message announced, so a layout done in
+    // its handler already uses the new scale.
     UINT dpi() const noexcept;
     int Scale(int pixelsAt96) const noexcept;
 
@@ -70,6 +72,9 @@ private:
 
     platform::Host& host_;
     HWND hwnd_ = nullptr;
+    UINT announcedDpi_ = 0;
+    // A paint that failed has been reported; its retries stay silent until a paint succeeds.
+    bool paintFailureShown_ = false;
     std::map<UINT_PTR, Timer*> timers_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "support/Messages.h"
+
 namespace mirulo::capture::fixture {
 namespace {
 
@@ -95,26 +97,18 @@ PatternWindow::PatternWindow(int left, int top, int width, int height) {
     }
     ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     ::UpdateWindow(hwnd_);
-    PumpMessages();
+    testkit::PumpMessages();
 }
 
 PatternWindow::~PatternWindow() {
     ::DestroyWindow(hwnd_);
-    PumpMessages();
+    testkit::PumpMessages();
 }
 
 RECT PatternWindow::rect() const {
     RECT r{};
     ::GetWindowRect(hwnd_, &r);
     return r;
-}
-
-void PumpMessages() {
-    MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
 }
 
 } // namespace mirulo::capture::fixture

@@ -39,7 +39,4 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Runs the messages waiting for this thread.
-void PumpMessages();
-
 } // namespace mirulo::capture::fixture

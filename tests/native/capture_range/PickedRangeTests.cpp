@@ -9,7 +9,7 @@ TEST(NormalizeCorners, GivesTheSameRangeWhicheverCornerCameFirst) {
     struct Case {
         const char* what;
         std::int32_t left, top, right, bottom;
-        CaptureRange expected;
+        PickedRange expected;
     };
     const Case cases[] = {
         {"top-left first", 10, 20, 110, 70, {10, 20, 100, 50}},

@@ -65,7 +65,7 @@ TEST(HotKeyTable, KeyListEntriesGiveTheirVirtualKeys) {
     for (std::int32_t index = 2; index <= 13; ++index) {
         EXPECT_EQ(VirtualKeyForKeyIndex(index), vk::F1 + static_cast<std::uint32_t>(index - 2));
     }
-    EXPECT_EQ(kKeyListVirtualKeys.size(), 29u);
+    EXPECT_EQ(kKeyList.size(), 29u);
 }
 
 TEST(HotKeyTable, ModifierEntriesGiveSingleFlagsWithoutNoRepeat) {

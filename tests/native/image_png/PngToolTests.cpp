@@ -11,6 +11,7 @@
 #include <string>
 
 #include "PngTestSupport.h"
+#include "image/GreyScale.h"
 #include "image/PngWriter.h"
 
 namespace mirulo::image::test {
@@ -75,6 +76,7 @@ const ToolCase kToolCases[] = {
     {"OnePixel", 1, 1, 3, Pattern::Noise},          {"OddSizedRamp", 31, 17, 3, Pattern::Ramp},
     {"Desktop", 301, 97, 3, Pattern::Desktop},      {"SeveralIdatChunks", 700, 200, 3, Pattern::Noise},
     {"RgbaInput", 45, 23, 4, Pattern::SmoothNoise},
+    {"SeveralDeflateBands", 1100, 1000, 3, Pattern::Desktop},
 };
 
 class PngTools : public testing::TestWithParam<ToolCase> {};
@@ -118,6 +120,23 @@ TEST_P(PngTools, ImageMagickReadsOurPixels) {
             ASSERT_EQ(decoded[i * 3 + ch], picture.pixels[i * c.channels + ch]) << "pixel " << i;
         }
     }
+}
+
+TEST(PngTools, PngcheckAcceptsTheGreyCopyAsAPaletteOf256Entries) {
+    if (!HaveTool("pngcheck")) {
+        GTEST_SKIP() << "pngcheck is not installed";
+    }
+    const ToolFolder folder;
+    const std::string path =
+        folder.Write("grey.png", EncodePng(ToGreyIndexed(MakePicture(301, 97, 3, Pattern::Desktop))));
+
+    const auto [output, status] = RunShell("pngcheck -v '" + path + "'");
+
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("301 x 97 image, 8-bit palette, non-interlaced"), std::string::npos) << output;
+    EXPECT_NE(output.find("chunk PLTE at offset 0x00025, length 768: 256 palette entries"), std::string::npos)
+        << output;
+    EXPECT_NE(output.find("No errors detected"), std::string::npos) << output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, PngTools, testing::ValuesIn(kToolCases),

@@ -32,6 +32,13 @@ const RoundTripCase kRoundTripCases[] = {
     {"WideNoise", 5001, 2, Pattern::Noise},
     // Raw data larger than one IDAT chunk.
     {"SpansSeveralIdatChunks", 700, 200, Pattern::Noise},
+    // Larger than one deflate band: bands are joined into one stream, from
+    // either engine (text-like content and noise favour different ones).
+    {"SeveralBandsDesktop", 1100, 1000, Pattern::Desktop},
+    {"SeveralBandsSmooth", 1000, 1100, Pattern::SmoothNoise},
+    {"SeveralBandsNoise", 800, 1000, Pattern::Noise},
+    // A row longer than a band: every row is a band of its own.
+    {"RowLongerThanABand", 400000, 3, Pattern::SmoothNoise},
 };
 
 class PngRoundTrip : public testing::TestWithParam<RoundTripCase> {};
@@ -40,7 +47,9 @@ TEST_P(PngRoundTrip, DecodesToTheSamePixels) {
     const RoundTripCase& c = GetParam();
     const Image picture = MakePicture(c.width, c.height, 3, c.pattern);
 
-    const Image decoded = DecodePng(EncodePng(picture));
+    PngLimits limits;
+    limits.maxWidth = c.width; // wider than the reader takes by default
+    const Image decoded = DecodePng(EncodePng(picture), limits);
 
     EXPECT_EQ(decoded.width, c.width);
     EXPECT_EQ(decoded.height, c.height);
@@ -110,6 +119,61 @@ TEST(PngWriter, EveryZlibLevelGivesTheSamePicture) {
 TEST(PngWriter, CompressesScreenContentWell) {
     const Image picture = MakePicture(640, 480, 3, Pattern::Desktop);
     EXPECT_LT(EncodePng(picture).size(), picture.pixels.size() / 8);
+}
+
+TEST(PngWriter, GivesTheSameBytesForAnyThreadCount) {
+    for (const Pattern pattern : {Pattern::Desktop, Pattern::SmoothNoise}) {
+        const Image picture = MakePicture(1200, 900, 3, pattern);
+        const std::vector<std::uint8_t> one = EncodePng(picture, 7, 1);
+        EXPECT_TRUE(EncodePng(picture, 7, 2) == one);
+        EXPECT_TRUE(EncodePng(picture, 7, 5) == one);
+    }
+}
+
+// Captures hand over a Windows DIB: blue, green, red, an unused byte, and
+// rows that may be padded. The file must be the one their RGB copy gives.
+TEST(PngWriter, EncodesEveryPixelLayoutLikeItsRgbCopy) {
+    const Image rgb = MakePicture(333, 400, 3, Pattern::Desktop);
+    const std::size_t pixels = std::size_t{rgb.width} * rgb.height;
+    const std::vector<std::uint8_t> expected = EncodePng(rgb);
+
+    struct LayoutCase {
+        const char* name;
+        PixelLayout layout;
+        std::size_t padding; // bytes after each row
+    };
+    const LayoutCase cases[] = {
+        {"RGBA", PixelLayout::Rgba, 0},
+        {"BGRX", PixelLayout::Bgrx, 0},
+        {"BGRX with padded rows", PixelLayout::Bgrx, 12},
+        {"RGB with padded rows", PixelLayout::Rgb, 5},
+    };
+    for (const LayoutCase& c : cases) {
+        const std::size_t pixelBytes = c.layout == PixelLayout::Rgb ? 3 : 4;
+        const std::size_t stride = std::size_t{rgb.width} * pixelBytes + c.padding;
+        std::vector<std::uint8_t> buffer(stride * rgb.height, 0xEE);
+        for (std::size_t i = 0; i < pixels; ++i) {
+            std::uint8_t* to = buffer.data() + (i / rgb.width) * stride + (i % rgb.width) * pixelBytes;
+            const std::uint8_t* from = rgb.pixels.data() + i * 3;
+            const bool bgr = c.layout == PixelLayout::Bgrx;
+            to[0] = from[bgr ? 2 : 0];
+            to[1] = from[1];
+            to[2] = from[bgr ? 0 : 2];
+        }
+        PixelRows rows;
+        rows.width = rgb.width;
+        rows.height = rgb.height;
+        rows.stride = stride;
+        rows.layout = c.layout;
+        rows.first = buffer.data();
+        rows.size = buffer.size();
+        EXPECT_TRUE(EncodePng(rows) == expected) << c.name;
+        // The last row needs no padding after it.
+        rows.size = buffer.size() - c.padding;
+        EXPECT_TRUE(EncodePng(rows) == expected) << c.name << ", last row unpadded";
+        rows.size -= 1;
+        EXPECT_THROW(EncodePng(rows), CodecError) << c.name << ", last row cut short";
+    }
 }
 
 struct BadInput {

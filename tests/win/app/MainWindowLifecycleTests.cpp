@@ -1,73 +1,83 @@
-// The main window's life in-process, with a recording Host: its construction
-// runs its steps in order, it names itself, and closing it ends the loop.
+// The main window's life in-process, with a recording Host: what its
+// construction leaves in the window and in the settings file, its names, and
+// how closing it ends the loop.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "app/Tfm_Mirulo.h"
-#include "platform/RecordingHost.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 
 using namespace mirulo;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
-protected:
-    MainWindow() { host.executablePath = folder / L"Mirulo.exe"; }
-    testkit::TempFolder folder{L"mirulo-main"};
-    platform::RecordingHost host;
-};
+using MainWindow = testkit::MainWindowTest;
 
-TEST_F(MainWindow, ConstructionRunsItsStepsInOrder) {
-    app::Tfm_Mirulo window(host);
-    const std::vector<std::wstring> expected = {
-        L"FormCreate: begin",          L"FormCreate: sound paths",      L"FormCreate: extended style saved",
-        L"FormCreate: version and captions", L"FormCreate: size limits", L"FormCreate: fields cleared",
-        L"FormCreate: hints assigned", L"FormCreate: hint display",     L"FormCreate: lists filled",
-        L"FormCreate: default position", L"FormCreate: settings read",  L"FormCreate: caption",
-        L"FormCreate: sound list",     L"FormCreate: timer interval",   L"FormCreate: timer controls",
-        L"FormCreate: logon task",     L"FormCreate: picture list",     L"FormCreate: hot keys",
-        L"FormCreate: game client",    L"FormCreate: capture delay",    L"FormCreate: hint timing",
-        L"FormCreate: start minimised", L"FormCreate: first page",      L"FormCreate: end",
-    };
-    EXPECT_EQ(host.Traces(), expected);
-    EXPECT_FALSE(window.blInFormCreate);
+TEST_F(MainWindow, ConstructionFillsTheControlsAppliesTheSettingsAndListsThePictures) {
+    MakeSaveFolder();
+    testkit::WriteFileBytes(saves + L"\\20240315_142530_045_固K.png", std::string(524288, 'x'));
+    Start(SaveFolderLine() + "PNGorJPGNumber=1\r\nTimerNumber=5\r\n");
+
+    EXPECT_FALSE(window->blInFormCreate);
+    EXPECT_TRUE(host.Messages().empty());
+    // The lists hold their entries and the stored choices.
+    EXPECT_EQ(window->cb_Key1.Count(), 29);
+    EXPECT_EQ(window->cb_Key1.Item(28), L"PrtSc");
+    EXPECT_EQ(window->cb_KeyAdd3.Count(), 4);
+    EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 1);
+    EXPECT_EQ(window->cb_Timer.Item(window->cb_Timer.ItemIndex()), L"10");
+    // The auto-capture is off, so its period controls are disabled.
+    EXPECT_FALSE(window->cb_Timer.Enabled());
+    EXPECT_FALSE(window->lbl_Timer.Enabled());
+    // Hints are on for the controls that have one.
+    EXPECT_TRUE(window->btn_ShotRect.showHint);
+    EXPECT_EQ(window->btn_ShotRect.hint, L"固定範囲を撮影");
+    // The picture list shows the save folder, newest selected, with count and size.
+    ASSERT_EQ(window->lb_PicList.Count(), 1);
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+    EXPECT_EQ(window->StatusBar1.Text(), L"(1枚、画像サイズ合計0.500MB)");
+    EXPECT_EQ(window->intCaptureTimer, 0);
+    EXPECT_EQ(window->pager().ActivePageIndex(), 0);
+    // The settings file now holds every setting, the stored ones kept in their place.
+    const std::string stored = StoredSettings();
+    EXPECT_EQ(stored.rfind("\xEF\xBB\xBF[System]\r\n" + SaveFolderLine() + "PNGorJPGNumber=1\r\n", 0), 0u) << stored;
+    EXPECT_NE(stored.find("\r\nTop170="), std::string::npos);
+    EXPECT_NE(stored.find("TimerNumber=5\r\n"), std::string::npos);
 }
 
 TEST_F(MainWindow, IsFoundByItsClassAndCarriesTheVersionInItsCaptions) {
-    app::Tfm_Mirulo window(host);
-    EXPECT_EQ(::FindWindowW(L"Tfm_Mirulo", nullptr), window.hwnd());
+    Start();
+    EXPECT_EQ(::FindWindowW(L"Tfm_Mirulo", nullptr), window->hwnd());
     wchar_t title[128] = {};
-    ::GetWindowTextW(window.hwnd(), title, 128);
+    ::GetWindowTextW(window->hwnd(), title, 128);
     EXPECT_STREQ(title, L"Mirulo\u3000ver.2.10");
-    EXPECT_EQ(window.lvl_Ver.Caption(), L"ver.2.10");
-    EXPECT_EQ(window.sFormCap1, L"Mirulo\u3000ver.2.10");
-    EXPECT_EQ(window.sFormCap2, L"画面キャプチャツール\u3000ver.2.10");
-    EXPECT_EQ(window.iAppExStyle, ::GetWindowLongPtrW(window.hwnd(), GWL_EXSTYLE));
-    EXPECT_EQ(window.pager().ActivePageIndex(), 0);
+    EXPECT_EQ(window->lvl_Ver.Caption(), L"ver.2.10");
+    EXPECT_EQ(window->sFormCap1, L"Mirulo\u3000ver.2.10");
+    EXPECT_EQ(window->sFormCap2, L"画面キャプチャツール\u3000ver.2.10");
+    EXPECT_EQ(window->iAppExStyle, ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE));
+    EXPECT_EQ(window->pager().ActivePageIndex(), 0);
 }
 
 TEST_F(MainWindow, OpensCentredInTheWorkArea) {
-    app::Tfm_Mirulo window(host);
+    Start();
     RECT work{}, frame{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    ::GetWindowRect(window.hwnd(), &frame);
+    ::GetWindowRect(window->hwnd(), &frame);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     EXPECT_EQ(frame.top, static_cast<int>(std::floor((work.bottom - work.top) / 2.0 - height / 2.0)));
     EXPECT_EQ(frame.left, static_cast<int>(std::floor((work.right - work.left) / 2.0 - width / 2.0)));
     RECT client{};
-    ::GetClientRect(window.hwnd(), &client);
-    EXPECT_EQ(client.right, ::MulDiv(407, static_cast<int>(window.dpi()), 96));
-    EXPECT_EQ(client.bottom, ::MulDiv(513, static_cast<int>(window.dpi()), 96));
+    ::GetClientRect(window->hwnd(), &client);
+    EXPECT_EQ(client.right, ::MulDiv(407, static_cast<int>(window->dpi()), 96));
+    EXPECT_EQ(client.bottom, ::MulDiv(513, static_cast<int>(window->dpi()), 96));
 }
 
 TEST_F(MainWindow, ClosingDestroysTheWindowAndEndsTheMessageLoop) {
-    app::Tfm_Mirulo window(host);
-    HWND hwnd = window.hwnd();
-    window.ShowFirstTime();
+    Start();
+    HWND hwnd = window->hwnd();
+    window->ShowFirstTime();
     ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
     MSG msg{};
     bool quit = false;
@@ -87,9 +97,9 @@ TEST_F(MainWindow, ClosingDestroysTheWindowAndEndsTheMessageLoop) {
 }
 
 TEST_F(MainWindow, TheCloseButtonOnTheTabStripClosesTheWindow) {
-    app::Tfm_Mirulo window(host);
-    HWND hwnd = window.hwnd();
-    ::SendMessageW(window.btn_Close.hwnd(), BM_CLICK, 0, 0);
+    Start();
+    HWND hwnd = window->hwnd();
+    ::SendMessageW(window->btn_Close.hwnd(), BM_CLICK, 0, 0);
     EXPECT_FALSE(::IsWindow(hwnd));
     MSG msg{};
     EXPECT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));

@@ -8,18 +8,16 @@
 #include <memory>
 #include <span>
 
-#include "app/Tfm_Mirulo.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
-#include "platform/RecordingHost.h"
 #include "platform/Wide.h"
+#include "support/MainWindowTest.h"
 #include "support/PatternWindow.h"
-#include "support/TempFolder.h"
 
 using namespace mirulo;
 using capture::fixture::PatternColour;
 using capture::fixture::PatternWindow;
-using capture::fixture::PumpMessages;
+using testkit::PumpMessages;
 
 namespace {
 
@@ -92,17 +90,12 @@ SIZE ClipboardBitmapSize(HWND owner) {
     return size;
 }
 
-class CaptureFlow : public ::testing::Test {
+class CaptureFlow : public testkit::MainWindowTest {
 protected:
-    CaptureFlow() {
-        host.executablePath = program / L"Mirulo.exe";
-        ::CreateDirectoryW(saves.c_str(), nullptr);
-    }
+    CaptureFlow() { MakeSaveFolder(); }
 
     void Start(const std::string& extraSettings = "") {
-        testkit::WriteFileBytes(program / L"Mirulo.exe_ユーザー設定.ini",
-                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n" + extraSettings);
-        window = std::make_unique<app::Tfm_Mirulo>(host);
+        MainWindowTest::Start(SaveFolderLine() + extraSettings);
         ASSERT_TRUE(host.Messages().empty());
     }
 
@@ -124,11 +117,6 @@ protected:
         const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         return name.ends_with(L".png") ? image::DecodePng(view) : image::DecodeJpeg(view);
     }
-
-    testkit::TempFolder program{L"mirulo-capture"};
-    std::wstring saves = program / L"スクショ";
-    platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
 };
 
 TEST_F(CaptureFlow, AFixedRangeCaptureSavesExactlyThosePixelsAsPng) {
@@ -137,8 +125,7 @@ TEST_F(CaptureFlow, AFixedRangeCaptureSavesExactlyThosePixelsAsPng) {
     PumpMessages();
     const POINT at = DesktopOffset(pattern);
     SetFixedRange(at.x + 5, at.y + 3, 40, 30);
-    window->tTxtRizozType = L"固K";
-    window->CapSave();
+    window->StartCapture(capture::kFixedByHotKey);
 
     EXPECT_EQ(FolderEntries(saves), std::vector<std::wstring>{kFixedName});
     const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + kFixedName);
@@ -170,8 +157,7 @@ TEST_F(CaptureFlow, AFullScreenCaptureCoversTheWholeVirtualDesktopWhateverTheFix
     PatternWindow pattern(100, 100, 64, 48);
     PumpMessages();
     SetFixedRange(0, 0, 10, 10);
-    window->tTxtRizozType = L"全K";
-    window->CapSave();
+    window->StartCapture(capture::kFullScreenByHotKey);
     const std::wstring name = L"20240315_142530_045_全K.jpg";
     ASSERT_EQ(FolderEntries(saves), std::vector<std::wstring>{name});
     const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + name);
@@ -193,25 +179,29 @@ TEST_F(CaptureFlow, AFullScreenCaptureCoversTheWholeVirtualDesktopWhateverTheFix
 TEST_F(CaptureFlow, TheClipboardGetsTheCaptureExactlyWhenTheBoxesSaySo) {
     struct Case {
         bool box1, box3;
-        const wchar_t* code;
+        capture::CaptureKind kind;
         bool copied;
     };
     const Case cases[] = {
-        {false, true, L"固K", false}, {false, true, L"全K", true},  {true, false, L"固K", true},
-        {true, false, L"全B", true},  {false, false, L"全K", false}, {false, false, L"固T", false},
+        {false, true, capture::kFixedByHotKey, false},
+        {false, true, capture::kFullScreenByHotKey, true},
+        {true, false, capture::kFixedByHotKey, true},
+        {true, false, capture::kFullScreenByButton, true},
+        {false, false, capture::kFullScreenByHotKey, false},
+        {false, false, capture::kFixedByTimer, false},
     };
     Start();
     SetFixedRange(10, 10, 33, 22);
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.box1 << c.box3 << platform::Narrow(c.code));
+        SCOPED_TRACE(testing::Message()
+                     << c.box1 << c.box3 << platform::Utf16ToUtf8(capture::CaptureCode(c.kind)));
         EmptyClipboard(window->hwnd());
         window->cb_Key1_ToClipboard.SetChecked(c.box1);
         window->cb_Key3_ToClipboard.SetChecked(c.box3);
-        window->tTxtRizozType = c.code;
-        window->CapSave();
+        window->StartCapture(c.kind);
         const SIZE size = ClipboardBitmapSize(window->hwnd());
         if (c.copied) {
-            const bool full = std::wstring(c.code).find(L'全') != std::wstring::npos;
+            const bool full = c.kind.range == capture::CaptureRange::FullScreen;
             EXPECT_EQ(size.cx, full ? ::GetSystemMetrics(SM_CXVIRTUALSCREEN) : 33);
             EXPECT_EQ(size.cy, full ? ::GetSystemMetrics(SM_CYVIRTUALSCREEN) : 22);
         } else {
@@ -224,15 +214,14 @@ TEST_F(CaptureFlow, NothingIsWrittenForAZeroSizedRangeAndARangeBeyondTheDesktopK
     Start("ToClipboard1Enabled=1\r\n");
     EmptyClipboard(window->hwnd());
     SetFixedRange(50, 50, 0, 20);
-    window->tTxtRizozType = L"固K";
-    window->CapSave();
+    window->StartCapture(capture::kFixedByHotKey);
     EXPECT_TRUE(FolderEntries(saves).empty());
     EXPECT_FALSE(window->blPlaySound);
     EXPECT_EQ(ClipboardBitmapSize(window->hwnd()).cx, 0);
 
     const int right = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     SetFixedRange(right - 10, 0, 30, 12);
-    window->CapSave();
+    window->StartCapture(capture::kFixedByHotKey);
     ASSERT_EQ(FolderEntries(saves).size(), 1u);
     const image::Image saved = Decode(FolderEntries(saves)[0]);
     EXPECT_EQ(saved.width, 30u);
@@ -243,9 +232,9 @@ TEST_F(CaptureFlow, NothingIsWrittenForAZeroSizedRangeAndARangeBeyondTheDesktopK
 TEST_F(CaptureFlow, AFixedRangeThatIsNotSetIsReportedAndSwitchesTheAutoCaptureOff) {
     Start("TimerEnabled=1\r\n");
     ASSERT_TRUE(window->chk_Timer.Checked());
-    window->tTxtRizozType = L"固T";
-    window->CapSave();
-    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。"});
+    window->StartCapture(capture::kFixedByTimer);
+    EXPECT_EQ(host.Messages(),
+              std::vector<std::wstring>{L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。"});
     EXPECT_FALSE(window->chk_Timer.Checked());
     EXPECT_FALSE(window->cb_Timer.Enabled());
     EXPECT_FALSE(window->Timer1.Enabled());

@@ -5,9 +5,7 @@
 
 #include <memory>
 
-#include "app/Tfm_Mirulo.h"
-#include "platform/RecordingHost.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 
 using namespace mirulo;
 
@@ -26,18 +24,9 @@ bool Taken(UINT modifiers, UINT key) {
     return !registered;
 }
 
-class MainWindowHotKeys : public ::testing::Test {
+class MainWindowHotKeys : public testkit::MainWindowTest {
 protected:
-    std::unique_ptr<app::Tfm_Mirulo> Start(const std::string& settings) {
-        host.executablePath = folder / L"Mirulo.exe";
-        testkit::WriteFileBytes(SettingsPath(), "\xEF\xBB\xBF[System]\r\n" + settings);
-        return std::make_unique<app::Tfm_Mirulo>(host);
-    }
-    std::wstring SettingsPath() const { return folder / L"Mirulo.exe_ユーザー設定.ini"; }
-    std::string Stored() const { return testkit::ReadFileBytes(SettingsPath()); }
-
-    testkit::TempFolder folder{L"mirulo-hotkeys"};
-    platform::RecordingHost host;
+    std::string Stored() const { return StoredSettings(); }
 };
 
 TEST_F(MainWindowHotKeys, SettingsDecideWhatIsRegisteredAndDuplicatesAreReportedOncePerRegisteredKey) {
@@ -61,7 +50,7 @@ TEST_F(MainWindowHotKeys, SettingsDecideWhatIsRegisteredAndDuplicatesAreReported
     for (const Case& c : cases) {
         SCOPED_TRACE(c.settings);
         host.calls.clear();
-        auto window = Start(c.settings);
+        Start(c.settings);
         for (const auto& [modifiers, key] : c.taken) {
             EXPECT_TRUE(Taken(modifiers, key)) << modifiers << "+" << key;
         }
@@ -74,7 +63,7 @@ TEST_F(MainWindowHotKeys, SettingsDecideWhatIsRegisteredAndDuplicatesAreReported
 }
 
 TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShould) {
-    auto window = Start("Key2Number=3\r\nKey3Number=6\r\n"); // F2 and F5
+    Start("Key2Number=3\r\nKey3Number=6\r\n"); // F2 and F5
     ASSERT_TRUE(Taken(0, VK_F2));
     const std::int32_t idTwo = window->RegistHotKeyID2;
 
@@ -100,7 +89,7 @@ TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShoul
 }
 
 TEST_F(MainWindowHotKeys, AHotKeyMessageStartsItsCaptureWithItsCode) {
-    auto window = Start("Key1Number=2\r\nKey3Number=3\r\n");
+    Start("Key1Number=2\r\nKey3Number=3\r\n");
     struct Case {
         std::int32_t id;
         const wchar_t* code;

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
+#include "app/Pictures.h"
 #include "app/Tfm_Mirulo.h"
 #include "platform/RecordingHost.h"
 #include "support/TempFolder.h"
@@ -154,13 +156,55 @@ const Expected kControls[] = {
     {L"btn_Close", L"Button", Strip, 383, 1, 21, 22, nullptr, L"閉じる", kOn},
 };
 
+int ScaleTo(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), 96); }
+
+RECT PlaceInParent(HWND hwnd) {
+    RECT place{};
+    ::GetWindowRect(hwnd, &place);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+void ExpectPlace(const Expected& e, HWND hwnd, UINT dpi) {
+    const RECT place = PlaceInParent(hwnd);
+    EXPECT_EQ(place.left, ScaleTo(e.x, dpi));
+    EXPECT_EQ(place.top, ScaleTo(e.y, dpi));
+    if (!(e.state & kFitsText)) {
+        EXPECT_EQ(place.right - place.left, ScaleTo(e.x + e.width, dpi) - ScaleTo(e.x, dpi));
+        if (_wcsicmp(e.windowClass, L"ComboBox") != 0) { // a drop-down list sizes its own edit field
+            EXPECT_EQ(place.bottom - place.top, ScaleTo(e.y + e.height, dpi) - ScaleTo(e.y, dpi));
+        }
+    } else {
+        EXPECT_GT(place.right - place.left, 0);
+    }
+}
+
 class MainWindowLayout : public ::testing::Test {
 protected:
     MainWindowLayout() {
         host.executablePath = folder / L"Mirulo.exe";
         window = std::make_unique<app::Tfm_Mirulo>(host);
     }
-    int Scale(int value) const { return ::MulDiv(value, static_cast<int>(window->dpi()), 96); }
+    void ExpectFonts(UINT dpi) const {
+        struct FontCase {
+            const wchar_t* control;
+            int height;
+            bool underline;
+        };
+        for (const FontCase& f : {FontCase{L"btn_ShotRect", 13, false}, FontCase{L"Label8", 19, false},
+                                  FontCase{L"Label9", 15, false}, FontCase{L"lbl_XYWH", 12, false},
+                                  FontCase{L"lbl_DLC", 13, true}}) {
+            SCOPED_TRACE(f.control);
+            auto font =
+                reinterpret_cast<HFONT>(::SendMessageW(window->FindControl(f.control)->hwnd(), WM_GETFONT, 0, 0));
+            LOGFONTW lf{};
+            ASSERT_NE(::GetObjectW(font, sizeof(lf), &lf), 0);
+            EXPECT_STREQ(lf.lfFaceName, L"Meiryo UI");
+            EXPECT_EQ(lf.lfHeight, -ScaleTo(f.height, dpi));
+            EXPECT_EQ(lf.lfUnderline != 0, f.underline);
+            EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+        }
+    }
 
     testkit::TempFolder folder{L"mirulo-layout"};
     platform::RecordingHost host;
@@ -181,19 +225,7 @@ TEST_F(MainWindowLayout, EveryControlHasItsNameClassPlaceCaptionHintAndState) {
         HWND expectedParent = e.parent == Strip ? window->pager().hwnd() : window->pager().Page(e.parent).hwnd();
         EXPECT_EQ(::GetParent(hwnd), expectedParent);
 
-        RECT place{};
-        ::GetWindowRect(hwnd, &place);
-        ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
-        EXPECT_EQ(place.left, Scale(e.x));
-        EXPECT_EQ(place.top, Scale(e.y));
-        if (!(e.state & kFitsText)) {
-            EXPECT_EQ(place.right - place.left, Scale(e.width));
-            if (_wcsicmp(e.windowClass, L"ComboBox") != 0) { // a drop-down list sizes its own edit field
-                EXPECT_EQ(place.bottom - place.top, Scale(e.height));
-            }
-        } else {
-            EXPECT_GT(place.right - place.left, 0);
-        }
+        ExpectPlace(e, hwnd, window->dpi());
 
         if (e.caption != nullptr) {
             EXPECT_EQ(control->Caption(), e.caption);
@@ -249,22 +281,65 @@ TEST_F(MainWindowLayout, PagesTabsAndFonts) {
     }
     EXPECT_EQ(window->pager().ActivePageIndex(), 0);
 
-    struct FontCase {
-        const wchar_t* control;
-        int height;
-        bool underline;
-    };
-    for (const FontCase& f : {FontCase{L"btn_ShotRect", 13, false}, FontCase{L"Label8", 19, false},
-                              FontCase{L"Label9", 15, false}, FontCase{L"lbl_XYWH", 12, false},
-                              FontCase{L"lbl_DLC", 13, true}}) {
-        SCOPED_TRACE(f.control);
-        auto font = reinterpret_cast<HFONT>(::SendMessageW(window->FindControl(f.control)->hwnd(), WM_GETFONT, 0, 0));
-        LOGFONTW lf{};
-        ASSERT_NE(::GetObjectW(font, sizeof(lf), &lf), 0);
-        EXPECT_STREQ(lf.lfFaceName, L"Meiryo UI");
-        EXPECT_EQ(lf.lfHeight, -Scale(f.height));
-        EXPECT_EQ(lf.lfUnderline != 0, f.underline);
-        EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+    ExpectFonts(window->dpi());
+}
+
+// A window moved to a monitor of another scale is laid out again from its 96-DPI
+// description: frame, tab widget, pages, every control, fonts, and artwork
+// rendered for the new scale rather than a stretched bitmap; and back again.
+TEST_F(MainWindowLayout, FollowsTheDpiToAnotherMonitorAndBack) {
+    for (const UINT dpi : {144u, 96u}) {
+        SCOPED_TRACE(dpi);
+        // The system suggests the frame for the new client size; Wine keeps the
+        // frame's own edges at every DPI, so they are taken from the window itself.
+        RECT frameNow{}, clientNow{};
+        ::GetWindowRect(window->hwnd(), &frameNow);
+        ::GetClientRect(window->hwnd(), &clientNow);
+        const RECT suggested{40, 30, 40 + ScaleTo(407, dpi) + (frameNow.right - frameNow.left - clientNow.right),
+                             30 + ScaleTo(513, dpi) + (frameNow.bottom - frameNow.top - clientNow.bottom)};
+        ::SendMessageW(window->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ASSERT_EQ(window->dpi(), dpi);
+
+        RECT frame{};
+        ::GetWindowRect(window->hwnd(), &frame);
+        EXPECT_TRUE(::EqualRect(&frame, &suggested));
+        RECT client{};
+        ::GetClientRect(window->hwnd(), &client);
+        EXPECT_EQ(client.right, ScaleTo(407, dpi));
+        EXPECT_EQ(client.bottom, ScaleTo(513, dpi));
+        const RECT pager = PlaceInParent(window->pager().hwnd());
+        EXPECT_TRUE(::EqualRect(&pager, &client));
+        for (int i = 0; i < window->pager().PageCount(); ++i) {
+            const RECT page = PlaceInParent(window->pager().Page(i).hwnd());
+            EXPECT_EQ(page.left, ScaleTo(1, dpi));
+            EXPECT_EQ(page.top, ScaleTo(26, dpi));
+            EXPECT_EQ(page.right, client.right - ScaleTo(1, dpi));
+            EXPECT_EQ(page.bottom, client.bottom - ScaleTo(2, dpi));
+        }
+        EXPECT_EQ(window->pager().TabRect(0).bottom, ScaleTo(26, dpi));
+
+        for (const Expected& e : kControls) {
+            SCOPED_TRACE(e.name);
+            ui::Control* control = window->FindControl(e.name);
+            ASSERT_NE(control, nullptr);
+            ExpectPlace(e, control->hwnd(), dpi);
+            // Rendered for this scale: the picture's own pixels match its place to a
+            // pixel of rounding, and a glyph keeps its drawn size in the larger button.
+            if (const auto* picture = dynamic_cast<const app::Picture*>(control)) {
+                const SIZE size = picture->ImageSize();
+                EXPECT_EQ(size.cx, (e.width * static_cast<int>(dpi) + 48) / 96);
+                EXPECT_EQ(size.cy, (e.height * static_cast<int>(dpi) + 48) / 96);
+                RECT area{};
+                ::GetClientRect(control->hwnd(), &area);
+                EXPECT_LE(std::abs(size.cx - area.right), 1);
+                EXPECT_LE(std::abs(size.cy - area.bottom), 1);
+            } else if (const auto* button = dynamic_cast<const app::IconButton*>(control)) {
+                const int drawn = e.width == 21 ? 14 : 24;
+                EXPECT_EQ(button->GlyphSize().cx, ScaleTo(drawn, dpi));
+                EXPECT_EQ(button->GlyphSize().cy, ScaleTo(drawn, dpi));
+            }
+        }
+        ExpectFonts(dpi);
     }
 }
 

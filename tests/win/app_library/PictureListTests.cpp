@@ -6,31 +6,23 @@
 
 #include <memory>
 
-#include "app/Tfm_Mirulo.h"
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 
 using namespace mirulo;
 
 namespace {
 
-class PictureList : public ::testing::Test {
+class PictureList : public testkit::MainWindowTest {
 protected:
-    PictureList() {
-        host.executablePath = program / L"Mirulo.exe";
-        ::CreateDirectoryW(saves.c_str(), nullptr);
-    }
+    PictureList() { MakeSaveFolder(); }
 
     void Picture(const std::wstring& name, std::size_t bytes = 10) {
         testkit::WriteFileBytes(saves + L"\\" + name, std::string(bytes, 'x'));
     }
 
-    void Start() {
-        testkit::WriteFileBytes(program / L"Mirulo.exe_ユーザー設定.ini",
-                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n");
-        window = std::make_unique<app::Tfm_Mirulo>(host);
-    }
+    void Start() { MainWindowTest::Start(SaveFolderLine()); }
 
     std::vector<std::wstring> Entries() const {
         std::vector<std::wstring> entries;
@@ -39,11 +31,6 @@ protected:
         }
         return entries;
     }
-
-    testkit::TempFolder program{L"mirulo-list"};
-    std::wstring saves = program / L"画像";
-    platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
 };
 
 TEST_F(PictureList, AnEmptyFolderShowsNothingSelectedAndZeroPictures) {
@@ -104,7 +91,7 @@ TEST_F(PictureList, ADoubleClickOpensTheSelectedPictureWithItsProgram) {
     Start();
     ::SendMessageW(window->pager().Page(0).hwnd(), WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK),
                    reinterpret_cast<LPARAM>(window->lb_PicList.hwnd()));
-    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellExecute);
+    const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].caption, L"OPEN");
     EXPECT_EQ(launches[0].text, saves + L"\\a.png");
@@ -115,7 +102,8 @@ TEST_F(PictureList, ADoubleClickOpensTheSelectedPictureWithItsProgram) {
     host.calls.clear();
     ::SendMessageW(window->pager().Page(0).hwnd(), WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK),
                    reinterpret_cast<LPARAM>(window->lb_PicList.hwnd()));
-    EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::ShellExecute).empty()) << "a vanished file opens nothing";
+    EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::ShellLaunch).empty())
+        << "a vanished file opens nothing";
 }
 
 TEST_F(PictureList, ARightClickSelectsTheEntryUnderThePointerButNotBelowTheLast) {

@@ -119,8 +119,7 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
 TEST_F(AutoCapture, AFixedRangeHotKeyWithoutARangeSwitchesOffAndWritesEvenWhenAlreadyOff) {
     Start("");
     ASSERT_TRUE(::DeleteFileW(settingsFile.c_str()));
-    window->tTxtRizozType = L"固K";
-    window->CapSave();
+    window->StartCapture(capture::kFixedByHotKey);
     EXPECT_EQ(host.recorded.Messages(), std::vector<std::wstring>{kNoRange});
     EXPECT_TRUE(Contains(Settings(), "\r\nTimerEnabled=0\r\n"));
 }

@@ -36,12 +36,13 @@ public:
     }
     std::int64_t PerformanceCounter() override { return recorded.PerformanceCounter(); }
     std::int64_t PerformanceFrequency() override { return recorded.PerformanceFrequency(); }
-    std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
+    std::intptr_t ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
                                std::wstring_view parameters, std::wstring_view directory, int show) override {
-        return recorded.ShellExecute(owner, verb, file, parameters, directory, show);
+        return recorded.ShellLaunch(owner, verb, file, parameters, directory, show);
     }
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override {
-        return recorded.BrowseForFolder(owner, title);
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override {
+        return recorded.BrowseForFolder(owner, title, initialFolder);
     }
     std::optional<std::wstring> OpenFile(HWND owner, const platform::OpenFileRequest& request) override {
         return recorded.OpenFile(owner, request);

@@ -11,6 +11,7 @@
 #include "capture/TForm2.h"
 #include "image/PngReader.h"
 #include "platform/Wide.h"
+#include "support/Messages.h"
 #include "support/ModalScript.h"
 #include "support/PatternWindow.h"
 #include "support/TempFolder.h"
@@ -149,7 +150,7 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
     // says so when it tries to play.
     Start("ToClipboard2Enabled=1\r\nSoundEnabled=1\r\n");
     PatternWindow pattern(300, 200, 64, 48);
-    capture::fixture::PumpMessages();
+    testkit::PumpMessages();
     const RECT at = pattern.rect();
     const POINT corner{at.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN), at.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
     window->advPager1.SetActivePageIndex(2);
@@ -158,8 +159,7 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
     ::CloseClipboard();
 
     ModalScript script({PickOnTopmost({corner.x + 50, corner.y + 40}, {corner.x + 10, corner.y + 5})});
-    window->tTxtRizozType = L"指K";
-    window->CropCapSave();
+    window->StartCapture(capture::kPickedByHotKey);
 
     const auto saved = NamesEndingIn(saves, L"_指K.png");
     ASSERT_EQ(saved.size(), 1u);
@@ -194,8 +194,7 @@ TEST_F(PickerFlow, EscapeSavesNothingYetRefreshesTheListShowsTheFirstPageAndDrop
     window->advPager1.SetActivePageIndex(3);
     window->intCaptureTimer = 3000;
     ModalScript script({EscapeOnTopmost()});
-    window->tTxtRizozType = L"指K";
-    window->CropCapSave();
+    window->StartCapture(capture::kPickedByHotKey);
     EXPECT_EQ(testkit::FolderNames(saves).size(), 1u);
     EXPECT_TRUE(host.recorded.Messages().empty()) << "no capture sound: nothing was saved";
     EXPECT_EQ(window->lb_PicList.Count(), 1) << "the list refresh runs after a cancel too";
@@ -253,8 +252,7 @@ TEST_F(PickerFlow, AHotKeyAndATickWhileAPickerIsOpenCaptureAndLeaveNoPickerBehin
         [] { return OwnWindowsOfClass(capture::kRangePickerClass).size() == 1; },
         PickOnTopmost({40, 40}, {10, 20}),
     });
-    window->tTxtRizozType = L"指B";
-    window->CropCapSave();
+    window->StartCapture(capture::kPickedByButton);
 
     EXPECT_TRUE(script.finished());
     EXPECT_EQ(pickersAtOnce, 2u) << "hot key 2 opens a second picker over the first";

@@ -7,9 +7,8 @@
 #include <memory>
 #include <sstream>
 
-#include "app/Tfm_Mirulo.h"
 #include "platform/RecordingHost.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 
 using namespace mirulo;
 
@@ -20,18 +19,9 @@ using ReadBytesFn = std::string (*)(const std::wstring&);
 const ReadBytesFn ReadBytes = &testkit::ReadFileBytes;
 void WriteBytes(const std::wstring& path, const std::string& bytes) { testkit::WriteFileBytes(path, bytes); }
 
-class MainWindowSettings : public ::testing::Test {
+class MainWindowSettings : public testkit::MainWindowTest {
 protected:
-    MainWindowSettings() { host.executablePath = folder / L"Mirulo.exe"; }
-
-    std::wstring SettingsPath() const { return folder / L"Mirulo.exe_ユーザー設定.ini"; }
-
-    // A settings file holding these lines under [System].
-    void Store(const std::string& lines) { WriteBytes(SettingsPath(), "\xEF\xBB\xBF[System]\r\n" + lines); }
-
-    std::unique_ptr<app::Tfm_Mirulo> Start() { return std::make_unique<app::Tfm_Mirulo>(host); }
-
-    static void Close(app::Tfm_Mirulo& window) { ::SendMessageW(window.hwnd(), WM_CLOSE, 0, 0); }
+    void Store(const std::string& lines) const { StoreSettings(lines); }
 
     // The centred place of the main window in the work area.
     static POINT Centred(HWND hwnd) {
@@ -47,13 +37,10 @@ protected:
         ::GetWindowRect(hwnd, &frame);
         return frame;
     }
-
-    testkit::TempFolder folder{L"mirulo-settings"};
-    platform::RecordingHost host;
 };
 
 TEST_F(MainWindowSettings, AFirstStartWritesEveryKeyButSoundNameInWritingOrder) {
-    auto window = Start();
+    Start();
     const POINT centre = Centred(window->hwnd());
     std::ostringstream expected;
     expected << "\xEF\xBB\xBF[System]\r\n"
@@ -83,17 +70,17 @@ TEST_F(MainWindowSettings, StoredTopIsReadAsDecimalOrHexAndCorrectedWhenOutsideT
     for (const Case& c : {Case{"-5", true, 0}, Case{"0x10", false, 16}, Case{"abc", true, 0}, Case{"7", false, 7}}) {
         SCOPED_TRACE(c.stored);
         Store(std::string("Top170=") + c.stored + "\r\nLeft170=3\r\n");
-        auto window = Start();
+        Start();
         const RECT frame = Frame(window->hwnd());
         EXPECT_EQ(frame.top, c.centred ? Centred(window->hwnd()).y : c.top);
         EXPECT_EQ(frame.left, 3);
-        Close(*window);
+        Close();
     }
 }
 
 TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
     Store("FolderCapacitySize=abc\r\nKey1Number=29\r\nKey2Number=5\r\n");
-    auto window = Start();
+    Start();
     EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
     EXPECT_EQ(window->cb_Timer.Item(3), L"4");
     EXPECT_EQ(window->iTimerMin, 4);
@@ -101,7 +88,7 @@ TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
     EXPECT_EQ(window->cb_Key1.ItemIndex(), -1);
     EXPECT_EQ(window->int_cb_Key1, -1);
     EXPECT_EQ(window->int_cb_Key2, 5);
-    Close(*window);
+    Close();
     const std::string written = ReadBytes(SettingsPath());
     EXPECT_NE(written.find("Key1Number=-1\r\n"), std::string::npos);
     EXPECT_NE(written.find("FolderCapacitySize=100\r\n"), std::string::npos);
@@ -109,7 +96,7 @@ TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
 
 TEST_F(MainWindowSettings, AKeyInAnotherLetterCaseIsFoundAndRewrittenInPlaceWithTheProgramsSpelling) {
     Store("zzz=keep me\r\nfolder=" + std::string("C:\\\xE7\x94\xBB\xE5\x83\x8F") + "\r\n");
-    auto window = Start();
+    Start();
     EXPECT_EQ(window->sImageSaveDir, L"C:\\画像");
     const std::string written = ReadBytes(SettingsPath());
     EXPECT_EQ(written.rfind("\xEF\xBB\xBF[System]\r\nzzz=keep me\r\nFolder=C:\\\xE7\x94\xBB\xE5\x83\x8F\r\n", 0), 0u)
@@ -123,7 +110,7 @@ TEST_F(MainWindowSettings, WithNoCategoryChosenTheFirstIsTurnedOnAndStored) {
         lines += "bl_chkRND" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=0\r\n";
     }
     Store(lines);
-    auto window = Start();
+    Start();
     EXPECT_TRUE(window->bl_chkRND01);
     EXPECT_TRUE(window->chkRND01.Checked());
     EXPECT_FALSE(window->chkRND10.Checked());
@@ -132,8 +119,8 @@ TEST_F(MainWindowSettings, WithNoCategoryChosenTheFirstIsTurnedOnAndStored) {
 
 TEST_F(MainWindowSettings, SoundNameStaysAsStoredWhileNoSoundIsSelected) {
     Store("SoundName=C:\\mp3\\a.mp3\r\n");
-    auto window = Start();
-    Close(*window);
+    Start();
+    Close();
     EXPECT_NE(ReadBytes(SettingsPath()).find("SoundName=C:\\mp3\\a.mp3\r\n"), std::string::npos);
 }
 
@@ -141,7 +128,7 @@ TEST_F(MainWindowSettings, OptionsAreRestoredWithTheirEffects) {
     Store("TimerEnabled=1\r\nExecUOEnabled=1\r\nExecUOApp=D:\\UO\\UO.exe\r\nrd_GrEdit1=0\r\nrd_GrEdit2=1\r\n"
           "EditorAppPath=C:\\Tools\\edit.exe\r\nblTimerSecMode=1\r\nX=10\r\nY=20\r\nW=300\r\nH=200\r\n"
           "cb_IllustNotShow=1\r\n");
-    auto window = Start();
+    Start();
     EXPECT_TRUE(window->cb_Timer.Enabled());
     EXPECT_TRUE(window->lbl_TimerMinSec.Enabled());
     EXPECT_TRUE(window->btn_ExecUO.Enabled());
@@ -160,7 +147,7 @@ TEST_F(MainWindowSettings, OptionsAreRestoredWithTheirEffects) {
 }
 
 TEST_F(MainWindowSettings, AFailingWriteReportsTheSystemsReasonAndLeavesTheOldFileByteIdentical) {
-    auto window = Start();
+    Start();
     const std::string before = ReadBytes(SettingsPath());
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
     ::SendMessageW(window->cb_Key1_ToClipboard.hwnd(), BM_CLICK, 0, 0); // the user ticks the box
@@ -174,11 +161,11 @@ TEST_F(MainWindowSettings, AFailingWriteReportsTheSystemsReasonAndLeavesTheOldFi
 }
 
 TEST_F(MainWindowSettings, ClosingWritesOnceMoreAndStillClosesWhenTheWriteFails) {
-    auto window = Start();
+    Start();
     HWND hwnd = window->hwnd();
     const std::string before = ReadBytes(SettingsPath());
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
-    Close(*window);
+    Close();
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FALSE(::IsWindow(hwnd));
     ASSERT_EQ(host.Messages().size(), 1u);
@@ -209,8 +196,9 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     }
     const std::wstring backup = SettingsPath() + L".unreadable.bak";
 
-    auto window = Start();
-    EXPECT_EQ(host.Traces().back(), L"FormCreate: end") << "the start is finished";
+    Start();
+    EXPECT_FALSE(window->blInFormCreate) << "the start is finished";
+    EXPECT_NE(window->RegistHotKeyID1, 0) << "the hot keys are registered";
     ASSERT_EQ(host.Messages().size(), 1u);
     const std::wstring message = host.Messages()[0];
     EXPECT_NE(message.find(SettingsPath()), std::wstring::npos);
@@ -228,7 +216,7 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     } else {
         EXPECT_NE(message.find(backup), std::wstring::npos) << "the box names the backup";
     }
-    Close(*window);
+    Close();
     EXPECT_EQ(host.Messages().size(), 1u);
     EXPECT_EQ(ReadBytes(backup), c.bytes);
     const std::string written = ReadBytes(SettingsPath());
@@ -258,7 +246,7 @@ TEST_F(MainWindowSettings, AFileHeldForAMomentIsReadOnceItIsFree) {
             held = INVALID_HANDLE_VALUE;
         }
     };
-    auto window = Start();
+    Start();
     EXPECT_TRUE(host.Messages().empty());
     EXPECT_EQ(window->cb_Key1.ItemIndex(), 5);
     EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 1);
@@ -269,10 +257,10 @@ TEST_F(MainWindowSettings, AFailedWriteAtStartIsReportedOnceAndTheStartGoesOn) {
     Store("Key1Number=5\r\nKey1AddNumber=0\r\nchk_TrayIcon=1\r\n");
     const std::string before = ReadBytes(SettingsPath());
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
-    auto window = Start();
+    Start();
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(host.Messages().size(), 1u);
-    EXPECT_EQ(host.Traces().back(), L"FormCreate: end");
+    EXPECT_FALSE(window->blInFormCreate) << "the start is finished";
     EXPECT_NE(window->RegistHotKeyID1, 0) << "the hot keys are registered";
     EXPECT_TRUE(window->chk_TrayIcon.Checked()) << "the values stay in memory";
     EXPECT_EQ(ReadBytes(SettingsPath()), before);

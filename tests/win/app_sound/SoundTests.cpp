@@ -15,11 +15,11 @@
 #include "sound/MciPlayer.h"
 #include "sound/RandomSound.h"
 #include "sound/SoundCategories.h"
-#include "support/PatternWindow.h"
+#include "support/Messages.h"
 #include "support/TempFolder.h"
 
 using namespace mirulo;
-using capture::fixture::PumpMessages;
+using testkit::PumpMessages;
 using platform::HostCall;
 
 namespace {
@@ -77,18 +77,18 @@ public:
     platform::LocalTime Now() override { return recorded.Now(); }
     std::int64_t PerformanceCounter() override { return recorded.PerformanceCounter(); }
     std::int64_t PerformanceFrequency() override { return recorded.PerformanceFrequency(); }
-    std::intptr_t ShellExecute(HWND owner, std::wstring_view verb, std::wstring_view file,
-                               std::wstring_view parameters, std::wstring_view directory, int show) override {
-        return recorded.ShellExecute(owner, verb, file, parameters, directory, show);
+    std::intptr_t ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
+                              std::wstring_view parameters, std::wstring_view directory, int show) override {
+        return recorded.ShellLaunch(owner, verb, file, parameters, directory, show);
     }
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) override {
-        return recorded.BrowseForFolder(owner, title);
+    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
+                                                std::wstring_view initialFolder) override {
+        return recorded.BrowseForFolder(owner, title, initialFolder);
     }
     std::optional<std::wstring> OpenFile(HWND owner, const platform::OpenFileRequest& request) override {
         return recorded.OpenFile(owner, request);
     }
     std::wstring ExecutablePath() override { return recorded.ExecutablePath(); }
-    void Trace(std::wstring_view event) override { recorded.Trace(event); }
 };
 
 class Sounds : public ::testing::Test {
@@ -143,8 +143,7 @@ protected:
 
     // A fixed-range capture as its hot key runs it.
     void Capture() {
-        window->tTxtRizozType = L"固K";
-        window->CapSave();
+        window->StartCapture(capture::kFixedByHotKey);
     }
 
     // The fixed-range button: a capture inside a real event, so that an error
@@ -276,11 +275,11 @@ TEST_F(Sounds, TheFolderButtonOpensTheSoundTreeOrSaysItIsMissing) {
     Click(window->btn_SoundFolder.hwnd());
     EXPECT_EQ(Messages(),
               std::vector<std::wstring>{L"【お知らせ】\r\n\r\n[音声フォルダ(～\\mp3)]が存在しません"});
-    EXPECT_TRUE(host.recorded.CallsOf(HostCall::Kind::ShellExecute).empty());
+    EXPECT_TRUE(host.recorded.CallsOf(HostCall::Kind::ShellLaunch).empty());
 
     ::CreateDirectoryW((program / L"mp3").c_str(), nullptr);
     Click(window->btn_SoundFolder.hwnd());
-    const auto launches = host.recorded.CallsOf(HostCall::Kind::ShellExecute);
+    const auto launches = host.recorded.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].text, L"explorer.exe");
     EXPECT_EQ(launches[0].argument, L" /n/e,\"" + program / L"mp3" + L"\"");
@@ -290,7 +289,7 @@ TEST_F(Sounds, TheFolderButtonOpensTheSoundTreeOrSaysItIsMissing) {
 TEST_F(Sounds, TheLinkShowsItsNoteThenOpensTheShippedPage) {
     Start();
     std::size_t launchesAtNote = 99;
-    host.onMessage = [&] { launchesAtNote = host.recorded.CallsOf(HostCall::Kind::ShellExecute).size(); };
+    host.onMessage = [&] { launchesAtNote = host.recorded.CallsOf(HostCall::Kind::ShellLaunch).size(); };
     ::SendMessageW(window->pager().Page(3).hwnd(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
                    reinterpret_cast<LPARAM>(window->lbl_DLC.hwnd()));
     EXPECT_EQ(Messages(),
@@ -301,7 +300,7 @@ TEST_F(Sounds, TheLinkShowsItsNoteThenOpensTheShippedPage) {
                   L"ダウンロードして「お気に入り」に入れれば撮影音としてのご利用も可能です。(!?)\r\n\r\n"
                   L"なお今後も状況によっては長尺もの以外もここに追加していく可能性があります。"});
     EXPECT_EQ(launchesAtNote, 0u) << "the page opens after the note is closed";
-    const auto launches = host.recorded.CallsOf(HostCall::Kind::ShellExecute);
+    const auto launches = host.recorded.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].caption, L"open");
     EXPECT_EQ(launches[0].text, program / L"Mirulo_撮影音.html");

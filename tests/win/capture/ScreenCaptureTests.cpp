@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/Messages.h"
 #include "support/PatternWindow.h"
 #include "capture/CapturePicture.h"
 #include "capture/DesktopSnapshot.h"
@@ -56,7 +57,7 @@ protected:
         // The window reaches the screen asynchronously; wait until a snapshot shows
         // it (the comparisons themselves then run on one snapshot each).
         for (int attempt = 0; attempt < 100 && !patternShown_; ++attempt) {
-            fixture::PumpMessages();
+            testkit::PumpMessages();
             const DesktopSnapshot snapshot = SnapshotDesktop();
             patternShown_ = ShowsPattern(snapshot);
             if (!patternShown_) {

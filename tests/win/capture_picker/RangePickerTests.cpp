@@ -12,7 +12,7 @@
 #include "ui/ProgramCursor.h"
 
 using namespace mirulo;
-using capture::CaptureRange;
+using capture::PickedRange;
 using capture::TForm2;
 using capture::fixture::PatternColour;
 using capture::fixture::PixelAt;
@@ -83,9 +83,9 @@ TEST_F(RangePicker, ReleasedClicksOnTheScreenGiveRangesFromTheVirtualDesktopsCor
         [&] { ::SetCursorPos(100, 80); duringPick = ui::ProgramCursor::Current(); return true; },
         [] { Press(MOUSEEVENTF_LEFTDOWN); Press(MOUSEEVENTF_LEFTUP); return true; },
     });
-    const std::optional<CaptureRange> range = picker.Pick();
+    const std::optional<PickedRange> range = picker.Pick();
     ASSERT_TRUE(range.has_value());
-    EXPECT_EQ(*range, (CaptureRange{400, 280, 100, 70}));
+    EXPECT_EQ(*range, (PickedRange{400, 280, 100, 70}));
     EXPECT_EQ(duringPick, ::LoadCursorW(nullptr, IDC_CROSS)) << "the whole program shows the cross";
     EXPECT_FALSE(::IsWindowVisible(picker.hwnd()));
     const POINT changed = FirstChangedPixel(picker.Picture());
@@ -102,13 +102,13 @@ TEST_F(RangePicker, TheSecondCornerIsTheLastMoveAndOtherButtonsDoNothing) {
                                {WM_MOUSEMOVE, At(5, 8)}, {WM_LBUTTONUP, At(90, 90)}}) {
         ::PostMessageW(image, message, 0, at);
     }
-    const std::optional<CaptureRange> range = picker.Pick();
+    const std::optional<PickedRange> range = picker.Pick();
     ASSERT_TRUE(range.has_value());
     EXPECT_EQ(picker.FCaptureRect.left, 20);
     EXPECT_EQ(picker.FCaptureRect.top, 30);
     EXPECT_EQ(picker.FCaptureRect.right, 5);
     EXPECT_EQ(picker.FCaptureRect.bottom, 8);
-    EXPECT_EQ(*range, (CaptureRange{5, 8, 15, 22}));
+    EXPECT_EQ(*range, (PickedRange{5, 8, 15, 22}));
     EXPECT_EQ(FirstChangedPixel(picker.Picture()).x, -1);
 }
 
@@ -117,7 +117,7 @@ TEST_F(RangePicker, TwoClicksWithoutAMoveGiveAnEmptyRangeAndAnUnmarkedPicture) {
     const HWND image = PictureOf(picker.hwnd());
     ::PostMessageW(image, WM_LBUTTONUP, 0, At(40, 40));
     ::PostMessageW(image, WM_LBUTTONUP, 0, At(40, 40));
-    EXPECT_EQ(picker.Pick(), (CaptureRange{40, 40, 0, 0}));
+    EXPECT_EQ(picker.Pick(), (PickedRange{40, 40, 0, 0}));
     EXPECT_EQ(FirstChangedPixel(picker.Picture()).x, -1);
 }
 

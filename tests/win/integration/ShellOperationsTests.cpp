@@ -43,7 +43,7 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
          kOwner, L"OPEN", L"C:\\pics\\20240315_142530_045_固K.png", L"", L"", SW_SHOWNORMAL},
         {"picture in the default editor",
          [](platform::Host& h) { OpenInEditor(h, kOwner, L"mspaint", L"C:\\my pics\\a b.png"); }, kOwner,
-         L"OPEN", L"mspaint", L"C:\\my pics\\a b.png", L"C:\\my pics", SW_SHOWNORMAL},
+         L"OPEN", L"mspaint", L"C:\\my pics\\a b.png", L"C:\\my pics\\", SW_SHOWNORMAL},
         {"picture in a chosen editor at the drive's root",
          [](platform::Host& h) { OpenInEditor(h, kOwner, L"D:\\Tools\\edit.exe", L"C:\\a.png"); }, kOwner,
          L"OPEN", L"D:\\Tools\\edit.exe", L"C:\\a.png", L"C:\\", SW_SHOWNORMAL},
@@ -64,7 +64,7 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
         c.launch(host);
         ASSERT_EQ(host.calls.size(), 1u) << c.what;
         const HostCall& call = host.calls.front();
-        EXPECT_EQ(call.kind, HostCall::Kind::ShellExecute) << c.what;
+        EXPECT_EQ(call.kind, HostCall::Kind::ShellLaunch) << c.what;
         EXPECT_EQ(call.owner, c.owner) << c.what;
         EXPECT_EQ(call.caption, c.verb) << c.what;
         EXPECT_EQ(call.text, c.file) << c.what;
@@ -77,28 +77,31 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
 TEST(ShellOperations, ChooseFolderAsksTheHostAndPassesTheAnswerOn) {
     RecordingHost host;
     host.folderAnswers = {std::wstring(L"C:\\写真"), std::nullopt};
-    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ"), std::optional<std::wstring>(L"C:\\写真"));
-    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ"), std::nullopt);
+    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ", L"D:\\前"), std::optional<std::wstring>(L"C:\\写真"));
+    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ", L""), std::nullopt);
     const auto calls = host.CallsOf(HostCall::Kind::BrowseForFolder);
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].text, L"保存先フォルダ");
     EXPECT_EQ(calls[0].owner, kOwner);
+    EXPECT_EQ(calls[0].directory, L"D:\\前");
 }
 
 TEST(GetSpecialFolderPath, FindsSystemAndLocalAppDataFolders) {
-    std::wstring system = GetSpecialFolderPath(nullptr, CSIDL_SYSTEM);
+    platform::RealHost host;
+    std::wstring system = GetSpecialFolderPath(host, nullptr, CSIDL_SYSTEM);
     ASSERT_GE(system.size(), 8u);
     ::CharLowerBuffW(system.data(), static_cast<DWORD>(system.size()));
     EXPECT_EQ(system.substr(system.size() - 8), L"system32") << Narrow(system);
 
-    const std::wstring local = GetSpecialFolderPath(nullptr, CSIDL_LOCAL_APPDATA);
+    const std::wstring local = GetSpecialFolderPath(host, nullptr, CSIDL_LOCAL_APPDATA);
     const DWORD attributes = ::GetFileAttributesW(local.c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         << Narrow(local);
 }
 
 TEST(GetSpecialFolderPath, UnknownNumberGivesNothing) {
-    EXPECT_EQ(GetSpecialFolderPath(nullptr, 0x7E), L"");
+    platform::RealHost host;
+    EXPECT_EQ(GetSpecialFolderPath(host, nullptr, 0x7E), L"");
 }
 
 // --- Recycle bin ----------------------------------------------------------------

@@ -7,11 +7,13 @@
 
 #include <stdexcept>
 
+#include "platform/Handles.h"
 #include "platform/RecordingHost.h"
 #include "ui/Control.h"
 #include "ui/Dispatch.h"
 #include "ui/Timer.h"
 #include "ui/Window.h"
+#include "support/Messages.h"
 
 using namespace mirulo;
 
@@ -25,8 +27,16 @@ public:
         CreateHwnd(L"MiruloWidgetKitTest", 0, WS_OVERLAPPEDWINDOW, L"test", 0, 0, 300, 200, nullptr);
     }
     std::function<void()> onHotKey;
+    std::function<void()> onPaint;
 
 protected:
+    bool OnPaint() override {
+        if (!onPaint) {
+            return false;
+        }
+        onPaint();
+        return true;
+    }
     void OnHotKey(int) override {
         if (onHotKey) {
             onHotKey();
@@ -35,14 +45,6 @@ protected:
 };
 
 RECT Place(int x, int y, int w, int h) { return RECT{x, y, x + w, y + h}; }
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 class WidgetKit : public ::testing::Test {
 protected:
@@ -128,9 +130,9 @@ TEST_F(WidgetKit, AThrowingHandlerShowsExactlyOneErrorBoxAndTheWindowKeepsWorkin
         }
     };
     ::PostMessageW(window.hwnd(), WM_HOTKEY, 1, 0);
-    PumpMessages();
+    testkit::PumpMessages();
     ::PostMessageW(window.hwnd(), WM_HOTKEY, 1, 0);
-    PumpMessages();
+    testkit::PumpMessages();
 
     EXPECT_EQ(calls, 2);
     const auto boxes = host.CallsOf(platform::HostCall::Kind::Message);
@@ -138,6 +140,40 @@ TEST_F(WidgetKit, AThrowingHandlerShowsExactlyOneErrorBoxAndTheWindowKeepsWorkin
     EXPECT_EQ(boxes[0].text, L"画像を読み込めません");
     EXPECT_EQ(boxes[0].caption, L"ミルロ");
     EXPECT_EQ(boxes[0].owner, window.hwnd());
+}
+
+TEST_F(WidgetKit, AFailingPaintIsValidatedAndItsRetriesShowNoFurtherBox) {
+    ::ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
+    int paints = 0;
+    const auto failing = [&] {
+        ++paints;
+        throw std::runtime_error("描画できません");
+    };
+    // A paint left pending comes back with every message read: a bounded pump
+    // shows that as a count instead of hanging.
+    const auto paintNow = [&] {
+        ::InvalidateRect(window.hwnd(), nullptr, FALSE);
+        MSG msg;
+        for (int read = 0; read < 50 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++read) {
+            ::DispatchMessageW(&msg);
+        }
+    };
+
+    window.onPaint = failing;
+    for (int retry = 0; retry < 3; ++retry) {
+        paintNow();
+        RECT pending{};
+        EXPECT_FALSE(::GetUpdateRect(window.hwnd(), &pending, FALSE));
+    }
+    EXPECT_EQ(paints, 3);
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"描画できません"});
+
+    // Once painting works again, a new failure is news worth a box.
+    window.onPaint = [&] { platform::PaintDc paint(window.hwnd()); };
+    paintNow();
+    window.onPaint = failing;
+    paintNow();
+    EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{L"描画できません", L"描画できません"}));
 }
 
 TEST_F(WidgetKit, AThrowingClickHandlerIsReportedOnceThroughItsParent) {
@@ -156,15 +192,15 @@ TEST_F(WidgetKit, ANewIntervalRestartsTheTimerPeriod) {
     timer.SetInterval(30); // a long first period must not delay the new one
     const DWORD start = ::GetTickCount();
     while (ticks == 0 && ::GetTickCount() - start < 5000) {
-        PumpMessages();
+        testkit::PumpMessages();
         ::Sleep(5);
     }
     EXPECT_GE(ticks, 1);
     timer.SetEnabled(false);
-    PumpMessages();
+    testkit::PumpMessages();
     const int after = ticks;
     ::Sleep(100);
-    PumpMessages();
+    testkit::PumpMessages();
     EXPECT_EQ(ticks, after);
 }
 

@@ -20,6 +20,7 @@
 #include "ui/Control.h"
 #include "ui/TabPager.h"
 #include "ui/Window.h"
+#include "support/Messages.h"
 
 using namespace mirulo;
 
@@ -41,14 +42,6 @@ const PageSpec kPages[] = {
     {L"設定２", {L"Meiryo UI", 15, false}},
     {L"設定３", {L"Meiryo UI", 15, false}},
 };
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 RECT Place(int x, int y, int width, int height) {
     return RECT{x, y, x + width, y + height};
@@ -106,7 +99,7 @@ protected:
 class Snapshot {
 public:
     explicit Snapshot(HWND window) : window_(window) {
-        PumpMessages();
+        testkit::PumpMessages();
         ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         RECT client{};
         ::GetClientRect(window, &client);
@@ -198,7 +191,7 @@ protected:
             pager.AddPage(page.caption, page.font);
         }
         ::ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
-        PumpMessages();
+        testkit::PumpMessages();
     }
 
     std::vector<bool> VisiblePages() const {
@@ -341,7 +334,7 @@ TEST_F(TabPagerTest, HighlightsTheTabUnderThePointerWithTheHandCursor) {
     ::ClientToScreen(pager.hwnd(), &onScreen);
     ::SetCursorPos(onScreen.x, onScreen.y);
     for (int wait = 0; wait < 50 && pager.HotTabIndex() != 2; ++wait) {
-        PumpMessages();
+        testkit::PumpMessages();
         ::Sleep(20);
     }
     EXPECT_EQ(pager.HotTabIndex(), 2);
@@ -353,7 +346,7 @@ TEST_F(TabPagerTest, HighlightsTheTabUnderThePointerWithTheHandCursor) {
     ::ClientToScreen(pager.hwnd(), &away);
     ::SetCursorPos(away.x, away.y);
     for (int wait = 0; wait < 50 && pager.HotTabIndex() != -1; ++wait) {
-        PumpMessages();
+        testkit::PumpMessages();
         ::Sleep(20);
     }
     EXPECT_EQ(pager.HotTabIndex(), -1);

@@ -1,4 +1,4 @@
-#include "capture/DibSurface.h"
+#include "platform/DibSurface.h"
 
 #include <stdexcept>
 #include <string>
@@ -6,7 +6,7 @@
 
 #include "platform/SystemError.h"
 
-namespace mirulo::capture {
+namespace mirulo::platform {
 
 BITMAPINFO DibSurface::Describe(int width, int height) noexcept {
     BITMAPINFO info{};
@@ -31,13 +31,13 @@ DibSurface DibSurface::Create(int width, int height) {
         // A picture the size of several monitors fails here when memory is short;
         // the system does not always say so.
         const DWORD code = ::GetLastError();
-        throw platform::UserError(L"画像用のメモリを確保できません (" + std::to_wstring(width) + L" x " +
+        throw UserError(L"画像用のメモリを確保できません (" + std::to_wstring(width) + L" x " +
                                   std::to_wstring(height) + L")\r\n" +
-                                  platform::SystemMessage(code != 0 ? code : ERROR_NOT_ENOUGH_MEMORY));
+                                  SystemMessage(code != 0 ? code : ERROR_NOT_ENOUGH_MEMORY));
     }
     surface.dc_.reset(::CreateCompatibleDC(nullptr));
     if (!surface.dc_ || ::SelectObject(surface.dc_.get(), surface.bitmap_.get()) == nullptr) {
-        platform::ThrowLastError(L"画像用のデバイスコンテキストを作成できません");
+        ThrowLastError(L"画像用のデバイスコンテキストを作成できません");
     }
     surface.width_ = width;
     surface.height_ = height;
@@ -70,4 +70,4 @@ void DibSurface::Reset() noexcept {
     bits_ = nullptr;
 }
 
-} // namespace mirulo::capture
+} // namespace mirulo::platform

@@ -1,0 +1,257 @@
+// The main window's size cap and recycle-bin button, and its actions on the
+// selected picture: rename, editor, clipboard; choosing the save folder and the
+// editor, and opening the save folder.
+#include <windows.h>
+
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "app/MainWindowTexts.h"
+#include "app/Tfm_Mirulo.h"
+#include "integration/ShellOperations.h"
+#include "library/PictureClipboard.h"
+#include "library/PictureEditor.h"
+#include "library/PictureFolder.h"
+#include "library/RecycleBin.h"
+#include "library/RenameName.h"
+#include "library/SizeCap.h"
+#include "platform/SystemError.h"
+
+namespace mirulo::app {
+namespace {
+
+std::u16string ToU16(const std::wstring& text) { return {text.begin(), text.end()}; }
+std::wstring ToWide(const std::u16string& text) { return {text.begin(), text.end()}; }
+
+std::wstring FileNameOf(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/:");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/:");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(library::ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The picture list and save folder as the size cap works on them.
+class ListedFolder final : public library::SizeCapFolder {
+public:
+    explicit ListedFolder(Tfm_Mirulo& window) : window_(window) {}
+
+    std::int64_t TotalSize() const override { return window_.FTotalSize; }
+
+    std::optional<std::u16string> Oldest() const override {
+        const int count = window_.lb_PicList.Count();
+        if (count == 0) {
+            return std::nullopt;
+        }
+        return ToU16(window_.lb_PicList.Item(count - 1));
+    }
+
+    bool MoveToRecycleBin(const std::u16string& picture) override {
+        const std::wstring path = library::PicturePath(window_.sImageSaveDir, ToWide(picture));
+        return library::SendFileToRecycleBin(window_.hwnd(), path, false);
+    }
+
+    void Refresh() override { window_.CountImages(); }
+
+private:
+    Tfm_Mirulo& window_;
+};
+
+} // namespace
+
+void Tfm_Mirulo::CreateRenameDialog() { renameDialog_ = std::make_unique<library::RenameDialog>(host()); }
+
+// --- Size cap and recycle bin -------------------------------------------------
+
+void Tfm_Mirulo::edt_CapaExit() {
+    const std::wstring text = edt_Capa.Caption();
+    const std::wstring normalised = ToWide(library::NormalisedCapText(ToU16(text)));
+    if (normalised != text) {
+        edt_Capa.SetCaption(normalised);
+    }
+}
+
+void Tfm_Mirulo::edt_CapaMouseLeave() { edt_CapaExit(); }
+
+void Tfm_Mirulo::CalcFolderSizeAndDelete() {
+    if (!chk_Capa.Checked()) {
+        return;
+    }
+    const std::wstring text = edt_Capa.Caption();
+    const std::optional<std::int32_t> megabytes = library::ParseCapMegabytes(ToU16(text));
+    if (!megabytes) {
+        std::wstring message = texts::kCapNotWholeNumber;
+        message.replace(message.find(L"%s"), 2, text);
+        throw platform::UserError(message);
+    }
+    ListedFolder folder(*this);
+    const library::SizeCapResult result = library::ApplySizeCap(library::CapBytes(*megabytes), folder);
+    if (result.stuck) {
+        SetStatusText(texts::kCannotRecycleTag + ToWide(*result.stuck));
+    }
+}
+
+void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
+    if (message == WM_RBUTTONDOWN) {
+        integration::OpenRecycleBin(host());
+        return;
+    }
+    if (message != WM_LBUTTONDOWN) {
+        return;
+    }
+    const int index = lb_PicList.ItemIndex();
+    if (index < 0) {
+        ShowNotice(texts::kNoSelectionDelete);
+        return;
+    }
+    const std::wstring entry = lb_PicList.Item(index);
+    const std::wstring path = library::PicturePath(sImageSaveDir, entry);
+    if (!FileExists(path)) {
+        return; // a marked line, or a picture removed behind our back
+    }
+    // Marked and reported only when the file has really gone: the user may have
+    // declined the shell's confirmation, or the file may be in use, and the
+    // shell has then told them so itself.
+    if (!library::SendToRecycleBin2(hwnd(), {path}, true)) {
+        return;
+    }
+    SetStatusText(texts::kRecycledTag + FileNameOf(path));
+    lb_PicList.SetItem(index, texts::kTrashMark + entry);
+}
+
+// --- Rename -------------------------------------------------------------------
+
+void Tfm_Mirulo::btn_ReNameClick() {
+    if (lb_PicList.ItemIndex() < 0) {
+        ShowNotice(texts::kNoSelectionRename);
+        return;
+    }
+    RenameSelectedPicture();
+}
+
+void Tfm_Mirulo::RenameSelectedPicture() {
+    const int index = lb_PicList.ItemIndex();
+    if (index < 0 || !renameDialog_) {
+        return;
+    }
+    tName0 = lb_PicList.Item(index);
+    tName1.clear();
+    {
+        // Ordinary while the dialog shows, so the dialog is not hidden behind it;
+        // top-most afterwards, whatever happened in between.
+        ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        struct TopMostAgain {
+            HWND window;
+            ~TopMostAgain() {
+                ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            }
+        } topMostAgain{hwnd()};
+        tName1 = renameDialog_->Run(hwnd(), tName0).value_or(std::wstring());
+    }
+    if (tName1.empty()) {
+        return;
+    }
+    // The name goes straight into a path: one that leaves the folder, names a
+    // device or would be shortened by Windows is refused like any failed rename.
+    const bool renamed =
+        library::IsPlainFileName(ToU16(tName1)) &&
+        ::MoveFileW(library::ExtendedLengthPath(library::PicturePath(sImageSaveDir, tName0)).c_str(),
+                    library::ExtendedLengthPath(library::PicturePath(sImageSaveDir, tName1)).c_str());
+    if (!renamed) {
+        ShowNotice(texts::kRenameFailed);
+        return;
+    }
+    CountImages();
+}
+
+// --- Editor and clipboard -----------------------------------------------------
+
+void Tfm_Mirulo::btn_EditClick() {
+    if (lb_PicList.ItemIndex() < 0) {
+        ShowNotice(texts::kNoSelectionEdit);
+        return;
+    }
+    OpenPictureInEditor(SelectedPicturePath(), texts::kNoEditor);
+}
+
+void Tfm_Mirulo::OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage) {
+    library::OpenPictureInEditor(host(), hwnd(), path, {rd_GrEdit1.Checked(), sEditorAppPath},
+                                 missingEditorMessage);
+}
+
+void Tfm_Mirulo::btn_ClipboardClick() {
+    if (lb_PicList.ItemIndex() < 0) {
+        ShowNotice(texts::kNoSelectionClipboard);
+        return;
+    }
+    CopyPictureToClipboard(SelectedPicturePath(), [this](const std::wstring& text) { SetStatusText(text); });
+}
+
+bool Tfm_Mirulo::CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus) {
+    if (!FileExists(path)) {
+        return false;
+    }
+    const bool copied = library::CopyPictureToClipboard(hwnd(), path);
+    if (setStatus) {
+        setStatus(texts::kCopiedToClipboard);
+    }
+    return copied;
+}
+
+// --- Save folder and editor choice --------------------------------------------
+
+void Tfm_Mirulo::btn_OpenFolderClick() {
+    if (!IsSaveFolderUsable()) {
+        ShowNotice(texts::kNoticeOpenFolder);
+        return;
+    }
+    integration::OpenFolderInExplorer(host(), hwnd(), sImageSaveDir);
+}
+
+void Tfm_Mirulo::btn_FolderClick() {
+    const std::optional<std::wstring> folder =
+        integration::ChooseFolder(host(), hwnd(), texts::kChooseFolderTitle, sImageSaveDir);
+    if (folder) {
+        lbl_SaveFolder.SetCaption(*folder);
+        sImageSaveDir = *folder;
+        CountImages();
+    }
+    WriteIni();
+}
+
+void Tfm_Mirulo::btn_EditorClick() {
+    platform::OpenFileRequest request;
+    request.filter.assign(texts::kEditorFilter, std::size(texts::kEditorFilter) - 1);
+    if (!sEditorAppPath.empty()) {
+        request.initialDir = FolderOf(sEditorAppPath);
+    }
+    if (const std::optional<std::wstring> program = host().OpenFile(hwnd(), request)) {
+        sEditorAppPath = *program;
+        lbl_Editor.SetCaption(FileNameOf(sEditorAppPath));
+    }
+    WriteIni();
+}
+
+void Tfm_Mirulo::ConnectFileActions() {
+    edt_Capa.OnExit = [this] { edt_CapaExit(); };
+    edt_Capa.OnMouseLeave = [this] { edt_CapaMouseLeave(); };
+    btn_Dust.OnMouseDown = [this](UINT message) { btn_DustMouseDown(message); };
+    btn_ReName.OnClick = [this] { btn_ReNameClick(); };
+    btn_Edit.OnClick = [this] { btn_EditClick(); };
+    btn_Clipboard.OnClick = [this] { btn_ClipboardClick(); };
+    btn_OpenFolder.OnClick = [this] { btn_OpenFolderClick(); };
+    for (ui::Label* label : {&lbl_SaveFolder, &lbl_Editor, &lbl_ExecUO}) {
+        label->OnClick = [this] { btn_OpenFolderClick(); };
+    }
+    btn_SaveFolder.OnClick = [this] { btn_FolderClick(); };
+    btn_Editor.OnClick = [this] { btn_EditorClick(); };
+}
+
+} // namespace mirulo::app

@@ -1,0 +1,177 @@
+// How the main window gets out of the way and comes back: minimising, hiding in
+// the notification area, starting minimised, its own minimise and close
+// buttons, dragging it by the tab strip, the wheel guard of the setting lists,
+// and the grey colour mode.
+#include <windows.h>
+
+#include "app/Tfm_Mirulo.h"
+#include "ui/Dispatch.h"
+
+namespace mirulo::app {
+namespace {
+
+constexpr LONG_PTR kHiddenExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+constexpr WPARAM kMoveByCaption = SC_MOVE | HTCAPTION;
+
+constexpr COLORREF kNormalPageColour = 12621236; // red 180, green 149, blue 192
+constexpr COLORREF kGreyPageColour = 8421504;    // red 128, green 128, blue 128
+
+} // namespace
+
+void Tfm_Mirulo::ConnectTray(HICON icon) {
+    TrayIcon1 = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
+    TrayIcon1->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { TrayIcon1Click(); }); };
+    tm_Min.OnTimer = [this] { tm_MinTimer(); };
+    btn_Minimized.OnClick = [this] { btn_MinimizedClick(); };
+    btn_Close.OnClick = [this] { btn_CloseClick(); };
+    chk_TrayIcon.OnClick = [this] { chk_TrayIconClick(); };
+    chk_Minimized.OnClick = [this] { chk_MinimizedClick(); };
+    cb_IllustNotShow.OnClick = [this] { cb_IllustNotShowClick(); };
+    advPager1.OnMouseDown = [this](UINT message, POINT point) { advPager1MouseDown(message, point); };
+    wheelFilter_ =
+        std::make_unique<ui::MouseWheelFilter>(hwnd(), [this](POINT at) { return FormMouseWheel(at); });
+    resizeConnected_ = true;
+}
+
+void Tfm_Mirulo::OnSize(UINT, int, int) {
+    if (resizeConnected_) {
+        ui::Guarded(host(), hwnd(), [this] { FormResize(); });
+    }
+}
+
+// --- Notification area ----------------------------------------------------------
+
+void Tfm_Mirulo::HideToTray() {
+    if (!TrayIcon1->Show()) {
+        // No notification area to come back from: the window stays minimised on
+        // the task bar, where the user can always find it.
+        return;
+    }
+    ::ShowWindow(hwnd(), SW_HIDE);
+    ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, kHiddenExStyle);
+}
+
+void Tfm_Mirulo::RestoreFromTray() {
+    TrayIcon1->Hide();
+    // The style goes back before the window shows: a window shown while it is
+    // still a tool window gets no task-bar button.
+    ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, iAppExStyle);
+    ::ShowWindow(hwnd(), SW_SHOW);
+}
+
+void Tfm_Mirulo::FormResize() {
+    if (::IsIconic(hwnd())) {
+        if (chk_TrayIcon.Checked()) {
+            HideToTray();
+        }
+        return;
+    }
+    RestoreFromTray();
+}
+
+void Tfm_Mirulo::TrayIcon1Click() {
+    ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+    if (::IsIconic(hwnd())) {
+        ::ShowWindow(hwnd(), SW_RESTORE);
+    }
+    // Raised above every window once, then an ordinary window again: in front
+    // of the game, not stuck above it.
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ui::ProcessPendingMessages();
+    if (!::IsWindow(hwnd())) {
+        return; // the program ended while the messages were handled
+    }
+    ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::SetForegroundWindow(hwnd());
+}
+
+// --- Minimise, close, start minimised ---------------------------------------------
+
+void Tfm_Mirulo::btn_MinimizedClick() {
+    ::ShowWindow(hwnd(), SW_MINIMIZE);
+}
+
+void Tfm_Mirulo::btn_CloseClick() {
+    ::SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void Tfm_Mirulo::tm_MinTimer() {
+    ::ShowWindow(hwnd(), SW_MINIMIZE);
+    tm_Min.SetEnabled(false);
+}
+
+void Tfm_Mirulo::chk_MinimizedClick() {
+    if (::IsIconic(hwnd())) {
+        ::ShowWindow(hwnd(), SW_RESTORE);
+    }
+    WriteIni();
+}
+
+void Tfm_Mirulo::chk_TrayIconClick() {
+    if (::IsIconic(hwnd())) {
+        ::ShowWindow(hwnd(), SW_RESTORE);
+    }
+    RestoreFromTray();
+    WriteIni();
+}
+
+// --- Window drag and wheel guard --------------------------------------------------
+
+void Tfm_Mirulo::advPager1MouseDown(UINT message, POINT point) {
+    // Only a press of the real button starts the drag: the system's move loop
+    // ends on the button's release, and a press that was only sent as a message
+    // (an automation tool, an accessibility aid) would leave it waiting for one.
+    if (message != WM_LBUTTONDOWN || ::GetKeyState(VK_LBUTTON) >= 0) {
+        return;
+    }
+    // The system's own move loop, as if the caption were dragged.
+    ::ReleaseCapture();
+    ::SendMessageW(hwnd(), WM_SYSCOMMAND, kMoveByCaption, MAKELPARAM(point.x, point.y));
+}
+
+bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
+    HWND under = ::WindowFromPoint(screenPoint);
+    if (under == nullptr) {
+        return false;
+    }
+    // WindowFromPoint passes over a disabled control to its parent; the control
+    // itself is the one under the pointer.
+    POINT client = screenPoint;
+    ::ScreenToClient(under, &client);
+    if (HWND child = ::ChildWindowFromPointEx(under, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT)) {
+        under = child;
+    }
+    for (const ui::ComboBox* list :
+         {&cb_PNGorJPG, &cb_KeyAdd1, &cb_Key1, &cb_Timer, &cb_KeyAdd2, &cb_Key2, &cb_KeyAdd3, &cb_Key3}) {
+        if (under == list->hwnd() || ::IsChild(list->hwnd(), under)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- Colour mode ------------------------------------------------------------------
+
+void Tfm_Mirulo::cb_IllustNotShowClick() {
+    const bool grey = cb_IllustNotShow.Checked();
+    for (Picture* picture : {&img_01, &img_02, &img_03, &img_04, &img_05, &img_Title1}) {
+        picture->SetVisible(!grey);
+    }
+    img_Title2.SetVisible(grey);
+    const COLORREF colour = grey ? kGreyPageColour : kNormalPageColour;
+    for (int page = 0; page < 4; ++page) {
+        advPager1.SetPageGradientEnd(page, colour);
+    }
+    for (int page = 0; page < 4; ++page) {
+        advPager1.SetPagePressedTabColor(page, colour);
+    }
+    // In colour mode the list grows over the hidden banner; its bottom stays put.
+    const int top = grey ? 4 : 49;
+    const int height = grey ? 395 : 350;
+    controlTable_.MoveAt96(lb_PicList, RECT{4, top, 4 + 319, top + height});
+    ::SetWindowTextW(hwnd(), (grey ? sFormCap2 : sFormCap1).c_str());
+    WriteIni();
+}
+
+} // namespace mirulo::app

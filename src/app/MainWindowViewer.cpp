@@ -1,0 +1,113 @@
+// The main window's side of the viewer: creating it, showing it, feeding it the
+// selected picture and the status text, and the actions it runs through the
+// main window.
+#include <windows.h>
+
+#include "app/MainWindowTexts.h"
+#include "app/Tfm_Mirulo.h"
+#include "integration/ShellOperations.h"
+#include "library/PictureFolder.h"
+#include "ui/Dispatch.h"
+#include "viewer/PictureFiles.h"
+#include "viewer/TfrmView.h"
+#include "viewer/ViewerMainWindow.h"
+
+namespace mirulo::app {
+namespace {
+
+constexpr wchar_t kNoSelectionViewer[] = L"【お知らせ】画像ビューア\r\n\r\n画像一覧でファイルが未選択です";
+constexpr wchar_t kMissingFileViewer[] = L"【お知らせ】画像ビューア\r\n\r\n選択されたファイルが存在しません";
+
+class ViewerLink final : public viewer::ViewerMainWindow {
+public:
+    explicit ViewerLink(Tfm_Mirulo& window) : window_(window) {}
+
+    ui::ListBox& PictureList() override { return window_.lb_PicList; }
+    std::wstring SaveFolder() const override { return window_.sImageSaveDir; }
+    void SetMainStatusText(const std::wstring& text) override { window_.StatusBar1.SetText(text); }
+    void MoveToRecycleBin(const std::vector<std::wstring>& files) override {
+        window_.MovePicturesToRecycleBin(files);
+    }
+    bool CopySelectedToClipboard() override { return window_.CopySelectedPictureToClipboard(); }
+    void OpenSelectedInEditor() override { window_.OpenSelectedPictureInEditor(); }
+    void OpenRecycleBin() override { integration::OpenRecycleBin(window_.host()); }
+    void ViewerClosed(const viewer::ViewerPlacement& placement) override {
+        window_.ifrmView_Top = placement.top;
+        window_.ifrmView_Left = placement.left;
+        window_.ifrmView_Height = placement.height;
+        window_.ifrmView_Width = placement.width;
+    }
+
+private:
+    Tfm_Mirulo& window_;
+};
+
+} // namespace
+
+void Tfm_Mirulo::CreateViewer() {
+    viewerLink_ = std::make_unique<ViewerLink>(*this);
+    frmView = std::make_unique<viewer::TfrmView>(
+        host(), *viewerLink_, viewer::ViewerPlacement{ifrmView_Top, ifrmView_Left, ifrmView_Height, ifrmView_Width});
+}
+
+void Tfm_Mirulo::btn_ViewerClick() {
+    if (lb_PicList.ItemIndex() < 0) {
+        ShowNotice(kNoSelectionViewer);
+        return;
+    }
+    const std::wstring path = SelectedPicturePath();
+    if (!viewer::FileExists(path)) {
+        ShowNotice(kMissingFileViewer);
+        return;
+    }
+    if (!frmView) {
+        return;
+    }
+    // Shown first, so that the picture is fitted to the visible window.
+    frmView->ShowViewer();
+    frmView->frmViewImage1LoadFromFile(path);
+}
+
+void Tfm_Mirulo::ShowSelectedInViewer() {
+    if (!frmView) {
+        return;
+    }
+    const std::wstring path = SelectedPicturePath();
+    if (!path.empty() && viewer::FileExists(path)) {
+        frmView->frmViewImage1LoadFromFile(path);
+    }
+}
+
+void Tfm_Mirulo::MirrorStatusToViewer(const std::wstring& text) {
+    if (frmView) {
+        frmView->SetStatusText(text);
+    }
+}
+
+void Tfm_Mirulo::MovePicturesToRecycleBin(const std::vector<std::wstring>& files) {
+    if (!files.empty()) {
+        integration::MoveToRecycleBin(hwnd(), files, false);
+    }
+}
+
+bool Tfm_Mirulo::CopySelectedPictureToClipboard() {
+    if (lb_PicList.ItemIndex() < 0) {
+        ShowNotice(texts::kNoSelectionClipboard);
+        return false;
+    }
+    // The list's own action: the picture is decoded before the clipboard is
+    // touched, so a damaged file never wipes what the user had copied.
+    return CopyPictureToClipboard(SelectedPicturePath(), [this](const std::wstring& text) { SetStatusText(text); });
+}
+
+void Tfm_Mirulo::OpenSelectedPictureInEditor() {
+    if (lb_PicList.ItemIndex() < 0) {
+        ShowNotice(texts::kNoSelectionEdit);
+        return;
+    }
+    OpenPictureInEditor(SelectedPicturePath(), texts::kNoEditor);
+}
+
+void Tfm_Mirulo::ConnectViewerButton() { btn_Viewer.OnClick = [this] { btn_ViewerClick(); }; }
+
+} // namespace mirulo::app

@@ -1,0 +1,40 @@
+#include "capture/CaptureService.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "capture/CaptureFiles.h"
+#include "capture/ClipboardSession.h"
+#include "capture/DesktopSnapshot.h"
+#include "image/JpegWriter.h"
+#include "image/PngWriter.h"
+
+namespace mirulo::capture {
+
+CapturePicture CaptureService::Take(CaptureRange range, const FixedRange& fixed) const {
+    DesktopSnapshot snapshot = SnapshotDesktop();
+    if (range == CaptureRange::FullScreen) {
+        const int width = snapshot.width();
+        const int height = snapshot.height();
+        return CutRectangle(std::move(snapshot), 0, 0, width, height);
+    }
+    return CutRectangle(snapshot, fixed.left, fixed.top, fixed.width, fixed.height);
+}
+
+std::wstring CaptureService::Save(const CapturePicture& picture, const SaveRequest& request) const {
+    std::optional<ClipboardSession> clipboard;
+    if (request.clipboardOwner != nullptr) {
+        clipboard.emplace(ClipboardSession::Open(request.clipboardOwner));
+        clipboard->PutBitmap(picture);
+    }
+    // PNG takes the picture's own rows; only JPEG needs an RGB copy.
+    const std::vector<std::uint8_t> bytes = request.format == ImageFormat::Png
+                                                ? image::EncodePng(PngRowsOf(picture), 7)
+                                                : image::EncodeJpeg(ToRgbImage(picture), 90);
+    std::wstring path = CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format);
+    WriteFileReplacing(path, bytes);
+    return path;
+}
+
+} // namespace mirulo::capture

@@ -1,0 +1,184 @@
+#include "library/PictureClipboard.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "image/JpegReader.h"
+#include "image/PngReader.h"
+#include "library/PictureFolder.h"
+#include "platform/Handles.h"
+#include "platform/SystemError.h"
+
+namespace mirulo::library {
+namespace {
+
+constexpr int kOpenAttempts = 6;
+constexpr DWORD kOpenRetryDelayMs = 10;
+constexpr wchar_t kCannotCopy[] = L"クリップボードに画像をコピーできません";
+
+std::vector<std::uint8_t> ReadPictureFile(const std::wstring& path) {
+    platform::UniqueKernelHandle file(::CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        platform::ThrowLastError(L"画像ファイルを読み込めません: " + path);
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size)) {
+        platform::ThrowLastError(L"画像ファイルを読み込めません: " + path);
+    }
+    // The decoders refuse pictures above about 1 GiB of pixels anyway; a file
+    // larger than that is not read into memory first.
+    if (size.QuadPart > (std::int64_t{1} << 30)) {
+        ::SetLastError(ERROR_FILE_TOO_LARGE);
+        platform::ThrowLastError(L"画像ファイルを読み込めません: " + path);
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        DWORD read = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - filled, 1u << 24));
+        if (!::ReadFile(file.get(), bytes.data() + filled, wanted, &read, nullptr)) {
+            platform::ThrowLastError(L"画像ファイルを読み込めません: " + path);
+        }
+        if (read == 0) {
+            break; // shorter than it was a moment ago: the decoder judges what is there
+        }
+        filled += read;
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
+// One pixel over white: the alpha channel blended in, rounded to nearest.
+std::uint8_t OverWhite(std::uint8_t value, std::uint8_t alpha) {
+    return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+// A device-dependent bitmap of the screen's format holding the picture. Rows
+// are converted a band at a time, so a large picture does not exist a third
+// time in memory as one BGRX buffer.
+platform::UniqueBitmap MakeBitmap(const image::Image& picture) {
+    const int width = static_cast<int>(picture.width);
+    const int height = static_cast<int>(picture.height);
+    const platform::WindowDc screen = platform::WindowDc::Client(nullptr);
+    if (!screen) {
+        platform::ThrowLastError(kCannotCopy);
+    }
+    platform::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    if (!bitmap) {
+        platform::ThrowLastError(kCannotCopy);
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up: scan line 0 is the picture's last row
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+
+    constexpr int kBandRows = 64;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    std::vector<std::uint8_t> band(rowBytes * static_cast<std::size_t>(std::min(kBandRows, height)));
+    for (int top = 0; top < height; top += kBandRows) {
+        const int rows = std::min(kBandRows, height - top);
+        for (int r = 0; r < rows; ++r) {
+            // Band row 0 is the band's lowest picture row.
+            const std::uint8_t* source = picture.row(static_cast<std::uint32_t>(top + rows - 1 - r));
+            std::uint8_t* target = band.data() + rowBytes * static_cast<std::size_t>(r);
+            for (int x = 0; x < width; ++x, target += 4) {
+                if (picture.channels == 4) {
+                    const std::uint8_t alpha = source[3];
+                    target[0] = OverWhite(source[2], alpha);
+                    target[1] = OverWhite(source[1], alpha);
+                    target[2] = OverWhite(source[0], alpha);
+                    source += 4;
+                } else {
+                    target[0] = source[2];
+                    target[1] = source[1];
+                    target[2] = source[0];
+                    source += 3;
+                }
+                target[3] = 0;
+            }
+        }
+        const UINT firstScan = static_cast<UINT>(height - top - rows);
+        if (::SetDIBits(screen.get(), bitmap.get(), firstScan, static_cast<UINT>(rows), band.data(), &info,
+                        DIB_RGB_COLORS) != rows) {
+            platform::ThrowLastError(kCannotCopy);
+        }
+    }
+    return bitmap;
+}
+
+[[noreturn]] void ThrowCannotOpen(DWORD code) {
+    // OpenClipboard does not always set an error when another window holds the
+    // clipboard; "access denied" is what that situation is.
+    const std::wstring reason = platform::SystemMessage(code != 0 ? code : ERROR_ACCESS_DENIED);
+    throw platform::UserError(L"クリップボード " + reason + L" を開けません");
+}
+
+// Open for exactly as long as it takes to replace the content.
+class ClipboardOpened {
+public:
+    explicit ClipboardOpened(HWND owner) {
+        for (int attempt = 1;; ++attempt) {
+            if (::OpenClipboard(owner)) {
+                return;
+            }
+            const DWORD code = ::GetLastError();
+            if (attempt == kOpenAttempts) {
+                ThrowCannotOpen(code);
+            }
+            ::Sleep(kOpenRetryDelayMs);
+        }
+    }
+    ClipboardOpened(const ClipboardOpened&) = delete;
+    ClipboardOpened& operator=(const ClipboardOpened&) = delete;
+    ~ClipboardOpened() { ::CloseClipboard(); }
+};
+
+} // namespace
+
+PictureFormat PictureFormatOf(std::wstring_view path) {
+    const std::size_t dot = path.find_last_of(L".\\/:");
+    if (dot == std::wstring_view::npos || path[dot] != L'.') {
+        return PictureFormat::Other;
+    }
+    std::wstring extension(path.substr(dot));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
+    if (extension == L".png") {
+        return PictureFormat::Png;
+    }
+    if (extension == L".jpg") {
+        return PictureFormat::Jpeg;
+    }
+    return PictureFormat::Other;
+}
+
+bool CopyPictureToClipboard(HWND owner, const std::wstring& path) {
+    const PictureFormat format = PictureFormatOf(path);
+    if (format == PictureFormat::Other) {
+        return false;
+    }
+    platform::UniqueBitmap bitmap;
+    {
+        const std::vector<std::uint8_t> bytes = ReadPictureFile(path);
+        const image::Image picture = format == PictureFormat::Png ? image::DecodePng(bytes) : image::DecodeJpeg(bytes);
+        bitmap = MakeBitmap(picture);
+    }
+    const ClipboardOpened clipboard(owner);
+    if (!::EmptyClipboard()) {
+        ThrowCannotOpen(::GetLastError());
+    }
+    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
+        platform::ThrowLastError(kCannotCopy);
+    }
+    // The clipboard owns the bitmap now and deletes it when it is emptied.
+    (void)bitmap.release();
+    return true;
+}
+
+} // namespace mirulo::library

@@ -1,0 +1,157 @@
+#include "library/RenameDialog.h"
+
+#include <commctrl.h>
+
+namespace mirulo::library {
+namespace {
+
+constexpr wchar_t kCaption[] = L"ファイル名の変更";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOPMOST;
+constexpr int kClientWidth = 409;
+constexpr int kClientHeight = 94;
+
+} // namespace
+
+RenameDialog::RenameDialog(platform::Host& host) : ui::Window(host) {
+    RegisterWindowClass(kRenameDialogClass, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr,
+                        nullptr);
+    CreateHwnd(kRenameDialogClass, kExStyle, kStyle, kCaption, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+               CW_USEDEFAULT, nullptr);
+    RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi());
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // Nothing is a tab stop and neither button is a default or cancel button:
+    // Enter and Escape do nothing here.
+    struct Row {
+        ui::Control& control;
+        const wchar_t* windowClass;
+        DWORD style;
+        DWORD exStyle;
+        int x, y, width, height;
+        const wchar_t* text;
+    };
+    const Row rows[] = {
+        {Label1, WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, 8, 7, 0, 0, L"現在の名前"},
+        {edt0, WC_EDITW, ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 77, 4, 324, 23, L""},
+        {Label2, WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, 8, 36, 0, 0, L"新しい名前"},
+        {edt1, WC_EDITW, ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 77, 33, 324, 23, L""},
+        {btnCancel, WC_BUTTONW, BS_PUSHBUTTON, 0, 245, 62, 75, 25, L"キャンセル"},
+        {btnOK, WC_BUTTONW, BS_PUSHBUTTON, 0, 326, 62, 75, 25, L"変更確定"},
+    };
+    const HFONT font = fonts_.Get(ui::FontSpec{L"Meiryo UI", 12}, dpi());
+    int id = 100;
+    for (const Row& row : rows) {
+        const RECT place{Scale(row.x), Scale(row.y), Scale(row.x + row.width), Scale(row.y + row.height)};
+        row.control.Create(hwnd(), row.windowClass, WS_VISIBLE | row.style, row.exStyle, row.text, place, id++);
+        row.control.SetFont(font);
+    }
+    // Labels take the size of their text.
+    Label1.autoSize = true;
+    Label1.FitToText();
+    Label2.autoSize = true;
+    Label2.FitToText();
+
+    btnOK.OnClick = [this] { btnOKClick(); };
+    btnCancel.OnClick = [this] { btnCancelClick(); };
+}
+
+std::optional<std::wstring> RenameDialog::Run(HWND owner, const std::wstring& name) {
+    if (running_) {
+        return std::nullopt;
+    }
+    tName0 = name;
+    tName1.clear();
+    confirmed_ = false;
+
+    // Owned by the window it serves: above it, and no task-bar button of its own.
+    ::SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    CentreOn(owner);
+    FormShow();
+    const bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
+    if (ownerWasEnabled) {
+        ::EnableWindow(owner, FALSE);
+    }
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::SetForegroundWindow(hwnd());
+    ::SetFocus(edt1.hwnd());
+    ::SendMessageW(edt1.hwnd(), EM_SETSEL, 0, -1);
+
+    running_ = true;
+    MSG msg;
+    while (running_) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: leave the quit message for the main loop.
+            if (got == 0) {
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+            }
+            running_ = false;
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+
+    // The owner is enabled before the dialog hides, so that it, and not some
+    // other program, becomes the active window again.
+    if (ownerWasEnabled) {
+        ::EnableWindow(owner, TRUE);
+    }
+    ::ShowWindow(hwnd(), SW_HIDE);
+    // Owned only while it shows: a hidden top-most window still tied to its
+    // owner keeps the owner from becoming top-most itself (Wine).
+    ::SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, 0);
+    if (owner != nullptr && ::IsWindowVisible(owner)) {
+        ::SetActiveWindow(owner);
+    }
+    return confirmed_ ? std::optional<std::wstring>(tName1) : std::nullopt;
+}
+
+void RenameDialog::FormShow() {
+    edt0.SetCaption(tName0);
+    edt1.SetCaption(tName0);
+}
+
+void RenameDialog::btnOKClick() {
+    tName1 = edt1.Caption();
+    confirmed_ = true;
+    EndModal();
+}
+
+void RenameDialog::btnCancelClick() { EndModal(); }
+
+bool RenameDialog::OnClose() {
+    EndModal();
+    return true; // closing only ends the dialog; the window is reused
+}
+
+void RenameDialog::EndModal() {
+    if (!running_) {
+        ::ShowWindow(hwnd(), SW_HIDE);
+    }
+    running_ = false;
+}
+
+void RenameDialog::CentreOn(HWND owner) {
+    RECT frame{};
+    ::GetWindowRect(hwnd(), &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT area{};
+    const bool onOwner = owner != nullptr && !::IsIconic(owner) && ::GetWindowRect(owner, &area);
+    if (!onOwner) {
+        // A minimised or missing owner has no frame to centre on: its monitor's work area.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        ::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        area = monitor.rcWork;
+    }
+    const int left = area.left + ((area.right - area.left) - width) / 2;
+    const int top = area.top + ((area.bottom - area.top) - height) / 2;
+    ::SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace mirulo::library

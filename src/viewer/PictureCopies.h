@@ -1,0 +1,24 @@
+#pragma once
+// The grey-scale and sepia copies written beside a saved picture.
+//
+// Both return the target's path when a copy was written, or an empty text when
+// nothing was done: the source is missing, is not a ".jpg" or ".png" file, or
+// already is a copy of that kind. A copy is written to a temporary file and
+// renamed over the target, so a failed copy never leaves a partial file under
+// the target's name and never damages an earlier copy. A source that cannot be
+// decoded or a target that cannot be written throws, with the reason for the
+// user.
+#include <string>
+
+namespace mirulo::viewer {
+
+// 8-bit grey palette PNG for a ".png" source; a quality-90 baseline JPEG whose
+// three channels carry the same grey for a ".jpg" source.
+std::wstring MakeGrayCopy(const std::wstring& source);
+
+// The picture drawn through the sepia colour matrix by GDI+, encoded as PNG or
+// JPEG (after the source's extension) by the Windows Imaging Component with its
+// default options. COM must be initialised on the calling thread.
+std::wstring MakeSepiaCopy(const std::wstring& source);
+
+} // namespace mirulo::viewer

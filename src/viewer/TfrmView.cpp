@@ -1,0 +1,259 @@
+#include "viewer/TfrmView.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "AssetIds.h"
+#include "library/PictureFolder.h"
+#include "ui/Dispatch.h"
+#include "viewer/CopyNames.h"
+#include "viewer/PictureCopies.h"
+#include "viewer/PictureFiles.h"
+#include "viewer/PictureFit.h"
+#include "viewer/ViewerTexts.h"
+
+namespace mirulo::viewer {
+namespace {
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+
+// The button strip above the picture area and the status bar below it, at 96 DPI.
+constexpr int kStripHeight = 35;
+constexpr int kStatusHeight = 19;
+
+} // namespace
+
+TfrmView::TfrmView(platform::Host& host, ViewerMainWindow& mainWindow, const ViewerPlacement& placement)
+    : ui::Window(host), Image1(host), main_(mainWindow) {
+    RegisterWindowClass(kViewerWindowClass, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                        ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MIRULO)), nullptr);
+    CreateHwnd(kViewerWindowClass, kWindowExStyle, kWindowStyle, texts::kTitle, placement.left, placement.top,
+               placement.width, placement.height, nullptr);
+    CreateControls();
+    hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
+    btn_L.OnClick = [this] { btn_LClick(); };
+    btn_R.OnClick = [this] { btn_RClick(); };
+    btn_Dust.OnMouseDown = [this](UINT message) { btn_DustMouseDown(message); };
+    btn_Clipboard.OnClick = [this] { btn_ClipboardClick(); };
+    btn_Edit.OnClick = [this] { btn_EditClick(); };
+    btn_Gray.OnClick = [this] { btn_GrayClick(); };
+    btn_Sepia.OnClick = [this] { btn_SepiaClick(); };
+    ui::Guarded(host, hwnd(), [&] { FormCreate(placement); });
+}
+
+void TfrmView::CreateControls() {
+    const HFONT windowFont = fonts_.Get(ui::FontSpec{L"Tahoma", 11, false, false, DEFAULT_CHARSET}, dpi());
+    struct StripButton {
+        GlyphButton& button;
+        int left;
+        int glyph;
+    };
+    // The gap between the sepia and print buttons is the printer choice's place.
+    const StripButton strip[] = {
+        {btn_L, 1, IDR_GLYPH_PREVIOUS},      {btn_R, 46, IDR_GLYPH_NEXT},      {btn_Dust, 89, IDR_GLYPH_DUST},
+        {btn_Clipboard, 129, IDR_GLYPH_CLIPBOARD}, {btn_Edit, 169, IDR_GLYPH_EDITOR}, {btn_Gray, 209, IDR_GLYPH_GRAY},
+        {btn_Sepia, 249, IDR_GLYPH_SEPIA},
+    };
+    int id = 100;
+    for (const StripButton& entry : strip) {
+        entry.button.Create(hwnd(), RECT{Scale(entry.left), Scale(1), Scale(entry.left + 39), Scale(1 + 31)}, id++,
+                            entry.glyph);
+        entry.button.SetFont(windowFont);
+    }
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    Image1.Create(hwnd(), RECT{0, Scale(kStripHeight), client.right, client.bottom - Scale(kStatusHeight)});
+    StatusBar1.Create(hwnd(), STATUSCLASSNAMEW, WS_CHILD | WS_VISIBLE, 0, L"", RECT{0, 0, 0, 0}, id++);
+    StatusBar1.SetupSinglePanel();
+    StatusBar1.SetFont(windowFont);
+    ::SendMessageW(StatusBar1.hwnd(), SB_SETMINHEIGHT, static_cast<WPARAM>(Scale(kStatusHeight)), 0);
+    ::SendMessageW(StatusBar1.hwnd(), WM_SIZE, 0, 0);
+}
+
+// --- Life -------------------------------------------------------------------------
+
+void TfrmView::FormCreate(const ViewerPlacement& placement) {
+    // Exactly where the saved values say: no centring, no check against the desktop.
+    ::SetWindowPos(hwnd(), nullptr, placement.left, placement.top, placement.width, placement.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const std::pair<GlyphButton*, const wchar_t*> hints[] = {
+        {&btn_L, texts::kHintPrevious},         {&btn_R, texts::kHintNext},   {&btn_Dust, texts::kHintDust},
+        {&btn_Clipboard, texts::kHintClipboard}, {&btn_Edit, texts::kHintEdit}, {&btn_Gray, texts::kHintGray},
+        {&btn_Sepia, texts::kHintSepia},
+    };
+    for (const auto& [button, text] : hints) {
+        button->hint = text;
+        button->showHint = true;
+        hints_.Add(button->hwnd(), text);
+    }
+    // The printer lists are built here once printing exists.
+}
+
+void TfrmView::FormClose() {
+    // The place is read while the window still shows it as the user left it.
+    WINDOWPLACEMENT place{};
+    place.length = sizeof(place);
+    RECT frame{};
+    if (::IsIconic(hwnd()) || ::IsZoomed(hwnd())) {
+        ::GetWindowPlacement(hwnd(), &place);
+        frame = place.rcNormalPosition;
+    } else {
+        ::GetWindowRect(hwnd(), &frame);
+    }
+    ::ShowWindow(hwnd(), SW_HIDE);
+    main_.ViewerClosed({frame.top, frame.left, frame.bottom - frame.top, frame.right - frame.left});
+}
+
+bool TfrmView::OnClose() {
+    ui::Guarded(host(), hwnd(), [this] { FormClose(); });
+    return true; // hidden, never destroyed before the program ends
+}
+
+void TfrmView::OnSize(UINT, int width, int height) {
+    if (Image1.hwnd() == nullptr) {
+        return;
+    }
+    // The area follows the window; the picture in it keeps the size it was given
+    // at its load.
+    ::MoveWindow(Image1.hwnd(), 0, Scale(kStripHeight), width, std::max(0, height - Scale(kStripHeight + kStatusHeight)),
+                 TRUE);
+    ::SendMessageW(StatusBar1.hwnd(), WM_SIZE, 0, 0);
+}
+
+void TfrmView::ShowViewer() {
+    ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+    ::SetForegroundWindow(hwnd());
+    ::BringWindowToTop(hwnd());
+}
+
+SIZE TfrmView::AvailableArea() const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    return {client.right, client.bottom - Scale(kStripHeight + kStatusHeight)};
+}
+
+void TfrmView::SetStatusText(std::wstring_view text) { StatusBar1.SetText(text); }
+
+// --- Loading ----------------------------------------------------------------------
+
+void TfrmView::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
+    if (!FileExists(sFileName)) {
+        return;
+    }
+    const SIZE area = AvailableArea();
+    // Decoded once here; painting only copies the result. A file that cannot be
+    // decoded throws before anything on display has changed.
+    std::vector<std::uint8_t> shown;
+    PictureFit fit;
+    {
+        const image::Image picture = DecodePicture(ReadWholeFile(sFileName));
+        fit = FitPicture(static_cast<int>(picture.width), static_cast<int>(picture.height), area.cx, area.cy);
+        if (fit.width > 0 && fit.height > 0) {
+            shown = RenderBgrx(picture, fit.width, fit.height);
+        }
+    }
+    Image1.SetPicture(fit, shown);
+    const std::wstring name = FileNamePart(sFileName);
+    main_.SetMainStatusText(name);
+    SetStatusText(name);
+}
+
+// --- The strip ----------------------------------------------------------------------
+
+std::wstring TfrmView::SelectedPath() const {
+    const ui::ListBox& list = main_.PictureList();
+    const int index = list.ItemIndex();
+    if (index < 0) {
+        return {};
+    }
+    return library::PicturePath(main_.SaveFolder(), list.Item(index));
+}
+
+void TfrmView::StepTo(int index) {
+    main_.PictureList().SetItemIndex(index);
+    // A marked entry has no file: the selection moves, the picture stays.
+    const std::wstring path = SelectedPath();
+    if (FileExists(path)) {
+        frmViewImage1LoadFromFile(path);
+    }
+}
+
+void TfrmView::btn_LClick() {
+    const int index = main_.PictureList().ItemIndex();
+    if (index - 1 < 0) {
+        return;
+    }
+    StepTo(index - 1);
+}
+
+void TfrmView::btn_RClick() {
+    const ui::ListBox& list = main_.PictureList();
+    const int index = list.ItemIndex();
+    if (index + 1 >= list.Count()) {
+        return;
+    }
+    StepTo(index + 1);
+}
+
+void TfrmView::btn_DustMouseDown(UINT message) {
+    if (message == WM_RBUTTONDOWN) {
+        main_.OpenRecycleBin();
+        return;
+    }
+    if (message != WM_LBUTTONDOWN) {
+        return;
+    }
+    ui::ListBox& list = main_.PictureList();
+    const int index = list.ItemIndex();
+    if (index < 0) {
+        host().ShowMessage(hwnd(), texts::kNoSelectionDelete, ui::kApplicationTitle, MB_OK);
+        return;
+    }
+    const std::wstring path = SelectedPath();
+    if (!FileExists(path)) {
+        return;
+    }
+    const std::wstring entry = list.Item(index);
+    main_.MoveToRecycleBin({path});
+    main_.SetMainStatusText(texts::kTrashTagMain + entry);
+    SetStatusText(texts::kTrashMark + entry);
+    list.SetItem(index, texts::kTrashMark + entry);
+    list.SetItemIndex(index);
+    btn_RClick();
+}
+
+void TfrmView::btn_ClipboardClick() {
+    if (main_.CopySelectedToClipboard()) {
+        main_.SetMainStatusText(texts::kClipboardDone);
+    }
+}
+
+void TfrmView::btn_EditClick() { main_.OpenSelectedInEditor(); }
+
+void TfrmView::btn_GrayClick() { MakeCopy(true); }
+
+void TfrmView::btn_SepiaClick() { MakeCopy(false); }
+
+void TfrmView::MakeCopy(bool grey) {
+    ui::ListBox& list = main_.PictureList();
+    const int index = list.ItemIndex();
+    // Without a selection there is no picture to copy, and nothing to say: the
+    // buttons show no message of their own.
+    if (index < 0) {
+        return;
+    }
+    const std::wstring source = library::PicturePath(main_.SaveFolder(), list.Item(index));
+    const std::wstring target = grey ? MakeGrayCopy(source) : MakeSepiaCopy(source);
+    if (target.empty() || !FileExists(target)) {
+        return;
+    }
+    frmViewImage1LoadFromFile(target);
+    const std::wstring name = FileNamePart(target);
+    list.Insert(index + 1, name);
+    list.SetItemIndex(index + 1);
+    main_.SetMainStatusText((grey ? texts::kGrayTagMain : texts::kSepiaTagMain) + name);
+    SetStatusText((grey ? texts::kGrayTagViewer : texts::kSepiaTagViewer) + name);
+}
+
+} // namespace mirulo::viewer

@@ -1,0 +1,85 @@
+#pragma once
+// The picture viewer: a second top-level window that shows the picture selected
+// in the main window's list, one at a time, with a strip of buttons to step
+// through the list, move the picture to the recycle bin, copy it, open it in the
+// editor and make grey-scale and sepia copies. Created hidden at start-up and
+// kept until the program ends; closing it only hides it.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/Host.h"
+#include "ui/Control.h"
+#include "ui/Fonts.h"
+#include "ui/Hints.h"
+#include "ui/Window.h"
+#include "viewer/GlyphButton.h"
+#include "viewer/PictureArea.h"
+#include "viewer/ViewerMainWindow.h"
+
+namespace mirulo::viewer {
+
+inline constexpr wchar_t kViewerWindowClass[] = L"TfrmView";
+
+class TfrmView final : public ui::Window {
+public:
+    TfrmView(platform::Host& host, ViewerMainWindow& mainWindow, const ViewerPlacement& placement);
+
+    // Shows the picture file and writes its name into both status bars; does
+    // nothing when the file does not exist. Throws when the file cannot be read
+    // or decoded, leaving the picture on display and the status texts as they
+    // were.
+    void frmViewImage1LoadFromFile(const std::wstring& sFileName);
+
+    // The viewer's status panel, which mirrors the main window's status text.
+    void SetStatusText(std::wstring_view text);
+    std::wstring StatusText() const { return StatusBar1.Text(); }
+
+    // Made visible and brought to the front, not modal.
+    void ShowViewer();
+
+    // The area a picture may take now: the client width by the client height
+    // less the button strip and the status bar.
+    SIZE AvailableArea() const;
+
+    // --- Controls ----------------------------------------------------------
+    PictureArea Image1;
+    ui::StatusBar StatusBar1{L"StatusBar1"};
+    GlyphButton btn_L{L"btn_L"};
+    GlyphButton btn_R{L"btn_R"};
+    GlyphButton btn_Dust{L"btn_Dust"};
+    GlyphButton btn_Clipboard{L"btn_Clipboard"};
+    GlyphButton btn_Edit{L"btn_Edit"};
+    GlyphButton btn_Gray{L"btn_Gray"};
+    GlyphButton btn_Sepia{L"btn_Sepia"};
+    ui::Hints& hints() { return hints_; }
+
+    // --- Handlers ------------------------------------------------------------
+    void FormCreate(const ViewerPlacement& placement);
+    void FormClose();
+    void btn_LClick();
+    void btn_RClick();
+    void btn_DustMouseDown(UINT message);
+    void btn_ClipboardClick();
+    void btn_EditClick();
+    void btn_GrayClick();
+    void btn_SepiaClick();
+
+protected:
+    bool OnClose() override;
+    void OnSize(UINT kind, int width, int height) override;
+
+private:
+    void CreateControls();
+    // The full path of the selected list entry, or empty without a selection.
+    std::wstring SelectedPath() const;
+    void StepTo(int index);
+    void MakeCopy(bool grey);
+
+    ViewerMainWindow& main_;
+    ui::FontCache fonts_;
+    ui::Hints hints_;
+};
+
+} // namespace mirulo::viewer

@@ -1,0 +1,46 @@
+#pragma once
+// What the viewer needs from the main window. The viewer keeps no list and no
+// folder of its own: it works on the main window's picture list and save
+// folder, and runs the main window's own actions for the clipboard, the editor
+// and the recycle bin, so that their messages and status texts are the same
+// whichever window the user started them from.
+#include <string>
+#include <vector>
+
+namespace mirulo::ui {
+class ListBox;
+}
+
+namespace mirulo::viewer {
+
+// The viewer's outer place and size on the virtual desktop, frame included.
+struct ViewerPlacement {
+    int top = 0;
+    int left = 0;
+    int height = 600;
+    int width = 800;
+    bool operator==(const ViewerPlacement&) const = default;
+};
+
+class ViewerMainWindow {
+public:
+    virtual ~ViewerMainWindow() = default;
+
+    virtual ui::ListBox& PictureList() = 0;
+    virtual std::wstring SaveFolder() const = 0;
+    // The main window's status panel only (the viewer writes its own).
+    virtual void SetMainStatusText(const std::wstring& text) = 0;
+    // Files to the recycle bin in one shell operation, the shell's progress and
+    // confirmations shown; the outcome is not examined.
+    virtual void MoveToRecycleBin(const std::vector<std::wstring>& files) = 0;
+    // The main window's clipboard action on the selected entry; true when a
+    // picture was put on the clipboard.
+    virtual bool CopySelectedToClipboard() = 0;
+    // The main window's editor action on the selected entry.
+    virtual void OpenSelectedInEditor() = 0;
+    virtual void OpenRecycleBin() = 0;
+    // The viewer was closed at this place; kept for the next settings write.
+    virtual void ViewerClosed(const ViewerPlacement& placement) = 0;
+};
+
+} // namespace mirulo::viewer

@@ -1,0 +1,26 @@
+#pragma once
+// Every text the viewer shows, exactly as the user reads it.
+
+namespace mirulo::viewer::texts {
+
+inline constexpr wchar_t kTitle[] = L"画像ビューア";
+
+inline constexpr wchar_t kHintPrevious[] = L"１つ前の画像に切り替えます";
+inline constexpr wchar_t kHintNext[] = L"次の画像に切り替えます";
+inline constexpr wchar_t kHintDust[] = L"画像をゴミ箱へ移動 / 元に戻すにはボタン右クリック";
+inline constexpr wchar_t kHintClipboard[] = L"画像をクリップボードへコピー(XやDiscordにCtrl+Vで貼付可能)";
+inline constexpr wchar_t kHintEdit[] = L"画像を指定の画像編集ソフトで開く";
+inline constexpr wchar_t kHintGray[] = L"画像のグレースケール加工を生成";
+inline constexpr wchar_t kHintSepia[] = L"画像のセピア加工を生成";
+
+inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
+
+inline constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
+inline constexpr wchar_t kTrashTagMain[] = L"[ゴミ箱] ";
+inline constexpr wchar_t kClipboardDone[] = L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です";
+inline constexpr wchar_t kGrayTagMain[] = L"[グレイスケール生成] ";
+inline constexpr wchar_t kGrayTagViewer[] = L"[グレイスケール生成]";
+inline constexpr wchar_t kSepiaTagMain[] = L"[セピア生成] ";
+inline constexpr wchar_t kSepiaTagViewer[] = L"[セピア生成]";
+
+} // namespace mirulo::viewer::texts

@@ -1,0 +1,46 @@
+#include "support/MainWindowTest.h"
+
+#include "platform/Wide.h"
+
+namespace mirulo::testkit {
+
+MainWindowTest::MainWindowTest() {
+    host.executablePath = program / L"Mirulo.exe";
+}
+
+std::wstring MainWindowTest::SettingsPath() const {
+    return program / L"Mirulo.exe_ユーザー設定.ini";
+}
+
+void MainWindowTest::StoreSettings(const std::string& lines) const {
+    WriteFileBytes(SettingsPath(), "\xEF\xBB\xBF[System]\r\n" + lines);
+}
+
+std::string MainWindowTest::StoredSettings() const {
+    return ReadFileBytes(SettingsPath());
+}
+
+std::string MainWindowTest::SaveFolderLine() const {
+    return "Folder=" + platform::Narrow(saves) + "\r\n";
+}
+
+void MainWindowTest::MakeSaveFolder() const {
+    ::CreateDirectoryW(saves.c_str(), nullptr);
+}
+
+app::Tfm_Mirulo& MainWindowTest::Start() {
+    window.reset();
+    window = std::make_unique<app::Tfm_Mirulo>(host);
+    return *window;
+}
+
+app::Tfm_Mirulo& MainWindowTest::Start(const std::string& settingsLines) {
+    StoreSettings(settingsLines);
+    return Start();
+}
+
+void MainWindowTest::Close() const {
+    ::SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+}
+
+} // namespace mirulo::testkit

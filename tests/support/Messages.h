@@ -1,0 +1,10 @@
+#pragma once
+// The message loop of an in-process test: windows made by the test get their
+// queued messages (paints, posted notifications) only when the test runs them.
+
+namespace mirulo::testkit {
+
+// Dispatches every message waiting for this thread, then returns.
+void PumpMessages();
+
+} // namespace mirulo::testkit

@@ -1,0 +1,227 @@
+// Start at logon and the game client as the main window drives them: the
+// start-up check and launch, the logon box, and choosing the program.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/Tfm_Mirulo.h"
+#include "platform/RecordingHost.h"
+#include "platform/Wide.h"
+#include "support/RunningProgram.h"
+#include "support/TempFolder.h"
+
+using namespace mirulo;
+
+namespace {
+
+using platform::HostCall;
+using testkit::FileExists;
+using testkit::ReadFileBytes;
+
+class MainWindowIntegration : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::GetACP(), 932u) << "these tests run as on Japanese Windows (LANG=ja_JP.UTF-8 for Wine)";
+        for (const wchar_t* sub : {L"\\local", L"\\local\\Temp", L"\\system32", L"\\system32\\Tasks"}) {
+            ASSERT_TRUE(::CreateDirectoryW((folder.path() + sub).c_str(), nullptr));
+        }
+        host.specialFolders[CSIDL_LOCAL_APPDATA] = folder / L"local";
+        host.specialFolders[CSIDL_SYSTEM] = folder / L"system32";
+        host.executablePath = folder / L"Mirulo.exe";
+    }
+
+    std::wstring SettingsPath() const { return host.executablePath + L"_ユーザー設定.ini"; }
+    std::wstring BatchPath() const { return folder / L"local\\Temp\\Mirulo.bat"; }
+    std::wstring LogPath() const { return folder / L"local\\Temp\\Mirulo.log"; }
+    std::string LogBytes() const { return platform::Narrow(LogPath()); } // ASCII here
+    std::string RegisteringLine() const {
+        return "SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"" + platform::Narrow(host.executablePath) +
+               " /min\" /SC ONLOGON /IT /RL HIGHEST /F > \"" + LogBytes() + "\"\r\n";
+    }
+
+    void Store(const std::string& lines) {
+        testkit::WriteFileBytes(SettingsPath(), "\xEF\xBB\xBF[System]\r\n" + lines);
+    }
+    void Start() { window = std::make_unique<app::Tfm_Mirulo>(host); }
+    void TaskDefinitionPresent() { testkit::WriteFileBytes(folder / L"system32\\Tasks\\Mirulo", "<Task/>"); }
+
+    std::vector<HostCall> Launches() const { return host.CallsOf(HostCall::Kind::ShellLaunch); }
+    // Clicks the box as the user does; the widget toggles before the handler runs.
+    void ClickAutoStart() { ::SendMessageW(window->cb_AutoStart.hwnd(), BM_CLICK, 0, 0); }
+
+    testkit::TempFolder folder{L"mirulo-integ"};
+    platform::RecordingHost host;
+    std::unique_ptr<app::Tfm_Mirulo> window;
+};
+
+// --- Start at logon -------------------------------------------------------------
+
+TEST_F(MainWindowIntegration, AStartWithTheTaskDefinedTicksTheBoxAndRegistersTheTaskAgainElevated) {
+    TaskDefinitionPresent();
+    Start();
+    EXPECT_TRUE(window->cb_AutoStart.Checked());
+    const auto launches = Launches();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].caption, L"runas");
+    EXPECT_EQ(launches[0].text, BatchPath());
+    EXPECT_EQ(launches[0].flags, static_cast<unsigned>(SW_HIDE));
+    EXPECT_EQ(launches[0].owner, window->hwnd());
+    EXPECT_EQ(ReadFileBytes(BatchPath()), RegisteringLine());
+}
+
+TEST_F(MainWindowIntegration, AStartWithoutTheTaskDefinedRunsNothing) {
+    Start();
+    EXPECT_FALSE(window->cb_AutoStart.Checked());
+    EXPECT_TRUE(Launches().empty());
+    EXPECT_FALSE(FileExists(BatchPath()));
+}
+
+TEST_F(MainWindowIntegration, TheBoxRegistersAndRemovesTheTaskAndWritesTheSettings) {
+    Start();
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on ? "ticked" : "unticked");
+        host.calls.clear();
+        ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
+        ClickAutoStart();
+        EXPECT_EQ(window->cb_AutoStart.Checked(), on);
+        EXPECT_EQ(ReadFileBytes(BatchPath()),
+                  on ? RegisteringLine() : "SCHTASKS /delete /TN Mirulo /F > \"" + LogBytes() + "\"\r\n");
+        ASSERT_EQ(Launches().size(), 1u);
+        EXPECT_EQ(Launches()[0].caption, L"runas");
+        EXPECT_TRUE(FileExists(SettingsPath()));
+        EXPECT_TRUE(host.Messages().empty());
+    }
+}
+
+TEST_F(MainWindowIntegration, ABatchFileThatCannotBeWrittenIsReportedWithNothingRunAndNoSettingsWritten) {
+    Start();
+    ASSERT_TRUE(::RemoveDirectoryW((folder / L"local\\Temp").c_str()));
+    ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
+    host.calls.clear();
+    ClickAutoStart();
+    const auto messages = host.CallsOf(HostCall::Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, L"ミルロ");
+    EXPECT_NE(messages[0].text.find(BatchPath()), std::wstring::npos) << platform::Narrow(messages[0].text);
+    EXPECT_TRUE(Launches().empty());
+    EXPECT_FALSE(FileExists(SettingsPath()));
+}
+
+TEST_F(MainWindowIntegration, AProgramPathTheCodePageCannotCarryIsRefusedAndTheBoxGoesBack) {
+    const std::wstring programFolder = folder / L"한";
+    ASSERT_TRUE(::CreateDirectoryW(programFolder.c_str(), nullptr));
+    host.executablePath = programFolder + L"\\Mirulo.exe";
+    const std::wstring expected = L"【お知らせ】Windows起動時の自動実行を設定できません\r\n\r\n"
+                                  L"次のパスに、この環境の文字コードで表せない文字が含まれています\r\n" +
+                                  host.executablePath;
+    struct Case {
+        const char* what;
+        bool taskDefined;
+    };
+    for (const Case& c :
+         {Case{"ticked by the user", false}, Case{"ticked at start-up from the task file", true}}) {
+        SCOPED_TRACE(c.what);
+        host.calls.clear();
+        if (c.taskDefined) {
+            TaskDefinitionPresent();
+        }
+        Start();
+        if (!c.taskDefined) {
+            ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
+            ClickAutoStart();
+            EXPECT_FALSE(FileExists(SettingsPath()));
+        }
+        EXPECT_EQ(host.Messages(), std::vector<std::wstring>{expected});
+        EXPECT_FALSE(window->cb_AutoStart.Checked());
+        EXPECT_TRUE(Launches().empty());
+        EXPECT_FALSE(FileExists(BatchPath()));
+        window.reset();
+    }
+}
+
+// --- Game client ----------------------------------------------------------------
+
+TEST_F(MainWindowIntegration, TheStartUpLaunchOpensTheChosenProgramUnlessAClientRuns) {
+    const std::wstring game = folder / L"ゲーム.exe";
+    testkit::WriteFileBytes(game, "MZ");
+    const std::wstring missing = folder / L"gone\\UO.exe";
+    struct Case {
+        const char* what;
+        bool enabled;
+        std::wstring program;
+        const wchar_t* runningClient; // a process of this name runs during the start
+        std::vector<std::wstring> messages;
+        bool launched;
+    };
+    const Case cases[] = {
+        {"option off", false, game, nullptr, {}, false},
+        {"no program chosen", true, L"", nullptr, {L"[Not Found] "}, false},
+        {"program missing", true, missing, nullptr, {L"[Not Found] " + missing}, false},
+        {"program there, no client running", true, game, nullptr, {}, true},
+        {"program there, assist tool running but no client", true, game, L"UOAssist.exe", {}, true},
+        {"client running", true, game, L"client.exe", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.calls.clear();
+        Store(std::string("ExecUOEnabled=") + (c.enabled ? "1" : "0") +
+              "\r\nExecUOApp=" + platform::Narrow(c.program) + "\r\n");
+        std::unique_ptr<testkit::RunningProgram> client;
+        if (c.runningClient != nullptr) {
+            client = std::make_unique<testkit::RunningProgram>(folder.path(), c.runningClient);
+            ASSERT_TRUE(client->started());
+        }
+        Start();
+        EXPECT_EQ(host.Messages(), c.messages);
+        const auto launches = Launches();
+        ASSERT_EQ(launches.size(), c.launched ? 1u : 0u);
+        if (c.launched) {
+            EXPECT_EQ(launches[0].caption, L"OPEN");
+            EXPECT_EQ(launches[0].text, game);
+            EXPECT_EQ(launches[0].argument, L"");
+            EXPECT_EQ(launches[0].directory, L"");
+            EXPECT_EQ(launches[0].flags, static_cast<unsigned>(SW_SHOWNORMAL));
+            EXPECT_EQ(launches[0].owner, window->hwnd());
+        }
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowIntegration, SwitchingTheOptionOnStartsNothingAndEnablesTheChooser) {
+    Start();
+    ASSERT_FALSE(window->btn_ExecUO.Enabled());
+    ::SendMessageW(window->chk_ExecUO.hwnd(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(window->btn_ExecUO.Enabled());
+    EXPECT_TRUE(window->lbl_ExecUO.Enabled());
+    EXPECT_TRUE(Launches().empty());
+    EXPECT_NE(ReadFileBytes(SettingsPath()).find("ExecUOEnabled=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowIntegration, ChoosingTheProgramShowsItsNameAndStoresItAndCancellingChangesNothing) {
+    Store("ExecUOEnabled=1\r\nExecUOApp=D:\\UO\\UO.exe\r\n");
+    Start();
+    const std::wstring chosen = L"C:\\Program Files (x86)\\UOAssist\\UOAssist.exe";
+
+    ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
+    window->btn_ExecUO.Click(); // cancelled
+    EXPECT_EQ(window->sExecUOPath, L"D:\\UO\\UO.exe");
+    EXPECT_FALSE(FileExists(SettingsPath()));
+
+    host.fileAnswers = {chosen};
+    window->btn_ExecUO.Click();
+    const auto dialogs = host.CallsOf(HostCall::Kind::OpenFile);
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[1].directory, L"D:\\UO");
+    EXPECT_EQ(dialogs[1].owner, window->hwnd());
+    EXPECT_EQ(window->sExecUOPath, chosen);
+    EXPECT_EQ(window->lbl_ExecUO.Caption(), L"UOAssist.exe");
+    EXPECT_NE(ReadFileBytes(SettingsPath()).find("ExecUOApp=" + platform::Narrow(chosen) + "\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(Launches().empty());
+}
+
+} // namespace

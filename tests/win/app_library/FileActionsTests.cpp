@@ -1,0 +1,723 @@
+// The size cap, the recycle-bin button and the actions on a listed picture, in
+// the real main window with real files, the real clipboard and the real trash.
+// The shell's confirmations are answered as a user would answer them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Tfm_Mirulo.h"
+#include "image/JpegReader.h"
+#include "image/JpegWriter.h"
+#include "image/PngWriter.h"
+#include "platform/Handles.h"
+#include "platform/RecordingHost.h"
+#include "platform/Wide.h"
+#include "support/ShellConfirmations.h"
+#include "support/TempFolder.h"
+#include "ui/Dispatch.h"
+
+using namespace mirulo;
+using platform::HostCall;
+using platform::Narrow;
+
+namespace {
+
+constexpr std::int64_t kMiB = 1'048'576;
+
+// Names unique to this run: the trash is shared with every other run.
+std::wstring Unique(const std::wstring& stem) {
+    static int serial = 0;
+    return stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64()) +
+           L"-" + std::to_wstring(++serial);
+}
+
+void MakeSizedFile(const std::wstring& path, std::int64_t size) {
+    platform::UniqueKernelHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file) << Narrow(path);
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(::SetEndOfFile(file.get()));
+}
+
+// Runs `action` from inside the next modal loop of this thread (the rename
+// dialog's), as soon as that loop handles messages.
+std::function<void()> g_inDialog;
+void WhenDialogShows(std::function<void()> action) {
+    g_inDialog = std::move(action);
+    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(nullptr, id);
+        auto pending = std::move(g_inDialog);
+        g_inDialog = nullptr;
+        if (pending) {
+            pending();
+        }
+    });
+}
+
+class FileActions : public ::testing::Test {
+protected:
+    FileActions() {
+        host.executablePath = program / L"Mirulo.exe";
+        ::CreateDirectoryW(saves.c_str(), nullptr);
+    }
+    ~FileActions() override { testkit::RemoveFromTrash(trashed); }
+
+    std::wstring Picture(const std::wstring& name, std::int64_t bytes = 10) {
+        MakeSizedFile(saves + L"\\" + name, bytes);
+        return saves + L"\\" + name;
+    }
+
+    void Start(const std::string& moreSettings = "") {
+        testkit::WriteFileBytes(settingsPath(), "\xEF\xBB\xBF[System]\r\nFolder=" + Narrow(saves) + "\r\n" +
+                                                    moreSettings);
+        window = std::make_unique<app::Tfm_Mirulo>(host);
+        window->CreateRenameDialog();
+        host.calls.clear();
+    }
+
+    std::wstring settingsPath() const { return program / L"Mirulo.exe_ユーザー設定.ini"; }
+
+    std::vector<std::wstring> Entries() const {
+        std::vector<std::wstring> entries;
+        for (int i = 0; i < window->lb_PicList.Count(); ++i) {
+            entries.push_back(window->lb_PicList.Item(i));
+        }
+        return entries;
+    }
+
+    std::vector<std::wstring> SavedNames() const {
+        auto names = testkit::FolderNames(saves);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void Press(app::IconButton& button, UINT message) {
+        ::SendMessageW(button.hwnd(), message, 0, MAKELPARAM(5, 5));
+    }
+
+    void Click(ui::Control& control) { ::SendMessageW(control.hwnd(), BM_CLICK, 0, 0); }
+
+    bool InTrash(const std::wstring& name) const {
+        return testkit::FileExists(testkit::TrashFolder() + L"\\files\\" + name);
+    }
+
+    testkit::TempFolder program{L"mirulo-actions"};
+    std::wstring saves = program / L"画像";
+    platform::RecordingHost host;
+    std::unique_ptr<app::Tfm_Mirulo> window;
+    std::vector<std::wstring> trashed;
+};
+
+// --- Size cap -----------------------------------------------------------------------
+
+TEST_F(FileActions, TheCapMovesTheOldestPicturesToTheTrashUntilTheFolderFits) {
+    ASSERT_FALSE(testkit::TrashFolder().empty());
+    struct Case {
+        const char* what;
+        const char* cap;
+        std::vector<std::int64_t> sizes; // oldest first
+        std::size_t moved;               // how many of the oldest go
+    };
+    const Case cases[] = {
+        {"exactly 104,857,600 bytes stay at 100", "100", {1, 2, 100 * kMiB - 3}, 0},
+        {"one byte more moves the oldest", "100", {1, 2, 100 * kMiB - 2}, 1},
+        {"and as many as it takes", "60", {30 * kMiB, 30 * kMiB, 60 * kMiB}, 2},
+        {"cap 0 empties the list, the newest included", "0", {5, 6, 7}, 3},
+        {"3000 is a 64-bit cap: 3,145,728,000 bytes stay", "3000", {145'728'000, 3'000'000'000}, 0},
+        {"and one byte more moves the oldest", "3000", {145'728'001, 3'000'000'000}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testkit::RemoveFolderTree(saves);
+        ::CreateDirectoryW(saves.c_str(), nullptr);
+        std::vector<std::wstring> names;
+        for (std::size_t i = 0; i < c.sizes.size(); ++i) {
+            // Time-stamped names, so the list puts the newest on top.
+            names.push_back(L"2024031" + std::to_wstring(i) + L"_" + Unique(L"cap") + L".png");
+            Picture(names.back(), c.sizes[i]);
+            trashed.push_back(names.back());
+        }
+        Start(std::string("FolderCapacityEnabled=1\r\nFolderCapacitySize=") + c.cap + "\r\n");
+        {
+            testkit::ShellConfirmations yes({IDYES});
+            window->CalcFolderSizeAndDelete();
+            EXPECT_EQ(yes.answered(), static_cast<int>(c.moved)) << "one confirmation per move";
+        }
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const bool gone = i < c.moved;
+            EXPECT_EQ(testkit::FileExists(saves + L"\\" + names[i]), !gone) << Narrow(names[i]);
+            EXPECT_EQ(InTrash(names[i]), gone) << Narrow(names[i]);
+        }
+        EXPECT_EQ(window->lb_PicList.Count(), static_cast<int>(names.size() - c.moved));
+        if (c.moved > 0 && window->lb_PicList.Count() > 0) {
+            EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+        }
+    }
+}
+
+TEST_F(FileActions, TheCapStopsAtAPictureInUseAndSaysWhichOne) {
+    const std::wstring oldest = L"20240101_" + Unique(L"busy") + L".png";
+    const std::wstring newer = L"20240202_" + Unique(L"newer") + L".png";
+    Picture(oldest, 2 * kMiB);
+    Picture(newer, 2 * kMiB);
+    trashed = {oldest, newer};
+    Start("FolderCapacityEnabled=1\r\nFolderCapacitySize=1\r\n");
+    // Open without sharing the right to delete: the trash cannot take it.
+    platform::UniqueKernelHandle busy(::CreateFileW((saves + L"\\" + oldest).c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(busy);
+    {
+        // Yes to moving it; no to Wine's offer to delete it outright instead.
+        testkit::ShellConfirmations answers({IDYES, IDNO});
+        window->CalcFolderSizeAndDelete();
+        EXPECT_LE(answers.answered(), 2) << "the same move is not tried again";
+    }
+    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + oldest));
+    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + newer)) << "the loop stopped at the picture in use";
+    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱へ移動できません] " + oldest);
+}
+
+TEST_F(FileActions, TheCapIsOffOrFailsWithoutMovingAnything) {
+    const std::wstring name = Unique(L"kept") + L".png";
+    Picture(name, 2 * kMiB);
+    trashed = {name};
+    Start("FolderCapacityEnabled=0\r\nFolderCapacitySize=0\r\n");
+    window->CalcFolderSizeAndDelete();
+    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name)) << "cap off";
+
+    window->chk_Capa.SetChecked(true);
+    window->edt_Capa.SetCaption(L"1x"); // still being typed: not yet normalised
+    host.calls.clear();
+    ui::Guarded(host, window->hwnd(), [&] { window->CalcFolderSizeAndDelete(); });
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"'1x' は整数ではありません"});
+    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name));
+}
+
+TEST_F(FileActions, TheCapFieldBecomesAWholeNumberWhenLeft) {
+    Start();
+    window->chk_Capa.SetChecked(true);
+    const struct {
+        const wchar_t* typed;
+        const wchar_t* shown;
+    } cases[] = {{L"abc", L"100"}, {L"", L"100"}, {L" 42", L"42"}, {L"0x20", L"32"}, {L"-7", L"-7"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.typed));
+        window->edt_Capa.SetCaption(c.typed);
+        ::SendMessageW(::GetParent(window->edt_Capa.hwnd()), WM_COMMAND,
+                       MAKEWPARAM(::GetDlgCtrlID(window->edt_Capa.hwnd()), EN_KILLFOCUS),
+                       reinterpret_cast<LPARAM>(window->edt_Capa.hwnd()));
+        EXPECT_EQ(window->edt_Capa.Caption(), c.shown) << "focus left";
+        window->edt_Capa.SetCaption(c.typed);
+        ::SendMessageW(window->edt_Capa.hwnd(), WM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(window->edt_Capa.Caption(), c.shown) << "pointer left";
+    }
+}
+
+constexpr wchar_t kCapOnNotice[] =
+    L"自動削除機能がオンになりました。\n\r消えて困る画像は保存フォルダから移動しておいてください。\n\r"
+    L"(削除された画像はゴミ箱に入ります)";
+
+TEST_F(FileActions, SwitchingTheCapOnWarnsEnablesTheFieldAndWrites) {
+    testkit::WriteFileBytes(settingsPath(), "\xEF\xBB\xBF[System]\r\nFolderCapacityEnabled=1\r\n");
+    {
+        app::Tfm_Mirulo starting(host);
+        EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice}) << "at every start with the cap on";
+        EXPECT_TRUE(starting.edt_Capa.Enabled());
+    }
+    Start();
+    ::DeleteFileW(settingsPath().c_str());
+    ::SendMessageW(window->chk_Capa.hwnd(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(window->edt_Capa.Enabled());
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice});
+    EXPECT_NE(testkit::ReadFileBytes(settingsPath()).find("FolderCapacityEnabled=1"), std::string::npos);
+    ::SendMessageW(window->chk_Capa.hwnd(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(window->edt_Capa.Enabled());
+    EXPECT_EQ(host.Messages().size(), 1u) << "switching off says nothing";
+}
+
+// --- Recycle-bin button --------------------------------------------------------------
+
+TEST_F(FileActions, TheBinButtonMovesTheSelectedPictureAndMarksItsLine) {
+    const std::wstring name = L"20240315_" + Unique(L"bin") + L".png";
+    Picture(name);
+    Picture(L"20240101_old.png");
+    trashed = {name};
+    Start();
+    window->lb_PicList.SetItemIndex(0);
+    {
+        testkit::ShellConfirmations yes({IDYES});
+        Press(window->btn_Dust, WM_LBUTTONDOWN);
+        EXPECT_EQ(yes.answered(), 1);
+    }
+    EXPECT_FALSE(testkit::FileExists(saves + L"\\" + name));
+    EXPECT_TRUE(InTrash(name));
+    EXPECT_EQ(window->lb_PicList.Item(0), L"[ゴミ箱]" + name);
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱へ移動] " + name);
+
+    // Pressed again on the marked line: nothing to move, nothing to say.
+    {
+        testkit::ShellConfirmations yes({IDYES});
+        Press(window->btn_Dust, WM_LBUTTONDOWN);
+        EXPECT_EQ(yes.answered(), 0);
+    }
+    EXPECT_EQ(window->lb_PicList.Item(0), L"[ゴミ箱]" + name);
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(FileActions, ADeclinedMoveLeavesTheLineAndTheFileAsTheyWere) {
+    const std::wstring name = Unique(L"declined") + L".png";
+    Picture(name);
+    trashed = {name};
+    Start();
+    const std::wstring status = window->StatusBar1.Text();
+    {
+        testkit::ShellConfirmations no({IDNO});
+        Press(window->btn_Dust, WM_LBUTTONDOWN);
+        EXPECT_EQ(no.answered(), 1);
+    }
+    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name));
+    EXPECT_EQ(Entries(), std::vector<std::wstring>{name});
+    EXPECT_EQ(window->StatusBar1.Text(), status);
+}
+
+TEST_F(FileActions, TheBinButtonWithoutSelectionAsksForOneAndItsRightButtonOpensTheBin) {
+    Start(); // empty folder
+    Press(window->btn_Dust, WM_LBUTTONDOWN);
+    EXPECT_EQ(host.Messages(),
+              std::vector<std::wstring>{L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"});
+    Press(window->btn_Dust, WM_RBUTTONDOWN);
+    const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].text, L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}");
+    EXPECT_EQ(launches[0].caption, L"open");
+    EXPECT_EQ(launches[0].owner, nullptr);
+    Press(window->btn_Dust, WM_MBUTTONDOWN);
+    EXPECT_EQ(host.calls.size(), 2u) << "the middle button does nothing";
+}
+
+// --- Rename --------------------------------------------------------------------------
+
+constexpr wchar_t kRenameFailed[] =
+    L"ファイル名変更できませんでした\n\r\n\r考えられる理由(例)\n\r・既存のファイル名と重複\n\r"
+    L"・ファイル名として認められていない文字が含まれていた\n\r・元のファイルが存在しなかった";
+
+TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) {
+    struct Case {
+        const wchar_t* typed;
+        std::vector<std::wstring> folder; // afterwards, sorted
+        bool failed;
+    };
+    const Case cases[] = {
+        {L"夕焼け.png", {L"b.png", L"sub", L"夕焼け.png"}, false},
+        {L"b.png", {L"a.png", L"b.png", L"sub"}, true},
+        {L"a.png", {L"a.png", L"b.png", L"sub"}, false},
+        {L"", {L"a.png", L"b.png", L"sub"}, false},
+        {L"..\\x.png", {L"a.png", L"b.png", L"sub"}, true},
+        {L"sub/x.png", {L"a.png", L"b.png", L"sub"}, true},
+        {L"sub\\x.png", {L"a.png", L"b.png", L"sub"}, true},
+        {L"CON.png", {L"a.png", L"b.png", L"sub"}, true},
+        {L"x.png.", {L"a.png", L"b.png", L"sub"}, true},
+        {L"x.png ", {L"a.png", L"b.png", L"sub"}, true},
+        {L"C:x.png", {L"a.png", L"b.png", L"sub"}, true},
+        {L"a.txt", {L"a.txt", L"b.png", L"sub"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.typed));
+        testkit::RemoveFolderTree(saves);
+        ::CreateDirectoryW(saves.c_str(), nullptr);
+        ::CreateDirectoryW((saves + L"\\sub").c_str(), nullptr);
+        Picture(L"a.png");
+        Picture(L"b.png");
+        Start();
+        window->ShowFirstTime(); // the window is on the screen when the user renames
+        window->lb_PicList.SetItemIndex(1); // a.png
+        std::wstring shownName, shownNew;
+        WhenDialogShows([&] {
+            library::RenameDialog& dialog = *window->renameDialog();
+            shownName = dialog.edt0.Caption();
+            shownNew = dialog.edt1.Caption();
+            dialog.edt1.SetCaption(c.typed);
+            ::SendMessageW(dialog.btnOK.hwnd(), BM_CLICK, 0, 0);
+        });
+        Click(window->btn_ReName);
+        EXPECT_EQ(shownName, L"a.png");
+        EXPECT_EQ(shownNew, L"a.png");
+        EXPECT_EQ(window->tName0, L"a.png");
+        EXPECT_EQ(window->tName1, c.typed);
+        EXPECT_EQ(SavedNames(), c.folder);
+        EXPECT_FALSE(testkit::FileExists(program / L"x.png")) << "nothing leaves the folder";
+        EXPECT_EQ(host.Messages(), c.failed ? std::vector<std::wstring>{kRenameFailed} : std::vector<std::wstring>{});
+        EXPECT_NE(::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "top-most afterwards";
+        if (!c.failed && c.typed[0] != L'\0') {
+            EXPECT_EQ(window->lb_PicList.ItemIndex(), 0) << "refreshed, the top entry selected";
+        }
+    }
+}
+
+TEST_F(FileActions, CancellingOrClosingTheRenameDialogRenamesNothing) {
+    Picture(L"a.png");
+    Start();
+    for (const bool close : {false, true}) {
+        host.calls.clear();
+        WhenDialogShows([&] {
+            library::RenameDialog& dialog = *window->renameDialog();
+            dialog.edt1.SetCaption(L"b.png");
+            if (close) {
+                ::SendMessageW(dialog.hwnd(), WM_CLOSE, 0, 0);
+            } else {
+                ::SendMessageW(dialog.btnCancel.hwnd(), BM_CLICK, 0, 0);
+            }
+        });
+        Click(window->btn_ReName);
+        EXPECT_EQ(window->tName1, L"");
+        EXPECT_EQ(SavedNames(), std::vector<std::wstring>{L"a.png"});
+        EXPECT_TRUE(host.Messages().empty());
+        EXPECT_FALSE(::IsWindowVisible(window->renameDialog()->hwnd()));
+        EXPECT_TRUE(::IsWindowEnabled(window->hwnd())) << "the main window takes input again";
+    }
+}
+
+TEST_F(FileActions, RenamingAMarkedLineFailsWithTheMessage) {
+    Picture(L"a.png");
+    Start();
+    window->lb_PicList.SetItem(0, L"[ゴミ箱]a.png");
+    WhenDialogShows([&] {
+        library::RenameDialog& dialog = *window->renameDialog();
+        dialog.edt1.SetCaption(L"b.png");
+        ::SendMessageW(dialog.btnOK.hwnd(), BM_CLICK, 0, 0);
+    });
+    Click(window->btn_ReName);
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kRenameFailed});
+    EXPECT_EQ(SavedNames(), std::vector<std::wstring>{L"a.png"});
+}
+
+TEST_F(FileActions, EveryActionWithoutSelectionAsksForOne) {
+    Start();
+    const struct {
+        app::IconButton* button;
+        const wchar_t* message;
+    } cases[] = {
+        {&window->btn_ReName, L"【お知らせ】ファイル名変更機能\r\n\r\n画像一覧でファイルが未選択です"},
+        {&window->btn_Edit, L"【お知らせ】画像編集機能\r\n\r\n画像一覧でファイルが未選択です"},
+        {&window->btn_Clipboard, L"【お知らせ】クリップボードへコピー機能\r\n\r\n画像一覧でファイルが未選択です"},
+    };
+    for (const auto& c : cases) {
+        host.calls.clear();
+        Click(*c.button);
+        EXPECT_EQ(host.Messages(), std::vector<std::wstring>{c.message});
+        EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
+    }
+}
+
+// --- The list's gestures ---------------------------------------------------------------
+
+TEST_F(FileActions, ARightClickOnTheListCopiesThePicture) {
+    const std::vector<std::uint8_t> png = image::EncodePng(image::Image{2, 2, 3, std::vector<std::uint8_t>(12, 200)});
+    testkit::WriteFileBytes(saves + L"\\a.png", std::string(png.begin(), png.end()));
+    Start();
+    ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(window->StatusBar1.Text(), L"画像をクリップボードへコピーしました");
+}
+
+// --- Rename dialog as it is built -----------------------------------------------------
+
+TEST(RenameDialogLayout, ControlsSitWhereTheDialogDescribesThem) {
+    platform::RecordingHost host;
+    library::RenameDialog dialog(host);
+    wchar_t className[64] = {};
+    ::GetClassNameW(dialog.hwnd(), className, 64);
+    EXPECT_STREQ(className, L"Tfm_Mirulo_ReName");
+    wchar_t caption[64] = {};
+    ::GetWindowTextW(dialog.hwnd(), caption, 64);
+    EXPECT_STREQ(caption, L"ファイル名の変更");
+    RECT client{};
+    ::GetClientRect(dialog.hwnd(), &client);
+    EXPECT_EQ(client.right, dialog.Scale(409));
+    EXPECT_EQ(client.bottom, dialog.Scale(94));
+    EXPECT_NE(::GetWindowLongPtrW(dialog.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(::GetWindowLongPtrW(dialog.hwnd(), GWL_STYLE) & WS_THICKFRAME, 0) << "fixed border";
+    EXPECT_FALSE(::IsWindowVisible(dialog.hwnd()));
+
+    const struct {
+        ui::Control* control;
+        int x, y, width, height; // 0: sized to its text
+        const wchar_t* text;
+    } rows[] = {
+        {&dialog.Label1, 8, 7, 0, 0, L"現在の名前"},   {&dialog.edt0, 77, 4, 324, 23, L""},
+        {&dialog.Label2, 8, 36, 0, 0, L"新しい名前"},  {&dialog.edt1, 77, 33, 324, 23, L""},
+        {&dialog.btnCancel, 245, 62, 75, 25, L"キャンセル"}, {&dialog.btnOK, 326, 62, 75, 25, L"変更確定"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Narrow(row.control->name()));
+        RECT place{};
+        ::GetWindowRect(row.control->hwnd(), &place);
+        ::MapWindowPoints(nullptr, dialog.hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_EQ(place.left, dialog.Scale(row.x));
+        EXPECT_EQ(place.top, dialog.Scale(row.y));
+        if (row.width != 0) {
+            EXPECT_EQ(place.right - place.left, dialog.Scale(row.width));
+            EXPECT_EQ(place.bottom - place.top, dialog.Scale(row.height));
+        }
+        EXPECT_EQ(row.control->Caption(), row.text);
+        const LONG_PTR style = ::GetWindowLongPtrW(row.control->hwnd(), GWL_STYLE);
+        EXPECT_EQ(style & WS_TABSTOP, 0) << "no tab stops";
+        EXPECT_EQ(style & BS_DEFPUSHBUTTON, 0) << "no default button";
+    }
+    // Meiryo UI
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.edt1.hwnd(), WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_STREQ(font.lfFaceName, L"Meiryo UI");
+}
+
+// --- Editor ----------------------------------------------------------------------------
+
+TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted) {
+    Picture(L"my picture.png");
+    const std::wstring editor = program / L"editor.exe";
+    testkit::WriteFileBytes(editor, "MZ");
+    Start("EditorAppPath=" + Narrow(editor) + "\r\n");
+    const struct {
+        const char* what;
+        bool paint;
+        std::wstring program; // empty: the missing-editor message
+    } cases[] = {
+        {"Paint, whatever program was chosen", true, L"mspaint"},
+        {"the chosen program", false, editor},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.calls.clear();
+        (c.paint ? window->rd_GrEdit1 : window->rd_GrEdit2).SetChecked(true);
+        host.calls.clear();
+        Click(window->btn_Edit);
+        const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
+        ASSERT_EQ(launches.size(), 1u);
+        EXPECT_EQ(launches[0].caption, L"OPEN");
+        EXPECT_EQ(launches[0].text, c.program);
+        EXPECT_EQ(launches[0].argument, saves + L"\\my picture.png");
+        EXPECT_EQ(launches[0].directory, saves + L"\\");
+        EXPECT_EQ(launches[0].flags, static_cast<unsigned>(SW_SHOWNORMAL));
+        EXPECT_EQ(launches[0].owner, window->hwnd());
+    }
+
+    ::DeleteFileW(editor.c_str());
+    host.calls.clear();
+    Click(window->btn_Edit);
+    EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"指定された画像編集ソフトが存在しません"});
+}
+
+TEST_F(FileActions, ChoosingTheEditorShowsItsNameAndWritesTheSettingsEvenWhenCancelled) {
+    Start("EditorAppPath=C:\\Tools\\old.exe\r\n");
+    host.fileAnswers = {std::wstring(L"D:\\Paint Tools\\draw.exe"), std::nullopt};
+    ::DeleteFileW(settingsPath().c_str());
+    Click(window->btn_Editor);
+    const auto dialogs = host.CallsOf(HostCall::Kind::OpenFile);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].argument, std::wstring(L"実行ファイル\0*.exe; *.com", 19));
+    EXPECT_EQ(dialogs[0].directory, L"C:\\Tools\\");
+    EXPECT_EQ(window->sEditorAppPath, L"D:\\Paint Tools\\draw.exe");
+    EXPECT_EQ(window->lbl_Editor.Caption(), L"draw.exe");
+    EXPECT_FALSE(window->rd_GrEdit2.Checked()) << "picking a program does not switch to it";
+    EXPECT_NE(testkit::ReadFileBytes(settingsPath()).find("EditorAppPath=D:\\Paint Tools\\draw.exe"),
+              std::string::npos);
+
+    ::DeleteFileW(settingsPath().c_str());
+    Click(window->btn_Editor);
+    EXPECT_EQ(window->sEditorAppPath, L"D:\\Paint Tools\\draw.exe");
+    EXPECT_TRUE(testkit::FileExists(settingsPath())) << "written after a cancel too";
+}
+
+// --- Save folder ------------------------------------------------------------------------
+
+TEST_F(FileActions, ChoosingTheSaveFolderListsItsPicturesAndWritesTheSettings) {
+    Picture(L"old.png");
+    const std::wstring other = program / L"他のフォルダ";
+    ::CreateDirectoryW(other.c_str(), nullptr);
+    testkit::WriteFileBytes(other + L"\\20240101_a.png", "x");
+    testkit::WriteFileBytes(other + L"\\20240301_b.jpg", "x");
+    Start();
+    host.folderAnswers = {std::nullopt, other};
+
+    ::DeleteFileW(settingsPath().c_str());
+    Click(window->btn_SaveFolder);
+    EXPECT_EQ(window->sImageSaveDir, saves) << "cancelled";
+    EXPECT_TRUE(testkit::FileExists(settingsPath())) << "written after a cancel too";
+
+    Click(window->btn_SaveFolder);
+    const auto dialogs = host.CallsOf(HostCall::Kind::BrowseForFolder);
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].text, L"フォルダの指定");
+    EXPECT_EQ(dialogs[0].directory, saves) << "opened at the current folder";
+    EXPECT_EQ(dialogs[0].owner, window->hwnd());
+    EXPECT_EQ(window->sImageSaveDir, other);
+    EXPECT_EQ(window->lbl_SaveFolder.Caption(), other);
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"20240301_b.jpg", L"20240101_a.png"}));
+    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+    EXPECT_NE(testkit::ReadFileBytes(settingsPath()).find("Folder=" + Narrow(other)), std::string::npos);
+}
+
+TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer) {
+    Start();
+    auto clickLabel = [&](ui::Label& label) {
+        ::SendMessageW(::GetParent(label.hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(label.hwnd()), STN_CLICKED),
+                       reinterpret_cast<LPARAM>(label.hwnd()));
+    };
+    window->rd_GrEdit2.SetChecked(true);
+    window->chk_ExecUO.SetChecked(true);
+    host.calls.clear();
+    Click(window->btn_OpenFolder);
+    clickLabel(window->lbl_SaveFolder);
+    clickLabel(window->lbl_Editor);
+    clickLabel(window->lbl_ExecUO);
+    const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
+    ASSERT_EQ(launches.size(), 4u);
+    for (const auto& launch : launches) {
+        EXPECT_EQ(launch.caption, L"OPEN");
+        EXPECT_EQ(launch.text, L"explorer.exe");
+        EXPECT_EQ(launch.argument, L" /n/e,\"" + saves + L"\"");
+        EXPECT_EQ(launch.directory, L"");
+        EXPECT_EQ(launch.owner, window->hwnd());
+    }
+
+    window->sImageSaveDir = program / L"gone";
+    host.calls.clear();
+    Click(window->btn_OpenFolder);
+    EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{
+                                   L"【お知らせ】\r\n\r\n[保存先フォルダ]が未設定か存在しません、設定してください"});
+}
+
+// --- Clipboard ----------------------------------------------------------------------------
+
+void PutTextOnClipboard(const std::wstring& text) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+    if (!::OpenClipboard(nullptr)) {
+        return L"<cannot open>";
+    }
+    std::wstring text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(::GlobalLock(data));
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// The clipboard's bitmap as RGB bytes, rows top-down; empty when there is none.
+image::Image ClipboardPicture() {
+    image::Image picture;
+    if (!::OpenClipboard(nullptr)) {
+        return picture;
+    }
+    if (auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP))) {
+        BITMAP description{};
+        ::GetObjectW(bitmap, sizeof(description), &description);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = description.bmWidth;
+        info.bmiHeader.biHeight = -description.bmHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(description.bmWidth) * description.bmHeight * 4);
+        HDC screen = ::GetDC(nullptr);
+        ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(description.bmHeight), bgrx.data(), &info, DIB_RGB_COLORS);
+        ::ReleaseDC(nullptr, screen);
+        picture.width = static_cast<std::uint32_t>(description.bmWidth);
+        picture.height = static_cast<std::uint32_t>(description.bmHeight);
+        for (std::size_t i = 0; i < bgrx.size(); i += 4) {
+            picture.pixels.insert(picture.pixels.end(), {bgrx[i + 2], bgrx[i + 1], bgrx[i]});
+        }
+    }
+    ::CloseClipboard();
+    return picture;
+}
+
+image::Image Pattern(std::uint32_t width, std::uint32_t height) {
+    image::Image picture{width, height, 3, {}};
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            picture.pixels.insert(picture.pixels.end(), {static_cast<std::uint8_t>(x * 255 / width),
+                                                         static_cast<std::uint8_t>(y * 255 / height),
+                                                         static_cast<std::uint8_t>((x * 7 + y * 13) & 0xFF)});
+        }
+    }
+    return picture;
+}
+
+TEST_F(FileActions, ThePictureGoesOnTheClipboardAsABitmapPixelForPixel) {
+    // 150 rows: more than one band of rows on the way to the bitmap.
+    const image::Image pattern = Pattern(97, 150);
+    const std::vector<std::uint8_t> png = image::EncodePng(pattern);
+    const std::vector<std::uint8_t> jpeg = image::EncodeJpeg(pattern);
+    testkit::WriteFileBytes(saves + L"\\b.PNG", std::string(png.begin(), png.end()));
+    testkit::WriteFileBytes(saves + L"\\a.jpg", std::string(jpeg.begin(), jpeg.end()));
+    Start(); // b.PNG, a.jpg
+    const struct {
+        int index;
+        image::Image expected;
+    } cases[] = {{0, pattern}, {1, image::DecodeJpeg(jpeg)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(window->lb_PicList.Item(c.index)));
+        PutTextOnClipboard(L"before");
+        window->lb_PicList.SetItemIndex(c.index);
+        window->SetStatusText(L"");
+        Click(window->btn_Clipboard);
+        EXPECT_TRUE(host.Messages().empty());
+        const image::Image copied = ClipboardPicture();
+        EXPECT_EQ(copied.width, c.expected.width);
+        EXPECT_EQ(copied.height, c.expected.height);
+        EXPECT_TRUE(copied.pixels == c.expected.pixels) << "pixels differ";
+        EXPECT_EQ(window->StatusBar1.Text(), L"画像をクリップボードへコピーしました");
+    }
+}
+
+TEST_F(FileActions, APictureThatDoesNotDecodeLeavesTheClipboardAsItWas) {
+    testkit::WriteFileBytes(saves + L"\\broken.png", "\x89PNG\r\n\x1a\n not really");
+    Start();
+    PutTextOnClipboard(L"what the user copied");
+    const std::wstring status = window->StatusBar1.Text();
+    Click(window->btn_Clipboard);
+    const auto messages = host.CallsOf(HostCall::Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, L"ミルロ");
+    EXPECT_NE(messages[0].flags & MB_ICONERROR, 0u);
+    EXPECT_EQ(ClipboardText(), L"what the user copied");
+    EXPECT_EQ(window->StatusBar1.Text(), status);
+}
+
+TEST_F(FileActions, TheCopyReportsWhetherAPictureReachedTheClipboard) {
+    Picture(L"notes.txt.png", 0); // an empty file does not decode; exercised above
+    testkit::WriteFileBytes(saves + L"\\x.bmp", "BM");
+    Start();
+    std::vector<std::wstring> statuses;
+    const auto collect = [&](const std::wstring& text) { statuses.push_back(text); };
+    EXPECT_FALSE(window->CopyPictureToClipboard(saves + L"\\x.bmp", collect)) << "not a PNG or JPEG";
+    EXPECT_EQ(statuses, std::vector<std::wstring>{L"画像をクリップボードへコピーしました"});
+    statuses.clear();
+    EXPECT_FALSE(window->CopyPictureToClipboard(saves + L"\\missing.png", collect));
+    EXPECT_TRUE(statuses.empty()) << "a missing file stops without a word";
+}
+
+} // namespace

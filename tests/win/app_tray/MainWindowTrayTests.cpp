@@ -1,0 +1,219 @@
+// The tray icon's click and shell calls, a minimise with no notification area,
+// the colour mode's whole table, and the wheel guard, in-process.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/Tfm_Mirulo.h"
+#include "platform/RecordingHost.h"
+#include "support/TempFolder.h"
+#include "ui/TrayIcon.h"
+
+using namespace mirulo;
+
+namespace {
+
+void Pump() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+struct ShellRecord {
+    std::vector<DWORD> calls;
+    bool succeed = true;
+    ui::TrayIcon::ShellCall Call() {
+        return [this](DWORD message, NOTIFYICONDATAW& data) {
+            calls.push_back(message);
+            if (message == NIM_ADD) {
+                EXPECT_EQ(data.uCallbackMessage, static_cast<UINT>(WM_USER + 1));
+                EXPECT_STREQ(data.szTip, L"ミルロ");
+                EXPECT_NE(data.hIcon, nullptr);
+            }
+            return succeed;
+        };
+    }
+};
+
+TEST(TrayIcon, AClickIsALeftPressAndReleaseOnTheIconAndNothingElse) {
+    struct Case {
+        const char* name;
+        std::vector<UINT> mouse;
+        int clicks;
+    };
+    const Case cases[] = {
+        {"press and release", {WM_LBUTTONDOWN, WM_LBUTTONUP}, 1},
+        {"moves between", {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}, 1},
+        {"release alone", {WM_LBUTTONUP}, 0},
+        {"right button", {WM_RBUTTONDOWN, WM_RBUTTONUP}, 0},
+        {"right press between", {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONUP}, 0},
+        {"second release", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONUP}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShellRecord shell;
+        ui::TrayIcon icon(::LoadIconW(nullptr, IDI_APPLICATION), L"ミルロ");
+        icon.ReplaceShellCall(shell.Call());
+        int clicks = 0;
+        icon.OnClick = [&] { ++clicks; };
+        ASSERT_TRUE(icon.Show());
+        for (UINT mouse : c.mouse) {
+            ::SendMessageW(icon.messageWindow(), ui::TrayIcon::kCallbackMessage, 1, mouse);
+        }
+        EXPECT_EQ(clicks, c.clicks);
+    }
+}
+
+TEST(TrayIcon, IsAddedAgainWhenTheShellStartsAgainOnlyWhileShown) {
+    ShellRecord shell;
+    ui::TrayIcon icon(::LoadIconW(nullptr, IDI_APPLICATION), L"ミルロ");
+    icon.ReplaceShellCall(shell.Call());
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+
+    ::SendMessageW(icon.messageWindow(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(shell.calls.empty());
+    ASSERT_TRUE(icon.Show());
+    ::SendMessageW(icon.messageWindow(), taskbarCreated, 0, 0);
+    icon.Hide();
+    ::SendMessageW(icon.messageWindow(), taskbarCreated, 0, 0);
+    EXPECT_EQ(shell.calls, (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_DELETE}));
+}
+
+// Shown on its page, whether or not that page is the one in front.
+bool Shown(const app::Picture& picture) {
+    return (::GetWindowLongW(picture.hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+class MainWindowTray : public ::testing::Test {
+protected:
+    MainWindowTray() {
+        host.executablePath = folder / L"Mirulo.exe";
+        window = std::make_unique<app::Tfm_Mirulo>(host);
+        window->ShowFirstTime();
+        Pump();
+    }
+    std::wstring SettingsPath() const { return folder / L"Mirulo.exe_ユーザー設定.ini"; }
+    std::string Settings() const { return testkit::ReadFileBytes(SettingsPath()); }
+
+    testkit::TempFolder folder{L"mirulo-tray"};
+    platform::RecordingHost host;
+    std::unique_ptr<app::Tfm_Mirulo> window;
+};
+
+TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskBar) {
+    ShellRecord shell;
+    shell.succeed = false;
+    window->TrayIcon1->ReplaceShellCall(shell.Call());
+    window->chk_TrayIcon.SetChecked(true);
+    const LONG_PTR style = ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE);
+
+    window->btn_MinimizedClick();
+    Pump();
+    EXPECT_EQ(shell.calls, std::vector<DWORD>{NIM_ADD});
+    EXPECT_TRUE(::IsIconic(window->hwnd()));
+    EXPECT_TRUE(::IsWindowVisible(window->hwnd())) << "hidden with no way back";
+    EXPECT_EQ(::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE), style);
+    EXPECT_FALSE(window->TrayIcon1->Visible());
+}
+
+TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
+    struct Mode {
+        bool grey;
+        COLORREF colour;
+        int listTop, listHeight;
+        const wchar_t* caption;
+        const char* setting;
+    };
+    const Mode modes[] = {
+        {true, 8421504, 4, 395, L"画面キャプチャツール\u3000ver.2.10", "cb_IllustNotShow=1\r\n"},
+        {false, 12621236, 49, 350, L"Mirulo\u3000ver.2.10", "cb_IllustNotShow=0\r\n"},
+    };
+    for (const Mode& mode : modes) {
+        SCOPED_TRACE(mode.grey ? "on" : "off");
+        window->cb_IllustNotShow.SetChecked(mode.grey);
+        for (int page = 0; page < 4; ++page) {
+            EXPECT_EQ(window->advPager1.Page(page).GradientEnd(), mode.colour) << "page " << page;
+            EXPECT_EQ(window->advPager1.Page(page).PressedTabColor(), mode.colour) << "tab " << page;
+        }
+        for (app::Picture* picture : {&window->img_01, &window->img_02, &window->img_03, &window->img_04,
+                                      &window->img_05, &window->img_Title1}) {
+            EXPECT_EQ(Shown(*picture), !mode.grey) << picture->name().data();
+        }
+        EXPECT_EQ(Shown(window->img_Title2), mode.grey);
+        RECT list{};
+        ::GetWindowRect(window->lb_PicList.hwnd(), &list);
+        ::MapWindowPoints(nullptr, window->advPager1.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
+        EXPECT_EQ(list.left, window->Scale(4));
+        EXPECT_EQ(list.top, window->Scale(mode.listTop));
+        EXPECT_EQ(list.right - list.left, window->Scale(319));
+        EXPECT_EQ(list.bottom - list.top, window->Scale(mode.listHeight));
+        wchar_t caption[64] = {};
+        ::GetWindowTextW(window->hwnd(), caption, 64);
+        EXPECT_STREQ(caption, mode.caption);
+        EXPECT_NE(Settings().find(mode.setting), std::string::npos);
+    }
+}
+
+// The picture list's colour-mode place is its place from then on: a window moved
+// to a monitor of another scale lays it out from there, not from the table.
+TEST_F(MainWindowTray, TheColourModeListPlaceSurvivesAChangeOfScale) {
+    window->cb_IllustNotShow.SetChecked(true);
+    for (const UINT dpi : {144u, 96u}) {
+        SCOPED_TRACE(dpi);
+        RECT frame{};
+        ::GetWindowRect(window->hwnd(), &frame);
+        ::SendMessageW(window->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+        RECT list{};
+        ::GetWindowRect(window->lb_PicList.hwnd(), &list);
+        ::MapWindowPoints(nullptr, window->advPager1.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
+        const auto scaled = [dpi](int at96) { return ::MulDiv(at96, static_cast<int>(dpi), 96); };
+        EXPECT_EQ(list.top, scaled(4));
+        EXPECT_EQ(list.bottom, scaled(399));
+    }
+}
+
+// A wheel turn as the system delivers it: to the control with the focus, with
+// the pointer's place on the screen.
+void Wheel(HWND target, HWND pointerOn, int notches) {
+    RECT place{};
+    ::GetWindowRect(pointerOn, &place);
+    const POINT at{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+    ::SetCursorPos(at.x, at.y);
+    ::PostMessageW(target, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA * notches), MAKELPARAM(at.x, at.y));
+    Pump();
+}
+
+TEST_F(MainWindowTray, TheWheelOverASettingListChangesNothingAndElsewhereWorksAsUsual) {
+    window->chk_Timer.SetChecked(true);
+    window->advPager1.SetActivePageIndex(2);
+    ::SetForegroundWindow(window->hwnd());
+    ::SetFocus(window->cb_Timer.hwnd());
+    Pump();
+    const int index = window->cb_Timer.ItemIndex();
+    const std::string written = Settings();
+
+    Wheel(window->cb_Timer.hwnd(), window->cb_Timer.hwnd(), 1);
+    EXPECT_EQ(window->cb_Timer.ItemIndex(), index);
+    EXPECT_EQ(Settings(), written) << "a swallowed turn wrote the settings";
+
+    // The same turn with the pointer on a label: the focused list moves, as the
+    // system makes it (this shows the turn above reached the list's window).
+    Wheel(window->cb_Timer.hwnd(), window->lbl_Timer.hwnd(), 1);
+    EXPECT_NE(window->cb_Timer.ItemIndex(), index);
+
+    window->advPager1.SetActivePageIndex(0);
+    for (int i = 0; i < 100; ++i) {
+        window->lb_PicList.Add(L"picture " + std::to_wstring(i));
+    }
+    Wheel(window->lb_PicList.hwnd(), window->lb_PicList.hwnd(), 3);
+    EXPECT_GT(::SendMessageW(window->lb_PicList.hwnd(), LB_GETTOPINDEX, 0, 0), 0)
+        << "the picture list did not scroll";
+}
+
+} // namespace
