@@ -20,7 +20,10 @@ constexpr DWORD kSettleMilliseconds = 200;
 
 bool Tfm_Mirulo::IsSaveFolderUsable() const { return sImageSaveDir.size() > 1 && library::IsFolder(sImageSaveDir); }
 
-void Tfm_Mirulo::ShowNotice(std::wstring_view text) { host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK); }
+void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
+    ++noticesShown_;
+    host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK);
+}
 
 void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
     const std::u16string_view code = capture::CaptureCode(kind);

@@ -25,6 +25,7 @@ constexpr int kClientHeight = 513;
 
 constexpr UINT_PTR kAutoCaptureTimerId = 1;
 constexpr UINT_PTR kStartMinimisedTimerId = 2;
+constexpr UINT_PTR kHeldHotKeyTimerId = 3;
 
 HICON LoadProgramIcon(int size) {
     return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MIRULO), IMAGE_ICON,
@@ -35,7 +36,7 @@ HICON LoadProgramIcon(int size) {
 
 Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     : ui::Window(host), advPager1(host), Timer1(*this, kAutoCaptureTimerId, 100000),
-      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host) {
+      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host), heldHotKeyWatch_(*this, kHeldHotKeyTimerId, 50) {
     RegisterWindowClass(kMainWindowClass, CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXICON)),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
@@ -254,18 +255,6 @@ void Tfm_Mirulo::OnShowWindow(bool shown) {
     if (shown) {
         FormShow();
     }
-}
-
-void Tfm_Mirulo::OnHotKey(int id) {
-    // A held key repeats; while a capture's message box is open its loop would
-    // start a capture per repeat, each with its own box stacked on the last,
-    // until the process runs out of stack. One box, answered once.
-    if (hotKeyCaptureRunning_) {
-        return;
-    }
-    hotKeyCaptureRunning_ = true;
-    ui::Guarded(host(), hwnd(), [this, id] { HotKeyPressed(static_cast<WPARAM>(id)); });
-    hotKeyCaptureRunning_ = false;
 }
 
 bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {

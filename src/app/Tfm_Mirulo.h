@@ -358,7 +358,8 @@ protected:
     void OnShowWindow(bool shown) override;
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
-    void OnHotKey(int id) override;
+    void OnHotKey(int id, UINT virtualKey) override;
+    void WatchHeldHotKey();
     void OnSize(UINT kind, int width, int height) override;
 
 private:
@@ -414,6 +415,13 @@ private:
     // under its name: it is moved aside before the first write.
     bool settingsFileUnread_ = false;
     bool hotKeyCaptureRunning_ = false;
+    // Boxes shown by ShowNotice, so a hot key's handler can tell it showed one.
+    unsigned noticesShown_ = 0;
+    // After a capture's box, the hot key still held down (0: none): its repeats
+    // start nothing until it is let go, or until no repeat came for a while.
+    UINT heldHotKey_ = 0;
+    std::int64_t heldHotKeyLastRepeat_ = 0;
+    ui::Timer heldHotKeyWatch_;
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ public:
     std::function<void()> whileMessageOpen;
     // Special folders by CSIDL number; one not listed has no path.
     std::map<int, std::wstring> specialFolders;
+    // The keys the user holds down.
+    std::set<UINT> keysDown;
 
     int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
     void Sleep(DWORD milliseconds) override;
@@ -57,6 +60,7 @@ public:
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override { return executablePath; }
     std::wstring SpecialFolderPath(HWND owner, int csidl) override;
+    bool KeyIsDown(UINT virtualKey) override { return keysDown.contains(virtualKey); }
 
     // Convenience for assertions.
     std::vector<HostCall> CallsOf(HostCall::Kind kind) const;
