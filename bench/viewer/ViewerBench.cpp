@@ -54,7 +54,7 @@ public:
     ui::ListBox& PictureList() override { return list_; }
     std::wstring SaveFolder() const override { return {}; }
     void SetMainStatusText(const std::wstring&) override {}
-    void MoveToRecycleBin(const std::vector<std::wstring>&) override {}
+    bool MoveToRecycleBin(const std::vector<std::wstring>&) override { return false; }
     bool CopySelectedToClipboard() override { return false; }
     void OpenSelectedInEditor() override {}
     void OpenRecycleBin() override {}

@@ -7,6 +7,7 @@
 #include "app/Tfm_Mirulo.h"
 #include "integration/ShellOperations.h"
 #include "library/PictureFolder.h"
+#include "library/RecycleBin.h"
 #include "ui/Dispatch.h"
 #include "viewer/PictureFiles.h"
 #include "viewer/TfrmView.h"
@@ -25,8 +26,8 @@ public:
     ui::ListBox& PictureList() override { return window_.lb_PicList; }
     std::wstring SaveFolder() const override { return window_.sImageSaveDir; }
     void SetMainStatusText(const std::wstring& text) override { window_.StatusBar1.SetText(text); }
-    void MoveToRecycleBin(const std::vector<std::wstring>& files) override {
-        window_.MovePicturesToRecycleBin(files);
+    bool MoveToRecycleBin(const std::vector<std::wstring>& files) override {
+        return window_.MovePicturesToRecycleBin(files);
     }
     bool CopySelectedToClipboard() override { return window_.CopySelectedPictureToClipboard(); }
     void OpenSelectedInEditor() override { window_.OpenSelectedPictureInEditor(); }
@@ -84,10 +85,8 @@ void Tfm_Mirulo::MirrorStatusToViewer(const std::wstring& text) {
     }
 }
 
-void Tfm_Mirulo::MovePicturesToRecycleBin(const std::vector<std::wstring>& files) {
-    if (!files.empty()) {
-        integration::MoveToRecycleBin(hwnd(), files, false);
-    }
+bool Tfm_Mirulo::MovePicturesToRecycleBin(const std::vector<std::wstring>& files) {
+    return library::SendToRecycleBin2(hwnd(), files, true);
 }
 
 bool Tfm_Mirulo::CopySelectedPictureToClipboard() {

@@ -322,7 +322,7 @@ public:
     void MirrorStatusToViewer(const std::wstring& text);
     bool CopySelectedPictureToClipboard();
     void OpenSelectedPictureInEditor();
-    void MovePicturesToRecycleBin(const std::vector<std::wstring>& files);
+    bool MovePicturesToRecycleBin(const std::vector<std::wstring>& files);
     std::unique_ptr<viewer::TfrmView> frmView;
 
     // After-steps of a capture.

@@ -215,7 +215,11 @@ void TfrmView::btn_DustMouseDown(UINT message) {
         return;
     }
     const std::wstring entry = list.Item(index);
-    main_.MoveToRecycleBin({path});
+    // Marked, reported and stepped past only when the file has really gone: a
+    // declined confirmation leaves the picture where it is, and so its entry.
+    if (!main_.MoveToRecycleBin({path})) {
+        return;
+    }
     main_.SetMainStatusText(texts::kTrashTagMain + entry);
     SetStatusText(texts::kTrashMark + entry);
     list.SetItem(index, texts::kTrashMark + entry);

@@ -31,8 +31,9 @@ public:
     // The main window's status panel only (the viewer writes its own).
     virtual void SetMainStatusText(const std::wstring& text) = 0;
     // Files to the recycle bin in one shell operation, the shell's progress and
-    // confirmations shown; the outcome is not examined.
-    virtual void MoveToRecycleBin(const std::vector<std::wstring>& files) = 0;
+    // confirmations shown; true when every file has really gone (the user may
+    // decline the shell's confirmation, or a file may be in use).
+    virtual bool MoveToRecycleBin(const std::vector<std::wstring>& files) = 0;
     // The main window's clipboard action on the selected entry; true when a
     // picture was put on the clipboard.
     virtual bool CopySelectedToClipboard() = 0;

@@ -20,6 +20,7 @@
 #include "image/PngWriter.h"
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
+#include "support/ShellConfirmations.h"
 #include "support/TempFolder.h"
 #include "viewer/TfrmView.h"
 
@@ -325,6 +326,27 @@ TEST_F(Viewer, DeletingMovesThePictureToTheRecycleBinMarksItsEntryAndStepsOn) {
     ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"c.png", L"[ゴミ箱]b.png", L"[ゴミ箱]a.png"}));
     EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(Viewer, ADeclinedConfirmationKeepsThePictureItsEntryAndTheSelection) {
+    for (const wchar_t* name : {L"a.png", L"b.png"}) {
+        Png(name, CornerPicture(8, 8));
+    }
+    Start(); // b, a
+    Select(L"b.png");
+    view->frmViewImage1LoadFromFile(Path(L"b.png"));
+    const std::wstring mainStatus = window->StatusBar1.Text();
+    const std::wstring viewerStatus = view->StatusText();
+    {
+        testkit::ShellConfirmations decline({IDNO});
+        ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        EXPECT_GE(decline.answered(), 1) << "the shell did not ask";
+    }
+    EXPECT_TRUE(testkit::FileExists(Path(L"b.png")));
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png"}));
+    EXPECT_EQ(Selected(), L"b.png");
+    EXPECT_EQ(window->StatusBar1.Text(), mainStatus);
+    EXPECT_EQ(view->StatusText(), viewerStatus);
 }
 
 TEST_F(Viewer, DeleteWithoutSelectionSaysSoAndTheRightButtonOpensTheRecycleBinAnyway) {

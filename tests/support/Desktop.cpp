@@ -1,0 +1,203 @@
+#include "support/Desktop.h"
+
+#include <string>
+
+#include "support/TempFolder.h"
+
+namespace mirulo::testkit {
+
+namespace {
+
+// Runs a Linux program through Wine's Z: drive and waits for it.
+bool RunUnixProgram(const char* program, const std::wstring& arguments, std::wstring* why) {
+    if (program[0] == '\0') {
+        if (why) {
+            *why = L"the program is missing";
+        }
+        return false;
+    }
+    std::wstring command = L"\"" + BuildTreePath(program) + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        if (why) {
+            *why = L"could not start " + command + L" (error " + std::to_wstring(::GetLastError()) + L")";
+        }
+        return false;
+    }
+    ::WaitForSingleObject(process.hProcess, 20000);
+    DWORD code = 1;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    if (code != 0 && why) {
+        *why = command + L" ended with " + std::to_wstring(code);
+    }
+    return code == 0;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[128] = {};
+    ::GetClassNameW(hwnd, name, 128);
+    return name;
+}
+
+std::wstring TextOf(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+struct Shown {
+    HWND hwnd;
+    DWORD process;
+    std::wstring className;
+    RECT rect;
+};
+
+// Every visible window, top-level or docked inside another (the tray's icons
+// are children of the tray program's foreign window).
+std::vector<Shown> VisibleWindows() {
+    std::vector<Shown> found;
+    const auto add = [](HWND hwnd, LPARAM lParam) -> BOOL {
+        if (::IsWindowVisible(hwnd)) {
+            Shown window{hwnd, 0, ClassOf(hwnd), {}};
+            ::GetWindowThreadProcessId(hwnd, &window.process);
+            ::GetWindowRect(hwnd, &window.rect);
+            reinterpret_cast<std::vector<Shown>*>(lParam)->push_back(window);
+        }
+        return TRUE;
+    };
+    ::EnumWindows(add, reinterpret_cast<LPARAM>(&found));
+    const std::size_t topLevels = found.size();
+    for (std::size_t i = 0; i < topLevels; ++i) {
+        if (found[i].className == L"__wine_x11_foreign_window") {
+            ::EnumChildWindows(found[i].hwnd, add, reinterpret_cast<LPARAM>(&found));
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+bool XDoTool(const std::wstring& arguments, std::wstring* why) {
+    return RunUnixProgram(MIRULO_XDOTOOL, arguments, why);
+}
+
+bool ClickAt(LONG x, LONG y) {
+    return XDoTool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" click 1");
+}
+
+bool ClickOn(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (::GetTickCount64() > end) {
+            return false;
+        }
+        ::Sleep(50);
+    }
+    return true;
+}
+
+std::vector<std::wstring> FilesEndingIn(const std::wstring& folder, const std::wstring& suffix) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    HANDLE find = ::FindFirstFileW((folder + L"\\*" + suffix).c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            names.push_back(data.cFileName);
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    return names;
+}
+
+HWND FindMessageBox(DWORD processId) {
+    for (const Shown& w : VisibleWindows()) {
+        if (w.process == processId && w.className == L"#32770") {
+            return w.hwnd;
+        }
+    }
+    return nullptr;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    // The message is the box's static control that is not its icon.
+    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) == L"Static" && ::GetWindowTextLengthW(child) > 0) {
+            return TextOf(child);
+        }
+    }
+    return L"";
+}
+
+void AnswerMessageBox(HWND box, int id) {
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+}
+
+HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& caption) {
+    struct Search {
+        const wchar_t* windowClass;
+        const std::wstring* caption;
+        HWND found;
+    } search{windowClass, &caption, nullptr};
+    ::EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            if (_wcsicmp(ClassOf(hwnd).c_str(), s->windowClass) == 0 && TextOf(hwnd) == *s->caption) {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::optional<RECT> DockedTrayIcon(DWORD ourProcess) {
+    for (const Shown& w : VisibleWindows()) {
+        const HWND parent = ::GetAncestor(w.hwnd, GA_PARENT);
+        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" || parent == ::GetDesktopWindow()) {
+            continue;
+        }
+        // Just docked, the icon still reports where it was before; it is clickable
+        // once it sits inside the tray's window.
+        RECT tray{}, inside{};
+        ::GetWindowRect(parent, &tray);
+        if (::IntersectRect(&inside, &tray, &w.rect) && ::EqualRect(&inside, &w.rect)) {
+            return w.rect;
+        }
+    }
+    return std::nullopt;
+}
+
+std::wstring DescribeVisibleWindows() {
+    std::wstring text;
+    for (const Shown& w : VisibleWindows()) {
+        text += w.className + L" pid " + std::to_wstring(w.process) + L" at " + std::to_wstring(w.rect.left) + L"," +
+                std::to_wstring(w.rect.top) + L" " + std::to_wstring(w.rect.right - w.rect.left) + L"x" +
+                std::to_wstring(w.rect.bottom - w.rect.top) + L"\n";
+    }
+    return text;
+}
+
+bool KeepScreenshot(const std::wstring& name) {
+    ::CreateDirectoryW(BuildTreePath(MIRULO_SCREENS_DIR).c_str(), nullptr);
+    // import is a Linux program: it takes the Linux path (the build tree's is ASCII).
+    std::wstring folder;
+    for (const char* p = MIRULO_SCREENS_DIR; *p != '\0'; ++p) {
+        folder.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+    }
+    return RunUnixProgram(MIRULO_IMPORT, L"-window root \"" + folder + L"/" + name + L".png\"", nullptr);
+}
+
+} // namespace mirulo::testkit

@@ -1,0 +1,48 @@
+#pragma once
+// What an end-to-end test does on the display as a user would: type and click
+// with xdotool, wait for files and windows, find the program's icon in the
+// display's tray, answer its message boxes and keep a picture of the screen.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mirulo::testkit {
+
+// Runs xdotool with `arguments` on the test display and waits for it to finish.
+// Returns false (and the reason in `why`) when xdotool is missing or fails to start.
+bool XDoTool(const std::wstring& arguments, std::wstring* why = nullptr);
+// A left click at a point of the screen.
+bool ClickAt(LONG x, LONG y);
+// A left click in the middle of a window's rectangle on the screen.
+bool ClickOn(HWND window);
+
+// Waits up to `timeoutMs` for `condition`, looking every 50 ms.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// The names in `folder` that end in `suffix` ("_全K.png"), in the order the file system lists them.
+std::vector<std::wstring> FilesEndingIn(const std::wstring& folder, const std::wstring& suffix);
+
+// A visible dialog (#32770) of the process, or null.
+HWND FindMessageBox(DWORD processId);
+// The text of a message box's message.
+std::wstring MessageBoxText(HWND box);
+// Presses the box's button `id` (IDOK, IDYES, ...) as a click would.
+void AnswerMessageBox(HWND box, int id);
+
+// A child window (at any depth) of `parent` with this class and caption.
+HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& caption);
+
+// Where the display's tray shows the icon of another process than `ourProcess`
+// (the shell's icon windows belong to Wine's explorer), once it is docked inside
+// the tray's window and can be clicked.
+std::optional<RECT> DockedTrayIcon(DWORD ourProcess);
+// Every visible top-level window and docked icon, one per line, for a failure message.
+std::wstring DescribeVisibleWindows();
+
+// Keeps the whole screen as build/screens/<name>.png for a person to look at.
+bool KeepScreenshot(const std::wstring& name);
+
+} // namespace mirulo::testkit
