@@ -22,7 +22,10 @@ bool Tfm_Mirulo::IsSaveFolderUsable() const { return sImageSaveDir.size() > 1 &&
 
 void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
     ++noticesShown_;
+    const bool outer = !captureBoxOpen_;
+    captureBoxOpen_ = true;
     host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK);
+    captureBoxOpen_ = !outer;
 }
 
 void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {

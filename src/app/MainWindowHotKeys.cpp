@@ -67,20 +67,21 @@ void Tfm_Mirulo::OnHotKey(int id, UINT virtualKey) {
         heldHotKeyLastRepeat_ = host().PerformanceCounter();
         return;
     }
-    if (hotKeyCaptureRunning_) {
+    if (captureBoxOpen_) {
         return;
     }
-    hotKeyCaptureRunning_ = true;
     const unsigned noticesBefore = noticesShown_;
     bool boxShown = false;
     try {
         HotKeyPressed(static_cast<WPARAM>(id));
     } catch (...) {
         boxShown = true;
+        captureBoxOpen_ = true;
         ui::ReportCurrentException(host(), hwnd());
+        captureBoxOpen_ = false;
     }
-    hotKeyCaptureRunning_ = false;
-    if (!boxShown && noticesShown_ == noticesBefore) {
+    // A window closed while its box was open has nothing left to watch.
+    if ((!boxShown && noticesShown_ == noticesBefore) || !::IsWindow(hwnd())) {
         return;
     }
     // Presses that came while the box was open and are still waiting belong to

@@ -414,7 +414,8 @@ private:
     // The settings file existed but could not be read at start and is still
     // under its name: it is moved aside before the first write.
     bool settingsFileUnread_ = false;
-    bool hotKeyCaptureRunning_ = false;
+    // A notice or a capture's error box is open: its message loop runs hot keys too.
+    bool captureBoxOpen_ = false;
     // Boxes shown by ShowNotice, so a hot key's handler can tell it showed one.
     unsigned noticesShown_ = 0;
     // After a capture's box, the hot key still held down (0: none): its repeats
