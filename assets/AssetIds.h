@@ -38,6 +38,7 @@
 #define IDR_GLYPH_NEXT 311     /* arrow to the right: btn_R */
 #define IDR_GLYPH_GRAY 312     /* landscape in greys: btn_Gray */
 #define IDR_GLYPH_SEPIA 313    /* landscape in sepia: btn_Sepia */
+#define IDR_GLYPH_PRINT 314    /* printer with a sheet: btn_Print */
 
 /* Renditions for scaled displays: every picture and glyph drawn again at 150 % and
    200 % of its size (rounded to whole pixels), numbered 1000 and 2000 above the drawing's

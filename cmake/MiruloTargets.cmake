@@ -109,14 +109,16 @@ function(mirulo_check_layers)
   endforeach()
 endfunction()
 
-# mirulo_test(name SOURCES ... [LIBS ...] [WIN] [NATIVE] [ARTWORK] [TIMEOUT s])
+# mirulo_test(name SOURCES ... [LIBS ...] [WIN] [NATIVE] [ARTWORK] [NOTEST] [TIMEOUT s])
 # A GoogleTest executable registered with CTest. NATIVE tests build only on the
 # host, WIN tests only for Windows (run through the Wine emulator); a test with
 # neither flag builds in both presets. Windows tests carry the program's common
 # controls manifest; ARTWORK links the program's icon and pictures too, for
-# tests that create its windows.
+# tests that create its windows. Windows tests that create the main window or
+# start the program require the printer fixture. NOTEST builds the executable
+# only, for a caller that registers its runs itself.
 function(mirulo_test name)
-  cmake_parse_arguments(ARG "WIN;NATIVE;ARTWORK" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "WIN;NATIVE;ARTWORK;NOTEST" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(ARG_WIN AND NOT WIN32)
     return()
   endif()
@@ -135,11 +137,19 @@ function(mirulo_test name)
   target_compile_definitions(${name} PRIVATE MIRULO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              MIRULO_BINARY_DIR="${PROJECT_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  if(ARG_NOTEST)
+    return()
+  endif()
   add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(WIN32 AND ("mirulo_app" IN_LIST ARG_LIBS OR "mirulo_main_window_test" IN_LIST ARG_LIBS
+                OR name MATCHES "^e2e_"))
+    mirulo_printer_fixture()
+    set_property(TEST ${name} APPEND PROPERTY FIXTURES_REQUIRED mirulo_printer)
+  endif()
 endfunction()
 
 # mirulo_fuzzer(name SOURCES ... [LIBS ...] [SECONDS n])
@@ -197,6 +207,19 @@ function(mirulo_japanese_locale)
     add_test(NAME japanese_locale COMMAND ${PROJECT_SOURCE_DIR}/tools/japanese-locale)
     set_tests_properties(japanese_locale PROPERTIES FIXTURES_SETUP japanese_locale)
   endif()
-  set_tests_properties(${ARGN} PROPERTIES ENVIRONMENT "LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8"
-                                          FIXTURES_REQUIRED japanese_locale)
+  set_tests_properties(${ARGN} PROPERTIES ENVIRONMENT "LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8")
+  set_property(TEST ${ARGN} APPEND PROPERTY FIXTURES_REQUIRED japanese_locale)
+endfunction()
+
+# mirulo_printer_fixture()
+# The test that brings up the printer the program finds at start-up (CUPS with a
+# cups-pdf queue as the default printer); tests that start the program or its
+# windows require it, since without a printer the viewer's creation reports one.
+function(mirulo_printer_fixture)
+  get_property(defined GLOBAL PROPERTY MIRULO_PRINTER_TEST)
+  if(NOT defined)
+    set_property(GLOBAL PROPERTY MIRULO_PRINTER_TEST ON)
+    add_test(NAME printer_queue COMMAND ${PROJECT_SOURCE_DIR}/tools/start-cups-pdf)
+    set_tests_properties(printer_queue PROPERTIES FIXTURES_SETUP mirulo_printer)
+  endif()
 endfunction()

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "capture/CaptureFiles.h"
 #include "capture/CapturePicture.h"
@@ -60,6 +61,64 @@ void RunOnce(bool png, const std::wstring& folder) {
                 added / raw);
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Ways to take the screen's pixels, each timed alone (median of `runs`): the
+// program's BitBlt from the screen into a DIB section (with and without
+// CAPTUREBLT, which asks for layered windows too), and BitBlt into a
+// device-dependent bitmap followed by GetDIBits into plain memory.
+void CompareSnapshotWays(int runs) {
+    const int width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const auto timeWay = [&](const char* name, const auto& way) {
+        std::vector<double> ms;
+        for (int run = 0; run < runs; ++run) {
+            HDC screen = ::GetDC(nullptr);
+            HDC memory = ::CreateCompatibleDC(screen);
+            const auto start = Clock::now();
+            way(screen, memory);
+            ms.push_back(Ms(start, Clock::now()));
+            ::DeleteDC(memory);
+            ::ReleaseDC(nullptr, screen);
+        }
+        std::printf("snapshot way: %-44s %7.1f ms\n", name, Median(ms));
+    };
+    const auto intoDibSection = [&](DWORD rop) {
+        return [&, rop](HDC screen, HDC memory) {
+            void* bits = nullptr;
+            HBITMAP dib = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            HGDIOBJ old = ::SelectObject(memory, dib);
+            ::BitBlt(memory, 0, 0, width, height, screen, left, top, rop);
+            ::GdiFlush();
+            ::SelectObject(memory, old);
+            ::DeleteObject(dib);
+        };
+    };
+    timeWay("BitBlt to a DIB section, CAPTUREBLT", intoDibSection(SRCCOPY | CAPTUREBLT));
+    timeWay("BitBlt to a DIB section", intoDibSection(SRCCOPY));
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
+    timeWay("BitBlt to a compatible bitmap, then GetDIBits", [&](HDC screen, HDC memory) {
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        ::BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
+        ::SelectObject(memory, old);
+        ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+        ::DeleteObject(bitmap);
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +135,7 @@ int main(int argc, char** argv) {
         RunOnce(true, folder);
     }
     RunOnce(false, folder);
+    CompareSnapshotWays(5);
     ::DeleteFileW((folder + L"\\bench.png").c_str());
     ::DeleteFileW((folder + L"\\bench.jpg").c_str());
     ::RemoveDirectoryW(folder.c_str());

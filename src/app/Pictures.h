@@ -1,33 +1,13 @@
 #pragma once
-// The decorative pictures and the icon buttons. Their artwork is embedded as PNG
-// resources, drawn for 100 %, 150 % and 200 % displays, and decoded with our own
-// PNG reader into premultiplied 32-bit bitmaps, drawn with alpha over whatever
-// the page paints behind them.
+// The decorative pictures and the icon buttons of the main window, drawn from
+// the program's artwork (ui::AlphaBitmap) over whatever the page paints behind them.
 #include <windows.h>
 
-#include "platform/DibSurface.h"
+#include "ui/AlphaBitmap.h"
 #include "ui/Control.h"
 #include "ui/ControlTable.h"
 
 namespace mirulo::app {
-
-// A 32-bit premultiplied picture made from an RCDATA PNG resource.
-struct AlphaBitmap {
-    platform::DibSurface pixels;
-    int width = 0;
-    int height = 0;
-
-    static AlphaBitmap FromResource(int resourceId);
-    // The drawing behind `resourceId` as rendered for `dpi`: the rendition made for
-    // that scale, or else the next larger one, which Draw shrinks.
-    static AlphaBitmap ForDpi(int resourceId, UINT dpi);
-    // Draws the bitmap centred in `area`, faded when `dimmed`. Artwork made for
-    // the area's scale is copied pixel for pixel; only other scales are resized.
-    void Draw(HDC dc, const RECT& area, bool dimmed = false) const;
-};
-
-// Resource id of a drawing's rendition for a scale of 100, 150 or 200 percent.
-int ArtworkRendition(int resourceId, int percent) noexcept;
 
 // The control table's artwork loader for the main window's pictures and icon buttons.
 void LoadArtwork(ui::Control& control, ui::ControlKind kind, int resourceId, UINT dpi);
@@ -36,12 +16,12 @@ class Picture : public ui::Control {
 public:
     using ui::Control::Control;
     bool SeeThrough() const override { return true; }
-    void SetImage(AlphaBitmap image);
+    void SetImage(ui::AlphaBitmap image);
     SIZE ImageSize() const noexcept { return {image_.width, image_.height}; }
     bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
 
 private:
-    AlphaBitmap image_;
+    ui::AlphaBitmap image_;
 };
 
 class IconButton : public ui::Button {
@@ -51,7 +31,7 @@ public:
     // WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN (a quick second press
     // counts as a press too). Such a button has no click: the press is all.
     std::function<void(UINT message)> OnMouseDown;
-    void SetGlyph(AlphaBitmap glyph);
+    void SetGlyph(ui::AlphaBitmap glyph);
     SIZE GlyphSize() const noexcept { return {glyph_.width, glyph_.height}; }
     void ForwardMouseDown(UINT message);
     bool OnCommand(WORD code) override;
@@ -63,7 +43,7 @@ protected:
 private:
     static constexpr WORD kMouseDownNotification = 0x7F01;
     UINT pendingMouseMessage_ = 0;
-    AlphaBitmap glyph_;
+    ui::AlphaBitmap glyph_;
 };
 
 } // namespace mirulo::app

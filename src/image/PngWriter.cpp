@@ -11,6 +11,9 @@
 #include <thread>
 
 #include <libdeflate.h>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 #define ZLIB_CONST
 #include <zlib.h>
 
@@ -38,6 +41,19 @@ constexpr std::array<int, 10> kLibdeflateLevel = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
 
 // From this level on, each band is also deflated by zlib (see BandCompressor).
 constexpr int kTwoEngineLevel = 7;
+// libdeflate's output size, as a fraction of the band, tells what kind of
+// picture the band holds, and which zlib pass may beat it. Above 7/8 it is
+// noise: nothing is tried. Above 1/20 it is a photo, a wallpaper or a game
+// scene: zlib's run-only matching (runs of one byte, mostly filtered zeros)
+// with its small blocks, whose codes follow the change of filter from row to
+// row, often codes such rows smaller, at a fraction of a full match search.
+// Between 1/30 and 1/20 it is UI mixed with pictures, where zlib's short-chain
+// search wins some bands; below 1/30 it is text and flat UI, where libdeflate
+// wins and nothing else is tried.
+constexpr std::size_t kNoiseNumerator = 7;
+constexpr std::size_t kNoiseDenominator = 8;
+constexpr std::size_t kPhotoDivisor = 20;
+constexpr std::size_t kMixedDivisor = 30;
 // zlib's level-7 table with the hash chain cut from 256 to 16 links.
 constexpr int kZlibGoodLength = 8;
 constexpr int kZlibLazyLength = 32;
@@ -45,6 +61,9 @@ constexpr int kZlibNiceLength = 128;
 constexpr int kZlibChainLength = 16;
 // memLevel 9 doubles zlib's hash table over the default 8: fewer collisions.
 constexpr int kZlibMemLevel = 9;
+// For run-only matching, memLevel 8: blocks of 16 K symbols (half those of 9)
+// follow the statistics of noisy rows more closely.
+constexpr int kZlibRunsMemLevel = 8;
 
 // Residuals are scored by magnitude, capped: a residual of 100 costs deflate
 // about as many bits as one of 40, so large jumps should not decide the filter.
@@ -52,107 +71,132 @@ constexpr int kZlibMemLevel = 9;
 // the plain sum of magnitudes.
 constexpr std::uint8_t kResidualCostCap = 32;
 
-// Scores are summed per block in 32-bit counters (vectorisable), then widened.
-constexpr std::size_t kScoreBlock = std::size_t{1} << 24;
-
 using FilterCosts = std::array<std::uint64_t, png::kFilterCount>;
 
-inline std::uint32_t ResidualCost(int value, int prediction) {
-    const auto residual = static_cast<std::uint8_t>(value - prediction);
-    const auto negated = static_cast<std::uint8_t>(prediction - value);
+inline std::uint32_t ResidualCost(std::uint8_t residual) {
+    const auto negated = static_cast<std::uint8_t>(-residual);
     const std::uint8_t magnitude = residual < negated ? residual : negated;
     return magnitude < kResidualCostCap ? magnitude : kResidualCostCap;
 }
 
-// Adds the cost of every filter's residuals for bytes [begin, end) of a row.
-// Needs begin >= kBytesPerPixel so that each byte has a left neighbour.
-void AddFilterCosts(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin, std::size_t end,
-                    FilterCosts& costs) {
-    while (begin < end) {
-        const std::size_t stop = begin + std::min(end - begin, kScoreBlock);
-        std::uint32_t none = 0, sub = 0, up = 0, average = 0, paeth = 0;
-        for (std::size_t i = begin; i < stop; ++i) {
-            const int value = row[i];
-            const int left = row[i - kBytesPerPixel];
-            const int upper = above[i];
-            const int upperLeft = above[i - kBytesPerPixel];
-            none += ResidualCost(value, 0);
-            sub += ResidualCost(value, left);
-            up += ResidualCost(value, upper);
-            average += ResidualCost(value, (left + upper) >> 1);
-            paeth += ResidualCost(value, png::PaethPredictor(left, upper, upperLeft));
+// Residuals of every filter for bytes [begin, end) of a row, into `residuals`
+// (one row per filter), their costs added to `costs`. Needs begin >=
+// kBytesPerPixel so that each byte has a left neighbour.
+void FilterBytes(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin, std::size_t end,
+                 const std::array<std::uint8_t*, png::kFilterCount>& residuals, FilterCosts& costs) {
+    for (std::size_t i = begin; i < end; ++i) {
+        const int value = row[i];
+        const int left = row[i - kBytesPerPixel];
+        const int upper = above[i];
+        const int upperLeft = above[i - kBytesPerPixel];
+        const std::array<int, png::kFilterCount> predictions = {0, left, upper, (left + upper) >> 1,
+                                                                png::PaethPredictor(left, upper, upperLeft)};
+        for (std::size_t filter = 0; filter < predictions.size(); ++filter) {
+            const auto residual = static_cast<std::uint8_t>(value - predictions[filter]);
+            residuals[filter][i] = residual;
+            costs[filter] += ResidualCost(residual);
         }
-        costs[0] += none;
-        costs[1] += sub;
-        costs[2] += up;
-        costs[3] += average;
-        costs[4] += paeth;
-        begin = stop;
     }
 }
 
-png::Filter ChooseFilter(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes) {
+#if defined(__SSE2__) || defined(_M_X64)
+// The same for 16 bytes at a time, [begin, the last whole 16 bytes); returns
+// where it stopped. Same residuals and costs as FilterBytes, so the choice of
+// filters, and the file, do not depend on which one ran.
+std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin,
+                            std::size_t end, const std::array<std::uint8_t*, png::kFilterCount>& residuals,
+                            FilterCosts& costs) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i cap = _mm_set1_epi8(static_cast<char>(kResidualCostCap));
+    const __m128i lowBit = _mm_set1_epi8(1);
+    // Plain arrays: GCC drops the vector type's alignment in a std::array.
+    __m128i sums[png::kFilterCount] = {zero, zero, zero, zero, zero};
+    const auto magnitude16 = [&](__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(zero, x)); };
+    // Paeth on 16-bit lanes: left if |up - upLeft| is least, else up if
+    // |left - upLeft| <= |left + up - 2 upLeft|, else upLeft.
+    const auto paeth = [&](__m128i left, __m128i up, __m128i upLeft) {
+        const __m128i upDelta = _mm_sub_epi16(up, upLeft);
+        const __m128i leftDelta = _mm_sub_epi16(left, upLeft);
+        const __m128i distLeft = magnitude16(upDelta);
+        const __m128i distUp = magnitude16(leftDelta);
+        const __m128i distUpLeft = magnitude16(_mm_add_epi16(upDelta, leftDelta));
+        const __m128i notLeft =
+            _mm_or_si128(_mm_cmpgt_epi16(distLeft, distUp), _mm_cmpgt_epi16(distLeft, distUpLeft));
+        const __m128i notUp = _mm_cmpgt_epi16(distUp, distUpLeft);
+        const __m128i upOrUpLeft = _mm_or_si128(_mm_and_si128(notUp, upLeft), _mm_andnot_si128(notUp, up));
+        return _mm_or_si128(_mm_and_si128(notLeft, upOrUpLeft), _mm_andnot_si128(notLeft, left));
+    };
+    std::size_t i = begin;
+    for (; i + 16 <= end; i += 16) {
+        const auto load = [](const std::uint8_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        const __m128i value = load(row + i);
+        const __m128i left = load(row + i - kBytesPerPixel);
+        const __m128i up = load(above + i);
+        const __m128i upLeft = load(above + i - kBytesPerPixel);
+        // avg_epu8 rounds up; the filter rounds down.
+        const __m128i average =
+            _mm_sub_epi8(_mm_avg_epu8(left, up), _mm_and_si128(_mm_xor_si128(left, up), lowBit));
+        const __m128i paethLow = paeth(_mm_unpacklo_epi8(left, zero), _mm_unpacklo_epi8(up, zero),
+                                       _mm_unpacklo_epi8(upLeft, zero));
+        const __m128i paethHigh = paeth(_mm_unpackhi_epi8(left, zero), _mm_unpackhi_epi8(up, zero),
+                                        _mm_unpackhi_epi8(upLeft, zero));
+        const __m128i filtered[png::kFilterCount] = {
+            value, _mm_sub_epi8(value, left), _mm_sub_epi8(value, up), _mm_sub_epi8(value, average),
+            _mm_sub_epi8(value, _mm_packus_epi16(paethLow, paethHigh))};
+        for (std::size_t filter = 0; filter < png::kFilterCount; ++filter) {
+            const __m128i residual = filtered[filter];
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(residuals[filter] + i), residual);
+            const __m128i cost = _mm_min_epu8(_mm_min_epu8(residual, _mm_sub_epi8(zero, residual)), cap);
+            sums[filter] = _mm_add_epi64(sums[filter], _mm_sad_epu8(cost, zero));
+        }
+    }
+    for (std::size_t filter = 0; filter < png::kFilterCount; ++filter) {
+        costs[filter] +=
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums[filter])) +
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums[filter], sums[filter])));
+    }
+    return i;
+}
+#endif
+
+// Gives the row the filter whose residuals cost least (ties to the simpler
+// filter) and writes them to `out`. `scratch` holds a row per filter.
+png::Filter FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
+                      std::uint8_t* scratch, std::uint8_t* out) {
+    std::array<std::uint8_t*, png::kFilterCount> residuals{};
+    for (std::size_t filter = 0; filter < residuals.size(); ++filter) {
+        residuals[filter] = scratch + filter * rowBytes;
+    }
     FilterCosts costs{};
     // The first pixel has no left neighbour: left and upper-left count as 0,
     // which makes Sub equal None and Paeth equal Up there.
-    for (std::size_t i = 0; i < kBytesPerPixel; ++i) {
+    const std::size_t first = std::min(rowBytes, kBytesPerPixel);
+    for (std::size_t i = 0; i < first; ++i) {
         const int value = row[i];
         const int upper = above[i];
-        costs[0] += ResidualCost(value, 0);
-        costs[1] += ResidualCost(value, 0);
-        costs[2] += ResidualCost(value, upper);
-        costs[3] += ResidualCost(value, upper >> 1);
-        costs[4] += ResidualCost(value, upper);
+        const std::array<int, png::kFilterCount> predictions = {0, 0, upper, upper >> 1, upper};
+        for (std::size_t filter = 0; filter < predictions.size(); ++filter) {
+            const auto residual = static_cast<std::uint8_t>(value - predictions[filter]);
+            residuals[filter][i] = residual;
+            costs[filter] += ResidualCost(residual);
+        }
     }
-    AddFilterCosts(row, above, kBytesPerPixel, rowBytes, costs);
-    // Ties go to the simpler filter, as the first minimum wins.
-    int best = 0;
-    for (int filter = 1; filter < png::kFilterCount; ++filter) {
-        if (costs[static_cast<std::size_t>(filter)] < costs[static_cast<std::size_t>(best)]) {
+    std::size_t done = first;
+#if defined(__SSE2__) || defined(_M_X64)
+    done = FilterBytesSse2(row, above, done, rowBytes, residuals, costs);
+#endif
+    FilterBytes(row, above, done, rowBytes, residuals, costs);
+    std::size_t best = 0;
+    for (std::size_t filter = 1; filter < costs.size(); ++filter) {
+        if (costs[filter] < costs[best]) {
             best = filter;
         }
     }
+    std::memcpy(out, residuals[best], rowBytes);
     return static_cast<png::Filter>(best);
 }
-
-void ApplyFilter(png::Filter filter, const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
-                 std::uint8_t* out) {
-    constexpr std::size_t bpp = kBytesPerPixel;
-    switch (filter) {
-    case png::Filter::None:
-        std::memcpy(out, row, rowBytes);
-        break;
-    case png::Filter::Sub:
-        std::memcpy(out, row, bpp);
-        for (std::size_t i = bpp; i < rowBytes; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - row[i - bpp]);
-        }
-        break;
-    case png::Filter::Up:
-        for (std::size_t i = 0; i < rowBytes; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - above[i]);
-        }
-        break;
-    case png::Filter::Average:
-        for (std::size_t i = 0; i < bpp; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - (above[i] >> 1));
-        }
-        for (std::size_t i = bpp; i < rowBytes; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - ((row[i - bpp] + above[i]) >> 1));
-        }
-        break;
-    case png::Filter::Paeth:
-        for (std::size_t i = 0; i < bpp; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] - above[i]);
-        }
-        for (std::size_t i = bpp; i < rowBytes; ++i) {
-            out[i] = static_cast<std::uint8_t>(row[i] -
-                                               png::PaethPredictor(row[i - bpp], above[i], above[i - bpp]));
-        }
-        break;
-    }
-}
-
 
 void AppendChunk(std::vector<std::uint8_t>& file, std::uint32_t type, const std::uint8_t* data,
                  std::size_t size) {
@@ -227,50 +271,278 @@ struct CompressorDeleter {
 };
 using Compressor = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
 
-// libdeflate ends every stream with a final block. A band that others follow
-// must not: find where its final block starts (zlib's inflate stops at every
-// block boundary with Z_BLOCK and tells the bit position), clear that block's
-// BFINAL bit, and end the band with an empty stored block, which pads the
-// stream to a byte boundary where the next band's first block can start.
-// Walking the band also proves it decodes to exactly the filtered bytes.
-void MakeJoinable(std::vector<std::uint8_t>& band, std::size_t filteredSize) {
-    z_stream stream{};
-    if (inflateInit2(&stream, -15) != Z_OK) {
-        throw CodecError("PNG: zlib could not be initialised");
-    }
-    std::array<std::uint8_t, 32768> sink{};
-    stream.next_in = band.data();
-    stream.avail_in = static_cast<uInt>(band.size());
-    std::uint64_t finalBlockBit = 0;
-    std::uint64_t endBit = 0;
-    bool ended = false;
-    int result = Z_OK;
-    while (!ended) {
-        if (stream.avail_out == 0) {
-            stream.next_out = sink.data();
-            stream.avail_out = static_cast<uInt>(sink.size());
-        }
-        result = inflate(&stream, Z_BLOCK);
-        if (result != Z_OK && result != Z_STREAM_END) {
-            break;
-        }
-        if ((stream.data_type & 128) != 0) {
-            const std::uint64_t boundary =
-                std::uint64_t{stream.total_in} * 8 - static_cast<std::uint64_t>(stream.data_type & 63);
-            if ((stream.data_type & 64) != 0) {
-                endBit = boundary;
-                ended = true;
-            } else {
-                finalBlockBit = boundary;
+// Walks a raw deflate stream block by block, decoding every code but writing
+// no bytes: where its final block starts, where the stream ends, and how many
+// bytes it decodes to. Text and flat UI are mostly long matches, which a
+// walker skips where inflate has to copy them out byte by byte.
+class DeflateWalk {
+public:
+    DeflateWalk(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+    // Throws CodecError for a stream that is not valid deflate data.
+    void Run() {
+        bool final = false;
+        while (!final) {
+            Refill();
+            const std::uint64_t blockStart = ConsumedBits();
+            final = Bits(1) != 0;
+            if (final) {
+                finalBlockBit_ = blockStart;
+            }
+            switch (Bits(2)) {
+            case 0:
+                SkipStored();
+                break;
+            case 1:
+                if (fixedLiterals_.maxSymbol == 0) {
+                    std::array<std::uint8_t, 288> lengths{};
+                    std::fill(lengths.begin(), lengths.begin() + 144, 8);
+                    std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
+                    std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
+                    std::fill(lengths.begin() + 280, lengths.end(), 8);
+                    fixedLiterals_.Build(lengths.data(), 288);
+                    std::array<std::uint8_t, 30> distances{};
+                    distances.fill(5);
+                    fixedDistances_.Build(distances.data(), 30);
+                }
+                WalkCodes(fixedLiterals_, fixedDistances_);
+                break;
+            case 2:
+                ReadDynamicCodes();
+                WalkCodes(literals_, distances_);
+                break;
+            default:
+                Fail();
             }
         }
-        if (result == Z_STREAM_END) {
-            break;
+        endBit_ = ConsumedBits();
+        if (endBit_ > std::uint64_t{size_} * 8) {
+            Fail();
         }
     }
-    const std::uint64_t decoded = stream.total_out;
-    inflateEnd(&stream);
-    if (!ended || decoded != filteredSize || (band[finalBlockBit / 8] >> (finalBlockBit % 8) & 1) == 0) {
+
+    std::uint64_t finalBlockBit() const { return finalBlockBit_; }
+    std::uint64_t endBit() const { return endBit_; }
+    std::uint64_t decodedSize() const { return decoded_; }
+
+private:
+    // Canonical Huffman decoding: codes up to kFastBits long through a table
+    // indexed by the next bits of the stream, longer ones code length by code
+    // length, as they are rare.
+    static constexpr unsigned kFastBits = 10;
+    struct Code {
+        std::array<std::uint16_t, std::size_t{1} << kFastBits> fast{}; // symbol << 4 | length; 0: longer
+        std::array<std::uint16_t, 16> counts{};
+        std::array<std::uint16_t, 288> sorted{};
+        unsigned maxSymbol = 0; // 0: not built
+
+        void Build(const std::uint8_t* lengths, unsigned symbolCount) {
+            counts.fill(0);
+            fast.fill(0);
+            for (unsigned symbol = 0; symbol < symbolCount; ++symbol) {
+                ++counts[lengths[symbol]];
+            }
+            counts[0] = 0;
+            std::array<std::uint16_t, 16> offsets{};
+            std::array<std::uint32_t, 16> next{};
+            std::uint32_t code = 0;
+            int left = 1;
+            for (unsigned length = 1; length < 16; ++length) {
+                left = left * 2 - counts[length];
+                if (left < 0) {
+                    Fail(); // over-subscribed
+                }
+                offsets[length] = static_cast<std::uint16_t>(offsets[length - 1] + counts[length - 1]);
+                code = (code + counts[length - 1]) << 1;
+                next[length] = code;
+            }
+            for (unsigned symbol = 0; symbol < symbolCount; ++symbol) {
+                const unsigned length = lengths[symbol];
+                if (length == 0) {
+                    continue;
+                }
+                sorted[offsets[length]++] = static_cast<std::uint16_t>(symbol);
+                const std::uint32_t value = next[length]++;
+                if (length <= kFastBits) {
+                    std::uint32_t reversed = 0;
+                    for (unsigned bit = 0; bit < length; ++bit) {
+                        reversed |= ((value >> bit) & 1u) << (length - 1 - bit);
+                    }
+                    for (std::uint32_t i = reversed; i < fast.size(); i += std::uint32_t{1} << length) {
+                        fast[i] = static_cast<std::uint16_t>(symbol << 4 | length);
+                    }
+                }
+            }
+            maxSymbol = symbolCount;
+        }
+    };
+
+    [[noreturn]] static void Fail() { throw CodecError("PNG: deflate gave a band that does not decode"); }
+
+    std::uint64_t ConsumedBits() const { return std::uint64_t{position_} * 8 - bitCount_; }
+
+    // Keeps at least 56 bits buffered: one length and one distance code with
+    // their extra bits need 48. Past the end, zeros come in; Run() checks that
+    // none of them was used.
+    void Refill() {
+        while (bitCount_ <= 56) {
+            const std::uint64_t byte = position_ < size_ ? data_[position_] : 0;
+            bits_ |= byte << bitCount_;
+            ++position_;
+            bitCount_ += 8;
+        }
+    }
+
+    std::uint32_t Bits(unsigned count) {
+        const auto value = static_cast<std::uint32_t>(bits_ & ((std::uint64_t{1} << count) - 1));
+        bits_ >>= count;
+        bitCount_ -= count;
+        return value;
+    }
+
+    unsigned Decode(const Code& code) {
+        const std::uint16_t entry = code.fast[bits_ & ((1u << kFastBits) - 1)];
+        if (entry != 0) {
+            Bits(entry & 15u);
+            return entry >> 4;
+        }
+        int value = 0, first = 0, index = 0;
+        for (unsigned length = 1; length < 16; ++length) {
+            value |= static_cast<int>(Bits(1));
+            const int count = code.counts[length];
+            if (value - count < first) {
+                return code.sorted[static_cast<std::size_t>(index + value - first)];
+            }
+            index += count;
+            first = (first + count) << 1;
+            value <<= 1;
+        }
+        Fail();
+    }
+
+    void SkipStored() {
+        Bits(bitCount_ % 8);
+        const std::uint32_t length = Bits(16);
+        if (Bits(16) != (~length & 0xFFFFu)) {
+            Fail();
+        }
+        std::uint32_t left = length;
+        while (left > 0 && bitCount_ >= 8) {
+            Bits(8);
+            --left;
+        }
+        position_ += left;
+        decoded_ += length;
+    }
+
+    void ReadDynamicCodes() {
+        const unsigned literalCount = Bits(5) + 257;
+        const unsigned distanceCount = Bits(5) + 1;
+        const unsigned lengthCodeCount = Bits(4) + 4;
+        static constexpr std::array<std::uint8_t, 19> kOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
+        std::array<std::uint8_t, 19> lengthCodes{};
+        for (unsigned i = 0; i < lengthCodeCount; ++i) {
+            Refill();
+            lengthCodes[kOrder[i]] = static_cast<std::uint8_t>(Bits(3));
+        }
+        Code lengthCode;
+        lengthCode.Build(lengthCodes.data(), 19);
+        std::array<std::uint8_t, 320> lengths{};
+        unsigned filled = 0;
+        while (filled < literalCount + distanceCount) {
+            Refill();
+            const unsigned symbol = Decode(lengthCode);
+            if (symbol < 16) {
+                lengths[filled++] = static_cast<std::uint8_t>(symbol);
+                continue;
+            }
+            std::uint8_t repeated = 0;
+            unsigned times = 0;
+            if (symbol == 16) {
+                if (filled == 0) {
+                    Fail();
+                }
+                repeated = lengths[filled - 1];
+                times = 3 + Bits(2);
+            } else if (symbol == 17) {
+                times = 3 + Bits(3);
+            } else {
+                times = 11 + Bits(7);
+            }
+            if (filled + times > literalCount + distanceCount) {
+                Fail();
+            }
+            std::fill_n(lengths.begin() + filled, times, repeated);
+            filled += times;
+        }
+        if (literalCount > 286 || distanceCount > 30 || lengths[256] == 0) {
+            Fail();
+        }
+        literals_.Build(lengths.data(), literalCount);
+        distances_.Build(lengths.data() + literalCount, distanceCount);
+    }
+
+    void WalkCodes(const Code& literals, const Code& distances) {
+        static constexpr std::array<std::uint16_t, 29> kLengthBase = {
+            3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+            31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+        static constexpr std::array<std::uint8_t, 29> kLengthExtra = {
+            0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+        static constexpr std::array<std::uint16_t, 30> kDistanceBase = {
+            1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+            193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+        static constexpr std::array<std::uint8_t, 30> kDistanceExtra = {
+            0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+        for (;;) {
+            Refill();
+            const unsigned symbol = Decode(literals);
+            if (symbol < 256) {
+                ++decoded_;
+                continue;
+            }
+            if (symbol == 256) {
+                return;
+            }
+            const unsigned lengthIndex = symbol - 257;
+            if (lengthIndex >= kLengthBase.size()) {
+                Fail();
+            }
+            const std::uint32_t length = kLengthBase[lengthIndex] + Bits(kLengthExtra[lengthIndex]);
+            const unsigned distanceIndex = Decode(distances);
+            if (distanceIndex >= kDistanceBase.size()) {
+                Fail();
+            }
+            const std::uint32_t distance = kDistanceBase[distanceIndex] + Bits(kDistanceExtra[distanceIndex]);
+            if (distance > decoded_) {
+                Fail();
+            }
+            decoded_ += length;
+        }
+    }
+
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t position_ = 0;
+    std::uint64_t bits_ = 0;
+    unsigned bitCount_ = 0;
+    std::uint64_t decoded_ = 0;
+    std::uint64_t finalBlockBit_ = 0;
+    std::uint64_t endBit_ = 0;
+    Code fixedLiterals_, fixedDistances_, literals_, distances_;
+};
+
+// libdeflate ends every stream with a final block. A band that others follow
+// must not: find where its final block starts, clear that block's BFINAL bit,
+// and end the band with an empty stored block, which pads the stream to a byte
+// boundary where the next band's first block can start. Walking the band also
+// checks that it is valid deflate data of exactly the filtered size.
+void MakeJoinable(std::vector<std::uint8_t>& band, std::size_t filteredSize) {
+    DeflateWalk walk(band.data(), band.size());
+    walk.Run();
+    const std::uint64_t finalBlockBit = walk.finalBlockBit();
+    const std::uint64_t endBit = walk.endBit();
+    if (walk.decodedSize() != filteredSize) {
         throw CodecError("PNG: deflate gave a band that does not decode");
     }
     band[finalBlockBit / 8] &= static_cast<std::uint8_t>(~(1u << (finalBlockBit % 8)));
@@ -296,14 +568,14 @@ public:
     // Fills `out` with the band's filtered rows (filter byte, then the row).
     void Filter(const Band& band, std::vector<std::uint8_t>& out) {
         out.resize(std::size_t{band.rowCount} * (rowBytes_ + 1));
+        scratch_.resize(png::kFilterCount * rowBytes_);
         const std::uint8_t* above = band.firstRow == 0 ? zeroRow_.data() : RgbRow(band.firstRow - 1, 1);
         std::uint8_t* filtered = out.data();
         for (std::uint32_t i = 0; i < band.rowCount; ++i) {
             const std::uint32_t y = band.firstRow + i;
             const std::uint8_t* row = RgbRow(y, i % 2);
-            const png::Filter filter = ChooseFilter(row, above, rowBytes_);
-            filtered[0] = static_cast<std::uint8_t>(filter);
-            ApplyFilter(filter, row, above, rowBytes_, filtered + 1);
+            filtered[0] =
+                static_cast<std::uint8_t>(FilterRow(row, above, rowBytes_, scratch_.data(), filtered + 1));
             filtered += rowBytes_ + 1;
             above = row;
         }
@@ -336,6 +608,7 @@ private:
     std::size_t rowBytes_;
     std::vector<std::uint8_t> zeroRow_;
     std::vector<std::uint8_t> rgbRows_;
+    std::vector<std::uint8_t> scratch_;
 };
 
 struct ZStreamDeleter {
@@ -345,11 +618,10 @@ struct ZStreamDeleter {
     }
 };
 
-// Deflates one band with two engines and keeps the smaller result. libdeflate
-// parses better on photos, textures and game scenes; zlib with short hash
-// chains and its filtered-data strategy (short matches dropped) wins on text
-// and flat UI, where longer searches only find farther, dearer matches. Each
-// costs about a third of zlib's own level 7, so both together stay well under it.
+// Deflates one band with libdeflate and, from level 7 on, with the zlib pass
+// that may beat it on that kind of band, and keeps the smaller result. Each
+// pass costs a fraction of zlib's own level 7; which one runs depends on the
+// band's bytes only, so the output stays the same for any number of threads.
 class BandCompressor {
 public:
     explicit BandCompressor(int level) : level_(level) {
@@ -363,48 +635,75 @@ public:
         DeflatedBand band;
         band.filteredSize = filtered.size();
         band.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, filtered.data(), filtered.size()));
-        CompressWithLibdeflate(filtered.data(), filtered.size(), band.data);
+        const std::size_t packed = CompressWithLibdeflate(filtered.data(), filtered.size());
         if (level_ >= kTwoEngineLevel) {
-            CompressWithZlib(filtered.data(), filtered.size(), last);
-            if (zlibOut_.size() < band.data.size()) {
-                band.data.swap(zlibOut_);
-                band.data.shrink_to_fit();
-                return band;
+            z_stream* other = nullptr;
+            if (packed * kNoiseDenominator > filtered.size() * kNoiseNumerator) {
+                // Noise: no pass finds anything to gain.
+            } else if (packed * kPhotoDivisor > filtered.size()) {
+                other = ZlibStream(runs_, kZlibRunsMemLevel, Z_RLE, false);
+            } else if (packed * kMixedDivisor > filtered.size()) {
+                other = ZlibStream(search_, kZlibMemLevel, Z_FILTERED, true);
+            }
+            if (other != nullptr) {
+                const std::size_t zlibPacked =
+                    CompressWithZlib(*other, filtered.data(), filtered.size(), last);
+                if (zlibPacked < packed) {
+                    band.data.assign(zlibOut_.begin(),
+                                     zlibOut_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
+                    return band;
+                }
             }
         }
+        // Room for MakeJoinable's few bytes, so that they need no new buffer.
+        band.data.reserve(packed + 8);
+        band.data.assign(libdeflateOut_.begin(),
+                         libdeflateOut_.begin() + static_cast<std::ptrdiff_t>(packed));
         if (!last) {
             MakeJoinable(band.data, filtered.size());
         }
-        band.data.shrink_to_fit();
         return band;
     }
 
 private:
-    // A band that others follow ends with a sync flush: an empty stored block
-    // that leaves the stream at a byte boundary, with no final block.
-    void CompressWithLibdeflate(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
-        out.resize(libdeflate_deflate_compress_bound(libdeflate_.get(), size));
-        const std::size_t used = libdeflate_deflate_compress(libdeflate_.get(), data, size, out.data(), out.size());
+    using ZStream = std::unique_ptr<z_stream, ZStreamDeleter>;
+
+    // The output buffers live as long as the compressor: each band's result is
+    // copied out at its compressed size.
+    std::size_t CompressWithLibdeflate(const std::uint8_t* data, std::size_t size) {
+        libdeflateOut_.resize(
+            std::max(libdeflateOut_.size(), libdeflate_deflate_compress_bound(libdeflate_.get(), size)));
+        const std::size_t used = libdeflate_deflate_compress(libdeflate_.get(), data, size,
+                                                             libdeflateOut_.data(), libdeflateOut_.size());
         if (used == 0) {
             throw CodecError("PNG: deflate output did not fit its bound");
         }
-        out.resize(used);
+        return used;
     }
 
-    void CompressWithZlib(const std::uint8_t* data, std::size_t size, bool last) {
-        if (!zlib_) {
-            zlib_.reset(new z_stream{});
-            if (deflateInit2(zlib_.get(), level_, Z_DEFLATED, -15, kZlibMemLevel, Z_FILTERED) != Z_OK) {
-                zlib_.reset();
+    // A stream made on first use and reset for every later band.
+    z_stream* ZlibStream(ZStream& stream, int memLevel, int strategy, bool shortChains) {
+        if (!stream) {
+            stream.reset(new z_stream{});
+            if (deflateInit2(stream.get(), level_, Z_DEFLATED, -15, memLevel, strategy) != Z_OK) {
+                stream.reset();
                 throw CodecError("PNG: zlib could not be initialised");
             }
-        } else if (deflateReset(zlib_.get()) != Z_OK) {
+        } else if (deflateReset(stream.get()) != Z_OK) {
             throw CodecError("PNG: zlib compression failed");
         }
-        // After deflateInit2 and after every reset, which brings back the level's table.
-        deflateTune(zlib_.get(), kZlibGoodLength, kZlibLazyLength, kZlibNiceLength, kZlibChainLength);
-        z_stream& stream = *zlib_;
-        zlibOut_.resize(deflateBound(&stream, static_cast<uLong>(size)) + 16);
+        if (shortChains) {
+            // After deflateInit2 and after every reset, which brings back the level's table.
+            deflateTune(stream.get(), kZlibGoodLength, kZlibLazyLength, kZlibNiceLength, kZlibChainLength);
+        }
+        return stream.get();
+    }
+
+    // A band that others follow ends with a sync flush: an empty stored block
+    // that leaves the stream at a byte boundary, with no final block.
+    std::size_t CompressWithZlib(z_stream& stream, const std::uint8_t* data, std::size_t size, bool last) {
+        zlibOut_.resize(
+            std::max<std::size_t>(zlibOut_.size(), deflateBound(&stream, static_cast<uLong>(size)) + 16));
         stream.next_in = data;
         stream.avail_in = static_cast<uInt>(size);
         stream.next_out = zlibOut_.data();
@@ -413,12 +712,14 @@ private:
         if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0 || stream.avail_out == 0) {
             throw CodecError("PNG: zlib compression failed");
         }
-        zlibOut_.resize(zlibOut_.size() - stream.avail_out);
+        return zlibOut_.size() - stream.avail_out;
     }
 
     int level_;
     Compressor libdeflate_;
-    std::unique_ptr<z_stream, ZStreamDeleter> zlib_;
+    ZStream runs_;
+    ZStream search_;
+    std::vector<std::uint8_t> libdeflateOut_;
     std::vector<std::uint8_t> zlibOut_;
 };
 
@@ -430,7 +731,8 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
     const std::size_t evenRows = (rows.height + bandCount - 1) / bandCount;
     std::vector<Band> bands;
     for (std::uint32_t row = 0; row < rows.height; row += static_cast<std::uint32_t>(evenRows)) {
-        bands.push_back({row, static_cast<std::uint32_t>(std::min<std::size_t>(evenRows, rows.height - row))});
+        bands.push_back(
+            {row, static_cast<std::uint32_t>(std::min<std::size_t>(evenRows, rows.height - row))});
     }
     return bands;
 }
@@ -554,9 +856,8 @@ std::vector<std::uint8_t> EncodePng(const Image& picture, int level, unsigned th
         throw CodecError("PNG: can only encode RGB or RGBA pictures");
     }
     const std::size_t stride = picture.stride();
-    if (picture.height != 0 &&
-        (stride > std::numeric_limits<std::size_t>::max() / picture.height ||
-         picture.pixels.size() != stride * picture.height)) {
+    if (picture.height != 0 && (stride > std::numeric_limits<std::size_t>::max() / picture.height ||
+                                picture.pixels.size() != stride * picture.height)) {
         throw CodecError("PNG: pixel buffer does not match the picture size");
     }
     PixelRows rows;

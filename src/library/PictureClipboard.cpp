@@ -7,14 +7,13 @@
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
 #include "library/PictureFolder.h"
+#include "platform/Clipboard.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
 
 namespace mirulo::library {
 namespace {
 
-constexpr int kOpenAttempts = 6;
-constexpr DWORD kOpenRetryDelayMs = 10;
 constexpr wchar_t kCannotCopy[] = L"クリップボードに画像をコピーできません";
 
 std::vector<std::uint8_t> ReadPictureFile(const std::wstring& path) {
@@ -112,28 +111,10 @@ platform::UniqueBitmap MakeBitmap(const image::Image& picture) {
     return bitmap;
 }
 
-[[noreturn]] void ThrowCannotOpen(DWORD code) {
-    // OpenClipboard does not always set an error when another window holds the
-    // clipboard; "access denied" is what that situation is.
-    const std::wstring reason = platform::SystemMessage(code != 0 ? code : ERROR_ACCESS_DENIED);
-    throw platform::UserError(L"クリップボード " + reason + L" を開けません");
-}
-
 // Open for exactly as long as it takes to replace the content.
 class ClipboardOpened {
 public:
-    explicit ClipboardOpened(HWND owner) {
-        for (int attempt = 1;; ++attempt) {
-            if (::OpenClipboard(owner)) {
-                return;
-            }
-            const DWORD code = ::GetLastError();
-            if (attempt == kOpenAttempts) {
-                ThrowCannotOpen(code);
-            }
-            ::Sleep(kOpenRetryDelayMs);
-        }
-    }
+    explicit ClipboardOpened(HWND owner) { platform::OpenEmptiedClipboard(owner); }
     ClipboardOpened(const ClipboardOpened&) = delete;
     ClipboardOpened& operator=(const ClipboardOpened&) = delete;
     ~ClipboardOpened() { ::CloseClipboard(); }
@@ -170,9 +151,6 @@ bool CopyPictureToClipboard(HWND owner, const std::wstring& path) {
         bitmap = MakeBitmap(picture);
     }
     const ClipboardOpened clipboard(owner);
-    if (!::EmptyClipboard()) {
-        ThrowCannotOpen(::GetLastError());
-    }
     if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
         platform::ThrowLastError(kCannotCopy);
     }

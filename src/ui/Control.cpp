@@ -121,7 +121,9 @@ void Button::Click() {
 }
 
 bool Button::OnCommand(WORD code) {
-    if (code != BN_CLICKED) {
+    // A drawn button reports the second of two quick clicks as a double-click;
+    // for a button that is one more click.
+    if (code != BN_CLICKED && code != BN_DOUBLECLICKED) {
         return false;
     }
     Click();

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "platform/Handles.h"
+#include "ui/AlphaBitmap.h"
 #include "ui/Control.h"
 
 namespace mirulo::viewer {
@@ -31,9 +31,7 @@ protected:
 
 private:
     static constexpr WORD kMouseDownNotification = 0x7F02;
-    platform::UniqueBitmap glyph_; // premultiplied BGRA
-    int glyphWidth_ = 0;
-    int glyphHeight_ = 0;
+    ui::AlphaBitmap glyph_;
     UINT pendingMouseMessage_ = 0;
 };
 

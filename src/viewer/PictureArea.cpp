@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "platform/SystemError.h"
-
 namespace mirulo::viewer {
 namespace {
 
@@ -18,34 +16,22 @@ void PictureArea::Create(HWND parent, const RECT& place) {
 }
 
 void PictureArea::SetPicture(const PictureFit& fit, const std::vector<std::uint8_t>& bgrx) {
-    platform::UniqueBitmap bitmap;
-    void* bits = nullptr;
+    platform::DibSurface picture;
     if (fit.width > 0 && fit.height > 0) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = fit.width;
-        info.bmiHeader.biHeight = -fit.height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap) {
-            platform::ThrowLastError(L"画像を表示できません");
-        }
-        std::memcpy(bits, bgrx.data(), static_cast<std::size_t>(fit.width) * static_cast<std::size_t>(fit.height) * 4);
+        picture = platform::DibSurface::Create(fit.width, fit.height);
+        std::memcpy(picture.bits(), bgrx.data(), picture.stride() * static_cast<std::size_t>(fit.height));
     }
-    bitmap_ = std::move(bitmap);
-    bits_ = bits;
+    picture_ = std::move(picture);
     fit_ = fit;
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 COLORREF PictureArea::PixelAt(int x, int y) const {
-    if (bits_ == nullptr || x < 0 || y < 0 || x >= fit_.width || y >= fit_.height) {
+    if (picture_.empty() || x < 0 || y < 0 || x >= picture_.width() || y >= picture_.height()) {
         return CLR_INVALID;
     }
-    const auto* pixel = static_cast<const std::uint8_t*>(bits_) +
-                        (static_cast<std::size_t>(y) * static_cast<std::size_t>(fit_.width) + static_cast<std::size_t>(x)) * 4;
+    const std::uint8_t* pixel =
+        picture_.bits() + static_cast<std::size_t>(y) * picture_.stride() + static_cast<std::size_t>(x) * 4;
     return RGB(pixel[2], pixel[1], pixel[0]);
 }
 
@@ -57,10 +43,8 @@ bool PictureArea::OnPaint() {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     HBRUSH face = ::GetSysColorBrush(COLOR_BTNFACE);
-    if (bitmap_) {
-        platform::UniqueMemoryDc source(::CreateCompatibleDC(dc));
-        platform::SelectedObject selected(source.get(), bitmap_.get());
-        ::BitBlt(dc, 0, 0, fit_.width, fit_.height, source.get(), 0, 0, SRCCOPY);
+    if (!picture_.empty()) {
+        ::BitBlt(dc, 0, 0, fit_.width, fit_.height, picture_.dc(), 0, 0, SRCCOPY);
         // Only what the picture leaves free is filled, so nothing flickers.
         const RECT right{fit_.width, 0, client.right, client.bottom};
         const RECT below{0, fit_.height, fit_.width, client.bottom};

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Handles.h"
+#include "platform/DibSurface.h"
 #include "ui/Window.h"
 #include "viewer/PictureFit.h"
 
@@ -31,8 +31,7 @@ protected:
 
 private:
     PictureFit fit_{};
-    platform::UniqueBitmap bitmap_;
-    void* bits_ = nullptr;
+    platform::DibSurface picture_;
 };
 
 } // namespace mirulo::viewer

@@ -3,13 +3,17 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cwctype>
+
 #include "AssetIds.h"
 #include "library/PictureFolder.h"
 #include "ui/Dispatch.h"
+#include "ui/ProgramCursor.h"
 #include "viewer/CopyNames.h"
 #include "viewer/PictureCopies.h"
 #include "viewer/PictureFiles.h"
 #include "viewer/PictureFit.h"
+#include "viewer/PrintLayout.h"
 #include "viewer/ViewerTexts.h"
 
 namespace mirulo::viewer {
@@ -21,6 +25,25 @@ constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 // The button strip above the picture area and the status bar below it, at 96 DPI.
 constexpr int kStripHeight = 35;
 constexpr int kStatusHeight = 19;
+// The printer drop-down: a 195-pixel box whose opened list is 350 wide.
+constexpr int kPrinterBoxLeft = 304;
+constexpr int kPrinterBoxWidth = 195;
+constexpr int kPrinterListWidth = 350;
+constexpr int kPrinterListHeight = 240;
+
+// ".PNG" gives ".png"; a name without a dot gives nothing.
+std::wstring LowerExtension(const std::wstring& path) {
+    const std::size_t dot = path.find_last_of(L'.');
+    const std::size_t separator = path.find_last_of(L"\\/:");
+    if (dot == std::wstring::npos || (separator != std::wstring::npos && dot < separator)) {
+        return {};
+    }
+    std::wstring extension = path.substr(dot);
+    for (wchar_t& c : extension) {
+        c = static_cast<wchar_t>(std::towlower(c));
+    }
+    return extension;
+}
 
 } // namespace
 
@@ -39,6 +62,8 @@ TfrmView::TfrmView(platform::Host& host, ViewerMainWindow& mainWindow, const Vie
     btn_Edit.OnClick = [this] { btn_EditClick(); };
     btn_Gray.OnClick = [this] { btn_GrayClick(); };
     btn_Sepia.OnClick = [this] { btn_SepiaClick(); };
+    cmb_PrinterName_Short.OnChange = [this] { cmb_PrinterName_ShortSelect(); };
+    btn_Print.OnClick = [this] { btn_PrintClick(); };
     ui::Guarded(host, hwnd(), [&] { FormCreate(placement); });
 }
 
@@ -53,7 +78,7 @@ void TfrmView::CreateControls() {
     const StripButton strip[] = {
         {btn_L, 1, IDR_GLYPH_PREVIOUS},      {btn_R, 46, IDR_GLYPH_NEXT},      {btn_Dust, 89, IDR_GLYPH_DUST},
         {btn_Clipboard, 129, IDR_GLYPH_CLIPBOARD}, {btn_Edit, 169, IDR_GLYPH_EDITOR}, {btn_Gray, 209, IDR_GLYPH_GRAY},
-        {btn_Sepia, 249, IDR_GLYPH_SEPIA},
+        {btn_Sepia, 249, IDR_GLYPH_SEPIA},   {btn_Print, 500, IDR_GLYPH_PRINT},
     };
     int id = 100;
     for (const StripButton& entry : strip) {
@@ -61,6 +86,16 @@ void TfrmView::CreateControls() {
                             entry.glyph);
         entry.button.SetFont(windowFont);
     }
+    // A drop-down list without sorting: index i in both lists is printer i of the
+    // system's list.
+    const DWORD listStyle = WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST;
+    cmb_PrinterName_Short.Create(hwnd(), WC_COMBOBOXW, listStyle | WS_VISIBLE | WS_TABSTOP, 0, L"",
+                                 RECT{Scale(kPrinterBoxLeft), Scale(2), Scale(kPrinterBoxLeft + kPrinterBoxWidth),
+                                      Scale(2 + kPrinterListHeight)},
+                                 id++);
+    cmb_PrinterName_Short.SetFont(fonts_.Get(ui::FontSpec{L"Meiryo UI", 15, false, false, DEFAULT_CHARSET}, dpi()));
+    cmb_PrinterName_Full.Create(hwnd(), WC_COMBOBOXW, listStyle, 0, L"",
+                                RECT{0, 0, Scale(kPrinterBoxWidth), Scale(kPrinterListHeight)}, id++);
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     Image1.Create(hwnd(), RECT{0, Scale(kStripHeight), client.right, client.bottom - Scale(kStatusHeight)});
@@ -80,14 +115,14 @@ void TfrmView::FormCreate(const ViewerPlacement& placement) {
     const std::pair<GlyphButton*, const wchar_t*> hints[] = {
         {&btn_L, texts::kHintPrevious},         {&btn_R, texts::kHintNext},   {&btn_Dust, texts::kHintDust},
         {&btn_Clipboard, texts::kHintClipboard}, {&btn_Edit, texts::kHintEdit}, {&btn_Gray, texts::kHintGray},
-        {&btn_Sepia, texts::kHintSepia},
+        {&btn_Sepia, texts::kHintSepia},        {&btn_Print, texts::kHintPrint},
     };
     for (const auto& [button, text] : hints) {
         button->hint = text;
         button->showHint = true;
         hints_.Add(button->hwnd(), text);
     }
-    // The printer lists are built here once printing exists.
+    BuildPrinterLists();
 }
 
 void TfrmView::FormClose() {
@@ -127,6 +162,113 @@ void TfrmView::ShowViewer() {
     ::BringWindowToTop(hwnd());
 }
 
+// --- Printing ---------------------------------------------------------------------
+
+void TfrmView::BuildPrinterLists() {
+    cmb_PrinterName_Full.Clear();
+    cmb_PrinterName_Short.Clear();
+    const PrinterList printers = EnumerateSystemPrinters();
+    for (const std::wstring& name : printers.fullNames) {
+        cmb_PrinterName_Full.Add(name);
+    }
+    cmb_PrinterName_Full.SetItemIndex(printers.defaultIndex);
+    for (const std::wstring& name : printers.fullNames) {
+        cmb_PrinterName_Short.Add(ShortPrinterName(name));
+    }
+    cmb_PrinterName_Short.SetItemIndex(cmb_PrinterName_Full.ItemIndex());
+    ::SendMessageW(cmb_PrinterName_Short.hwnd(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(Scale(kPrinterListWidth)),
+                   0);
+    // Without a printer the program goes on; the user hears of it once now and
+    // again at each print.
+    try {
+        SelectPrinter();
+    } catch (const PrinterError& error) {
+        ReportPrinterError(error);
+    }
+}
+
+void TfrmView::SelectPrinter() {
+    const int index = cmb_PrinterName_Short.ItemIndex();
+    cmb_PrinterName_Full.SetItemIndex(index);
+    chosen_.reset();
+    if (index < 0 || index >= cmb_PrinterName_Full.Count()) {
+        throw PrinterError(PrinterError::Kind::NoDefaultPrinter, "no printer chosen");
+    }
+    chosen_ = ChosenPrinter::Select(cmb_PrinterName_Full.Item(index));
+}
+
+void TfrmView::ReportPrinterError(const PrinterError& error) {
+    const wchar_t* text = texts::kPrinterNotPrinting;
+    switch (error.kind()) {
+    case PrinterError::Kind::NoDefaultPrinter:
+        text = texts::kNoDefaultPrinter;
+        break;
+    case PrinterError::Kind::NotSupported:
+        text = texts::kPrinterNotSupported;
+        break;
+    case PrinterError::Kind::NotPrinting:
+        break;
+    }
+    host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK | MB_ICONERROR);
+}
+
+void TfrmView::cmb_PrinterName_ShortSelect() {
+    try {
+        SelectPrinter();
+    } catch (const PrinterError& error) {
+        ReportPrinterError(error);
+    }
+}
+
+void TfrmView::btn_PrintClick() {
+    const std::wstring path = SelectedPath();
+    if (path.empty() || !FileExists(path)) {
+        return;
+    }
+    const std::wstring extension = LowerExtension(path);
+    if (extension != L".jpg" && extension != L".png") {
+        return;
+    }
+    try {
+        SelectPrinter();
+    } catch (const PrinterError& error) {
+        ReportPrinterError(error);
+        return;
+    }
+    // A file that cannot be decoded goes to the general error box; nothing is printed.
+    const image::Image picture = DecodePicture(ReadWholeFile(path));
+    PrintCaptureImage(picture);
+}
+
+void TfrmView::PrintCaptureImage(const image::Image& Bmp) {
+    ShowPicture(Bmp);
+    if (!chosen_) {
+        ReportPrinterError(PrinterError(PrinterError::Kind::NoDefaultPrinter, "no printer chosen"));
+        return;
+    }
+    const std::wstring title = PrintJobTitle(host().Now());
+    try {
+        // The whole program waits, with the hourglass, until the spooler has the
+        // job; the error box comes after the pointer is back.
+        const ui::ProgramCursor wait(IDC_WAIT);
+        lastJob_ = PrintPicture(*chosen_, title, Bmp);
+        blIsWideNotSquare = lastJob_->wide;
+    } catch (const PrinterError& error) {
+        ReportPrinterError(error);
+    }
+}
+
+void TfrmView::ShowPicture(const image::Image& picture) {
+    const SIZE area = AvailableArea();
+    const PictureFit fit =
+        FitPicture(static_cast<int>(picture.width), static_cast<int>(picture.height), area.cx, area.cy);
+    std::vector<std::uint8_t> shown;
+    if (fit.width > 0 && fit.height > 0) {
+        shown = RenderBgrx(picture, fit.width, fit.height);
+    }
+    Image1.SetPicture(fit, shown);
+}
+
 SIZE TfrmView::AvailableArea() const {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
@@ -141,19 +283,9 @@ void TfrmView::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
     if (!FileExists(sFileName)) {
         return;
     }
-    const SIZE area = AvailableArea();
     // Decoded once here; painting only copies the result. A file that cannot be
     // decoded throws before anything on display has changed.
-    std::vector<std::uint8_t> shown;
-    PictureFit fit;
-    {
-        const image::Image picture = DecodePicture(ReadWholeFile(sFileName));
-        fit = FitPicture(static_cast<int>(picture.width), static_cast<int>(picture.height), area.cx, area.cy);
-        if (fit.width > 0 && fit.height > 0) {
-            shown = RenderBgrx(picture, fit.width, fit.height);
-        }
-    }
-    Image1.SetPicture(fit, shown);
+    ShowPicture(DecodePicture(ReadWholeFile(sFileName)));
     const std::wstring name = FileNamePart(sFileName);
     main_.SetMainStatusText(name);
     SetStatusText(name);

@@ -2,10 +2,12 @@
 // The picture viewer: a second top-level window that shows the picture selected
 // in the main window's list, one at a time, with a strip of buttons to step
 // through the list, move the picture to the recycle bin, copy it, open it in the
-// editor and make grey-scale and sepia copies. Created hidden at start-up and
-// kept until the program ends; closing it only hides it.
+// editor, make grey-scale and sepia copies and print it on a printer chosen in
+// the strip. Created hidden at start-up and kept until the program ends; closing
+// it only hides it.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,7 @@
 #include "ui/Window.h"
 #include "viewer/GlyphButton.h"
 #include "viewer/PictureArea.h"
+#include "viewer/Printers.h"
 #include "viewer/ViewerMainWindow.h"
 
 namespace mirulo::viewer {
@@ -53,7 +56,19 @@ public:
     GlyphButton btn_Edit{L"btn_Edit"};
     GlyphButton btn_Gray{L"btn_Gray"};
     GlyphButton btn_Sepia{L"btn_Sepia"};
+    // The printers by short name, and hidden beside it the same printers by full
+    // name in the same order.
+    ui::ComboBox cmb_PrinterName_Short{L"cmb_PrinterName_Short"};
+    ui::ComboBox cmb_PrinterName_Full{L"cmb_PrinterName_Full"};
+    GlyphButton btn_Print{L"btn_Print"};
     ui::Hints& hints() { return hints_; }
+
+    // The printer that prints now, with its settings turned to landscape; none
+    // when the choice failed.
+    const std::optional<ChosenPrinter>& chosenPrinter() const { return chosen_; }
+    // Whether the last printed picture was fitted by width, and where it went.
+    bool blIsWideNotSquare = false;
+    const std::optional<PrintedJob>& lastPrintedJob() const { return lastJob_; }
 
     // --- Handlers ------------------------------------------------------------
     void FormCreate(const ViewerPlacement& placement);
@@ -65,6 +80,17 @@ public:
     void btn_EditClick();
     void btn_GrayClick();
     void btn_SepiaClick();
+    void cmb_PrinterName_ShortSelect();
+    // Without a selected entry, or without a .jpg or .png file behind it, the
+    // button does nothing and says nothing, as the copy buttons do.
+    void btn_PrintClick();
+
+    // Makes the printer chosen in the drop-down the current one, with its
+    // driver's default settings and landscape. Throws PrinterError.
+    void SelectPrinter();
+    // Shows the picture and prints it as one job of one page; the job is named
+    // after the local time. Tells the user when the printer does not take it.
+    void PrintCaptureImage(const image::Image& Bmp);
 
 protected:
     bool OnClose() override;
@@ -76,10 +102,15 @@ private:
     std::wstring SelectedPath() const;
     void StepTo(int index);
     void MakeCopy(bool grey);
+    void BuildPrinterLists();
+    void ShowPicture(const image::Image& picture);
+    void ReportPrinterError(const PrinterError& error);
 
     ViewerMainWindow& main_;
     ui::FontCache fonts_;
     ui::Hints hints_;
+    std::optional<ChosenPrinter> chosen_;
+    std::optional<PrintedJob> lastJob_;
 };
 
 } // namespace mirulo::viewer

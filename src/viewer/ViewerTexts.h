@@ -12,6 +12,11 @@ inline constexpr wchar_t kHintClipboard[] = L"画像をクリップボードへ�
 inline constexpr wchar_t kHintEdit[] = L"画像を指定の画像編集ソフトで開く";
 inline constexpr wchar_t kHintGray[] = L"画像のグレースケール加工を生成";
 inline constexpr wchar_t kHintSepia[] = L"画像のセピア加工を生成";
+inline constexpr wchar_t kHintPrint[] = L"画像を印刷";
+
+inline constexpr wchar_t kNoDefaultPrinter[] = L"デフォルトのプリンタが現在選択されていません";
+inline constexpr wchar_t kPrinterNotSupported[] = L"選択したプリンタで操作がサポートされていません";
+inline constexpr wchar_t kPrinterNotPrinting[] = L"プリンタは現在印刷を行っていません";
 
 inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
 

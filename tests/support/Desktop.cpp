@@ -27,15 +27,12 @@ bool RunUnixProgram(const char* program, const std::wstring& arguments, std::wst
         }
         return false;
     }
+    // Wine's handle of a Linux program tells neither when it ends nor how: callers
+    // wait for what the program does (a file, a window), not for the program.
     ::WaitForSingleObject(process.hProcess, 20000);
-    DWORD code = 1;
-    ::GetExitCodeProcess(process.hProcess, &code);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    if (code != 0 && why) {
-        *why = command + L" ended with " + std::to_wstring(code);
-    }
-    return code == 0;
+    return true;
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -102,6 +99,12 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
         if (::GetTickCount64() > end) {
             return false;
         }
+        // The test's own windows (a stand-in for the game) keep answering meanwhile.
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
         ::Sleep(50);
     }
     return true;
@@ -140,7 +143,8 @@ std::wstring MessageBoxText(HWND box) {
 }
 
 void AnswerMessageBox(HWND box, int id) {
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
 }
 
 HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& caption) {
@@ -163,10 +167,36 @@ HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& ca
     return search.found;
 }
 
+HWND ControlAt(HWND window, const wchar_t* windowClass, int left, int top) {
+    const int dpi = static_cast<int>(::GetDpiForWindow(window));
+    struct Search {
+        const wchar_t* windowClass;
+        int left, top;
+        HWND found;
+    } search{windowClass, ::MulDiv(left, dpi, 96), ::MulDiv(top, dpi, 96), nullptr};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            RECT r{};
+            ::GetWindowRect(child, &r);
+            ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+            if (_wcsicmp(ClassOf(child).c_str(), s->windowClass) == 0 && r.left == s->left &&
+                r.top == s->top) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::optional<RECT> DockedTrayIcon(DWORD ourProcess) {
     for (const Shown& w : VisibleWindows()) {
         const HWND parent = ::GetAncestor(w.hwnd, GA_PARENT);
-        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" || parent == ::GetDesktopWindow()) {
+        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" ||
+            parent == ::GetDesktopWindow()) {
             continue;
         }
         // Just docked, the icon still reports where it was before; it is clickable
@@ -183,21 +213,25 @@ std::optional<RECT> DockedTrayIcon(DWORD ourProcess) {
 std::wstring DescribeVisibleWindows() {
     std::wstring text;
     for (const Shown& w : VisibleWindows()) {
-        text += w.className + L" pid " + std::to_wstring(w.process) + L" at " + std::to_wstring(w.rect.left) + L"," +
-                std::to_wstring(w.rect.top) + L" " + std::to_wstring(w.rect.right - w.rect.left) + L"x" +
-                std::to_wstring(w.rect.bottom - w.rect.top) + L"\n";
+        text += w.className + L" pid " + std::to_wstring(w.process) + L" at " + std::to_wstring(w.rect.left) +
+                L"," + std::to_wstring(w.rect.top) + L" " + std::to_wstring(w.rect.right - w.rect.left) +
+                L"x" + std::to_wstring(w.rect.bottom - w.rect.top) + L"\n";
     }
     return text;
 }
 
 bool KeepScreenshot(const std::wstring& name) {
-    ::CreateDirectoryW(BuildTreePath(MIRULO_SCREENS_DIR).c_str(), nullptr);
+    const std::wstring windowsFolder = BuildTreePath(MIRULO_SCREENS_DIR);
+    ::CreateDirectoryW(windowsFolder.c_str(), nullptr);
+    const std::wstring file = windowsFolder + L"\\" + name + L".png";
+    ::DeleteFileW(file.c_str());
     // import is a Linux program: it takes the Linux path (the build tree's is ASCII).
     std::wstring folder;
     for (const char* p = MIRULO_SCREENS_DIR; *p != '\0'; ++p) {
         folder.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
     }
-    return RunUnixProgram(MIRULO_IMPORT, L"-window root \"" + folder + L"/" + name + L".png\"", nullptr);
+    return RunUnixProgram(MIRULO_IMPORT, L"-window root \"" + folder + L"/" + name + L".png\"", nullptr) &&
+           WaitUntil([&] { return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
 }
 
 } // namespace mirulo::testkit

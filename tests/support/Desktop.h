@@ -19,7 +19,8 @@ bool ClickAt(LONG x, LONG y);
 // A left click in the middle of a window's rectangle on the screen.
 bool ClickOn(HWND window);
 
-// Waits up to `timeoutMs` for `condition`, looking every 50 ms.
+// Waits up to `timeoutMs` for `condition`, looking every 50 ms and handling this
+// thread's messages meanwhile.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 // The names in `folder` that end in `suffix` ("_全K.png"), in the order the file system lists them.
@@ -34,6 +35,11 @@ void AnswerMessageBox(HWND box, int id);
 
 // A child window (at any depth) of `parent` with this class and caption.
 HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& caption);
+
+// The control of `windowClass` (at any depth below `window`) whose top-left
+// corner sits at (left, top) of its parent's client area at 96 DPI, scaled to
+// the window's DPI: how a test finds the controls that show no caption.
+HWND ControlAt(HWND window, const wchar_t* windowClass, int left, int top);
 
 // Where the display's tray shows the icon of another process than `ourProcess`
 // (the shell's icon windows belong to Wine's explorer), once it is docked inside

@@ -9,7 +9,7 @@ MainWindowTest::MainWindowTest() {
 }
 
 std::wstring MainWindowTest::SettingsPath() const {
-    return program / L"Mirulo.exe_ユーザー設定.ini";
+    return host.executablePath + L"_ユーザー設定.ini";
 }
 
 void MainWindowTest::StoreSettings(const std::string& lines) const {
@@ -30,7 +30,11 @@ void MainWindowTest::MakeSaveFolder() const {
 
 app::Tfm_Mirulo& MainWindowTest::Start() {
     window.reset();
-    window = std::make_unique<app::Tfm_Mirulo>(host);
+    if (decorating_) {
+        window = std::make_unique<app::Tfm_Mirulo>(*decorating_);
+    } else {
+        window = std::make_unique<app::Tfm_Mirulo>(host);
+    }
     return *window;
 }
 

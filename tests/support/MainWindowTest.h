@@ -21,7 +21,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest();
 
-    // The settings file beside the pretend executable.
+    // The settings file beside the (pretend) executable the host names.
     std::wstring SettingsPath() const;
     // Writes the settings file: the BOM, "[System]", then these lines (CRLF ends).
     void StoreSettings(const std::string& lines) const;
@@ -39,9 +39,20 @@ protected:
     // Closes the window as its close button does (the last settings write included).
     void Close() const;
 
+    // From the next Start(), the window gets a host of this type, made on the
+    // recording host (a testkit::ForwardingHost that changes some calls). It
+    // lives as long as the fixture, so it outlives every window.
+    template <class DecoratingHost> DecoratingHost& UseHost() {
+        auto made = std::make_unique<DecoratingHost>(host);
+        DecoratingHost& decorating = *made;
+        decorating_ = std::move(made);
+        return decorating;
+    }
+
     TempFolder program{L"mirulo-window"};
     std::wstring saves = program / L"画像";
     platform::RecordingHost host;
+    std::unique_ptr<platform::Host> decorating_; // before the window: it outlives it
     std::unique_ptr<app::Tfm_Mirulo> window;
 };
 

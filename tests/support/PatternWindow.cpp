@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/DibSurface.h"
 #include "support/Messages.h"
 
 namespace mirulo::capture::fixture {
@@ -43,13 +44,7 @@ LRESULT CALLBACK PatternProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
         const HDC dc = ::BeginPaint(hwnd, &paint);
         if (const auto* pixels =
                 reinterpret_cast<const PatternPixels*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
-            BITMAPINFO info{};
-            info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-            info.bmiHeader.biWidth = pixels->width;
-            info.bmiHeader.biHeight = -pixels->height;
-            info.bmiHeader.biPlanes = 1;
-            info.bmiHeader.biBitCount = 32;
-            info.bmiHeader.biCompression = BI_RGB;
+            const BITMAPINFO info = platform::DibSurface::Describe(pixels->width, pixels->height);
             ::SetDIBitsToDevice(
                 dc, 0, 0, static_cast<DWORD>(pixels->width), static_cast<DWORD>(pixels->height), 0, 0, 0,
                 static_cast<UINT>(pixels->height), pixels->bgrx.data(), &info, DIB_RGB_COLORS);

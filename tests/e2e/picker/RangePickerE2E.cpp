@@ -14,6 +14,7 @@
 #include "support/MiruloProcess.h"
 #include "support/ModalScript.h"
 #include "support/PatternWindow.h"
+#include "support/ScreenGrab.h"
 #include "support/TempFolder.h"
 
 using namespace mirulo;
@@ -132,26 +133,14 @@ std::vector<std::wstring> WaitForNames(const std::wstring& folder, const std::ws
 }
 
 // The screen's pixels in a rectangle, 0xRRGGBB, row by row.
-std::vector<std::uint32_t> GrabScreen(RECT r) {
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    ::GdiFlush();
-    const auto* in = static_cast<const std::uint32_t*>(bits);
-    std::vector<std::uint32_t> pixels(in, in + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+std::vector<std::uint32_t> ScreenPixels(const RECT& r) {
+    const platform::DibSurface grabbed = GrabScreen(r);
+    const auto* in = reinterpret_cast<const std::uint32_t*>(grabbed.bits());
+    std::vector<std::uint32_t> pixels(in, in + static_cast<std::size_t>(grabbed.width()) *
+                                                   static_cast<std::size_t>(grabbed.height()));
     for (auto& p : pixels) {
         p &= 0xFFFFFF;
     }
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
     return pixels;
 }
 
@@ -228,7 +217,7 @@ TEST_F(RangePickerE2E, PickedCapturesFromTheButtonsAndFromHotKey2SaveExactlyTheP
 
     // "今すぐ": the second corner above and to the left of the first.
     const RECT area{90, 90, 180, 160};
-    const std::vector<std::uint32_t> screen = GrabScreen(area);
+    const std::vector<std::uint32_t> screen = ScreenPixels(area);
     ClickAt(CentreOf(ControlsCaptioned(main, L"今すぐ").at(1)));
     ASSERT_NE(WaitForPicker(mirulo->id()), nullptr);
     PickCorners({area.right, area.bottom}, {area.left, area.top});

@@ -9,6 +9,7 @@
 
 #include "image/PngWriter.h"
 #include "support/MiruloProcess.h"
+#include "support/ScreenGrab.h"
 #include "support/TempFolder.h"
 
 using namespace mirulo;
@@ -20,30 +21,7 @@ namespace {
 image::Image GrabWindow(HWND window) {
     RECT r{};
     ::GetWindowRect(window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    image::Image picture;
-    picture.width = static_cast<std::uint32_t>(width);
-    picture.height = static_cast<std::uint32_t>(height);
-    picture.pixels.resize(picture.stride() * picture.height);
-    const auto* in = static_cast<const std::uint8_t*>(bits);
-    for (std::size_t i = 0, n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height); i < n; ++i) {
-        picture.pixels[i * 3] = in[i * 4 + 2];
-        picture.pixels[i * 3 + 1] = in[i * 4 + 1];
-        picture.pixels[i * 3 + 2] = in[i * 4];
-    }
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return picture;
+    return GrabScreenPicture(r);
 }
 
 HWND VisiblePage(HWND pager) {

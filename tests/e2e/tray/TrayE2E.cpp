@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Desktop.h"
 #include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
 
@@ -23,83 +24,6 @@ namespace {
 constexpr wchar_t kMainClass[] = L"Tfm_Mirulo";
 constexpr wchar_t kTrayMessageClass[] = L"MiruloTrayIcon";
 constexpr LONG_PTR kHiddenExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
-
-void XDo(const std::wstring& arguments) {
-    ASSERT_STRNE(MIRULO_XDOTOOL, "") << "xdotool is missing (Debian package: xdotool)";
-    std::wstring command = BuildTreePath(MIRULO_XDOTOOL) + L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &process));
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-}
-
-std::wstring Num(LONG value) {
-    return std::to_wstring(value);
-}
-
-// Waits up to `timeoutMs` for `condition`, handling this thread's messages.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (::GetTickCount64() > end) {
-            return false;
-        }
-        ::Sleep(50);
-    }
-    return true;
-}
-
-std::wstring ClassOf(HWND hwnd) {
-    wchar_t name[128] = {};
-    ::GetClassNameW(hwnd, name, 128);
-    return name;
-}
-
-// The shell's window for our icon: a visible top-level window of another
-// process (Wine's explorer) docked in the display's tray.
-struct TopLevel {
-    HWND hwnd;
-    DWORD process;
-    std::wstring className;
-    RECT rect;
-};
-
-// Every visible window, top-level or docked inside another (the tray's icons
-// are children of the tray program's foreign window).
-std::vector<TopLevel> VisibleTopLevels() {
-    std::vector<TopLevel> found;
-    const auto add = [](HWND hwnd, LPARAM lParam) -> BOOL {
-        if (::IsWindowVisible(hwnd)) {
-            TopLevel window{hwnd, 0, ClassOf(hwnd), {}};
-            ::GetWindowThreadProcessId(hwnd, &window.process);
-            ::GetWindowRect(hwnd, &window.rect);
-            reinterpret_cast<std::vector<TopLevel>*>(lParam)->push_back(window);
-        }
-        return TRUE;
-    };
-    ::EnumWindows(add, reinterpret_cast<LPARAM>(&found));
-    const std::size_t topLevels = found.size();
-    for (std::size_t i = 0; i < topLevels; ++i) {
-        if (found[i].className == L"__wine_x11_foreign_window") {
-            ::EnumChildWindows(found[i].hwnd, add, reinterpret_cast<LPARAM>(&found));
-        }
-    }
-    return found;
-}
-
-std::wstring Describe(const std::vector<TopLevel>& windows) {
-    std::wstring text;
-    for (const TopLevel& w : windows) {
-        text += w.className + L" pid " + Num(static_cast<LONG>(w.process)) + L" at " + Num(w.rect.left) +
-                L"," + Num(w.rect.top) + L" " + Num(w.rect.right - w.rect.left) + L"x" +
-                Num(w.rect.bottom - w.rect.top) + L"\n";
-    }
-    return text;
-}
 
 class Tray : public ::testing::Test {
 protected:
@@ -138,30 +62,6 @@ protected:
     std::unique_ptr<MiruloProcess> process_;
 };
 
-// The icon the shell shows for our program: Wine's tray-icon window, once the
-// display's tray has docked it (it is then a child of the tray's window).
-std::optional<RECT> DockedIcon(DWORD ourProcess) {
-    for (const TopLevel& w : VisibleTopLevels()) {
-        const HWND parent = ::GetAncestor(w.hwnd, GA_PARENT);
-        if (w.process == ourProcess || w.className != L"__winex11_tray_icon" ||
-            parent == ::GetDesktopWindow()) {
-            continue;
-        }
-        // Just docked, the icon still reports where it was before; it is clickable
-        // once it sits inside the tray's window.
-        RECT tray{}, inside{};
-        ::GetWindowRect(parent, &tray);
-        if (::IntersectRect(&inside, &tray, &w.rect) && ::EqualRect(&inside, &w.rect)) {
-            return w.rect;
-        }
-    }
-    return std::nullopt;
-}
-
-void ClickAt(LONG x, LONG y) {
-    XDo(L"mousemove " + Num(x) + L" " + Num(y) + L" click 1");
-}
-
 // The system adds WS_EX_WINDOWEDGE to every window with a caption.
 LONG_PTR ExStyle(HWND window) {
     return ::GetWindowLongPtrW(window, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_WINDOWEDGE);
@@ -178,21 +78,22 @@ TEST_F(Tray, StartsMinimisedIntoTheNotificationAreaAndAClickOnTheIconBringsItBac
     EXPECT_TRUE(::IsIconic(window));
     EXPECT_EQ(ExStyle(window), kHiddenExStyle);
     std::optional<RECT> icon;
-    ASSERT_TRUE(WaitUntil([&] { return (icon = DockedIcon(process_->id())).has_value(); }, 5000))
+    ASSERT_TRUE(WaitUntil([&] { return (icon = DockedTrayIcon(process_->id())).has_value(); }, 5000))
         << "no icon docked in the tray; windows:\n"
-        << Describe(VisibleTopLevels());
+        << DescribeVisibleWindows();
 
     ClickAt((icon->left + icon->right) / 2, (icon->top + icon->bottom) / 2);
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }, 5000))
         << "the click at the icon (" << icon->left << "," << icon->top << "-" << icon->right << ","
         << icon->bottom << ") did not bring the window back; windows:\n"
-        << Describe(VisibleTopLevels());
+        << DescribeVisibleWindows();
     // The click is handled to its end a moment after the window shows.
     EXPECT_TRUE(WaitUntil([&] { return ExStyle(window) == shownStyle; }, 2000))
         << std::hex << ExStyle(window);
     EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == window; }, 2000)) << "not in front";
     EXPECT_FALSE((ExStyle(window) & WS_EX_TOPMOST) != 0) << "the window stays above every other";
-    EXPECT_TRUE(WaitUntil([&] { return !DockedIcon(process_->id()).has_value(); }, 5000)) << "the icon stays";
+    EXPECT_TRUE(WaitUntil([&] { return !DockedTrayIcon(process_->id()).has_value(); }, 5000))
+        << "the icon stays";
 }
 
 TEST_F(Tray, StartsMinimisedOnTheTaskBarWithoutTheTrayOption) {
@@ -203,13 +104,13 @@ TEST_F(Tray, StartsMinimisedOnTheTaskBarWithoutTheTrayOption) {
     ::Sleep(500);
     EXPECT_TRUE(::IsWindowVisible(window)) << "a minimised window keeps its task-bar button";
     EXPECT_EQ(ExStyle(window), shownStyle);
-    EXPECT_FALSE(DockedIcon(process_->id()).has_value());
+    EXPECT_FALSE(DockedTrayIcon(process_->id()).has_value());
 }
 
 TEST_F(Tray, AShellThatStartsAgainGetsTheIconBackAndItsClickStillRestores) {
     HWND window = Start("chk_Minimized=1\r\nchk_TrayIcon=1\r\n");
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return DockedIcon(process_->id()).has_value(); }, 6000));
+    ASSERT_TRUE(WaitUntil([&] { return DockedTrayIcon(process_->id()).has_value(); }, 6000));
 
     // What a restarted shell knows of the icon: nothing.
     NOTIFYICONDATAW forget{};
@@ -218,11 +119,11 @@ TEST_F(Tray, AShellThatStartsAgainGetsTheIconBackAndItsClickStillRestores) {
     forget.uID = 1;
     ASSERT_NE(forget.hWnd, nullptr);
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &forget));
-    ASSERT_TRUE(WaitUntil([&] { return !DockedIcon(process_->id()).has_value(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !DockedTrayIcon(process_->id()).has_value(); }, 5000));
 
     ::PostMessageW(HWND_BROADCAST, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     std::optional<RECT> icon;
-    ASSERT_TRUE(WaitUntil([&] { return (icon = DockedIcon(process_->id())).has_value(); }, 5000))
+    ASSERT_TRUE(WaitUntil([&] { return (icon = DockedTrayIcon(process_->id())).has_value(); }, 5000))
         << "the icon was not added again";
     EXPECT_FALSE(::IsWindowVisible(window));
 
@@ -242,17 +143,20 @@ TEST_F(Tray, ALeftDragOnTheTabStripMovesTheWindowByTheDragAndARightPressDoesNot)
     strip = {::MulDiv(strip.x, static_cast<int>(dpi), 96), ::MulDiv(strip.y, static_cast<int>(dpi), 96)};
     ::ClientToScreen(window, &strip);
 
-    XDo(L"mousemove " + Num(strip.x) + L" " + Num(strip.y) + L" mousedown 3 sleep 0.2 mousemove " +
-        Num(strip.x + 60) + L" " + Num(strip.y + 40) + L" sleep 0.2 mouseup 3");
+    ASSERT_TRUE(XDoTool(L"mousemove " + std::to_wstring(strip.x) + L" " + std::to_wstring(strip.y) +
+                        L" mousedown 3 sleep 0.2 mousemove " + std::to_wstring(strip.x + 60) + L" " +
+                        std::to_wstring(strip.y + 40) + L" sleep 0.2 mouseup 3"));
     ::Sleep(300);
     RECT afterRight{};
     ::GetWindowRect(window, &afterRight);
     EXPECT_EQ(afterRight.left, before.left);
     EXPECT_EQ(afterRight.top, before.top);
 
-    XDo(L"mousemove " + Num(strip.x) + L" " + Num(strip.y) + L" mousedown 1 sleep 0.3 mousemove " +
-        Num(strip.x + 30) + L" " + Num(strip.y + 20) + L" sleep 0.3 mousemove " + Num(strip.x + 60) + L" " +
-        Num(strip.y + 40) + L" sleep 0.3 mouseup 1");
+    ASSERT_TRUE(XDoTool(L"mousemove " + std::to_wstring(strip.x) + L" " + std::to_wstring(strip.y) +
+                        L" mousedown 1 sleep 0.3 mousemove " + std::to_wstring(strip.x + 30) + L" " +
+                        std::to_wstring(strip.y + 20) + L" sleep 0.3 mousemove " +
+                        std::to_wstring(strip.x + 60) + L" " + std::to_wstring(strip.y + 40) +
+                        L" sleep 0.3 mouseup 1"));
     RECT after{};
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -261,6 +165,27 @@ TEST_F(Tray, ALeftDragOnTheTabStripMovesTheWindowByTheDragAndARightPressDoesNot)
         },
         3000))
         << "moved to " << after.left << "," << after.top << " from " << before.left << "," << before.top;
+}
+
+TEST_F(Tray, BothColourModesAreKeptAsPicturesWithTheirCaptions) {
+    const struct {
+        const char* setting;
+        const wchar_t* caption;
+        const wchar_t* picture;
+    } modes[] = {
+        {"cb_IllustNotShow=0\r\n", L"Mirulo\x3000ver.2.10", L"colour-mode-off"},
+        {"cb_IllustNotShow=1\r\n", L"画面キャプチャツール\x3000ver.2.10", L"colour-mode-on"},
+    };
+    for (const auto& mode : modes) {
+        HWND window = Start(mode.setting);
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return WindowTitle(window) == mode.caption; }, 3000));
+        ::Sleep(500);
+        EXPECT_TRUE(KeepScreenshot(mode.picture));
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(process_->WaitForExit(10000).has_value());
+        process_.reset();
+    }
 }
 
 } // namespace

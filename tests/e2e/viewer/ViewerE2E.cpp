@@ -11,6 +11,7 @@
 #include "image/PngWriter.h"
 #include "platform/Wide.h"
 #include "support/MiruloProcess.h"
+#include "support/ScreenGrab.h"
 #include "support/TempFolder.h"
 #include "viewer/PictureFit.h"
 
@@ -53,32 +54,8 @@ void WritePicture(const std::wstring& path, const image::Image& picture) {
 image::Image GrabClient(HWND window) {
     RECT r{};
     ::GetClientRect(window, &r);
-    POINT origin{0, 0};
-    ::ClientToScreen(window, &origin);
-    const int width = r.right, height = r.bottom;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    image::Image picture;
-    picture.width = static_cast<std::uint32_t>(width);
-    picture.height = static_cast<std::uint32_t>(height);
-    picture.pixels.resize(picture.stride() * picture.height);
-    const auto* in = static_cast<const std::uint8_t*>(bits);
-    for (std::size_t i = 0, n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height); i < n; ++i) {
-        picture.pixels[i * 3] = in[i * 4 + 2];
-        picture.pixels[i * 3 + 1] = in[i * 4 + 1];
-        picture.pixels[i * 3 + 2] = in[i * 4];
-    }
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return picture;
+    ::MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    return GrabScreenPicture(r);
 }
 
 COLORREF PixelOf(const image::Image& picture, int x, int y) {

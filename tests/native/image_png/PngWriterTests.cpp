@@ -41,6 +41,29 @@ const RoundTripCase kRoundTripCases[] = {
     {"RowLongerThanABand", 400000, 3, Pattern::SmoothNoise},
 };
 
+// Bands of every kind in one picture: each band is packed by libdeflate alone or
+// with a zlib pass picked by how well it packs (text, UI, photo, noise), so the
+// stream joins bands ended in both ways, and bands of each after each other.
+Image MakeMixedPicture() {
+    constexpr std::uint32_t kWidth = 1000; // 2900 rows: 9 bands of 323 rows
+    struct Part {
+        Pattern pattern;
+        std::uint32_t height;
+    };
+    // The band across the desktop and the flat part (rows 323 to 645) packs like
+    // UI with some text, for which the zlib pass with a short search is tried.
+    const Part parts[] = {{Pattern::Desktop, 460},       {Pattern::Flat, 760},
+                          {Pattern::SmoothNoise, 420},   {Pattern::Noise, 420},
+                          {Pattern::ColumnStripes, 420}, {Pattern::SmoothNoise, 420}};
+    Image picture = MakePicture(kWidth, 0, 3, Pattern::Flat);
+    for (const Part& part : parts) {
+        const Image pixels = MakePicture(kWidth, part.height, 3, part.pattern);
+        picture.pixels.insert(picture.pixels.end(), pixels.pixels.begin(), pixels.pixels.end());
+        picture.height += part.height;
+    }
+    return picture;
+}
+
 class PngRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(PngRoundTrip, DecodesToTheSamePixels) {
@@ -121,13 +144,35 @@ TEST(PngWriter, CompressesScreenContentWell) {
     EXPECT_LT(EncodePng(picture).size(), picture.pixels.size() / 8);
 }
 
+TEST(PngWriter, JoinsBandsOfEveryKindIntoOneStream) {
+    const Image picture = MakeMixedPicture();
+
+    const std::vector<std::uint8_t> file = EncodePng(picture);
+
+    EXPECT_TRUE(DecodePng(file).pixels == picture.pixels);
+    // zlib's own inflate reads it as one stream, to its end and checksum.
+    const std::size_t rawSize = std::size_t{picture.height} * (std::size_t{picture.width} * 3 + 1);
+    EXPECT_EQ(ZlibInflate(JoinedImageData(SplitChunks(file)), rawSize).size(), rawSize);
+}
+
 TEST(PngWriter, GivesTheSameBytesForAnyThreadCount) {
-    for (const Pattern pattern : {Pattern::Desktop, Pattern::SmoothNoise}) {
-        const Image picture = MakePicture(1200, 900, 3, pattern);
+    for (const Image& picture : {MakePicture(1200, 900, 3, Pattern::Desktop),
+                                 MakePicture(1200, 900, 3, Pattern::SmoothNoise), MakeMixedPicture()}) {
         const std::vector<std::uint8_t> one = EncodePng(picture, 7, 1);
         EXPECT_TRUE(EncodePng(picture, 7, 2) == one);
         EXPECT_TRUE(EncodePng(picture, 7, 5) == one);
     }
+}
+
+// Three 4K monitors side by side come close to an 8K picture: 100 MB of RGB.
+TEST(PngWriter, EncodesAnEightKPicture) {
+    const Image picture = MakePicture(7680, 4320, 3, Pattern::Desktop);
+
+    const Image decoded = DecodePng(EncodePng(picture));
+
+    EXPECT_EQ(decoded.width, 7680u);
+    EXPECT_EQ(decoded.height, 4320u);
+    EXPECT_TRUE(decoded.pixels == picture.pixels);
 }
 
 // Captures hand over a Windows DIB: blue, green, red, an unused byte, and

@@ -8,11 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "app/Tfm_Mirulo.h"
-#include "platform/RecordingHost.h"
 #include "platform/Wide.h"
 #include "support/RunningProgram.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 
 using namespace mirulo;
 
@@ -22,40 +20,30 @@ using platform::HostCall;
 using testkit::FileExists;
 using testkit::ReadFileBytes;
 
-class MainWindowIntegration : public ::testing::Test {
+class MainWindowIntegration : public testkit::MainWindowTest {
 protected:
     void SetUp() override {
         ASSERT_EQ(::GetACP(), 932u) << "these tests run as on Japanese Windows (LANG=ja_JP.UTF-8 for Wine)";
         for (const wchar_t* sub : {L"\\local", L"\\local\\Temp", L"\\system32", L"\\system32\\Tasks"}) {
-            ASSERT_TRUE(::CreateDirectoryW((folder.path() + sub).c_str(), nullptr));
+            ASSERT_TRUE(::CreateDirectoryW((program.path() + sub).c_str(), nullptr));
         }
-        host.specialFolders[CSIDL_LOCAL_APPDATA] = folder / L"local";
-        host.specialFolders[CSIDL_SYSTEM] = folder / L"system32";
-        host.executablePath = folder / L"Mirulo.exe";
+        host.specialFolders[CSIDL_LOCAL_APPDATA] = program / L"local";
+        host.specialFolders[CSIDL_SYSTEM] = program / L"system32";
     }
 
-    std::wstring SettingsPath() const { return host.executablePath + L"_ユーザー設定.ini"; }
-    std::wstring BatchPath() const { return folder / L"local\\Temp\\Mirulo.bat"; }
-    std::wstring LogPath() const { return folder / L"local\\Temp\\Mirulo.log"; }
+    std::wstring BatchPath() const { return program / L"local\\Temp\\Mirulo.bat"; }
+    std::wstring LogPath() const { return program / L"local\\Temp\\Mirulo.log"; }
     std::string LogBytes() const { return platform::Narrow(LogPath()); } // ASCII here
     std::string RegisteringLine() const {
         return "SCHTASKS /Create /RU %USERNAME% /TN Mirulo /TR \"" + platform::Narrow(host.executablePath) +
                " /min\" /SC ONLOGON /IT /RL HIGHEST /F > \"" + LogBytes() + "\"\r\n";
     }
 
-    void Store(const std::string& lines) {
-        testkit::WriteFileBytes(SettingsPath(), "\xEF\xBB\xBF[System]\r\n" + lines);
-    }
-    void Start() { window = std::make_unique<app::Tfm_Mirulo>(host); }
-    void TaskDefinitionPresent() { testkit::WriteFileBytes(folder / L"system32\\Tasks\\Mirulo", "<Task/>"); }
+    void TaskDefinitionPresent() { testkit::WriteFileBytes(program / L"system32\\Tasks\\Mirulo", "<Task/>"); }
 
     std::vector<HostCall> Launches() const { return host.CallsOf(HostCall::Kind::ShellLaunch); }
     // Clicks the box as the user does; the widget toggles before the handler runs.
     void ClickAutoStart() { ::SendMessageW(window->cb_AutoStart.hwnd(), BM_CLICK, 0, 0); }
-
-    testkit::TempFolder folder{L"mirulo-integ"};
-    platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
 };
 
 // --- Start at logon -------------------------------------------------------------
@@ -99,7 +87,7 @@ TEST_F(MainWindowIntegration, TheBoxRegistersAndRemovesTheTaskAndWritesTheSettin
 
 TEST_F(MainWindowIntegration, ABatchFileThatCannotBeWrittenIsReportedWithNothingRunAndNoSettingsWritten) {
     Start();
-    ASSERT_TRUE(::RemoveDirectoryW((folder / L"local\\Temp").c_str()));
+    ASSERT_TRUE(::RemoveDirectoryW((program / L"local\\Temp").c_str()));
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
     host.calls.clear();
     ClickAutoStart();
@@ -112,7 +100,7 @@ TEST_F(MainWindowIntegration, ABatchFileThatCannotBeWrittenIsReportedWithNothing
 }
 
 TEST_F(MainWindowIntegration, AProgramPathTheCodePageCannotCarryIsRefusedAndTheBoxGoesBack) {
-    const std::wstring programFolder = folder / L"한";
+    const std::wstring programFolder = program / L"한";
     ASSERT_TRUE(::CreateDirectoryW(programFolder.c_str(), nullptr));
     host.executablePath = programFolder + L"\\Mirulo.exe";
     const std::wstring expected = L"【お知らせ】Windows起動時の自動実行を設定できません\r\n\r\n"
@@ -146,9 +134,9 @@ TEST_F(MainWindowIntegration, AProgramPathTheCodePageCannotCarryIsRefusedAndTheB
 // --- Game client ----------------------------------------------------------------
 
 TEST_F(MainWindowIntegration, TheStartUpLaunchOpensTheChosenProgramUnlessAClientRuns) {
-    const std::wstring game = folder / L"ゲーム.exe";
+    const std::wstring game = program / L"ゲーム.exe";
     testkit::WriteFileBytes(game, "MZ");
-    const std::wstring missing = folder / L"gone\\UO.exe";
+    const std::wstring missing = program / L"gone\\UO.exe";
     struct Case {
         const char* what;
         bool enabled;
@@ -168,11 +156,11 @@ TEST_F(MainWindowIntegration, TheStartUpLaunchOpensTheChosenProgramUnlessAClient
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         host.calls.clear();
-        Store(std::string("ExecUOEnabled=") + (c.enabled ? "1" : "0") +
-              "\r\nExecUOApp=" + platform::Narrow(c.program) + "\r\n");
+        StoreSettings(std::string("ExecUOEnabled=") + (c.enabled ? "1" : "0") +
+                      "\r\nExecUOApp=" + platform::Narrow(c.program) + "\r\n");
         std::unique_ptr<testkit::RunningProgram> client;
         if (c.runningClient != nullptr) {
-            client = std::make_unique<testkit::RunningProgram>(folder.path(), c.runningClient);
+            client = std::make_unique<testkit::RunningProgram>(program.path(), c.runningClient);
             ASSERT_TRUE(client->started());
         }
         Start();
@@ -202,7 +190,7 @@ TEST_F(MainWindowIntegration, SwitchingTheOptionOnStartsNothingAndEnablesTheChoo
 }
 
 TEST_F(MainWindowIntegration, ChoosingTheProgramShowsItsNameAndStoresItAndCancellingChangesNothing) {
-    Store("ExecUOEnabled=1\r\nExecUOApp=D:\\UO\\UO.exe\r\n");
+    StoreSettings("ExecUOEnabled=1\r\nExecUOApp=D:\\UO\\UO.exe\r\n");
     Start();
     const std::wstring chosen = L"C:\\Program Files (x86)\\UOAssist\\UOAssist.exe";
 

@@ -6,13 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "app/Pictures.h"
-#include "app/Tfm_Mirulo.h"
-#include "platform/RecordingHost.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 
 using namespace mirulo;
 
@@ -46,7 +43,8 @@ constexpr int kEditorX = 30, kEditorY = 239, kSoundX = 45, kSoundY = 60;
 const Expected kControls[] = {
     {L"img_05", L"Static", Page0, 1, 0, 321, 50, nullptr, nullptr, kOn},
     {L"lb_PicList", L"ListBox", Page0, 4, 49, 319, 350, nullptr,
-     L"[左ダブルクリック] 画像表示\u3000[右クリック] クリップボードへコピー\u3000[Shift＋右クリック] 画像編集\u3000"
+     L"[左ダブルクリック] 画像表示\u3000[右クリック] クリップボードへコピー\u3000[Shift＋右クリック] "
+     L"画像編集\u3000"
      L"[Shift＋左クリック] ファイル名変更",
      kOn},
     {L"Label9", L"Static", Page0, 333, 46, 60, 19, L"固定範囲", nullptr, kOn},
@@ -62,7 +60,8 @@ const Expected kControls[] = {
     {L"img_01", L"Static", Page0, 323, 360, 80, 103, nullptr, nullptr, kOn},
     {L"btn_OpenFolder", L"Button", Page0, 4, 400, 39, 31, nullptr, L"画像フォルダーを開く", kOn},
     {L"btn_ReLoad", L"Button", Page0, 44, 400, 39, 31, nullptr, L"画像一覧の更新", kOn},
-    {L"btn_Dust", L"Button", Page0, 84, 400, 39, 31, nullptr, L"画像をゴミ箱へ移動 / 元に戻すにはボタン右クリック", kOn},
+    {L"btn_Dust", L"Button", Page0, 84, 400, 39, 31, nullptr,
+     L"画像をゴミ箱へ移動 / 元に戻すにはボタン右クリック", kOn},
     {L"btn_ReName", L"Button", Page0, 124, 400, 39, 31, nullptr, L"画像ファイル名の変更", kOn},
     {L"btn_Clipboard", L"Button", Page0, 164, 400, 39, 31, nullptr,
      L"画像をクリップボードへコピー(XやDiscordにCtrl+Vで貼付可能)", kOn},
@@ -74,37 +73,45 @@ const Expected kControls[] = {
     {L"StatusBar1", L"msctls_statusbar32", Page0, 2, 464, 401, 19, nullptr, nullptr, kOn},
 
     {L"Label8", L"Static", Page1, 10, 11, 132, 24, L"■保存先フォルダ", nullptr, kFitsText},
-    {L"btn_SaveFolder", L"Button", Page1, 30, 37, 39, 31, nullptr, L"スクショした画像を保存するフォルダを指定", kOn},
+    {L"btn_SaveFolder", L"Button", Page1, 30, 37, 39, 31, nullptr,
+     L"スクショした画像を保存するフォルダを指定", kOn},
     {L"lbl_SaveFolder", L"Static", Page1, 72, 43, 320, 17, L"", nullptr, kOn},
-    {L"Label15", L"Static", Page1, 10, 78, 331, 24, L"■画像サイズ合計管理（自動削除機能）", nullptr, kFitsText},
+    {L"Label15", L"Static", Page1, 10, 78, 331, 24, L"■画像サイズ合計管理（自動削除機能）", nullptr,
+     kFitsText},
     {L"chk_Capa", L"Button", Page1, 30, 112, 71, 17, L"有効化",
      L"画像サイズ合計(MB)が指定値を超えると画像一覧の下から順に自動削除", kOn},
-    {L"edt_Capa", L"Edit", Page1, 112, 108, 54, 25, nullptr, L"画像サイズ合計(MB)の最大値を半角数値で入力", kDisabled},
+    {L"edt_Capa", L"Edit", Page1, 112, 108, 54, 25, nullptr, L"画像サイズ合計(MB)の最大値を半角数値で入力",
+     kDisabled},
     {L"Label17", L"Static", Page1, 170, 114, 20, 17, L"MB", nullptr, kFitsText},
     {L"Label13", L"Static", Page1, 10, 143, 95, 24, L"■画像形式", nullptr, kFitsText},
-    {L"cb_PNGorJPG", L"ComboBox", Page1, 30, 171, 74, 25, nullptr, L"画像の保存形式(PNG:鮮明、JPG:僅かに小サイズ)", kOn},
+    {L"cb_PNGorJPG", L"ComboBox", Page1, 30, 171, 74, 25, nullptr,
+     L"画像の保存形式(PNG:鮮明、JPG:僅かに小サイズ)", kOn},
     {L"Label16", L"Static", Page1, 10, 210, 135, 24, L"■画像編集ソフト", nullptr, kFitsText},
     {L"gb_Editor", L"Button", Page1, 30, 239, 224, 30, L"", kEditorHint, kOn},
-    {L"rd_GrEdit1", L"Button", Page1, kEditorX + 11, kEditorY + 7, 94, 17, L"ペイント", kEditorHint, kChecked},
+    {L"rd_GrEdit1", L"Button", Page1, kEditorX + 11, kEditorY + 7, 94, 17, L"ペイント", kEditorHint,
+     kChecked},
     {L"rd_GrEdit2", L"Button", Page1, kEditorX + 111, kEditorY + 7, 113, 17, L"任意", kEditorHint, kOn},
     {L"btn_Editor", L"Button", Page1, 30, 272, 39, 31, nullptr, kEditorHint, kOn},
     {L"lbl_Editor", L"Static", Page1, 72, 279, 320, 17, L"", nullptr, kDisabled},
     {L"Label6", L"Static", Page1, 10, 317, 222, 24, L"■自動起動 ＆ トレイアイコン", nullptr, kFitsText},
     {L"cb_AutoStart", L"Button", Page1, 30, 348, 240, 17, L"Windows起動時に自動実行する",
      L"パソコン起動時に自動起動（起動し忘れ防止）", kOn},
-    {L"chk_Minimized", L"Button", Page1, 30, 368, 240, 17, L"起動時に最小化", L"ミルロ起動時に自動的に最小化", kOn},
+    {L"chk_Minimized", L"Button", Page1, 30, 368, 240, 17, L"起動時に最小化", L"ミルロ起動時に自動的に最小化",
+     kOn},
     {L"chk_TrayIcon", L"Button", Page1, 30, 388, 240, 17, L"最小化時は通知領域にアイコン表示",
      L"最小化時はタスクバーに表示せず通知領域アイコンで表示（アイコンクリックで復帰）", kOn},
     {L"chk_ExecUO", L"Button", Page1, 30, 408, 240, 17, L"ミルロ起動と同時にUOも起動",
      L"ミルロを起動したら同時にUOも起動可能（すでにUOが起動中の場合を除く）", kOn},
     {L"btn_ExecUO", L"Button", Page1, 43, 426, 94, 25, L"UO/UOA指定",
-     L"同時起動させたいアプリを指定（3Dクライアント＝uopatch.exe、2Dクライアント=UO.exe、UOA＝UOAssist.exe を指定）",
+     L"同時起動させたいアプリを指定（3Dクライアント＝uopatch.exe、2Dクライアント=UO.exe、UOA＝UOAssist.exe "
+     L"を指定）",
      kDisabled},
     {L"lbl_ExecUO", L"Static", Page1, 43, 452, 233, 17, L"", nullptr, kDisabled},
     {L"img_02", L"Static", Page1, 300, 380, 100, 100, nullptr, nullptr, kOn},
 
     {L"Label2", L"Static", Page2, 11, 10, 149, 24, L"■固定範囲スクショ", nullptr, kFitsText},
-    {L"btn_SetRect", L"Button", Page2, 30, 40, 116, 25, L"スクショ範囲指定", L"２点をクリックして撮影範囲を指定", kOn},
+    {L"btn_SetRect", L"Button", Page2, 30, 40, 116, 25, L"スクショ範囲指定",
+     L"２点をクリックして撮影範囲を指定", kOn},
     {L"lbl_XYWH", L"Static", Page2, 155, 45, 50, 15, L"[X]0 [Y]0 [幅]0 [高]0", nullptr, kFitsText},
     {L"cb_KeyAdd1", L"ComboBox", Page2, 30, 71, 75, 25, nullptr, kKeysHint, kOn},
     {L"cb_Key1", L"ComboBox", Page2, 111, 71, 120, 25, nullptr, kKeysHint, kOn},
@@ -128,7 +135,8 @@ const Expected kControls[] = {
     {L"Label18", L"Static", Page3, 11, 10, 76, 24, L"■撮影音", nullptr, kFitsText},
     {L"chk_Sound", L"Button", Page3, 30, 39, 145, 17, L"撮影時に音を鳴らす", L"撮影時に音を鳴らす", kOn},
     {L"lbl_DLC", L"Static", Page3, 296, 38, 85, 17, L"DLCサイトを開く", L"DLCサイトを開きます", kFitsText},
-    {L"gb_MP3Folder", L"Button", Page3, 45, 60, 336, 106, L"リスト表示対象", L"チェックを付けた物が一覧に表示されます", kOn},
+    {L"gb_MP3Folder", L"Button", Page3, 45, 60, 336, 106, L"リスト表示対象",
+     L"チェックを付けた物が一覧に表示されます", kOn},
     {L"chkRND01", L"Button", Page3, kSoundX + 20, kSoundY + 20, 105, 17, L"撮影声系1秒", nullptr, kOn},
     {L"chkRND02", L"Button", Page3, kSoundX + 20, kSoundY + 40, 105, 17, L"撮影声系2秒", nullptr, kOn},
     {L"chkRND03", L"Button", Page3, kSoundX + 20, kSoundY + 60, 105, 17, L"撮影声系3秒", nullptr, kOn},
@@ -148,15 +156,17 @@ const Expected kControls[] = {
     {L"chkRND", L"Button", Page3, 242, 308, 96, 17, L"ランダム再生", nullptr, kOn},
     {L"btn_Play", L"Button", Page3, 341, 308, 40, 31, L"再生", L"撮影音の試聴", kOn},
     {L"Label1", L"Static", Page3, 10, 350, 122, 24, L"■ビジネスモード", nullptr, kFitsText},
-    {L"cb_IllustNotShow", L"Button", Page3, 29, 379, 171, 17, L"カラー変更 ・ イラスト非表示", L"イラストを非表示にできます",
-     kOn},
+    {L"cb_IllustNotShow", L"Button", Page3, 29, 379, 171, 17, L"カラー変更 ・ イラスト非表示",
+     L"イラストを非表示にできます", kOn},
     {L"img_04", L"Static", Page3, 1, 397, 403, 89, nullptr, nullptr, kOn},
 
     {L"btn_Minimized", L"Button", Strip, 361, 1, 21, 22, nullptr, L"最小化", kOn},
     {L"btn_Close", L"Button", Strip, 383, 1, 21, 22, nullptr, L"閉じる", kOn},
 };
 
-int ScaleTo(int value, UINT dpi) { return ::MulDiv(value, static_cast<int>(dpi), 96); }
+int ScaleTo(int value, UINT dpi) {
+    return ::MulDiv(value, static_cast<int>(dpi), 96);
+}
 
 RECT PlaceInParent(HWND hwnd) {
     RECT place{};
@@ -179,12 +189,9 @@ void ExpectPlace(const Expected& e, HWND hwnd, UINT dpi) {
     }
 }
 
-class MainWindowLayout : public ::testing::Test {
+class MainWindowLayout : public testkit::MainWindowTest {
 protected:
-    MainWindowLayout() {
-        host.executablePath = folder / L"Mirulo.exe";
-        window = std::make_unique<app::Tfm_Mirulo>(host);
-    }
+    MainWindowLayout() { Start(); }
     void ExpectFonts(UINT dpi) const {
         struct FontCase {
             const wchar_t* control;
@@ -195,8 +202,8 @@ protected:
                                   FontCase{L"Label9", 15, false}, FontCase{L"lbl_XYWH", 12, false},
                                   FontCase{L"lbl_DLC", 13, true}}) {
             SCOPED_TRACE(f.control);
-            auto font =
-                reinterpret_cast<HFONT>(::SendMessageW(window->FindControl(f.control)->hwnd(), WM_GETFONT, 0, 0));
+            auto font = reinterpret_cast<HFONT>(
+                ::SendMessageW(window->FindControl(f.control)->hwnd(), WM_GETFONT, 0, 0));
             LOGFONTW lf{};
             ASSERT_NE(::GetObjectW(font, sizeof(lf), &lf), 0);
             EXPECT_STREQ(lf.lfFaceName, L"Meiryo UI");
@@ -205,10 +212,6 @@ protected:
             EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
         }
     }
-
-    testkit::TempFolder folder{L"mirulo-layout"};
-    platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
 };
 
 TEST_F(MainWindowLayout, EveryControlHasItsNameClassPlaceCaptionHintAndState) {
@@ -222,7 +225,8 @@ TEST_F(MainWindowLayout, EveryControlHasItsNameClassPlaceCaptionHintAndState) {
         ::GetClassNameW(hwnd, windowClass, 64);
         EXPECT_EQ(_wcsicmp(windowClass, e.windowClass), 0) << windowClass;
 
-        HWND expectedParent = e.parent == Strip ? window->pager().hwnd() : window->pager().Page(e.parent).hwnd();
+        HWND expectedParent =
+            e.parent == Strip ? window->pager().hwnd() : window->pager().Page(e.parent).hwnd();
         EXPECT_EQ(::GetParent(hwnd), expectedParent);
 
         ExpectPlace(e, hwnd, window->dpi());
@@ -244,10 +248,35 @@ TEST_F(MainWindowLayout, EveryControlHasItsNameClassPlaceCaptionHintAndState) {
 }
 
 TEST_F(MainWindowLayout, ListsHoldTheirEntriesInOrder) {
-    const std::vector<std::wstring> keys = {
-        L"キーで撮影しない", L"Esc", L"F1", L"F2", L"F3", L"F4", L"F5", L"F6", L"F7", L"F8",
-        L"F9", L"F10", L"F11", L"F12", L"Scroll Lock", L"Pause", L"Tab", L"半角/全角", L"無変換", L"変換",
-        L"カタカナ/ひらがな", L"Insert", L"Delete", L"Home", L"End", L"Page Up", L"Page Down", L"Num Lock", L"PrtSc"};
+    const std::vector<std::wstring> keys = {L"キーで撮影しない",
+                                            L"Esc",
+                                            L"F1",
+                                            L"F2",
+                                            L"F3",
+                                            L"F4",
+                                            L"F5",
+                                            L"F6",
+                                            L"F7",
+                                            L"F8",
+                                            L"F9",
+                                            L"F10",
+                                            L"F11",
+                                            L"F12",
+                                            L"Scroll Lock",
+                                            L"Pause",
+                                            L"Tab",
+                                            L"半角/全角",
+                                            L"無変換",
+                                            L"変換",
+                                            L"カタカナ/ひらがな",
+                                            L"Insert",
+                                            L"Delete",
+                                            L"Home",
+                                            L"End",
+                                            L"Page Up",
+                                            L"Page Down",
+                                            L"Num Lock",
+                                            L"PrtSc"};
     const std::vector<std::wstring> modifiers = {L"なし", L"Shift", L"Ctl", L"Alt"};
     const std::vector<std::wstring> formats = {L"PNG", L"JPG"};
     const std::vector<std::wstring> periods = {L"1",  L"2",  L"3",  L"4",  L"5",   L"10",  L"15",
@@ -295,9 +324,11 @@ TEST_F(MainWindowLayout, FollowsTheDpiToAnotherMonitorAndBack) {
         RECT frameNow{}, clientNow{};
         ::GetWindowRect(window->hwnd(), &frameNow);
         ::GetClientRect(window->hwnd(), &clientNow);
-        const RECT suggested{40, 30, 40 + ScaleTo(407, dpi) + (frameNow.right - frameNow.left - clientNow.right),
+        const RECT suggested{40, 30,
+                             40 + ScaleTo(407, dpi) + (frameNow.right - frameNow.left - clientNow.right),
                              30 + ScaleTo(513, dpi) + (frameNow.bottom - frameNow.top - clientNow.bottom)};
-        ::SendMessageW(window->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ::SendMessageW(window->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                       reinterpret_cast<LPARAM>(&suggested));
         ASSERT_EQ(window->dpi(), dpi);
 
         RECT frame{};

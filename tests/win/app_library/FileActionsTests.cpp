@@ -12,15 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Tfm_Mirulo.h"
 #include "image/JpegReader.h"
 #include "image/JpegWriter.h"
 #include "image/PngWriter.h"
+#include "platform/DibSurface.h"
 #include "platform/Handles.h"
-#include "platform/RecordingHost.h"
 #include "platform/Wide.h"
 #include "support/ShellConfirmations.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 #include "ui/Dispatch.h"
 
 using namespace mirulo;
@@ -34,13 +33,13 @@ constexpr std::int64_t kMiB = 1'048'576;
 // Names unique to this run: the trash is shared with every other run.
 std::wstring Unique(const std::wstring& stem) {
     static int serial = 0;
-    return stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64()) +
-           L"-" + std::to_wstring(++serial);
+    return stem + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(++serial);
 }
 
 void MakeSizedFile(const std::wstring& path, std::int64_t size) {
-    platform::UniqueKernelHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file) << Narrow(path);
     LARGE_INTEGER end{};
     end.QuadPart = size;
@@ -63,12 +62,9 @@ void WhenDialogShows(std::function<void()> action) {
     });
 }
 
-class FileActions : public ::testing::Test {
+class FileActions : public testkit::MainWindowTest {
 protected:
-    FileActions() {
-        host.executablePath = program / L"Mirulo.exe";
-        ::CreateDirectoryW(saves.c_str(), nullptr);
-    }
+    FileActions() { MakeSaveFolder(); }
     ~FileActions() override { testkit::RemoveFromTrash(trashed); }
 
     std::wstring Picture(const std::wstring& name, std::int64_t bytes = 10) {
@@ -77,14 +73,10 @@ protected:
     }
 
     void Start(const std::string& moreSettings = "") {
-        testkit::WriteFileBytes(settingsPath(), "\xEF\xBB\xBF[System]\r\nFolder=" + Narrow(saves) + "\r\n" +
-                                                    moreSettings);
-        window = std::make_unique<app::Tfm_Mirulo>(host);
+        MainWindowTest::Start(SaveFolderLine() + moreSettings);
         window->CreateRenameDialog();
         host.calls.clear();
     }
-
-    std::wstring settingsPath() const { return program / L"Mirulo.exe_ユーザー設定.ini"; }
 
     std::vector<std::wstring> Entries() const {
         std::vector<std::wstring> entries;
@@ -110,10 +102,6 @@ protected:
         return testkit::FileExists(testkit::TrashFolder() + L"\\files\\" + name);
     }
 
-    testkit::TempFolder program{L"mirulo-actions"};
-    std::wstring saves = program / L"画像";
-    platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
     std::vector<std::wstring> trashed;
 };
 
@@ -227,18 +215,15 @@ constexpr wchar_t kCapOnNotice[] =
     L"(削除された画像はゴミ箱に入ります)";
 
 TEST_F(FileActions, SwitchingTheCapOnWarnsEnablesTheFieldAndWrites) {
-    testkit::WriteFileBytes(settingsPath(), "\xEF\xBB\xBF[System]\r\nFolderCapacityEnabled=1\r\n");
-    {
-        app::Tfm_Mirulo starting(host);
-        EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice}) << "at every start with the cap on";
-        EXPECT_TRUE(starting.edt_Capa.Enabled());
-    }
+    MainWindowTest::Start("FolderCapacityEnabled=1\r\n");
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice}) << "at every start with the cap on";
+    EXPECT_TRUE(window->edt_Capa.Enabled());
     Start();
-    ::DeleteFileW(settingsPath().c_str());
+    ::DeleteFileW(SettingsPath().c_str());
     ::SendMessageW(window->chk_Capa.hwnd(), BM_CLICK, 0, 0);
     EXPECT_TRUE(window->edt_Capa.Enabled());
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice});
-    EXPECT_NE(testkit::ReadFileBytes(settingsPath()).find("FolderCapacityEnabled=1"), std::string::npos);
+    EXPECT_NE(StoredSettings().find("FolderCapacityEnabled=1"), std::string::npos);
     ::SendMessageW(window->chk_Capa.hwnd(), BM_CLICK, 0, 0);
     EXPECT_FALSE(window->edt_Capa.Enabled());
     EXPECT_EQ(host.Messages().size(), 1u) << "switching off says nothing";
@@ -293,8 +278,8 @@ TEST_F(FileActions, ADeclinedMoveLeavesTheLineAndTheFileAsTheyWere) {
 TEST_F(FileActions, TheBinButtonWithoutSelectionAsksForOneAndItsRightButtonOpensTheBin) {
     Start(); // empty folder
     Press(window->btn_Dust, WM_LBUTTONDOWN);
-    EXPECT_EQ(host.Messages(),
-              std::vector<std::wstring>{L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"});
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{
+                                   L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"});
     Press(window->btn_Dust, WM_RBUTTONDOWN);
     const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
@@ -339,7 +324,7 @@ TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) 
         Picture(L"a.png");
         Picture(L"b.png");
         Start();
-        window->ShowFirstTime(); // the window is on the screen when the user renames
+        window->ShowFirstTime();            // the window is on the screen when the user renames
         window->lb_PicList.SetItemIndex(1); // a.png
         std::wstring shownName, shownNew;
         WhenDialogShows([&] {
@@ -356,8 +341,10 @@ TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) 
         EXPECT_EQ(window->tName1, c.typed);
         EXPECT_EQ(SavedNames(), c.folder);
         EXPECT_FALSE(testkit::FileExists(program / L"x.png")) << "nothing leaves the folder";
-        EXPECT_EQ(host.Messages(), c.failed ? std::vector<std::wstring>{kRenameFailed} : std::vector<std::wstring>{});
-        EXPECT_NE(::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "top-most afterwards";
+        EXPECT_EQ(host.Messages(),
+                  c.failed ? std::vector<std::wstring>{kRenameFailed} : std::vector<std::wstring>{});
+        EXPECT_NE(::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0)
+            << "top-most afterwards";
         if (!c.failed && c.typed[0] != L'\0') {
             EXPECT_EQ(window->lb_PicList.ItemIndex(), 0) << "refreshed, the top entry selected";
         }
@@ -409,7 +396,8 @@ TEST_F(FileActions, EveryActionWithoutSelectionAsksForOne) {
     } cases[] = {
         {&window->btn_ReName, L"【お知らせ】ファイル名変更機能\r\n\r\n画像一覧でファイルが未選択です"},
         {&window->btn_Edit, L"【お知らせ】画像編集機能\r\n\r\n画像一覧でファイルが未選択です"},
-        {&window->btn_Clipboard, L"【お知らせ】クリップボードへコピー機能\r\n\r\n画像一覧でファイルが未選択です"},
+        {&window->btn_Clipboard,
+         L"【お知らせ】クリップボードへコピー機能\r\n\r\n画像一覧でファイルが未選択です"},
     };
     for (const auto& c : cases) {
         host.calls.clear();
@@ -422,7 +410,8 @@ TEST_F(FileActions, EveryActionWithoutSelectionAsksForOne) {
 // --- The list's gestures ---------------------------------------------------------------
 
 TEST_F(FileActions, ARightClickOnTheListCopiesThePicture) {
-    const std::vector<std::uint8_t> png = image::EncodePng(image::Image{2, 2, 3, std::vector<std::uint8_t>(12, 200)});
+    const std::vector<std::uint8_t> png =
+        image::EncodePng(image::Image{2, 2, 3, std::vector<std::uint8_t>(12, 200)});
     testkit::WriteFileBytes(saves + L"\\a.png", std::string(png.begin(), png.end()));
     Start();
     ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
@@ -454,8 +443,8 @@ TEST(RenameDialogLayout, ControlsSitWhereTheDialogDescribesThem) {
         int x, y, width, height; // 0: sized to its text
         const wchar_t* text;
     } rows[] = {
-        {&dialog.Label1, 8, 7, 0, 0, L"現在の名前"},   {&dialog.edt0, 77, 4, 324, 23, L""},
-        {&dialog.Label2, 8, 36, 0, 0, L"新しい名前"},  {&dialog.edt1, 77, 33, 324, 23, L""},
+        {&dialog.Label1, 8, 7, 0, 0, L"現在の名前"},         {&dialog.edt0, 77, 4, 324, 23, L""},
+        {&dialog.Label2, 8, 36, 0, 0, L"新しい名前"},        {&dialog.edt1, 77, 33, 324, 23, L""},
         {&dialog.btnCancel, 245, 62, 75, 25, L"キャンセル"}, {&dialog.btnOK, 326, 62, 75, 25, L"変更確定"},
     };
     for (const auto& row : rows) {
@@ -476,7 +465,8 @@ TEST(RenameDialogLayout, ControlsSitWhereTheDialogDescribesThem) {
     }
     // Meiryo UI
     LOGFONTW font{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.edt1.hwnd(), WM_GETFONT, 0, 0)), sizeof(font), &font);
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.edt1.hwnd(), WM_GETFONT, 0, 0)), sizeof(font),
+                 &font);
     EXPECT_STREQ(font.lfFaceName, L"Meiryo UI");
 }
 
@@ -521,7 +511,7 @@ TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted
 TEST_F(FileActions, ChoosingTheEditorShowsItsNameAndWritesTheSettingsEvenWhenCancelled) {
     Start("EditorAppPath=C:\\Tools\\old.exe\r\n");
     host.fileAnswers = {std::wstring(L"D:\\Paint Tools\\draw.exe"), std::nullopt};
-    ::DeleteFileW(settingsPath().c_str());
+    ::DeleteFileW(SettingsPath().c_str());
     Click(window->btn_Editor);
     const auto dialogs = host.CallsOf(HostCall::Kind::OpenFile);
     ASSERT_EQ(dialogs.size(), 1u);
@@ -530,13 +520,12 @@ TEST_F(FileActions, ChoosingTheEditorShowsItsNameAndWritesTheSettingsEvenWhenCan
     EXPECT_EQ(window->sEditorAppPath, L"D:\\Paint Tools\\draw.exe");
     EXPECT_EQ(window->lbl_Editor.Caption(), L"draw.exe");
     EXPECT_FALSE(window->rd_GrEdit2.Checked()) << "picking a program does not switch to it";
-    EXPECT_NE(testkit::ReadFileBytes(settingsPath()).find("EditorAppPath=D:\\Paint Tools\\draw.exe"),
-              std::string::npos);
+    EXPECT_NE(StoredSettings().find("EditorAppPath=D:\\Paint Tools\\draw.exe"), std::string::npos);
 
-    ::DeleteFileW(settingsPath().c_str());
+    ::DeleteFileW(SettingsPath().c_str());
     Click(window->btn_Editor);
     EXPECT_EQ(window->sEditorAppPath, L"D:\\Paint Tools\\draw.exe");
-    EXPECT_TRUE(testkit::FileExists(settingsPath())) << "written after a cancel too";
+    EXPECT_TRUE(testkit::FileExists(SettingsPath())) << "written after a cancel too";
 }
 
 // --- Save folder ------------------------------------------------------------------------
@@ -550,10 +539,10 @@ TEST_F(FileActions, ChoosingTheSaveFolderListsItsPicturesAndWritesTheSettings) {
     Start();
     host.folderAnswers = {std::nullopt, other};
 
-    ::DeleteFileW(settingsPath().c_str());
+    ::DeleteFileW(SettingsPath().c_str());
     Click(window->btn_SaveFolder);
     EXPECT_EQ(window->sImageSaveDir, saves) << "cancelled";
-    EXPECT_TRUE(testkit::FileExists(settingsPath())) << "written after a cancel too";
+    EXPECT_TRUE(testkit::FileExists(SettingsPath())) << "written after a cancel too";
 
     Click(window->btn_SaveFolder);
     const auto dialogs = host.CallsOf(HostCall::Kind::BrowseForFolder);
@@ -565,13 +554,14 @@ TEST_F(FileActions, ChoosingTheSaveFolderListsItsPicturesAndWritesTheSettings) {
     EXPECT_EQ(window->lbl_SaveFolder.Caption(), other);
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"20240301_b.jpg", L"20240101_a.png"}));
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_NE(testkit::ReadFileBytes(settingsPath()).find("Folder=" + Narrow(other)), std::string::npos);
+    EXPECT_NE(StoredSettings().find("Folder=" + Narrow(other)), std::string::npos);
 }
 
 TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer) {
     Start();
     auto clickLabel = [&](ui::Label& label) {
-        ::SendMessageW(::GetParent(label.hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(label.hwnd()), STN_CLICKED),
+        ::SendMessageW(::GetParent(label.hwnd()), WM_COMMAND,
+                       MAKEWPARAM(::GetDlgCtrlID(label.hwnd()), STN_CLICKED),
                        reinterpret_cast<LPARAM>(label.hwnd()));
     };
     window->rd_GrEdit2.SetChecked(true);
@@ -595,8 +585,9 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
     host.calls.clear();
     Click(window->btn_OpenFolder);
     EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
-    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{
-                                   L"【お知らせ】\r\n\r\n[保存先フォルダ]が未設定か存在しません、設定してください"});
+    EXPECT_EQ(host.Messages(),
+              std::vector<std::wstring>{
+                  L"【お知らせ】\r\n\r\n[保存先フォルダ]が未設定か存在しません、設定してください"});
 }
 
 // --- Clipboard ----------------------------------------------------------------------------
@@ -633,16 +624,12 @@ image::Image ClipboardPicture() {
     if (auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP))) {
         BITMAP description{};
         ::GetObjectW(bitmap, sizeof(description), &description);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = description.bmWidth;
-        info.bmiHeader.biHeight = -description.bmHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(description.bmWidth) * description.bmHeight * 4);
+        BITMAPINFO info = platform::DibSurface::Describe(description.bmWidth, description.bmHeight);
+        std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(description.bmWidth) * description.bmHeight *
+                                       4);
         HDC screen = ::GetDC(nullptr);
-        ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(description.bmHeight), bgrx.data(), &info, DIB_RGB_COLORS);
+        ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(description.bmHeight), bgrx.data(), &info,
+                    DIB_RGB_COLORS);
         ::ReleaseDC(nullptr, screen);
         picture.width = static_cast<std::uint32_t>(description.bmWidth);
         picture.height = static_cast<std::uint32_t>(description.bmHeight);

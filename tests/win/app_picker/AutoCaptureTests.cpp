@@ -6,10 +6,9 @@
 
 #include <memory>
 
-#include "app/Tfm_Mirulo.h"
 #include "platform/Wide.h"
 #include "support/ModalScript.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 #include "win/app_picker/PickerTestHost.h"
 
 using namespace mirulo;
@@ -17,12 +16,14 @@ using testkit::PumpFor;
 
 namespace {
 
-constexpr wchar_t kNoFolder[] =
-    L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+constexpr wchar_t kNoFolder[] = L"スクリーンショット保存フォルダが未指定または存在しません。\n\r["
+                                L"保存フォルダ設定]ボタンで指定してください。";
 constexpr wchar_t kNoRange[] = L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。";
 constexpr wchar_t kToSeconds[] =
-    L"自動スクショの単位を「秒」に変更しました。\n\r\n\r【注意】\n\rパソコン性能によっては高負荷により操作不能になるか"
-    L"もしれまんせん。\n\rもしそうなった場合は、ミルロの設定をリセットするために、パソコンを再起動（もしくは電源ボタン長"
+    L"自動スクショの単位を「秒」に変更しました。\n\r\n\r【注意】\n\rパソコン性能によっては高負荷により操作不"
+    L"能になるか"
+    L"もしれまんせん。\n\rもしそうなった場合は、ミルロの設定をリセットするために、パソコンを再起動（もしくは"
+    L"電源ボタン長"
     L"押しして強制停止）し、再起動後にミルロフォルダ内のファイル「ユーザー設定」を削除してください。";
 constexpr wchar_t kToMinutes[] = L"自動スクショの単位を「分」に戻しました。";
 
@@ -34,29 +35,20 @@ std::size_t CountEndingIn(const std::wstring& folder, const std::wstring& suffix
     return count;
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
-class AutoCapture : public ::testing::Test {
+class AutoCapture : public testkit::MainWindowTest {
 protected:
-    AutoCapture() {
-        host.recorded.executablePath = program / L"Mirulo.exe";
-        ::CreateDirectoryW(saves.c_str(), nullptr);
-    }
+    AutoCapture() { MakeSaveFolder(); }
 
     void Start(const std::string& extraSettings) {
-        testkit::WriteFileBytes(settingsFile,
-                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n" + extraSettings);
-        window = std::make_unique<app::Tfm_Mirulo>(host);
-        ASSERT_TRUE(host.recorded.Messages().empty());
+        MainWindowTest::Start(SaveFolderLine() + extraSettings);
+        ASSERT_TRUE(host.Messages().empty());
     }
 
-    std::string Settings() const { return testkit::ReadFileBytes(settingsFile); }
-
-    testkit::TempFolder program{L"mirulo-timer"};
-    std::wstring saves = program / L"スクショ";
-    std::wstring settingsFile = program / L"Mirulo.exe_ユーザー設定.ini";
-    testkit::PickerTestHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
+    testkit::PickerTestHost& picker = UseHost<testkit::PickerTestHost>();
 };
 
 TEST_F(AutoCapture, TickingTheBoxWaitsAFullPeriodThenCapturesAboutOnceASecond) {
@@ -65,14 +57,14 @@ TEST_F(AutoCapture, TickingTheBoxWaitsAFullPeriodThenCapturesAboutOnceASecond) {
     EXPECT_FALSE(window->Timer1.Enabled());
     window->chk_Timer.SetChecked(true);
     EXPECT_TRUE(window->Timer1.Enabled());
-    EXPECT_TRUE(Contains(Settings(), "\r\nTimerEnabled=1\r\n"));
+    EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=1\r\n"));
     PumpFor(500);
     EXPECT_EQ(CountEndingIn(saves, L"_固T.png"), 0u) << "no capture at once";
     PumpFor(4000);
     const std::size_t captured = CountEndingIn(saves, L"_固T.png");
     EXPECT_GE(captured, 2u);
     EXPECT_LE(captured, 5u);
-    EXPECT_TRUE(host.recorded.Messages().empty());
+    EXPECT_TRUE(host.Messages().empty());
 
     window->chk_Timer.SetChecked(false);
     EXPECT_FALSE(window->Timer1.Enabled());
@@ -94,7 +86,7 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         window.reset();
-        host.recorded.calls.clear();
+        host.calls.clear();
         ::CreateDirectoryW(saves.c_str(), nullptr);
         Start(std::string("blTimerSecMode=1\r\nTimerNumber=0\r\nTimerEnabled=1\r\n") + c.range);
         ASSERT_TRUE(window->Timer1.Enabled());
@@ -102,26 +94,26 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
             testkit::RemoveFolderTree(saves);
         }
         // The box stays open for three periods, as when nobody is at the machine.
-        host.messageOpenMs = 3500;
+        picker.messageOpenMs = 3500;
         PumpFor(1800);
-        host.messageOpenMs = 0;
+        picker.messageOpenMs = 0;
         PumpFor(1500);
-        EXPECT_EQ(host.recorded.Messages(), std::vector<std::wstring>{c.message});
+        EXPECT_EQ(host.Messages(), std::vector<std::wstring>{c.message});
         EXPECT_FALSE(window->Timer1.Enabled());
         EXPECT_FALSE(window->chk_Timer.Checked());
         EXPECT_FALSE(window->cb_Timer.Enabled());
         EXPECT_FALSE(window->lbl_Timer.Enabled());
         EXPECT_FALSE(window->lbl_TimerMinSec.Enabled());
-        EXPECT_TRUE(Contains(Settings(), "\r\nTimerEnabled=0\r\n"));
+        EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=0\r\n"));
     }
 }
 
 TEST_F(AutoCapture, AFixedRangeHotKeyWithoutARangeSwitchesOffAndWritesEvenWhenAlreadyOff) {
     Start("");
-    ASSERT_TRUE(::DeleteFileW(settingsFile.c_str()));
+    ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
     window->StartCapture(capture::kFixedByHotKey);
-    EXPECT_EQ(host.recorded.Messages(), std::vector<std::wstring>{kNoRange});
-    EXPECT_TRUE(Contains(Settings(), "\r\nTimerEnabled=0\r\n"));
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoRange});
+    EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=0\r\n"));
 }
 
 TEST_F(AutoCapture, AStoredPeriodOutsideTheListFallsBackToFourAndIsWrittenBack) {
@@ -133,7 +125,7 @@ TEST_F(AutoCapture, AStoredPeriodOutsideTheListFallsBackToFourAndIsWrittenBack) 
         EXPECT_EQ(window->iTimerMin, 4);
         EXPECT_EQ(window->Timer1.Interval(), 240000u);
         EXPECT_TRUE(window->Timer1.Enabled());
-        EXPECT_TRUE(Contains(Settings(), "\r\nTimerNumber=3\r\n"));
+        EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerNumber=3\r\n"));
     }
 }
 
@@ -189,7 +181,7 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     ClickLabel(true, false);
     ClickLabel(false, true);
     EXPECT_FALSE(window->blTimerSecMode);
-    EXPECT_TRUE(host.recorded.Messages().empty());
+    EXPECT_TRUE(host.Messages().empty());
     EXPECT_EQ(window->Timer1.Interval(), 60000u);
 
     ClickLabel(true, true);
@@ -197,8 +189,8 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     EXPECT_EQ(window->lbl_Timer.Caption(), L"秒毎");
     EXPECT_EQ(window->lbl_Timer.textColor, RGB(255, 0, 0));
     EXPECT_EQ(window->Timer1.Interval(), 1000u);
-    EXPECT_EQ(host.recorded.Messages(), std::vector<std::wstring>{kToSeconds});
-    EXPECT_TRUE(Contains(Settings(), "\r\nblTimerSecMode=1\r\n"));
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kToSeconds});
+    EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=1\r\n"));
 
     ClickLabel(true, true);
     EXPECT_FALSE(window->blTimerSecMode);
@@ -207,8 +199,8 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     EXPECT_EQ(window->cb_Timer.ItemIndex(), 0);
     EXPECT_EQ(window->iTimerMin, 1);
     EXPECT_EQ(window->Timer1.Interval(), 60000u);
-    EXPECT_EQ(host.recorded.Messages(), (std::vector<std::wstring>{kToSeconds, kToMinutes}));
-    EXPECT_TRUE(Contains(Settings(), "\r\nblTimerSecMode=0\r\n"));
+    EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{kToSeconds, kToMinutes}));
+    EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=0\r\n"));
     EXPECT_TRUE(window->Timer1.Enabled());
 }
 

@@ -7,14 +7,13 @@
 #include <memory>
 #include <span>
 
-#include "app/Tfm_Mirulo.h"
 #include "capture/TForm2.h"
 #include "image/PngReader.h"
 #include "platform/Wide.h"
 #include "support/Messages.h"
 #include "support/ModalScript.h"
 #include "support/PatternWindow.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
 #include "win/app_picker/PickerTestHost.h"
 
 using namespace mirulo;
@@ -25,8 +24,8 @@ using testkit::OwnWindowsOfClass;
 
 namespace {
 
-constexpr wchar_t kNoFolder[] =
-    L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+constexpr wchar_t kNoFolder[] = L"スクリーンショット保存フォルダが未指定または存在しません。\n\r["
+                                L"保存フォルダ設定]ボタンで指定してください。";
 
 std::vector<std::wstring> NamesEndingIn(const std::wstring& folder, const std::wstring& suffix) {
     std::vector<std::wstring> names;
@@ -75,21 +74,14 @@ ModalScript::Step EscapeOnTopmost() {
     };
 }
 
-class PickerFlow : public ::testing::Test {
+class PickerFlow : public testkit::MainWindowTest {
 protected:
-    PickerFlow() {
-        host.recorded.executablePath = program / L"Mirulo.exe";
-        ::CreateDirectoryW(saves.c_str(), nullptr);
-    }
+    PickerFlow() { MakeSaveFolder(); }
 
     void Start(const std::string& extraSettings = "") {
-        testkit::WriteFileBytes(settingsFile,
-                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n" + extraSettings);
-        window = std::make_unique<app::Tfm_Mirulo>(host);
-        ASSERT_TRUE(host.recorded.Messages().empty());
+        MainWindowTest::Start(SaveFolderLine() + extraSettings);
+        ASSERT_TRUE(host.Messages().empty());
     }
-
-    std::string Settings() const { return testkit::ReadFileBytes(settingsFile); }
 
     image::Image Decode(const std::wstring& name) const {
         const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + name);
@@ -97,11 +89,7 @@ protected:
             std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     }
 
-    testkit::TempFolder program{L"mirulo-picker"};
-    std::wstring saves = program / L"スクショ";
-    std::wstring settingsFile = program / L"Mirulo.exe_ユーザー設定.ini";
-    testkit::PickerTestHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
+    testkit::PickerTestHost& picker = UseHost<testkit::PickerTestHost>();
 };
 
 TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheOldOne) {
@@ -113,7 +101,8 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
         ModalScript script({
             [&] {
                 const auto pickers = OwnWindowsOfClass(capture::kRangePickerClass);
-                topmost = !pickers.empty() && (::GetWindowLongW(pickers.front(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+                topmost =
+                    !pickers.empty() && (::GetWindowLongW(pickers.front(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
                 return !pickers.empty();
             },
             PickOnTopmost({300, 200}, {120, 90}),
@@ -126,7 +115,7 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
     EXPECT_EQ(window->iCapWidth, 180);
     EXPECT_EQ(window->iCapHeight, 110);
     EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
-    const std::string written = Settings();
+    const std::string written = StoredSettings();
     EXPECT_EQ(IniValue(written, "X") + "," + IniValue(written, "Y") + "," + IniValue(written, "W") + "," +
                   IniValue(written, "H"),
               "120,90,180,110");
@@ -134,14 +123,14 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
     EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
     EXPECT_EQ(::GetWindowLongW(window->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "raised, not left topmost";
 
-    ASSERT_TRUE(::DeleteFileW(settingsFile.c_str()));
+    ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
     {
         ModalScript script({EscapeOnTopmost()});
         window->btn_SetRectClick();
     }
     EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
-    ASSERT_TRUE(testkit::FileExists(settingsFile)) << "a cancelled picking writes the settings too";
-    EXPECT_EQ(IniValue(Settings(), "W"), "180");
+    ASSERT_TRUE(testkit::FileExists(SettingsPath())) << "a cancelled picking writes the settings too";
+    EXPECT_EQ(IniValue(StoredSettings(), "W"), "180");
     EXPECT_TRUE(NamesEndingIn(saves, L".png").empty());
 }
 
@@ -152,7 +141,8 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
     PatternWindow pattern(300, 200, 64, 48);
     testkit::PumpMessages();
     const RECT at = pattern.rect();
-    const POINT corner{at.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN), at.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
+    const POINT corner{at.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN),
+                       at.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
     window->advPager1.SetActivePageIndex(2);
     ASSERT_TRUE(::OpenClipboard(window->hwnd()));
     ::EmptyClipboard();
@@ -173,7 +163,7 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
             ASSERT_EQ(rgb, PatternColour(static_cast<int>(x) + 10, static_cast<int>(y) + 5)) << x << "," << y;
         }
     }
-    EXPECT_EQ(host.recorded.Messages().size(), 1u) << "the capture sound was due";
+    EXPECT_EQ(host.Messages().size(), 1u) << "the capture sound was due";
     EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
     ASSERT_EQ(window->lb_PicList.Count(), 1);
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
@@ -196,11 +186,11 @@ TEST_F(PickerFlow, EscapeSavesNothingYetRefreshesTheListShowsTheFirstPageAndDrop
     ModalScript script({EscapeOnTopmost()});
     window->StartCapture(capture::kPickedByHotKey);
     EXPECT_EQ(testkit::FolderNames(saves).size(), 1u);
-    EXPECT_TRUE(host.recorded.Messages().empty()) << "no capture sound: nothing was saved";
+    EXPECT_TRUE(host.Messages().empty()) << "no capture sound: nothing was saved";
     EXPECT_EQ(window->lb_PicList.Count(), 1) << "the list refresh runs after a cancel too";
     EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
     EXPECT_EQ(window->intCaptureTimer, 0) << "the next capture must not wait for a delay nobody used";
-    EXPECT_TRUE(host.recorded.CallsOf(platform::HostCall::Kind::Sleep).empty());
+    EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::Sleep).empty());
 }
 
 TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDelayUntouched) {
@@ -210,7 +200,7 @@ TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDel
         window->btn_Capture3Click();
     }
     std::vector<DWORD> sleeps;
-    for (const auto& call : host.recorded.CallsOf(platform::HostCall::Kind::Sleep)) {
+    for (const auto& call : host.CallsOf(platform::HostCall::Kind::Sleep)) {
         sleeps.push_back(call.flags);
     }
     EXPECT_EQ(sleeps, (std::vector<DWORD>{200, 3000, 200}));
@@ -220,11 +210,11 @@ TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDel
     EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
 
     testkit::RemoveFolderTree(saves);
-    host.recorded.calls.clear();
+    host.calls.clear();
     window->btn_Capture10Click();
-    EXPECT_EQ(host.recorded.Messages(), std::vector<std::wstring>{kNoFolder});
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoFolder});
     EXPECT_EQ(window->intCaptureTimer, 0);
-    EXPECT_TRUE(host.recorded.CallsOf(platform::HostCall::Kind::Sleep).empty());
+    EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::Sleep).empty());
     EXPECT_FALSE(::IsIconic(window->hwnd()));
 }
 
@@ -258,8 +248,9 @@ TEST_F(PickerFlow, AHotKeyAndATickWhileAPickerIsOpenCaptureAndLeaveNoPickerBehin
     EXPECT_EQ(pickersAtOnce, 2u) << "hot key 2 opens a second picker over the first";
     EXPECT_EQ(::FindWindowW(capture::kRangePickerClass, nullptr), nullptr) << "every picker is destroyed";
     EXPECT_EQ(NamesEndingIn(saves, L"_固T.png").size(), 1u);
-    EXPECT_EQ(NamesEndingIn(saves, L"_指K.png").size(), 2u) << "the hot key's code stays for the outer capture";
-    EXPECT_TRUE(host.recorded.Messages().empty());
+    EXPECT_EQ(NamesEndingIn(saves, L"_指K.png").size(), 2u)
+        << "the hot key's code stays for the outer capture";
+    EXPECT_TRUE(host.Messages().empty());
     EXPECT_TRUE(::IsWindowEnabled(main));
 }
 

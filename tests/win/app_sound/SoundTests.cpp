@@ -9,18 +9,17 @@
 #include <functional>
 #include <memory>
 
-#include "app/Tfm_Mirulo.h"
-#include "platform/RecordingHost.h"
 #include "platform/Wide.h"
 #include "sound/MciPlayer.h"
 #include "sound/RandomSound.h"
 #include "sound/SoundCategories.h"
+#include "support/ForwardingHost.h"
+#include "support/MainWindowTest.h"
 #include "support/Messages.h"
-#include "support/TempFolder.h"
 
 using namespace mirulo;
-using testkit::PumpMessages;
 using platform::HostCall;
+using testkit::PumpMessages;
 
 namespace {
 
@@ -62,9 +61,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
 
 // A Host that lets a test look at the disk at the moment a message box would
 // open; everything else is the recording host's.
-class WatchingHost final : public platform::Host {
+class WatchingHost final : public testkit::ForwardingHost {
 public:
-    platform::RecordingHost recorded;
+    using ForwardingHost::ForwardingHost;
+
     std::function<void()> onMessage;
 
     int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override {
@@ -73,32 +73,11 @@ public:
         }
         return recorded.ShowMessage(owner, text, caption, flags);
     }
-    void Sleep(DWORD milliseconds) override { recorded.Sleep(milliseconds); }
-    platform::LocalTime Now() override { return recorded.Now(); }
-    std::int64_t PerformanceCounter() override { return recorded.PerformanceCounter(); }
-    std::int64_t PerformanceFrequency() override { return recorded.PerformanceFrequency(); }
-    std::intptr_t ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,
-                              std::wstring_view parameters, std::wstring_view directory, int show) override {
-        return recorded.ShellLaunch(owner, verb, file, parameters, directory, show);
-    }
-    std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
-                                                std::wstring_view initialFolder) override {
-        return recorded.BrowseForFolder(owner, title, initialFolder);
-    }
-    std::optional<std::wstring> OpenFile(HWND owner, const platform::OpenFileRequest& request) override {
-        return recorded.OpenFile(owner, request);
-    }
-    std::wstring ExecutablePath() override { return recorded.ExecutablePath(); }
 };
 
-class Sounds : public ::testing::Test {
+class Sounds : public testkit::MainWindowTest {
 protected:
-    Sounds() {
-        host.recorded.executablePath = program / L"Mirulo.exe";
-        ::CreateDirectoryW(saves.c_str(), nullptr);
-    }
-
-    ~Sounds() override { window.reset(); }
+    Sounds() { MakeSaveFolder(); }
 
     std::wstring Category(const std::wstring& name) const { return program / (L"mp3\\" + name); }
 
@@ -115,15 +94,13 @@ protected:
 
     // Starts with a save folder, a 32-pixel fixed range and the given settings.
     void Start(const std::string& settings = "") {
-        testkit::WriteFileBytes(program / L"Mirulo.exe_ユーザー設定.ini",
-                                "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) +
-                                    "\r\nX=0\r\nY=0\r\nW=32\r\nH=32\r\n" + settings);
+        StoreSettings(SaveFolderLine() + "X=0\r\nY=0\r\nW=32\r\nH=32\r\n" + settings);
         StartAsIs();
     }
 
     void StartAsIs() {
-        window = std::make_unique<app::Tfm_Mirulo>(host);
-        ASSERT_TRUE(host.recorded.Messages().empty());
+        MainWindowTest::Start();
+        ASSERT_TRUE(host.Messages().empty());
     }
 
     std::vector<std::wstring> Entries() const {
@@ -142,23 +119,16 @@ protected:
     void Click(HWND control) { ::SendMessageW(control, BM_CLICK, 0, 0); }
 
     // A fixed-range capture as its hot key runs it.
-    void Capture() {
-        window->StartCapture(capture::kFixedByHotKey);
-    }
+    void Capture() { window->StartCapture(capture::kFixedByHotKey); }
 
     // The fixed-range button: a capture inside a real event, so that an error
     // reaches the program's error box as it would for the user.
     void CaptureWithButton() { Click(window->btn_ShotRect.hwnd()); }
 
-    std::vector<std::wstring> Messages() const { return host.recorded.Messages(); }
-    std::wstring Settings() const {
-        return platform::Widen(testkit::ReadFileBytes(program / L"Mirulo.exe_ユーザー設定.ini"));
-    }
+    std::vector<std::wstring> Messages() const { return host.Messages(); }
+    std::wstring Settings() const { return platform::Widen(StoredSettings()); }
 
-    testkit::TempFolder program{L"mirulo-sound"};
-    std::wstring saves = program / L"画像";
-    WatchingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
+    WatchingHost& watching = UseHost<WatchingHost>();
 };
 
 // --- The list ---------------------------------------------------------------------
@@ -261,7 +231,7 @@ TEST_F(Sounds, UntickingEveryBoxEmptiesTheListAndACaptureSavesBeforeSayingSo) {
     EXPECT_FALSE(window->chkRND01.Checked()) << "nothing is forced on until the next start";
 
     std::vector<std::wstring> picturesAtMessage;
-    host.onMessage = [&] { picturesAtMessage = testkit::FolderNames(saves); };
+    watching.onMessage = [&] { picturesAtMessage = testkit::FolderNames(saves); };
     Capture();
     EXPECT_EQ(Messages(), std::vector<std::wstring>{kNoSoundSelected});
     EXPECT_EQ(picturesAtMessage, std::vector<std::wstring>{L"20240315_142530_045_固K.png"});
@@ -275,11 +245,11 @@ TEST_F(Sounds, TheFolderButtonOpensTheSoundTreeOrSaysItIsMissing) {
     Click(window->btn_SoundFolder.hwnd());
     EXPECT_EQ(Messages(),
               std::vector<std::wstring>{L"【お知らせ】\r\n\r\n[音声フォルダ(～\\mp3)]が存在しません"});
-    EXPECT_TRUE(host.recorded.CallsOf(HostCall::Kind::ShellLaunch).empty());
+    EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
 
     ::CreateDirectoryW((program / L"mp3").c_str(), nullptr);
     Click(window->btn_SoundFolder.hwnd());
-    const auto launches = host.recorded.CallsOf(HostCall::Kind::ShellLaunch);
+    const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].text, L"explorer.exe");
     EXPECT_EQ(launches[0].argument, L" /n/e,\"" + program / L"mp3" + L"\"");
@@ -289,7 +259,7 @@ TEST_F(Sounds, TheFolderButtonOpensTheSoundTreeOrSaysItIsMissing) {
 TEST_F(Sounds, TheLinkShowsItsNoteThenOpensTheShippedPage) {
     Start();
     std::size_t launchesAtNote = 99;
-    host.onMessage = [&] { launchesAtNote = host.recorded.CallsOf(HostCall::Kind::ShellLaunch).size(); };
+    watching.onMessage = [&] { launchesAtNote = host.CallsOf(HostCall::Kind::ShellLaunch).size(); };
     ::SendMessageW(window->pager().Page(3).hwnd(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
                    reinterpret_cast<LPARAM>(window->lbl_DLC.hwnd()));
     EXPECT_EQ(Messages(),
@@ -300,7 +270,7 @@ TEST_F(Sounds, TheLinkShowsItsNoteThenOpensTheShippedPage) {
                   L"ダウンロードして「お気に入り」に入れれば撮影音としてのご利用も可能です。(!?)\r\n\r\n"
                   L"なお今後も状況によっては長尺もの以外もここに追加していく可能性があります。"});
     EXPECT_EQ(launchesAtNote, 0u) << "the page opens after the note is closed";
-    const auto launches = host.recorded.CallsOf(HostCall::Kind::ShellLaunch);
+    const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].caption, L"open");
     EXPECT_EQ(launches[0].text, program / L"Mirulo_撮影音.html");
@@ -360,11 +330,11 @@ TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
     Sound(L"効果音", L"broken.mp3", std::string(4096, '\x5A'));
     Start("SoundEnabled=1\r\n");
     std::vector<std::wstring> picturesAtMessage;
-    host.onMessage = [&] { picturesAtMessage = testkit::FolderNames(saves); };
+    watching.onMessage = [&] { picturesAtMessage = testkit::FolderNames(saves); };
     CaptureWithButton();
     const MCIERROR error = window->MediaPlayer1->lastError();
     ASSERT_NE(error, 0u);
-    const auto boxes = host.recorded.CallsOf(HostCall::Kind::Message);
+    const auto boxes = host.CallsOf(HostCall::Kind::Message);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, sound::MciPlayer::ErrorText(error));
     EXPECT_NE(boxes[0].text, L"");
@@ -411,7 +381,7 @@ TEST_F(Sounds, RandomModePicksFromTheCounterBeforeEveryPlay) {
     for (const std::int64_t counter : {std::int64_t{0}, std::int64_t{0xDEADBEEF}, std::int64_t{0x7'0000'0003},
                                        std::int64_t{0x12345678}, std::int64_t{-1}}) {
         SCOPED_TRACE(counter);
-        host.recorded.counter = counter;
+        host.counter = counter;
         const int expected = sound::RandomSoundIndex(static_cast<std::uint32_t>(counter), 5);
         Click(window->btn_Play.hwnd());
         EXPECT_EQ(window->lb_Sound.ItemIndex(), expected);
@@ -453,7 +423,7 @@ TEST_F(Sounds, DestroyingTheWindowClosesTheDevice) {
     PumpMessages(); // the quit message the destruction posts
 
     // A window torn down without its destruction message closes it too.
-    window = std::make_unique<app::Tfm_Mirulo>(host);
+    MainWindowTest::Start();
     Click(window->btn_Play.hwnd());
     ASSERT_EQ(OpenMciDevices(), 1u);
     window.reset();

@@ -5,25 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
-#include "app/Tfm_Mirulo.h"
-#include "platform/RecordingHost.h"
-#include "support/TempFolder.h"
+#include "support/MainWindowTest.h"
+#include "support/Messages.h"
 #include "ui/TrayIcon.h"
 
 using namespace mirulo;
+using testkit::PumpMessages;
 
 namespace {
-
-void Pump() {
-    MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 struct ShellRecord {
     std::vector<DWORD> calls;
@@ -90,20 +81,13 @@ bool Shown(const app::Picture& picture) {
     return (::GetWindowLongW(picture.hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-class MainWindowTray : public ::testing::Test {
+class MainWindowTray : public testkit::MainWindowTest {
 protected:
     MainWindowTray() {
-        host.executablePath = folder / L"Mirulo.exe";
-        window = std::make_unique<app::Tfm_Mirulo>(host);
+        Start();
         window->ShowFirstTime();
-        Pump();
+        PumpMessages();
     }
-    std::wstring SettingsPath() const { return folder / L"Mirulo.exe_ユーザー設定.ini"; }
-    std::string Settings() const { return testkit::ReadFileBytes(SettingsPath()); }
-
-    testkit::TempFolder folder{L"mirulo-tray"};
-    platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
 };
 
 TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskBar) {
@@ -114,7 +98,7 @@ TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskB
     const LONG_PTR style = ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE);
 
     window->btn_MinimizedClick();
-    Pump();
+    PumpMessages();
     EXPECT_EQ(shell.calls, std::vector<DWORD>{NIM_ADD});
     EXPECT_TRUE(::IsIconic(window->hwnd()));
     EXPECT_TRUE(::IsWindowVisible(window->hwnd())) << "hidden with no way back";
@@ -156,7 +140,7 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
         wchar_t caption[64] = {};
         ::GetWindowTextW(window->hwnd(), caption, 64);
         EXPECT_STREQ(caption, mode.caption);
-        EXPECT_NE(Settings().find(mode.setting), std::string::npos);
+        EXPECT_NE(StoredSettings().find(mode.setting), std::string::npos);
     }
 }
 
@@ -186,7 +170,7 @@ void Wheel(HWND target, HWND pointerOn, int notches) {
     const POINT at{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
     ::SetCursorPos(at.x, at.y);
     ::PostMessageW(target, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA * notches), MAKELPARAM(at.x, at.y));
-    Pump();
+    PumpMessages();
 }
 
 TEST_F(MainWindowTray, TheWheelOverASettingListChangesNothingAndElsewhereWorksAsUsual) {
@@ -194,13 +178,13 @@ TEST_F(MainWindowTray, TheWheelOverASettingListChangesNothingAndElsewhereWorksAs
     window->advPager1.SetActivePageIndex(2);
     ::SetForegroundWindow(window->hwnd());
     ::SetFocus(window->cb_Timer.hwnd());
-    Pump();
+    PumpMessages();
     const int index = window->cb_Timer.ItemIndex();
-    const std::string written = Settings();
+    const std::string written = StoredSettings();
 
     Wheel(window->cb_Timer.hwnd(), window->cb_Timer.hwnd(), 1);
     EXPECT_EQ(window->cb_Timer.ItemIndex(), index);
-    EXPECT_EQ(Settings(), written) << "a swallowed turn wrote the settings";
+    EXPECT_EQ(StoredSettings(), written) << "a swallowed turn wrote the settings";
 
     // The same turn with the pointer on a label: the focused list moves, as the
     // system makes it (this shows the turn above reached the list's window).

@@ -79,6 +79,20 @@ TEST_F(WidgetKit, AUserClickOnACheckBoxTogglesItAndRunsTheHandlerOnce) {
     EXPECT_EQ(seen, (std::vector<bool>{true, false}));
 }
 
+TEST_F(WidgetKit, TwoQuickClicksOnADrawnButtonAreTwoClicks) {
+    // A drawn button reports the second click of a double-click as BN_DOUBLECLICKED,
+    // not BN_CLICKED: stepping through pictures quickly must not lose a step.
+    ui::Button button(L"btn_Test");
+    button.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_OWNERDRAW, 0, L"", Place(0, 0, 40, 30), 100);
+    int clicks = 0;
+    button.OnClick = [&] { ++clicks; };
+    const LPARAM inside = MAKELPARAM(10, 10);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+        ::SendMessageW(button.hwnd(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, inside);
+    }
+    EXPECT_EQ(clicks, 2);
+}
+
 TEST_F(WidgetKit, CheckingARadioButtonUnchecksItsGroupAndClicksOnlyTheChosenOne) {
     ui::RadioButton first(L"rd_1"), second(L"rd_2");
     std::vector<ui::RadioButton*> group{&first, &second};

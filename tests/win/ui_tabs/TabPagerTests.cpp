@@ -20,6 +20,7 @@
 #include "ui/Control.h"
 #include "ui/TabPager.h"
 #include "ui/Window.h"
+#include "platform/DibSurface.h"
 #include "support/Messages.h"
 
 using namespace mirulo;
@@ -105,26 +106,13 @@ public:
         ::GetClientRect(window, &client);
         width_ = client.right;
         height_ = client.bottom;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-        HDC screen = ::GetDC(window);
-        HDC memory = ::CreateCompatibleDC(screen);
-        void* bits = nullptr;
-        HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = ::SelectObject(memory, bitmap);
-        ::BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+        const platform::DibSurface copy = platform::DibSurface::Create(width_, height_);
+        HDC shown = ::GetDC(window);
+        ::BitBlt(copy.dc(), 0, 0, width_, height_, shown, 0, 0, SRCCOPY);
+        ::ReleaseDC(window, shown);
         ::GdiFlush();
-        std::memcpy(pixels_.data(), bits, pixels_.size() * 4);
-        ::SelectObject(memory, old);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(memory);
-        ::ReleaseDC(window, screen);
+        std::memcpy(pixels_.data(), copy.bits(), pixels_.size() * 4);
     }
 
     // The pixel at `point` of `from`'s client area.
