@@ -3,6 +3,8 @@
 // page's buttons around them.
 #include <windows.h>
 
+#include <exception>
+
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
 #include "capture/CaptureService.h"
@@ -18,7 +20,13 @@ constexpr DWORD kSettleMilliseconds = 200;
 
 bool Tfm_Mirulo::IsSaveFolderUsable() const { return sImageSaveDir.size() > 1 && library::IsFolder(sImageSaveDir); }
 
-void Tfm_Mirulo::ShowNotice(std::wstring_view text) { host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK); }
+void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
+    ++noticesShown_;
+    const bool outer = !captureBoxOpen_;
+    captureBoxOpen_ = true;
+    host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK);
+    captureBoxOpen_ = !outer;
+}
 
 void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
     const std::u16string_view code = capture::CaptureCode(kind);
@@ -42,17 +50,27 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
         SwitchAutoCaptureOff();
         return;
     }
+    std::exception_ptr clipboardFailure;
     {
         const capture::CapturePicture picture = captures_.Take(kind.range, fixed);
         if (!picture.empty()) {
             blPlaySound = true;
-            SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
+            try {
+                SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
+            } catch (const capture::ClipboardError&) {
+                // The picture is saved: the list shows it before the box tells
+                // what became of the clipboard copy.
+                clipboardFailure = std::current_exception();
+            }
         }
     }
     CountImages();
     CalcFolderSizeAndDelete();
     playSound();
     FormResize();
+    if (clipboardFailure) {
+        std::rethrow_exception(clipboardFailure);
+    }
 }
 
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {

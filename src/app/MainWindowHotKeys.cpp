@@ -6,6 +6,7 @@
 #include "capture/CaptureKind.h"
 #include "capture/HotKeyRegistry.h"
 #include "capture/HotKeyTable.h"
+#include "ui/Dispatch.h"
 
 namespace mirulo::app {
 
@@ -56,12 +57,63 @@ void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
     StartCapture(capture::HotKeyCaptureKind(*number));
 }
 
+void Tfm_Mirulo::OnHotKey(int id, UINT virtualKey) {
+    // A held key repeats. While a capture's box is open its message loop would
+    // start a capture per repeat, each with its own box stacked on the last,
+    // until the process runs out of stack; and once the box is answered, the
+    // repeats of the key still held would open the next box at once. One box
+    // per press, answered once.
+    if (heldHotKey_ != 0) {
+        heldHotKeyLastRepeat_ = host().PerformanceCounter();
+        return;
+    }
+    if (captureBoxOpen_) {
+        return;
+    }
+    const unsigned noticesBefore = noticesShown_;
+    bool boxShown = false;
+    try {
+        HotKeyPressed(static_cast<WPARAM>(id));
+    } catch (...) {
+        boxShown = true;
+        captureBoxOpen_ = true;
+        ui::ReportCurrentException(host(), hwnd());
+        captureBoxOpen_ = false;
+    }
+    // A window closed while its box was open has nothing left to watch.
+    if ((!boxShown && noticesShown_ == noticesBefore) || !::IsWindow(hwnd())) {
+        return;
+    }
+    // Presses that came while the box was open and are still waiting belong to
+    // the press the box answered.
+    MSG waiting{};
+    while (::PeekMessageW(&waiting, hwnd(), WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+    }
+    if (host().KeyIsDown(virtualKey)) {
+        heldHotKey_ = virtualKey;
+        heldHotKeyLastRepeat_ = host().PerformanceCounter();
+        heldHotKeyWatch_.SetEnabled(true);
+    }
+}
+
+void Tfm_Mirulo::WatchHeldHotKey() {
+    // A key let go while another program had the keyboard may never show as up
+    // here, so a second without repeats ends the wait as well.
+    const std::int64_t quiet = host().PerformanceCounter() - heldHotKeyLastRepeat_;
+    if (host().KeyIsDown(heldHotKey_) && quiet < host().PerformanceFrequency()) {
+        return;
+    }
+    heldHotKey_ = 0;
+    heldHotKeyWatch_.SetEnabled(false);
+}
+
 void Tfm_Mirulo::ReleaseHotKeys() {
     hotKeys_->ReleaseAll();
     RegistHotKeyID1 = RegistHotKeyID2 = RegistHotKeyID3 = 0;
 }
 
 void Tfm_Mirulo::ConnectHotKeyLists() {
+    heldHotKeyWatch_.OnTimer = [this] { WatchHeldHotKey(); };
     cb_Key1.OnChange = [this] { cb_KeyAdd1Change(); };
     cb_KeyAdd1.OnChange = [this] { cb_KeyAdd1Change(); };
     cb_Key2.OnChange = [this] { cb_KeyAdd2Change(); };

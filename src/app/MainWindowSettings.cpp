@@ -37,8 +37,49 @@ std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
 
 std::wstring Tfm_Mirulo::SettingsPath() { return settings::SettingsFile::PathFor(host().ExecutablePath()); }
 
+settings::IniDocument Tfm_Mirulo::LoadSettingsPatiently(const std::wstring& path) {
+    // Another program (a backup, a virus scanner, an editor saving) often holds
+    // the file for a moment; giving up at once would start the tool without the
+    // user's settings.
+    constexpr int kTries = 10;
+    constexpr DWORD kPauseMilliseconds = 100;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return settings::SettingsFile::Load(path);
+        } catch (const settings::SettingsFileError& error) {
+            const bool passing = error.reason() == settings::SettingsFileError::Reason::CannotRead &&
+                                 (error.systemError() == ERROR_SHARING_VIOLATION ||
+                                  error.systemError() == ERROR_LOCK_VIOLATION);
+            if (!passing || attempt == kTries) {
+                throw;
+            }
+        }
+        host().Sleep(kPauseMilliseconds);
+    }
+}
+
 void Tfm_Mirulo::ReadSettings() {
-    settings::IniDocument document = settings::SettingsFile::Load(SettingsPath());
+    const std::wstring path = SettingsPath();
+    settings::IniDocument document;
+    try {
+        document = LoadSettingsPatiently(path);
+    } catch (const settings::SettingsFileError& error) {
+        // The tool starts on the defaults, and the user's file is never written
+        // over with them: it is renamed first, now if it can be, else before the
+        // first write.
+        settingsFileUnread_ = true;
+        std::wstring message = Widen(error.what());
+        try {
+            const std::wstring backup = settings::SettingsFile::MoveAsideUnreadable(path);
+            settingsFileUnread_ = false;
+            message += texts::kSettingsKeptAs;
+            message += backup;
+        } catch (const settings::SettingsFileError&) {
+            message += texts::kSettingsKeptBeforeWriting;
+        }
+        message += texts::kSettingsStartOnDefaults;
+        host().ShowMessage(hwnd(), message, ui::kApplicationTitle, MB_OK | MB_ICONERROR);
+    }
 
     // The option handlers below write the settings as a user's click would. While
     // the values are still being applied such a write would store a mix of loaded
@@ -54,9 +95,18 @@ void Tfm_Mirulo::ReadSettings() {
         DeferWrites defer(*this);
         ApplySettings(settings::ReadSettings(document, screen_));
     }
-    if (settingsWritePending_) {
-        WriteIni();
+    if (!settingsWritePending_) {
+        return;
     }
+    if (settingsFileUnread_) {
+        // Still held by another program: the box above said so, and a second one
+        // for the write would tell nothing new. The values wait in memory.
+        settingsWritePending_ = false;
+        return;
+    }
+    // A write that fails (read-only file, a folder without write permission, a
+    // full disk) is reported once; the start goes on, with the values in memory.
+    ui::Guarded(host(), hwnd(), [this] { WriteIni(); });
 }
 
 void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
@@ -227,6 +277,12 @@ void Tfm_Mirulo::WriteIni() {
     }
     settingsWritePending_ = false;
     const std::wstring path = SettingsPath();
+    if (settingsFileUnread_) {
+        // Values that never came from this file must not replace it; when it
+        // cannot be renamed yet the write is abandoned and reported.
+        settings::SettingsFile::MoveAsideUnreadable(path);
+        settingsFileUnread_ = false;
+    }
     settings::IniDocument document;
     try {
         document = settings::SettingsFile::Load(path);

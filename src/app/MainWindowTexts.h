@@ -16,6 +16,13 @@ inline constexpr wchar_t kTabSettings1[] = L"設定１";
 inline constexpr wchar_t kTabSettings2[] = L"設定２";
 inline constexpr wchar_t kTabSettings3[] = L"設定３";
 
+// A settings file that could not be read at start; the reason and the file's
+// path come first.
+inline constexpr wchar_t kSettingsKeptAs[] = L"\r\n\r\n元のファイルは次の名前で残しました。\r\n";
+inline constexpr wchar_t kSettingsKeptBeforeWriting[] =
+    L"\r\n\r\n元のファイルは上書きせず、設定を保存する前に別の名前 (末尾 .unreadable.bak) で残します。";
+inline constexpr wchar_t kSettingsStartOnDefaults[] = L"\r\n\r\n設定は初期値で始めます。";
+
 // Hints
 inline constexpr wchar_t kHintPicList[] = L"[左ダブルクリック] 画像表示\u3000[右クリック] クリップボードへコピー\u3000"
                                           L"[Shift＋右クリック] 画像編集\u3000[Shift＋左クリック] ファイル名変更";

@@ -7,6 +7,7 @@
 
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
+#include "capture/CaptureFiles.h"
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "sound/MciPlayer.h"
@@ -24,6 +25,7 @@ constexpr int kClientHeight = 513;
 
 constexpr UINT_PTR kAutoCaptureTimerId = 1;
 constexpr UINT_PTR kStartMinimisedTimerId = 2;
+constexpr UINT_PTR kHeldHotKeyTimerId = 3;
 
 HICON LoadProgramIcon(int size) {
     return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MIRULO), IMAGE_ICON,
@@ -34,7 +36,7 @@ HICON LoadProgramIcon(int size) {
 
 Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     : ui::Window(host), advPager1(host), Timer1(*this, kAutoCaptureTimerId, 100000),
-      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host) {
+      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host), heldHotKeyWatch_(*this, kHeldHotKeyTimerId, 50) {
     RegisterWindowClass(kMainWindowClass, CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXICON)),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
@@ -140,6 +142,10 @@ void Tfm_Mirulo::FormCreate() {
     lbl_TimerMinSec.SetEnabled(timerOn);
     CheckLogonTask();
 
+    if (IsSaveFolderUsable()) {
+        // Pictures whose save a crash or a kill interrupted.
+        capture::FinishInterruptedSaves(sImageSaveDir);
+    }
     CountImages();
     SetHotKey1();
     SetHotKey2();
@@ -250,8 +256,6 @@ void Tfm_Mirulo::OnShowWindow(bool shown) {
         FormShow();
     }
 }
-
-void Tfm_Mirulo::OnHotKey(int id) { HotKeyPressed(static_cast<WPARAM>(id)); }
 
 bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {
     if (maxTrackSize_.cx == 0) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -357,7 +358,8 @@ protected:
     void OnShowWindow(bool shown) override;
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
-    void OnHotKey(int id) override;
+    void OnHotKey(int id, UINT virtualKey) override;
+    void WatchHeldHotKey();
     void OnSize(UINT kind, int width, int height) override;
 
 private:
@@ -367,6 +369,7 @@ private:
     void SwitchHintsOn();
     void ComputeDefaultPosition();
     void ReadSettings();
+    settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
     settings::SettingsValues CurrentSettings() const;
     std::wstring SelectedSoundPath() const;
@@ -408,6 +411,18 @@ private:
     std::wstring storedSoundName_; // SoundName as read, until the sound list picks it up
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;
+    // The settings file existed but could not be read at start and is still
+    // under its name: it is moved aside before the first write.
+    bool settingsFileUnread_ = false;
+    // A notice or a capture's error box is open: its message loop runs hot keys too.
+    bool captureBoxOpen_ = false;
+    // Boxes shown by ShowNotice, so a hot key's handler can tell it showed one.
+    unsigned noticesShown_ = 0;
+    // After a capture's box, the hot key still held down (0: none): its repeats
+    // start nothing until it is let go, or until no repeat came for a while.
+    UINT heldHotKey_ = 0;
+    std::int64_t heldHotKeyLastRepeat_ = 0;
+    ui::Timer heldHotKeyWatch_;
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;

@@ -3,75 +3,107 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <optional>
+#include <vector>
 
+#include "image/JpegReader.h"
+#include "image/PngReader.h"
+#include "platform/FileWrites.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
 
 namespace mirulo::capture {
 namespace {
 
-// Largest piece handed to one WriteFile call (its length is a DWORD).
-constexpr std::size_t kWriteChunk = std::size_t{1} << 30;
+constexpr std::wstring_view kTemporaryPrefix = L".~mirulo-";
+constexpr std::wstring_view kTemporarySuffix = L".tmp";
 
 [[noreturn]] void ThrowCannotSave(const std::wstring& path, DWORD code) {
     throw platform::UserError(L"画像ファイルを保存できません\r\n" + path + L"\r\n" +
                               platform::SystemMessage(code));
 }
 
-std::wstring FolderPart(const std::wstring& path) {
+std::size_t NamePart(const std::wstring& path) {
     const std::size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+    return separator == std::wstring::npos ? 0 : separator + 1;
 }
 
-// A name nobody else uses: the process id, the tick count and a counter, with
-// CREATE_NEW refusing any leftover that happens to match.
-struct TemporaryFile {
-    std::wstring path;
-    platform::UniqueKernelHandle handle;
-};
-
-std::optional<TemporaryFile> CreateTemporaryBeside(const std::wstring& target, DWORD& error) {
-    static std::atomic<unsigned> counter{0};
-    const std::wstring folder = FolderPart(target);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        TemporaryFile temporary;
-        temporary.path = folder + L".~mirulo-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                         std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(counter++) + L".tmp";
-        temporary.handle.reset(::CreateFileW(temporary.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (temporary.handle) {
-            return temporary;
-        }
-        error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
+bool EndsWith(std::wstring_view text, std::wstring_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-// The error code of the first failing step, or ERROR_SUCCESS.
-DWORD WriteAndFlush(HANDLE file, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const DWORD piece = static_cast<DWORD>(std::min(bytes.size(), kWriteChunk));
-        DWORD written = 0;
-        if (!::WriteFile(file, bytes.data(), piece, &written, nullptr)) {
-            return ::GetLastError();
-        }
-        if (written == 0) {
-            return ERROR_DISK_FULL;
-        }
-        bytes = bytes.subspan(written);
+// "yyyymmdd_hhnnss_zzz_" + two characters + ".png" or ".jpg": only names this
+// program gives its pictures.
+bool IsCaptureName(std::wstring_view name) {
+    constexpr std::wstring_view kShape = L"########_######_###_";
+    if (name.size() != kShape.size() + 2 + 4) {
+        return false;
     }
-    if (!::FlushFileBuffers(file)) {
-        return ::GetLastError();
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = name[i] >= L'0' && name[i] <= L'9';
+        if (kShape[i] == L'#' ? !digit : name[i] != L'_') {
+            return false;
+        }
     }
-    return ERROR_SUCCESS;
+    for (const wchar_t c : name.substr(kShape.size(), 2)) {
+        if (c < L' ' || std::wstring_view(L"\\/:*?\"<>|.").find(c) != std::wstring_view::npos) {
+            return false;
+        }
+    }
+    return EndsWith(name, L".png") || EndsWith(name, L".jpg");
+}
+
+std::vector<std::uint8_t> ReadWhole(const std::wstring& path) {
+    platform::UniqueKernelHandle file(::CreateFileW(platform::ExtendedLengthPath(path).c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    // A capture of the largest virtual desktop is far below this.
+    constexpr LONGLONG kLargest = 1LL << 31;
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kLargest) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD read = 0;
+        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        if (!::ReadFile(file.get(), bytes.data() + done, piece, &read, nullptr) || read == 0) {
+            return {};
+        }
+        done += read;
+    }
+    return bytes;
+}
+
+// Whole when our own readers decode every pixel: a write cut short by a crash
+// is missing its last rows or the end of the stream.
+bool HoldsWholePicture(const std::wstring& path, bool png) {
+    const std::vector<std::uint8_t> bytes = ReadWhole(path);
+    // The decoders forgive a missing end marker; a finished file of ours has it.
+    static constexpr std::uint8_t kPngEnd[] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    static constexpr std::uint8_t kJpegEnd[] = {0xFF, 0xD9};
+    const std::span<const std::uint8_t> end = png ? std::span<const std::uint8_t>(kPngEnd) : std::span<const std::uint8_t>(kJpegEnd);
+    if (bytes.size() < end.size() || !std::equal(end.begin(), end.end(), bytes.end() - static_cast<std::ptrdiff_t>(end.size()))) {
+        return false;
+    }
+    try {
+        (void)(png ? image::DecodePng(bytes) : image::DecodeJpeg(bytes));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 } // namespace
+
+std::wstring TemporaryPathFor(const std::wstring& path) {
+    const std::size_t name = NamePart(path);
+    std::wstring temporary = path.substr(0, name);
+    temporary += kTemporaryPrefix;
+    temporary.append(path, name);
+    temporary += kTemporarySuffix;
+    return temporary;
+}
 
 std::wstring CaptureFilePath(std::wstring_view saveFolder, const platform::LocalTime& now,
                              std::wstring_view code, ImageFormat format) {
@@ -84,28 +116,58 @@ std::wstring CaptureFilePath(std::wstring_view saveFolder, const platform::Local
 }
 
 void WriteFileReplacing(const std::wstring& path, std::span<const std::uint8_t> bytes) {
-    // Windows refuses to rename over a read-only file, but not every file system
-    // layer does; a picture the user protected must never be replaced.
-    const DWORD existing = ::GetFileAttributesW(path.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
-        ThrowCannotSave(path, ERROR_ACCESS_DENIED);
-    }
-    DWORD error = ERROR_SUCCESS;
-    std::optional<TemporaryFile> temporary = CreateTemporaryBeside(path, error);
-    if (!temporary) {
-        ThrowCannotSave(path, error);
-    }
-    error = WriteAndFlush(temporary->handle.get(), bytes);
-    // Closed before the rename, and before the delete on failure.
-    temporary->handle.reset();
-    if (error == ERROR_SUCCESS && !::MoveFileExW(temporary->path.c_str(), path.c_str(),
-                                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = ::GetLastError();
-    }
+    const std::uint32_t error = platform::ReplaceFileAtomically(path, TemporaryPathFor(path), bytes);
     if (error != ERROR_SUCCESS) {
-        ::DeleteFileW(temporary->path.c_str());
         ThrowCannotSave(path, error);
     }
+}
+
+InterruptedSaves FinishInterruptedSaves(const std::wstring& saveFolder) {
+    InterruptedSaves result;
+    std::wstring folder = saveFolder;
+    if (folder.empty() || folder.find(L'\0') != std::wstring::npos) {
+        return result;
+    }
+    if (folder.back() != L'\\') {
+        folder += L'\\';
+    }
+    const std::wstring pattern = platform::ExtendedLengthPath(folder + std::wstring(kTemporaryPrefix) + L"*" +
+                                                              std::wstring(kTemporarySuffix));
+    std::vector<std::wstring> leftovers;
+    WIN32_FIND_DATAW entry{};
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return result;
+    }
+    do {
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            leftovers.emplace_back(entry.cFileName);
+        }
+    } while (::FindNextFileW(search, &entry));
+    ::FindClose(search);
+
+    for (const std::wstring& leftover : leftovers) {
+        // The search also matches short (8.3) names; only the long name counts.
+        if (leftover.size() <= kTemporaryPrefix.size() + kTemporarySuffix.size() ||
+            leftover.compare(0, kTemporaryPrefix.size(), kTemporaryPrefix) != 0 ||
+            !EndsWith(leftover, kTemporarySuffix)) {
+            continue;
+        }
+        const std::wstring finalName = leftover.substr(
+            kTemporaryPrefix.size(), leftover.size() - kTemporaryPrefix.size() - kTemporarySuffix.size());
+        if (!IsCaptureName(finalName)) {
+            continue; // not a name of ours: never touched
+        }
+        const std::wstring temporary = folder + leftover;
+        if (HoldsWholePicture(temporary, EndsWith(finalName, L".png"))) {
+            if (platform::RenameReplacing(temporary, folder + finalName) == ERROR_SUCCESS) {
+                result.finished.push_back(finalName);
+            }
+        } else if (::DeleteFileW(platform::ExtendedLengthPath(temporary).c_str())) {
+            result.removed.push_back(leftover);
+        }
+    }
+    return result;
 }
 
 } // namespace mirulo::capture

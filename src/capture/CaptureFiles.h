@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "capture/CaptureFileName.h"
 #include "platform/Host.h"
@@ -16,12 +17,23 @@ namespace mirulo::capture {
 std::wstring CaptureFilePath(std::wstring_view saveFolder, const platform::LocalTime& now,
                              std::wstring_view code, ImageFormat format);
 
-// Writes `bytes` to `path`, replacing a file of that name. The bytes go to a
-// temporary file beside the target first (".~mirulo-….tmp", which no picture
-// list shows), are flushed, and the temporary file is then renamed over the
-// target, so a failure never leaves a partial file under the picture's name.
-// On failure the temporary file is removed and platform::UserError names the
-// file and the system's reason.
+// Writes `bytes` to `path`, replacing a file of that name, all or nothing
+// (platform::ReplaceFileAtomically). The bytes go first to TemporaryPathFor(path),
+// which no picture list shows and from which the picture's name can be
+// recovered. On failure platform::UserError names the file and the system's
+// reason, and no file is left behind.
 void WriteFileReplacing(const std::wstring& path, std::span<const std::uint8_t> bytes);
+
+// ".~mirulo-" + the picture's name + ".tmp", beside it.
+std::wstring TemporaryPathFor(const std::wstring& path);
+
+// What a program ended during a save left in the save folder: a temporary
+// picture that decodes whole is finished under its own name, a cut one is
+// removed. Only temporary files named after a capture are touched.
+struct InterruptedSaves {
+    std::vector<std::wstring> finished; // the pictures' names
+    std::vector<std::wstring> removed;  // the temporary files' names
+};
+InterruptedSaves FinishInterruptedSaves(const std::wstring& saveFolder);
 
 } // namespace mirulo::capture

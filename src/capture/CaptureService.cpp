@@ -1,6 +1,6 @@
 #include "capture/CaptureService.h"
 
-#include <optional>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -9,6 +9,7 @@
 #include "capture/DesktopSnapshot.h"
 #include "image/JpegWriter.h"
 #include "image/PngWriter.h"
+#include "platform/Wide.h"
 
 namespace mirulo::capture {
 
@@ -23,17 +24,27 @@ CapturePicture CaptureService::Take(CaptureRange range, const FixedRange& fixed)
 }
 
 std::wstring CaptureService::Save(const CapturePicture& picture, const SaveRequest& request) const {
-    std::optional<ClipboardSession> clipboard;
-    if (request.clipboardOwner != nullptr) {
-        clipboard.emplace(ClipboardSession::Open(request.clipboardOwner));
-        clipboard->PutBitmap(picture);
+    std::wstring path;
+    {
+        // PNG takes the picture's own rows; only JPEG needs an RGB copy.
+        const std::vector<std::uint8_t> bytes = request.format == ImageFormat::Png
+                                                    ? image::EncodePng(PngRowsOf(picture), 7)
+                                                    : image::EncodeJpeg(ToRgbImage(picture), 90);
+        path = CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format);
+        WriteFileReplacing(path, bytes);
     }
-    // PNG takes the picture's own rows; only JPEG needs an RGB copy.
-    const std::vector<std::uint8_t> bytes = request.format == ImageFormat::Png
-                                                ? image::EncodePng(PngRowsOf(picture), 7)
-                                                : image::EncodeJpeg(ToRgbImage(picture), 90);
-    std::wstring path = CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format);
-    WriteFileReplacing(path, bytes);
+    // The file is what the key was pressed for, so it comes first: a clipboard
+    // that another program holds must not cost the picture.
+    if (request.clipboardOwner != nullptr) {
+        try {
+            ClipboardSession clipboard = ClipboardSession::Open(request.clipboardOwner);
+            clipboard.PutBitmap(picture);
+        } catch (const ClipboardError&) {
+            throw;
+        } catch (const std::exception& error) {
+            throw ClipboardError(platform::Widen(error.what()));
+        }
+    }
     return path;
 }
 

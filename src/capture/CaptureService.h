@@ -10,6 +10,7 @@
 #include "capture/CaptureFileName.h"
 #include "capture/CaptureKind.h"
 #include "capture/CapturePicture.h"
+#include "capture/ClipboardSession.h"
 #include "platform/Host.h"
 
 namespace mirulo::capture {
@@ -34,9 +35,10 @@ public:
     CapturePicture Take(CaptureRange range, const FixedRange& fixed) const;
 
     // Encodes the picture (PNG level 7 or JPEG quality 90) and writes it as
-    // "<folder>\<time>_<code>.png|.jpg"; with a clipboard owner the picture is on
-    // the clipboard as well, which stays held from before encoding until the file
-    // is written. Returns the file's path; throws platform::UserError on failure.
+    // "<folder>\<time>_<code>.png|.jpg"; with a clipboard owner the picture then
+    // goes to the clipboard as well. Returns the file's path; throws
+    // platform::UserError when the file could not be written, ClipboardError
+    // when only the clipboard copy failed (the file is saved by then).
     std::wstring Save(const CapturePicture& picture, const SaveRequest& request) const;
 
 private:

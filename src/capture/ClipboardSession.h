@@ -1,19 +1,26 @@
 #pragma once
 // The clipboard, opened and emptied for one capture and closed when the session
-// ends. A capture keeps it open while the file is encoded and written, so the
-// session is an object the saving code holds rather than one call.
+// ends.
 #include <windows.h>
 
 #include "capture/CapturePicture.h"
+#include "platform/SystemError.h"
 
 namespace mirulo::capture {
+
+// The clipboard could not be opened or filled; the picture's file is a separate
+// matter and may well be saved.
+class ClipboardError : public platform::UserError {
+public:
+    using platform::UserError::UserError;
+};
 
 class [[nodiscard]] ClipboardSession {
 public:
     // Opens the clipboard for `owner` (which then owns what is put on it) and
     // empties it. Another program often holds the clipboard for a moment, so
     // opening is tried again for about 50 ms before giving up with
-    // platform::UserError "クリップボード <system text> を開けません".
+    // ClipboardError "クリップボード <system text> を開けません".
     static ClipboardSession Open(HWND owner);
 
     ClipboardSession(const ClipboardSession&) = delete;
@@ -25,7 +32,7 @@ public:
 
     // Puts the picture's pixels on the clipboard as a device-dependent bitmap
     // (CF_BITMAP, no other format, no palette); the clipboard owns it from then
-    // on. Throws platform::UserError when the bitmap cannot be made or placed,
+    // on. Throws ClipboardError when the bitmap cannot be made or placed,
     // std::invalid_argument for an empty picture.
     void PutBitmap(const CapturePicture& picture);
 

@@ -4,7 +4,7 @@
 
 #include "integration/LogonBatch.h"
 #include "integration/ShellOperations.h"
-#include "platform/Handles.h"
+#include "platform/FileWrites.h"
 #include "platform/SystemError.h"
 
 namespace mirulo::integration {
@@ -18,26 +18,13 @@ std::u16string ToU16(std::wstring_view text) {
     return {text.begin(), text.end()};
 }
 
-// Writes the bytes as the whole file; a file left half-written is removed, so
-// no broken batch stays behind for a later run.
+// Writes the bytes as the whole file, replacing an earlier one in one step, so
+// a later run at logon finds the old batch or the new one, never half of one.
 void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-    platform::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        platform::ThrowLastError(L"バッチファイルを作成できません: " + path);
-    }
-    DWORD written = 0;
-    DWORD error = ERROR_SUCCESS;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-        error = ::GetLastError();
-    } else if (written != bytes.size()) {
-        error = ERROR_WRITE_FAULT;
-    } else if (!::CloseHandle(file.release())) {
-        error = ::GetLastError();
-    }
+    const std::uint32_t error = platform::ReplaceFileAtomically(
+        path, path + L".tmp",
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     if (error != ERROR_SUCCESS) {
-        file.reset();
-        ::DeleteFileW(path.c_str());
         ::SetLastError(error);
         platform::ThrowLastError(L"バッチファイルを書き込めません: " + path);
     }

@@ -11,31 +11,6 @@
 namespace mirulo::library {
 namespace {
 
-// Below this length every Win32 file call takes the path as it is. The limit is
-// MAX_PATH less room for an 8.3 name, the limit CreateDirectoryW applies, so a
-// folder path and the pattern appended to it switch form together.
-constexpr std::size_t kPlainPathLimit = MAX_PATH - 12;
-
-bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-std::wstring FullPathName(const std::wstring& path) {
-    std::wstring full(path.size() + MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0) {
-            return {};
-        }
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
-        }
-        full.resize(length); // too small: length is the size needed, with the NUL
-    }
-}
-
 void AddSaturating(std::int64_t& total, std::int64_t amount) {
     total = amount > std::numeric_limits<std::int64_t>::max() - total
                 ? std::numeric_limits<std::int64_t>::max()
@@ -75,6 +50,11 @@ std::string SortKey(const std::wstring& name) {
 } // namespace
 
 bool IsFolder(std::wstring_view path) {
+    // A NUL cuts the path short for every system call, which would then test
+    // (and list) some other folder than the one the user sees.
+    if (path.find(L'\0') != std::wstring_view::npos) {
+        return false;
+    }
     const std::wstring usable = ExtendedLengthPath(path);
     const DWORD attributes = ::GetFileAttributesW(usable.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -87,21 +67,6 @@ std::wstring PicturePath(std::wstring_view folder, std::wstring_view entry) {
     }
     path.append(entry);
     return path;
-}
-
-std::wstring ExtendedLengthPath(std::wstring_view path) {
-    std::wstring original(path);
-    if (path.size() < kPlainPathLimit || StartsWith(path, LR"(\\?\)") || StartsWith(path, LR"(\\.\)")) {
-        return original;
-    }
-    const std::wstring full = FullPathName(original);
-    if (StartsWith(full, LR"(\\)")) {
-        return LR"(\\?\UNC\)" + full.substr(2);
-    }
-    if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') {
-        return LR"(\\?\)" + full;
-    }
-    return original;
 }
 
 int FileSearch(const std::wstring& searchDir, const std::wstring& searchName,

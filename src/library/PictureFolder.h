@@ -6,20 +6,19 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileWrites.h"
+
 namespace mirulo::library {
 
-// True when the path's attributes can be read and carry the directory flag.
+// True when the path's attributes can be read and carry the directory flag. A
+// path holding a NUL is never a folder.
 bool IsFolder(std::wstring_view path);
 
 // The folder, a backslash unless the folder already ends in one, then the entry.
 std::wstring PicturePath(std::wstring_view folder, std::wstring_view entry);
 
-// The form of an absolute path that the file system takes beyond MAX_PATH:
-// "\\?\C:\..." or "\\?\UNC\server\share\...", made from the full path name so
-// that "." and ".." and forward slashes are resolved first. Short paths,
-// relative paths that cannot be resolved and paths already in that form come
-// back as they are.
-std::wstring ExtendedLengthPath(std::wstring_view path);
+// Shared with every other writer and reader of files.
+using platform::ExtendedLengthPath;
 
 // One folder level searched with a wildcard pattern (case-insensitive, the
 // platform's matching rules). Every match is taken whatever its attributes --

@@ -45,6 +45,8 @@ public:
     // folder, the local application data); empty when the shell has none. Tests
     // point these at temporary folders so that nothing touches the machine's own.
     virtual std::wstring SpecialFolderPath(HWND owner, int csidl);
+    // Whether the key is held down now, wherever the keyboard's focus is.
+    virtual bool KeyIsDown(UINT virtualKey);
 };
 
 class RealHost final : public Host {

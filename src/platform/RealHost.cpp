@@ -141,6 +141,8 @@ std::wstring RealHost::ExecutablePath() {
     }
 }
 
+bool Host::KeyIsDown(UINT virtualKey) { return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0; }
+
 std::wstring Host::SpecialFolderPath(HWND owner, int csidl) {
     struct IdListDeleter {
         void operator()(ITEMIDLIST* list) const noexcept { ::CoTaskMemFree(list); }

@@ -4,6 +4,9 @@ namespace mirulo::platform {
 
 int RecordingHost::ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) {
     calls.push_back({HostCall::Kind::Message, std::wstring(text), std::wstring(caption), {}, {}, flags, owner});
+    if (whileMessageOpen) {
+        whileMessageOpen();
+    }
     if (messageAnswers.empty()) {
         return IDOK;
     }
@@ -14,6 +17,9 @@ int RecordingHost::ShowMessage(HWND owner, std::wstring_view text, std::wstring_
 
 void RecordingHost::Sleep(DWORD milliseconds) {
     calls.push_back({HostCall::Kind::Sleep, {}, {}, {}, {}, milliseconds, nullptr});
+    if (onSleep) {
+        onSleep(milliseconds);
+    }
 }
 
 std::intptr_t RecordingHost::ShellLaunch(HWND owner, std::wstring_view verb, std::wstring_view file,

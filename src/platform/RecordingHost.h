@@ -2,7 +2,9 @@
 // The Host that tests give the windows: nothing blocks, nothing launches, and
 // every call is written down in order.
 #include <deque>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,8 +36,16 @@ public:
     std::int64_t frequency = 10'000'000;
     std::intptr_t shellResult = 42;
     std::wstring executablePath = L"C:\\Mirulo\\Mirulo.exe";
+    // Runs in place of each blocking sleep, so a test can change the world the
+    // program waits on (a lock that passes, say).
+    std::function<void(DWORD milliseconds)> onSleep;
+    // Runs while a message box would be open, as the box's own message loop
+    // would run what arrives meanwhile.
+    std::function<void()> whileMessageOpen;
     // Special folders by CSIDL number; one not listed has no path.
     std::map<int, std::wstring> specialFolders;
+    // The keys the user holds down.
+    std::set<UINT> keysDown;
 
     int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
     void Sleep(DWORD milliseconds) override;
@@ -50,6 +60,7 @@ public:
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override { return executablePath; }
     std::wstring SpecialFolderPath(HWND owner, int csidl) override;
+    bool KeyIsDown(UINT virtualKey) override { return keysDown.contains(virtualKey); }
 
     // Convenience for assertions.
     std::vector<HostCall> CallsOf(HostCall::Kind kind) const;

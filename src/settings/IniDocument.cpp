@@ -3,6 +3,7 @@
 #include "platform/Utf.h"
 
 #include <limits>
+#include <optional>
 
 namespace mirulo::settings {
 namespace {
@@ -38,6 +39,26 @@ std::string Folded(std::string_view name) {
 
 bool IsSectionHeader(std::string_view trimmedLine) {
     return trimmedLine.size() >= 2 && trimmedLine.front() == '[' && trimmedLine.back() == ']';
+}
+
+// A first header the user's editor damaged ("[System" without its "]", or with
+// a comment behind it) still names the section of the lines below it: read as
+// anything else, every line up to the next header would be dropped and lost
+// with the next save. (Inside a section such a line is kept as it is.) A line
+// with text after the "]" other than a comment is not a header.
+std::optional<std::string_view> DamagedHeaderName(std::string_view trimmedLine) {
+    if (trimmedLine.empty() || trimmedLine.front() != '[') {
+        return std::nullopt;
+    }
+    const std::size_t close = trimmedLine.find(']');
+    if (close == std::string_view::npos) {
+        return trimmedLine.substr(1);
+    }
+    const std::string_view rest = Trim(trimmedLine.substr(close + 1));
+    if (!rest.empty() && rest.front() != ';') {
+        return std::nullopt;
+    }
+    return trimmedLine.substr(1, close - 1);
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -167,8 +188,14 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
         if (line.empty() || line.front() == ';') {
             continue;
         }
+        std::optional<std::string_view> header;
         if (IsSectionHeader(line)) {
-            const std::string_view name = Trim(line.substr(1, line.size() - 2));
+            header = line.substr(1, line.size() - 2);
+        } else if (const auto damaged = DamagedHeaderName(line); !currentSection && damaged && !Trim(*damaged).empty()) {
+            header = damaged;
+        }
+        if (header) {
+            const std::string_view name = Trim(*header);
             currentSection = document.SectionIndexOf(name);
             if (!currentSection) {
                 currentSection = document.AddSection(name);

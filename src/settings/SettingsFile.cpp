@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <span>
 
+#include "platform/FileWrites.h"
 #include "platform/Handles.h"
 
 namespace mirulo::settings {
@@ -43,10 +45,6 @@ bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool Exists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string ReadWholeFile(const std::wstring& path, HANDLE file) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file, &size)) {
@@ -75,23 +73,10 @@ std::string ReadWholeFile(const std::wstring& path, HANDLE file) {
     }
 }
 
-// A temporary file left by a crash, perhaps made read-only by hand; the next save
-// must not fail because of it.
-void RemoveStaleTemporary(const std::wstring& temporary) {
-    const DWORD attributes = ::GetFileAttributesW(temporary.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return;
-    }
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        ::SetFileAttributesW(temporary.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    }
-    ::DeleteFileW(temporary.c_str());
-}
-
 // Another program holding the file open without delete sharing makes the swap
 // fail; finding that out before anything is written keeps the folder as it was.
 void RequireReplaceable(const std::wstring& path) {
-    UniqueKernelHandle probe(::CreateFileW(path.c_str(), DELETE,
+    UniqueKernelHandle probe(::CreateFileW(platform::ExtendedLengthPath(path).c_str(), DELETE,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe) {
@@ -99,33 +84,45 @@ void RequireReplaceable(const std::wstring& path) {
     }
 }
 
-// Writes and flushes the bytes; on failure removes the partial file and throws.
-void WriteDurably(const std::wstring& settingsPath, const std::wstring& temporary, std::string_view bytes) {
-    DWORD error = 0;
-    {
-        UniqueKernelHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            Fail(Reason::CannotWrite, kCannotWrite, settingsPath, ::GetLastError());
-        }
-        while (!bytes.empty() && error == 0) {
-            const DWORD toWrite = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunkBytes));
-            DWORD written = 0;
-            if (!::WriteFile(file.get(), bytes.data(), toWrite, &written, nullptr)) {
-                error = ::GetLastError();
-            } else if (written == 0) {
-                error = ERROR_WRITE_FAULT;
-            } else {
-                bytes.remove_prefix(written);
-            }
-        }
-        if (error == 0 && !::FlushFileBuffers(file.get())) {
-            error = ::GetLastError();
-        }
+// What a save writes is one [System] section and perhaps sections of the user's
+// own, each closed by an empty line; a temporary file cut short by a crash is
+// missing that end or the keys every save writes.
+bool IsWholeSettingsFile(const std::string& bytes) {
+    constexpr std::string_view kEnd = "\r\n\r\n";
+    if (bytes.size() < kEnd.size() || bytes.compare(bytes.size() - kEnd.size(), kEnd.size(), kEnd) != 0 ||
+        bytes.find('\0') != std::string::npos) {
+        return false;
     }
-    if (error != 0) {
-        ::DeleteFileW(temporary.c_str());
-        Fail(Reason::CannotWrite, kCannotWrite, settingsPath, error);
+    try {
+        const IniDocument document = IniDocument::Parse(bytes);
+        return document.FindValue("System", "Top170") && document.FindValue("System", "cb_IllustNotShow");
+    } catch (const IniEncodingError&) {
+        return false;
+    }
+}
+
+// A save ended between writing the temporary file and renaming it, with no
+// settings file left (the first save, or a two-step replace of an older
+// version): the complete new content is the user's settings.
+void AdoptWholeTemporary(const std::wstring& path) {
+    const std::wstring temporary = SettingsFile::TemporaryPathFor(path);
+    UniqueKernelHandle file(::CreateFileW(platform::ExtendedLengthPath(temporary).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                          nullptr));
+    if (!file) {
+        return;
+    }
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(temporary, file.get());
+    } catch (const SettingsFileError&) {
+        return;
+    }
+    file.reset();
+    if (IsWholeSettingsFile(bytes)) {
+        // Not replacing: a settings file that appeared meanwhile wins.
+        ::MoveFileExW(platform::ExtendedLengthPath(temporary).c_str(), platform::ExtendedLengthPath(path).c_str(),
+                      MOVEFILE_WRITE_THROUGH);
     }
 }
 
@@ -147,9 +144,16 @@ std::wstring SettingsFile::TemporaryPathFor(std::wstring_view settingsPath) {
 }
 
 IniDocument SettingsFile::Load(const std::wstring& path) {
-    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const auto open = [&path] {
+        return UniqueKernelHandle(::CreateFileW(platform::ExtendedLengthPath(path).c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    UniqueKernelHandle file = open();
+    if (!file && IsMissing(::GetLastError())) {
+        AdoptWholeTemporary(path);
+        file = open();
+    }
     if (!file) {
         const DWORD error = ::GetLastError();
         if (IsMissing(error)) {
@@ -168,9 +172,7 @@ IniDocument SettingsFile::Load(const std::wstring& path) {
 void SettingsFile::Save(const std::wstring& path, const IniDocument& document) {
     const std::string bytes = document.Serialize();
 
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    const DWORD attributesError = attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : 0;
-    const bool targetExists = attributes != INVALID_FILE_ATTRIBUTES || !IsMissing(attributesError);
+    const DWORD attributes = ::GetFileAttributesW(platform::ExtendedLengthPath(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             Fail(Reason::CannotWrite, kCannotWrite, path, ERROR_ACCESS_DENIED);
@@ -184,46 +186,16 @@ void SettingsFile::Save(const std::wstring& path, const IniDocument& document) {
         RequireReplaceable(path);
     }
 
-    const std::wstring temporary = TemporaryPathFor(path);
-    RemoveStaleTemporary(temporary);
-    WriteDurably(path, temporary, bytes);
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        // ReplaceFileW merges these on Windows, but not every implementation does;
-        // a user who hid the file wants it to stay hidden.
-        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        if ((attributes & kKept) != 0) {
-            ::SetFileAttributesW(temporary.c_str(), attributes & kKept);
-        }
+    // The user who hid the file wants it to stay hidden.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD kept = attributes != INVALID_FILE_ATTRIBUTES ? attributes & kKept : 0;
+    const DWORD error = platform::ReplaceFileAtomically(
+        path, TemporaryPathFor(path),
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), kept);
+    if (error != ERROR_SUCCESS) {
+        Fail(Reason::CannotWrite, kCannotWrite, path, error);
     }
-
-    if (!targetExists) {
-        if (!::MoveFileExW(temporary.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            const DWORD error = ::GetLastError();
-            ::DeleteFileW(temporary.c_str());
-            Fail(Reason::CannotWrite, kCannotWrite, path, error);
-        }
-        return;
-    }
-
-    if (::ReplaceFileW(path.c_str(), temporary.c_str(), nullptr,
-                       REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) {
-        return;
-    }
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && !Exists(path)) {
-        // The old file is already gone and the new content exists only under the
-        // temporary name: finish the move, and if even that fails keep the
-        // temporary file, the only copy of the settings left.
-        if (::MoveFileExW(temporary.c_str(), path.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return;
-        }
-        Fail(Reason::CannotWrite, kCannotWrite, temporary, ::GetLastError());
-    }
-    ::DeleteFileW(temporary.c_str());
-    Fail(Reason::CannotWrite, kCannotWrite, path, error);
 }
 
 std::wstring SettingsFile::MoveAsideUnreadable(const std::wstring& path) {
@@ -233,7 +205,8 @@ std::wstring SettingsFile::MoveAsideUnreadable(const std::wstring& path) {
             backup += L"-" + std::to_wstring(attempt);
         }
         backup += L".bak";
-        if (::MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        if (::MoveFileExW(platform::ExtendedLengthPath(path).c_str(), platform::ExtendedLengthPath(backup).c_str(),
+                          MOVEFILE_WRITE_THROUGH)) {
             return backup;
         }
         const DWORD error = ::GetLastError();

@@ -3,10 +3,10 @@
 // that a crash or a failed write never leaves a half-written or lost file.
 //
 // Writing goes to a temporary file beside the target (target path + ".tmp"),
-// which is flushed to the disk and then swapped in with ReplaceFileW (the
-// target keeps its attributes and ACL) or, for a new file, MoveFileExW. The
-// temporary name is fixed, so a file left behind by a crash is simply
-// overwritten by the next save; Load never looks at it.
+// which is flushed to the disk and then renamed over the target in one step
+// (platform::ReplaceFileAtomically). A crash before the rename leaves the old
+// file in place; if no settings file is there at all (a crash during the very
+// first save), Load takes a complete temporary file as the settings file.
 //
 // A read-only settings file is the user's decision: Save reports it as a failure
 // and leaves it alone rather than clearing the attribute.
@@ -51,7 +51,8 @@ public:
     // Where Save puts the new content before swapping it in.
     static std::wstring TemporaryPathFor(std::wstring_view settingsPath);
 
-    // A missing file (or folder) gives an empty document. Throws SettingsFileError
+    // A missing file (or folder) gives an empty document, unless a complete
+    // temporary file of an interrupted save is there: it becomes the file. Throws SettingsFileError
     // (CannotRead, NotUtf8) otherwise; the message names the file and carries the
     // system's text for I/O errors.
     static IniDocument Load(const std::wstring& path);

@@ -200,7 +200,7 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_HOTKEY:
-        OnHotKey(static_cast<int>(wParam));
+        OnHotKey(static_cast<int>(wParam), HIWORD(lParam));
         return 0;
     case WM_TIMER: {
         const auto found = timers_.find(wParam);

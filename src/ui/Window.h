@@ -51,7 +51,7 @@ protected:
     virtual void OnSize(UINT /*kind*/, int /*width*/, int /*height*/) {}
     virtual void OnShowWindow(bool /*shown*/) {}
     virtual bool OnGetMinMaxInfo(MINMAXINFO& /*info*/) { return false; }
-    virtual void OnHotKey(int /*id*/) {}
+    virtual void OnHotKey(int /*id*/, UINT /*virtualKey*/) {}
     virtual bool OnPaint() { return false; }
     virtual bool OnEraseBackground(HDC /*dc*/) { return false; }
     virtual bool OnMouseDown(UINT /*message*/, WPARAM /*keys*/, int /*x*/, int /*y*/) { return false; }

@@ -10,6 +10,7 @@
 
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "platform/FileWrites.h"
 #include "platform/Wide.h"
 #include "support/MainWindowTest.h"
 #include "support/PatternWindow.h"
@@ -31,6 +32,43 @@ std::uint32_t PixelOf(const image::Image& picture, std::uint32_t x, std::uint32_
 }
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) { return testkit::FolderNames(folder); }
+
+// Another thread keeps the clipboard open, as another program would, until the
+// holder ends.
+class ClipboardHeld {
+public:
+    ClipboardHeld() {
+        thread_ = ::CreateThread(nullptr, 0, &ClipboardHeld::Run, this, 0, nullptr);
+        ::WaitForSingleObject(opened_, 5000);
+    }
+    ClipboardHeld(const ClipboardHeld&) = delete;
+    ClipboardHeld& operator=(const ClipboardHeld&) = delete;
+    ~ClipboardHeld() {
+        ::SetEvent(release_);
+        ::WaitForSingleObject(thread_, 5000);
+        for (HANDLE handle : {thread_, opened_, release_}) {
+            ::CloseHandle(handle);
+        }
+    }
+    bool holding() const { return holding_; }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto* held = static_cast<ClipboardHeld*>(self);
+        held->holding_ = ::OpenClipboard(nullptr) != FALSE;
+        ::SetEvent(held->opened_);
+        ::WaitForSingleObject(held->release_, 30000);
+        if (held->holding_) {
+            ::CloseClipboard();
+        }
+        return 0;
+    }
+
+    HANDLE opened_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+    bool holding_ = false;
+};
 
 void EmptyClipboard(HWND owner) {
     ASSERT_TRUE(::OpenClipboard(owner));
@@ -263,6 +301,125 @@ TEST_F(CaptureFlow, AFailedWriteIsReportedLeavesNoFileAndTheWindowComesBack) {
     EXPECT_EQ(FolderEntries(saves).size(), 1u) << "no partial or temporary file";
     EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
     EXPECT_FALSE(::IsIconic(window->hwnd()));
+}
+
+// The file is what the key was pressed for: a clipboard held by another
+// program costs the clipboard copy, reported as such, never the picture.
+TEST_F(CaptureFlow, AHeldClipboardIsReportedAndThePictureIsSavedAndListed) {
+    Start("ToClipboard1Enabled=1\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\nKey1Number=5\r\n");
+    ClipboardHeld held;
+    ASSERT_TRUE(held.holding());
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID1), 0);
+    ASSERT_EQ(host.Messages().size(), 1u);
+    const std::wstring message = host.Messages()[0];
+    EXPECT_EQ(message.rfind(L"クリップボード ", 0), 0u) << platform::Narrow(message);
+    EXPECT_TRUE(message.ends_with(L" を開けません")) << platform::Narrow(message);
+    EXPECT_EQ(FolderEntries(saves), std::vector<std::wstring>{kFixedName});
+    EXPECT_EQ(Decode(kFixedName).width, 40u);
+    EXPECT_EQ(window->lb_PicList.Item(0), kFixedName) << "the list shows the saved picture";
+}
+
+// A save folder whose path is longer than MAX_PATH (Windows refuses such paths
+// unless they are in their extended-length form): the start accepts it, a hot
+// key saves into it, the list shows the picture, and a picture whose save was
+// interrupted there is finished at the next start.
+TEST_F(CaptureFlow, ASaveFolderLongerThanMaxPathWorksFromStartToList) {
+    std::wstring deep = saves;
+    while (deep.size() <= MAX_PATH + 40) {
+        deep += L"\\" + std::wstring(40, L'深');
+        ASSERT_TRUE(::CreateDirectoryW(platform::ExtendedLengthPath(deep).c_str(), nullptr));
+    }
+    const std::string settings =
+        "Folder=" + platform::Narrow(deep) + "\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\nKey1Number=5\r\n";
+    MainWindowTest::Start(settings);
+    ASSERT_TRUE(host.Messages().empty());
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID1), 0);
+    EXPECT_TRUE(host.Messages().empty());
+    ASSERT_EQ(FolderEntries(deep), std::vector<std::wstring>{kFixedName});
+    EXPECT_EQ(window->lb_PicList.Item(0), kFixedName);
+
+    const std::wstring interrupted = L"20240101_000000_000_固K.png";
+    ASSERT_TRUE(::MoveFileW(platform::ExtendedLengthPath(deep + L"\\" + kFixedName).c_str(),
+                            platform::ExtendedLengthPath(deep + L"\\.~mirulo-" + interrupted + L".tmp").c_str()));
+    Close();
+    MainWindowTest::Start(settings);
+    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_EQ(FolderEntries(deep), std::vector<std::wstring>{interrupted});
+    EXPECT_EQ(window->lb_PicList.Item(0), interrupted);
+}
+
+// One box per press of a hot key, answered once: presses the box's own loop
+// runs, presses still queued when it is answered and the repeats of a key held
+// through it start nothing; the key let go, the next press is handled again.
+class HotKeyBox : public CaptureFlow {
+protected:
+    void SetUp() override {
+        CaptureFlow::SetUp();
+        Start("Key3Number=5\r\n");
+        ASSERT_NE(window->RegistHotKeyID3, 0);
+        window->sImageSaveDir = program / L"消えたフォルダ";
+    }
+    void Press(bool send = true) const {
+        const LPARAM keys = MAKELPARAM(0, VK_F5);
+        if (send) {
+            ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), keys);
+        } else {
+            ::PostMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), keys);
+        }
+    }
+    // Lets the watch of a held key look at the keyboard a few times.
+    static void LetTimeRun() {
+        for (int i = 0; i < 4; ++i) {
+            ::Sleep(60);
+            PumpMessages();
+        }
+    }
+};
+
+TEST_F(HotKeyBox, PressesRunByTheBoxOrQueuedDuringItOpenNoFurtherBox) {
+    int nested = 0;
+    host.whileMessageOpen = [&] {
+        // The cap only keeps an unguarded program from recursing for ever.
+        for (int press = 0; press < 5 && nested < 50; ++press, ++nested) {
+            Press();         // run by the box's loop
+            Press(false);    // still waiting when the box is answered
+        }
+    };
+    Press();
+    host.whileMessageOpen = nullptr;
+    PumpMessages();
+    EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoFolder});
+
+    Press();
+    EXPECT_EQ(host.Messages().size(), 2u) << "once answered, the next press is handled again";
+}
+
+TEST_F(HotKeyBox, AKeyHeldThroughTheBoxStartsNothingUntilItIsLetGo) {
+    host.keysDown = {VK_F5};
+    Press();
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        Press();
+        LetTimeRun();
+    }
+    EXPECT_EQ(host.Messages().size(), 1u) << "the repeats of the held key";
+
+    host.keysDown.clear();
+    LetTimeRun();
+    Press();
+    EXPECT_EQ(host.Messages().size(), 2u) << "a new press after the key was let go";
+}
+
+TEST_F(HotKeyBox, AKeyThatSeemsHeldButRepeatsNoMoreEndsTheWaitAfterASecond) {
+    host.keysDown = {VK_F5}; // let go where this program could not see it
+    Press();
+    host.counter += host.frequency / 2;
+    LetTimeRun();
+    Press();
+    EXPECT_EQ(host.Messages().size(), 1u) << "a repeat half a second later";
+    host.counter += host.frequency + 1;
+    LetTimeRun();
+    Press();
+    EXPECT_EQ(host.Messages().size(), 2u) << "no repeat for over a second";
 }
 
 } // namespace

@@ -174,23 +174,95 @@ TEST_F(MainWindowSettings, ClosingWritesOnceMoreAndStillClosesWhenTheWriteFails)
     EXPECT_FALSE(FileExists(SettingsPath() + L".tmp"));
 }
 
-TEST_F(MainWindowSettings, AnUnreadableFileStopsTheStartAndIsKeptAsABackupWhenTheWindowCloses) {
-    const std::string damaged = "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n"; // Shift_JIS bytes
-    WriteBytes(SettingsPath(), damaged);
-    Start();
-    ASSERT_EQ(host.Messages().size(), 1u);
-    // Construction stops at the settings: the lists were filled before them, the
-    // auto-capture controls are switched after them.
-    EXPECT_EQ(window->cb_Key1.Count(), 29);
-    EXPECT_TRUE(window->cb_Timer.Enabled());
-    EXPECT_TRUE(window->blInFormCreate);
-    EXPECT_EQ(ReadBytes(SettingsPath()), damaged) << "nothing is written over the user's file at start";
+// A file that cannot be read: the start goes on with every control at its
+// default, one box says what happened and where the user's file is, and the
+// file's bytes survive under a backup name, never overwritten by the defaults.
+struct UnreadableStart {
+    const char* name;
+    std::string bytes;
+    bool heldByAnotherProgram; // open without sharing for the whole start
+};
 
-    HWND hwnd = window->hwnd();
+class UnreadableSettingsAtStart : public MainWindowSettings, public testing::WithParamInterface<UnreadableStart> {};
+
+TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
+    const UnreadableStart& c = GetParam();
+    WriteBytes(SettingsPath(), c.bytes);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (c.heldByAnotherProgram) {
+        held = ::CreateFileW(SettingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    const std::wstring backup = SettingsPath() + L".unreadable.bak";
+
+    Start();
+    EXPECT_FALSE(window->blInFormCreate) << "the start is finished";
+    ASSERT_EQ(host.Messages().size(), 1u);
+    const std::wstring message = host.Messages()[0];
+    EXPECT_NE(message.find(SettingsPath()), std::wstring::npos);
+    EXPECT_EQ(window->cb_Key1.ItemIndex(), 0);
+    EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 0);
+    EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
+    EXPECT_TRUE(window->chkRND10.Checked());
+    EXPECT_EQ(window->ifrmView_Width, 800);
+    EXPECT_EQ(window->ifrmView_Height, 600);
+
+    if (c.heldByAnotherProgram) {
+        EXPECT_NE(message.find(L".unreadable.bak"), std::wstring::npos) << "the box says where the file will go";
+        ::CloseHandle(held);
+        EXPECT_EQ(ReadBytes(SettingsPath()), c.bytes) << "nothing written while the file could not be read";
+    } else {
+        EXPECT_NE(message.find(backup), std::wstring::npos) << "the box names the backup";
+    }
     Close();
-    EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_EQ(ReadBytes(SettingsPath() + L".unreadable.bak"), damaged);
-    EXPECT_EQ(ReadBytes(SettingsPath()).rfind("\xEF\xBB\xBF[System]\r\nTop170=", 0), 0u);
+    EXPECT_EQ(host.Messages().size(), 1u);
+    EXPECT_EQ(ReadBytes(backup), c.bytes);
+    const std::string written = ReadBytes(SettingsPath());
+    for (const char* line : {"Key1Number=0\r\n", "PNGorJPGNumber=0\r\n", "TimerNumber=3\r\n", "bl_chkRND10=1\r\n",
+                             "ifrmView_Width=800\r\n", "ifrmView_Height=600\r\n"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnreadableSettingsAtStart,
+    testing::Values(UnreadableStart{"ShiftJis", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n", false},
+                    UnreadableStart{"Utf16", std::string("\xFF\xFE[\0S\0y\0s\0t\0e\0m\0]\0", 18), false},
+                    UnreadableStart{"Binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE", 20), false},
+                    UnreadableStart{"HeldOpenWithoutSharing", "\xEF\xBB\xBF[System]\r\nKey1Number=5\r\n", true}),
+    [](const testing::TestParamInfo<UnreadableStart>& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(MainWindowSettings, AFileHeldForAMomentIsReadOnceItIsFree) {
+    Store("Key1Number=5\r\nPNGorJPGNumber=1\r\n");
+    HANDLE held = ::CreateFileW(SettingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    int sleeps = 0;
+    host.onSleep = [&](DWORD) {
+        if (++sleeps == 3 && held != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(held);
+            held = INVALID_HANDLE_VALUE;
+        }
+    };
+    Start();
+    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_EQ(window->cb_Key1.ItemIndex(), 5);
+    EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 1);
+    EXPECT_FALSE(FileExists(SettingsPath() + L".unreadable.bak"));
+}
+
+TEST_F(MainWindowSettings, AFailedWriteAtStartIsReportedOnceAndTheStartGoesOn) {
+    Store("Key1Number=5\r\nKey1AddNumber=0\r\nchk_TrayIcon=1\r\n");
+    const std::string before = ReadBytes(SettingsPath());
+    ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
+    Start();
+    ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(host.Messages().size(), 1u);
+    EXPECT_FALSE(window->blInFormCreate) << "the start is finished";
+    EXPECT_NE(window->RegistHotKeyID1, 0) << "the hot keys are registered";
+    EXPECT_TRUE(window->chk_TrayIcon.Checked()) << "the values stay in memory";
+    EXPECT_EQ(ReadBytes(SettingsPath()), before);
 }
 
 } // namespace

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "image/JpegWriter.h"
+#include "image/PngWriter.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
 #include "platform/Wide.h"
@@ -120,6 +123,72 @@ TEST(WriteFileReplacing, FailureNamesTheFileAndLeavesNothingBehind) {
         EXPECT_EQ(ReadFileBytes(path), c.targetAfter);
         ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+}
+
+TEST(WriteFileReplacing, WorksInAFolderLongerThanMaxPath) {
+    const testkit::TempFolder root(L"mirulo-long");
+    std::wstring folder = root.path();
+    while (folder.size() <= MAX_PATH + 20) {
+        folder += L"\\長いフォルダ名のフォルダ_" + std::wstring(20, L'x');
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr)) << ::GetLastError();
+    }
+    const std::wstring path = folder + L"\\" + kName;
+    WriteFileReplacing(path, AsBytes("a picture"));
+    WriteFileReplacing(path, AsBytes("a newer picture"));
+    EXPECT_EQ(ReadFileBytes(L"\\\\?\\" + path), "a newer picture");
+    EXPECT_EQ(List(L"\\\\?\\" + folder), std::vector<std::wstring>{kName});
+}
+
+std::string Encoded(bool png) {
+    image::Image picture{16, 8, 3, std::vector<std::uint8_t>(16 * 8 * 3)};
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+        picture.pixels[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    const std::vector<std::uint8_t> bytes = png ? image::EncodePng(picture) : image::EncodeJpeg(picture);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// What a program killed during a save leaves behind, and what the next start
+// makes of it.
+TEST(FinishInterruptedSaves, FinishesWholePicturesRemovesCutOnesAndTouchesNothingElse) {
+    const testkit::TempFolder folder(L"mirulo-leftovers");
+    const std::string png = Encoded(true);
+    const std::string jpg = Encoded(false);
+    const struct {
+        const wchar_t* name;
+        std::string bytes;
+    } before[] = {
+        {L".~mirulo-20240315_142530_045_固K.png.tmp", png},
+        {L".~mirulo-20240315_142531_000_全K.jpg.tmp", jpg},
+        {L".~mirulo-20240315_142532_000_全K.png.tmp", png.substr(0, png.size() / 2)},
+        {L".~mirulo-20240315_142533_000_全K.jpg.tmp", jpg.substr(0, jpg.size() - 2)},
+        {L".~mirulo-20240315_142534_000_固T.png.tmp", ""},
+        {L"20240315_142535_000_全B.png", "an older capture of the same name"},
+        {L".~mirulo-20240315_142535_000_全B.png.tmp", png},
+        {L".~mirulo-notes.txt.tmp", "not ours"},
+        {L".~mirulo-20240315_142536_000_固K.bmp.tmp", png},
+        {L"someone else's.tmp", "not ours"},
+    };
+    for (const auto& file : before) {
+        CreateFileWith(folder / file.name, file.bytes);
+    }
+
+    const InterruptedSaves result = FinishInterruptedSaves(folder.path());
+
+    std::vector<std::wstring> finished = result.finished;
+    std::sort(finished.begin(), finished.end());
+    EXPECT_EQ(finished, (std::vector<std::wstring>{L"20240315_142530_045_固K.png", L"20240315_142531_000_全K.jpg",
+                                                   L"20240315_142535_000_全B.png"}));
+    EXPECT_EQ(result.removed.size(), 3u);
+    std::vector<std::wstring> after = List(folder.path());
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, (std::vector<std::wstring>{L".~mirulo-20240315_142536_000_固K.bmp.tmp",
+                                                L".~mirulo-notes.txt.tmp", L"20240315_142530_045_固K.png",
+                                                L"20240315_142531_000_全K.jpg", L"20240315_142535_000_全B.png",
+                                                L"someone else's.tmp"}));
+    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142530_045_固K.png"), png);
+    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B.png"), png) << "the later capture wins";
+    EXPECT_EQ(ReadFileBytes(folder / L".~mirulo-notes.txt.tmp"), std::string("not ours"));
 }
 
 TEST(CaptureFilePath, JoinsTheFolderAsStoredAndTheCaptureName) {

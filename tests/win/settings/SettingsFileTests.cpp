@@ -230,9 +230,31 @@ TEST_F(SettingsFileTest, TemporaryFileLeftByACrashIsIgnoredAndReplaced) {
     }
 }
 
-TEST_F(SettingsFileTest, TemporaryFileAloneIsNotTakenForTheSettings) {
-    WriteBytes(SettingsFile::TemporaryPathFor(path_), SampleDocument().Serialize());
-    EXPECT_EQ(SettingsFile::Load(path_), IniDocument());
+// A save ended after the temporary file was complete but before the rename,
+// with no settings file left: the new content is the user's settings. A cut
+// temporary file is never taken for them.
+TEST_F(SettingsFileTest, WithTheFileMissingOnlyACompleteTemporaryFileIsTakenForTheSettings) {
+    IniDocument saved;
+    saved.WriteInteger("System", "Top170", 5);
+    saved.WriteString("System", "Folder", "D:\\写真");
+    saved.WriteBool("System", "cb_IllustNotShow", false);
+    const std::string whole = saved.Serialize();
+    const std::wstring temporary = SettingsFile::TemporaryPathFor(path_);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool taken;
+    };
+    for (const Case& c : {Case{"whole", whole, true}, Case{"cut at the end", whole.substr(0, whole.size() - 2), false},
+                          Case{"cut in a key", whole.substr(0, 30), false},
+                          Case{"other keys only", "\xEF\xBB\xBF[System]\r\nX=1\r\n\r\n", false}}) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(temporary, c.bytes);
+        EXPECT_EQ(SettingsFile::Load(path_), c.taken ? saved : IniDocument());
+        EXPECT_EQ(IsFile(path_), c.taken);
+        ::DeleteFileW(path_.c_str());
+        ::DeleteFileW(temporary.c_str());
+    }
 }
 
 TEST_F(SettingsFileTest, UnreadableFilesAreReportedAndNeverChanged) {

@@ -37,7 +37,7 @@ protected:
         onPaint();
         return true;
     }
-    void OnHotKey(int) override {
+    void OnHotKey(int, UINT) override {
         if (onHotKey) {
             onHotKey();
         }
