@@ -13,26 +13,13 @@
 #include "library/PictureFolder.h"
 #include "platform/Wide.h"
 #include "settings/SettingsValues.h"
+#include "ui/Dispatch.h"
 #include "viewer/TfrmView.h"
 
 namespace mirulo::app {
 namespace {
 
 constexpr DWORD kSettleMilliseconds = 200;
-
-// Handles what is waiting, as a window does between two steps of a flow that
-// wants the system to have caught up.
-void ProcessPendingMessages() {
-    MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 bool IsNormalState(HWND hwnd) { return !::IsIconic(hwnd) && !::IsZoomed(hwnd); }
 
@@ -64,7 +51,7 @@ void Tfm_Mirulo::btn_SetRectClick() {
     // Raised above every window once, then an ordinary window again.
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ProcessPendingMessages();
+    ui::ProcessPendingMessages();
     ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::ShowWindow(hwnd(), SW_SHOW);
     FormResize();
@@ -118,7 +105,7 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
     } else if (!chk_TrayIcon.Checked()) {
         // Ends minimised in the task bar, as it was before.
         ::ShowWindow(hwnd(), SW_HIDE);
-        ProcessPendingMessages();
+        ui::ProcessPendingMessages();
         ::ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
     }
     FormResize();

@@ -10,6 +10,7 @@
 
 #include "image/PngWriter.h"
 #include "platform/Wide.h"
+#include "support/Desktop.h"
 #include "support/MiruloProcess.h"
 #include "support/ScreenGrab.h"
 #include "support/TempFolder.h"
@@ -63,32 +64,6 @@ COLORREF PixelOf(const image::Image& picture, int x, int y) {
     return RGB(p[0], p[1], p[2]);
 }
 
-// The button of `window` (at any depth) whose top-left corner sits at (left, top)
-// of its parent's client area, at 96 DPI.
-HWND ButtonAt(HWND window, int left, int top) {
-    struct Search {
-        int left, top;
-        HWND found;
-    } search{left, top, nullptr};
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[16] = {};
-            ::GetClassNameW(child, name, 16);
-            RECT r{};
-            ::GetWindowRect(child, &r);
-            ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-            if (_wcsicmp(name, L"Button") == 0 && r.left == s->left && r.top == s->top) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 void Keep(const image::Image& picture, const char* name) {
     const std::filesystem::path out = std::filesystem::path(MIRULO_BINARY_DIR).parent_path() / "screens";
     std::filesystem::create_directories(BuildTreePath(out.generic_string().c_str()));
@@ -112,7 +87,7 @@ TEST(ViewerE2E, OpensFromTheMainPageAtNaturalSizeAndFitsALargePicture) {
     HWND window = WaitForWindow(L"Tfm_Mirulo", mirulo.id(), 30000);
     ASSERT_NE(window, nullptr);
     ::Sleep(500);
-    HWND viewerButton = ButtonAt(window, 204, 400);
+    HWND viewerButton = ControlAt(window, L"Button", 204, 400);
     ASSERT_NE(viewerButton, nullptr);
     ::SendMessageW(viewerButton, BM_CLICK, 0, 0);
 
@@ -137,7 +112,7 @@ TEST(ViewerE2E, OpensFromTheMainPageAtNaturalSizeAndFitsALargePicture) {
     EXPECT_NE(PixelOf(natural, 320, 35 + 199), RGB(255, 255, 0)) << "not enlarged";
 
     // Next: the large picture, scaled down from the top-left.
-    HWND next = ButtonAt(viewer, 46, 1);
+    HWND next = ControlAt(viewer, L"Button", 46, 1);
     ASSERT_NE(next, nullptr);
     ::SendMessageW(next, BM_CLICK, 0, 0);
     ::Sleep(600);

@@ -84,32 +84,6 @@ std::wstring WaitForFile(const std::wstring& folder, const std::wstring& prefix,
     return {};
 }
 
-// The button of `window` (at any depth) whose top-left corner sits at (left, top)
-// of its parent's client area.
-HWND ButtonAt(HWND window, int left, int top) {
-    struct Search {
-        int left, top;
-        HWND found;
-    } search{left, top, nullptr};
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[16] = {};
-            ::GetClassNameW(child, name, 16);
-            RECT r{};
-            ::GetWindowRect(child, &r);
-            ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-            if (_wcsicmp(name, L"Button") == 0 && r.left == s->left && r.top == s->top) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // The message box Mirulo.exe shows next, answered with OK: its caption and text.
 struct Answered {
     std::wstring caption;
@@ -338,7 +312,7 @@ TEST(NoPrinterProgram, StartsAfterOneMessageAndSaysItAgainAtAPrint) {
     EXPECT_EQ(testkit::FindMessageBox(mirulo.id()), nullptr) << "one message, not more";
 
     // The main page's viewer button opens the viewer on the newest picture.
-    HWND viewerButton = ButtonAt(window, 204, 400);
+    HWND viewerButton = testkit::ControlAt(window, L"Button", 204, 400);
     ASSERT_NE(viewerButton, nullptr);
     ::PostMessageW(viewerButton, BM_CLICK, 0, 0);
     HWND viewerWindow = testkit::WaitForWindow(L"TfrmView", mirulo.id(), 10000);
@@ -346,7 +320,7 @@ TEST(NoPrinterProgram, StartsAfterOneMessageAndSaysItAgainAtAPrint) {
     ::Sleep(500);
     EXPECT_EQ(testkit::FindMessageBox(mirulo.id()), nullptr) << "the viewer opens without a message";
 
-    HWND printButton = ButtonAt(viewerWindow, 500, 1);
+    HWND printButton = testkit::ControlAt(viewerWindow, L"Button", 500, 1);
     ASSERT_NE(printButton, nullptr);
     ::PostMessageW(printButton, BM_CLICK, 0, 0);
     const std::optional<Answered> atPrint = AnswerNextMessageBox(mirulo.id(), 10000);
