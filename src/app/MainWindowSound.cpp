@@ -10,6 +10,7 @@
 #include "sound/MciPlayer.h"
 #include "sound/RandomSound.h"
 #include "sound/SoundFolders.h"
+#include "ui/Dispatch.h"
 
 namespace mirulo::app {
 namespace {
@@ -30,20 +31,6 @@ constexpr wchar_t kDownloadPageFile[] = L"Mirulo_撮影音.html";
 bool IsFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// Lets the click that got us here repaint before the folders are read. A quit
-// request met on the way is put back for the message loop.
-void ProcessPendingMessages() {
-    MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
 }
 
 } // namespace
@@ -94,7 +81,7 @@ void Tfm_Mirulo::BuildSoundListAtStart() {
 void Tfm_Mirulo::chkRND01Click() {
     // During construction the list is built once, after every setting is read.
     if (!blInFormCreate) {
-        ProcessPendingMessages();
+        ui::ProcessPendingMessages(); // the click that got us here repaints before the folders are read
         bl_chkRND = chkRND.Checked();
         const auto flags = CategoryFlags();
         const auto boxes = CategoryBoxes();
