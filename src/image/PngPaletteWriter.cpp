@@ -12,6 +12,7 @@
 #define ZLIB_CONST
 #include <zlib.h>
 
+#include "image/PngChunks.h"
 #include "image/PngFormat.h"
 
 namespace mirulo::image {
@@ -139,19 +140,6 @@ void ApplyFilter(png::Filter filter, const std::uint8_t* row, const std::uint8_t
     }
 }
 
-void AppendChunk(std::vector<std::uint8_t>& file, std::uint32_t type, const std::uint8_t* data,
-                 std::size_t size) {
-    const std::size_t start = file.size();
-    file.resize(start + 12 + size);
-    std::uint8_t* chunk = file.data() + start;
-    png::StoreBigEndian32(chunk, static_cast<std::uint32_t>(size));
-    png::StoreBigEndian32(chunk + 4, type);
-    if (size > 0) {
-        std::memcpy(chunk + 8, data, size);
-    }
-    png::StoreBigEndian32(chunk + 8 + size, static_cast<std::uint32_t>(crc32_z(0, chunk + 4, 4 + size)));
-}
-
 // Streams the deflate output straight into IDAT chunks at the end of the file,
 // so the compressed data is never copied.
 class IdatWriter {
@@ -271,19 +259,14 @@ std::vector<std::uint8_t> EncodePng(const IndexedImage& picture, int zlibLevel) 
     file.reserve(rowBytes * picture.height / 4 + kIdatCapacity + 64 + 3 * 256);
     file.assign(png::kSignature.begin(), png::kSignature.end());
 
-    std::array<std::uint8_t, 13> header{};
-    png::StoreBigEndian32(header.data(), picture.width);
-    png::StoreBigEndian32(header.data() + 4, picture.height);
-    header[8] = 8;
-    header[9] = png::kColourPalette;
-    AppendChunk(file, png::kIhdr, header.data(), header.size());
+    png::AppendHeader(file, picture.width, picture.height, png::kColourPalette);
 
     std::vector<std::uint8_t> palette;
     palette.reserve(picture.palette.size() * 3);
     for (const auto& entry : picture.palette) {
         palette.insert(palette.end(), entry.begin(), entry.end());
     }
-    AppendChunk(file, png::kPlte, palette.data(), palette.size());
+    png::AppendChunk(file, png::kPlte, palette.data(), palette.size());
 
     {
         // The grey copies are palettes in level order, so neighbouring indices
@@ -304,7 +287,7 @@ std::vector<std::uint8_t> EncodePng(const IndexedImage& picture, int zlibLevel) 
         idat.Finish();
     }
 
-    AppendChunk(file, png::kIend, nullptr, 0);
+    png::AppendChunk(file, png::kIend, nullptr, 0);
     return file;
 }
 

@@ -17,6 +17,7 @@
 #define ZLIB_CONST
 #include <zlib.h>
 
+#include "image/PngChunks.h"
 #include "image/PngFormat.h"
 
 namespace mirulo::image {
@@ -33,11 +34,6 @@ constexpr std::size_t kIdatCapacity = std::size_t{256} * 1024;
 // well under 0.1 % of the file, and a 1920x1080 picture gives six bands to
 // share between the cores.
 constexpr std::size_t kBandBytes = std::size_t{1} << 20;
-
-// libdeflate's level for each zlib level. libdeflate's parsing at a given
-// level is stronger than zlib's and its blocks are split and coded better, so
-// the same effort gives smaller files than zlib at its level 7 in less time.
-constexpr std::array<int, 10> kLibdeflateLevel = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
 
 // From this level on, each band is also deflated by zlib (see BandCompressor).
 constexpr int kTwoEngineLevel = 7;
@@ -196,19 +192,6 @@ png::Filter FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::s
     }
     std::memcpy(out, residuals[best], rowBytes);
     return static_cast<png::Filter>(best);
-}
-
-void AppendChunk(std::vector<std::uint8_t>& file, std::uint32_t type, const std::uint8_t* data,
-                 std::size_t size) {
-    const std::size_t start = file.size();
-    file.resize(start + 12 + size);
-    std::uint8_t* chunk = file.data() + start;
-    png::StoreBigEndian32(chunk, static_cast<std::uint32_t>(size));
-    png::StoreBigEndian32(chunk + 4, type);
-    if (size > 0) {
-        std::memcpy(chunk + 8, data, size);
-    }
-    png::StoreBigEndian32(chunk + 8 + size, static_cast<std::uint32_t>(crc32_z(0, chunk + 4, 4 + size)));
 }
 
 // Cuts the zlib stream into IDAT chunks of kIdatCapacity bytes at the end of the file.
@@ -625,7 +608,10 @@ struct ZStreamDeleter {
 class BandCompressor {
 public:
     explicit BandCompressor(int level) : level_(level) {
-        libdeflate_.reset(libdeflate_alloc_compressor(kLibdeflateLevel[static_cast<std::size_t>(level)]));
+        // libdeflate runs at the zlib level asked for: its parsing at a level is
+        // stronger than zlib's and its blocks are split and coded better, so the
+        // same effort gives smaller files than zlib at that level in less time.
+        libdeflate_.reset(libdeflate_alloc_compressor(level));
         if (!libdeflate_) {
             throw CodecError("PNG: out of memory for the compressor");
         }
@@ -825,13 +811,7 @@ std::vector<std::uint8_t> EncodePng(const PixelRows& rows, int level, unsigned t
     file.reserve(png::kSignature.size() + 25 + streamSize + (streamSize / kIdatCapacity + 1) * 12 + 12);
     file.assign(png::kSignature.begin(), png::kSignature.end());
 
-    std::array<std::uint8_t, 13> header{};
-    png::StoreBigEndian32(header.data(), rows.width);
-    png::StoreBigEndian32(header.data() + 4, rows.height);
-    header[8] = 8; // bits per sample
-    header[9] = png::kColourRgb;
-    // Compression method, filter method and interlace method all stay 0.
-    AppendChunk(file, png::kIhdr, header.data(), header.size());
+    png::AppendHeader(file, rows.width, rows.height, png::kColourRgb);
 
     IdatWriter idat(file);
     const std::array<std::uint8_t, 2> zlibHeader = {0x78, ZlibLevelFlags(level)};
@@ -847,7 +827,7 @@ std::vector<std::uint8_t> EncodePng(const PixelRows& rows, int level, unsigned t
     idat.Write(trailer.data(), trailer.size());
     idat.CloseChunk();
 
-    AppendChunk(file, png::kIend, nullptr, 0);
+    png::AppendChunk(file, png::kIend, nullptr, 0);
     return file;
 }
 

@@ -147,49 +147,39 @@ void AnswerMessageBox(HWND box, int id) {
                    reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
 }
 
-HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& caption) {
-    struct Search {
-        const wchar_t* windowClass;
-        const std::wstring* caption;
-        HWND found;
-    } search{windowClass, &caption, nullptr};
+std::vector<HWND> Descendants(HWND parent) {
+    std::vector<HWND> found;
     ::EnumChildWindows(
         parent,
         [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            if (_wcsicmp(ClassOf(hwnd).c_str(), s->windowClass) == 0 && TextOf(hwnd) == *s->caption) {
-                s->found = hwnd;
-                return FALSE;
-            }
+            reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& caption) {
+    for (HWND child : Descendants(parent)) {
+        if (_wcsicmp(ClassOf(child).c_str(), windowClass) == 0 && TextOf(child) == caption) {
+            return child;
+        }
+    }
+    return nullptr;
 }
 
 HWND ControlAt(HWND window, const wchar_t* windowClass, int left, int top) {
     const int dpi = static_cast<int>(::GetDpiForWindow(window));
-    struct Search {
-        const wchar_t* windowClass;
-        int left, top;
-        HWND found;
-    } search{windowClass, ::MulDiv(left, dpi, 96), ::MulDiv(top, dpi, 96), nullptr};
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            RECT r{};
-            ::GetWindowRect(child, &r);
-            ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-            if (_wcsicmp(ClassOf(child).c_str(), s->windowClass) == 0 && r.left == s->left &&
-                r.top == s->top) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND child : Descendants(window)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+        if (_wcsicmp(ClassOf(child).c_str(), windowClass) == 0 && r.left == ::MulDiv(left, dpi, 96) &&
+            r.top == ::MulDiv(top, dpi, 96)) {
+            return child;
+        }
+    }
+    return nullptr;
 }
 
 std::optional<RECT> DockedTrayIcon(DWORD ourProcess) {

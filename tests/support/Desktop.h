@@ -33,6 +33,9 @@ std::wstring MessageBoxText(HWND box);
 // Presses the box's button `id` (IDOK, IDYES, ...) as a click would.
 void AnswerMessageBox(HWND box, int id);
 
+// Every child window of `parent`, at any depth.
+std::vector<HWND> Descendants(HWND parent);
+
 // A child window (at any depth) of `parent` with this class and caption.
 HWND FindControl(HWND parent, const wchar_t* windowClass, const std::wstring& caption);
 

@@ -45,40 +45,32 @@ std::wstring PdfFolder() {
 }
 
 // The picture list's entries, top first: the list box whose entries are picture files.
+std::wstring ClassName(HWND hwnd) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
 std::vector<std::wstring> PictureListEntries(HWND window) {
-    std::vector<std::wstring> entries;
-    struct Search {
-        std::vector<std::wstring>* entries;
-    } search{&entries};
-    ::EnumChildWindows(
-        window,
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            wchar_t name[32] = {};
-            ::GetClassNameW(hwnd, name, 32);
-            if (_wcsicmp(name, L"ListBox") != 0) {
-                return TRUE;
-            }
-            std::vector<std::wstring> items;
-            const auto count = ::SendMessageW(hwnd, LB_GETCOUNT, 0, 0);
-            for (LRESULT i = 0; i < count; ++i) {
-                std::wstring item(
-                    static_cast<std::size_t>(::SendMessageW(hwnd, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) +
-                        1,
-                    L'\0');
-                item.resize(static_cast<std::size_t>(::SendMessageW(hwnd, LB_GETTEXT, static_cast<WPARAM>(i),
-                                                                    reinterpret_cast<LPARAM>(item.data()))));
-                items.push_back(item);
-            }
-            const bool pictures =
-                !items.empty() && (items[0].ends_with(L".png") || items[0].ends_with(L".jpg"));
-            if (pictures) {
-                *reinterpret_cast<Search*>(lParam)->entries = items;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return entries;
+    for (HWND list : Descendants(window)) {
+        if (_wcsicmp(ClassName(list).c_str(), L"ListBox") != 0) {
+            continue;
+        }
+        std::vector<std::wstring> items;
+        const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::wstring item(
+                static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1,
+                L'\0');
+            item.resize(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                                                                reinterpret_cast<LPARAM>(item.data()))));
+            items.push_back(item);
+        }
+        if (!items.empty() && (items[0].ends_with(L".png") || items[0].ends_with(L".jpg"))) {
+            return items;
+        }
+    }
+    return {};
 }
 
 std::wstring TextOfWindow(HWND hwnd) {
@@ -88,24 +80,12 @@ std::wstring TextOfWindow(HWND hwnd) {
 }
 
 HWND FirstOfClass(HWND parent, const wchar_t* windowClass) {
-    struct Search {
-        const wchar_t* windowClass;
-        HWND found;
-    } search{windowClass, nullptr};
-    ::EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            wchar_t name[64] = {};
-            ::GetClassNameW(hwnd, name, 64);
-            if (_wcsicmp(name, s->windowClass) == 0) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND child : Descendants(parent)) {
+        if (_wcsicmp(ClassName(child).c_str(), windowClass) == 0) {
+            return child;
+        }
+    }
+    return nullptr;
 }
 
 std::wstring StatusText(HWND window) {

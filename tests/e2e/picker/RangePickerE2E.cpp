@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/PngReader.h"
+#include "support/Desktop.h"
 #include "support/MiruloProcess.h"
 #include "support/ModalScript.h"
 #include "support/PatternWindow.h"
@@ -27,41 +28,25 @@ namespace {
 constexpr wchar_t kMainClass[] = L"Tfm_Mirulo";
 constexpr wchar_t kPickerClass[] = L"TForm2";
 
-// Runs xdotool with `arguments` and waits for it.
+// Runs xdotool with `arguments` on the display.
 void XDo(const std::wstring& arguments) {
-    ASSERT_STRNE(MIRULO_XDOTOOL, "") << "xdotool is missing (Debian package: xdotool)";
-    std::wstring command = BuildTreePath(MIRULO_XDOTOOL) + L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process));
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    std::wstring why;
+    ASSERT_TRUE(XDoTool(arguments, &why)) << why;
 }
 
-std::wstring Num(int value) { return std::to_wstring(value); }
+std::wstring Num(int value) {
+    return std::to_wstring(value);
+}
 
-void ClickAt(POINT at) { XDo(L"mousemove " + Num(at.x) + L" " + Num(at.y) + L" click 1"); }
+void ClickAt(POINT at) {
+    XDo(L"mousemove " + Num(at.x) + L" " + Num(at.y) + L" click 1");
+}
 
 // Two corners as a user clicks them: release on the first, move across, release on the second.
 void PickCorners(POINT first, POINT second) {
     ClickAt(first);
     XDo(L"mousemove " + Num((first.x + second.x) / 2) + L" " + Num((first.y + second.y) / 2));
     ClickAt(second);
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> found;
-    ::EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 std::wstring TextOf(HWND hwnd) {
@@ -121,8 +106,8 @@ std::vector<std::wstring> NamesEndingIn(const std::wstring& folder, const std::w
     return names;
 }
 
-std::vector<std::wstring> WaitForNames(const std::wstring& folder, const std::wstring& suffix, std::size_t count,
-                                       DWORD ms = 15000) {
+std::vector<std::wstring> WaitForNames(const std::wstring& folder, const std::wstring& suffix,
+                                       std::size_t count, DWORD ms = 15000) {
     const ULONGLONG until = ::GetTickCount64() + ms;
     std::vector<std::wstring> names;
     while ((names = NamesEndingIn(folder, suffix)).size() < count && ::GetTickCount64() < until) {
@@ -251,7 +236,8 @@ TEST_F(RangePickerE2E, PickedCapturesFromTheButtonsAndFromHotKey2SaveExactlyTheP
     ASSERT_EQ(fresh.height, 80u);
     for (std::uint32_t y = 0; y < 80; ++y) {
         for (std::uint32_t x = 0; x < 100; ++x) {
-            const int px = 1200 + static_cast<int>(x) - lateAt.left, py = 700 + static_cast<int>(y) - lateAt.top;
+            const int px = 1200 + static_cast<int>(x) - lateAt.left,
+                      py = 700 + static_cast<int>(y) - lateAt.top;
             ASSERT_EQ(PixelOf(fresh, x, y), PatternColour(px, py)) << "at " << x << "," << y;
         }
     }
