@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -19,6 +20,7 @@
 
 #include "image/PngChunks.h"
 #include "image/PngFormat.h"
+#include "image/WorkerPool.h"
 
 namespace mirulo::image {
 namespace {
@@ -157,10 +159,10 @@ std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, 
 }
 #endif
 
-// Gives the row the filter whose residuals cost least (ties to the simpler
-// filter) and writes them to `out`. `scratch` holds a row per filter.
-png::Filter FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
-                      std::uint8_t* scratch, std::uint8_t* out) {
+// Every filter's residuals for the row, into `scratch` (a row per filter), and
+// their costs.
+FilterCosts FilterEveryWay(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
+                           std::uint8_t* scratch) {
     std::array<std::uint8_t*, png::kFilterCount> residuals{};
     for (std::size_t filter = 0; filter < residuals.size(); ++filter) {
         residuals[filter] = scratch + filter * rowBytes;
@@ -184,14 +186,34 @@ png::Filter FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::s
     done = FilterBytesSse2(row, above, done, rowBytes, residuals, costs);
 #endif
     FilterBytes(row, above, done, rowBytes, residuals, costs);
+    return costs;
+}
+
+// The filter whose residuals cost least; ties go to the simpler filter.
+std::size_t CheapestFilter(const FilterCosts& costs) {
     std::size_t best = 0;
     for (std::size_t filter = 1; filter < costs.size(); ++filter) {
         if (costs[filter] < costs[best]) {
             best = filter;
         }
     }
-    std::memcpy(out, residuals[best], rowBytes);
+    return best;
+}
+
+// Gives the row the filter whose residuals cost least and writes them to
+// `out`. `scratch` holds a row per filter.
+png::Filter FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
+                      std::uint8_t* scratch, std::uint8_t* out) {
+    const std::size_t best = CheapestFilter(FilterEveryWay(row, above, rowBytes, scratch));
+    std::memcpy(out, scratch + best * rowBytes, rowBytes);
     return static_cast<png::Filter>(best);
+}
+
+// What the row costs with the filter FilterRow would give it.
+std::uint64_t RowCost(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
+                      std::uint8_t* scratch) {
+    const FilterCosts costs = FilterEveryWay(row, above, rowBytes, scratch);
+    return costs[CheapestFilter(costs)];
 }
 
 // Cuts the zlib stream into IDAT chunks of kIdatCapacity bytes at the end of the file.
@@ -541,44 +563,64 @@ void MakeJoinable(std::vector<std::uint8_t>& band, std::size_t filteredSize) {
     band.insert(band.end(), emptyStored.begin(), emptyStored.end());
 }
 
-// Converts rows to RGB where needed and filters them, a band at a time.
+// Converts rows to RGB where needed and filters them, a band at a time. Its
+// buffers are sized for the widest picture so far and kept for the next.
 class BandFilter {
 public:
-    explicit BandFilter(const PixelRows& rows)
-        : rows_(rows), rowBytes_(std::size_t{rows.width} * kBytesPerPixel), zeroRow_(rowBytes_, 0),
-          rgbRows_(rows.layout == PixelLayout::Rgb ? 0 : 2 * rowBytes_) {}
-
     // Fills `out` with the band's filtered rows (filter byte, then the row).
-    void Filter(const Band& band, std::vector<std::uint8_t>& out) {
-        out.resize(std::size_t{band.rowCount} * (rowBytes_ + 1));
-        scratch_.resize(png::kFilterCount * rowBytes_);
-        const std::uint8_t* above = band.firstRow == 0 ? zeroRow_.data() : RgbRow(band.firstRow - 1, 1);
+    void Filter(const PixelRows& rows, const Band& band, std::vector<std::uint8_t>& out) {
+        const std::size_t rowBytes = Prepare(rows);
+        out.resize(std::size_t{band.rowCount} * (rowBytes + 1));
+        const std::uint8_t* above = band.firstRow == 0 ? zeroRow_.data() : RgbRow(rows, band.firstRow - 1, 1);
         std::uint8_t* filtered = out.data();
         for (std::uint32_t i = 0; i < band.rowCount; ++i) {
-            const std::uint32_t y = band.firstRow + i;
-            const std::uint8_t* row = RgbRow(y, i % 2);
-            filtered[0] =
-                static_cast<std::uint8_t>(FilterRow(row, above, rowBytes_, scratch_.data(), filtered + 1));
-            filtered += rowBytes_ + 1;
+            const std::uint8_t* row = RgbRow(rows, band.firstRow + i, i % 2);
+            filtered[0] = static_cast<std::uint8_t>(FilterRow(row, above, rowBytes, scratch_.data(), filtered + 1));
+            filtered += rowBytes + 1;
             above = row;
         }
     }
 
+    // The filtered cost of one row in every `kCostSampleStride`: a cheap guess
+    // at how long the band takes to deflate, to start the slow bands first.
+    std::uint64_t SampledCost(const PixelRows& rows, const Band& band) {
+        const std::size_t rowBytes = Prepare(rows);
+        std::uint64_t cost = 0;
+        for (std::uint32_t i = 0; i < band.rowCount; i += kCostSampleStride) {
+            const std::uint32_t y = band.firstRow + i;
+            const std::uint8_t* above = y == 0 ? zeroRow_.data() : RgbRow(rows, y - 1, 1);
+            cost += RowCost(RgbRow(rows, y, 0), above, rowBytes, scratch_.data());
+        }
+        return cost;
+    }
+
 private:
+    static constexpr std::uint32_t kCostSampleStride = 16;
+
+    std::size_t Prepare(const PixelRows& rows) {
+        const std::size_t rowBytes = std::size_t{rows.width} * kBytesPerPixel;
+        if (zeroRow_.size() < rowBytes) {
+            zeroRow_.assign(rowBytes, 0);
+            rgbRows_.resize(2 * rowBytes);
+            scratch_.resize(png::kFilterCount * rowBytes);
+        }
+        return rowBytes;
+    }
+
     // Row y as RGB; converted rows alternate between two buffers, as the
     // filters look at the row above.
-    const std::uint8_t* RgbRow(std::uint32_t y, std::uint32_t slot) {
-        const std::uint8_t* source = rows_.first + rows_.stride * y;
-        if (rows_.layout == PixelLayout::Rgb) {
+    const std::uint8_t* RgbRow(const PixelRows& rows, std::uint32_t y, std::uint32_t slot) {
+        const std::uint8_t* source = rows.first + rows.stride * y;
+        if (rows.layout == PixelLayout::Rgb) {
             return source;
         }
-        std::uint8_t* rgb = rgbRows_.data() + slot * rowBytes_;
-        if (rows_.layout == PixelLayout::Rgba) {
-            for (std::uint32_t x = 0; x < rows_.width; ++x) {
+        std::uint8_t* rgb = rgbRows_.data() + slot * std::size_t{rows.width} * kBytesPerPixel;
+        if (rows.layout == PixelLayout::Rgba) {
+            for (std::uint32_t x = 0; x < rows.width; ++x) {
                 std::memcpy(rgb + std::size_t{x} * 3, source + std::size_t{x} * 4, 3);
             }
         } else {
-            for (std::uint32_t x = 0; x < rows_.width; ++x) {
+            for (std::uint32_t x = 0; x < rows.width; ++x) {
                 rgb[std::size_t{x} * 3] = source[std::size_t{x} * 4 + 2];
                 rgb[std::size_t{x} * 3 + 1] = source[std::size_t{x} * 4 + 1];
                 rgb[std::size_t{x} * 3 + 2] = source[std::size_t{x} * 4];
@@ -587,8 +629,6 @@ private:
         return rgb;
     }
 
-    const PixelRows& rows_;
-    std::size_t rowBytes_;
     std::vector<std::uint8_t> zeroRow_;
     std::vector<std::uint8_t> rgbRows_;
     std::vector<std::uint8_t> scratch_;
@@ -616,6 +656,8 @@ public:
             throw CodecError("PNG: out of memory for the compressor");
         }
     }
+
+    int level() const noexcept { return level_; }
 
     DeflatedBand Compress(const std::vector<std::uint8_t>& filtered, bool last) {
         DeflatedBand band;
@@ -723,45 +765,80 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
     return bands;
 }
 
+// What each thread keeps from one picture to the next: its compressors, with
+// their tables, and its buffers. Pages the system has to find and clear on
+// first touch cost more than some bands' whole deflate.
+struct Workspace {
+    BandFilter filter;
+    std::vector<std::uint8_t> filtered;
+    std::unique_ptr<BandCompressor> compressor;
+
+    BandCompressor& CompressorFor(int level) {
+        if (!compressor || compressor->level() != level) {
+            compressor.reset();
+            compressor = std::make_unique<BandCompressor>(level);
+        }
+        return *compressor;
+    }
+};
+
+Workspace& ThreadWorkspace() {
+    thread_local Workspace workspace;
+    return workspace;
+}
+
+// The bands, the costliest first (by a sample of their filtered rows), so that
+// no thread is left with a slow band when the others have run out: the last
+// band to start decides when the picture is done.
+std::vector<std::size_t> SlowestFirst(const PixelRows& rows, const std::vector<Band>& bands, BandFilter& filter) {
+    std::vector<std::uint64_t> costs(bands.size());
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        costs[i] = filter.SampledCost(rows, bands[i]);
+    }
+    std::vector<std::size_t> order(bands.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return costs[a] > costs[b]; });
+    return order;
+}
+
 std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<Band>& bands, int level,
                                        unsigned threads) {
     std::vector<DeflatedBand> deflated(bands.size());
-    std::atomic<std::size_t> next{0};
-    const auto work = [&]() {
-        BandCompressor compressor(level);
-        BandFilter filter(rows);
-        std::vector<std::uint8_t> filtered;
-        for (std::size_t i = next++; i < bands.size(); i = next++) {
-            filter.Filter(bands[i], filtered);
-            deflated[i] = compressor.Compress(filtered, i + 1 == bands.size());
-        }
-    };
-
     if (threads == 0) {
         threads = std::max(1u, std::thread::hardware_concurrency());
     }
     const std::size_t helperCount = std::min<std::size_t>(threads, bands.size()) - 1;
-    std::vector<std::exception_ptr> failures(helperCount + 1);
-    const auto guarded = [&](std::size_t slot) {
+    if (helperCount == 0) {
+        Workspace& workspace = ThreadWorkspace();
+        BandCompressor& compressor = workspace.CompressorFor(level);
+        for (std::size_t i = 0; i < bands.size(); ++i) {
+            workspace.filter.Filter(rows, bands[i], workspace.filtered);
+            deflated[i] = compressor.Compress(workspace.filtered, i + 1 == bands.size());
+        }
+        return deflated;
+    }
+
+    const std::vector<std::size_t> order = SlowestFirst(rows, bands, ThreadWorkspace().filter);
+    std::atomic<std::size_t> next{0};
+    // Each band's result depends on its bytes only, so the order the threads
+    // take them in changes nothing in the file.
+    const std::function<void()> work = [&]() {
+        Workspace& workspace = ThreadWorkspace();
         try {
-            work();
+            BandCompressor& compressor = workspace.CompressorFor(level);
+            for (std::size_t taken = next++; taken < order.size(); taken = next++) {
+                const std::size_t i = order[taken];
+                workspace.filter.Filter(rows, bands[i], workspace.filtered);
+                deflated[i] = compressor.Compress(workspace.filtered, i + 1 == bands.size());
+            }
         } catch (...) {
-            failures[slot] = std::current_exception();
-            next = bands.size(); // the others stop after their current band
+            next = order.size(); // the others stop after their current band
+            throw;
         }
     };
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t slot = 1; slot <= helperCount; ++slot) {
-            helpers.emplace_back(guarded, slot);
-        }
-        guarded(0);
-    }
-    for (const std::exception_ptr& failure : failures) {
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
-    }
+    WorkerPool::Shared().Run(helperCount, work);
     return deflated;
 }
 

@@ -2,6 +2,8 @@
 
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "PngTestSupport.h"
 #include "image/PngReader.h"
@@ -161,6 +163,44 @@ TEST(PngWriter, GivesTheSameBytesForAnyThreadCount) {
         const std::vector<std::uint8_t> one = EncodePng(picture, 7, 1);
         EXPECT_TRUE(EncodePng(picture, 7, 2) == one);
         EXPECT_TRUE(EncodePng(picture, 7, 5) == one);
+    }
+}
+
+// Each thread keeps its buffers and compressors from one picture to the next.
+// Whatever came before (a wider picture, another level, a failed encode), a
+// picture must come out as a thread that never encoded anything writes it.
+TEST(PngWriter, GivesTheSameBytesWhateverThePoolEncodedBefore) {
+    const Image wide = MakePicture(3000, 700, 3, Pattern::SmoothNoise);
+    const Image narrow = MakeMixedPicture();
+    std::vector<std::uint8_t> fresh;
+    std::thread([&] { fresh = EncodePng(narrow, 7, 1); }).join();
+
+    EncodePng(wide, 9);
+    EXPECT_TRUE(EncodePng(narrow, 7) == fresh);
+    EXPECT_TRUE(EncodePng(narrow, 7, 1) == fresh);
+    EXPECT_THROW(EncodePng(MakePicture(4, 4, 3, Pattern::Flat), 10), CodecError);
+    EncodePng(wide, 1, 3);
+    EXPECT_TRUE(EncodePng(narrow, 7) == fresh);
+}
+
+// Pictures are encoded from several threads at once (a capture while a copy is
+// saved): each gets its own file.
+TEST(PngWriter, EncodesFromSeveralThreadsAtOnce) {
+    const Image pictures[] = {MakeMixedPicture(), MakePicture(1200, 900, 3, Pattern::Desktop),
+                              MakePicture(900, 1200, 3, Pattern::SmoothNoise)};
+    std::vector<std::vector<std::uint8_t>> expected;
+    for (const Image& picture : pictures) {
+        expected.push_back(EncodePng(picture, 7, 1));
+    }
+    std::vector<std::vector<std::uint8_t>> files(std::size(pictures));
+    {
+        std::vector<std::jthread> encoders;
+        for (std::size_t i = 0; i < std::size(pictures); ++i) {
+            encoders.emplace_back([&, i] { files[i] = EncodePng(pictures[i], 7, 2); });
+        }
+    }
+    for (std::size_t i = 0; i < std::size(pictures); ++i) {
+        EXPECT_TRUE(files[i] == expected[i]) << "picture " << i;
     }
 }
 
