@@ -664,6 +664,9 @@ public:
         band.filteredSize = filtered.size();
         band.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, filtered.data(), filtered.size()));
         const std::size_t packed = CompressWithLibdeflate(filtered.data(), filtered.size());
+        // Room for MakeJoinable's few bytes, so that they need no new buffer.
+        band.data.reserve(packed + 8);
+        band.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(packed));
         if (level_ >= kTwoEngineLevel) {
             z_stream* other = nullptr;
             if (packed * kNoiseDenominator > filtered.size() * kNoiseNumerator) {
@@ -677,16 +680,11 @@ public:
                 const std::size_t zlibPacked =
                     CompressWithZlib(*other, filtered.data(), filtered.size(), last);
                 if (zlibPacked < packed) {
-                    band.data.assign(zlibOut_.begin(),
-                                     zlibOut_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
+                    band.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
                     return band;
                 }
             }
         }
-        // Room for MakeJoinable's few bytes, so that they need no new buffer.
-        band.data.reserve(packed + 8);
-        band.data.assign(libdeflateOut_.begin(),
-                         libdeflateOut_.begin() + static_cast<std::ptrdiff_t>(packed));
         if (!last) {
             MakeJoinable(band.data, filtered.size());
         }
@@ -696,13 +694,12 @@ public:
 private:
     using ZStream = std::unique_ptr<z_stream, ZStreamDeleter>;
 
-    // The output buffers live as long as the compressor: each band's result is
-    // copied out at its compressed size.
+    // Both engines write to one buffer that lives as long as the compressor;
+    // each result is copied out at its compressed size before the next.
     std::size_t CompressWithLibdeflate(const std::uint8_t* data, std::size_t size) {
-        libdeflateOut_.resize(
-            std::max(libdeflateOut_.size(), libdeflate_deflate_compress_bound(libdeflate_.get(), size)));
+        out_.resize(std::max(out_.size(), libdeflate_deflate_compress_bound(libdeflate_.get(), size)));
         const std::size_t used = libdeflate_deflate_compress(libdeflate_.get(), data, size,
-                                                             libdeflateOut_.data(), libdeflateOut_.size());
+                                                             out_.data(), out_.size());
         if (used == 0) {
             throw CodecError("PNG: deflate output did not fit its bound");
         }
@@ -730,25 +727,23 @@ private:
     // A band that others follow ends with a sync flush: an empty stored block
     // that leaves the stream at a byte boundary, with no final block.
     std::size_t CompressWithZlib(z_stream& stream, const std::uint8_t* data, std::size_t size, bool last) {
-        zlibOut_.resize(
-            std::max<std::size_t>(zlibOut_.size(), deflateBound(&stream, static_cast<uLong>(size)) + 16));
+        out_.resize(std::max<std::size_t>(out_.size(), deflateBound(&stream, static_cast<uLong>(size)) + 16));
         stream.next_in = data;
         stream.avail_in = static_cast<uInt>(size);
-        stream.next_out = zlibOut_.data();
-        stream.avail_out = static_cast<uInt>(zlibOut_.size());
+        stream.next_out = out_.data();
+        stream.avail_out = static_cast<uInt>(out_.size());
         const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
         if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0 || stream.avail_out == 0) {
             throw CodecError("PNG: zlib compression failed");
         }
-        return zlibOut_.size() - stream.avail_out;
+        return out_.size() - stream.avail_out;
     }
 
     int level_;
     Compressor libdeflate_;
     ZStream runs_;
     ZStream search_;
-    std::vector<std::uint8_t> libdeflateOut_;
-    std::vector<std::uint8_t> zlibOut_;
+    std::vector<std::uint8_t> out_;
 };
 
 std::vector<Band> CutIntoBands(const PixelRows& rows) {
