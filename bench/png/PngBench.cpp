@@ -143,34 +143,35 @@ std::pair<double, double> TimeSideBySide(int repeat, Result& ours, const std::fu
     return {median(oursMs), median(referenceMs)};
 }
 
-// CPU time of the calling thread: the work a run costs, whatever else the
-// machine is doing (wall times on a shared machine depend on its load).
-double ThreadCpuMs() {
+// CPU time of the whole process: the work a run costs, whatever else the
+// machine is doing (wall times on a shared machine depend on its load). The
+// process, not the calling thread: our encoder works on its pool's threads.
+double ProcessCpuMs() {
 #ifdef _WIN32
     FILETIME created, exited, kernel, user;
-    ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
     const auto ticks = [](const FILETIME& time) {
         return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     };
     return static_cast<double>(ticks(kernel) + ticks(user)) / 1e4;
 #else
     timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 #endif
 }
 
-// Median CPU times of `ours` and `reference`, run alternately on this thread.
+// Median CPU times of `ours` and `reference`, run alternately, each on one thread.
 std::pair<double, double> CpuSideBySide(int repeat, const std::function<void()>& ours,
                                         const std::function<void()>& reference) {
     std::vector<double> oursMs, referenceMs;
     for (int i = 0; i < repeat; ++i) {
-        double start = ThreadCpuMs();
+        double start = ProcessCpuMs();
         ours();
-        oursMs.push_back(ThreadCpuMs() - start);
-        start = ThreadCpuMs();
+        oursMs.push_back(ProcessCpuMs() - start);
+        start = ProcessCpuMs();
         reference();
-        referenceMs.push_back(ThreadCpuMs() - start);
+        referenceMs.push_back(ProcessCpuMs() - start);
     }
     std::sort(oursMs.begin(), oursMs.end());
     std::sort(referenceMs.begin(), referenceMs.end());

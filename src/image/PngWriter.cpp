@@ -760,9 +760,10 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
     return bands;
 }
 
-// What each thread keeps from one picture to the next: its compressors, with
-// their tables, and its buffers. Pages the system has to find and clear on
-// first touch cost more than some bands' whole deflate.
+// What each pool thread keeps from one picture to the next, until it ends after
+// a while without work: its compressors, with their tables, and its buffers.
+// Pages the system has to find and clear on first touch cost more than some
+// bands' whole deflate.
 struct Workspace {
     BandFilter filter;
     std::vector<std::uint8_t> filtered;
@@ -785,7 +786,8 @@ Workspace& ThreadWorkspace() {
 // The bands, the costliest first (by a sample of their filtered rows), so that
 // no thread is left with a slow band when the others have run out: the last
 // band to start decides when the picture is done.
-std::vector<std::size_t> SlowestFirst(const PixelRows& rows, const std::vector<Band>& bands, BandFilter& filter) {
+std::vector<std::size_t> SlowestFirst(const PixelRows& rows, const std::vector<Band>& bands,
+                                      BandFilter& filter) {
     std::vector<std::uint64_t> costs(bands.size());
     for (std::size_t i = 0; i < bands.size(); ++i) {
         costs[i] = filter.SampledCost(rows, bands[i]);
@@ -804,18 +806,15 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
     if (threads == 0) {
         threads = std::max(1u, std::thread::hardware_concurrency());
     }
-    const std::size_t helperCount = std::min<std::size_t>(threads, bands.size()) - 1;
-    if (helperCount == 0) {
-        Workspace& workspace = ThreadWorkspace();
-        BandCompressor& compressor = workspace.CompressorFor(level);
-        for (std::size_t i = 0; i < bands.size(); ++i) {
-            workspace.filter.Filter(rows, bands[i], workspace.filtered);
-            deflated[i] = compressor.Compress(workspace.filtered, i + 1 == bands.size());
-        }
-        return deflated;
+    const std::size_t threadCount = std::min<std::size_t>(threads, bands.size());
+    std::vector<std::size_t> order(bands.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
     }
-
-    const std::vector<std::size_t> order = SlowestFirst(rows, bands, ThreadWorkspace().filter);
+    if (threadCount > 1) {
+        BandFilter sampler;
+        order = SlowestFirst(rows, bands, sampler);
+    }
     std::atomic<std::size_t> next{0};
     // Each band's result depends on its bytes only, so the order the threads
     // take them in changes nothing in the file.
@@ -833,7 +832,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
             throw;
         }
     };
-    WorkerPool::Shared().Run(helperCount, work);
+    WorkerPool::Shared().Run(threadCount, work);
     return deflated;
 }
 

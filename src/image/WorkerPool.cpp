@@ -8,7 +8,7 @@ namespace mirulo::image {
 
 WorkerPool& WorkerPool::Shared() {
     // Leaked on purpose: joining threads while the process exits can deadlock
-    // on Windows, and an idle thread holds nothing that needs closing.
+    // on Windows.
     static WorkerPool* const pool = new WorkerPool;
     return *pool;
 }
@@ -20,53 +20,70 @@ WorkerPool::~WorkerPool() {
         ++generation_;
     }
     wake_.notify_all();
-    for (std::thread& thread : threads_) {
-        thread.join();
+    for (Worker& worker : workers_) {
+        if (worker.thread.joinable()) {
+            worker.thread.join();
+        }
     }
 }
 
-std::size_t WorkerPool::Run(std::size_t helpers, const std::function<void()>& work) {
+// With mutex_ held. A worker that ended after its idle time is joined (it
+// has already let go of the lock) and started again.
+void WorkerPool::StartWorker(std::size_t index) {
+    Worker& worker = workers_[index];
+    if (worker.thread.joinable()) {
+        worker.thread.join();
+    }
+    worker.thread = std::thread([this, index] { Serve(index); });
+    worker.running = true;
+}
+
+std::size_t WorkerPool::Run(std::size_t threads, const std::function<void()>& work) {
     std::lock_guard run(runMutex_);
     {
         std::lock_guard lock(mutex_);
-        while (threads_.size() < helpers) {
-            try {
-                threads_.emplace_back([this, index = threads_.size()] { Serve(index); });
-            } catch (const std::system_error&) {
-                break; // out of threads: the ones there are do the work
+        if (workers_.size() < threads) {
+            workers_.resize(threads);
+        }
+        wanted_ = 0;
+        try {
+            for (; wanted_ < threads; ++wanted_) {
+                if (!workers_[wanted_].running) {
+                    StartWorker(wanted_);
+                }
             }
+        } catch (const std::system_error&) {
+            // Out of threads: the ones there are do the work.
         }
         job_ = &work;
-        wanted_ = std::min(helpers, threads_.size());
         pending_ = wanted_;
         failure_ = nullptr;
         ++generation_;
     }
+    if (wanted_ == 0) {
+        work();
+        return 1;
+    }
     wake_.notify_all();
 
-    std::exception_ptr ownFailure;
-    try {
-        work();
-    } catch (...) {
-        ownFailure = std::current_exception();
-    }
     std::unique_lock lock(mutex_);
     done_.wait(lock, [this] { return pending_ == 0; });
     job_ = nullptr;
-    if (ownFailure) {
-        std::rethrow_exception(ownFailure);
-    }
     if (failure_) {
         std::rethrow_exception(std::exchange(failure_, nullptr));
     }
-    return wanted_ + 1;
+    return wanted_;
 }
 
 void WorkerPool::Serve(std::size_t index) {
     std::uint64_t seen = 0;
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [&] { return generation_ != seen; });
+        if (!wake_.wait_for(lock, idleTime_, [&] { return generation_ != seen; })) {
+            // Idle long enough: end, and let the thread_local buffers go with it.
+            workers_[index].running = false;
+            return;
+        }
         seen = generation_;
         if (stopping_) {
             return;
