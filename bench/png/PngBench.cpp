@@ -3,8 +3,10 @@
 // and prints times, sizes and the ratios ours/libpng. Also decodes our files
 // with both readers. Every file is checked to decode to its source pixels.
 //
-//   bench_png [folder] [--repeat N]
+//   bench_png [folder] [--repeat N] [--keep FOLDER]
 //
+// --keep writes our file of each picture into FOLDER (same name), for other
+// tools to check.
 // Every *.png of the folder is a picture (default: ../shared/bench-corpus
 // beside the source tree; bench/png/make-corpus makes a broader one).
 #include <png.h>
@@ -55,6 +57,14 @@ Bytes ReadFile(const std::string& path) {
         Die("cannot read " + path);
     }
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        Die("cannot write " + path);
+    }
 }
 
 Image Blank(std::uint32_t width, std::uint32_t height) {
@@ -190,10 +200,13 @@ void RequireSamePixels(const Image& expected, const Image& actual, const std::st
 int main(int argc, char** argv) {
     std::string corpus = std::string(MIRULO_SOURCE_DIR) + "/../shared/bench-corpus";
     int repeat = 7;
+    std::string keep;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--repeat" && i + 1 < argc) {
             repeat = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--keep" && i + 1 < argc) {
+            keep = argv[++i];
         } else {
             corpus = arg;
         }
@@ -234,6 +247,9 @@ int main(int argc, char** argv) {
             [&] { (void)EncodeWithLibpng(sample.picture); });
         RequireSamePixels(sample.picture, DecodePng(ours), "our reader on our file of " + sample.name);
         RequireSamePixels(sample.picture, DecodeWithLibpng(ours), "libpng on our file of " + sample.name);
+        if (!keep.empty()) {
+            WriteFile((std::filesystem::path(keep) / (sample.name + ".png")).string(), ours);
+        }
         std::printf("%-26s %10.1f %10.1f %10zu %10zu %8.3f %8.3f %8.4f\n", sample.name.c_str(), oursMs,
                     libpngMs, ours.size(), reference.size(), oursMs / libpngMs, oursCpu / libpngCpu,
                     static_cast<double>(ours.size()) / static_cast<double>(reference.size()));
