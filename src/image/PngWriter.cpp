@@ -9,6 +9,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <thread>
 
 #include <libdeflate.h>
@@ -793,9 +794,7 @@ std::vector<std::size_t> SlowestFirst(const PixelRows& rows, const std::vector<B
         costs[i] = filter.SampledCost(rows, bands[i]);
     }
     std::vector<std::size_t> order(bands.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
+    std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return costs[a] > costs[b]; });
     return order;
 }
@@ -808,9 +807,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
     }
     const std::size_t threadCount = std::min<std::size_t>(threads, bands.size());
     std::vector<std::size_t> order(bands.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
+    std::iota(order.begin(), order.end(), std::size_t{0});
     if (threadCount > 1) {
         BandFilter sampler;
         order = SlowestFirst(rows, bands, sampler);

@@ -34,9 +34,11 @@ struct PixelRows {
 // no larger than libpng's at its level 7 on screen content, in a fraction of the
 // time. Each row is given the filter whose residuals look cheapest to deflate.
 // The filtered rows are cut into bands of about a megabyte that are deflated
-// independently, on up to `threads` threads (0: one per processor), and joined
-// into one zlib stream; the bands depend on the picture's size only, so the
-// bytes are the same for any number of threads.
+// independently, on up to `threads` threads (0: one per processor) of the
+// process's WorkerPool while the caller waits, and joined into one zlib stream;
+// the bands depend on the picture's size only, so the bytes are the same for
+// any number of threads. Pictures encoded from several threads at once take
+// the pool in turn.
 //
 // Throws CodecError for a picture with no pixels, a width or height beyond the
 // format's 2^31-1, rows that do not fit `size`, or a `level` outside 0..9.
