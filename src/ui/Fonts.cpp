@@ -11,7 +11,11 @@ HFONT FontCache::Get(const FontSpec& description, UINT dpi) {
         return found->second.get();
     }
     LOGFONTW lf{};
-    lf.lfHeight = -::MulDiv(description.pixelHeight, static_cast<int>(dpi), 96);
+    // Rounded down, not to the nearest pixel: a caption that just fills its
+    // label at 96 DPI (four 15-pixel characters in 60 pixels) must still fit
+    // when the label's width is scaled, which a 22.5-pixel font taken as 23 does
+    // not (92 pixels in 90 at 150 %).
+    lf.lfHeight = -static_cast<LONG>(description.pixelHeight * static_cast<int>(dpi) / 96);
     lf.lfWeight = description.bold ? FW_BOLD : FW_NORMAL;
     lf.lfUnderline = description.underline ? TRUE : FALSE;
     lf.lfCharSet = description.charset;

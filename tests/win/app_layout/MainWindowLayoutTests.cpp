@@ -192,6 +192,27 @@ void ExpectPlace(const Expected& e, HWND hwnd, UINT dpi) {
 class MainWindowLayout : public testkit::MainWindowTest {
 protected:
     MainWindowLayout() { Start(); }
+
+    // Every one-line caption of a label is drawn whole: none loses its last
+    // characters to the label's edge at this scale.
+    void ExpectCaptionsFit() const {
+        for (const Expected& e : kControls) {
+            if (e.caption == nullptr || _wcsicmp(e.windowClass, L"Static") != 0) {
+                continue;
+            }
+            SCOPED_TRACE(e.name);
+            const HWND label = window->FindControl(e.name)->hwnd();
+            HDC dc = ::GetDC(label);
+            const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+            SIZE text{};
+            ::GetTextExtentPoint32W(dc, e.caption, static_cast<int>(wcslen(e.caption)), &text);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(label, dc);
+            RECT area{};
+            ::GetClientRect(label, &area);
+            EXPECT_LE(text.cx, area.right) << "caption " << testing::PrintToString(std::wstring(e.caption));
+        }
+    }
     void ExpectFonts(UINT dpi) const {
         struct FontCase {
             const wchar_t* control;
@@ -207,7 +228,8 @@ protected:
             LOGFONTW lf{};
             ASSERT_NE(::GetObjectW(font, sizeof(lf), &lf), 0);
             EXPECT_STREQ(lf.lfFaceName, L"Meiryo UI");
-            EXPECT_EQ(lf.lfHeight, -ScaleTo(f.height, dpi));
+            // Rounded down, so that text laid out to fill a label still fits it.
+            EXPECT_EQ(lf.lfHeight, -(f.height * static_cast<int>(dpi) / 96));
             EXPECT_EQ(lf.lfUnderline != 0, f.underline);
             EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
         }
@@ -371,6 +393,20 @@ TEST_F(MainWindowLayout, FollowsTheDpiToAnotherMonitorAndBack) {
             }
         }
         ExpectFonts(dpi);
+    }
+}
+
+// At 125 % and 150 % a 15-pixel font is 18.75 and 22.5 pixels: taken to the
+// nearest pixel, "固定範囲" overflowed its 60-pixel label by a pixel or two and
+// lost its last character.
+TEST_F(MainWindowLayout, CaptionsFitTheirLabelsAtEveryScale) {
+    for (const UINT dpi : {120u, 144u, 168u, 96u}) {
+        SCOPED_TRACE(dpi);
+        RECT frame{};
+        ::GetWindowRect(window->hwnd(), &frame);
+        ::SendMessageW(window->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+        ASSERT_EQ(window->dpi(), dpi);
+        ExpectCaptionsFit();
     }
 }
 

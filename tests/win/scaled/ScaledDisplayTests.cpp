@@ -126,7 +126,7 @@ TEST_F(ScaledDisplay, TheWindowStartsAtTheSystemScaleWithEveryControlFontAndPict
             }
         }
         if (d.fontHeight != 0) {
-            EXPECT_EQ(s.fontHeight, -::MulDiv(-d.fontHeight, static_cast<int>(dpi), 96));
+            EXPECT_EQ(s.fontHeight, d.fontHeight * static_cast<LONG>(dpi) / 96);
         }
         if (d.artwork.cx != 0) {
             // Drawn for this scale or shrunk from the next larger rendition; never
