@@ -76,7 +76,10 @@ TEST_F(Tray, StartsMinimisedIntoTheNotificationAreaAndAClickOnTheIconBringsItBac
 
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(window); }, 5000)) << "the window did not hide";
     EXPECT_TRUE(::IsIconic(window));
-    EXPECT_EQ(ExStyle(window), kHiddenExStyle);
+    // The program hides the window, then makes it a tool window: seen from
+    // here, the two steps can be a moment apart.
+    EXPECT_TRUE(WaitUntil([&] { return ExStyle(window) == kHiddenExStyle; }, 2000))
+        << std::hex << ExStyle(window);
     std::optional<RECT> icon;
     ASSERT_TRUE(WaitUntil([&] { return (icon = DockedTrayIcon(process_->id())).has_value(); }, 5000))
         << "no icon docked in the tray; windows:\n"
