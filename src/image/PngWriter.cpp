@@ -6,7 +6,6 @@
 #include <limits>
 
 #include <atomic>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -784,19 +783,16 @@ Workspace& ThreadWorkspace() {
     return workspace;
 }
 
-// The bands, the costliest first (by a sample of their filtered rows), so that
+// Puts the costliest bands first (by a sample of their filtered rows), so that
 // no thread is left with a slow band when the others have run out: the last
 // band to start decides when the picture is done.
-std::vector<std::size_t> SlowestFirst(const PixelRows& rows, const std::vector<Band>& bands,
-                                      BandFilter& filter) {
+void SortSlowestFirst(const PixelRows& rows, const std::vector<Band>& bands, std::vector<std::size_t>& order) {
+    BandFilter sampler;
     std::vector<std::uint64_t> costs(bands.size());
     for (std::size_t i = 0; i < bands.size(); ++i) {
-        costs[i] = filter.SampledCost(rows, bands[i]);
+        costs[i] = sampler.SampledCost(rows, bands[i]);
     }
-    std::vector<std::size_t> order(bands.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return costs[a] > costs[b]; });
-    return order;
 }
 
 std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<Band>& bands, int level,
@@ -809,8 +805,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
     std::vector<std::size_t> order(bands.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (threadCount > 1) {
-        BandFilter sampler;
-        order = SlowestFirst(rows, bands, sampler);
+        SortSlowestFirst(rows, bands, order);
     }
     std::atomic<std::size_t> next{0};
     // Each band's result depends on its bytes only, so the order the threads
