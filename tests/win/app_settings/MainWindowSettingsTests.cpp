@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <sstream>
+#include <string_view>
 
 #include "platform/RecordingHost.h"
 #include "support/MainWindowTest.h"
@@ -382,12 +383,69 @@ RECT WorkArea() {
     return work;
 }
 
+// The work area that GetMonitorInfoW reports for the primary monitor while a
+// TaskBarOn is alive. Windows reports one work area through both calls; Wine
+// keeps the monitor's own when a program sets another, so this test program's
+// import of GetMonitorInfoW is pointed at a stand-in that agrees with
+// SPI_GETWORKAREA, as Windows would.
+BOOL WINAPI MonitorInfoWithTheSetWorkArea(HMONITOR monitor, LPMONITORINFO info);
+decltype(&::GetMonitorInfoW) realGetMonitorInfo = nullptr;
+
+BOOL WINAPI MonitorInfoWithTheSetWorkArea(HMONITOR monitor, LPMONITORINFO info) {
+    if (!realGetMonitorInfo(monitor, info)) {
+        return FALSE;
+    }
+    if ((info->dwFlags & MONITORINFOF_PRIMARY) != 0) {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &info->rcWork, 0);
+    }
+    return TRUE;
+}
+
+// Points this program's import of user32!name at `replacement`; returns the former target.
+void* ReplaceImport(const char* name, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* module = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         module->Name != 0; ++module) {
+        if (::lstrcmpiA(reinterpret_cast<const char*>(base + module->Name), "user32.dll") != 0) {
+            continue;
+        }
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+        auto* targets = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++targets) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::string_view(reinterpret_cast<const char*>(byName->Name)) != name) {
+                continue;
+            }
+            DWORD protection = 0;
+            ::VirtualProtect(&targets->u1.Function, sizeof(targets->u1.Function), PAGE_READWRITE, &protection);
+            void* former = reinterpret_cast<void*>(targets->u1.Function);
+            targets->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            ::VirtualProtect(&targets->u1.Function, sizeof(targets->u1.Function), protection, &protection);
+            return former;
+        }
+    }
+    return nullptr;
+}
+
 // A task bar on one edge, for the life of one test (the work area a program
 // sets stays within the program under Wine; it is put back all the same).
 class TaskBarOn {
 public:
-    explicit TaskBarOn(RECT work) : before_(WorkArea()) { ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0); }
-    ~TaskBarOn() { ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &before_, 0); }
+    explicit TaskBarOn(RECT work) : before_(WorkArea()) {
+        ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
+        realGetMonitorInfo = reinterpret_cast<decltype(&::GetMonitorInfoW)>(
+            ReplaceImport("GetMonitorInfoW", reinterpret_cast<void*>(&MonitorInfoWithTheSetWorkArea)));
+    }
+    ~TaskBarOn() {
+        ReplaceImport("GetMonitorInfoW", reinterpret_cast<void*>(realGetMonitorInfo));
+        ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &before_, 0);
+    }
 
 private:
     RECT before_;
@@ -411,6 +469,11 @@ TEST_F(MainWindowSettings, ThePositionIsStoredTheSameInEveryStateAndComesBackUns
     for (const RECT bar : {RECT{screen.left, screen.top + 40, screen.right, screen.bottom},
                            RECT{screen.left + 40, screen.top, screen.right, screen.bottom}}) {
         TaskBarOn taskBar(bar);
+        ASSERT_NE(realGetMonitorInfo, nullptr) << "the program imports GetMonitorInfoW";
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        ASSERT_TRUE(::EqualRect(&monitor.rcWork, &bar));
         for (const bool tray : {true, false}) {
             SCOPED_TRACE(std::to_string(bar.left) + "," + std::to_string(bar.top) + (tray ? " tray" : " task bar"));
             Store(std::string("Top170=170\r\nLeft170=170\r\nchk_TrayIcon=") + (tray ? "1" : "0") + "\r\n");
