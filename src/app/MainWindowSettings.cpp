@@ -294,7 +294,7 @@ void Tfm_Mirulo::WriteIni() {
             throw;
         }
         // Damaged at start and not yet renamed, or spoilt since: its bytes are
-        // kept under another name and a sound file takes its place.
+        // kept under another name, and a whole new file takes its place.
         keptAs = settings::SettingsFile::MoveAsideUnreadable(path);
     }
     damagedFileAtStart_ = false;
