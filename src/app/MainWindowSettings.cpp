@@ -64,20 +64,28 @@ void Tfm_Mirulo::ReadSettings() {
     try {
         document = LoadSettingsPatiently(path);
     } catch (const settings::SettingsFileError& error) {
-        // The tool starts on the defaults, and the user's file is never written
-        // over with them: it is renamed first, now if it can be, else before the
-        // first write.
-        settingsFileUnread_ = true;
         std::wstring message = Widen(error.what());
-        try {
-            const std::wstring backup = settings::SettingsFile::MoveAsideUnreadable(path);
-            settingsFileUnread_ = false;
-            message += texts::kSettingsKeptAs;
-            message += backup;
-        } catch (const settings::SettingsFileError&) {
-            message += texts::kSettingsKeptBeforeWriting;
+        if (error.damaged()) {
+            // Its bytes can never be read: they are kept under another name, now
+            // if the file can be renamed, else at the first write.
+            try {
+                const std::wstring backup = settings::SettingsFile::MoveAsideUnreadable(path);
+                if (!backup.empty()) {
+                    message += texts::kSettingsKeptAs;
+                    message += backup;
+                }
+            } catch (const settings::SettingsFileError&) {
+                damagedFileAtStart_ = true;
+                message += texts::kSettingsKeptBeforeWriting;
+            }
+            message += texts::kSettingsStartOnDefaults;
+        } else {
+            // Held by another program, or closed to us for now: the file itself may
+            // be perfectly good, so it is neither renamed nor written over with
+            // defaults. Once it can be read, only what the user changes goes in.
+            settingsFileUnread_ = true;
+            message += texts::kSettingsLeftAsItIs;
         }
-        message += texts::kSettingsStartOnDefaults;
         host().ShowMessage(hwnd(), message, ui::kApplicationTitle, MB_OK | MB_ICONERROR);
     }
 
@@ -98,9 +106,9 @@ void Tfm_Mirulo::ReadSettings() {
     if (!settingsWritePending_) {
         return;
     }
-    if (settingsFileUnread_) {
-        // Still held by another program: the box above said so, and a second one
-        // for the write would tell nothing new. The values wait in memory.
+    if (settingsFileUnread_ || damagedFileAtStart_) {
+        // The box above told what happens to the file, and a second one for the
+        // write would tell nothing new. The values wait in memory.
         settingsWritePending_ = false;
         return;
     }
@@ -205,19 +213,13 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     settings::SettingsValues values;
     values.blTimerSecMode = blTimerSecMode;
 
-    // While minimised the window's own rectangle is the icon's; the position to
-    // come back to is the restored one.
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof(placement);
+    // While minimised or hidden in the notification area the window's own
+    // rectangle is the icon's: the position to come back to is the restored one,
+    // stored the same way as in the normal state.
     RECT frame{};
     ::GetWindowRect(hwnd(), &frame);
-    if (::IsIconic(hwnd()) && ::GetWindowPlacement(hwnd(), &placement)) {
-        // Workspace coordinates: relative to the work area of the window's monitor.
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof(monitor);
-        ::GetMonitorInfoW(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-        frame = placement.rcNormalPosition;
-        ::OffsetRect(&frame, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    if ((::IsIconic(hwnd()) || ::IsZoomed(hwnd())) && restoredFrame_) {
+        frame = *restoredFrame_;
     }
     values.Top170 = frame.top;
     values.Left170 = frame.left;
@@ -276,27 +278,46 @@ void Tfm_Mirulo::WriteIni() {
         return;
     }
     settingsWritePending_ = false;
-    const std::wstring path = SettingsPath();
-    if (settingsFileUnread_) {
-        // Values that never came from this file must not replace it; when it
-        // cannot be renamed yet the write is abandoned and reported.
-        settings::SettingsFile::MoveAsideUnreadable(path);
-        settingsFileUnread_ = false;
+    if (settingsFileUnread_ && !settingsAtStart_) {
+        return; // still starting: nothing the user chose yet
     }
+    const std::wstring path = SettingsPath();
     settings::IniDocument document;
+    std::wstring keptAs;
     try {
         document = settings::SettingsFile::Load(path);
     } catch (const settings::SettingsFileError& error) {
-        if (error.reason() != settings::SettingsFileError::Reason::NotUtf8) {
+        if (!error.damaged()) {
+            if (settingsFileUnread_) {
+                return; // still closed to us, as the box at start said: the values wait in memory
+            }
             throw;
         }
-        // The user was told at start that the file is damaged. Keep its bytes
-        // under a backup name and write a sound file with the current values.
-        settings::SettingsFile::MoveAsideUnreadable(path);
+        // Damaged at start and not yet renamed, or spoilt since: its bytes are
+        // kept under another name, and a whole new file takes its place.
+        keptAs = settings::SettingsFile::MoveAsideUnreadable(path);
     }
+    damagedFileAtStart_ = false;
     const settings::SettingsValues values = CurrentSettings();
-    settings::WriteSettings(document, values, !SelectedSoundPath().empty());
-    settings::SettingsFile::Save(path, document);
+    const bool soundSelected = !SelectedSoundPath().empty();
+    if (settingsFileUnread_) {
+        settings::WriteChangedSettings(document, values, *settingsAtStart_, soundSelected, settingsChangedInRun_);
+    } else {
+        settings::WriteSettings(document, values, soundSelected);
+    }
+    const auto tellWhereKept = [&] {
+        if (!keptAs.empty()) {
+            host().ShowMessage(hwnd(), std::wstring(texts::kSettingsDamagedKeptAs) + path + texts::kSettingsKeptAs + keptAs,
+                               ui::kApplicationTitle, MB_OK | MB_ICONWARNING);
+        }
+    };
+    try {
+        settings::SettingsFile::Save(path, document);
+    } catch (...) {
+        tellWhereKept();
+        throw;
+    }
+    tellWhereKept();
 }
 
 // --- Option handlers ----------------------------------------------------------

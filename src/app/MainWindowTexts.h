@@ -22,6 +22,13 @@ inline constexpr wchar_t kSettingsKeptAs[] = L"\r\n\r\n元のファイルは次�
 inline constexpr wchar_t kSettingsKeptBeforeWriting[] =
     L"\r\n\r\n元のファイルは上書きせず、設定を保存する前に別の名前 (末尾 .unreadable.bak) で残します。";
 inline constexpr wchar_t kSettingsStartOnDefaults[] = L"\r\n\r\n設定は初期値で始めます。";
+// The file is held by another program or closed to us: it may be perfectly good.
+inline constexpr wchar_t kSettingsLeftAsItIs[] =
+    L"\r\n\r\n設定は初期値で始めます。ファイルには手を付けず、読み込めるようになるまで書き込みません。"
+    L"読み込めるようになったら、ファイルの設定はそのまま残し、この間に変えた設定だけを書き込みます。";
+// A settings file that became unreadable while the tool ran; its path comes next.
+inline constexpr wchar_t kSettingsDamagedKeptAs[] =
+    L"設定ファイルが読み込めない状態 (UTF-8 ではない文字コードなど) になっていたため、今の設定で保存し直しました。\r\n";
 
 // Hints
 inline constexpr wchar_t kHintPicList[] = L"[左ダブルクリック] 画像表示\u3000[右クリック] クリップボードへコピー\u3000"

@@ -75,6 +75,10 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
+    if (settingsFileUnread_) {
+        // Where the run on the defaults began: what differs from it later is the user's.
+        settingsAtStart_ = CurrentSettings();
+    }
 }
 
 Tfm_Mirulo::~Tfm_Mirulo() {
@@ -205,6 +209,10 @@ void Tfm_Mirulo::ComputeDefaultPosition() {
     ::GetWindowRect(hwnd(), &frame);
     screen_.workAreaWidth = workArea.right - workArea.left;
     screen_.workAreaHeight = workArea.bottom - workArea.top;
+    screen_.workAreaLeft = workArea.left;
+    screen_.workAreaTop = workArea.top;
+    screen_.windowWidth = frame.right - frame.left;
+    screen_.windowHeight = frame.bottom - frame.top;
     const double height = frame.bottom - frame.top;
     const double width = frame.right - frame.left;
     screen_.centredTop = static_cast<int>(std::floor(screen_.workAreaHeight / 2.0 - height / 2.0));
@@ -255,6 +263,19 @@ void Tfm_Mirulo::OnShowWindow(bool shown) {
     if (shown) {
         FormShow();
     }
+}
+
+bool Tfm_Mirulo::OnOtherMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
+    // Minimised (on the task bar or in the notification area) the window's own
+    // rectangle is the icon's; the place to come back to is the last one it had
+    // in its normal state, in screen coordinates like every other.
+    if (message == WM_MOVE && !::IsIconic(hwnd()) && !::IsZoomed(hwnd())) {
+        RECT frame{};
+        if (::GetWindowRect(hwnd(), &frame)) {
+            restoredFrame_ = frame;
+        }
+    }
+    return false;
 }
 
 bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -357,6 +358,7 @@ protected:
     void OnDestroy() override;
     void OnShowWindow(bool shown) override;
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
+    bool OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
     void OnHotKey(int id, UINT virtualKey) override;
     void WatchHeldHotKey();
@@ -411,9 +413,16 @@ private:
     std::wstring storedSoundName_; // SoundName as read, until the sound list picks it up
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;
-    // The settings file existed but could not be read at start and is still
-    // under its name: it is moved aside before the first write.
+    // The settings file could not be opened or read at start (another program
+    // held it): the run began on the defaults, and writes put only what the user
+    // changed since over the file's own values (settingsAtStart_ is where the run
+    // began, set when the construction is over).
     bool settingsFileUnread_ = false;
+    std::optional<settings::SettingsValues> settingsAtStart_;
+    std::set<std::string> settingsChangedInRun_;
+    // The settings file was damaged at start and could not be renamed then: the
+    // first write keeps it under another name.
+    bool damagedFileAtStart_ = false;
     // A notice or a capture's error box is open: its message loop runs hot keys too.
     bool captureBoxOpen_ = false;
     // Boxes shown by ShowNotice, so a hot key's handler can tell it showed one.
@@ -423,6 +432,7 @@ private:
     UINT heldHotKey_ = 0;
     std::int64_t heldHotKeyLastRepeat_ = 0;
     ui::Timer heldHotKeyWatch_;
+    std::optional<RECT> restoredFrame_; // the window's place when last in its normal state
     SIZE minTrackSize_{};
     SIZE maxTrackSize_{};
     bool formShownOnce_ = false;

@@ -131,6 +131,10 @@ void AdoptWholeTemporary(const std::wstring& path) {
 SettingsFileError::SettingsFileError(Reason reason, std::uint32_t systemError, std::wstring_view message)
     : platform::UserError(message), reason_(reason), systemError_(systemError) {}
 
+bool SettingsFileError::damaged() const noexcept {
+    return reason_ == Reason::NotUtf8 || (reason_ == Reason::CannotRead && systemError_ == ERROR_FILE_TOO_LARGE);
+}
+
 std::wstring SettingsFile::PathFor(std::wstring_view executablePath) {
     std::wstring path(executablePath);
     path += L"_ユーザー設定.ini";
@@ -210,6 +214,9 @@ std::wstring SettingsFile::MoveAsideUnreadable(const std::wstring& path) {
             return backup;
         }
         const DWORD error = ::GetLastError();
+        if (IsMissing(error)) {
+            return {};
+        }
         if ((error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) || attempt >= 1000) {
             Fail(Reason::CannotMoveAside, kCannotMoveAside, path, error);
         }

@@ -13,7 +13,9 @@
 //
 // A file that is not UTF-8 is never written over: Load reports it, and the
 // caller may move it aside with MoveAsideUnreadable (keeping the user's bytes
-// under a new name) before it saves a new file with the current values.
+// under a new name) before it saves a new file with the current values. A file
+// that only could not be opened or read (another program holds it, say) is not
+// damaged and is never moved aside: its content may be perfectly good.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +40,9 @@ public:
     Reason reason() const noexcept { return reason_; }
     // GetLastError() of the failed call, 0 when no system call failed.
     std::uint32_t systemError() const noexcept { return systemError_; }
+    // The content itself can never be read (not UTF-8, or far too large to be
+    // ours), as opposed to a file that could not be opened or read this time.
+    bool damaged() const noexcept;
 
 private:
     Reason reason_;
@@ -64,7 +69,8 @@ public:
 
     // Renames the file to the first free name of path + ".unreadable.bak",
     // path + ".unreadable-2.bak", ... and returns that name. Never overwrites an
-    // earlier backup. Throws SettingsFileError (CannotMoveAside) on failure.
+    // earlier backup. A file that is gone needs no setting aside: the result is
+    // then empty. Throws SettingsFileError (CannotMoveAside) on failure.
     static std::wstring MoveAsideUnreadable(const std::wstring& path);
 };
 

@@ -28,6 +28,11 @@ WindowPosition CorrectWindowPosition(WindowPosition stored, const ScreenDefaults
     if (stored.left < 0 || stored.left > screen.workAreaWidth) {
         corrected.left = screen.centredLeft;
     }
+    const auto onto = [](std::int32_t place, std::int32_t start, std::int32_t length, std::int32_t size) {
+        return std::max(start, std::min(place, start + length - size));
+    };
+    corrected.top = onto(corrected.top, screen.workAreaTop, screen.workAreaHeight, screen.windowHeight);
+    corrected.left = onto(corrected.left, screen.workAreaLeft, screen.workAreaWidth, screen.windowWidth);
     return corrected;
 }
 
@@ -161,6 +166,24 @@ void WriteSettings(IniDocument& document, const SettingsValues& v, bool soundSel
     writeInteger(kFolderCapacitySize, v.FolderCapacitySize);
     writeString(kEditorAppPath, v.EditorAppPath);
     writeString(kExecUOApp, v.ExecUOApp);
+}
+
+void WriteChangedSettings(IniDocument& document, const SettingsValues& values, const SettingsValues& started,
+                          bool soundSelected, std::set<std::string>& changed) {
+    IniDocument now;
+    WriteSettings(now, values, soundSelected);
+    IniDocument before;
+    WriteSettings(before, started, soundSelected);
+    for (const IniSection& section : now.Sections()) {
+        for (const IniLine& line : section.lines) {
+            if (before.FindValue(section.name, line.key) != std::optional<std::string_view>(line.value)) {
+                changed.insert(line.key);
+            }
+            if (changed.contains(line.key) || !document.FindValue(section.name, line.key)) {
+                document.WriteString(section.name, line.key, line.value);
+            }
+        }
+    }
 }
 
 } // namespace mirulo::settings

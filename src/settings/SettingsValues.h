@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -68,13 +69,19 @@ struct SettingsValues {
     friend bool operator==(const SettingsValues&, const SettingsValues&) = default;
 };
 
-// The primary monitor's work-area size and the main window centred in it: the
+// The primary monitor's work area and the main window centred in it: the
 // defaults of the stored position and the bounds it must lie in.
 struct ScreenDefaults {
     std::int32_t centredTop = 0;
     std::int32_t centredLeft = 0;
     std::int32_t workAreaWidth = 0;
     std::int32_t workAreaHeight = 0;
+    // Where the work area begins on the screen (a task bar on the top or left
+    // edge moves it) and the main window's outer size.
+    std::int32_t workAreaLeft = 0;
+    std::int32_t workAreaTop = 0;
+    std::int32_t windowWidth = 0;
+    std::int32_t windowHeight = 0;
 };
 
 struct WindowPosition {
@@ -85,8 +92,10 @@ struct WindowPosition {
 };
 
 // A stored top that is negative or beyond the work area's height goes back to the
-// centred top; the same for left against the width. A value equal to the
-// height or width is kept.
+// centred top; the same for left against the width. Then a window that would
+// still reach past the work area (under a task bar, below the bottom edge) is
+// moved the least that brings it wholly onto it; a window larger than the work
+// area keeps its top-left corner on it.
 WindowPosition CorrectWindowPosition(WindowPosition stored, const ScreenDefaults& screen);
 
 // With no category chosen the sound list would be empty: the first one is turned on.
@@ -111,5 +120,14 @@ SettingsValues ReadSettings(const IniDocument& document, const ScreenDefaults& s
 // boxes; same value, same line, so that repeat leaves the bytes alone.
 // SoundName is set only when a sound is selected; otherwise the stored one stays.
 void WriteSettings(IniDocument& document, const SettingsValues& values, bool soundSelected);
+
+// For a run that began on the defaults because the file could not be read: the
+// file's own values are the user's, so only what the user changed in the run
+// goes over them. A key is changed when its value differs from `started` (the
+// values the run began on); `changed` remembers such keys from earlier writes of
+// the run, so a value changed and later set back to its default is written too.
+// A key the file lacks gets the current value, as a file written from scratch.
+void WriteChangedSettings(IniDocument& document, const SettingsValues& values, const SettingsValues& started,
+                          bool soundSelected, std::set<std::string>& changed);
 
 } // namespace mirulo::settings

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwctype>
 
 #include "AssetIds.h"
@@ -109,8 +110,24 @@ void TfrmView::CreateControls() {
 // --- Life -------------------------------------------------------------------------
 
 void TfrmView::FormCreate(const ViewerPlacement& placement) {
-    // Exactly where the saved values say: no centring, no check against the desktop.
-    ::SetWindowPos(hwnd(), nullptr, placement.left, placement.top, placement.width, placement.height,
+    // Where the saved values say, as far as the screen allows: a hand-edited size
+    // or a monitor that is gone must not leave the window taller than the screen
+    // or out of reach. The work area is that of the monitor nearest to the place.
+    RECT place{placement.left, placement.top, placement.left + placement.width, placement.top + placement.height};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (::GetMonitorInfoW(::MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        const auto onto = [](LONG start, LONG length, LONG areaStart, LONG areaEnd) {
+            return std::max(areaStart, std::min(start, areaEnd - length));
+        };
+        const LONG width = std::min<LONG>(placement.width, work.right - work.left);
+        const LONG height = std::min<LONG>(placement.height, work.bottom - work.top);
+        const LONG left = onto(placement.left, width, work.left, work.right);
+        const LONG top = onto(placement.top, height, work.top, work.bottom);
+        place = RECT{left, top, left + width, top + height};
+    }
+    ::SetWindowPos(hwnd(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     const std::pair<GlyphButton*, const wchar_t*> hints[] = {
         {&btn_L, texts::kHintPrevious},         {&btn_R, texts::kHintNext},   {&btn_Dust, texts::kHintDust},

@@ -462,6 +462,39 @@ void BackupHoldsTheUsersBytes(FaultInjection& f) {
 }
 
 const std::string kShiftJisLine = "Memo=\x93\xFA\x96\x7B\r\n";
+const std::string kSpoiltSettings = std::string(kBom) + "[System]\r\nKey3Number=6\r\n" + kShiftJisLine;
+constexpr wchar_t kSoundBox[] = L"撮影時に音を鳴らす";
+
+void NothingSetAside(FaultInjection& f) {
+    for (const std::wstring& name : FolderNames(f.programFolder)) {
+        EXPECT_EQ(name.find(L".unreadable"), std::wstring::npos) << Utf8(name);
+    }
+}
+
+// A click on a check box of the running program, as the user's; its boxes are answered.
+void ClickBox(FaultInjection& f, const wchar_t* caption) {
+    struct Search {
+        const wchar_t* caption;
+        HWND found;
+    } search{caption, nullptr};
+    ::EnumChildWindows(
+        f.window,
+        [](HWND child, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            wchar_t text[256] = {};
+            ::GetWindowTextW(child, text, 256);
+            if (std::wstring(text) == s->caption) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    ASSERT_NE(search.found, nullptr) << Utf8(caption);
+    // Posted: a box that the click opens must not hold this thread.
+    ::PostMessageW(search.found, BM_CLICK, 0, 0);
+    f.AnswerBoxes(1000);
+}
 
 const FaultCase kCases[] = {
     {"SettingsHeldForAMomentAtStart", "", std::nullopt, nullptr,
@@ -478,6 +511,9 @@ const FaultCase kCases[] = {
          f.AnswerBoxes(1500);
      },
      nullptr, nullptr, 0},
+    // A good file held through the start: the run is on the defaults, and the
+    // file is neither renamed nor written over; the close, once it can be read
+    // again, leaves every line of the user's as it was.
     {"SettingsHeldThroughTheStart", "", std::nullopt, nullptr,
      [](FaultInjection& f) {
          f.held.push_back(HoldWithoutSharing(f.SettingsPath()));
@@ -489,7 +525,57 @@ const FaultCase kCases[] = {
          f.held.pop_back();
          EXPECT_EQ(ReadFileBytes(f.SettingsPath()), f.settingsBefore) << "nothing written over it while held";
      },
-     BackupHoldsTheUsersBytes, 1, false, false},
+     [](FaultInjection& f) {
+         NothingSetAside(f);
+         ASSERT_EQ(f.boxTexts.size(), 1u);
+         EXPECT_EQ(f.boxTexts[0].find(L".unreadable"), std::wstring::npos) << "nothing to be renamed";
+     },
+     1, true, false},
+    // The same start, then the file is deleted: changes and the close save
+    // without a box, and the defaults and the change are what the new file holds.
+    {"SettingsHeldAtStartThenDeleted", "", std::nullopt, nullptr,
+     [](FaultInjection& f) {
+         f.held.push_back(HoldWithoutSharing(f.SettingsPath()));
+         Restart(f);
+         f.AnswerBoxes(1000);
+     },
+     [](FaultInjection& f) {
+         ::CloseHandle(f.held.back());
+         f.held.pop_back();
+         ASSERT_TRUE(::DeleteFileW(f.SettingsPath().c_str()));
+         ClickBox(f, kSoundBox);
+         ClickBox(f, kSoundBox);
+         ClickBox(f, kSoundBox);
+     },
+     [](FaultInjection& f) {
+         NothingSetAside(f);
+         EXPECT_EQ(f.boxesSeen, 1) << "the close saved without a box as well";
+         const std::string written = ReadFileBytes(f.SettingsPath());
+         for (const char* line : {"SoundEnabled=1\r\n", "Key3Number=0\r\n", "bl_chkRND10=1\r\n"}) {
+             EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;
+         }
+     },
+     1, false, false},
+    // Spoilt while the program runs (saved as Shift JIS by an editor): the next
+    // save keeps it under another name and says so, once.
+    {"SettingsSpoiltWhileRunning", "", std::nullopt, nullptr,
+     [](FaultInjection& f) {
+         Restart(f);
+         WriteFileBytes(f.SettingsPath(), kSpoiltSettings);
+         ClickBox(f, kSoundBox);
+         ClickBox(f, kSoundBox);
+         f.AnswerBoxes(1000);
+     },
+     nullptr,
+     [](FaultInjection& f) {
+         const std::wstring backup = f.SettingsPath() + L".unreadable.bak";
+         EXPECT_EQ(ReadFileBytes(backup), kSpoiltSettings);
+         ASSERT_EQ(f.boxTexts.size(), 1u);
+         EXPECT_NE(f.boxTexts[0].find(backup), std::wstring::npos) << "the box says where it was kept";
+         EXPECT_EQ(f.boxesSeen, 1) << "said once: not again at the next change or the close";
+         EXPECT_NE(ReadFileBytes(f.SettingsPath()).find("SoundEnabled=0\r\n"), std::string::npos);
+     },
+     1},
     {"SettingsFileReadOnly", "", std::nullopt,
      [](FaultInjection& f) { ::SetFileAttributesW(f.SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY); }, nullptr,
      nullptr,

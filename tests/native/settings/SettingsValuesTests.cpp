@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "settings/SettingsKeys.h"
@@ -12,7 +13,7 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // A 1920x1040 work area with an 800x500 window centred in it.
-constexpr ScreenDefaults kScreen{270, 560, 1920, 1040};
+constexpr ScreenDefaults kScreen{270, 560, 1920, 1040, 0, 0, 800, 500};
 
 IniDocument SystemSection(const std::string& lines) {
     return IniDocument::Parse("[System]\r\n" + lines);
@@ -159,6 +160,38 @@ TEST(WriteSettings, KeysStoredInOtherCaseKeepPlaceAndOtherSectionsSurvive) {
     EXPECT_EQ(IniDocument::Parse(bytes), document);
 }
 
+// A run that began on the defaults because the file could not be read, writing
+// once the file can be read again: the file's values are the user's.
+TEST(WriteChangedSettings, OnlyWhatTheRunChangedGoesOverTheFilesValues) {
+    IniDocument document = SystemSection("Key1Number=5\r\nPNGorJPGNumber=1\r\nmine=kept\r\nSoundName=C:\\a.mp3\r\n");
+    const SettingsValues started = ReadSettings(IniDocument(), kScreen);
+    SettingsValues now = started;
+    now.ToClipboard1Enabled = true; // ticked by the user in this run
+    now.SoundName = "C:\\b.mp3";
+    std::set<std::string> changed;
+    WriteChangedSettings(document, now, started, false, changed);
+    EXPECT_EQ(document.ReadInteger(keys::kSection, keys::kKey1Number, -9), 5) << "the file's own value stays";
+    EXPECT_EQ(document.ReadInteger(keys::kSection, keys::kPngOrJpgNumber, -9), 1);
+    EXPECT_EQ(document.ReadString(keys::kSection, "mine", {}), "kept");
+    EXPECT_EQ(document.ReadString(keys::kSection, keys::kSoundName, {}), "C:\\a.mp3") << "no sound selected";
+    EXPECT_TRUE(document.ReadBool(keys::kSection, keys::kToClipboard1Enabled, false)) << "the user's change";
+    EXPECT_EQ(document.ReadInteger(keys::kSection, keys::kTimerNumber, -9), 3) << "a missing key gets its value";
+    EXPECT_EQ(document.Sections().at(0).lines.at(0).key, "Key1Number") << "kept keys keep their places";
+
+    // Set back to the value the run began with: still the user's choice.
+    now.ToClipboard1Enabled = false;
+    WriteChangedSettings(document, now, started, false, changed);
+    EXPECT_FALSE(document.ReadBool(keys::kSection, keys::kToClipboard1Enabled, true));
+    EXPECT_EQ(document.ReadInteger(keys::kSection, keys::kKey1Number, -9), 5);
+
+    // Into an empty file (the old one is gone): every key, as a fresh file.
+    IniDocument fresh;
+    WriteChangedSettings(fresh, now, started, true, changed);
+    IniDocument expected;
+    WriteSettings(expected, now, true);
+    EXPECT_EQ(fresh.Serialize(), expected.Serialize());
+}
+
 TEST(ReadSettings, EmptyFileGivesDefaults) {
     const SettingsValues values = ReadSettings(IniDocument(), kScreen);
     SettingsValues expected;
@@ -201,14 +234,36 @@ TEST_P(StoredPosition, TopIsCorrectedAgainstWorkAreaHeight) {
 INSTANTIATE_TEST_SUITE_P(Correction, StoredPosition,
                          testing::Values(PositionCase{"-5", kScreen.centredTop}, PositionCase{"0", 0},
                                          PositionCase{"0x10", 16}, PositionCase{"abc", kScreen.centredTop},
-                                         PositionCase{"1040", 1040}, PositionCase{"1041", kScreen.centredTop},
+                                         PositionCase{"540", 540}, PositionCase{"541", 540},
+                                         PositionCase{"1040", 540}, PositionCase{"1041", kScreen.centredTop},
                                          PositionCase{"1500", kScreen.centredTop}));
 
 TEST(CorrectWindowPosition, LeftIsCheckedAgainstWidthIndependentlyOfTop) {
     EXPECT_EQ(CorrectWindowPosition({5, -1}, kScreen), (WindowPosition{5, kScreen.centredLeft}));
-    EXPECT_EQ(CorrectWindowPosition({5, 1920}, kScreen), (WindowPosition{5, 1920}));
+    EXPECT_EQ(CorrectWindowPosition({5, 1920}, kScreen), (WindowPosition{5, 1120})) << "brought back onto the screen";
     EXPECT_EQ(CorrectWindowPosition({5, 1921}, kScreen), (WindowPosition{5, kScreen.centredLeft}));
-    EXPECT_EQ(CorrectWindowPosition({1500, 1500}, kScreen), (WindowPosition{kScreen.centredTop, 1500}));
+    EXPECT_EQ(CorrectWindowPosition({1500, 1500}, kScreen), (WindowPosition{kScreen.centredTop, 1120}));
+}
+
+TEST(CorrectWindowPosition, AWindowUnderATaskBarOnTheTopOrLeftEdgeComesOutFromUnderIt) {
+    struct Case {
+        ScreenDefaults screen;
+        WindowPosition stored;
+        WindowPosition expected;
+    };
+    // The work area of a 1920x1080 screen with a 40-pixel task bar on one edge.
+    constexpr ScreenDefaults kBarOnTop{270, 560, 1920, 1040, 0, 40, 800, 500};
+    constexpr ScreenDefaults kBarOnLeft{290, 540, 1880, 1080, 40, 0, 800, 500};
+    for (const Case& c : {Case{kBarOnTop, {170, 170}, {170, 170}}, Case{kBarOnTop, {10, 170}, {40, 170}},
+                          Case{kBarOnTop, {1000, 170}, {580, 170}}, Case{kBarOnLeft, {170, 170}, {170, 170}},
+                          Case{kBarOnLeft, {170, 0}, {170, 40}}, Case{kBarOnLeft, {170, 1500}, {170, 1120}}}) {
+        EXPECT_EQ(CorrectWindowPosition(c.stored, c.screen), c.expected)
+            << c.stored.top << "," << c.stored.left << " in a work area at " << c.screen.workAreaLeft << ","
+            << c.screen.workAreaTop;
+    }
+    // Larger than the work area: its top-left corner stays on it.
+    EXPECT_EQ(CorrectWindowPosition({300, 300}, ScreenDefaults{0, 0, 600, 400, 0, 40, 800, 500}),
+              (WindowPosition{40, 0}));
 }
 
 TEST(ReadSettings, StoredViewerPlacementIsTakenAsItIs) {

@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <sstream>
+#include <string_view>
 
 #include "platform/RecordingHost.h"
 #include "support/MainWindowTest.h"
+#include "viewer/TfrmView.h"
 
 using namespace mirulo;
 
@@ -174,13 +177,13 @@ TEST_F(MainWindowSettings, ClosingWritesOnceMoreAndStillClosesWhenTheWriteFails)
     EXPECT_FALSE(FileExists(SettingsPath() + L".tmp"));
 }
 
-// A file that cannot be read: the start goes on with every control at its
-// default, one box says what happened and where the user's file is, and the
-// file's bytes survive under a backup name, never overwritten by the defaults.
+// A damaged file (its bytes are not UTF-8): the start goes on with every control
+// at its default, one box says what happened and where the user's file is, and
+// the file's bytes survive under a backup name, never overwritten by the defaults.
 struct UnreadableStart {
     const char* name;
     std::string bytes;
-    bool heldByAnotherProgram; // open without sharing for the whole start
+    bool heldByAnotherProgram; // open against renaming for the whole start
 };
 
 class UnreadableSettingsAtStart : public MainWindowSettings, public testing::WithParamInterface<UnreadableStart> {};
@@ -190,8 +193,8 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     WriteBytes(SettingsPath(), c.bytes);
     HANDLE held = INVALID_HANDLE_VALUE;
     if (c.heldByAnotherProgram) {
-        held = ::CreateFileW(SettingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+        held = ::CreateFileW(SettingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
     }
     const std::wstring backup = SettingsPath() + L".unreadable.bak";
@@ -211,12 +214,16 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     if (c.heldByAnotherProgram) {
         EXPECT_NE(message.find(L".unreadable.bak"), std::wstring::npos) << "the box says where the file will go";
         ::CloseHandle(held);
-        EXPECT_EQ(ReadBytes(SettingsPath()), c.bytes) << "nothing written while the file could not be read";
+        EXPECT_EQ(ReadBytes(SettingsPath()), c.bytes) << "nothing written while the file could not be renamed";
     } else {
         EXPECT_NE(message.find(backup), std::wstring::npos) << "the box names the backup";
     }
     Close();
-    EXPECT_EQ(host.Messages().size(), 1u);
+    // Renamed at the close, which says where it went.
+    EXPECT_EQ(host.Messages().size(), c.heldByAnotherProgram ? 2u : 1u);
+    if (c.heldByAnotherProgram && host.Messages().size() == 2u) {
+        EXPECT_NE(host.Messages()[1].find(backup), std::wstring::npos);
+    }
     EXPECT_EQ(ReadBytes(backup), c.bytes);
     const std::string written = ReadBytes(SettingsPath());
     for (const char* line : {"Key1Number=0\r\n", "PNGorJPGNumber=0\r\n", "TimerNumber=3\r\n", "bl_chkRND10=1\r\n",
@@ -230,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(UnreadableStart{"ShiftJis", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n", false},
                     UnreadableStart{"Utf16", std::string("\xFF\xFE[\0S\0y\0s\0t\0e\0m\0]\0", 18), false},
                     UnreadableStart{"Binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE", 20), false},
-                    UnreadableStart{"HeldOpenWithoutSharing", "\xEF\xBB\xBF[System]\r\nKey1Number=5\r\n", true}),
+                    UnreadableStart{"ShiftJisHeldAgainstRenaming", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\r\n", true}),
     [](const testing::TestParamInfo<UnreadableStart>& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(MainWindowSettings, AFileHeldForAMomentIsReadOnceItIsFree) {
@@ -264,5 +271,271 @@ TEST_F(MainWindowSettings, AFailedWriteAtStartIsReportedOnceAndTheStartGoesOn) {
     EXPECT_TRUE(window->chk_TrayIcon.Checked()) << "the values stay in memory";
     EXPECT_EQ(ReadBytes(SettingsPath()), before);
 }
+
+void Click(const ui::Control& control) { ::SendMessageW(control.hwnd(), BM_CLICK, 0, 0); }
+
+HANDLE HoldWithoutSharing(const std::wstring& path) {
+    return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Another program holds a good file through the whole start: the run is on the
+// defaults, the file is neither renamed nor written while it cannot be read, and
+// once it can, only what the user changed meanwhile goes over the user's values.
+TEST_F(MainWindowSettings, AFileHeldThroughTheStartIsNeverRenamedAndOnlyTheUsersChangesGoOverIt) {
+    Store("Key1Number=5\r\nPNGorJPGNumber=1\r\nToClipboard3Enabled=1\r\nmine=kept\r\n");
+    const std::string before = StoredSettings();
+    HANDLE held = HoldWithoutSharing(SettingsPath());
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    Start();
+    ASSERT_EQ(host.Messages().size(), 1u) << "said once";
+    EXPECT_NE(host.Messages()[0].find(SettingsPath()), std::wstring::npos);
+    EXPECT_EQ(host.Messages()[0].find(L".unreadable"), std::wstring::npos) << "nothing to be renamed";
+    EXPECT_EQ(window->cb_Key1.ItemIndex(), 0) << "the run is on the defaults";
+    Click(window->cb_Key1_ToClipboard); // a change while the file is still held
+    EXPECT_EQ(host.Messages().size(), 1u);
+    ::CloseHandle(held);
+    EXPECT_EQ(StoredSettings(), before) << "nothing written while it could not be read";
+
+    Click(window->chk_Sound); // a change once it can be read
+    Close();
+    EXPECT_EQ(host.Messages().size(), 1u);
+    EXPECT_FALSE(FileExists(SettingsPath() + L".unreadable.bak"));
+    const std::string written = StoredSettings();
+    for (const char* line : {"Key1Number=5\r\n", "PNGorJPGNumber=1\r\n", "ToClipboard3Enabled=1\r\n", "mine=kept\r\n",
+                             "ToClipboard1Enabled=1\r\n", "SoundEnabled=1\r\n", "TimerNumber=3\r\n"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;
+    }
+
+    Start();
+    EXPECT_EQ(window->cb_Key1.ItemIndex(), 5);
+    EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 1);
+    EXPECT_TRUE(window->cb_Key1_ToClipboard.Checked());
+    EXPECT_TRUE(window->chk_Sound.Checked());
+}
+
+// The file could not be read at start and is deleted afterwards: there is
+// nothing left to keep, and every later save goes through without a word.
+struct GoneAfterStart {
+    const char* name;
+    std::string bytes;
+    DWORD sharing; // how the other program holds it through the start
+};
+
+class SettingsFileGoneAfterStart : public MainWindowSettings, public testing::WithParamInterface<GoneAfterStart> {};
+
+TEST_P(SettingsFileGoneAfterStart, BlocksNoLaterSave) {
+    const GoneAfterStart& c = GetParam();
+    WriteBytes(SettingsPath(), c.bytes);
+    HANDLE held = ::CreateFileW(SettingsPath().c_str(), GENERIC_READ, c.sharing, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start();
+    ASSERT_EQ(host.Messages().size(), 1u);
+    ::CloseHandle(held);
+    ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
+
+    Click(window->cb_Key1_ToClipboard);
+    EXPECT_NE(StoredSettings().find("ToClipboard1Enabled=1\r\n"), std::string::npos);
+    Click(window->cb_Key3_ToClipboard);
+    Close();
+    EXPECT_EQ(host.Messages().size(), 1u) << host.Messages().back();
+    const std::string written = StoredSettings();
+    for (const char* line : {"ToClipboard1Enabled=1\r\n", "ToClipboard3Enabled=1\r\n", "Key1Number=0\r\n"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;
+    }
+    EXPECT_FALSE(FileExists(SettingsPath() + L".unreadable.bak"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingsFileGoneAfterStart,
+    testing::Values(GoneAfterStart{"HeldWithoutSharing", "\xEF\xBB\xBF[System]\r\nKey1Number=5\r\n", 0},
+                    GoneAfterStart{"DamagedAndHeldAgainstRenaming", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\r\n",
+                                   FILE_SHARE_READ}),
+    [](const testing::TestParamInfo<GoneAfterStart>& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(MainWindowSettings, AFileSpoiltWhileTheToolRunsIsKeptAsideAndTheUserIsToldWhereOnce) {
+    Store("Key1Number=5\r\n");
+    Start();
+    ASSERT_TRUE(host.Messages().empty());
+    const std::string spoilt = "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n"; // saved as Shift JIS
+    WriteBytes(SettingsPath(), spoilt);
+
+    Click(window->cb_Key1_ToClipboard);
+    const std::wstring backup = SettingsPath() + L".unreadable.bak";
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_NE(host.Messages()[0].find(backup), std::wstring::npos) << "the box says where it was kept";
+    EXPECT_EQ(ReadBytes(backup), spoilt);
+    const std::string written = StoredSettings();
+    EXPECT_NE(written.find("Key1Number=5\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("ToClipboard1Enabled=1\r\n"), std::string::npos) << written;
+
+    Click(window->cb_Key1_ToClipboard);
+    Close();
+    EXPECT_EQ(host.Messages().size(), 1u);
+}
+
+// --- Window places ------------------------------------------------------------
+
+RECT WorkArea() {
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+// The work area that GetMonitorInfoW reports for the primary monitor while a
+// TaskBarOn is alive. Windows reports one work area through both calls; Wine
+// keeps the monitor's own when a program sets another, so this test program's
+// import of GetMonitorInfoW is pointed at a stand-in that agrees with
+// SPI_GETWORKAREA, as Windows would.
+BOOL WINAPI MonitorInfoWithTheSetWorkArea(HMONITOR monitor, LPMONITORINFO info);
+decltype(&::GetMonitorInfoW) realGetMonitorInfo = nullptr;
+
+BOOL WINAPI MonitorInfoWithTheSetWorkArea(HMONITOR monitor, LPMONITORINFO info) {
+    if (!realGetMonitorInfo(monitor, info)) {
+        return FALSE;
+    }
+    if ((info->dwFlags & MONITORINFOF_PRIMARY) != 0) {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &info->rcWork, 0);
+    }
+    return TRUE;
+}
+
+// Points this program's import of user32!name at `replacement`; returns the former target.
+void* ReplaceImport(const char* name, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* module = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         module->Name != 0; ++module) {
+        if (::lstrcmpiA(reinterpret_cast<const char*>(base + module->Name), "user32.dll") != 0) {
+            continue;
+        }
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+        auto* targets = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++targets) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::string_view(reinterpret_cast<const char*>(byName->Name)) != name) {
+                continue;
+            }
+            DWORD protection = 0;
+            ::VirtualProtect(&targets->u1.Function, sizeof(targets->u1.Function), PAGE_READWRITE, &protection);
+            void* former = reinterpret_cast<void*>(targets->u1.Function);
+            targets->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            ::VirtualProtect(&targets->u1.Function, sizeof(targets->u1.Function), protection, &protection);
+            return former;
+        }
+    }
+    return nullptr;
+}
+
+// A task bar on one edge, for the life of one test (the work area a program
+// sets stays within the program under Wine; it is put back all the same).
+class TaskBarOn {
+public:
+    explicit TaskBarOn(RECT work) : before_(WorkArea()) {
+        ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
+        realGetMonitorInfo = reinterpret_cast<decltype(&::GetMonitorInfoW)>(
+            ReplaceImport("GetMonitorInfoW", reinterpret_cast<void*>(&MonitorInfoWithTheSetWorkArea)));
+    }
+    ~TaskBarOn() {
+        ReplaceImport("GetMonitorInfoW", reinterpret_cast<void*>(realGetMonitorInfo));
+        ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &before_, 0);
+    }
+
+private:
+    RECT before_;
+};
+
+TEST_F(MainWindowSettings, AStoredPositionOffTheWorkAreaIsBroughtBackOntoIt) {
+    const RECT work = WorkArea();
+    const std::string bottomRight = "Top170=" + std::to_string(work.bottom - work.top) +
+                                    "\r\nLeft170=" + std::to_string(work.right - work.left) + "\r\n";
+    Store(bottomRight);
+    Start();
+    const RECT frame = Frame(window->hwnd());
+    EXPECT_EQ(frame.bottom, work.bottom);
+    EXPECT_EQ(frame.right, work.right);
+}
+
+// The position comes back where it was, whatever state the window was in when
+// it was written, also with the task bar on the top or left edge.
+TEST_F(MainWindowSettings, ThePositionIsStoredTheSameInEveryStateAndComesBackUnshifted) {
+    const RECT screen = WorkArea();
+    for (const RECT bar : {RECT{screen.left, screen.top + 40, screen.right, screen.bottom},
+                           RECT{screen.left + 40, screen.top, screen.right, screen.bottom}}) {
+        TaskBarOn taskBar(bar);
+        ASSERT_NE(realGetMonitorInfo, nullptr) << "the program imports GetMonitorInfoW";
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        ASSERT_TRUE(::EqualRect(&monitor.rcWork, &bar));
+        for (const bool tray : {true, false}) {
+            SCOPED_TRACE(std::to_string(bar.left) + "," + std::to_string(bar.top) + (tray ? " tray" : " task bar"));
+            Store(std::string("Top170=170\r\nLeft170=170\r\nchk_TrayIcon=") + (tray ? "1" : "0") + "\r\n");
+            Start();
+            ::SendMessageW(window->btn_Minimized.hwnd(), BM_CLICK, 0, 0);
+            testkit::PumpMessages();
+            EXPECT_TRUE(::IsIconic(window->hwnd()));
+            EXPECT_EQ(::IsWindowVisible(window->hwnd()) == FALSE, tray);
+            window->WriteIni();
+            const std::string written = StoredSettings();
+            EXPECT_NE(written.find("Top170=170\r\nLeft170=170\r\n"), std::string::npos) << written;
+            window.reset();
+
+            Start();
+            EXPECT_EQ(Frame(window->hwnd()).top, 170);
+            EXPECT_EQ(Frame(window->hwnd()).left, 170);
+            window.reset();
+        }
+        // Under the task bar: out from under it.
+        Store("Top170=10\r\nLeft170=10\r\n");
+        Start();
+        EXPECT_EQ(Frame(window->hwnd()).top, std::max<LONG>(10, bar.top));
+        EXPECT_EQ(Frame(window->hwnd()).left, std::max<LONG>(10, bar.left));
+        window.reset();
+    }
+}
+
+struct ViewerPlaceCase {
+    const char* name;
+    // Stored top, left, height, width, relative to the work area's top-left corner.
+    int top, left, height, width;
+};
+
+class ViewerPlaceFromTheSettings : public MainWindowSettings, public testing::WithParamInterface<ViewerPlaceCase> {};
+
+// The viewer lies wholly on the work area, no taller or wider than it, moved the
+// least from where the file says.
+TEST_P(ViewerPlaceFromTheSettings, LiesOnTheWorkArea) {
+    const ViewerPlaceCase& c = GetParam();
+    const RECT work = WorkArea();
+    Store("ifrmView_Top=" + std::to_string(work.top + c.top) + "\r\nifrmView_Left=" + std::to_string(work.left + c.left) +
+          "\r\nifrmView_Height=" + std::to_string(c.height) + "\r\nifrmView_Width=" + std::to_string(c.width) +
+          "\r\n");
+    Start();
+    window->CreateViewer();
+    const RECT frame = Frame(window->frmView->hwnd());
+    const LONG height = std::min<LONG>(c.height, work.bottom - work.top);
+    const LONG width = std::min<LONG>(c.width, work.right - work.left);
+    EXPECT_EQ(frame.bottom - frame.top, height);
+    EXPECT_EQ(frame.right - frame.left, width);
+    EXPECT_EQ(frame.top, std::clamp<LONG>(work.top + c.top, work.top, work.bottom - height));
+    EXPECT_EQ(frame.left, std::clamp<LONG>(work.left + c.left, work.left, work.right - width));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ViewerPlaceFromTheSettings,
+                         testing::Values(ViewerPlaceCase{"OnTheScreen", 90, 130, 480, 640},
+                                         ViewerPlaceCase{"TallerThanTheScreen", 100, 130, 5000, 640},
+                                         ViewerPlaceCase{"WiderThanTheScreen", 100, 130, 480, 9000},
+                                         ViewerPlaceCase{"OffTheRightAndBottom", 3000, 5000, 480, 640},
+                                         ViewerPlaceCase{"AboveAndLeftOfTheScreen", -300, -2000, 480, 640}),
+                         [](const testing::TestParamInfo<ViewerPlaceCase>& testCase) {
+                             return std::string(testCase.param.name);
+                         });
 
 } // namespace

@@ -312,14 +312,24 @@ TEST_F(SettingsFileTest, UnreadableFileMovedAsideKeepsItsBytesAndMakesRoomForANe
     EXPECT_EQ(SettingsFile::Load(path_), SampleDocument());
 }
 
-TEST_F(SettingsFileTest, MovingAsideAMissingFileFails) {
+TEST_F(SettingsFileTest, AFileThatIsGoneNeedsNoSettingAside) {
+    EXPECT_EQ(SettingsFile::MoveAsideUnreadable(path_), L"");
+    EXPECT_FALSE(IsFile(path_ + L".unreadable.bak"));
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeRenamedIsReportedAndStaysWhereItIs) {
+    WriteBytes(path_, "Folder=\xFF");
+    HANDLE held = ::CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     try {
         (void)SettingsFile::MoveAsideUnreadable(path_);
-        FAIL() << "move reported success";
+        ADD_FAILURE() << "move reported success";
     } catch (const SettingsFileError& error) {
         EXPECT_EQ(error.reason(), Reason::CannotMoveAside);
-        EXPECT_EQ(error.systemError(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
     }
+    ::CloseHandle(held);
+    EXPECT_EQ(ReadBytes(path_), "Folder=\xFF");
 }
 
 } // namespace
