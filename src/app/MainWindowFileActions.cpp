@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <iterator>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "app/MainWindowTexts.h"
@@ -41,27 +43,56 @@ bool FileExists(const std::wstring& path) {
 // The picture list and save folder as the size cap works on them.
 class ListedFolder final : public library::SizeCapFolder {
 public:
-    explicit ListedFolder(Tfm_Mirulo& window) : window_(window) {}
+    ListedFolder(Tfm_Mirulo& window, std::set<std::u16string>& passedOverForTheRun)
+        : window_(window), passedOverForTheRun_(passedOverForTheRun) {}
 
     std::int64_t TotalSize() const override { return window_.FTotalSize; }
 
-    std::optional<std::u16string> Oldest() const override {
-        const int count = window_.lb_PicList.Count();
-        if (count == 0) {
-            return std::nullopt;
+    std::optional<std::u16string> Oldest(const std::set<std::u16string>& passedOver) const override {
+        for (int i = window_.lb_PicList.Count() - 1; i >= 0; --i) {
+            std::u16string entry = ToU16(window_.lb_PicList.Item(i));
+            if (passedOver.count(entry) == 0) {
+                return entry;
+            }
         }
-        return ToU16(window_.lb_PicList.Item(count - 1));
+        return std::nullopt;
     }
 
-    bool MoveToRecycleBin(const std::u16string& picture) override {
+    library::CapMove MoveToRecycleBin(const std::u16string& picture) override {
         const std::wstring path = library::PicturePath(window_.sImageSaveDir, ToWide(picture));
-        return library::SendFileToRecycleBin(window_.hwnd(), path, false);
+        if (library::IsGone(path)) {
+            return library::CapMove::Moved; // gone already: the refresh will show it
+        }
+        if (!library::IsFile(path)) {
+            return library::CapMove::NotAFile;
+        }
+        // What the recycle bin cannot take is never handed to the shell, which
+        // would offer to delete it outright instead.
+        if (const std::uint32_t reason = library::WhyTheRecycleBinCannotTake(path); reason != ERROR_SUCCESS) {
+            reasons[picture] = platform::SystemMessage(reason);
+            return library::CapMove::Refused;
+        }
+        const integration::RecycleResult result = integration::MoveToRecycleBin(window_.hwnd(), {path}, true);
+        if (library::IsGone(path)) {
+            return library::CapMove::Moved;
+        }
+        // Not asked of the shell again in this run: every capture would bring
+        // its questions back.
+        passedOverForTheRun_.insert(picture);
+        if (result.aborted) {
+            return library::CapMove::Declined;
+        }
+        reasons[picture] = L"";
+        return library::CapMove::Refused;
     }
 
     void Refresh() override { window_.CountImages(); }
 
+    std::map<std::u16string, std::wstring> reasons;
+
 private:
     Tfm_Mirulo& window_;
+    std::set<std::u16string>& passedOverForTheRun_;
 };
 
 } // namespace
@@ -91,10 +122,26 @@ void Tfm_Mirulo::CalcFolderSizeAndDelete() {
         message.replace(message.find(L"%s"), 2, text);
         throw platform::UserError(message);
     }
-    ListedFolder folder(*this);
-    const library::SizeCapResult result = library::ApplySizeCap(library::CapBytes(*megabytes), folder);
-    if (result.stuck) {
-        SetStatusText(texts::kCannotRecycleTag + ToWide(*result.stuck));
+    ListedFolder folder(*this, capPassedOver_);
+    const library::SizeCapResult result =
+        library::ApplySizeCap(library::CapBytes(*megabytes), folder, capPassedOver_);
+    if (result.kept.empty()) {
+        return;
+    }
+    SetStatusText(texts::kCannotRecycleTag + ToWide(result.kept.front()));
+    // Said once for each picture, not at every capture that finds it still there.
+    std::wstring message;
+    for (const std::u16string& picture : result.kept) {
+        if (result.declined == picture || !capToldKept_.insert(picture).second) {
+            continue;
+        }
+        message += L"\r\n\r\n" + library::PicturePath(sImageSaveDir, ToWide(picture));
+        if (const auto reason = folder.reasons.find(picture); reason != folder.reasons.end() && !reason->second.empty()) {
+            message += L"\r\n" + reason->second;
+        }
+    }
+    if (!message.empty()) {
+        ShowNotice(texts::kCapKeptPictures + message);
     }
 }
 
@@ -113,8 +160,8 @@ void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
     }
     const std::wstring entry = lb_PicList.Item(index);
     const std::wstring path = library::PicturePath(sImageSaveDir, entry);
-    if (!FileExists(path)) {
-        return; // a marked line, or a picture removed behind our back
+    if (!library::IsFile(path)) {
+        return; // a marked line, a picture removed behind our back, or a folder named like one
     }
     // Marked and reported only when the file has really gone: the user may have
     // declined the shell's confirmation, or the file may be in use, and the

@@ -8,6 +8,7 @@
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
 #include "capture/AutoCapturePeriod.h"
+#include "library/PictureFolder.h"
 #include "platform/Wide.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
@@ -128,7 +129,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     ifrmView_Height = values.ifrmView_Height;
     ifrmView_Width = values.ifrmView_Width;
 
-    sImageSaveDir = Widen(values.Folder);
+    sImageSaveDir = library::AbsoluteFolder(Widen(values.Folder));
     lbl_SaveFolder.SetCaption(sImageSaveDir);
     if (!IsSaveFolderUsable()) {
         StatusBar1.SetText(texts::kNoticeNoSaveFolder);

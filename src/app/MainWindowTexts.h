@@ -94,6 +94,9 @@ inline constexpr wchar_t kNoticeCapOn[] = L"自動削除機能がオンになり
                                           L"(削除された画像はゴミ箱に入ります)";
 inline constexpr wchar_t kCapNotWholeNumber[] = L"'%s' は整数ではありません";
 inline constexpr wchar_t kCannotRecycleTag[] = L"[ゴミ箱へ移動できません] ";
+// Followed by each picture's full path and the system's reason, a line each.
+inline constexpr wchar_t kCapKeptPictures[] =
+    L"自動削除: ゴミ箱へ移動できない画像は保存フォルダに残しました\r\n(この画像についてはもう表示しません)";
 inline constexpr wchar_t kRecycledTag[] = L"[ゴミ箱へ移動] ";
 inline constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
 inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";

@@ -11,6 +11,7 @@
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "sound/MciPlayer.h"
+#include "viewer/PictureCopies.h"
 #include "viewer/TfrmView.h"
 #include "viewer/ViewerMainWindow.h"
 #include "ui/Dispatch.h"
@@ -147,8 +148,9 @@ void Tfm_Mirulo::FormCreate() {
     CheckLogonTask();
 
     if (IsSaveFolderUsable()) {
-        // Pictures whose save a crash or a kill interrupted.
+        // Pictures and copies whose save a crash or a kill interrupted.
         capture::FinishInterruptedSaves(sImageSaveDir);
+        viewer::RemoveInterruptedCopy(sImageSaveDir);
     }
     CountImages();
     SetHotKey1();

@@ -403,6 +403,11 @@ private:
     capture::CaptureService captures_;
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     std::unique_ptr<library::RenameDialog> renameDialog_;
+    // Pictures the size cap leaves alone for the rest of the run: the user
+    // declined their move, or the shell kept them; and those it has told the
+    // user it cannot move, each told once.
+    std::set<std::u16string> capPassedOver_;
+    std::set<std::u16string> capToldKept_;
     ui::FontCache fonts_;
     ui::ControlTable controlTable_{fonts_, &LoadArtwork};
     ui::Hints hints_;

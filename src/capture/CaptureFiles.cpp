@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "image/JpegReader.h"
@@ -94,6 +96,34 @@ bool HoldsWholePicture(const std::wstring& path, bool png) {
     }
 }
 
+// The temporary file renamed to `name`, or, when something of that name is
+// there already (an older capture of the same millisecond, or a picture the user
+// gave that name), to "<stem> (2).png" and on: a recovered picture never takes
+// the place of another. The rename itself refuses to replace, so nothing that
+// appears in the meantime is lost either.
+std::optional<std::wstring> FinishUnderFreeName(const std::wstring& temporary, const std::wstring& folder,
+                                                const std::wstring& name) {
+    const std::size_t dot = name.rfind(L'.');
+    for (int number = 1; number < 1000; ++number) {
+        const std::wstring candidate =
+            number == 1 ? name : name.substr(0, dot) + L" (" + std::to_wstring(number) + L")" + name.substr(dot);
+        if (::MoveFileExW(platform::ExtendedLengthPath(temporary).c_str(),
+                          platform::ExtendedLengthPath(folder + candidate).c_str(), MOVEFILE_WRITE_THROUGH)) {
+            return candidate;
+        }
+        const DWORD error = ::GetLastError();
+        // A folder of that name answers "access denied" on Windows.
+        const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
+                           (error == ERROR_ACCESS_DENIED &&
+                            ::GetFileAttributesW(platform::ExtendedLengthPath(folder + candidate).c_str()) !=
+                                INVALID_FILE_ATTRIBUTES);
+        if (!taken) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::wstring TemporaryPathFor(const std::wstring& path) {
@@ -116,7 +146,12 @@ std::wstring CaptureFilePath(std::wstring_view saveFolder, const platform::Local
 }
 
 void WriteFileReplacing(const std::wstring& path, std::span<const std::uint8_t> bytes) {
-    const std::uint32_t error = platform::ReplaceFileAtomically(path, TemporaryPathFor(path), bytes);
+    WriteFileReplacing(path, bytes, TemporaryPathFor(path));
+}
+
+void WriteFileReplacing(const std::wstring& path, std::span<const std::uint8_t> bytes,
+                        const std::wstring& temporary) {
+    const std::uint32_t error = platform::ReplaceFileAtomically(path, temporary, bytes);
     if (error != ERROR_SUCCESS) {
         ThrowCannotSave(path, error);
     }
@@ -160,8 +195,8 @@ InterruptedSaves FinishInterruptedSaves(const std::wstring& saveFolder) {
         }
         const std::wstring temporary = folder + leftover;
         if (HoldsWholePicture(temporary, EndsWith(finalName, L".png"))) {
-            if (platform::RenameReplacing(temporary, folder + finalName) == ERROR_SUCCESS) {
-                result.finished.push_back(finalName);
+            if (std::optional<std::wstring> name = FinishUnderFreeName(temporary, folder, finalName)) {
+                result.finished.push_back(std::move(*name));
             }
         } else if (::DeleteFileW(platform::ExtendedLengthPath(temporary).c_str())) {
             result.removed.push_back(leftover);

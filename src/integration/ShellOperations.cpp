@@ -57,10 +57,11 @@ RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& path
     }
     std::wstring from;
     for (const auto& path : paths) {
-        if (path.empty() || path.find(L'\0') != std::wstring::npos) {
+        const std::optional<std::wstring> full = ShellFullPath(path);
+        if (!full) {
             return {false, false};
         }
-        from += path;
+        from += *full;
         from.push_back(L'\0');
     }
     from.push_back(L'\0');
@@ -76,6 +77,26 @@ RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& path
     const int result = ::SHFileOperationW(&operation);
     const bool aborted = operation.fAnyOperationsAborted != FALSE;
     return {result == 0 && !aborted, aborted};
+}
+
+std::optional<std::wstring> ShellFullPath(std::wstring_view path) {
+    if (path.empty() || path.find(L'\0') != std::wstring_view::npos) {
+        return std::nullopt;
+    }
+    const std::wstring given(path);
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameW(given.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        return std::nullopt;
+    }
+    const std::wstring result(full, length);
+    const bool drive = result.size() >= 3 && result[1] == L':' && result[2] == L'\\';
+    const bool share = result.size() >= 3 && result[0] == L'\\' && result[1] == L'\\' && result[2] != L'?' &&
+                       result[2] != L'.';
+    if (!drive && !share) {
+        return std::nullopt;
+    }
+    return result;
 }
 
 std::wstring GetSpecialFolderPath(platform::Host& host, HWND owner, int csidl) {

@@ -43,10 +43,17 @@ struct RecycleResult {
     bool aborted = false;   // the user cancelled at one of the shell's confirmations
 };
 
-// Full paths to the recycle bin in one shell operation, with the shell's own
-// confirmations; silent hides the progress window. A path holding a NUL
-// character would cut the list short, so such a list is refused as a whole.
+// Paths to the recycle bin in one shell operation, with the shell's own
+// confirmations; silent hides the progress window. Each path is made full first
+// (ShellFullPath): for a relative path the shell ignores the flag that keeps an
+// undo and deletes outright. A list with a path that cannot be made full (one
+// holding a NUL character would also cut the list short) is refused as a whole.
 RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& paths, bool silent);
+
+// The full path the shell's file operation is given for `path` (resolved
+// against the current folder, "." and ".." removed); nullopt when there is none
+// or when it is MAX_PATH characters or longer, which the shell cannot take.
+std::optional<std::wstring> ShellFullPath(std::wstring_view path);
 
 // The file-system path of a special folder given by its CSIDL number (such as
 // CSIDL_SYSTEM or CSIDL_LOCAL_APPDATA); empty when the shell has none. Asked

@@ -60,6 +60,31 @@ bool IsFolder(std::wstring_view path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::wstring AbsoluteFolder(std::wstring_view folder) {
+    std::wstring given(folder);
+    if (given.size() <= 1 || given.find(L'\0') != std::wstring::npos) {
+        return given;
+    }
+    const bool full = (given.size() >= 3 && given[1] == L':' && (given[2] == L'\\' || given[2] == L'/')) ||
+                      (given[0] == L'\\' && given[1] == L'\\');
+    if (full) {
+        return given;
+    }
+    std::wstring resolved(given.size() + MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(resolved.size()), resolved.data(), nullptr);
+        if (length == 0) {
+            return given;
+        }
+        if (length < resolved.size()) {
+            resolved.resize(length);
+            return resolved;
+        }
+        resolved.resize(length);
+    }
+}
+
 std::wstring PicturePath(std::wstring_view folder, std::wstring_view entry) {
     std::wstring path(folder);
     if (path.empty() || path.back() != L'\\') {

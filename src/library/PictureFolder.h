@@ -14,6 +14,14 @@ namespace mirulo::library {
 // path holding a NUL is never a folder.
 bool IsFolder(std::wstring_view path);
 
+// The save folder as the program keeps it: a relative path ("shots", "..\\pics",
+// "D:pics") made full against the current folder at this moment, so that the
+// folder cannot change under the pictures when the current folder does, and no
+// relative picture path ever reaches the shell. Full paths, paths of one
+// character or none (never a usable folder) and paths holding a NUL come back
+// as they are.
+std::wstring AbsoluteFolder(std::wstring_view folder);
+
 // The folder, a backslash unless the folder already ends in one, then the entry.
 std::wstring PicturePath(std::wstring_view folder, std::wstring_view entry);
 

@@ -60,6 +60,10 @@ bool IsPlainFileName(std::u16string_view name) {
     if (name.back() == u'.' || name.back() == u' ') {
         return false;
     }
+    constexpr std::u16string_view kTemporaryPrefix = u".~mirulo-";
+    if (EqualsIgnoringAsciiCase(name.substr(0, kTemporaryPrefix.size()), kTemporaryPrefix)) {
+        return false;
+    }
     return !IsReservedDeviceName(name);
 }
 

@@ -12,7 +12,9 @@ namespace mirulo::library {
 // characters and `< > " | ? *`); a name ending in a dot or a blank, which
 // Windows would silently shorten; and the reserved device names (CON, PRN,
 // AUX, NUL, CONIN$, CONOUT$, COM0-9, LPT0-9, and COM/LPT with a superscript
-// 1-3), whatever their letter case and extension ("con.png", "Nul .jpg").
+// 1-3), whatever their letter case and extension ("con.png", "Nul .jpg"). Also
+// refused: the form of the program's own temporary files (".~mirulo-" at the
+// start, in any letter case), which a later start would finish or remove.
 bool IsPlainFileName(std::u16string_view name);
 
 } // namespace mirulo::library

@@ -18,25 +18,30 @@ std::u16string NormalisedCapText(std::u16string_view text) {
     return {digits.begin(), digits.end()};
 }
 
-SizeCapResult ApplySizeCap(std::int64_t capBytes, SizeCapFolder& folder) {
+SizeCapResult ApplySizeCap(std::int64_t capBytes, SizeCapFolder& folder, std::set<std::u16string> passedOver) {
     SizeCapResult result;
     while (folder.TotalSize() > capBytes) {
-        const std::optional<std::u16string> oldest = folder.Oldest();
+        const std::optional<std::u16string> oldest = folder.Oldest(passedOver);
         if (!oldest) {
             break;
         }
-        const std::int64_t totalBefore = folder.TotalSize();
-        if (!folder.MoveToRecycleBin(*oldest)) {
-            result.stuck = oldest;
+        // Whatever comes of it, this picture is not tried again in this step:
+        // one that is reported gone yet listed again cannot make it go round.
+        passedOver.insert(*oldest);
+        switch (folder.MoveToRecycleBin(*oldest)) {
+        case CapMove::Moved:
+            ++result.moved;
+            folder.Refresh();
             break;
-        }
-        ++result.moved;
-        folder.Refresh();
-        // Reported gone, yet listed as before with the same total: moving it again
-        // would go round forever.
-        if (folder.Oldest() == oldest && folder.TotalSize() >= totalBefore) {
-            result.stuck = oldest;
+        case CapMove::NotAFile:
             break;
+        case CapMove::Refused:
+            result.kept.push_back(*oldest);
+            break;
+        case CapMove::Declined:
+            result.kept.push_back(*oldest);
+            result.declined = oldest;
+            return result;
         }
     }
     return result;

@@ -4,8 +4,10 @@
 // the cap. Portable: the folder is reached through SizeCapFolder.
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirulo::library {
 
@@ -25,31 +27,46 @@ std::u16string NormalisedCapText(std::u16string_view text);
 // do not overflow, and a cap of 0 or less keeps nothing.
 constexpr std::int64_t CapBytes(std::int32_t megabytes) { return std::int64_t{megabytes} * kBytesPerMegabyte; }
 
+// What became of one move the cap asked for.
+enum class CapMove {
+    Moved,    // the picture is gone from the folder
+    NotAFile, // a folder named like a picture: never moved, passed over without a word
+    Refused,  // the recycle bin cannot take it now (held open, ...): it stays, the cap goes on
+    Declined, // the shell was asked and the picture stayed (the user said no): the cap stops
+};
+
 // The picture list as the cap sees it.
 class SizeCapFolder {
 public:
     virtual ~SizeCapFolder() = default;
     // The total size of the listed pictures, from the last refresh.
     virtual std::int64_t TotalSize() const = 0;
-    // The oldest listed picture (the list's bottom entry); nullopt when the list is empty.
-    virtual std::optional<std::u16string> Oldest() const = 0;
-    // Moves the picture to the recycle bin; true only when its file is gone.
-    virtual bool MoveToRecycleBin(const std::u16string& picture) = 0;
+    // The oldest listed picture (the list's bottom entry up) that is not in
+    // `passedOver`; nullopt when there is none.
+    virtual std::optional<std::u16string> Oldest(const std::set<std::u16string>& passedOver) const = 0;
+    // Moves the picture to the recycle bin, never deleting it outright.
+    virtual CapMove MoveToRecycleBin(const std::u16string& picture) = 0;
     // Lists the folder again, which updates TotalSize and Oldest.
     virtual void Refresh() = 0;
 };
 
 struct SizeCapResult {
     int moved = 0;
-    // The picture that could not be moved (in use, the confirmation declined, or
-    // still listed after the shell reported it moved); the loop stopped there
-    // rather than trying the same move again.
-    std::optional<std::u16string> stuck;
+    // Pictures that stay where they are, oldest first: the recycle bin could
+    // not take them (the cap went on with the next oldest), or the shell kept
+    // one (the cap stopped there).
+    std::vector<std::u16string> kept;
+    // The picture whose move the user declined, which ended the step.
+    std::optional<std::u16string> declined;
 };
 
 // While the total is above the cap (a total equal to it stays), moves the
 // oldest picture to the recycle bin and refreshes. The newest picture is not
-// exempt. Stops when the list is empty or a move changes nothing.
-SizeCapResult ApplySizeCap(std::int64_t capBytes, SizeCapFolder& folder);
+// exempt. A picture in `passedOver`, a folder and a picture the recycle bin
+// cannot take are passed over for the next oldest; the step ends when nothing
+// is left to try or the user declines a move. No picture is tried twice in one
+// step.
+SizeCapResult ApplySizeCap(std::int64_t capBytes, SizeCapFolder& folder,
+                           std::set<std::u16string> passedOver = {});
 
 } // namespace mirulo::library

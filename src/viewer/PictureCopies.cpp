@@ -16,6 +16,7 @@
 #include "image/JpegWriter.h"
 #include "image/PngReader.h"
 #include "image/PngWriter.h"
+#include "platform/FileWrites.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
 #include "viewer/CopyNames.h"
@@ -207,7 +208,30 @@ std::vector<std::uint8_t> EncodeWithWic(const Surface24& result, UINT width, UIN
     return file;
 }
 
+constexpr wchar_t kCopyTemporaryName[] = L".~mirulo-copy.tmp";
+
 } // namespace
+
+std::wstring CopyTemporaryPath(const std::wstring& target) {
+    const std::size_t separator = target.find_last_of(L"\\/");
+    return target.substr(0, separator == std::wstring::npos ? 0 : separator + 1) + kCopyTemporaryName;
+}
+
+bool RemoveInterruptedCopy(const std::wstring& folder) {
+    if (folder.empty() || folder.find(L'\0') != std::wstring::npos) {
+        return false;
+    }
+    const std::wstring path =
+        platform::ExtendedLengthPath(folder + (folder.back() == L'\\' ? L"" : L"\\") + kCopyTemporaryName);
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    }
+    return ::DeleteFileW(path.c_str()) != FALSE;
+}
 
 std::wstring MakeGrayCopy(const std::wstring& source) {
     const std::optional<std::wstring> target = Target(source, CopyKind::Grey);
@@ -223,7 +247,7 @@ std::wstring MakeGrayCopy(const std::wstring& source) {
         // Capture level, as the grey copy goes through the capture codecs.
         file = image::EncodePng(image::ToGreyIndexed(image::DecodePng(ReadWholeFile(source))), 7);
     }
-    capture::WriteFileReplacing(*target, file);
+    capture::WriteFileReplacing(*target, file, CopyTemporaryPath(*target));
     return *target;
 }
 
@@ -281,7 +305,7 @@ std::wstring MakeSepiaCopy(const std::wstring& source) {
     sourcePixels = {};
     const std::vector<std::uint8_t> file =
         EncodeWithWic(result, static_cast<UINT>(width), static_cast<UINT>(height), jpeg);
-    capture::WriteFileReplacing(*target, file);
+    capture::WriteFileReplacing(*target, file, CopyTemporaryPath(*target));
     return *target;
 }
 

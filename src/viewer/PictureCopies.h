@@ -21,4 +21,13 @@ std::wstring MakeGrayCopy(const std::wstring& source);
 // default options. COM must be initialised on the calling thread.
 std::wstring MakeSepiaCopy(const std::wstring& source);
 
+// Where a copy is written before it takes its name: ".~mirulo-copy.tmp" beside
+// it. One short name, so that a copy whose own name is as long as the file
+// system allows can still be written; a copy is made one at a time.
+std::wstring CopyTemporaryPath(const std::wstring& target);
+
+// Removes what a copy cut short by a crash or a kill left in `folder`: the file
+// of exactly that temporary name, nothing else. True when one was removed.
+bool RemoveInterruptedCopy(const std::wstring& folder);
+
 } // namespace mirulo::viewer

@@ -403,8 +403,18 @@ void TfrmView::MakeCopy(bool grey) {
     }
     frmViewImage1LoadFromFile(target);
     const std::wstring name = FileNamePart(target);
-    list.Insert(index + 1, name);
-    list.SetItemIndex(index + 1);
+    // A copy made again replaces its file: its entry is selected, not listed twice.
+    int entry = -1;
+    for (int i = 0; i < list.Count() && entry < 0; ++i) {
+        if (list.Item(i) == name) {
+            entry = i;
+        }
+    }
+    if (entry < 0) {
+        entry = index + 1;
+        list.Insert(entry, name);
+    }
+    list.SetItemIndex(entry);
     main_.SetMainStatusText((grey ? texts::kGrayTagMain : texts::kSepiaTagMain) + name);
     SetStatusText((grey ? texts::kGrayTagViewer : texts::kSepiaTagViewer) + name);
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Desktop.h"
 #include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
 
@@ -496,6 +497,30 @@ void ClickBox(FaultInjection& f, const wchar_t* caption) {
     f.AnswerBoxes(1000);
 }
 
+// --- Pictures: recovery, the size cap, copies -------------------------------------
+
+// Two whole pictures of one pixel each, told apart by their colour.
+const std::string kRedPixel(
+    "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00\x00\x01"
+    "\x08\x02\x00\x00\x00\x90\x77\x53\xDE\x00\x00\x00\x0C\x49\x44\x41\x54\x78\xDA\x63\xF8\xCF\xC0\x00"
+    "\x00\x03\x01\x01\x00\xF7\x03\x41\x43\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
+    69);
+const std::string kBluePixel(
+    "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00\x00\x01"
+    "\x08\x02\x00\x00\x00\x90\x77\x53\xDE\x00\x00\x00\x0C\x49\x44\x41\x54\x78\xDA\x63\x60\x60\xF8\x0F"
+    "\x00\x01\x03\x01\x00\x36\x74\x11\x40\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
+    69);
+const std::wstring kOldPicture = L"20240106_100005_000_全B.png";
+
+// How many pictures in the save folder hold exactly these bytes.
+int PicturesHolding(const FaultInjection& f, const std::string& bytes) {
+    int count = 0;
+    for (const std::wstring& name : f.Pictures()) {
+        count += ReadFileBytes(f.saves + L"\\" + name) == bytes ? 1 : 0;
+    }
+    return count;
+}
+
 const FaultCase kCases[] = {
     {"SettingsHeldForAMomentAtStart", "", std::nullopt, nullptr,
      [](FaultInjection& f) {
@@ -679,6 +704,76 @@ const FaultCase kCases[] = {
          f.KillAtPausePoint();
      },
      nullptr, [](FaultInjection& f) { EXPECT_EQ(f.Pictures().size(), 2u) << "the killed capture is finished"; }, 0},
+    // A whole temporary picture beside a picture of its final name (a rename to
+    // the temporary form leaves this too): the start finishes it beside, not over.
+    {"RecoveredPictureBesideOneOfTheSameName", "", std::nullopt,
+     [](FaultInjection& f) {
+         WriteFileBytes(f.saves + L"\\" + kOldPicture, kRedPixel);
+         WriteFileBytes(f.saves + L"\\.~mirulo-" + kOldPicture + L".tmp", kBluePixel);
+     },
+     nullptr, nullptr,
+     [](FaultInjection& f) {
+         EXPECT_EQ(ReadFileBytes(f.saves + L"\\" + kOldPicture), kRedPixel) << "the picture of that name stays";
+         EXPECT_EQ(PicturesHolding(f, kBluePixel), 1) << "the recovered one is kept beside it";
+     },
+     0},
+    // The oldest picture held open by another program without sharing its
+    // removal, the cap at 0 MB, three captures: the picture stays whole, the
+    // shell is never asked about it (nor offers to delete it outright), the cap
+    // goes on with each capture (Wine asks before each such move; the answer
+    // here is no), and says once that it keeps the held picture. The boxes: the
+    // cap's notice at the start, three questions of the shell and that one.
+    {"CapPassesOverAPictureHeldOpen", "FolderCapacityEnabled=1\r\nFolderCapacitySize=0\r\n", std::nullopt,
+     [](FaultInjection& f) {
+         WriteFileBytes(f.saves + L"\\" + kOldPicture, kRedPixel);
+         f.held.push_back(HoldWithoutSharing(f.saves + L"\\" + kOldPicture));
+     },
+     [](FaultInjection& f) {
+         Restart(f);
+         for (int capture = 0; capture < 3; ++capture) {
+             f.PressF5();
+             f.AnswerBoxes(2500);
+         }
+     },
+     nullptr,
+     [](FaultInjection& f) {
+         for (HANDLE handle : f.held) {
+             ::CloseHandle(handle);
+         }
+         f.held.clear();
+         EXPECT_EQ(ReadFileBytes(f.saves + L"\\" + kOldPicture), kRedPixel);
+         EXPECT_EQ(f.Pictures().size(), 4u) << "the held picture and the three captures";
+         const auto naming = std::count_if(f.boxTexts.begin(), f.boxTexts.end(), [](const std::wstring& text) {
+             return text.find(kOldPicture) != std::wstring::npos;
+         });
+         EXPECT_EQ(naming, 1) << "one box names the held picture";
+     },
+     5, true, false},
+    // A grey-scale copy killed before its rename: the next start removes its
+    // temporary file (the common checks find no stray file), and the copy can be made.
+    {"KilledBeforeTheGreyCopyRename", "", std::nullopt,
+     [](FaultInjection& f) { WriteFileBytes(f.saves + L"\\" + kOldPicture, kRedPixel); },
+     [](FaultInjection& f) {
+         f.Start(L"png");
+         ASSERT_NE(f.window, nullptr);
+         f.AnswerBoxes(1000);
+         HWND viewerButton = ControlAt(f.window, L"Button", 204, 400);
+         ASSERT_NE(viewerButton, nullptr);
+         ::SendMessageW(viewerButton, BM_CLICK, 0, 0);
+         HWND viewer = WaitForWindow(L"TfrmView", f.mirulo->id(), 10000);
+         ASSERT_NE(viewer, nullptr);
+         HWND grey = ControlAt(viewer, L"Button", 209, 1);
+         ASSERT_NE(grey, nullptr);
+         // Posted: the click never returns, the program stops in it.
+         ::PostMessageW(grey, BM_CLICK, 0, 0);
+         f.KillAtPausePoint();
+     },
+     nullptr,
+     [](FaultInjection& f) {
+         EXPECT_EQ(ReadFileBytes(f.saves + L"\\" + kOldPicture), kRedPixel);
+         EXPECT_EQ(f.Pictures().size(), 2u) << "the source and the capture of the hot key, no copy";
+     },
+     0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, FaultInjection, ::testing::ValuesIn(kCases),

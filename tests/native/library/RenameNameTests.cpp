@@ -53,6 +53,13 @@ TEST(IsPlainFileName, AcceptsNamesInsideTheFolderAndRefusesEveryWayOut) {
         {u"\"a\".png", false},
         {u"tab\there.png", false},
         {std::u16string(u"nul\0.png", 8), false},
+        // The form of the program's own temporary files, which the next start
+        // would finish or remove as its own.
+        {u".~mirulo-20240106_100005_000_全B.png.tmp", false},
+        {u".~Mirulo-x.png", false},
+        {u".~mirulo-copy.tmp", false},
+        {u"~mirulo-x.png", true},
+        {u".mirulo-x.png", true},
     };
     for (const NameCase& c : cases) {
         EXPECT_EQ(IsPlainFileName(c.name), c.accepted) << platform::Utf16ToUtf8(c.name);

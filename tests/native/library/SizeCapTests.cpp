@@ -53,26 +53,36 @@ public:
         std::int64_t size;
     };
     std::vector<Picture> listed; // newest first
-    std::set<std::u16string> unmovable;
+    std::set<std::u16string> unmovable; // the recycle bin cannot take them
+    std::set<std::u16string> declined;  // the user says no
+    std::set<std::u16string> folders;   // sub-folders named like pictures
     std::set<std::u16string> comesBack; // reported moved, yet listed again
     std::vector<std::u16string> moves;
 
     std::int64_t TotalSize() const override { return total_; }
-    std::optional<std::u16string> Oldest() const override {
-        if (listed.empty()) {
-            return std::nullopt;
+    std::optional<std::u16string> Oldest(const std::set<std::u16string>& passedOver) const override {
+        for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
+            if (passedOver.count(it->name) == 0) {
+                return it->name;
+            }
         }
-        return listed.back().name;
+        return std::nullopt;
     }
-    bool MoveToRecycleBin(const std::u16string& picture) override {
+    CapMove MoveToRecycleBin(const std::u16string& picture) override {
         moves.push_back(picture);
+        if (folders.count(picture) != 0) {
+            return CapMove::NotAFile;
+        }
         if (unmovable.count(picture) != 0) {
-            return false;
+            return CapMove::Refused;
+        }
+        if (declined.count(picture) != 0) {
+            return CapMove::Declined;
         }
         if (comesBack.count(picture) == 0) {
             std::erase_if(listed, [&](const Picture& p) { return p.name == picture; });
         }
-        return true;
+        return CapMove::Moved;
     }
     void Refresh() override {
         total_ = 0;
@@ -127,25 +137,43 @@ TEST(ApplySizeCap, MovesOldestFirstUntilTheTotalIsAtMostTheCap) {
         const SizeCapResult result = ApplySizeCap(c.cap, folder);
         EXPECT_EQ(folder.moves, c.moved);
         EXPECT_EQ(result.moved, static_cast<int>(c.moved.size()));
-        EXPECT_FALSE(result.stuck);
+        EXPECT_TRUE(result.kept.empty());
     }
 }
 
-TEST(ApplySizeCap, StopsAtAPictureThatCannotBeMovedInsteadOfTryingForever) {
-    FakeFolder folder = Folder({{u"c", 5}, {u"b", 5}, {u"a", 5}});
-    folder.unmovable = {u"b"};
-    const SizeCapResult result = ApplySizeCap(0, folder);
-    EXPECT_EQ(folder.moves, (std::vector<std::u16string>{u"a", u"b"}));
-    EXPECT_EQ(result.moved, 1);
-    EXPECT_EQ(result.stuck, std::optional<std::u16string>(u"b"));
-}
-
-TEST(ApplySizeCap, StopsWhenAMoveReportedDoneLeavesTheListAsItWas) {
-    FakeFolder folder = Folder({{u"b", 5}, {u"a", 5}});
-    folder.comesBack = {u"a"};
-    const SizeCapResult result = ApplySizeCap(0, folder);
-    EXPECT_EQ(folder.moves, (std::vector<std::u16string>{u"a"}));
-    EXPECT_EQ(result.stuck, std::optional<std::u16string>(u"a"));
+// What the recycle bin cannot take stays, and the cap goes on with the next
+// oldest picture instead of stopping there for good; a folder named like a
+// picture is never moved; the user's no ends the step.
+TEST(ApplySizeCap, PassesOverWhatItMayNotMoveAndStopsWhenTheUserSaysNo) {
+    const struct {
+        const char* what;
+        std::int64_t cap;
+        std::set<std::u16string> unmovable, declined, folders, comesBack, passedOver;
+        std::vector<std::u16string> tried;
+        std::vector<std::u16string> kept;
+        bool declinedOne;
+    } cases[] = {
+        {"a picture in use stays, the next oldest goes", 10, {u"a"}, {}, {}, {}, {}, {u"a", u"b"}, {u"a"}, false},
+        {"every picture in use: each tried once", 0, {u"a", u"b", u"c"}, {}, {}, {}, {},
+         {u"a", u"b", u"c"}, {u"a", u"b", u"c"}, false},
+        {"a folder is passed over without a word", 0, {}, {}, {u"a"}, {}, {}, {u"a", u"b", u"c"}, {}, false},
+        {"passed over from an earlier step: not tried", 10, {}, {}, {}, {}, {u"a"}, {u"b"}, {}, false},
+        {"the user's no ends the step", 0, {}, {u"b"}, {}, {}, {}, {u"a", u"b"}, {u"b"}, true},
+        {"reported gone yet listed again: not tried again", 0, {}, {}, {}, {u"a"}, {},
+         {u"a", u"b", u"c"}, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeFolder folder = Folder({{u"c", 5}, {u"b", 5}, {u"a", 5}});
+        folder.unmovable = c.unmovable;
+        folder.declined = c.declined;
+        folder.folders = c.folders;
+        folder.comesBack = c.comesBack;
+        const SizeCapResult result = ApplySizeCap(c.cap, folder, c.passedOver);
+        EXPECT_EQ(folder.moves, c.tried);
+        EXPECT_EQ(result.kept, c.kept);
+        EXPECT_EQ(result.declined.has_value(), c.declinedOne);
+    }
 }
 
 } // namespace

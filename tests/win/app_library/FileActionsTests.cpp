@@ -152,26 +152,111 @@ TEST_F(FileActions, TheCapMovesTheOldestPicturesToTheTrashUntilTheFolderFits) {
     }
 }
 
-TEST_F(FileActions, TheCapStopsAtAPictureInUseAndSaysWhichOne) {
-    const std::wstring oldest = L"20240101_" + Unique(L"busy") + L".png";
-    const std::wstring newer = L"20240202_" + Unique(L"newer") + L".png";
-    Picture(oldest, 2 * kMiB);
+// A picture held open by another program without sharing its removal: the
+// recycle bin cannot take it. The shell is never asked (it would offer to
+// delete the picture outright), the picture stays whole, the cap goes on with
+// the next oldest, and says so once, not at every capture.
+TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGoesOn) {
+    const std::wstring held = L"20240101_" + Unique(L"busy") + L".png";
+    const std::wstring older = L"20240202_" + Unique(L"older") + L".png";
+    const std::wstring newer = L"20240303_" + Unique(L"newer") + L".png";
+    Picture(held, 2 * kMiB);
+    Picture(older, 2 * kMiB);
     Picture(newer, 2 * kMiB);
-    trashed = {oldest, newer};
-    Start("FolderCapacityEnabled=1\r\nFolderCapacitySize=1\r\n");
-    // Open without sharing the right to delete: the trash cannot take it.
-    platform::UniqueKernelHandle busy(::CreateFileW((saves + L"\\" + oldest).c_str(), GENERIC_READ,
-                                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    trashed = {held, older, newer};
+    Start("FolderCapacityEnabled=1\r\nFolderCapacitySize=4\r\n");
+    const std::string heldBytes = testkit::ReadFileBytes(saves + L"\\" + held);
+    platform::UniqueKernelHandle busy(::CreateFileW((saves + L"\\" + held).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                    nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(busy);
     {
-        // Yes to moving it; no to Wine's offer to delete it outright instead.
-        testkit::ShellConfirmations answers({IDYES, IDNO});
+        // Yes to whatever the shell asks: still nothing may be deleted outright.
+        testkit::ShellConfirmations yes({IDYES});
         window->CalcFolderSizeAndDelete();
-        EXPECT_LE(answers.answered(), 2) << "the same move is not tried again";
+        EXPECT_EQ(yes.answered(), 1) << "one confirmation, for the one picture moved";
     }
-    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + oldest));
-    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + newer)) << "the loop stopped at the picture in use";
-    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱へ移動できません] " + oldest);
+    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + held));
+    EXPECT_TRUE(InTrash(older)) << "the cap went on with the next oldest";
+    EXPECT_TRUE(testkit::FileExists(saves + L"\\" + newer)) << "and stopped once the folder fitted";
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_NE(host.Messages()[0].find(saves + L"\\" + held), std::wstring::npos) << "names the picture";
+    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱へ移動できません] " + held);
+
+    // The next captures: the same picture is passed over without a word.
+    for (int capture = 0; capture < 2; ++capture) {
+        const std::wstring added = L"20240404_" + Unique(L"added") + L".png";
+        Picture(added, 2 * kMiB);
+        trashed.push_back(added);
+        window->CountImages();
+        testkit::ShellConfirmations yes({IDYES});
+        window->CalcFolderSizeAndDelete();
+        EXPECT_EQ(yes.answered(), 1);
+    }
+    EXPECT_EQ(host.Messages().size(), 1u) << "said once";
+    EXPECT_TRUE(InTrash(newer));
+    busy.reset();
+    EXPECT_EQ(testkit::ReadFileBytes(saves + L"\\" + held), heldBytes);
+}
+
+// A relative folder in the settings file is made full when it is read: a later
+// change of the current folder (a file dialog makes one) moves nothing, and the
+// shell, which ignores its undo for relative paths, only ever gets full ones.
+TEST_F(FileActions, ARelativeSaveFolderIsMadeFullWhenReadAndItsPicturesStillGoToTheTrash) {
+    const std::wstring name = L"20240101_" + Unique(L"relative") + L".png";
+    Picture(name, 2 * kMiB);
+    trashed = {name};
+    testkit::TempFolder elsewhere(L"mirulo-elsewhere");
+    ::CreateDirectoryW((elsewhere / L"画像").c_str(), nullptr);
+    testkit::WriteFileBytes(elsewhere / (L"画像\\" + name), "a picture of the same name elsewhere");
+    wchar_t before[MAX_PATH * 2] = {};
+    ::GetCurrentDirectoryW(MAX_PATH * 2, before);
+    ASSERT_TRUE(::SetCurrentDirectoryW(program.path().c_str()));
+    MainWindowTest::Start("Folder=画像\r\nFolderCapacityEnabled=1\r\nFolderCapacitySize=1\r\n");
+    EXPECT_EQ(window->sImageSaveDir, saves);
+    EXPECT_EQ(window->lbl_SaveFolder.Caption(), saves);
+    ASSERT_TRUE(::SetCurrentDirectoryW(elsewhere.path().c_str()));
+    {
+        testkit::ShellConfirmations yes({IDYES});
+        window->CalcFolderSizeAndDelete();
+    }
+    ::SetCurrentDirectoryW(before);
+    EXPECT_FALSE(testkit::FileExists(saves + L"\\" + name));
+    EXPECT_TRUE(InTrash(name)) << "moved to the trash, not deleted outright";
+    EXPECT_EQ(testkit::ReadFileBytes(elsewhere / (L"画像\\" + name)), "a picture of the same name elsewhere");
+}
+
+// A sub-folder named like a picture is listed, but neither the cap nor the
+// recycle-bin button moves it, with everything in it, to the trash.
+TEST_F(FileActions, AFolderNamedLikeAPictureIsNeverMovedToTheTrash) {
+    const std::wstring backup = L"backup-" + Unique(L"folder") + L".png";
+    const std::wstring oldest = L"00000000_" + Unique(L"folder") + L".png";
+    const std::wstring picture = L"20240101_" + Unique(L"picture") + L".png";
+    for (const std::wstring& folder : {backup, oldest}) {
+        ::CreateDirectoryW((saves + L"\\" + folder).c_str(), nullptr);
+        testkit::WriteFileBytes(saves + L"\\" + folder + L"\\inside.png", "kept");
+    }
+    Picture(picture, 2 * kMiB);
+    trashed = {backup, oldest, picture};
+    Start("FolderCapacityEnabled=1\r\nFolderCapacitySize=0\r\n");
+    host.calls.clear();
+    ASSERT_EQ(window->lb_PicList.Item(0), backup);
+    window->lb_PicList.SetItemIndex(0);
+    {
+        testkit::ShellConfirmations yes({IDYES});
+        Press(window->btn_Dust, WM_LBUTTONDOWN);
+        EXPECT_EQ(yes.answered(), 0) << "the shell is not asked";
+    }
+    EXPECT_EQ(window->lb_PicList.Item(0), backup) << "not marked";
+    {
+        testkit::ShellConfirmations yes({IDYES});
+        window->CalcFolderSizeAndDelete();
+        EXPECT_EQ(yes.answered(), 1) << "only the picture";
+    }
+    EXPECT_TRUE(InTrash(picture));
+    for (const std::wstring& folder : {backup, oldest}) {
+        EXPECT_EQ(testkit::ReadFileBytes(saves + L"\\" + folder + L"\\inside.png"), "kept") << Narrow(folder);
+    }
+    EXPECT_TRUE(host.Messages().empty());
 }
 
 TEST_F(FileActions, TheCapIsOffOrFailsWithoutMovingAnything) {
@@ -315,6 +400,8 @@ TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) 
         {L"x.png ", {L"a.png", L"b.png", L"sub"}, true},
         {L"C:x.png", {L"a.png", L"b.png", L"sub"}, true},
         {L"a.txt", {L"a.txt", L"b.png", L"sub"}, false},
+        // The program's own temporary form: the next start would take it for an interrupted save.
+        {L".~mirulo-20240106_100005_000_全B.png.tmp", {L"a.png", L"b.png", L"sub"}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.typed));

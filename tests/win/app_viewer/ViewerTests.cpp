@@ -479,10 +479,11 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
     EXPECT_NEAR(red[1], 89, 1);
     EXPECT_NEAR(red[2], 69, 1);
 
-    // Once more from the source: the file is replaced, the list has it twice until the next refresh.
+    // Once more from the source: the file is replaced, and its one entry selected.
     Select(L"a.png");
     Click(view->btn_Gray.hwnd());
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-モノ.png", L"a-セピ.png", L"a-モノ.png"}));
+    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-セピ.png", L"a-モノ.png"}));
+    EXPECT_EQ(Selected(), L"a-モノ.png");
     window->CountImages();
     std::vector<std::wstring> refreshed = Entries();
     std::sort(refreshed.begin(), refreshed.end());
@@ -564,6 +565,39 @@ TEST_F(Viewer, CopyNamesFollowTheSourceAndCopiesOfTheSameKindAreRefused) {
     Click(view->btn_Sepia.hwnd());
     EXPECT_EQ(testkit::FolderNames(saves), before);
     EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(Viewer, APictureWithANameAsLongAsTheFileSystemAllowsStillGetsItsCopies) {
+    // 244 characters, and 244 bytes in UTF-8: its copies' names (251) still fit
+    // the file system's 255, though the name and a temporary affix would not.
+    const std::wstring name = std::wstring(240, L'a') + L".png";
+    Png(name, CornerPicture(4, 4));
+    Start();
+    Select(name);
+    Click(view->btn_Gray.hwnd());
+    Select(name);
+    Click(view->btn_Sepia.hwnd());
+    EXPECT_TRUE(host.Messages().empty()) << platform::Narrow(host.Messages().empty() ? L"" : host.Messages()[0]);
+    const std::wstring stem = std::wstring(240, L'a');
+    std::vector<std::wstring> names = testkit::FolderNames(saves);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{stem + L"-セピ.png", stem + L"-モノ.png", name}));
+}
+
+// What a grey-scale or sepia copy cut short leaves, and what the next start makes of it.
+TEST_F(Viewer, TheNextStartRemovesWhatAnInterruptedCopyLeftAndNothingElse) {
+    Png(L"a.png", CornerPicture(4, 4));
+    testkit::WriteFileBytes(Path(L".~mirulo-copy.tmp"), "\x89PNG\r\n\x1a\n cut short");
+    testkit::WriteFileBytes(Path(L"notes.tmp"), "the user's");
+    testkit::WriteFileBytes(Path(L".~mirulo-copy.tmp.txt"), "the user's too");
+    Start();
+    std::vector<std::wstring> names = testkit::FolderNames(saves);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L".~mirulo-copy.tmp.txt", L"a.png", L"notes.tmp"}));
+    // And the copy it was writing can be made.
+    Click(view->btn_Gray.hwnd());
+    EXPECT_TRUE(testkit::FileExists(Path(L"a-モノ.png")));
+    EXPECT_FALSE(testkit::FileExists(Path(L".~mirulo-copy.tmp")));
 }
 
 TEST_F(Viewer, ACopyThatCannotReplaceAnEarlierOneLeavesItWhole) {

@@ -164,7 +164,11 @@ TEST(FinishInterruptedSaves, FinishesWholePicturesRemovesCutOnesAndTouchesNothin
         {L".~mirulo-20240315_142533_000_全K.jpg.tmp", jpg.substr(0, jpg.size() - 2)},
         {L".~mirulo-20240315_142534_000_固T.png.tmp", ""},
         {L"20240315_142535_000_全B.png", "an older capture of the same name"},
+        {L"20240315_142535_000_全B (2).png", "and one more"},
         {L".~mirulo-20240315_142535_000_全B.png.tmp", png},
+        // What a rename to the temporary form left: a whole picture of the same name.
+        {L"20240315_142537_000_全B.png", "the user's picture"},
+        {L".~mirulo-20240315_142537_000_全B.png.tmp", png},
         {L".~mirulo-notes.txt.tmp", "not ours"},
         {L".~mirulo-20240315_142536_000_固K.bmp.tmp", png},
         {L"someone else's.tmp", "not ours"},
@@ -178,16 +182,24 @@ TEST(FinishInterruptedSaves, FinishesWholePicturesRemovesCutOnesAndTouchesNothin
     std::vector<std::wstring> finished = result.finished;
     std::sort(finished.begin(), finished.end());
     EXPECT_EQ(finished, (std::vector<std::wstring>{L"20240315_142530_045_固K.png", L"20240315_142531_000_全K.jpg",
-                                                   L"20240315_142535_000_全B.png"}));
+                                                   L"20240315_142535_000_全B (3).png",
+                                                   L"20240315_142537_000_全B (2).png"}));
     EXPECT_EQ(result.removed.size(), 3u);
     std::vector<std::wstring> after = List(folder.path());
     std::sort(after.begin(), after.end());
-    EXPECT_EQ(after, (std::vector<std::wstring>{L".~mirulo-20240315_142536_000_固K.bmp.tmp",
-                                                L".~mirulo-notes.txt.tmp", L"20240315_142530_045_固K.png",
-                                                L"20240315_142531_000_全K.jpg", L"20240315_142535_000_全B.png",
-                                                L"someone else's.tmp"}));
+    EXPECT_EQ(after, (std::vector<std::wstring>{
+                         L".~mirulo-20240315_142536_000_固K.bmp.tmp", L".~mirulo-notes.txt.tmp",
+                         L"20240315_142530_045_固K.png", L"20240315_142531_000_全K.jpg",
+                         L"20240315_142535_000_全B (2).png", L"20240315_142535_000_全B (3).png",
+                         L"20240315_142535_000_全B.png", L"20240315_142537_000_全B (2).png",
+                         L"20240315_142537_000_全B.png", L"someone else's.tmp"}));
     EXPECT_EQ(ReadFileBytes(folder / L"20240315_142530_045_固K.png"), png);
-    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B.png"), png) << "the later capture wins";
+    // Nothing is replaced: every earlier picture keeps its bytes beside the recovered one.
+    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B.png"), std::string("an older capture of the same name"));
+    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B (2).png"), std::string("and one more"));
+    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B (3).png"), png);
+    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142537_000_全B.png"), std::string("the user's picture"));
+    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142537_000_全B (2).png"), png);
     EXPECT_EQ(ReadFileBytes(folder / L".~mirulo-notes.txt.tmp"), std::string("not ours"));
 }
 

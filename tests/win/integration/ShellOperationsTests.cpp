@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -271,6 +272,32 @@ TEST(MoveToRecycleBin, RefusesAListWithAnEmbeddedNul) {
     EXPECT_FALSE(answered.result.succeeded);
     EXPECT_TRUE(Exists(kept));
     EXPECT_TRUE(Exists(temp.path()));
+}
+
+// The shell deletes outright what it is given by a relative path, and cannot
+// take a path of MAX_PATH characters or more: it only ever gets full, short ones.
+TEST(MoveToRecycleBin, GivesTheShellFullPathsOnly) {
+    testkit::TempFolder temp(L"mirulo-recycle");
+    wchar_t before[MAX_PATH * 2] = {};
+    ::GetCurrentDirectoryW(MAX_PATH * 2, before);
+    ASSERT_TRUE(::SetCurrentDirectoryW(temp.path().c_str()));
+    const std::wstring full = temp.path();
+    const struct {
+        const wchar_t* given;
+        std::optional<std::wstring> full;
+    } cases[] = {
+        {L"a.png", full + L"\\a.png"},
+        {L"sub\\..\\b.png", full + L"\\b.png"},
+        {L"C:\\x\\c.png", std::wstring(L"C:\\x\\c.png")},
+        {L"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ShellFullPath(c.given), c.full) << Narrow(c.given);
+    }
+    EXPECT_EQ(ShellFullPath(L"C:\\" + std::wstring(MAX_PATH - 4, L'x')), L"C:\\" + std::wstring(MAX_PATH - 4, L'x'));
+    EXPECT_EQ(ShellFullPath(L"C:\\" + std::wstring(MAX_PATH - 3, L'x')), std::nullopt);
+    EXPECT_EQ(ShellFullPath(std::wstring(L"a\0b", 3)), std::nullopt);
+    ::SetCurrentDirectoryW(before);
 }
 
 } // namespace
