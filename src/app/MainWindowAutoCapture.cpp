@@ -38,8 +38,8 @@ void Tfm_Mirulo::Timer1Timer() {
 }
 
 void Tfm_Mirulo::CaptureOnTick() {
-    // A tick may come while another capture waits in the range picker or in its
-    // box: that capture's code is put back afterwards, or its picture would be
+    // A tick may come while another capture waits in the range picker: that
+    // capture's code is put back afterwards, or the picked picture would be
     // saved under the tick's code.
     const bool inAnotherCapture = capturesRunning_ > 0;
     const std::wstring codeInUse = tTxtRizozType;
