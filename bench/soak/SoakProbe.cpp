@@ -1,6 +1,6 @@
 // bench_soak_probe EXE_NAME [--close]
 // Prints what the running program of that name holds: its windows (top-level and
-// child), its kernel handles, and its GDI and USER objects (Wine 8 answers 0 for
+// child), the message boxes it shows, its kernel handles, and its GDI and USER objects (Wine 8 answers 0 for
 // these two). With --close it asks the program's main window to close instead.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -28,6 +28,7 @@ struct Count {
     DWORD processId;
     int windows;
     HWND main;
+    int boxes; // message boxes on the screen
 };
 
 BOOL CALLBACK CountChild(HWND, LPARAM lParam) {
@@ -47,6 +48,9 @@ BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM lParam) {
         if (std::wcscmp(name, L"Tfm_Mirulo") == 0) {
             count->main = hwnd;
         }
+        if (std::wcscmp(name, L"#32770") == 0 && ::IsWindowVisible(hwnd)) {
+            ++count->boxes;
+        }
     }
     return TRUE;
 }
@@ -63,7 +67,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"no process named %ls\n", argv[1]);
         return 1;
     }
-    Count count{processId, 0, nullptr};
+    Count count{processId, 0, nullptr, 0};
     ::EnumWindows(&CountTopLevel, reinterpret_cast<LPARAM>(&count));
     if (argc > 2 && std::wcscmp(argv[2], L"--close") == 0) {
         return count.main != nullptr && ::PostMessageW(count.main, WM_CLOSE, 0, 0) ? 0 : 1;
@@ -77,6 +81,6 @@ int wmain(int argc, wchar_t** argv) {
         user = ::GetGuiResources(process, GR_USEROBJECTS);
         ::CloseHandle(process);
     }
-    std::wprintf(L"windows=%d handles=%lu gdi=%lu user=%lu\n", count.windows, handles, gdi, user);
+    std::wprintf(L"windows=%d boxes=%d handles=%lu gdi=%lu user=%lu\n", count.windows, count.boxes, handles, gdi, user);
     return 0;
 }

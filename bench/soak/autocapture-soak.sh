@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
-# bench/soak/autocapture-soak.sh [MINUTES] [BUILD_DIR]
+# bench/soak/autocapture-soak.sh [--failing] [MINUTES] [BUILD_DIR]
 # Lets Mirulo.exe capture an 800x600 fixed range every second (auto-capture in
 # seconds mode, period "1") on the virtual display for MINUTES (default 10), and
 # prints, at the start and at the end, what the process holds: resident memory,
-# windows, kernel handles, open file descriptors and its X pixmaps. All of them
-# should stay flat. Then it checks that every file written is a valid picture.
+# windows, message boxes, kernel handles, open file descriptors and its X
+# pixmaps. All of them should stay flat. Then it checks that every file written
+# is a valid picture.
+# With --failing the stored range is one no picture can be made of, so every
+# tick's capture fails: nobody answers the error box, and there should be one
+# box and no file for the whole run.
 # Figures, not a test: nothing here fails on a number.
 set -euo pipefail
+failing=
+if [ "${1:-}" = --failing ]; then
+    failing=1
+    shift
+fi
 minutes=${1:-10}
 root_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build=${2:-$root_dir/build/windows}
@@ -23,8 +32,10 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/mirulo-soak.XXXXXX")
 mkdir -p "$work/shots"
 cp "$exe" "$work/Mirulo.exe"
 windows_dir="Z:${work//\//\\}"
-printf '\xEF\xBB\xBF[System]\r\nFolder=%s\\shots\r\nblTimerSecMode=1\r\nTimerNumber=0\r\nTimerEnabled=1\r\nX=0\r\nY=0\r\nW=800\r\nH=600\r\n' \
-    "$windows_dir" >"$work/Mirulo.exe_ユーザー設定.ini"
+width=800 height=600
+[ -n "$failing" ] && width=200000 height=200000
+printf '\xEF\xBB\xBF[System]\r\nFolder=%s\\shots\r\nblTimerSecMode=1\r\nTimerNumber=0\r\nTimerEnabled=1\r\nX=0\r\nY=0\r\nW=%s\r\nH=%s\r\n' \
+    "$windows_dir" "$width" "$height" >"$work/Mirulo.exe_ユーザー設定.ini"
 
 own_session=
 if [ ! -f "$root_dir/build/wine-session.env" ]; then
@@ -56,11 +67,15 @@ for _ in $(seq 100); do
 done
 [ -n "$pid" ] || { echo "Mirulo.exe did not start" >&2; exit 1; }
 # Figures are taken once the first captures are done, so the start already
-# includes what every capture needs.
-for _ in $(seq 120); do
-    [ "$(ls "$work/shots" | wc -l)" -ge 3 ] && break
-    sleep 0.5
-done
+# includes what every capture needs (a failing run: a few ticks after the box).
+if [ -n "$failing" ]; then
+    sleep 8
+else
+    for _ in $(seq 120); do
+        [ "$(ls "$work/shots" | wc -l)" -ge 3 ] && break
+        sleep 0.5
+    done
+fi
 
 figures() {
     local rss fds probe_line pixmaps
@@ -78,7 +93,7 @@ figures() {
         "$probe_line" "$pixmaps"
 }
 
-echo "auto-capture soak: 800x600 every second for $minutes min on a $(xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2}') display"
+echo "auto-capture soak${failing:+ (every tick fails)}: ${width}x${height} every second for $minutes min on a $(xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2}') display"
 figures start
 start_files=$(ls "$work/shots" | wc -l)
 # Resident memory every 10 s: a leak climbs, a working set only swings.
@@ -99,6 +114,7 @@ wait "$launcher" 2>/dev/null || true
 pid=
 
 bad=0
+shopt -s nullglob
 for f in "$work"/shots/*; do
     case $f in
         *_固T.png) pngcheck -q "$f" >/dev/null 2>&1 || { echo "invalid picture: ${f##*/}"; bad=$((bad + 1)); } ;;

@@ -2,9 +2,12 @@
 // switching the whole feature off when a tick finds nothing to capture.
 #include <windows.h>
 
+#include <string>
+
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
 #include "capture/AutoCapturePeriod.h"
+#include "ui/Dispatch.h"
 
 namespace mirulo::app {
 namespace {
@@ -17,7 +20,7 @@ void Tfm_Mirulo::Timer1Timer() {
     const bool rangeSet = capture::IsFixedRangeSet(iCapLeft, iCapTop, iCapWidth, iCapHeight);
     switch (capture::DecideTick(IsSaveFolderUsable(), rangeSet)) {
     case capture::TickAction::Capture:
-        StartCapture(capture::kFixedByTimer);
+        CaptureOnTick();
         return;
     case capture::TickAction::ReportNoFolder:
         // Stopped before the message: while the box waits for someone to answer
@@ -32,6 +35,42 @@ void Tfm_Mirulo::Timer1Timer() {
         break;
     }
     SwitchAutoCaptureOff();
+}
+
+void Tfm_Mirulo::CaptureOnTick() {
+    // A tick may come while another capture waits in the range picker: that
+    // capture's code is put back afterwards, or the picked picture would be
+    // saved under the tick's code.
+    const bool inAnotherCapture = capturesRunning_ > 0;
+    const std::wstring codeInUse = tTxtRizozType;
+    const auto putCodeBack = [&] {
+        if (inAnotherCapture) {
+            tTxtRizozType = codeInUse;
+        }
+    };
+    try {
+        StartCapture(capture::kFixedByTimer);
+    } catch (...) {
+        putCodeBack();
+        // A disk that stays full fails every tick. The first failure of the
+        // streak is told once; the timer waits while its box is open, since each
+        // tick would open a box inside the last, and goes on once it is answered.
+        // A box of another capture already open takes no second one on top.
+        if (tickFailureReported_ || captureBoxOpen_) {
+            return;
+        }
+        tickFailureReported_ = true;
+        Timer1.SetEnabled(false);
+        captureBoxOpen_ = true;
+        ui::ReportCurrentException(host(), hwnd());
+        captureBoxOpen_ = false;
+        if (::IsWindow(hwnd()) && chk_Timer.Checked()) {
+            Timer1.SetEnabled(true);
+        }
+        return;
+    }
+    putCodeBack();
+    tickFailureReported_ = false;
 }
 
 void Tfm_Mirulo::lbl_TimerMouseDown(UINT message) {

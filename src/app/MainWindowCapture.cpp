@@ -31,6 +31,11 @@ void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
 void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
     const std::u16string_view code = capture::CaptureCode(kind);
     tTxtRizozType.assign(code.begin(), code.end());
+    ++capturesRunning_;
+    struct Running {
+        int& count;
+        ~Running() { --count; }
+    } running{capturesRunning_};
     if (kind.range == capture::CaptureRange::Picked) {
         CropCapSave(kind);
     } else {

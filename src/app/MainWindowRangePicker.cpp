@@ -2,6 +2,7 @@
 // picked-range capture with its buttons (hot key 2 runs it too).
 #include <windows.h>
 
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -65,6 +66,7 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
         return;
     }
     const bool wasNormal = IsNormalState(hwnd());
+    std::exception_ptr clipboardFailure;
     {
         capture::TForm2 picker(host(), capture::SnapshotDesktop(), false);
         ::SetForegroundWindow(picker.hwnd());
@@ -84,7 +86,13 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
             ::ShowWindow(hwnd(), SW_SHOWNA);
             if (!picture.empty()) {
                 blPlaySound = true;
-                SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
+                try {
+                    SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
+                } catch (const capture::ClipboardError&) {
+                    // The picture is saved: everything after a save still runs,
+                    // and the box tells of the clipboard at the end.
+                    clipboardFailure = std::current_exception();
+                }
             }
         } else {
             // A delay asked for by a button is not left for the next capture.
@@ -112,6 +120,9 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
     const std::wstring newest = SelectedPicturePath();
     if (!newest.empty() && ::GetFileAttributesW(newest.c_str()) != INVALID_FILE_ATTRIBUTES) {
         ShowInViewer(newest);
+    }
+    if (clipboardFailure) {
+        std::rethrow_exception(clipboardFailure);
     }
 }
 

@@ -330,6 +330,9 @@ void Tfm_Mirulo::chk_TimerClick() {
     lbl_TimerMinSec.SetEnabled(on);
     // A new start counts a full period: the first capture comes one period later.
     Timer1.SetEnabled(on);
+    if (on) {
+        tickFailureReported_ = false; // a new run tells its first failure again
+    }
     WriteIni();
 }
 

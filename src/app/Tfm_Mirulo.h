@@ -266,6 +266,7 @@ public:
 
     // Auto-capture.
     void Timer1Timer();
+    void CaptureOnTick();
     void lbl_TimerMouseDown(UINT message);
 
     // Captures. A trigger names its kind; StartCapture stores the kind's code in
@@ -430,6 +431,11 @@ private:
     bool damagedFileAtStart_ = false;
     // A notice or a capture's error box is open: its message loop runs hot keys too.
     bool captureBoxOpen_ = false;
+    // A tick's capture failed and its box was shown: further failures of the
+    // same streak stay silent until a tick captures again.
+    bool tickFailureReported_ = false;
+    // Captures under way: a tick's capture can run inside another one.
+    int capturesRunning_ = 0;
     // Boxes shown by ShowNotice, so a hot key's handler can tell it showed one.
     unsigned noticesShown_ = 0;
     // After a capture's box, the hot key still held down (0: none): its repeats

@@ -9,6 +9,7 @@
 #include "capture/DesktopSnapshot.h"
 #include "image/JpegWriter.h"
 #include "image/PngWriter.h"
+#include "platform/SystemError.h"
 #include "platform/Wide.h"
 
 namespace mirulo::capture {
@@ -27,9 +28,17 @@ std::wstring CaptureService::Save(const CapturePicture& picture, const SaveReque
     std::wstring path;
     {
         // PNG takes the picture's own rows; only JPEG needs an RGB copy.
-        const std::vector<std::uint8_t> bytes = request.format == ImageFormat::Png
-                                                    ? image::EncodePng(PngRowsOf(picture), 7)
-                                                    : image::EncodeJpeg(ToRgbImage(picture), 90);
+        std::vector<std::uint8_t> bytes;
+        try {
+            bytes = request.format == ImageFormat::Png ? image::EncodePng(PngRowsOf(picture), 7)
+                                                       : image::EncodeJpeg(ToRgbImage(picture), 90);
+        } catch (const image::CodecError&) {
+            // The encoders' reasons are for developers; the user reads which file
+            // was not written.
+            throw platform::UserError(L"画像ファイルを保存できません\r\n" +
+                                      CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format) +
+                                      L"\r\n画像の圧縮に失敗しました。");
+        }
         path = CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format);
         WriteFileReplacing(path, bytes);
     }

@@ -40,10 +40,10 @@ void ClipboardSession::Close() noexcept {
 
 void ClipboardSession::PutBitmap(const CapturePicture& picture) {
     if (!open_) {
-        throw std::logic_error("ClipboardSession::PutBitmap after the session was moved from");
+        throw std::logic_error("クリップボードは既に閉じられています");
     }
     if (picture.empty()) {
-        throw std::invalid_argument("ClipboardSession::PutBitmap: an empty picture");
+        throw std::invalid_argument("空の画像はクリップボードへコピーできません");
     }
     const platform::WindowDc screen = platform::WindowDc::Client(nullptr);
     if (!screen) {

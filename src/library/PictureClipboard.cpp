@@ -16,6 +16,17 @@ namespace {
 
 constexpr wchar_t kCannotCopy[] = L"クリップボードに画像をコピーできません";
 
+// Why a picture file's bytes could not be decoded, in the user's words.
+const wchar_t* UndecodableReason(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() >= 4 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') {
+        return L"PNG 画像として読めません。ファイルが壊れているか、途中で切れています。";
+    }
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        return L"JPEG 画像として読めません。ファイルが壊れているか、途中で切れています。";
+    }
+    return L"PNG または JPEG の画像ではありません。";
+}
+
 std::vector<std::uint8_t> ReadPictureFile(const std::wstring& path) {
     platform::UniqueKernelHandle file(::CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ,
                                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -58,16 +69,16 @@ std::uint8_t OverWhite(std::uint8_t value, std::uint8_t alpha) {
 // A device-dependent bitmap of the screen's format holding the picture. Rows
 // are converted a band at a time, so a large picture does not exist a third
 // time in memory as one BGRX buffer.
-platform::UniqueBitmap MakeBitmap(const image::Image& picture) {
+platform::UniqueBitmap MakeBitmap(const image::Image& picture, const std::wstring& cannotCopy) {
     const int width = static_cast<int>(picture.width);
     const int height = static_cast<int>(picture.height);
     const platform::WindowDc screen = platform::WindowDc::Client(nullptr);
     if (!screen) {
-        platform::ThrowLastError(kCannotCopy);
+        platform::ThrowLastError(cannotCopy);
     }
     platform::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
     if (!bitmap) {
-        platform::ThrowLastError(kCannotCopy);
+        platform::ThrowLastError(cannotCopy);
     }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -105,7 +116,7 @@ platform::UniqueBitmap MakeBitmap(const image::Image& picture) {
         const UINT firstScan = static_cast<UINT>(height - top - rows);
         if (::SetDIBits(screen.get(), bitmap.get(), firstScan, static_cast<UINT>(rows), band.data(), &info,
                         DIB_RGB_COLORS) != rows) {
-            platform::ThrowLastError(kCannotCopy);
+            platform::ThrowLastError(cannotCopy);
         }
     }
     return bitmap;
@@ -144,15 +155,21 @@ bool CopyPictureToClipboard(HWND owner, const std::wstring& path) {
     if (format == PictureFormat::Other) {
         return false;
     }
+    const std::wstring cannotCopy = std::wstring(kCannotCopy) + L"\r\n" + path;
     platform::UniqueBitmap bitmap;
     {
         const std::vector<std::uint8_t> bytes = ReadPictureFile(path);
-        const image::Image picture = format == PictureFormat::Png ? image::DecodePng(bytes) : image::DecodeJpeg(bytes);
-        bitmap = MakeBitmap(picture);
+        image::Image picture;
+        try {
+            picture = format == PictureFormat::Png ? image::DecodePng(bytes) : image::DecodeJpeg(bytes);
+        } catch (const image::CodecError&) {
+            throw platform::UserError(cannotCopy + L"\r\n" + UndecodableReason(bytes));
+        }
+        bitmap = MakeBitmap(picture, cannotCopy);
     }
     const ClipboardOpened clipboard(owner);
     if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
-        platform::ThrowLastError(kCannotCopy);
+        platform::ThrowLastError(cannotCopy);
     }
     // The clipboard owns the bitmap now and deletes it when it is emptied.
     (void)bitmap.release();

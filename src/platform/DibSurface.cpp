@@ -21,7 +21,7 @@ BITMAPINFO DibSurface::Describe(int width, int height) noexcept {
 
 DibSurface DibSurface::Create(int width, int height) {
     if (width <= 0 || height <= 0) {
-        throw std::invalid_argument("DibSurface::Create: width and height must be positive");
+        throw std::invalid_argument("画像の幅と高さは正の数でなければなりません");
     }
     const BITMAPINFO info = Describe(width, height);
     DibSurface surface;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirulo::ui {
 
@@ -24,7 +25,22 @@ public:
     std::wstring TextFor(HWND control) const;
 
 private:
+    // A disabled control gets no mouse messages: they go to its parent. There
+    // a second tool, covering the control's place, shows the same hint.
+    struct Area {
+        HWND control;
+        HWND parent;
+        UINT_PTR id;
+    };
+    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                       DWORD_PTR self);
+    // Puts each area of `parent` where its control is now (controls move when
+    // the scale changes; a hidden control has no area).
+    void UpdateAreas(HWND parent);
+
     HWND tooltip_ = nullptr;
+    std::vector<Area> areas_;
+    std::vector<HWND> watchedParents_;
 };
 
 } // namespace mirulo::ui

@@ -19,6 +19,7 @@
 #include "platform/FileWrites.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
+#include "platform/Wide.h"
 #include "viewer/CopyNames.h"
 #include "viewer/PictureFiles.h"
 #include "viewer/SepiaMatrix.h"
@@ -49,7 +50,7 @@ std::optional<std::wstring> Target(const std::wstring& source, CopyKind kind) {
 [[noreturn]] void ThrowSepiaFailed(const wchar_t* step, long code) {
     wchar_t hex[16];
     ::swprintf(hex, 16, L"0x%08lX", static_cast<unsigned long>(code));
-    throw platform::UserError(std::wstring(L"セピア加工できませんでした (") + step + L" " + hex + L")");
+    throw ConversionError(platform::Narrow(std::wstring(step) + L" " + hex));
 }
 
 void CheckGdiplus(Gdiplus::GpStatus status, const wchar_t* step) {
@@ -126,7 +127,7 @@ struct Surface24 {
         bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
         dc.reset(::CreateCompatibleDC(nullptr));
         if (!bitmap || !dc) {
-            platform::ThrowLastError(L"セピア加工用の画像を作成できません");
+            ThrowSepiaFailed(L"CreateDIBSection", static_cast<long>(::GetLastError()));
         }
         bits = static_cast<std::uint8_t*>(memory);
         stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};

@@ -8,9 +8,17 @@
 // the target's name and never damages an earlier copy. A source that cannot be
 // decoded or a target that cannot be written throws, with the reason for the
 // user.
+#include <stdexcept>
 #include <string>
 
 namespace mirulo::viewer {
+
+// A step of the sepia drawing or encoding failed; what() names the step and its
+// code. The caller tells the user which picture it was.
+class ConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // 8-bit grey palette PNG for a ".png" source; a quality-90 baseline JPEG whose
 // three channels carry the same grey for a ".jpg" source.

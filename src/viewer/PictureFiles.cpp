@@ -69,4 +69,24 @@ image::Image DecodePicture(const std::vector<std::uint8_t>& bytes) {
     throw image::CodecError("この画像形式は表示できません (PNG または JPEG ではありません)");
 }
 
+std::wstring UndecodableReason(const std::vector<std::uint8_t>& bytes) {
+    static constexpr std::uint8_t kPngStart[] = {0x89, 'P', 'N', 'G'};
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), kPngStart, 4) == 0) {
+        return L"PNG 画像として読めません。ファイルが壊れているか、途中で切れています。";
+    }
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        return L"JPEG 画像として読めません。ファイルが壊れているか、途中で切れています。";
+    }
+    return L"PNG または JPEG の画像ではありません。";
+}
+
+image::Image ReadPicture(const std::wstring& path, std::wstring_view headline) {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    try {
+        return DecodePicture(bytes);
+    } catch (const image::CodecError&) {
+        throw platform::UserError(std::wstring(headline) + L"\r\n" + path + L"\r\n" + UndecodableReason(bytes));
+    }
+}
+
 } // namespace mirulo::viewer

@@ -29,7 +29,7 @@ std::vector<std::uint8_t> RenderBgrx(const image::Image& picture, int width, int
     if (width <= 0 || height <= 0 || static_cast<std::uint32_t>(width) > sw ||
         static_cast<std::uint32_t>(height) > sh || (channels != 3 && channels != 4) ||
         picture.pixels.size() != std::size_t{sw} * sh * channels) {
-        throw std::invalid_argument("RenderBgrx: size out of range");
+        throw std::invalid_argument("表示する画像の大きさが範囲外です");
     }
     const auto dw = static_cast<std::size_t>(width), dh = static_cast<std::size_t>(height);
     std::vector<std::uint8_t> out(dw * dh * 4);

@@ -24,7 +24,7 @@ bool IsWideNotSquare(int w, int h, int pageWidth, int pageHeight) {
 
 PrintPlacement PlacePrintedPicture(int w, int h, int pageWidth, int pageHeight, bool wide) {
     if (w <= 0 || h <= 0) {
-        throw std::invalid_argument("PlacePrintedPicture: empty picture");
+        throw std::invalid_argument("印刷する画像が空です");
     }
     PrintPlacement placement;
     placement.left = MulDivRounded(pageWidth, 3, 100);
@@ -62,7 +62,7 @@ std::wstring PrintJobTitle(const platform::LocalTime& time) {
 std::vector<std::uint8_t> BottomUpBgr24(const image::Image& picture) {
     const std::size_t width = picture.width, height = picture.height, channels = picture.channels;
     if ((channels != 3 && channels != 4) || picture.pixels.size() != width * height * channels) {
-        throw std::invalid_argument("BottomUpBgr24: picture does not match its size");
+        throw std::invalid_argument("印刷する画像の大きさと画素の数が合いません");
     }
     const std::size_t rowBytes = (width * 24 + 31) / 32 * 4;
     std::vector<std::uint8_t> out(rowBytes * height);

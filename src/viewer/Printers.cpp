@@ -170,7 +170,7 @@ void StretchDrawDIB(HDC dc, const RECT& target, const image::Image& picture) {
 PrintedJob PrintPicture(const ChosenPrinter& printer, const std::wstring& title,
                         const image::Image& picture) {
     if (picture.width == 0 || picture.height == 0) {
-        throw image::CodecError("The picture is empty.");
+        throw image::CodecError("印刷する画像が空です");
     }
     const UniquePrinterDc dc(::CreateDCW(printer.driver().empty() ? nullptr : printer.driver().c_str(),
                                          printer.device().c_str(), nullptr, printer.deviceMode()));

@@ -16,6 +16,8 @@
 #include "viewer/PictureFit.h"
 #include "viewer/PrintLayout.h"
 #include "viewer/ViewerTexts.h"
+#include "platform/SystemError.h"
+#include "platform/Wide.h"
 
 namespace mirulo::viewer {
 namespace {
@@ -253,7 +255,7 @@ void TfrmView::btn_PrintClick() {
         return;
     }
     // A file that cannot be decoded goes to the general error box; nothing is printed.
-    const image::Image picture = DecodePicture(ReadWholeFile(path));
+    const image::Image picture = ReadPicture(path, texts::kCannotPrint);
     PrintCaptureImage(picture);
 }
 
@@ -302,7 +304,7 @@ void TfrmView::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
     }
     // Decoded once here; painting only copies the result. A file that cannot be
     // decoded throws before anything on display has changed.
-    ShowPicture(DecodePicture(ReadWholeFile(sFileName)));
+    ShowPicture(ReadPicture(sFileName, texts::kCannotShow));
     const std::wstring name = FileNamePart(sFileName);
     main_.SetMainStatusText(name);
     SetStatusText(name);
@@ -397,7 +399,26 @@ void TfrmView::MakeCopy(bool grey) {
         return;
     }
     const std::wstring source = library::PicturePath(main_.SaveFolder(), list.Item(index));
-    const std::wstring target = grey ? MakeGrayCopy(source) : MakeSepiaCopy(source);
+    std::wstring target;
+    try {
+        target = grey ? MakeGrayCopy(source) : MakeSepiaCopy(source);
+    } catch (const image::CodecError&) {
+        // The source could not be decoded, or the copy not encoded: the codecs'
+        // reasons are for developers, the user is told which picture it was.
+        const std::vector<std::uint8_t> bytes = ReadWholeFile(source);
+        std::wstring reason = texts::kConversionFailed;
+        try {
+            (void)DecodePicture(bytes);
+        } catch (const image::CodecError&) {
+            reason = UndecodableReason(bytes);
+        }
+        throw platform::UserError(std::wstring(grey ? texts::kCannotMakeGrey : texts::kCannotMakeSepia) + L"\r\n" +
+                                  source + L"\r\n" + reason);
+    } catch (const ConversionError& error) {
+        throw platform::UserError(std::wstring(grey ? texts::kCannotMakeGrey : texts::kCannotMakeSepia) + L"\r\n" +
+                                  source + L"\r\n" + texts::kConversionFailed + L" (" +
+                                  platform::Widen(error.what()) + L")");
+    }
     if (target.empty() || !FileExists(target)) {
         return;
     }

@@ -18,6 +18,13 @@ inline constexpr wchar_t kNoDefaultPrinter[] = L"デフォルトのプリンタ�
 inline constexpr wchar_t kPrinterNotSupported[] = L"選択したプリンタで操作がサポートされていません";
 inline constexpr wchar_t kPrinterNotPrinting[] = L"プリンタは現在印刷を行っていません";
 
+// Error boxes about a picture: the headline, then the file's path, then why.
+inline constexpr wchar_t kCannotShow[] = L"画像を表示できません";
+inline constexpr wchar_t kCannotPrint[] = L"画像を印刷できません";
+inline constexpr wchar_t kCannotMakeGrey[] = L"グレースケール画像を作成できません";
+inline constexpr wchar_t kCannotMakeSepia[] = L"セピア画像を作成できません";
+inline constexpr wchar_t kConversionFailed[] = L"画像の変換に失敗しました。";
+
 inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
 
 inline constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";

@@ -462,6 +462,41 @@ void BackupHoldsTheUsersBytes(FaultInjection& f) {
     }
 }
 
+// Watches the boxes for `ms` without answering any, as when nobody is at the
+// machine; returns how many different boxes showed.
+int WatchUnanswered(FaultInjection& f, DWORD ms) {
+    std::set<HWND> seen;
+    const ULONGLONG until = ::GetTickCount64() + ms;
+    while (::GetTickCount64() < until) {
+        const std::vector<Box> boxes = OpenBoxes(f.mirulo->id());
+        f.mostBoxesAtOnce = std::max(f.mostBoxesAtOnce, static_cast<int>(boxes.size()));
+        for (const Box& box : boxes) {
+            seen.insert(box.hwnd);
+        }
+        ::Sleep(50);
+    }
+    return static_cast<int>(seen.size());
+}
+
+// Seconds mode with period "1" and a capture that fails at every tick: one box
+// left open for several periods, nothing more once it is answered.
+void FailingTicksShowOneBox(FaultInjection& f) {
+    f.Start();
+    ASSERT_NE(f.window, nullptr);
+    EXPECT_EQ(WatchUnanswered(f, 4500), 1) << "one box while nobody answers";
+    f.AnswerBoxes(3000);
+}
+
+std::size_t PicturesEndingIn(const FaultInjection& f, const std::wstring& suffix) {
+    std::size_t count = 0;
+    for (const std::wstring& name : f.Pictures()) {
+        count += name.ends_with(suffix) ? 1 : 0;
+    }
+    return count;
+}
+
+const std::string kEverySecond = "blTimerSecMode=1\r\nTimerNumber=0\r\nTimerEnabled=1\r\n";
+
 const std::string kShiftJisLine = "Memo=\x93\xFA\x96\x7B\r\n";
 const std::string kSpoiltSettings = std::string(kBom) + "[System]\r\nKey3Number=6\r\n" + kShiftJisLine;
 constexpr wchar_t kSoundBox[] = L"撮影時に音を鳴らす";
@@ -772,6 +807,55 @@ const FaultCase kCases[] = {
      [](FaultInjection& f) {
          EXPECT_EQ(ReadFileBytes(f.saves + L"\\" + kOldPicture), kRedPixel);
          EXPECT_EQ(f.Pictures().size(), 2u) << "the source and the capture of the hot key, no copy";
+     },
+     0},
+    {"EveryTickFailsOnAnImpossibleRange", kEverySecond + "X=0\r\nY=0\r\nW=200000\r\nH=200000\r\n", std::nullopt,
+     nullptr, FailingTicksShowOneBox, nullptr,
+     [](FaultInjection& f) { EXPECT_EQ(PicturesEndingIn(f, L"_固T.png"), 0u); }, 1},
+    {"EveryTickFailsOnAFullVolumeUntilSpaceIsFreed", kEverySecond + "X=0\r\nY=0\r\nW=64\r\nH=48\r\n",
+     std::nullopt,
+     [](FaultInjection& f) {
+         UseVolumeFolder(f, L"full\\shots", f.saves);
+         if (::testing::Test::IsSkipped() || ::testing::Test::HasFatalFailure()) {
+             return;
+         }
+         f.WriteSettings(f.GetParam());
+         f.FillFullVolume();
+     },
+     FailingTicksShowOneBox,
+     [](FaultInjection& f) {
+         EXPECT_TRUE(f.Pictures().empty());
+         f.FreeFullVolume();
+         // The timer went on after the box: the next tick saves.
+         const ULONGLONG until = ::GetTickCount64() + 4000;
+         while (PicturesEndingIn(f, L"_固T.png") == 0 && ::GetTickCount64() < until) {
+             f.AnswerBoxes(100);
+         }
+         EXPECT_GE(PicturesEndingIn(f, L"_固T.png"), 1u) << "the auto-capture goes on once the box is answered";
+     },
+     nullptr, 1},
+    {"RangePickedWhileTicksCaptureEverySecond", kEverySecond + "X=0\r\nY=0\r\nW=64\r\nH=48\r\nKey2Number=7\r\n",
+     std::nullopt, nullptr,
+     [](FaultInjection& f) {
+         Restart(f);
+         Type(L"key F6");
+         HWND picker = nullptr;
+         for (int i = 0; i < 100 && picker == nullptr; ++i) {
+             ::Sleep(50);
+             picker = ::FindWindowW(L"TForm2", nullptr);
+         }
+         ASSERT_NE(picker, nullptr) << "hot key 2 opens the picker";
+         // Two corners away from the main window, at a user's pace: ticks come
+         // between them.
+         Type(L"mousemove 100 100 sleep 0.3 click 1");
+         ::Sleep(1500);
+         Type(L"mousemove 150 130 sleep 0.3 mousemove 200 160 sleep 0.3 click 1");
+         f.AnswerBoxes(2000);
+     },
+     nullptr,
+     [](FaultInjection& f) {
+         EXPECT_EQ(PicturesEndingIn(f, L"_指K.png"), 1u) << "the picked picture is saved";
+         EXPECT_GE(PicturesEndingIn(f, L"_固T.png"), 2u) << "the ticks went on capturing";
      },
      0},
 };

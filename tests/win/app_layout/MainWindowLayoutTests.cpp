@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "app/Pictures.h"
 #include "support/MainWindowTest.h"
+#include "support/ModalScript.h"
 
 using namespace mirulo;
 
@@ -414,6 +416,50 @@ TEST_F(MainWindowLayout, HintsAppearAfter200MillisecondsAndStayTenSeconds) {
     HWND tooltip = window->hints().hwnd();
     EXPECT_EQ(::SendMessageW(tooltip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 200);
     EXPECT_EQ(::SendMessageW(tooltip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 10000);
+}
+
+// A disabled control gets no mouse messages, yet its hint shows: the pointer is
+// moved over it for real and the tooltip on the screen is read.
+TEST_F(MainWindowLayout, HintsShowOverDisabledControlsToo) {
+    const auto moveTo = [](POINT at) {
+        for (const LONG nudge : {1L, 0L}) {
+            INPUT input{};
+            input.type = INPUT_MOUSE;
+            input.mi.dx = ((at.x + nudge) * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+            input.mi.dy = (at.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+            input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            ::SendInput(1, &input, sizeof(input));
+            testkit::PumpFor(60);
+        }
+    };
+    ::SetWindowPos(window->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    HWND tooltip = window->hints().hwnd();
+    for (const Expected& e : kControls) {
+        if ((e.state & kDisabled) == 0 || e.hint == nullptr) {
+            continue;
+        }
+        SCOPED_TRACE(e.name);
+        ui::Control* control = window->FindControl(e.name);
+        ASSERT_FALSE(control->Enabled());
+        window->pager().SetActivePageIndex(static_cast<int>(e.parent));
+        RECT frame{};
+        ::GetWindowRect(window->hwnd(), &frame);
+        moveTo({frame.right + 40, frame.bottom + 40}); // away, so the hint comes anew
+        testkit::PumpFor(300);
+        RECT place{};
+        ::GetWindowRect(control->hwnd(), &place);
+        moveTo({(place.left + place.right) / 2, (place.top + place.bottom) / 2});
+        std::vector<wchar_t> text(1024, L'\0');
+        for (int i = 0; i < 30 && !::IsWindowVisible(tooltip); ++i) {
+            testkit::PumpFor(50);
+        }
+        ASSERT_TRUE(::IsWindowVisible(tooltip)) << "no hint over the disabled control";
+        TTTOOLINFOW current{};
+        current.cbSize = sizeof(current);
+        current.lpszText = text.data();
+        ASSERT_TRUE(::SendMessageW(tooltip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&current)));
+        EXPECT_EQ(std::wstring(text.data()), e.hint);
+    }
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <span>
 
 #include "capture/TForm2.h"
@@ -73,6 +75,42 @@ ModalScript::Step EscapeOnTopmost() {
         return true;
     };
 }
+
+// Another thread keeps the clipboard open, as another program would.
+class ClipboardHeld {
+public:
+    ClipboardHeld() {
+        thread_ = ::CreateThread(nullptr, 0, &ClipboardHeld::Run, this, 0, nullptr);
+        ::WaitForSingleObject(opened_, 5000);
+    }
+    ClipboardHeld(const ClipboardHeld&) = delete;
+    ClipboardHeld& operator=(const ClipboardHeld&) = delete;
+    ~ClipboardHeld() {
+        ::SetEvent(release_);
+        ::WaitForSingleObject(thread_, 5000);
+        for (HANDLE handle : {thread_, opened_, release_}) {
+            ::CloseHandle(handle);
+        }
+    }
+    bool holding() const { return holding_; }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto* held = static_cast<ClipboardHeld*>(self);
+        held->holding_ = ::OpenClipboard(nullptr) != FALSE;
+        ::SetEvent(held->opened_);
+        ::WaitForSingleObject(held->release_, 30000);
+        if (held->holding_) {
+            ::CloseClipboard();
+        }
+        return 0;
+    }
+
+    HANDLE opened_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+    bool holding_ = false;
+};
 
 class PickerFlow : public testkit::MainWindowTest {
 protected:
@@ -252,6 +290,62 @@ TEST_F(PickerFlow, AHotKeyAndATickWhileAPickerIsOpenCaptureAndLeaveNoPickerBehin
         << "the hot key's code stays for the outer capture";
     EXPECT_TRUE(host.Messages().empty());
     EXPECT_TRUE(::IsWindowEnabled(main));
+}
+
+// The tick's capture runs inside the picking; the picture picked afterwards is
+// still the hot key's, under its own code.
+TEST_F(PickerFlow, ATickDuringThePickingLeavesThePickedPictureItsCode) {
+    Start("X=0\r\nY=0\r\nW=32\r\nH=16\r\nTimerEnabled=1\r\n");
+    const HWND main = window->hwnd();
+    ModalScript script({
+        [&] {
+            if (OwnWindowsOfClass(capture::kRangePickerClass).empty()) {
+                return false;
+            }
+            ::PostMessageW(main, WM_TIMER, 1, 0);
+            return true;
+        },
+        [&] { return !NamesEndingIn(saves, L"_固T.png").empty(); },
+        PickOnTopmost({5, 5}, {25, 15}),
+    });
+    window->StartCapture(capture::kPickedByHotKey);
+    window->Timer1.SetEnabled(false);
+
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(NamesEndingIn(saves, L"_固T.png").size(), 1u);
+    EXPECT_EQ(NamesEndingIn(saves, L"_指K.png").size(), 1u) << "the picked picture is saved as a picked one";
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+// A held clipboard costs the clipboard copy only: the picked picture is saved
+// and everything that follows a picking runs, as for the other captures.
+TEST_F(PickerFlow, AHeldClipboardStillRunsEveryStepAfterThePickedSave) {
+    Start("ToClipboard2Enabled=1\r\nSoundEnabled=1\r\n");
+    window->CreateViewer();
+    window->advPager1.SetActivePageIndex(2);
+    ::ShowWindow(window->hwnd(), SW_MINIMIZE);
+    ::ShowWindow(window->hwnd(), SW_RESTORE);
+    std::optional<std::string> thrown;
+    {
+        ClipboardHeld held;
+        ASSERT_TRUE(held.holding());
+        ModalScript script({PickOnTopmost({10, 10}, {50, 40})});
+        try {
+            window->StartCapture(capture::kPickedByHotKey);
+        } catch (const capture::ClipboardError& error) {
+            thrown = error.what();
+        }
+    }
+    ASSERT_TRUE(thrown.has_value()) << "the clipboard's failure is still reported";
+    const auto saved = NamesEndingIn(saves, L"_指K.png");
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(host.Messages().size(), 1u) << "the capture sound was due";
+    ASSERT_EQ(window->lb_PicList.Count(), 1) << "the list is refreshed";
+    EXPECT_EQ(window->lb_PicList.Item(0), saved[0]);
+    EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
+    EXPECT_NE(window->StatusBar1.Text().find(saved[0]), std::wstring::npos) << "the viewer shows the new picture";
+    EXPECT_FALSE(::IsIconic(window->hwnd()));
+    EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
 }
 
 } // namespace

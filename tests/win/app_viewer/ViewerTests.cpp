@@ -10,6 +10,8 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <cwctype>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -435,6 +437,55 @@ TEST_F(Viewer, AnUndecodablePictureIsReportedAndChangesNothing) {
     EXPECT_EQ(host.Messages().size(), 3u);
     EXPECT_EQ(testkit::FolderNames(saves), (std::vector<std::wstring>{L"a.png", L"b.png"})) << "nothing written";
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png"}));
+}
+
+// A box about a picture that cannot be read is in the user's words and names
+// the file, whichever action met it; the decoders' own reasons ("PNG: truncated
+// IDAT") are for developers.
+TEST_F(Viewer, EveryBoxAboutADamagedPictureIsInJapaneseAndNamesTheFile) {
+    const std::string png = AsString(image::EncodePng(CornerPicture(40, 30)));
+    testkit::WriteFileBytes(Path(L"cut.png"), png.substr(0, png.size() * 2 / 3));
+    testkit::WriteFileBytes(Path(L"spoilt.jpg"), std::string("\xFF\xD8\xFF\xDBno table here") + std::string(64, 'x'));
+    testkit::WriteFileBytes(Path(L"text.png"), "just some text");
+    Start();
+    const bool printer = view->cmb_PrinterName_Full.Count() > 0;
+    struct Action {
+        const char* what;
+        const wchar_t* headline;
+        std::function<void()> run;
+    };
+    const Action actions[] = {
+        {"viewer", L"画像を表示できません", [&] { Click(window->btn_Viewer.hwnd()); }},
+        {"grey copy", L"グレースケール画像を作成できません", [&] { Click(view->btn_Gray.hwnd()); }},
+        {"sepia copy", L"セピア画像を作成できません", [&] { Click(view->btn_Sepia.hwnd()); }},
+        {"clipboard", L"クリップボードに画像をコピーできません", [&] { Click(window->btn_Clipboard.hwnd()); }},
+        {"print", L"画像を印刷できません", [&] { Click(view->btn_Print.hwnd()); }},
+    };
+    for (const wchar_t* name : {L"cut.png", L"spoilt.jpg", L"text.png"}) {
+        for (const Action& action : actions) {
+            if (std::string(action.what) == "print" && !printer) {
+                continue; // without a printer the box is about the printer
+            }
+            SCOPED_TRACE(platform::Narrow(name) + " " + action.what);
+            Select(name);
+            host.calls.clear();
+            action.run();
+            ASSERT_EQ(host.Messages().size(), 1u);
+            std::wstring text = host.Messages()[0];
+            EXPECT_EQ(text.rfind(std::wstring(action.headline) + L"\r\n", 0), 0u) << platform::Narrow(text);
+            const std::size_t at = text.find(Path(name));
+            ASSERT_NE(at, std::wstring::npos) << "the file is named: " << platform::Narrow(text);
+            text.erase(at, Path(name).size());
+            for (const wchar_t* format : {L"JPEG", L"PNG"}) {
+                for (std::size_t word = text.find(format); word != std::wstring::npos; word = text.find(format)) {
+                    text.erase(word, std::wcslen(format));
+                }
+            }
+            EXPECT_EQ(std::count_if(text.begin(), text.end(), [](wchar_t c) { return c < 0x80 && std::iswalpha(c); }), 0)
+                << "words of English: " << platform::Narrow(text);
+        }
+    }
+    EXPECT_EQ(testkit::FolderNames(saves), (std::vector<std::wstring>{L"cut.png", L"spoilt.jpg", L"text.png"}));
 }
 
 TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
