@@ -242,7 +242,15 @@ std::optional<std::wstring> LogonTask::Apply(bool registerTask) {
     // elevated redirection opens the log for writing, so writing is shared;
     // deleting and renaming are not.
     platform::UniqueKernelHandle log = CreateFresh(logPath, {}, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    platform::UniqueKernelHandle batch = CreateFresh(batchPath, *bytes + "\r\n", FILE_SHARE_READ);
+    platform::UniqueKernelHandle batch;
+    try {
+        batch = CreateFresh(batchPath, *bytes + "\r\n", FILE_SHARE_READ);
+    } catch (...) {
+        // Nothing runs, so the empty log of this run goes too.
+        log.reset();
+        ::DeleteFileW(logPath.c_str());
+        throw;
+    }
 
     HANDLE process = RunBatchElevated(host_, owner_, batchPath);
     run_ = std::make_unique<ElevatedRun>(std::move(batch), std::move(log), process);

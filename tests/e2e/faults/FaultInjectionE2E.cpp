@@ -642,7 +642,15 @@ const FaultCase kCases[] = {
              reinterpret_cast<LPARAM>(&listed));
          EXPECT_EQ(listed, static_cast<int>(f.Pictures().size())) << "the picture list";
      },
-     nullptr,
+     [](FaultInjection& f) {
+         ::CloseHandle(f.held.back());
+         f.held.pop_back();
+         wchar_t local[MAX_PATH] = {};
+         ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+         const std::wstring batch = std::wstring(local) + L"\\Temp\\Mirulo.bat";
+         EXPECT_EQ(ReadFileBytes(batch), "echo another program's\r\n");
+         ::DeleteFileW(batch.c_str());
+     },
      [](FaultInjection& f) { EXPECT_EQ(f.Pictures().size(), 2u) << "F5 captured at once and after"; }, 1},
 };
 

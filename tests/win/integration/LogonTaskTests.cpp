@@ -273,6 +273,8 @@ TEST_F(LogonTaskFiles, ANameThatCannotBeCreatedAnewStopsTheRunWithOneError) {
             EXPECT_NE(platform::Widen(error.what()).find(path), std::wstring::npos) << error.what();
         }
         EXPECT_TRUE(Runs().empty());
+        // Neither the batch nor the log of a run that did not happen, but what was there.
+        EXPECT_EQ(FolderNames(Temp()), std::vector<std::wstring>{c.name});
         if (held != nullptr && held != INVALID_HANDLE_VALUE) {
             ::CloseHandle(held);
         }
