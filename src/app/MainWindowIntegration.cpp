@@ -7,26 +7,51 @@
 #include "app/Tfm_Mirulo.h"
 #include "integration/GameClient.h"
 #include "integration/LogonTask.h"
+#include "integration/UnsafePlaces.h"
+#include "ui/Dispatch.h"
 
 namespace mirulo::app {
 
+integration::LogonTask& Tfm_Mirulo::LogonTaskHere() {
+    if (!logonTask_) {
+        logonTask_ = std::make_unique<integration::LogonTask>(host(), hwnd(),
+                                                              integration::LogonTask::PlacesFor(host(), hwnd()));
+    }
+    return *logonTask_;
+}
+
 void Tfm_Mirulo::cb_AutoStartClick() {
-    integration::LogonTask task(host(), hwnd(), integration::LogonTask::PlacesFor(host(), hwnd()));
     const bool wanted = cb_AutoStart.Checked();
-    if (const auto unusablePath = task.Apply(wanted)) {
+    if (const auto unusablePath = LogonTaskHere().Apply(wanted)) {
         // Nothing was registered or removed, so the box goes back to what it
         // showed. Quietly: SetChecked would run this handler for the reverse change.
         ::SendMessageW(cb_AutoStart.hwnd(), BM_SETCHECK, wanted ? BST_UNCHECKED : BST_CHECKED, 0);
         ShowNotice(texts::kNoticeLogonTaskPath + *unusablePath);
         return;
     }
+    if (wanted) {
+        WarnOfUnsafeProgramPlace();
+    }
     WriteIni();
 }
 
+// The task is registered all the same: the user asked for it and is the one
+// who can move the folder; refusing would only leave an earlier task (which
+// removing needs this very run for) or a manual start, which is no safer.
+void Tfm_Mirulo::WarnOfUnsafeProgramPlace() {
+    const std::wstring executable = host().ExecutablePath();
+    if (integration::UnsafeProgramPlaces(host(), executable, SettingsPath()).empty()) {
+        return;
+    }
+    const std::size_t slash = executable.find_last_of(L'\\');
+    const std::wstring folder = slash == std::wstring::npos ? executable : executable.substr(0, slash);
+    ShowNotice(texts::kNoticeUnsafeLogonPlace + folder + texts::kNoticeUnsafeLogonPlaceHow);
+}
+
 void Tfm_Mirulo::CheckLogonTask() {
-    const integration::LogonTask task(host(), hwnd(), integration::LogonTask::PlacesFor(host(), hwnd()));
-    // Ticking the box runs its handler, which registers the task once more.
-    cb_AutoStart.SetChecked(task.IsRegistered());
+    // Ticking the box runs its handler, which registers the task once more. A
+    // batch file that cannot be written is reported, and the start goes on.
+    ui::Guarded(host(), hwnd(), [this] { cb_AutoStart.SetChecked(LogonTaskHere().IsRegistered()); });
 }
 
 bool Tfm_Mirulo::blExecUO() {

@@ -120,6 +120,16 @@ inline constexpr wchar_t kNoticeLogonTaskPath[] =
     L"【お知らせ】Windows起動時の自動実行を設定できません\r\n\r\n"
     L"次のパスに、この環境の文字コードで表せない文字が含まれています\r\n";
 
+// Around the program's folder, when it or the program or its settings file can
+// be changed by users other than administrators.
+inline constexpr wchar_t kNoticeUnsafeLogonPlace[] =
+    L"【お知らせ】ミルロのフォルダは管理者以外のユーザーも変更できます\r\n\r\n";
+inline constexpr wchar_t kNoticeUnsafeLogonPlaceHow[] =
+    L"\r\n\r\nWindows起動時の自動実行では、ミルロが管理者権限で確認なしに起動します。"
+    L"このフォルダのミルロ本体や設定ファイルを変更できる人は誰でも、次回のログオン時に管理者権限を得られます。\r\n\r\n"
+    L"ミルロのフォルダを Program Files の下など、管理者だけが変更できる場所へ移してから、"
+    L"自動実行を設定し直してください。";
+
 // Shown by the hidden switch of the auto-capture's unit.
 inline constexpr wchar_t kTimerSecondsNotice[] =
     L"自動スクショの単位を「秒」に変更しました。\n\r\n\r【注意】\n\rパソコン性能によっては高負荷により操作不能になるかもしれまんせん。\n\rもしそうなった場合は、ミルロの設定をリセットするために、パソコンを再起動（もしくは電源ボタン長押しして強制停止）し、再起動後にミルロフォルダ内のファイル「ユーザー設定」を削除してください。";

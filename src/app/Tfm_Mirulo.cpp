@@ -10,6 +10,7 @@
 #include "capture/CaptureFiles.h"
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
+#include "integration/LogonTask.h"
 #include "sound/MciPlayer.h"
 #include "viewer/PictureCopies.h"
 #include "viewer/TfrmView.h"

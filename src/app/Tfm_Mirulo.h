@@ -30,6 +30,10 @@
 #include "capture/CaptureService.h"
 #include "capture/HotKeyTable.h"
 
+namespace mirulo::integration {
+class LogonTask;
+}
+
 namespace mirulo::capture {
 class HotKeyRegistry;
 }
@@ -312,6 +316,8 @@ public:
     void OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage);
     // Start at logon and the game client.
     void CheckLogonTask();
+    integration::LogonTask& LogonTaskHere();
+    void WarnOfUnsafeProgramPlace();
     bool blExecUO();
     void btn_ExecUOClick();
     void StartGameClient();
@@ -453,6 +459,8 @@ private:
     // The viewer reaches the main window through this; the destructor ends the
     // viewer first.
     std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
+    // Holds the batch of the last elevated run until that run has ended.
+    std::unique_ptr<integration::LogonTask> logonTask_;
 };
 
 } // namespace mirulo::app

@@ -2,10 +2,12 @@
 
 #include "app/Application.h"
 #include "app/SingleInstance.h"
+#include "app/SystemDlls.h"
 #include "platform/Host.h"
 #include "ui/Dispatch.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    mirulo::app::SearchSystemFolderOnlyForDlls();
     if (mirulo::app::HandOverToRunningInstance()) {
         return 0;
     }

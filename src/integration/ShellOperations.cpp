@@ -47,8 +47,8 @@ void OpenWebPage(platform::Host& host, HWND owner, std::wstring_view address) {
     host.ShellLaunch(owner, L"open", address, L"", L"", SW_SHOWNORMAL);
 }
 
-void RunBatchElevated(platform::Host& host, HWND owner, std::wstring_view batchPath) {
-    host.ShellLaunch(owner, L"runas", batchPath, {}, {}, SW_HIDE);
+HANDLE RunBatchElevated(platform::Host& host, HWND owner, std::wstring_view batchPath) {
+    return host.ShellLaunchProcess(owner, L"runas", batchPath, {}, {}, SW_HIDE);
 }
 
 RecycleResult MoveToRecycleBin(HWND owner, const std::vector<std::wstring>& paths, bool silent) {

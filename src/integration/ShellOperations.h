@@ -35,8 +35,9 @@ void StartProgram(platform::Host& host, HWND owner, std::wstring_view path);
 // A web page in the user's browser.
 void OpenWebPage(platform::Host& host, HWND owner, std::wstring_view address);
 
-// A batch file run with administrator rights and no window.
-void RunBatchElevated(platform::Host& host, HWND owner, std::wstring_view batchPath);
+// A batch file run with administrator rights and no window. Returns the process
+// that runs it, for the caller to close, or nullptr when the shell gave none.
+[[nodiscard]] HANDLE RunBatchElevated(platform::Host& host, HWND owner, std::wstring_view batchPath);
 
 struct RecycleResult {
     bool succeeded = false; // the shell reported no error and nothing was cancelled

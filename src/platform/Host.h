@@ -45,6 +45,16 @@ public:
     // folder, the local application data); empty when the shell has none. Tests
     // point these at temporary folders so that nothing touches the machine's own.
     virtual std::wstring SpecialFolderPath(HWND owner, int csidl);
+    // The access list of a file or folder in the security descriptor language
+    // ("D:(A;;FA;;;BA)..."); nullopt when it cannot be read. Tests stand in
+    // lists of their own: Wine keeps none of those it is given.
+    virtual std::optional<std::wstring> AccessListOf(const std::wstring& path);
+    // ShellLaunch through ShellExecuteExW that hands back the process the shell
+    // started, for a caller that must know when it has ended (it closes the
+    // handle); nullptr when the shell failed or started no process of its own.
+    virtual HANDLE ShellLaunchProcess(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                      std::wstring_view parameters, std::wstring_view directory,
+                                      int showCommand);
     // Whether the key is held down now, wherever the keyboard's focus is.
     virtual bool KeyIsDown(UINT virtualKey);
 };

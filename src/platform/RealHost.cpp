@@ -2,6 +2,8 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <memory>
 #include <vector>
@@ -142,6 +144,42 @@ std::wstring RealHost::ExecutablePath() {
 }
 
 bool Host::KeyIsDown(UINT virtualKey) { return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0; }
+
+std::optional<std::wstring> Host::AccessListOf(const std::wstring& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                nullptr, &descriptor) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    wchar_t* text = nullptr;
+    const BOOL converted = ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+        descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+    ::LocalFree(descriptor);
+    if (!converted || text == nullptr) {
+        return std::nullopt;
+    }
+    std::wstring list = text;
+    ::LocalFree(text);
+    return list;
+}
+
+HANDLE Host::ShellLaunchProcess(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                std::wstring_view parameters, std::wstring_view directory, int showCommand) {
+    const std::wstring v(verb), f(file), p(parameters), d(directory);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = owner;
+    info.lpVerb = v.empty() ? nullptr : v.c_str();
+    info.lpFile = f.c_str();
+    info.lpParameters = p.empty() ? nullptr : p.c_str();
+    info.lpDirectory = d.empty() ? nullptr : d.c_str();
+    info.nShow = showCommand;
+    if (!::ShellExecuteExW(&info)) {
+        return nullptr;
+    }
+    return info.hProcess;
+}
 
 std::wstring Host::SpecialFolderPath(HWND owner, int csidl) {
     struct IdListDeleter {

@@ -31,6 +31,26 @@ std::intptr_t RecordingHost::ShellLaunch(HWND owner, std::wstring_view verb, std
     return shellResult;
 }
 
+std::optional<std::wstring> RecordingHost::AccessListOf(const std::wstring& path) {
+    const auto listed = accessLists.find(path);
+    if (listed != accessLists.end()) {
+        return listed->second;
+    }
+    return Host::AccessListOf(path);
+}
+
+HANDLE RecordingHost::ShellLaunchProcess(HWND owner, std::wstring_view verb, std::wstring_view file,
+                                         std::wstring_view parameters, std::wstring_view directory,
+                                         int showCommand) {
+    ShellLaunch(owner, verb, file, parameters, directory, showCommand);
+    HANDLE process = nullptr;
+    if (launchedProcess != nullptr) {
+        ::DuplicateHandle(::GetCurrentProcess(), launchedProcess, ::GetCurrentProcess(), &process, 0, FALSE,
+                          DUPLICATE_SAME_ACCESS);
+    }
+    return process;
+}
+
 std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title,
                                                            std::wstring_view initialFolder) {
     calls.push_back(

@@ -60,6 +60,15 @@ public:
     std::optional<std::wstring> OpenFile(HWND owner, const OpenFileRequest& request) override;
     std::wstring ExecutablePath() override { return executablePath; }
     std::wstring SpecialFolderPath(HWND owner, int csidl) override;
+    // Recorded as a ShellLaunch; hands back a duplicate of `launchedProcess`
+    // (nullptr when it is unset), so that a test decides when the run ends.
+    HANDLE ShellLaunchProcess(HWND owner, std::wstring_view verb, std::wstring_view file,
+                              std::wstring_view parameters, std::wstring_view directory,
+                              int showCommand) override;
+    HANDLE launchedProcess = nullptr;
+    // Access lists by path; a path not listed has the file system's own.
+    std::map<std::wstring, std::wstring> accessLists;
+    std::optional<std::wstring> AccessListOf(const std::wstring& path) override;
     bool KeyIsDown(UINT virtualKey) override { return keysDown.contains(virtualKey); }
 
     // Convenience for assertions.

@@ -61,6 +61,12 @@ def main():
     check("kernel32.dll" in dlls, "no import of KERNEL32.dll: objdump's output was not understood")
     for dll in dlls:
         check(dll in WINDOWS_DLLS, f"Mirulo.exe imports {dll}, which Windows does not ship")
+    # It runs as administrator: a DLL imported in the ordinary way is looked for
+    # beside it first unless Windows knows it by name, so all but these two are
+    # delay-loaded from the system folder.
+    for dll in dlls:
+        check(dll in ("kernel32.dll", "msvcrt.dll"),
+              f"Mirulo.exe imports {dll} at load time, before it can keep the search to the system folder")
 
     mp3 = z.read("mp3/効果音/シャッター.mp3")
     check(mp3[:3] == b"ID3" or (mp3[0] == 0xFF and mp3[1] & 0xE0 == 0xE0), "the shutter sound is not an MP3 file")

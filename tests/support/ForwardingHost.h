@@ -25,6 +25,13 @@ public:
                               std::wstring_view parameters, std::wstring_view directory, int show) override {
         return recorded.ShellLaunch(owner, verb, file, parameters, directory, show);
     }
+    std::optional<std::wstring> AccessListOf(const std::wstring& path) override {
+        return recorded.AccessListOf(path);
+    }
+    HANDLE ShellLaunchProcess(HWND owner, std::wstring_view verb, std::wstring_view file,
+                              std::wstring_view parameters, std::wstring_view directory, int show) override {
+        return recorded.ShellLaunchProcess(owner, verb, file, parameters, directory, show);
+    }
     std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title,
                                                 std::wstring_view initialFolder) override {
         return recorded.BrowseForFolder(owner, title, initialFolder);

@@ -5,6 +5,7 @@
 // PNG with no temporary file beside it, the boxes shown are counted, and the
 // hot key (F5, full screen) still captures.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -858,6 +859,64 @@ const FaultCase kCases[] = {
          EXPECT_GE(PicturesEndingIn(f, L"_固T.png"), 2u) << "the ticks went on capturing";
      },
      0},
+    // The logon task is registered (its definition file is there), and the
+    // batch that re-registers it at every start cannot be written: another
+    // program holds a file of its name. One box, and the start goes on.
+    {"LogonBatchUnwritableAtStart", "", std::nullopt,
+     [](FaultInjection& f) {
+         wchar_t local[MAX_PATH] = {};
+         ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)));
+         const std::wstring temp = std::wstring(local) + L"\\Temp";
+         ::CreateDirectoryW(temp.c_str(), nullptr);
+         WriteFileBytes(temp + L"\\Mirulo.bat", "echo another program's\r\n");
+         f.held.push_back(HoldWithoutSharing(temp + L"\\Mirulo.bat"));
+         ASSERT_NE(f.held.back(), INVALID_HANDLE_VALUE);
+     },
+     [](FaultInjection& f) {
+         // Only for this start: with the file left behind, every later start in
+         // this prefix would register the task.
+         struct TaskDefinition {
+             std::wstring path;
+             TaskDefinition() {
+                 wchar_t system[MAX_PATH] = {};
+                 ::GetSystemDirectoryW(system, MAX_PATH);
+                 ::CreateDirectoryW((std::wstring(system) + L"\\Tasks").c_str(), nullptr);
+                 path = std::wstring(system) + L"\\Tasks\\Mirulo";
+                 WriteFileBytes(path, "<Task/>");
+             }
+             ~TaskDefinition() { ::DeleteFileW(path.c_str()); }
+         } task;
+         StartAndPressF5(f);
+         ASSERT_EQ(f.boxTexts.size(), 1u);
+         EXPECT_NE(f.boxTexts[0].find(L"Mirulo.bat"), std::wstring::npos) << Utf8(f.boxTexts[0]);
+         // The picture list was made at start and follows the capture.
+         int listed = -1;
+         ::EnumChildWindows(
+             f.window,
+             [](HWND child, LPARAM found) -> BOOL {
+                 wchar_t name[32] = {};
+                 ::GetClassNameW(child, name, 32);
+                 wchar_t first[MAX_PATH] = {};
+                 if (std::wstring(name) == L"ListBox" && ::SendMessageW(child, LB_GETTEXTLEN, 0, 0) < MAX_PATH &&
+                     ::SendMessageW(child, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first)) > 0 &&
+                     std::wstring(first).ends_with(L".png")) {
+                     *reinterpret_cast<int*>(found) = static_cast<int>(::SendMessageW(child, LB_GETCOUNT, 0, 0));
+                 }
+                 return TRUE;
+             },
+             reinterpret_cast<LPARAM>(&listed));
+         EXPECT_EQ(listed, static_cast<int>(f.Pictures().size())) << "the picture list";
+     },
+     [](FaultInjection& f) {
+         ::CloseHandle(f.held.back());
+         f.held.pop_back();
+         wchar_t local[MAX_PATH] = {};
+         ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+         const std::wstring batch = std::wstring(local) + L"\\Temp\\Mirulo.bat";
+         EXPECT_EQ(ReadFileBytes(batch), "echo another program's\r\n");
+         ::DeleteFileW(batch.c_str());
+     },
+     [](FaultInjection& f) { EXPECT_EQ(f.Pictures().size(), 2u) << "F5 captured at once and after"; }, 1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, FaultInjection, ::testing::ValuesIn(kCases),

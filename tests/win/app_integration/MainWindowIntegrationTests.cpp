@@ -42,6 +42,11 @@ protected:
     void TaskDefinitionPresent() { testkit::WriteFileBytes(program / L"system32\\Tasks\\Mirulo", "<Task/>"); }
 
     std::vector<HostCall> Launches() const { return host.CallsOf(HostCall::Kind::ShellLaunch); }
+
+    // Users may add to, write and delete it; nobody else but administrators and the system.
+    void GrantUsersWrite(const std::wstring& path) {
+        host.accessLists[path] = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x110006;;;BU)";
+    }
     // Clicks the box as the user does; the widget toggles before the handler runs.
     void ClickAutoStart() { ::SendMessageW(window->cb_AutoStart.hwnd(), BM_CLICK, 0, 0); }
 };
@@ -87,7 +92,9 @@ TEST_F(MainWindowIntegration, TheBoxRegistersAndRemovesTheTaskAndWritesTheSettin
 
 TEST_F(MainWindowIntegration, ABatchFileThatCannotBeWrittenIsReportedWithNothingRunAndNoSettingsWritten) {
     Start();
-    ASSERT_TRUE(::RemoveDirectoryW((program / L"local\\Temp").c_str()));
+    // A file of that name that cannot be replaced; nothing is run through it.
+    testkit::WriteFileBytes(BatchPath(), "echo planted\r\n");
+    ASSERT_TRUE(::SetFileAttributesW(BatchPath().c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
     host.calls.clear();
     ClickAutoStart();
@@ -97,6 +104,89 @@ TEST_F(MainWindowIntegration, ABatchFileThatCannotBeWrittenIsReportedWithNothing
     EXPECT_NE(messages[0].text.find(BatchPath()), std::wstring::npos) << platform::Narrow(messages[0].text);
     EXPECT_TRUE(Launches().empty());
     EXPECT_FALSE(FileExists(SettingsPath()));
+    EXPECT_EQ(ReadFileBytes(BatchPath()), "echo planted\r\n");
+    ::SetFileAttributesW(BatchPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A new Wine prefix has no Temp folder in the local application data.
+TEST_F(MainWindowIntegration, TickingTheBoxWithoutATempFolderCreatesItAndRegistersTheTask) {
+    Start();
+    ASSERT_TRUE(::RemoveDirectoryW((program / L"local\\Temp").c_str()));
+    host.calls.clear();
+    ClickAutoStart();
+    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_EQ(ReadFileBytes(BatchPath()), RegisteringLine());
+    ASSERT_EQ(Launches().size(), 1u);
+    EXPECT_EQ(Launches()[0].caption, L"runas");
+    EXPECT_TRUE(window->cb_AutoStart.Checked());
+}
+
+TEST_F(MainWindowIntegration, ABatchThatCannotBeWrittenAtStartIsReportedOnceAndTheStartGoesOn) {
+    MakeSaveFolder();
+    testkit::WriteFileBytes(saves + L"\\20240101_120000_000_全K.png", "PNG");
+    TaskDefinitionPresent();
+    testkit::WriteFileBytes(BatchPath(), "echo planted\r\n");
+    ASSERT_TRUE(::SetFileAttributesW(BatchPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    Start(SaveFolderLine() + "bl_chkRND01=1\r\nbl_chkRND02=0\r\n");
+
+    const auto messages = host.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(BatchPath()), std::wstring::npos) << platform::Narrow(messages[0]);
+    EXPECT_TRUE(Launches().empty());
+    // The steps after the logon task ran: the picture list, the end of the
+    // construction (which the sound categories wait for) and its last write.
+    EXPECT_FALSE(window->blInFormCreate);
+    EXPECT_EQ(window->lb_PicList.Count(), 1);
+    EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
+    ::SetFileAttributesW(BatchPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The program's folder, the program or its settings file changeable by
+// ordinary users: told once, and the task is registered all the same.
+TEST_F(MainWindowIntegration, AnUnsafePlaceIsToldOnceWhenTheTaskIsRegistered) {
+    testkit::WriteFileBytes(host.executablePath, "MZ");
+    const std::wstring folder = program.path();
+    struct Case {
+        const char* what;
+        std::wstring place;
+        bool atStart; // the task exists and the start registers it again
+    };
+    const Case cases[] = {
+        {"the folder, ticked by the user", folder, false},
+        {"the program file, at start", host.executablePath, true},
+        {"the settings file, ticked by the user", SettingsPath(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.calls.clear();
+        ::DeleteFileW((program / L"system32\\Tasks\\Mirulo").c_str());
+        if (c.atStart) {
+            TaskDefinitionPresent();
+        } else {
+            Start();
+            host.calls.clear();
+        }
+        GrantUsersWrite(c.place);
+        if (c.atStart) {
+            Start();
+        } else {
+            ClickAutoStart();
+        }
+        const auto messages = host.Messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].rfind(L"【お知らせ】", 0), 0u);
+        EXPECT_NE(messages[0].find(folder + L"\r\n"), std::wstring::npos) << platform::Narrow(messages[0]);
+        EXPECT_NE(messages[0].find(L"Program Files"), std::wstring::npos);
+        EXPECT_EQ(Launches().size(), 1u) << "the task is registered all the same";
+        EXPECT_TRUE(window->cb_AutoStart.Checked());
+
+        // Unticking removes the task and says nothing.
+        host.calls.clear();
+        ClickAutoStart();
+        EXPECT_TRUE(host.Messages().empty());
+        window.reset();
+        host.accessLists.clear();
+    }
 }
 
 TEST_F(MainWindowIntegration, AProgramPathTheCodePageCannotCarryIsRefusedAndTheBoxGoesBack) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -110,7 +111,7 @@ TEST_F(LogonTaskFiles, BatchHoldsExactlyOneLineInTheAnsiCodePageAndIsRunElevated
     }
 }
 
-TEST_F(LogonTaskFiles, ASecondChangeLeavesOnlyItsOwnBatchAndNoLogOfTheFirst) {
+TEST_F(LogonTaskFiles, ASecondChangeLeavesOnlyItsOwnBatchAndAnEmptyLogOfItsOwn) {
     LogonTask task = Task(L"C:\\Mirulo\\Mirulo.exe");
     ASSERT_EQ(task.Apply(true), std::nullopt);
     // What the first run's SCHTASKS would have left.
@@ -118,7 +119,8 @@ TEST_F(LogonTaskFiles, ASecondChangeLeavesOnlyItsOwnBatchAndNoLogOfTheFirst) {
                             "SUCCESS: The scheduled task \"Mirulo\" has been created.\r\n");
 
     ASSERT_EQ(task.Apply(false), std::nullopt);
-    EXPECT_EQ(FolderNames(Temp()), std::vector<std::wstring>{L"Mirulo.bat"});
+    EXPECT_EQ(FolderNames(Temp()), (std::vector<std::wstring>{L"Mirulo.bat", L"Mirulo.log"}));
+    EXPECT_EQ(ReadFileBytes(Temp() + L"\\Mirulo.log"), "");
     EXPECT_EQ(ReadFileBytes(Temp() + L"\\Mirulo.bat"),
               "SCHTASKS /delete /TN Mirulo /F > \"" + LogBytes() + "\"\r\n");
     EXPECT_EQ(Runs().size(), 2u);
@@ -162,7 +164,7 @@ TEST_F(LogonTaskFiles, ABatchThatCannotBeWrittenIsReportedAndNothingRuns) {
         const char* what;
         bool knownFolder;
     };
-    for (const Case& c : {Case{"no Temp folder in the local application data", true},
+    for (const Case& c : {Case{"the local application-data folder does not exist", true},
                           Case{"no local application-data folder at all", false}}) {
         SCOPED_TRACE(c.what);
         if (c.knownFolder) {
@@ -173,6 +175,133 @@ TEST_F(LogonTaskFiles, ABatchThatCannotBeWrittenIsReportedAndNothingRuns) {
         LogonTask task = Task(L"C:\\Mirulo\\Mirulo.exe");
         EXPECT_THROW((void)task.Apply(true), platform::UserError);
         EXPECT_TRUE(Runs().empty());
+    }
+}
+
+TEST_F(LogonTaskFiles, AMissingTempFolderIsCreated) {
+    ASSERT_TRUE(::RemoveDirectoryW(Temp().c_str()));
+    LogonTask task = Task(L"C:\\Mirulo\\Mirulo.exe");
+    ASSERT_EQ(task.Apply(true), std::nullopt);
+    EXPECT_EQ(ReadFileBytes(Temp() + L"\\Mirulo.bat").rfind("SCHTASKS /Create ", 0), 0u);
+    EXPECT_EQ(Runs().size(), 1u);
+}
+
+// Whoever can write the temporary folder (every program of the user) must not
+// be able to change what runs elevated, nor make the elevated run write
+// elsewhere. The checks open the files as another program would; sharing is
+// decided per open file, whichever process asks.
+TEST_F(LogonTaskFiles, WhileTheRunIsPendingNobodyCanChangeDeleteOrRenameTheBatchOrTheLog) {
+    const HANDLE running = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    host.launchedProcess = running;
+    LogonTask task = Task(L"C:\\Mirulo\\Mirulo.exe");
+    ASSERT_EQ(task.Apply(true), std::nullopt);
+    const std::wstring batch = Temp() + L"\\Mirulo.bat";
+    const std::wstring log = Temp() + L"\\Mirulo.log";
+    const std::string line = ReadFileBytes(batch);
+
+    const auto open = [](const std::wstring& path, DWORD access, DWORD share) {
+        const HANDLE file = ::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        const DWORD error = file == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+        }
+        return error;
+    };
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    for (const std::wstring& path : {batch, log}) {
+        SCOPED_TRACE(platform::Narrow(path));
+        EXPECT_FALSE(::DeleteFileW(path.c_str()));
+        EXPECT_FALSE(::MoveFileW(path.c_str(), (path + L".moved").c_str()));
+        EXPECT_EQ(open(path, DELETE, kShareAll), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    }
+    EXPECT_EQ(open(batch, GENERIC_WRITE, kShareAll), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(open(batch, FILE_APPEND_DATA, kShareAll), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    // What the elevated run needs: the command interpreter reads the batch, and
+    // its redirection writes the log.
+    EXPECT_EQ(open(batch, GENERIC_READ, kShareAll), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(open(log, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(ReadFileBytes(batch), line);
+
+    // Once the run has ended the files are let go, without anything done on the window's side.
+    ::SetEvent(running);
+    bool deleted = false;
+    for (int i = 0; i < 100 && !deleted; ++i) {
+        deleted = ::DeleteFileW(batch.c_str()) != FALSE;
+        ::Sleep(50);
+    }
+    EXPECT_TRUE(deleted) << "the batch is still held after the run ended";
+    EXPECT_TRUE(::DeleteFileW(log.c_str()));
+    ::CloseHandle(running);
+}
+
+TEST_F(LogonTaskFiles, ANameThatCannotBeCreatedAnewStopsTheRunWithOneError) {
+    struct Case {
+        const char* what;
+        const wchar_t* name;
+        std::function<HANDLE(const std::wstring&)> place; // returns a handle to close afterwards, or nullptr
+    };
+    const auto heldOpen = [](const std::wstring& path) {
+        testkit::WriteFileBytes(path, "echo planted\r\n");
+        return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    const auto readOnly = [](const std::wstring& path) -> HANDLE {
+        testkit::WriteFileBytes(path, "echo planted\r\n");
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        return nullptr;
+    };
+    const auto folder = [](const std::wstring& path) -> HANDLE {
+        ::CreateDirectoryW(path.c_str(), nullptr);
+        return nullptr;
+    };
+    const Case cases[] = {
+        {"a batch held open by another program", L"Mirulo.bat", heldOpen},
+        {"a read-only batch", L"Mirulo.bat", readOnly},
+        {"a folder named like the batch", L"Mirulo.bat", folder},
+        {"a log held open by another program", L"Mirulo.log", heldOpen},
+        {"a read-only log", L"Mirulo.log", readOnly},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.calls.clear();
+        const std::wstring path = Temp() + L"\\" + c.name;
+        const HANDLE held = c.place(path);
+        LogonTask task = Task(L"C:\\Mirulo\\Mirulo.exe");
+        try {
+            (void)task.Apply(true);
+            ADD_FAILURE() << "no error";
+        } catch (const platform::UserError& error) {
+            EXPECT_NE(platform::Widen(error.what()).find(path), std::wstring::npos) << error.what();
+        }
+        EXPECT_TRUE(Runs().empty());
+        // Neither the batch nor the log of a run that did not happen, but what was there.
+        EXPECT_EQ(FolderNames(Temp()), std::vector<std::wstring>{c.name});
+        if (held != nullptr && held != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(held);
+        }
+        if ((::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            EXPECT_EQ(ReadFileBytes(path), "echo planted\r\n") << "the planted file was changed";
+        }
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path.c_str());
+        ::RemoveDirectoryW(path.c_str());
+        ::DeleteFileW((Temp() + L"\\Mirulo.bat").c_str());
+        ::DeleteFileW((Temp() + L"\\Mirulo.log").c_str());
+    }
+}
+
+TEST_F(LogonTaskFiles, ALinkInThePlaceOfTheBatchOrTheLogIsRemovedNotFollowed) {
+    const std::wstring target = root / L"elsewhere.txt";
+    for (const wchar_t* name : {L"Mirulo.bat", L"Mirulo.log"}) {
+        SCOPED_TRACE(platform::Narrow(name));
+        testkit::WriteFileBytes(target, "not to be touched");
+        const std::wstring link = Temp() + L"\\" + name;
+        if (!::CreateSymbolicLinkW(link.c_str(), target.c_str(), 0)) {
+            GTEST_SKIP() << "no symbolic links here (error " << ::GetLastError() << ")";
+        }
+        LogonTask task = Task(L"C:\\Mirulo\\Mirulo.exe");
+        ASSERT_EQ(task.Apply(true), std::nullopt);
+        EXPECT_EQ(ReadFileBytes(target), "not to be touched");
+        EXPECT_EQ(::GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     }
 }
 

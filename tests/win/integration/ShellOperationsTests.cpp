@@ -57,7 +57,7 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
         {"web page", [](platform::Host& h) { OpenWebPage(h, kOwner, L"https://example.com/sounds"); }, kOwner,
          L"open", L"https://example.com/sounds", L"", L"", SW_SHOWNORMAL},
         {"batch file elevated",
-         [](platform::Host& h) { RunBatchElevated(h, kOwner, L"C:\\Mirulo\\Mirulo.bat"); }, kOwner, L"runas",
+         [](platform::Host& h) { (void)RunBatchElevated(h, kOwner, L"C:\\Mirulo\\Mirulo.bat"); }, kOwner, L"runas",
          L"C:\\Mirulo\\Mirulo.bat", L"", L"", SW_HIDE},
     };
     for (const auto& c : cases) {
