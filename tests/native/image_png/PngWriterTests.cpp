@@ -43,9 +43,9 @@ const RoundTripCase kRoundTripCases[] = {
     {"RowLongerThanABand", 400000, 3, Pattern::SmoothNoise},
 };
 
-// Bands of every kind in one picture: each band is packed by libdeflate alone or
-// with a zlib pass picked by how well it packs (text, UI, photo, noise), so the
-// stream joins bands ended in both ways, and bands of each after each other.
+// Bands of every kind in one picture: each band is packed by libdeflate or by
+// a zlib pass that beat it on a probe of the band (text, UI, photo, noise), so
+// the stream joins bands ended in both ways, and bands of each after each other.
 Image MakeMixedPicture() {
     constexpr std::uint32_t kWidth = 1000; // 2900 rows: 9 bands of 323 rows
     struct Part {
@@ -53,7 +53,7 @@ Image MakeMixedPicture() {
         std::uint32_t height;
     };
     // The band across the desktop and the flat part (rows 323 to 645) packs like
-    // UI with some text, for which the zlib pass with a short search is tried.
+    // UI with some text, for which the zlib pass with a short search is probed.
     const Part parts[] = {{Pattern::Desktop, 460},       {Pattern::Flat, 760},
                           {Pattern::SmoothNoise, 420},   {Pattern::Noise, 420},
                           {Pattern::ColumnStripes, 420}, {Pattern::SmoothNoise, 420}};
@@ -155,6 +155,26 @@ TEST(PngWriter, JoinsBandsOfEveryKindIntoOneStream) {
     // zlib's own inflate reads it as one stream, to its end and checksum.
     const std::size_t rawSize = std::size_t{picture.height} * (std::size_t{picture.width} * 3 + 1);
     EXPECT_EQ(ZlibInflate(JoinedImageData(SplitChunks(file)), rawSize).size(), rawSize);
+}
+
+// A band starts from the rows the band before ended with: on a picture that
+// repeats a strip of noise smaller than deflate's window, every band after the
+// first finds its first rows there, so the file holds the strip's noise about
+// once (and 6 KB of matches a band), not once in each of the six bands.
+TEST(PngWriter, BandsStartFromTheBandBeforesRows) {
+    constexpr std::uint32_t kWidth = 1000;
+    constexpr std::uint32_t kStripRows = 8; // 24 KB of noise
+    const Image strip = MakePicture(kWidth, kStripRows, 3, Pattern::Noise);
+    Image picture = MakePicture(kWidth, 0, 3, Pattern::Flat);
+    while (picture.height < 1800) { // 5.4 MB: six bands
+        picture.pixels.insert(picture.pixels.end(), strip.pixels.begin(), strip.pixels.end());
+        picture.height += kStripRows;
+    }
+
+    const std::vector<std::uint8_t> file = EncodePng(picture);
+
+    EXPECT_TRUE(DecodePng(file).pixels == picture.pixels);
+    EXPECT_LT(file.size(), strip.pixels.size() * 3);
 }
 
 TEST(PngWriter, GivesTheSameBytesForAnyThreadCount) {
