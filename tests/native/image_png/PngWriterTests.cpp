@@ -188,7 +188,8 @@ TEST(PngWriter, GivesTheSameBytesForAnyThreadCount) {
 
 // The encoding threads keep their buffers and compressors from one picture to
 // the next. Whatever came before (a wider picture, another level, a refused
-// picture, more threads), a picture must come out whole and the same.
+// picture, more threads, a warm-up for another width), a picture must come out
+// whole and the same.
 TEST(PngWriter, GivesTheSameBytesWhateverWasEncodedBefore) {
     const Image wide = MakePicture(3000, 700, 3, Pattern::SmoothNoise);
     const Image narrow = MakeMixedPicture();
@@ -201,6 +202,9 @@ TEST(PngWriter, GivesTheSameBytesWhateverWasEncodedBefore) {
     EncodePng(wide, 1, 3);
     EXPECT_TRUE(EncodePng(narrow, 7, 1) == first);
     EXPECT_TRUE(EncodePng(narrow, 7, 3) == first);
+    WarmUpPngEncoder(5000, 6);
+    WarmUpPngEncoder(0); // nothing to warm up for
+    EXPECT_TRUE(EncodePng(narrow, 7) == first);
 }
 
 // Pictures are encoded from several threads at once (a capture while a copy is
