@@ -157,13 +157,15 @@ TEST(PngWriter, JoinsBandsOfEveryKindIntoOneStream) {
     EXPECT_EQ(ZlibInflate(JoinedImageData(SplitChunks(file)), rawSize).size(), rawSize);
 }
 
-// A band starts from the rows the band before ended with: on a picture that
-// repeats a strip of noise smaller than deflate's window, every band after the
-// first finds its first rows there, so the file holds the strip's noise about
-// once (and 6 KB of matches a band), not once in each of the six bands.
+// A band packed by zlib starts from the rows the band before ended with: on a
+// picture that repeats a strip of noise smaller than deflate's window (where
+// the short search packs the probe a few bytes smaller than libdeflate), every
+// band after the first finds its first rows there, so the file holds the
+// strip's noise about once (and 6 KB of matches a band), not once in each of
+// the six bands (about 110 KB).
 TEST(PngWriter, BandsStartFromTheBandBeforesRows) {
     constexpr std::uint32_t kWidth = 1000;
-    constexpr std::uint32_t kStripRows = 8; // 24 KB of noise
+    constexpr std::uint32_t kStripRows = 4; // 12 KB of noise
     const Image strip = MakePicture(kWidth, kStripRows, 3, Pattern::Noise);
     Image picture = MakePicture(kWidth, 0, 3, Pattern::Flat);
     while (picture.height < 1800) { // 5.4 MB: six bands
@@ -174,7 +176,7 @@ TEST(PngWriter, BandsStartFromTheBandBeforesRows) {
     const std::vector<std::uint8_t> file = EncodePng(picture);
 
     EXPECT_TRUE(DecodePng(file).pixels == picture.pixels);
-    EXPECT_LT(file.size(), strip.pixels.size() * 3);
+    EXPECT_LT(file.size(), strip.pixels.size() * 5);
 }
 
 TEST(PngWriter, GivesTheSameBytesForAnyThreadCount) {
