@@ -11,13 +11,15 @@
 # of 3 rounds runs scrot 3 times (each timed from start to exit: file closed)
 # and bench_capture.exe once with RUNS PNG captures (default 5; each timed by
 # the program from the snapshot to the file closed, the way the hot key does
-# it), so both see the same load. The summary takes the medians: of scrot's
-# runs, and of ours without each process's first capture, which pays for
-# setting up the screen's device context once per process.
+# it), so both see the same load. bench_capture warms up first, as the program
+# does once its window shows (EXTRA may pass --cold to see a process without
+# it). The summary takes the medians: of scrot's runs, of ours without each
+# process's first capture, and of the first captures apart.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 picture=${1:-$repo/../shared/bench-corpus/desktop-1920x1080.png}
 runs=${2:-5}
+extra=${EXTRA:-}
 exe=$repo/build/windows/bench/bench_capture.exe
 out=$(mktemp -d)
 viewer=
@@ -60,6 +62,7 @@ echo "screen $screen shows $(basename "$picture") (scrot's file matches it pixel
 
 scrot_ms=()
 ours_ms=()
+first_ms=()
 for round in 1 2 3; do
     for _ in 1 2 3; do
         start=$(date +%s%N)
@@ -68,16 +71,20 @@ for round in 1 2 3; do
         scrot_ms+=("$(((end - start) / 1000000))")
     done
     echo "round $round: scrot ${scrot_ms[*]: -3} ms, file $(stat -c %s "$out/scrot.png") bytes"
-    "$repo/tools/wine-run" "$exe" "$runs" >"$out/ours.txt"
+    # shellcheck disable=SC2086
+    "$repo/tools/wine-run" "$exe" "$runs" $extra >"$out/ours.txt"
     grep -E '^(PNG|snapshot way)' "$out/ours.txt" | sed 's/^/  /'
     mapfile -t totals < <(awk '/^PNG/ { for (i = 1; i <= NF; ++i) if ($i == "total") print $(i + 1) }' "$out/ours.txt")
+    first_ms+=("${totals[0]}")
     ours_ms+=("${totals[@]:1}")
 done
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 scrot_median=$(median "${scrot_ms[@]}")
 ours_median=$(median "${ours_ms[@]}")
-awk -v ours="$ours_median" -v scrot="$scrot_median" 'BEGIN {
+first_median=$(median "${first_ms[@]}")
+awk -v ours="$ours_median" -v first="$first_median" -v scrot="$scrot_median" -v firsts="${first_ms[*]}" 'BEGIN {
     printf "median: ours %.1f ms (in-process, snapshot to file closed), scrot %.1f ms (whole process)\n", ours, scrot
-    printf "ratio ours/scrot: %.3f\n", ours / scrot
+    printf "first capture of each process: %s ms, median %.1f ms\n", firsts, first
+    printf "ratio ours/scrot: %.3f (first captures: %.3f)\n", ours / scrot, first / scrot
 }'

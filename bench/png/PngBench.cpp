@@ -3,12 +3,13 @@
 // and prints times, sizes and the ratios ours/libpng. Also decodes our files
 // with both readers. Every file is checked to decode to its source pixels.
 //
-//   bench_png [folder] [--repeat N] [--keep FOLDER]
+//   bench_png [folder...] [--repeat N] [--keep FOLDER]
 //
 // --keep writes our file of each picture into FOLDER (same name), for other
 // tools to check.
-// Every *.png of the folder is a picture (default: ../shared/bench-corpus
-// beside the source tree; bench/png/make-corpus makes a broader one).
+// Every *.png of each folder is a picture (default: ../shared/bench-corpus
+// beside the source tree; bench/png/make-corpus makes a broader one, in two
+// halves); with several folders, each also gets a line of its totals.
 #include <png.h>
 #ifdef _WIN32
 #include <windows.h>
@@ -43,8 +44,20 @@ constexpr int kLevel = 7;
 
 struct Sample {
     std::string name;
+    std::size_t folder = 0;
     Image picture;
 };
+
+struct Totals {
+    double oursMs = 0, libpngMs = 0, oursCpu = 0, libpngCpu = 0, oursBytes = 0, libpngBytes = 0;
+    double worstBytes = 0, worstTime = 0;
+};
+
+void PrintTotals(const std::string& name, const Totals& t) {
+    std::printf("%-26s %10.1f %10.1f %10.0f %10.0f %8.3f %8.3f %8.4f   worst: time %.3f, size %.4f\n",
+                name.c_str(), t.oursMs, t.libpngMs, t.oursBytes, t.libpngBytes, t.oursMs / t.libpngMs,
+                t.oursCpu / t.libpngCpu, t.oursBytes / t.libpngBytes, t.worstTime, t.worstBytes);
+}
 
 [[noreturn]] void Die(const std::string& message) {
     std::fprintf(stderr, "bench_png: %s\n", message.c_str());
@@ -198,7 +211,7 @@ void RequireSamePixels(const Image& expected, const Image& actual, const std::st
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string corpus = std::string(MIRULO_SOURCE_DIR) + "/../shared/bench-corpus";
+    std::vector<std::string> folders;
     int repeat = 7;
     std::string keep;
     for (int i = 1; i < argc; ++i) {
@@ -208,24 +221,29 @@ int main(int argc, char** argv) {
         } else if (arg == "--keep" && i + 1 < argc) {
             keep = argv[++i];
         } else {
-            corpus = arg;
+            folders.push_back(arg);
         }
+    }
+    if (folders.empty()) {
+        folders.push_back(std::string(MIRULO_SOURCE_DIR) + "/../shared/bench-corpus");
     }
 
-    std::vector<std::filesystem::path> paths;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(corpus, error)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".png") {
-            paths.push_back(entry.path());
-        }
-    }
-    if (error || paths.empty()) {
-        Die("no *.png pictures in " + corpus);
-    }
-    std::sort(paths.begin(), paths.end());
     std::vector<Sample> samples;
-    for (const auto& path : paths) {
-        samples.push_back({path.stem().string(), ToRgb(DecodePng(ReadFile(path.string())))});
+    for (std::size_t folder = 0; folder < folders.size(); ++folder) {
+        std::vector<std::filesystem::path> paths;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folders[folder], error)) {
+            if (entry.is_regular_file() && entry.path().extension() == ".png") {
+                paths.push_back(entry.path());
+            }
+        }
+        if (error || paths.empty()) {
+            Die("no *.png pictures in " + folders[folder]);
+        }
+        std::sort(paths.begin(), paths.end());
+        for (const auto& path : paths) {
+            samples.push_back({path.stem().string(), folder, ToRgb(DecodePng(ReadFile(path.string())))});
+        }
     }
 
     std::printf("PNG encode, zlib level %d, median of %d interleaved runs\n", kLevel, repeat);
@@ -234,8 +252,8 @@ int main(int argc, char** argv) {
                 std::max(3, repeat / 2));
     std::printf("%-26s %10s %10s %10s %10s %8s %8s %8s\n", "picture", "ours ms", "libpng ms", "ours B",
                 "libpng B", "time", "cpu", "size");
-    double oursMsTotal = 0, libpngMsTotal = 0, oursBytesTotal = 0, libpngBytesTotal = 0;
-    double oursCpuTotal = 0, libpngCpuTotal = 0;
+    Totals all;
+    std::vector<Totals> perFolder(folders.size());
     std::vector<Bytes> ourFiles;
     for (const Sample& sample : samples) {
         Bytes ours, reference;
@@ -253,21 +271,30 @@ int main(int argc, char** argv) {
         std::printf("%-26s %10.1f %10.1f %10zu %10zu %8.3f %8.3f %8.4f\n", sample.name.c_str(), oursMs,
                     libpngMs, ours.size(), reference.size(), oursMs / libpngMs, oursCpu / libpngCpu,
                     static_cast<double>(ours.size()) / static_cast<double>(reference.size()));
-        oursMsTotal += oursMs;
-        libpngMsTotal += libpngMs;
-        oursCpuTotal += oursCpu;
-        libpngCpuTotal += libpngCpu;
-        oursBytesTotal += static_cast<double>(ours.size());
-        libpngBytesTotal += static_cast<double>(reference.size());
+        for (Totals* t : {&all, &perFolder[sample.folder]}) {
+            t->oursMs += oursMs;
+            t->libpngMs += libpngMs;
+            t->oursCpu += oursCpu;
+            t->libpngCpu += libpngCpu;
+            t->oursBytes += static_cast<double>(ours.size());
+            t->libpngBytes += static_cast<double>(reference.size());
+            t->worstTime = std::max(t->worstTime, oursMs / libpngMs);
+            t->worstBytes =
+                std::max(t->worstBytes, static_cast<double>(ours.size()) / static_cast<double>(reference.size()));
+        }
         ourFiles.push_back(std::move(ours));
     }
-    std::printf("%-26s %10.1f %10.1f %10.0f %10.0f %8.3f %8.3f %8.4f\n\n", "all", oursMsTotal, libpngMsTotal,
-                oursBytesTotal, libpngBytesTotal, oursMsTotal / libpngMsTotal, oursCpuTotal / libpngCpuTotal,
-                oursBytesTotal / libpngBytesTotal);
+    if (folders.size() > 1) {
+        for (std::size_t folder = 0; folder < folders.size(); ++folder) {
+            PrintTotals(std::filesystem::path(folders[folder]).filename().string(), perFolder[folder]);
+        }
+    }
+    PrintTotals("all", all);
+    std::printf("\n");
 
     std::printf("PNG decode of our files, median of %d interleaved runs\n", repeat);
     std::printf("%-26s %10s %10s %8s\n", "picture", "ours ms", "libpng ms", "time");
-    oursMsTotal = libpngMsTotal = 0;
+    double oursMsTotal = 0, libpngMsTotal = 0;
     for (std::size_t i = 0; i < samples.size(); ++i) {
         Image ours, reference;
         const auto [oursMs, libpngMs] = TimeSideBySide<Image>(

@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/Tfm_Mirulo.h"
+#include "capture/CaptureWarmUp.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -23,6 +24,8 @@ int RunApplication(platform::Host& host) {
         // loaded from the settings.
         mainWindow.CreateViewer();
         mainWindow.ShowFirstTime();
+        // Once the window shows: the first hot key then costs what the others do.
+        capture::WarmUpCaptureInBackground();
 
         MSG msg;
         while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

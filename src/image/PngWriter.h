@@ -57,4 +57,12 @@ std::vector<std::uint8_t> EncodePng(const Image& picture, int level = 7, unsigne
 // the palette, or a `zlibLevel` outside 0..9.
 std::vector<std::uint8_t> EncodePng(const IndexedImage& picture, int zlibLevel = 7);
 
+// Has the encoding threads build, ahead of the first picture, what they keep
+// from one picture to the next for pictures `width` pixels wide at `level`:
+// their compressors and buffers, which the first picture would otherwise wait
+// for (a thread start costs milliseconds under some systems, and every page
+// touched for the first time costs as well). They give it back, as always,
+// once idle for a while. Does nothing for a width or level it cannot encode.
+void WarmUpPngEncoder(std::uint32_t width, int level = 7, unsigned threads = 0);
+
 } // namespace mirulo::image

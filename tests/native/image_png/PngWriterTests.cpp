@@ -43,9 +43,9 @@ const RoundTripCase kRoundTripCases[] = {
     {"RowLongerThanABand", 400000, 3, Pattern::SmoothNoise},
 };
 
-// Bands of every kind in one picture: each band is packed by libdeflate alone or
-// with a zlib pass picked by how well it packs (text, UI, photo, noise), so the
-// stream joins bands ended in both ways, and bands of each after each other.
+// Bands of every kind in one picture: each band is packed by libdeflate or by
+// a zlib pass that beat it on a probe of the band (text, UI, photo, noise), so
+// the stream joins bands ended in both ways, and bands of each after each other.
 Image MakeMixedPicture() {
     constexpr std::uint32_t kWidth = 1000; // 2900 rows: 9 bands of 323 rows
     struct Part {
@@ -53,7 +53,7 @@ Image MakeMixedPicture() {
         std::uint32_t height;
     };
     // The band across the desktop and the flat part (rows 323 to 645) packs like
-    // UI with some text, for which the zlib pass with a short search is tried.
+    // UI with some text, for which the zlib pass with a short search is probed.
     const Part parts[] = {{Pattern::Desktop, 460},       {Pattern::Flat, 760},
                           {Pattern::SmoothNoise, 420},   {Pattern::Noise, 420},
                           {Pattern::ColumnStripes, 420}, {Pattern::SmoothNoise, 420}};
@@ -157,6 +157,28 @@ TEST(PngWriter, JoinsBandsOfEveryKindIntoOneStream) {
     EXPECT_EQ(ZlibInflate(JoinedImageData(SplitChunks(file)), rawSize).size(), rawSize);
 }
 
+// A band packed by zlib starts from the rows the band before ended with: on a
+// picture that repeats a strip of noise smaller than deflate's window (where
+// the short search packs the probe a few bytes smaller than libdeflate), every
+// band after the first finds its first rows there, so the file holds the
+// strip's noise about once (and 6 KB of matches a band), not once in each of
+// the six bands (about 110 KB).
+TEST(PngWriter, BandsStartFromTheBandBeforesRows) {
+    constexpr std::uint32_t kWidth = 1000;
+    constexpr std::uint32_t kStripRows = 4; // 12 KB of noise
+    const Image strip = MakePicture(kWidth, kStripRows, 3, Pattern::Noise);
+    Image picture = MakePicture(kWidth, 0, 3, Pattern::Flat);
+    while (picture.height < 1800) { // 5.4 MB: six bands
+        picture.pixels.insert(picture.pixels.end(), strip.pixels.begin(), strip.pixels.end());
+        picture.height += kStripRows;
+    }
+
+    const std::vector<std::uint8_t> file = EncodePng(picture);
+
+    EXPECT_TRUE(DecodePng(file).pixels == picture.pixels);
+    EXPECT_LT(file.size(), strip.pixels.size() * 5);
+}
+
 TEST(PngWriter, GivesTheSameBytesForAnyThreadCount) {
     for (const Image& picture : {MakePicture(1200, 900, 3, Pattern::Desktop),
                                  MakePicture(1200, 900, 3, Pattern::SmoothNoise), MakeMixedPicture()}) {
@@ -168,7 +190,8 @@ TEST(PngWriter, GivesTheSameBytesForAnyThreadCount) {
 
 // The encoding threads keep their buffers and compressors from one picture to
 // the next. Whatever came before (a wider picture, another level, a refused
-// picture, more threads), a picture must come out whole and the same.
+// picture, more threads, a warm-up for another width), a picture must come out
+// whole and the same.
 TEST(PngWriter, GivesTheSameBytesWhateverWasEncodedBefore) {
     const Image wide = MakePicture(3000, 700, 3, Pattern::SmoothNoise);
     const Image narrow = MakeMixedPicture();
@@ -181,6 +204,9 @@ TEST(PngWriter, GivesTheSameBytesWhateverWasEncodedBefore) {
     EncodePng(wide, 1, 3);
     EXPECT_TRUE(EncodePng(narrow, 7, 1) == first);
     EXPECT_TRUE(EncodePng(narrow, 7, 3) == first);
+    WarmUpPngEncoder(5000, 6);
+    WarmUpPngEncoder(0); // nothing to warm up for
+    EXPECT_TRUE(EncodePng(narrow, 7) == first);
 }
 
 // Pictures are encoded from several threads at once (a capture while a copy is
