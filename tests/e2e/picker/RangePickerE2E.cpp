@@ -38,8 +38,12 @@ std::wstring Num(int value) {
     return std::to_wstring(value);
 }
 
+// The pointer rests a moment before the click, as a user's does: the picker takes its second
+// corner from the last reported move, and a busy Wine may report the release first.
 void ClickAt(POINT at) {
-    XDo(L"mousemove " + Num(at.x) + L" " + Num(at.y) + L" click 1");
+    XDo(L"mousemove " + Num(at.x) + L" " + Num(at.y));
+    PumpFor(200);
+    XDo(L"click 1");
 }
 
 // Two corners as a user clicks them: release on the first, move across, release on the second.
@@ -86,8 +90,8 @@ HWND WaitForPicker(DWORD processId, DWORD ms = 15000) {
         while ((picker = ::FindWindowExW(nullptr, picker, kPickerClass, nullptr)) != nullptr) {
             DWORD owner = 0;
             ::GetWindowThreadProcessId(picker, &owner);
-            if (owner == processId && ::IsWindowVisible(picker)) {
-                PumpFor(300); // let it take the focus and its first paint
+            if (owner == processId && ::IsWindowVisible(picker) && ::GetForegroundWindow() == picker) {
+                PumpFor(300); // let it take its first paint
                 return picker;
             }
         }
