@@ -116,14 +116,7 @@ void Choose(HWND combo, int entry) {
 bool PickCorners(DWORD processId, POINT first, POINT second) {
     // Waiting handles this thread's messages: a key typed into the game's window
     // becomes the program's hot key only once the game's thread has read it.
-    // The picker takes clicks once it is the foreground window; before that a click may land
-    // on the window it covers.
-    if (!WaitUntil(
-            [&] {
-                HWND picker = WaitForWindow(L"TForm2", processId, 0);
-                return picker != nullptr && ::GetForegroundWindow() == picker;
-            },
-            10000)) {
+    if (!WaitUntil([&] { return WaitForWindow(L"TForm2", processId, 0) != nullptr; }, 10000)) {
         return false;
     }
     ::Sleep(300);
