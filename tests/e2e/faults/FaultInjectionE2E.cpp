@@ -864,8 +864,12 @@ const FaultCase kCases[] = {
     // program holds a file of its name. One box, and the start goes on.
     {"LogonBatchUnwritableAtStart", "", std::nullopt,
      [](FaultInjection& f) {
+         // The local application-data folder, as the program asks the shell for it
+         // (the shell's answer in this process can fail after earlier cases).
          wchar_t local[MAX_PATH] = {};
-         ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)));
+         if (!::SHGetSpecialFolderPathW(nullptr, local, CSIDL_LOCAL_APPDATA, FALSE)) {
+             ASSERT_GT(::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
+         }
          const std::wstring temp = std::wstring(local) + L"\\Temp";
          ::CreateDirectoryW(temp.c_str(), nullptr);
          WriteFileBytes(temp + L"\\Mirulo.bat", "echo another program's\r\n");
@@ -911,7 +915,9 @@ const FaultCase kCases[] = {
          ::CloseHandle(f.held.back());
          f.held.pop_back();
          wchar_t local[MAX_PATH] = {};
-         ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+         if (!::SHGetSpecialFolderPathW(nullptr, local, CSIDL_LOCAL_APPDATA, FALSE)) {
+             ::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+         }
          const std::wstring batch = std::wstring(local) + L"\\Temp\\Mirulo.bat";
          EXPECT_EQ(ReadFileBytes(batch), "echo another program's\r\n");
          ::DeleteFileW(batch.c_str());

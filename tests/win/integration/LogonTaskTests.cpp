@@ -234,6 +234,28 @@ TEST_F(LogonTaskFiles, WhileTheRunIsPendingNobodyCanChangeDeleteOrRenameTheBatch
     ::CloseHandle(running);
 }
 
+TEST_F(LogonTaskFiles, ASecondChangeWhileTheFirstRunIsPendingWaitsForItsEnd) {
+    const HANDLE running = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    host.launchedProcess = running;
+    LogonTask task = Task(L"C:\\Mirulo\\Mirulo.exe");
+    ASSERT_EQ(task.Apply(true), std::nullopt);
+    // The first run ends a moment after the second change begins.
+    const HANDLE ender = ::CreateThread(
+        nullptr, 0,
+        [](void* event) -> DWORD {
+            ::Sleep(300);
+            ::SetEvent(static_cast<HANDLE>(event));
+            return 0;
+        },
+        running, 0, nullptr);
+    EXPECT_EQ(task.Apply(false), std::nullopt);
+    EXPECT_EQ(ReadFileBytes(Temp() + L"\\Mirulo.bat"), "SCHTASKS /delete /TN Mirulo /F > \"" + LogBytes() + "\"\r\n");
+    EXPECT_EQ(Runs().size(), 2u);
+    ::WaitForSingleObject(ender, 5000);
+    ::CloseHandle(ender);
+    ::CloseHandle(running);
+}
+
 TEST_F(LogonTaskFiles, ANameThatCannotBeCreatedAnewStopsTheRunWithOneError) {
     struct Case {
         const char* what;
