@@ -94,7 +94,8 @@ capture::ClipboardBoxes Tfm_Mirulo::ClipboardChoice() const {
 void Tfm_Mirulo::SwitchAutoCaptureOff() {
     Timer1.SetEnabled(false);
     if (chk_Timer.Checked()) {
-        chk_Timer.SetChecked(false); // its handler disables the period controls and writes the settings
+        chk_Timer.SetChecked(false);
+        chk_TimerClick(); // disables the period controls and writes the settings
         return;
     }
     // Already off (a hot key or a button found no range): the same end state,

@@ -23,9 +23,8 @@ integration::LogonTask& Tfm_Mirulo::LogonTaskHere() {
 void Tfm_Mirulo::cb_AutoStartClick() {
     const bool wanted = cb_AutoStart.Checked();
     if (const auto unusablePath = LogonTaskHere().Apply(wanted)) {
-        // Nothing was registered or removed, so the box goes back to what it
-        // showed. Quietly: SetChecked would run this handler for the reverse change.
-        ::SendMessageW(cb_AutoStart.hwnd(), BM_SETCHECK, wanted ? BST_UNCHECKED : BST_CHECKED, 0);
+        // Nothing was registered or removed, so the box goes back to what it showed.
+        cb_AutoStart.SetChecked(!wanted);
         ShowNotice(texts::kNoticeLogonTaskPath + *unusablePath);
         return;
     }
@@ -49,9 +48,15 @@ void Tfm_Mirulo::WarnOfUnsafeProgramPlace() {
 }
 
 void Tfm_Mirulo::CheckLogonTask() {
-    // Ticking the box runs its handler, which registers the task once more. A
+    // A box that changes runs its handler, which registers the task once more. A
     // batch file that cannot be written is reported, and the start goes on.
-    ui::Guarded(host(), hwnd(), [this] { cb_AutoStart.SetChecked(LogonTaskHere().IsRegistered()); });
+    ui::Guarded(host(), hwnd(), [this] {
+        const bool registered = LogonTaskHere().IsRegistered();
+        if (cb_AutoStart.Checked() != registered) {
+            cb_AutoStart.SetChecked(registered);
+            cb_AutoStartClick();
+        }
+    });
 }
 
 bool Tfm_Mirulo::blExecUO() {

@@ -149,7 +149,7 @@ void Tfm_Mirulo::CreateControls() {
     rd_GrEdit1.JoinGroup(&editorRadioGroup_);
     rd_GrEdit2.JoinGroup(&editorRadioGroup_);
     editorRadioGroup_ = {&rd_GrEdit1, &rd_GrEdit2};
-    ::SendMessageW(rd_GrEdit1.hwnd(), BM_SETCHECK, BST_CHECKED, 0); // design-time state, no click
+    rd_GrEdit1.SetChecked(true); // the state a new window starts with
     StatusBar1.SetupSinglePanel();
     ::SendMessageW(edt_Capa.hwnd(), EM_SETLIMITTEXT, 9, 0);
 }

@@ -34,6 +34,32 @@ std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
     return list.ItemIndex();
 }
 
+// Construction applies each loaded value as a user's click would: when the value
+// differs from what the box shows, the box's handler runs for its effects (the
+// timer, a notice, the picture colours, a write).
+template <class Handler>
+void ApplyThroughHandler(ui::CheckBox& box, bool value, Handler handler) {
+    if (box.Checked() == value) {
+        return;
+    }
+    box.SetChecked(value);
+    handler();
+}
+
+// A radio button's handler runs only for the one that becomes chosen.
+template <class Handler>
+void ApplyThroughHandler(ui::RadioButton& radio, bool value, Handler handler) {
+    if (!value) {
+        radio.SetChecked(false);
+        return;
+    }
+    if (radio.Checked()) {
+        return;
+    }
+    radio.SetChecked(true);
+    handler();
+}
+
 } // namespace
 
 std::wstring Tfm_Mirulo::SettingsPath() { return settings::SettingsFile::PathFor(host().ExecutablePath()); }
@@ -164,47 +190,47 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
         WriteIni();
     }
 
-    chk_Timer.SetChecked(values.TimerEnabled);
+    ApplyThroughHandler(chk_Timer, values.TimerEnabled, [this] { chk_TimerClick(); });
     const bool timerOn = chk_Timer.Checked();
     cb_Timer.SetEnabled(timerOn);
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
 
-    chk_Sound.SetChecked(values.SoundEnabled);
+    ApplyThroughHandler(chk_Sound, values.SoundEnabled, [this] { chk_SoundClick(); });
     storedSoundName_ = Widen(values.SoundName);
-    chk_Capa.SetChecked(values.FolderCapacityEnabled);
+    ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
     edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
-    cb_Key1_ToClipboard.SetChecked(values.ToClipboard1Enabled);
+    ApplyThroughHandler(cb_Key1_ToClipboard, values.ToClipboard1Enabled, [this] { cb_Key1_ToClipboardClick(); });
     cb_Key2_ToClipboard.SetChecked(values.ToClipboard2Enabled);
-    cb_Key3_ToClipboard.SetChecked(values.ToClipboard3Enabled);
-    rd_GrEdit1.SetChecked(values.rd_GrEdit1);
-    rd_GrEdit2.SetChecked(values.rd_GrEdit2);
+    ApplyThroughHandler(cb_Key3_ToClipboard, values.ToClipboard3Enabled, [this] { cb_Key3_ToClipboardClick(); });
+    ApplyThroughHandler(rd_GrEdit1, values.rd_GrEdit1, [this] { rd_GrEdit2Click(); });
+    ApplyThroughHandler(rd_GrEdit2, values.rd_GrEdit2, [this] { rd_GrEdit2Click(); });
 
     sEditorAppPath = Widen(values.EditorAppPath);
     lbl_Editor.SetCaption(FileNamePart(sEditorAppPath));
     lbl_Editor.SetEnabled(!rd_GrEdit1.Checked());
 
-    chk_ExecUO.SetChecked(values.ExecUOEnabled);
+    ApplyThroughHandler(chk_ExecUO, values.ExecUOEnabled, [this] { chk_ExecUOClick(); });
     sExecUOPath = Widen(values.ExecUOApp);
     ShowExecUOProgram();
     btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
     lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
 
     bl_chkRND = values.bl_chkRND;
-    chkRND.SetChecked(bl_chkRND);
+    ApplyThroughHandler(chkRND, bl_chkRND, [this] { chkRNDClick(); });
     const auto flags = CategoryFlags();
     for (std::size_t i = 0; i < flags.size(); ++i) {
         *flags[i] = values.bl_chkRNDCategories[i];
     }
     const auto boxes = CategoryBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        boxes[i]->SetChecked(*flags[i]);
+        ApplyThroughHandler(*boxes[i], *flags[i], [this] { chkRND01Click(); });
     }
 
-    chk_TrayIcon.SetChecked(values.chk_TrayIcon);
+    ApplyThroughHandler(chk_TrayIcon, values.chk_TrayIcon, [this] { chk_TrayIconClick(); });
     chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
-    chk_Minimized.SetChecked(values.chk_Minimized);
-    cb_IllustNotShow.SetChecked(values.cb_IllustNotShow);
+    ApplyThroughHandler(chk_Minimized, values.chk_Minimized, [this] { chk_MinimizedClick(); });
+    ApplyThroughHandler(cb_IllustNotShow, values.cb_IllustNotShow, [this] { cb_IllustNotShowClick(); });
     for (Picture* picture : {&img_01, &img_02, &img_03, &img_04}) {
         picture->SetVisible(!cb_IllustNotShow.Checked());
     }

@@ -197,8 +197,8 @@ TEST_F(CaptureFlow, TheClipboardGetsTheCaptureExactlyWhenTheBoxesSaySo) {
         SCOPED_TRACE(testing::Message()
                      << c.box1 << c.box3 << platform::Utf16ToUtf8(capture::CaptureCode(c.kind)));
         EmptyClipboard(window->hwnd());
-        window->cb_Key1_ToClipboard.SetChecked(c.box1);
-        window->cb_Key3_ToClipboard.SetChecked(c.box3);
+        testkit::ClickTo(window->cb_Key1_ToClipboard, c.box1);
+        testkit::ClickTo(window->cb_Key3_ToClipboard, c.box3);
         window->StartCapture(c.kind);
         const SIZE size = ClipboardBitmapSize(window->hwnd());
         if (c.copied) {

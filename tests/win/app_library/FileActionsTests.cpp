@@ -267,7 +267,7 @@ TEST_F(FileActions, TheCapIsOffOrFailsWithoutMovingAnything) {
     window->CalcFolderSizeAndDelete();
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name)) << "cap off";
 
-    window->chk_Capa.SetChecked(true);
+    testkit::ClickTo(window->chk_Capa, true);
     window->edt_Capa.SetCaption(L"1x"); // still being typed: not yet normalised
     host.calls.clear();
     ui::Guarded(host, window->hwnd(), [&] { window->CalcFolderSizeAndDelete(); });
@@ -277,7 +277,7 @@ TEST_F(FileActions, TheCapIsOffOrFailsWithoutMovingAnything) {
 
 TEST_F(FileActions, TheCapFieldBecomesAWholeNumberWhenLeft) {
     Start();
-    window->chk_Capa.SetChecked(true);
+    testkit::ClickTo(window->chk_Capa, true);
     const struct {
         const wchar_t* typed;
         const wchar_t* shown;
@@ -575,7 +575,7 @@ TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         host.calls.clear();
-        (c.paint ? window->rd_GrEdit1 : window->rd_GrEdit2).SetChecked(true);
+        testkit::Choose(c.paint ? window->rd_GrEdit1 : window->rd_GrEdit2);
         host.calls.clear();
         Click(window->btn_Edit);
         const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
@@ -651,8 +651,8 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
                        MAKEWPARAM(::GetDlgCtrlID(label.hwnd()), STN_CLICKED),
                        reinterpret_cast<LPARAM>(label.hwnd()));
     };
-    window->rd_GrEdit2.SetChecked(true);
-    window->chk_ExecUO.SetChecked(true);
+    testkit::Choose(window->rd_GrEdit2);
+    testkit::ClickTo(window->chk_ExecUO, true);
     host.calls.clear();
     Click(window->btn_OpenFolder);
     clickLabel(window->lbl_SaveFolder);

@@ -55,7 +55,7 @@ TEST_F(AutoCapture, TickingTheBoxWaitsAFullPeriodThenCapturesAboutOnceASecond) {
     Start("blTimerSecMode=1\r\nTimerNumber=0\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\n");
     EXPECT_EQ(window->Timer1.Interval(), 1000u);
     EXPECT_FALSE(window->Timer1.Enabled());
-    window->chk_Timer.SetChecked(true);
+    testkit::ClickTo(window->chk_Timer, true);
     EXPECT_TRUE(window->Timer1.Enabled());
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=1\r\n"));
     PumpFor(500);
@@ -66,7 +66,7 @@ TEST_F(AutoCapture, TickingTheBoxWaitsAFullPeriodThenCapturesAboutOnceASecond) {
     EXPECT_LE(captured, 5u);
     EXPECT_TRUE(host.Messages().empty());
 
-    window->chk_Timer.SetChecked(false);
+    testkit::ClickTo(window->chk_Timer, false);
     EXPECT_FALSE(window->Timer1.Enabled());
     PumpFor(1500);
     EXPECT_EQ(CountEndingIn(saves, L"_固T.png"), captured);
@@ -177,7 +177,7 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     ClickLabel(true, true); // the label is disabled while the box is unticked
     EXPECT_FALSE(window->blTimerSecMode);
 
-    window->chk_Timer.SetChecked(true);
+    testkit::ClickTo(window->chk_Timer, true);
     ClickLabel(true, false);
     ClickLabel(false, true);
     EXPECT_FALSE(window->blTimerSecMode);

@@ -216,7 +216,7 @@ TEST_F(Sounds, TickingACategoryRebuildsTheListFromTheTopAndWritesTheSettings) {
     EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
 
     // The random box is re-read by the category handler too.
-    ::SendMessageW(window->chkRND.hwnd(), BM_SETCHECK, BST_CHECKED, 0);
+    window->chkRND.SetChecked(true); // shown ticked, without its own handler
     Click(window->chkRND09.hwnd());
     EXPECT_TRUE(window->bl_chkRND);
 }

@@ -94,7 +94,7 @@ TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskB
     ShellRecord shell;
     shell.succeed = false;
     window->TrayIcon1->ReplaceShellCall(shell.Call());
-    window->chk_TrayIcon.SetChecked(true);
+    testkit::ClickTo(window->chk_TrayIcon, true);
     const LONG_PTR style = ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE);
 
     window->btn_MinimizedClick();
@@ -120,7 +120,7 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
     };
     for (const Mode& mode : modes) {
         SCOPED_TRACE(mode.grey ? "on" : "off");
-        window->cb_IllustNotShow.SetChecked(mode.grey);
+        testkit::ClickTo(window->cb_IllustNotShow, mode.grey);
         for (int page = 0; page < 4; ++page) {
             EXPECT_EQ(window->advPager1.Page(page).GradientEnd(), mode.colour) << "page " << page;
             EXPECT_EQ(window->advPager1.Page(page).PressedTabColor(), mode.colour) << "tab " << page;
@@ -147,7 +147,7 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
 // The picture list's colour-mode place is its place from then on: a window moved
 // to a monitor of another scale lays it out from there, not from the table.
 TEST_F(MainWindowTray, TheColourModeListPlaceSurvivesAChangeOfScale) {
-    window->cb_IllustNotShow.SetChecked(true);
+    testkit::ClickTo(window->cb_IllustNotShow, true);
     for (const UINT dpi : {144u, 96u}) {
         SCOPED_TRACE(dpi);
         RECT frame{};
@@ -174,7 +174,7 @@ void Wheel(HWND target, HWND pointerOn, int notches) {
 }
 
 TEST_F(MainWindowTray, TheWheelOverASettingListChangesNothingAndElsewhereWorksAsUsual) {
-    window->chk_Timer.SetChecked(true);
+    testkit::ClickTo(window->chk_Timer, true);
     window->advPager1.SetActivePageIndex(2);
     ::SetForegroundWindow(window->hwnd());
     ::SetFocus(window->cb_Timer.hwnd());
