@@ -30,7 +30,7 @@ void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
 
 void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
     const std::u16string_view code = capture::CaptureCode(kind);
-    tTxtRizozType.assign(code.begin(), code.end());
+    captureCode.assign(code.begin(), code.end());
     ++capturesRunning_;
     struct Running {
         int& count;
@@ -70,7 +70,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
         }
     }
     CountImages();
-    CalcFolderSizeAndDelete();
+    MoveOldestToRecycleBinWhileOverCap();
     playSound();
     FormResize();
     if (clipboardFailure) {
@@ -80,7 +80,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
 
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
     captures_.Save(picture, {.saveFolder = sImageSaveDir,
-                             .code = tTxtRizozType,
+                             .code = captureCode,
                              .format = capture::FormatFromListIndex(cb_PNGorJPG.ItemIndex()),
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});
 }
@@ -92,7 +92,7 @@ capture::ClipboardBoxes Tfm_Mirulo::ClipboardChoice() const {
 }
 
 void Tfm_Mirulo::SwitchAutoCaptureOff() {
-    Timer1.SetEnabled(false);
+    autoCaptureTimer.SetEnabled(false);
     if (chk_Timer.Checked()) {
         chk_Timer.SetChecked(false);
         chk_TimerClick(); // disables the period controls and writes the settings

@@ -111,7 +111,7 @@ void Tfm_Mirulo::edt_CapaExit() {
 
 void Tfm_Mirulo::edt_CapaMouseLeave() { edt_CapaExit(); }
 
-void Tfm_Mirulo::CalcFolderSizeAndDelete() {
+void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
     if (!chk_Capa.Checked()) {
         return;
     }

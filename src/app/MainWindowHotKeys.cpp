@@ -16,7 +16,7 @@ capture::HotKeySelections Tfm_Mirulo::HotKeyCopies() const {
 }
 
 std::int32_t& Tfm_Mirulo::HotKeyId(int number) {
-    return number == 1 ? RegistHotKeyID1 : number == 2 ? RegistHotKeyID2 : RegistHotKeyID3;
+    return number == 1 ? registeredHotKeyId1 : number == 2 ? registeredHotKeyId2 : registeredHotKeyId3;
 }
 
 void Tfm_Mirulo::SetHotKey(int number) { HotKeyId(number) = hotKeys_->SetHotKey(number, HotKeyCopies()); }
@@ -50,7 +50,7 @@ void Tfm_Mirulo::cb_KeyAdd3Change() { ChangeHotKey(3, true); }
 void Tfm_Mirulo::cb_Key3Change() { ChangeHotKey(3, false); }
 
 void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
-    const auto number = capture::HotKeyNumberForId(id, {RegistHotKeyID1, RegistHotKeyID2, RegistHotKeyID3});
+    const auto number = capture::HotKeyNumberForId(id, {registeredHotKeyId1, registeredHotKeyId2, registeredHotKeyId3});
     if (!number) {
         return;
     }
@@ -109,7 +109,7 @@ void Tfm_Mirulo::WatchHeldHotKey() {
 
 void Tfm_Mirulo::ReleaseHotKeys() {
     hotKeys_->ReleaseAll();
-    RegistHotKeyID1 = RegistHotKeyID2 = RegistHotKeyID3 = 0;
+    registeredHotKeyId1 = registeredHotKeyId2 = registeredHotKeyId3 = 0;
 }
 
 void Tfm_Mirulo::ConnectHotKeyLists() {

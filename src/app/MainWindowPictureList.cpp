@@ -48,7 +48,7 @@ void Tfm_Mirulo::CountImages() {
 }
 
 void Tfm_Mirulo::SetStatusText(const std::wstring& text) {
-    StatusBar1.SetText(text);
+    statusBar.SetText(text);
     MirrorStatusToViewer(text);
 }
 

@@ -102,9 +102,9 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
     }
     ::SetForegroundWindow(hwnd());
     CountImages();
-    CalcFolderSizeAndDelete();
+    MoveOldestToRecycleBinWhileOverCap();
     playSound();
-    advPager1.SetActivePageIndex(0);
+    tabs.SetActivePageIndex(0);
     ::ShowWindow(hwnd(), SW_SHOWNA);
     if (wasNormal) {
         if (!IsNormalState(hwnd())) {

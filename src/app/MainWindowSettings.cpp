@@ -158,7 +158,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     sImageSaveDir = library::AbsoluteFolder(Widen(values.Folder));
     lbl_SaveFolder.SetCaption(sImageSaveDir);
     if (!IsSaveFolderUsable()) {
-        StatusBar1.SetText(texts::kNoticeNoSaveFolder);
+        statusBar.SetText(texts::kNoticeNoSaveFolder);
     }
 
     iCapLeft = values.X;
@@ -203,8 +203,8 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     ApplyThroughHandler(cb_Key1_ToClipboard, values.ToClipboard1Enabled, [this] { cb_Key1_ToClipboardClick(); });
     cb_Key2_ToClipboard.SetChecked(values.ToClipboard2Enabled);
     ApplyThroughHandler(cb_Key3_ToClipboard, values.ToClipboard3Enabled, [this] { cb_Key3_ToClipboardClick(); });
-    ApplyThroughHandler(rd_GrEdit1, values.rd_GrEdit1, [this] { rd_GrEdit2Click(); });
-    ApplyThroughHandler(rd_GrEdit2, values.rd_GrEdit2, [this] { rd_GrEdit2Click(); });
+    ApplyThroughHandler(rd_GrEdit1, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
+    ApplyThroughHandler(rd_GrEdit2, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
 
     sEditorAppPath = Widen(values.EditorAppPath);
     lbl_Editor.SetCaption(FileNamePart(sEditorAppPath));
@@ -216,22 +216,17 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
     lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
 
-    bl_chkRND = values.bl_chkRND;
-    ApplyThroughHandler(chkRND, bl_chkRND, [this] { chkRNDClick(); });
-    const auto flags = CategoryFlags();
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-        *flags[i] = values.bl_chkRNDCategories[i];
-    }
+    ApplyThroughHandler(randomPlayBox, values.bl_chkRND, [this] { OnRandomPlayClicked(); });
     const auto boxes = CategoryBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        ApplyThroughHandler(*boxes[i], *flags[i], [this] { chkRND01Click(); });
+        ApplyThroughHandler(*boxes[i], values.bl_chkRNDCategories[i], [this] { OnSoundCategoryClicked(); });
     }
 
     ApplyThroughHandler(chk_TrayIcon, values.chk_TrayIcon, [this] { chk_TrayIconClick(); });
     chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
     ApplyThroughHandler(chk_Minimized, values.chk_Minimized, [this] { chk_MinimizedClick(); });
     ApplyThroughHandler(cb_IllustNotShow, values.cb_IllustNotShow, [this] { cb_IllustNotShowClick(); });
-    for (Picture* picture : {&img_01, &img_02, &img_03, &img_04}) {
+    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration}) {
         picture->SetVisible(!cb_IllustNotShow.Checked());
     }
 }
@@ -280,10 +275,10 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     values.EditorAppPath = Narrow(sEditorAppPath);
     values.ExecUOEnabled = chk_ExecUO.Checked();
     values.ExecUOApp = Narrow(sExecUOPath);
-    values.bl_chkRND = bl_chkRND;
-    const auto flags = const_cast<Tfm_Mirulo*>(this)->CategoryFlags();
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-        values.bl_chkRNDCategories[i] = *flags[i];
+    values.bl_chkRND = randomPlayBox.Checked();
+    const auto boxes = const_cast<Tfm_Mirulo*>(this)->CategoryBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        values.bl_chkRNDCategories[i] = boxes[i]->Checked();
     }
     values.chk_TrayIcon = chk_TrayIcon.Checked();
     values.chk_Minimized = chk_Minimized.Checked();
@@ -355,7 +350,7 @@ void Tfm_Mirulo::chk_TimerClick() {
     lbl_Timer.SetEnabled(on);
     lbl_TimerMinSec.SetEnabled(on);
     // A new start counts a full period: the first capture comes one period later.
-    Timer1.SetEnabled(on);
+    autoCaptureTimer.SetEnabled(on);
     if (on) {
         tickFailureReported_ = false; // a new run tells its first failure again
     }
@@ -385,7 +380,7 @@ void Tfm_Mirulo::cb_Key1_ToClipboardClick() { WriteIni(); }
 void Tfm_Mirulo::cb_Key3_ToClipboardClick() { WriteIni(); }
 void Tfm_Mirulo::cb_PNGorJPGClick() { WriteIni(); }
 
-void Tfm_Mirulo::rd_GrEdit2Click() {
+void Tfm_Mirulo::OnEditorChoiceClicked() {
     lbl_Editor.SetEnabled(rd_GrEdit2.Checked());
     WriteIni();
 }
@@ -399,10 +394,7 @@ void Tfm_Mirulo::chk_ExecUOClick() {
 
 void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath)); }
 
-void Tfm_Mirulo::chkRNDClick() {
-    bl_chkRND = chkRND.Checked();
-    WriteIni();
-}
+void Tfm_Mirulo::OnRandomPlayClicked() { WriteIni(); }
 
 void Tfm_Mirulo::ConnectOptionHandlers() {
     chk_Timer.OnClick = [this] { chk_TimerClick(); };
@@ -412,12 +404,14 @@ void Tfm_Mirulo::ConnectOptionHandlers() {
     cb_Key1_ToClipboard.OnClick = [this] { cb_Key1_ToClipboardClick(); };
     cb_Key3_ToClipboard.OnClick = [this] { cb_Key3_ToClipboardClick(); };
     cb_PNGorJPG.OnChange = [this] { cb_PNGorJPGClick(); };
-    rd_GrEdit1.OnClick = [this] { rd_GrEdit2Click(); };
-    rd_GrEdit2.OnClick = [this] { rd_GrEdit2Click(); };
+    // Both editor radios run one handler on purpose: it enables the editor's
+    // label for whichever radio is chosen now, and writes the choice.
+    rd_GrEdit1.OnClick = [this] { OnEditorChoiceClicked(); };
+    rd_GrEdit2.OnClick = [this] { OnEditorChoiceClicked(); };
     chk_ExecUO.OnClick = [this] { chk_ExecUOClick(); };
-    chkRND.OnClick = [this] { chkRNDClick(); };
+    randomPlayBox.OnClick = [this] { OnRandomPlayClicked(); };
     for (ui::CheckBox* box : CategoryBoxes()) {
-        box->OnClick = [this] { chkRND01Click(); };
+        box->OnClick = [this] { OnSoundCategoryClicked(); };
     }
     cb_AutoStart.OnClick = [this] { cb_AutoStartClick(); };
 }

@@ -19,15 +19,15 @@ constexpr COLORREF kGreyPageColour = 8421504;    // red 128, green 128, blue 128
 } // namespace
 
 void Tfm_Mirulo::ConnectTray(HICON icon) {
-    TrayIcon1 = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
-    TrayIcon1->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { TrayIcon1Click(); }); };
+    trayIcon = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
+    trayIcon->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { TrayIcon1Click(); }); };
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
     btn_Minimized.OnClick = [this] { btn_MinimizedClick(); };
     btn_Close.OnClick = [this] { btn_CloseClick(); };
     chk_TrayIcon.OnClick = [this] { chk_TrayIconClick(); };
     chk_Minimized.OnClick = [this] { chk_MinimizedClick(); };
     cb_IllustNotShow.OnClick = [this] { cb_IllustNotShowClick(); };
-    advPager1.OnMouseDown = [this](UINT message, POINT point) { advPager1MouseDown(message, point); };
+    tabs.OnMouseDown = [this](UINT message, POINT point) { advPager1MouseDown(message, point); };
     wheelFilter_ =
         std::make_unique<ui::MouseWheelFilter>(hwnd(), [this](POINT at) { return FormMouseWheel(at); });
     resizeConnected_ = true;
@@ -42,7 +42,7 @@ void Tfm_Mirulo::OnSize(UINT, int, int) {
 // --- Notification area ----------------------------------------------------------
 
 void Tfm_Mirulo::HideToTray() {
-    if (!TrayIcon1->Show()) {
+    if (!trayIcon->Show()) {
         // No notification area to come back from: the window stays minimised on
         // the task bar, where the user can always find it.
         return;
@@ -52,7 +52,7 @@ void Tfm_Mirulo::HideToTray() {
 }
 
 void Tfm_Mirulo::RestoreFromTray() {
-    TrayIcon1->Hide();
+    trayIcon->Hide();
     // The style goes back before the window shows: a window shown while it is
     // still a tool window gets no task-bar button.
     ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, iAppExStyle);
@@ -155,16 +155,16 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 
 void Tfm_Mirulo::cb_IllustNotShowClick() {
     const bool grey = cb_IllustNotShow.Checked();
-    for (Picture* picture : {&img_01, &img_02, &img_03, &img_04, &img_05, &img_Title1}) {
+    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration, &bannerPicture, &img_Title1}) {
         picture->SetVisible(!grey);
     }
     img_Title2.SetVisible(grey);
     const COLORREF colour = grey ? kGreyPageColour : kNormalPageColour;
     for (int page = 0; page < 4; ++page) {
-        advPager1.SetPageGradientEnd(page, colour);
+        tabs.SetPageGradientEnd(page, colour);
     }
     for (int page = 0; page < 4; ++page) {
-        advPager1.SetPagePressedTabColor(page, colour);
+        tabs.SetPagePressedTabColor(page, colour);
     }
     // In colour mode the list grows over the hidden banner; its bottom stays put.
     const int top = grey ? 4 : 49;

@@ -25,7 +25,7 @@ public:
 
     ui::ListBox& PictureList() override { return window_.lb_PicList; }
     std::wstring SaveFolder() const override { return window_.sImageSaveDir; }
-    void SetMainStatusText(const std::wstring& text) override { window_.StatusBar1.SetText(text); }
+    void SetMainStatusText(const std::wstring& text) override { window_.statusBar.SetText(text); }
     bool MoveToRecycleBin(const std::vector<std::wstring>& files) override {
         return window_.MovePicturesToRecycleBin(files);
     }

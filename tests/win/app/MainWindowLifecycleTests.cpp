@@ -37,7 +37,7 @@ TEST_F(MainWindow, ConstructionFillsTheControlsAppliesTheSettingsAndListsThePict
     // The picture list shows the save folder, newest selected, with count and size.
     ASSERT_EQ(window->lb_PicList.Count(), 1);
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->StatusBar1.Text(), L"(1枚、画像サイズ合計0.500MB)");
+    EXPECT_EQ(window->statusBar.Text(), L"(1枚、画像サイズ合計0.500MB)");
     EXPECT_EQ(window->intCaptureTimer, 0);
     EXPECT_EQ(window->pager().ActivePageIndex(), 0);
     // The settings file now holds every setting, the stored ones kept in their place.
@@ -53,7 +53,7 @@ TEST_F(MainWindow, IsFoundByItsClassAndCarriesTheVersionInItsCaptions) {
     wchar_t title[128] = {};
     ::GetWindowTextW(window->hwnd(), title, 128);
     EXPECT_STREQ(title, L"Mirulo\u3000ver.2.10");
-    EXPECT_EQ(window->lvl_Ver.Caption(), L"ver.2.10");
+    EXPECT_EQ(window->versionLabel.Caption(), L"ver.2.10");
     EXPECT_EQ(window->sFormCap1, L"Mirulo\u3000ver.2.10");
     EXPECT_EQ(window->sFormCap2, L"画面キャプチャツール\u3000ver.2.10");
     EXPECT_EQ(window->iAppExStyle, ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE));

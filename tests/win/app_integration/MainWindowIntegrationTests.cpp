@@ -137,7 +137,7 @@ TEST_F(MainWindowIntegration, ABatchThatCannotBeWrittenAtStartIsReportedOnceAndT
     // construction (which the sound categories wait for) and its last write.
     EXPECT_FALSE(window->blInFormCreate);
     EXPECT_EQ(window->lb_PicList.Count(), 1);
-    EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
+    EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
     ::SetFileAttributesW(BatchPath().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -137,7 +137,7 @@ TEST_F(FileActions, TheCapMovesTheOldestPicturesToTheTrashUntilTheFolderFits) {
         Start(std::string("FolderCapacityEnabled=1\r\nFolderCapacitySize=") + c.cap + "\r\n");
         {
             testkit::ShellConfirmations yes({IDYES});
-            window->CalcFolderSizeAndDelete();
+            window->MoveOldestToRecycleBinWhileOverCap();
             EXPECT_EQ(yes.answered(), static_cast<int>(c.moved)) << "one confirmation per move";
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -172,7 +172,7 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
     {
         // Yes to whatever the shell asks: still nothing may be deleted outright.
         testkit::ShellConfirmations yes({IDYES});
-        window->CalcFolderSizeAndDelete();
+        window->MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1) << "one confirmation, for the one picture moved";
     }
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + held));
@@ -180,7 +180,7 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + newer)) << "and stopped once the folder fitted";
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_NE(host.Messages()[0].find(saves + L"\\" + held), std::wstring::npos) << "names the picture";
-    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱へ移動できません] " + held);
+    EXPECT_EQ(window->statusBar.Text(), L"[ゴミ箱へ移動できません] " + held);
 
     // The next captures: the same picture is passed over without a word.
     for (int capture = 0; capture < 2; ++capture) {
@@ -189,7 +189,7 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
         trashed.push_back(added);
         window->CountImages();
         testkit::ShellConfirmations yes({IDYES});
-        window->CalcFolderSizeAndDelete();
+        window->MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1);
     }
     EXPECT_EQ(host.Messages().size(), 1u) << "said once";
@@ -217,7 +217,7 @@ TEST_F(FileActions, ARelativeSaveFolderIsMadeFullWhenReadAndItsPicturesStillGoTo
     ASSERT_TRUE(::SetCurrentDirectoryW(elsewhere.path().c_str()));
     {
         testkit::ShellConfirmations yes({IDYES});
-        window->CalcFolderSizeAndDelete();
+        window->MoveOldestToRecycleBinWhileOverCap();
     }
     ::SetCurrentDirectoryW(before);
     EXPECT_FALSE(testkit::FileExists(saves + L"\\" + name));
@@ -249,7 +249,7 @@ TEST_F(FileActions, AFolderNamedLikeAPictureIsNeverMovedToTheTrash) {
     EXPECT_EQ(window->lb_PicList.Item(0), backup) << "not marked";
     {
         testkit::ShellConfirmations yes({IDYES});
-        window->CalcFolderSizeAndDelete();
+        window->MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1) << "only the picture";
     }
     EXPECT_TRUE(InTrash(picture));
@@ -264,13 +264,13 @@ TEST_F(FileActions, TheCapIsOffOrFailsWithoutMovingAnything) {
     Picture(name, 2 * kMiB);
     trashed = {name};
     Start("FolderCapacityEnabled=0\r\nFolderCapacitySize=0\r\n");
-    window->CalcFolderSizeAndDelete();
+    window->MoveOldestToRecycleBinWhileOverCap();
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name)) << "cap off";
 
     testkit::ClickTo(window->chk_Capa, true);
     window->edt_Capa.SetCaption(L"1x"); // still being typed: not yet normalised
     host.calls.clear();
-    ui::Guarded(host, window->hwnd(), [&] { window->CalcFolderSizeAndDelete(); });
+    ui::Guarded(host, window->hwnd(), [&] { window->MoveOldestToRecycleBinWhileOverCap(); });
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"'1x' は整数ではありません"});
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name));
 }
@@ -332,7 +332,7 @@ TEST_F(FileActions, TheBinButtonMovesTheSelectedPictureAndMarksItsLine) {
     EXPECT_TRUE(InTrash(name));
     EXPECT_EQ(window->lb_PicList.Item(0), L"[ゴミ箱]" + name);
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱へ移動] " + name);
+    EXPECT_EQ(window->statusBar.Text(), L"[ゴミ箱へ移動] " + name);
 
     // Pressed again on the marked line: nothing to move, nothing to say.
     {
@@ -349,7 +349,7 @@ TEST_F(FileActions, ADeclinedMoveLeavesTheLineAndTheFileAsTheyWere) {
     Picture(name);
     trashed = {name};
     Start();
-    const std::wstring status = window->StatusBar1.Text();
+    const std::wstring status = window->statusBar.Text();
     {
         testkit::ShellConfirmations no({IDNO});
         Press(window->btn_Dust, WM_LBUTTONDOWN);
@@ -357,7 +357,7 @@ TEST_F(FileActions, ADeclinedMoveLeavesTheLineAndTheFileAsTheyWere) {
     }
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name));
     EXPECT_EQ(Entries(), std::vector<std::wstring>{name});
-    EXPECT_EQ(window->StatusBar1.Text(), status);
+    EXPECT_EQ(window->statusBar.Text(), status);
 }
 
 TEST_F(FileActions, TheBinButtonWithoutSelectionAsksForOneAndItsRightButtonOpensTheBin) {
@@ -503,7 +503,7 @@ TEST_F(FileActions, ARightClickOnTheListCopiesThePicture) {
     Start();
     ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(window->StatusBar1.Text(), L"画像をクリップボードへコピーしました");
+    EXPECT_EQ(window->statusBar.Text(), L"画像をクリップボードへコピーしました");
 }
 
 // --- Rename dialog as it is built -----------------------------------------------------
@@ -763,7 +763,7 @@ TEST_F(FileActions, ThePictureGoesOnTheClipboardAsABitmapPixelForPixel) {
         EXPECT_EQ(copied.width, c.expected.width);
         EXPECT_EQ(copied.height, c.expected.height);
         EXPECT_TRUE(copied.pixels == c.expected.pixels) << "pixels differ";
-        EXPECT_EQ(window->StatusBar1.Text(), L"画像をクリップボードへコピーしました");
+        EXPECT_EQ(window->statusBar.Text(), L"画像をクリップボードへコピーしました");
     }
 }
 
@@ -771,14 +771,14 @@ TEST_F(FileActions, APictureThatDoesNotDecodeLeavesTheClipboardAsItWas) {
     testkit::WriteFileBytes(saves + L"\\broken.png", "\x89PNG\r\n\x1a\n not really");
     Start();
     PutTextOnClipboard(L"what the user copied");
-    const std::wstring status = window->StatusBar1.Text();
+    const std::wstring status = window->statusBar.Text();
     Click(window->btn_Clipboard);
     const auto messages = host.CallsOf(HostCall::Kind::Message);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, L"ミルロ");
     EXPECT_NE(messages[0].flags & MB_ICONERROR, 0u);
     EXPECT_EQ(ClipboardText(), L"what the user copied");
-    EXPECT_EQ(window->StatusBar1.Text(), status);
+    EXPECT_EQ(window->statusBar.Text(), status);
 }
 
 TEST_F(FileActions, TheCopyReportsWhetherAPictureReachedTheClipboard) {

@@ -60,7 +60,7 @@ TEST_F(MainWindowSettings, AFirstStartWritesEveryKeyButSoundNameInWritingOrder) 
              << "Key3AddNumber=0\r\nPNGorJPGNumber=0\r\nTimerNumber=3\r\n"
              << "FolderCapacitySize=100\r\nEditorAppPath=\r\nExecUOApp=\r\n\r\n";
     EXPECT_EQ(ReadBytes(SettingsPath()), expected.str());
-    EXPECT_EQ(window->StatusBar1.Text(), L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
+    EXPECT_EQ(window->statusBar.Text(), L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
     EXPECT_TRUE(host.Messages().empty());
 }
 
@@ -114,9 +114,9 @@ TEST_F(MainWindowSettings, WithNoCategoryChosenTheFirstIsTurnedOnAndStored) {
     }
     Store(lines);
     Start();
-    EXPECT_TRUE(window->bl_chkRND01);
-    EXPECT_TRUE(window->chkRND01.Checked());
-    EXPECT_FALSE(window->chkRND10.Checked());
+    EXPECT_TRUE(window->categoryShutterVoice1s.Checked());
+    EXPECT_TRUE(window->categoryShutterVoice1s.Checked());
+    EXPECT_FALSE(window->categorySoundEffects.Checked());
     EXPECT_NE(ReadBytes(SettingsPath()).find("bl_chkRND01=1\r\n"), std::string::npos);
 }
 
@@ -142,7 +142,7 @@ TEST_F(MainWindowSettings, OptionsAreRestoredWithTheirEffects) {
     EXPECT_EQ(window->lbl_Editor.Caption(), L"edit.exe");
     EXPECT_EQ(window->lbl_Timer.Caption(), L"秒毎");
     EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]10 [Y]20 [幅]300 [高]200");
-    EXPECT_FALSE(window->img_01.Visible());
+    EXPECT_FALSE(window->mainPageIllustration.Visible());
     EXPECT_TRUE(window->img_Title2.Visible());
     wchar_t title[128] = {};
     ::GetWindowTextW(window->hwnd(), title, 128);
@@ -207,7 +207,7 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     EXPECT_EQ(window->cb_Key1.ItemIndex(), 0);
     EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 0);
     EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
-    EXPECT_TRUE(window->chkRND10.Checked());
+    EXPECT_TRUE(window->categorySoundEffects.Checked());
     EXPECT_EQ(window->ifrmView_Width, 800);
     EXPECT_EQ(window->ifrmView_Height, 600);
 
@@ -267,7 +267,7 @@ TEST_F(MainWindowSettings, AFailedWriteAtStartIsReportedOnceAndTheStartGoesOn) {
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(host.Messages().size(), 1u);
     EXPECT_FALSE(window->blInFormCreate) << "the start is finished";
-    EXPECT_NE(window->RegistHotKeyID1, 0) << "the hot keys are registered";
+    EXPECT_NE(window->registeredHotKeyId1, 0) << "the hot keys are registered";
     EXPECT_TRUE(window->chk_TrayIcon.Checked()) << "the values stay in memory";
     EXPECT_EQ(ReadBytes(SettingsPath()), before);
 }
