@@ -17,7 +17,7 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 } // namespace
 
 void Tfm_Mirulo::Timer1Timer() {
-    const bool rangeSet = capture::IsFixedRangeSet(iCapLeft, iCapTop, iCapWidth, iCapHeight);
+    const bool rangeSet = capture::IsFixedRangeSet(model_.X, model_.Y, model_.W, model_.H);
     switch (capture::DecideTick(IsSaveFolderUsable(), rangeSet)) {
     case capture::TickAction::Capture:
         CaptureOnTick();
@@ -78,8 +78,8 @@ void Tfm_Mirulo::lbl_TimerMouseDown(UINT message) {
     if (message != WM_RBUTTONDOWN || (::GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0) {
         return;
     }
-    blTimerSecMode = !blTimerSecMode;
-    if (blTimerSecMode) {
+    model_.blTimerSecMode = !model_.blTimerSecMode;
+    if (model_.blTimerSecMode) {
         lbl_Timer.SetCaption(texts::kPerSeconds);
         lbl_Timer.SetTextColor(kRed);
         ShowNotice(texts::kTimerSecondsNotice);

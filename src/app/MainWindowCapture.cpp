@@ -49,7 +49,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
     }
-    const capture::FixedRange fixed{iCapLeft, iCapTop, iCapWidth, iCapHeight};
+    const capture::FixedRange fixed{model_.X, model_.Y, model_.W, model_.H};
     if (kind.range == capture::CaptureRange::Fixed && !fixed.IsSet()) {
         ShowNotice(texts::kCaptureNoFixedRange);
         SwitchAutoCaptureOff();

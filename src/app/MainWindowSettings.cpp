@@ -145,15 +145,13 @@ void Tfm_Mirulo::ReadSettings() {
 }
 
 void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
-    blTimerSecMode = values.blTimerSecMode;
-    lbl_Timer.SetCaption(blTimerSecMode ? texts::kPerSeconds : texts::kPerMinutes);
-    lbl_Timer.SetTextColor(blTimerSecMode ? kRed : CLR_INVALID);
+    // What no control shows (the fixed range, the viewer's place, the timer's
+    // unit) the model holds; the rest is shown by the controls below.
+    model_ = values;
+    lbl_Timer.SetCaption(model_.blTimerSecMode ? texts::kPerSeconds : texts::kPerMinutes);
+    lbl_Timer.SetTextColor(model_.blTimerSecMode ? kRed : CLR_INVALID);
 
     MoveTo(values.Top170, values.Left170);
-    ifrmView_Top = values.ifrmView_Top;
-    ifrmView_Left = values.ifrmView_Left;
-    ifrmView_Height = values.ifrmView_Height;
-    ifrmView_Width = values.ifrmView_Width;
 
     sImageSaveDir = library::AbsoluteFolder(Widen(values.Folder));
     lbl_SaveFolder.SetCaption(sImageSaveDir);
@@ -161,11 +159,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
         statusBar.SetText(texts::kNoticeNoSaveFolder);
     }
 
-    iCapLeft = values.X;
-    iCapTop = values.Y;
-    iCapHeight = values.H;
-    iCapWidth = values.W;
-    lbl_XYWH.SetCaption(Widen(settings::XYWHCaption(iCapLeft, iCapTop, iCapWidth, iCapHeight)));
+    lbl_XYWH.SetCaption(Widen(settings::XYWHCaption(model_.X, model_.Y, model_.W, model_.H)));
 
     cb_Key1.SetItemIndex(values.Key1Number);
     cb_KeyAdd1.SetItemIndex(values.Key1AddNumber);
@@ -185,7 +179,6 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     // the list gets the default entry, and the file gets that entry back.
     const std::int32_t timerEntry = capture::TimerEntryFromStored(values.TimerNumber);
     cb_Timer.SetItemIndex(timerEntry);
-    iTimerMin = std::stoi(cb_Timer.Item(timerEntry));
     if (timerEntry != values.TimerNumber) {
         WriteIni();
     }
@@ -232,8 +225,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 }
 
 settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
-    settings::SettingsValues values;
-    values.blTimerSecMode = blTimerSecMode;
+    settings::SettingsValues values = model_;
 
     // While minimised or hidden in the notification area the window's own
     // rectangle is the icon's: the position to come back to is the restored one,
@@ -245,15 +237,7 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     }
     values.Top170 = frame.top;
     values.Left170 = frame.left;
-    values.ifrmView_Top = ifrmView_Top;
-    values.ifrmView_Left = ifrmView_Left;
-    values.ifrmView_Height = ifrmView_Height;
-    values.ifrmView_Width = ifrmView_Width;
     values.Folder = Narrow(sImageSaveDir);
-    values.X = iCapLeft;
-    values.Y = iCapTop;
-    values.H = iCapHeight;
-    values.W = iCapWidth;
     values.Key1Number = cb_Key1.ItemIndex();
     values.Key1AddNumber = cb_KeyAdd1.ItemIndex();
     values.Key2Number = cb_Key2.ItemIndex();
@@ -358,10 +342,6 @@ void Tfm_Mirulo::chk_TimerClick() {
 }
 
 void Tfm_Mirulo::cb_TimerChange() {
-    const int index = cb_Timer.ItemIndex();
-    if (index >= 0) {
-        iTimerMin = std::stoi(cb_Timer.Item(index));
-    }
     ApplyTimerInterval();
     WriteIni();
 }

@@ -126,7 +126,6 @@ void Tfm_Mirulo::FormCreate() {
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
     sImageSaveDir.clear();
-    iCapTop = iCapLeft = iCapHeight = iCapWidth = 0;
     captureCode.clear();
     statusBar.SetText(L"");
     AssignHints();
@@ -223,7 +222,7 @@ void Tfm_Mirulo::ApplyTimerInterval() {
     if (index < 0) {
         return;
     }
-    autoCaptureTimer.SetInterval(capture::TimerIntervalMs(std::stoi(cb_Timer.Item(index)), blTimerSecMode));
+    autoCaptureTimer.SetInterval(capture::TimerIntervalMs(std::stoi(cb_Timer.Item(index)), model_.blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {

@@ -60,6 +60,13 @@ public:
     // all of its windows.
     void ShowFirstTime();
 
+    // The settings as the next write would store them.
+    settings::SettingsValues CurrentSettings() const;
+    // The fixed range, as the range picker sets it (its caption follows).
+    void SetFixedRange(int left, int top, int width, int height);
+    // Where the viewer was when it closed, for its next showing and the settings.
+    void RememberViewerPlace(int top, int left, int height, int width);
+
     ui::Control* FindControl(std::wstring_view name) const;
     const std::vector<ui::Control*>& AllControls() const { return controls_; }
     ui::Hints& hints() { return hints_; }
@@ -179,9 +186,7 @@ public:
     std::int32_t registeredHotKeyId1 = 0;
     std::int32_t registeredHotKeyId2 = 0;
     std::int32_t registeredHotKeyId3 = 0;
-    std::int32_t iTimerMin = 0;
     std::wstring captureCode;
-    bool blTimerSecMode = false;
     std::int32_t int_cb_KeyAdd1 = 0;
     std::int32_t int_cb_Key1 = 0;
     std::int32_t int_cb_KeyAdd2 = 0;
@@ -197,16 +202,8 @@ public:
     std::wstring sFormCap2;
 
     std::wstring sImageSaveDir;
-    std::int32_t iCapTop = 0;
-    std::int32_t iCapLeft = 0;
-    std::int32_t iCapHeight = 0;
-    std::int32_t iCapWidth = 0;
     std::wstring tName0;
     std::wstring tName1;
-    std::int32_t ifrmView_Top = 0;
-    std::int32_t ifrmView_Left = 0;
-    std::int32_t ifrmView_Height = 0;
-    std::int32_t ifrmView_Width = 0;
 
     // Values that belong to the window as a whole.
     bool blInFormCreate = false;
@@ -368,7 +365,6 @@ private:
     void ReadSettings();
     settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
-    settings::SettingsValues CurrentSettings() const;
     std::wstring SelectedSoundPath() const;
     void ConnectOptionHandlers();
     void ConnectCaptureButtons();
@@ -410,6 +406,9 @@ private:
     std::vector<ui::RadioButton*> editorRadioGroup_;
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
+    // The settings that no control shows: the fixed range, the viewer's place,
+    // the timer's unit. The controls hold the rest; CurrentSettings joins both.
+    settings::SettingsValues model_;
     std::wstring storedSoundName_; // SoundName as read, until the sound list picks it up
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;

@@ -101,10 +101,7 @@ protected:
     }
 
     void SetFixedRange(int left, int top, int width, int height) {
-        window->iCapLeft = left;
-        window->iCapTop = top;
-        window->iCapWidth = width;
-        window->iCapHeight = height;
+        window->SetFixedRange(left, top, width, height);
     }
 
     // The pattern window's place relative to the virtual desktop's corner.

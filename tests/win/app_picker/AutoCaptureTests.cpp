@@ -122,7 +122,6 @@ TEST_F(AutoCapture, AStoredPeriodOutsideTheListFallsBackToFourAndIsWrittenBack) 
         window.reset();
         Start(std::string("TimerNumber=") + stored + "\r\nTimerEnabled=1\r\n");
         EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
-        EXPECT_EQ(window->iTimerMin, 4);
         EXPECT_EQ(window->autoCaptureTimer.Interval(), 240000u);
         EXPECT_TRUE(window->autoCaptureTimer.Enabled());
         EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerNumber=3\r\n"));
@@ -175,17 +174,17 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     Start("TimerNumber=0\r\n");
     ShowSettingsPage();
     ClickLabel(true, true); // the label is disabled while the box is unticked
-    EXPECT_FALSE(window->blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
 
     testkit::ClickTo(window->chk_Timer, true);
     ClickLabel(true, false);
     ClickLabel(false, true);
-    EXPECT_FALSE(window->blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
     EXPECT_TRUE(host.Messages().empty());
     EXPECT_EQ(window->autoCaptureTimer.Interval(), 60000u);
 
     ClickLabel(true, true);
-    EXPECT_TRUE(window->blTimerSecMode);
+    EXPECT_TRUE(window->CurrentSettings().blTimerSecMode);
     EXPECT_EQ(window->lbl_Timer.Caption(), L"秒毎");
     EXPECT_EQ(window->lbl_Timer.textColor, RGB(255, 0, 0));
     EXPECT_EQ(window->autoCaptureTimer.Interval(), 1000u);
@@ -193,11 +192,10 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=1\r\n"));
 
     ClickLabel(true, true);
-    EXPECT_FALSE(window->blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
     EXPECT_EQ(window->lbl_Timer.Caption(), L"分毎");
     EXPECT_EQ(window->lbl_Timer.textColor, CLR_INVALID);
     EXPECT_EQ(window->cb_Timer.ItemIndex(), 0);
-    EXPECT_EQ(window->iTimerMin, 1);
     EXPECT_EQ(window->autoCaptureTimer.Interval(), 60000u);
     EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{kToSeconds, kToMinutes}));
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=0\r\n"));

@@ -86,7 +86,6 @@ TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
     Start();
     EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
     EXPECT_EQ(window->cb_Timer.Item(3), L"4");
-    EXPECT_EQ(window->iTimerMin, 4);
     EXPECT_EQ(window->edt_Capa.Caption(), L"100");
     EXPECT_EQ(window->cb_Key1.ItemIndex(), -1);
     EXPECT_EQ(window->int_cb_Key1, -1);
@@ -208,8 +207,8 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 0);
     EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
     EXPECT_TRUE(window->categorySoundEffects.Checked());
-    EXPECT_EQ(window->ifrmView_Width, 800);
-    EXPECT_EQ(window->ifrmView_Height, 600);
+    EXPECT_EQ(window->CurrentSettings().ifrmView_Width, 800);
+    EXPECT_EQ(window->CurrentSettings().ifrmView_Height, 600);
 
     if (c.heldByAnotherProgram) {
         EXPECT_NE(message.find(L".unreadable.bak"), std::wstring::npos) << "the box says where the file will go";

@@ -345,7 +345,7 @@ TEST_F(Sounds, CapturesPlayOnlyWithTheSoundBoxButTheTestButtonAlways) {
     Shutter();
     StartAsIs();
     window->sImageSaveDir = saves;
-    window->iCapWidth = window->iCapHeight = 32;
+    window->SetFixedRange(0, 0, 32, 32);
     Capture();
     EXPECT_EQ(window->soundPlayer->deviceId(), 0u) << "the sound box is off: a silent capture";
     EXPECT_FALSE(window->blPlaySound);
@@ -360,8 +360,7 @@ TEST_F(Sounds, CapturesPlayOnlyWithTheSoundBoxButTheTestButtonAlways) {
     window->soundPlayer->Close();
 
     // A capture that grabbed nothing plays nothing.
-    window->iCapWidth = 0;
-    window->iCapLeft = 5;
+    window->SetFixedRange(5, 0, 0, 32);
     Capture();
     EXPECT_EQ(window->soundPlayer->deviceId(), 0u);
     EXPECT_TRUE(Messages().empty());
