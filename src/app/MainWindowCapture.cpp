@@ -18,7 +18,7 @@ constexpr DWORD kSettleMilliseconds = 200;
 
 } // namespace
 
-bool Tfm_Mirulo::IsSaveFolderUsable() const { return sImageSaveDir.size() > 1 && library::IsFolder(sImageSaveDir); }
+bool Tfm_Mirulo::IsSaveFolderUsable() const { return SaveFolder().size() > 1 && library::IsFolder(SaveFolder()); }
 
 void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
     ++noticesShown_;
@@ -79,7 +79,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
 }
 
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
-    captures_.Save(picture, {.saveFolder = sImageSaveDir,
+    captures_.Save(picture, {.saveFolder = SaveFolder(),
                              .code = captureCode,
                              .format = capture::FormatFromListIndex(cb_PNGorJPG.ItemIndex()),
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});

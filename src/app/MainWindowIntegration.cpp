@@ -5,6 +5,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "platform/Wide.h"
 #include "integration/GameClient.h"
 #include "integration/LogonTask.h"
 #include "integration/UnsafePlaces.h"
@@ -65,11 +66,11 @@ bool Tfm_Mirulo::blExecUO() {
 
 void Tfm_Mirulo::btn_ExecUOClick() {
     integration::GameClient game(host(), hwnd());
-    const std::optional<std::wstring> chosen = game.Choose(sExecUOPath);
+    const std::optional<std::wstring> chosen = game.Choose(GameClientPath());
     if (!chosen) {
         return;
     }
-    sExecUOPath = *chosen;
+    model_.ExecUOApp = platform::Narrow(*chosen);
     ShowExecUOProgram();
     WriteIni();
 }
@@ -79,8 +80,8 @@ void Tfm_Mirulo::StartGameClient() {
         return;
     }
     integration::GameClient game(host(), hwnd());
-    if (!game.Start(sExecUOPath)) {
-        ShowNotice(texts::kNotFoundPrefix + sExecUOPath);
+    if (!game.Start(GameClientPath())) {
+        ShowNotice(texts::kNotFoundPrefix + GameClientPath());
     }
 }
 

@@ -24,7 +24,7 @@ void Tfm_Mirulo::CountImages() {
     if (!IsSaveFolderUsable()) {
         return; // the list, its selection, the status text and the total stay as they are
     }
-    library::PictureListing listing = library::ListPictures(sImageSaveDir);
+    library::PictureListing listing = library::ListPictures(SaveFolder());
     slPNGJPG = std::move(listing.names);
     FTotalSize = listing.totalSize;
 
@@ -57,7 +57,7 @@ std::wstring Tfm_Mirulo::SelectedPicturePath() const {
     if (index < 0) {
         return {};
     }
-    return library::PicturePath(sImageSaveDir, lb_PicList.Item(index));
+    return library::PicturePath(SaveFolder(), lb_PicList.Item(index));
 }
 
 void Tfm_Mirulo::btn_ReLoadClick() {

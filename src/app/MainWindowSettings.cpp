@@ -153,8 +153,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 
     MoveTo(values.Top170, values.Left170);
 
-    sImageSaveDir = library::AbsoluteFolder(Widen(values.Folder));
-    lbl_SaveFolder.SetCaption(sImageSaveDir);
+    SetSaveFolder(library::AbsoluteFolder(Widen(values.Folder)));
     if (!IsSaveFolderUsable()) {
         statusBar.SetText(texts::kNoticeNoSaveFolder);
     }
@@ -199,12 +198,10 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     ApplyThroughHandler(rd_GrEdit1, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
     ApplyThroughHandler(rd_GrEdit2, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
 
-    sEditorAppPath = Widen(values.EditorAppPath);
-    lbl_Editor.SetCaption(FileNamePart(sEditorAppPath));
+    lbl_Editor.SetCaption(FileNamePart(EditorPath()));
     lbl_Editor.SetEnabled(!rd_GrEdit1.Checked());
 
     ApplyThroughHandler(chk_ExecUO, values.ExecUOEnabled, [this] { chk_ExecUOClick(); });
-    sExecUOPath = Widen(values.ExecUOApp);
     ShowExecUOProgram();
     btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
     lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
@@ -237,7 +234,6 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     }
     values.Top170 = frame.top;
     values.Left170 = frame.left;
-    values.Folder = Narrow(sImageSaveDir);
     values.Key1Number = cb_Key1.ItemIndex();
     values.Key1AddNumber = cb_KeyAdd1.ItemIndex();
     values.Key2Number = cb_Key2.ItemIndex();
@@ -256,9 +252,7 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     values.ToClipboard3Enabled = cb_Key3_ToClipboard.Checked();
     values.rd_GrEdit1 = rd_GrEdit1.Checked();
     values.rd_GrEdit2 = rd_GrEdit2.Checked();
-    values.EditorAppPath = Narrow(sEditorAppPath);
     values.ExecUOEnabled = chk_ExecUO.Checked();
-    values.ExecUOApp = Narrow(sExecUOPath);
     values.bl_chkRND = randomPlayBox.Checked();
     const auto boxes = const_cast<Tfm_Mirulo*>(this)->CategoryBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -372,7 +366,16 @@ void Tfm_Mirulo::chk_ExecUOClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath)); }
+void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(GameClientPath())); }
+
+std::wstring Tfm_Mirulo::SaveFolder() const { return Widen(model_.Folder); }
+std::wstring Tfm_Mirulo::EditorPath() const { return Widen(model_.EditorAppPath); }
+std::wstring Tfm_Mirulo::GameClientPath() const { return Widen(model_.ExecUOApp); }
+
+void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
+    model_.Folder = Narrow(folder);
+    lbl_SaveFolder.SetCaption(folder);
+}
 
 void Tfm_Mirulo::OnRandomPlayClicked() { WriteIni(); }
 

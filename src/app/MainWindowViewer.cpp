@@ -24,7 +24,7 @@ public:
     explicit ViewerLink(Tfm_Mirulo& window) : window_(window) {}
 
     ui::ListBox& PictureList() override { return window_.lb_PicList; }
-    std::wstring SaveFolder() const override { return window_.sImageSaveDir; }
+    std::wstring SaveFolder() const override { return window_.SaveFolder(); }
     void SetMainStatusText(const std::wstring& text) override { window_.statusBar.SetText(text); }
     bool MoveToRecycleBin(const std::vector<std::wstring>& files) override {
         return window_.MovePicturesToRecycleBin(files);

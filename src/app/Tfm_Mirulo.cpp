@@ -125,7 +125,6 @@ void Tfm_Mirulo::FormCreate() {
     sFormCap2 = std::wstring(texts::kCaptionPrefixGrey) + versionLabel.Caption();
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
-    sImageSaveDir.clear();
     captureCode.clear();
     statusBar.SetText(L"");
     AssignHints();
@@ -145,8 +144,8 @@ void Tfm_Mirulo::FormCreate() {
 
     if (IsSaveFolderUsable()) {
         // Pictures and copies whose save a crash or a kill interrupted.
-        capture::FinishInterruptedSaves(sImageSaveDir);
-        viewer::RemoveInterruptedCopy(sImageSaveDir);
+        capture::FinishInterruptedSaves(SaveFolder());
+        viewer::RemoveInterruptedCopy(SaveFolder());
     }
     CountImages();
     SetHotKey1();

@@ -62,6 +62,12 @@ public:
 
     // The settings as the next write would store them.
     settings::SettingsValues CurrentSettings() const;
+    // The save folder, the editor and the game client, as chosen; a new save
+    // folder shows in its label (the list is reloaded by whoever changes it).
+    std::wstring SaveFolder() const;
+    void SetSaveFolder(const std::wstring& folder);
+    std::wstring EditorPath() const;
+    std::wstring GameClientPath() const;
     // The fixed range, as the range picker sets it (its caption follows).
     void SetFixedRange(int left, int top, int width, int height);
     // Where the viewer was when it closed, for its next showing and the settings.
@@ -194,21 +200,18 @@ public:
     std::int32_t int_cb_KeyAdd3 = 0;
     std::int32_t int_cb_Key3 = 0;
     bool blPlaySound = false;
-    std::wstring sExecUOPath;
     std::int32_t intCaptureTimer = 0;
     std::int64_t FTotalSize = 0;
     std::vector<std::wstring> slMP3;
     std::wstring sFormCap1;
     std::wstring sFormCap2;
 
-    std::wstring sImageSaveDir;
     std::wstring tName0;
     std::wstring tName1;
 
     // Values that belong to the window as a whole.
     bool blInFormCreate = false;
     LONG_PTR iAppExStyle = 0;
-    std::wstring sEditorAppPath;
 
     // --- Handlers -----------------------------------------------------------
     void FormCreate();
@@ -406,8 +409,8 @@ private:
     std::vector<ui::RadioButton*> editorRadioGroup_;
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
-    // The settings that no control shows: the fixed range, the viewer's place,
-    // the timer's unit. The controls hold the rest; CurrentSettings joins both.
+    // The settings that no control shows: the save folder, the editor, the game
+    // client, the fixed range, the viewer's place, the timer's unit. The controls hold the rest; CurrentSettings joins both.
     settings::SettingsValues model_;
     std::wstring storedSoundName_; // SoundName as read, until the sound list picks it up
     bool deferSettingsWrites_ = false;

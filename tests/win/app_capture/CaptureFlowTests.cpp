@@ -354,7 +354,7 @@ protected:
         CaptureFlow::SetUp();
         Start("Key3Number=5\r\n");
         ASSERT_NE(window->registeredHotKeyId3, 0);
-        window->sImageSaveDir = program / L"消えたフォルダ";
+        window->SetSaveFolder(program / L"消えたフォルダ");
     }
     void Press(bool send = true) const {
         const LPARAM keys = MAKELPARAM(0, VK_F5);

@@ -286,7 +286,7 @@ TEST_F(MainWindowIntegration, ChoosingTheProgramShowsItsNameAndStoresItAndCancel
 
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
     window->btn_ExecUO.Click(); // cancelled
-    EXPECT_EQ(window->sExecUOPath, L"D:\\UO\\UO.exe");
+    EXPECT_EQ(window->GameClientPath(), L"D:\\UO\\UO.exe");
     EXPECT_FALSE(FileExists(SettingsPath()));
 
     host.fileAnswers = {chosen};
@@ -295,7 +295,7 @@ TEST_F(MainWindowIntegration, ChoosingTheProgramShowsItsNameAndStoresItAndCancel
     ASSERT_EQ(dialogs.size(), 2u);
     EXPECT_EQ(dialogs[1].directory, L"D:\\UO");
     EXPECT_EQ(dialogs[1].owner, window->hwnd());
-    EXPECT_EQ(window->sExecUOPath, chosen);
+    EXPECT_EQ(window->GameClientPath(), chosen);
     EXPECT_EQ(window->lbl_ExecUO.Caption(), L"UOAssist.exe");
     EXPECT_NE(ReadFileBytes(SettingsPath()).find("ExecUOApp=" + platform::Narrow(chosen) + "\r\n"),
               std::string::npos);

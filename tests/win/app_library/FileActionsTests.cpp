@@ -212,7 +212,7 @@ TEST_F(FileActions, ARelativeSaveFolderIsMadeFullWhenReadAndItsPicturesStillGoTo
     ::GetCurrentDirectoryW(MAX_PATH * 2, before);
     ASSERT_TRUE(::SetCurrentDirectoryW(program.path().c_str()));
     MainWindowTest::Start("Folder=画像\r\nFolderCapacityEnabled=1\r\nFolderCapacitySize=1\r\n");
-    EXPECT_EQ(window->sImageSaveDir, saves);
+    EXPECT_EQ(window->SaveFolder(), saves);
     EXPECT_EQ(window->lbl_SaveFolder.Caption(), saves);
     ASSERT_TRUE(::SetCurrentDirectoryW(elsewhere.path().c_str()));
     {
@@ -604,14 +604,14 @@ TEST_F(FileActions, ChoosingTheEditorShowsItsNameAndWritesTheSettingsEvenWhenCan
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].argument, std::wstring(L"実行ファイル\0*.exe; *.com", 19));
     EXPECT_EQ(dialogs[0].directory, L"C:\\Tools\\");
-    EXPECT_EQ(window->sEditorAppPath, L"D:\\Paint Tools\\draw.exe");
+    EXPECT_EQ(window->EditorPath(), L"D:\\Paint Tools\\draw.exe");
     EXPECT_EQ(window->lbl_Editor.Caption(), L"draw.exe");
     EXPECT_FALSE(window->rd_GrEdit2.Checked()) << "picking a program does not switch to it";
     EXPECT_NE(StoredSettings().find("EditorAppPath=D:\\Paint Tools\\draw.exe"), std::string::npos);
 
     ::DeleteFileW(SettingsPath().c_str());
     Click(window->btn_Editor);
-    EXPECT_EQ(window->sEditorAppPath, L"D:\\Paint Tools\\draw.exe");
+    EXPECT_EQ(window->EditorPath(), L"D:\\Paint Tools\\draw.exe");
     EXPECT_TRUE(testkit::FileExists(SettingsPath())) << "written after a cancel too";
 }
 
@@ -628,7 +628,7 @@ TEST_F(FileActions, ChoosingTheSaveFolderListsItsPicturesAndWritesTheSettings) {
 
     ::DeleteFileW(SettingsPath().c_str());
     Click(window->btn_SaveFolder);
-    EXPECT_EQ(window->sImageSaveDir, saves) << "cancelled";
+    EXPECT_EQ(window->SaveFolder(), saves) << "cancelled";
     EXPECT_TRUE(testkit::FileExists(SettingsPath())) << "written after a cancel too";
 
     Click(window->btn_SaveFolder);
@@ -637,7 +637,7 @@ TEST_F(FileActions, ChoosingTheSaveFolderListsItsPicturesAndWritesTheSettings) {
     EXPECT_EQ(dialogs[0].text, L"フォルダの指定");
     EXPECT_EQ(dialogs[0].directory, saves) << "opened at the current folder";
     EXPECT_EQ(dialogs[0].owner, window->hwnd());
-    EXPECT_EQ(window->sImageSaveDir, other);
+    EXPECT_EQ(window->SaveFolder(), other);
     EXPECT_EQ(window->lbl_SaveFolder.Caption(), other);
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"20240301_b.jpg", L"20240101_a.png"}));
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
@@ -668,7 +668,7 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
         EXPECT_EQ(launch.owner, window->hwnd());
     }
 
-    window->sImageSaveDir = program / L"gone";
+    window->SetSaveFolder(program / L"gone");
     host.calls.clear();
     Click(window->btn_OpenFolder);
     EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());

@@ -99,7 +99,7 @@ TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
 TEST_F(MainWindowSettings, AKeyInAnotherLetterCaseIsFoundAndRewrittenInPlaceWithTheProgramsSpelling) {
     Store("zzz=keep me\r\nfolder=" + std::string("C:\\\xE7\x94\xBB\xE5\x83\x8F") + "\r\n");
     Start();
-    EXPECT_EQ(window->sImageSaveDir, L"C:\\画像");
+    EXPECT_EQ(window->SaveFolder(), L"C:\\画像");
     const std::string written = ReadBytes(SettingsPath());
     EXPECT_EQ(written.rfind("\xEF\xBB\xBF[System]\r\nzzz=keep me\r\nFolder=C:\\\xE7\x94\xBB\xE5\x83\x8F\r\n", 0), 0u)
         << written;

@@ -344,7 +344,7 @@ TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
 TEST_F(Sounds, CapturesPlayOnlyWithTheSoundBoxButTheTestButtonAlways) {
     Shutter();
     StartAsIs();
-    window->sImageSaveDir = saves;
+    window->SetSaveFolder(saves);
     window->SetFixedRange(0, 0, 32, 32);
     Capture();
     EXPECT_EQ(window->soundPlayer->deviceId(), 0u) << "the sound box is off: a silent capture";
