@@ -166,12 +166,6 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     cb_KeyAdd2.SetItemIndex(values.Key2AddNumber);
     cb_Key3.SetItemIndex(values.Key3Number);
     cb_KeyAdd3.SetItemIndex(values.Key3AddNumber);
-    int_cb_KeyAdd1 = cb_KeyAdd1.ItemIndex();
-    int_cb_Key1 = cb_Key1.ItemIndex();
-    int_cb_KeyAdd2 = cb_KeyAdd2.ItemIndex();
-    int_cb_Key2 = cb_Key2.ItemIndex();
-    int_cb_KeyAdd3 = cb_KeyAdd3.ItemIndex();
-    int_cb_Key3 = cb_Key3.ItemIndex();
 
     SelectStored(cb_PNGorJPG, values.PNGorJPGNumber);
     // Without a selected entry the timer would have no period: a number outside
@@ -189,7 +183,6 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     lbl_TimerMinSec.SetEnabled(timerOn);
 
     ApplyThroughHandler(chk_Sound, values.SoundEnabled, [this] { chk_SoundClick(); });
-    storedSoundName_ = Widen(values.SoundName);
     ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
     edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
     ApplyThroughHandler(cb_Key1_ToClipboard, values.ToClipboard1Enabled, [this] { cb_Key1_ToClipboardClick(); });

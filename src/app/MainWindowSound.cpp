@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/Tfm_Mirulo.h"
+#include "platform/Wide.h"
 #include "integration/ShellOperations.h"
 #include "sound/MciPlayer.h"
 #include "sound/RandomSound.h"
@@ -71,7 +72,7 @@ void Tfm_Mirulo::BuildSoundListAtStart() {
     for (const std::wstring& path : slMP3) {
         names.push_back(sound::FileNamePart(path));
     }
-    lb_Sound.SetItemIndex(sound::StoredSoundIndex(names, storedSoundName_));
+    lb_Sound.SetItemIndex(sound::StoredSoundIndex(names, platform::Widen(model_.SoundName)));
     const std::wstring path = SelectedSoundPath();
     if (IsFile(path)) {
         soundPlayer->fileName = path;

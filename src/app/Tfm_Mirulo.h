@@ -193,12 +193,6 @@ public:
     std::int32_t registeredHotKeyId2 = 0;
     std::int32_t registeredHotKeyId3 = 0;
     std::wstring captureCode;
-    std::int32_t int_cb_KeyAdd1 = 0;
-    std::int32_t int_cb_Key1 = 0;
-    std::int32_t int_cb_KeyAdd2 = 0;
-    std::int32_t int_cb_Key2 = 0;
-    std::int32_t int_cb_KeyAdd3 = 0;
-    std::int32_t int_cb_Key3 = 0;
     bool blPlaySound = false;
     std::int32_t intCaptureTimer = 0;
     std::int64_t FTotalSize = 0;
@@ -382,10 +376,9 @@ private:
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
     void ConnectIntegration();
-    capture::HotKeySelections HotKeyCopies() const;
+    capture::HotKeySelections KeySelections() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
-    void CopyKeySelections();
     void ChangeHotKey(int number, bool writeNow);
     void ReleaseHotKeys();
     void RunButtonCapture(capture::CaptureKind kind);
@@ -412,7 +405,6 @@ private:
     // The settings that no control shows: the save folder, the editor, the game
     // client, the fixed range, the viewer's place, the timer's unit. The controls hold the rest; CurrentSettings joins both.
     settings::SettingsValues model_;
-    std::wstring storedSoundName_; // SoundName as read, until the sound list picks it up
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;
     // The settings file could not be opened or read at start (another program
