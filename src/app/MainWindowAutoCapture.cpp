@@ -16,7 +16,7 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 
 } // namespace
 
-void Tfm_Mirulo::Timer1Timer() {
+void Tfm_Mirulo::OnAutoCaptureTick() {
     const bool rangeSet = capture::IsFixedRangeSet(model_.X, model_.Y, model_.W, model_.H);
     switch (capture::DecideTick(IsSaveFolderUsable(), rangeSet)) {
     case capture::TickAction::Capture:
@@ -92,7 +92,7 @@ void Tfm_Mirulo::lbl_TimerMouseDown(UINT message) {
 }
 
 void Tfm_Mirulo::ConnectAutoCapture() {
-    autoCaptureTimer.OnTimer = [this] { Timer1Timer(); };
+    autoCaptureTimer.OnTimer = [this] { OnAutoCaptureTick(); };
     lbl_TimerMinSec.OnMouseDown = [this](UINT message) { lbl_TimerMouseDown(message); };
 }
 

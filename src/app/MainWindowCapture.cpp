@@ -81,14 +81,14 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
     captures_.Save(picture, {.saveFolder = SaveFolder(),
                              .code = captureCode,
-                             .format = capture::FormatFromListIndex(cb_PNGorJPG.ItemIndex()),
+                             .format = capture::FormatFromListIndex(formatList.ItemIndex()),
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});
 }
 
 capture::ClipboardBoxes Tfm_Mirulo::ClipboardChoice() const {
-    return {.fixedRange = cb_Key1_ToClipboard.Checked(),
-            .pickedRange = cb_Key2_ToClipboard.Checked(),
-            .fullScreen = cb_Key3_ToClipboard.Checked()};
+    return {.fixedRange = fixedRangeToClipboardBox.Checked(),
+            .pickedRange = pickedRangeToClipboardBox.Checked(),
+            .fullScreen = fullScreenToClipboardBox.Checked()};
 }
 
 void Tfm_Mirulo::SwitchAutoCaptureOff() {
@@ -100,7 +100,7 @@ void Tfm_Mirulo::SwitchAutoCaptureOff() {
     }
     // Already off (a hot key or a button found no range): the same end state,
     // and the settings are written all the same.
-    cb_Timer.SetEnabled(false);
+    timerPeriodList.SetEnabled(false);
     lbl_Timer.SetEnabled(false);
     lbl_TimerMinSec.SetEnabled(false);
     WriteIni();

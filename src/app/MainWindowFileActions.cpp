@@ -189,8 +189,8 @@ void Tfm_Mirulo::RenameSelectedPicture() {
     if (index < 0 || !renameDialog_) {
         return;
     }
-    tName0 = lb_PicList.Item(index);
-    tName1.clear();
+    renameFrom = lb_PicList.Item(index);
+    renameTo.clear();
     {
         // Ordinary while the dialog shows, so the dialog is not hidden behind it;
         // top-most afterwards, whatever happened in between.
@@ -201,17 +201,17 @@ void Tfm_Mirulo::RenameSelectedPicture() {
                 ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             }
         } topMostAgain{hwnd()};
-        tName1 = renameDialog_->Run(hwnd(), tName0).value_or(std::wstring());
+        renameTo = renameDialog_->Run(hwnd(), renameFrom).value_or(std::wstring());
     }
-    if (tName1.empty()) {
+    if (renameTo.empty()) {
         return;
     }
     // The name goes straight into a path: one that leaves the folder, names a
     // device or would be shortened by Windows is refused like any failed rename.
     const bool renamed =
-        library::IsPlainFileName(ToU16(tName1)) &&
-        ::MoveFileW(library::ExtendedLengthPath(library::PicturePath(SaveFolder(), tName0)).c_str(),
-                    library::ExtendedLengthPath(library::PicturePath(SaveFolder(), tName1)).c_str());
+        library::IsPlainFileName(ToU16(renameTo)) &&
+        ::MoveFileW(library::ExtendedLengthPath(library::PicturePath(SaveFolder(), renameFrom)).c_str(),
+                    library::ExtendedLengthPath(library::PicturePath(SaveFolder(), renameTo)).c_str());
     if (!renamed) {
         ShowNotice(texts::kRenameFailed);
         return;
@@ -230,7 +230,7 @@ void Tfm_Mirulo::btn_EditClick() {
 }
 
 void Tfm_Mirulo::OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage) {
-    library::OpenPictureInEditor(host(), hwnd(), path, {rd_GrEdit1.Checked(), EditorPath()},
+    library::OpenPictureInEditor(host(), hwnd(), path, {paintEditorRadio.Checked(), EditorPath()},
                                  missingEditorMessage);
 }
 

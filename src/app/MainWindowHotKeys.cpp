@@ -11,9 +11,9 @@
 namespace mirulo::app {
 
 capture::HotKeySelections Tfm_Mirulo::KeySelections() const {
-    return {capture::HotKeySelection{cb_KeyAdd1.ItemIndex(), cb_Key1.ItemIndex()},
-            capture::HotKeySelection{cb_KeyAdd2.ItemIndex(), cb_Key2.ItemIndex()},
-            capture::HotKeySelection{cb_KeyAdd3.ItemIndex(), cb_Key3.ItemIndex()}};
+    return {capture::HotKeySelection{fixedRangeModifierList.ItemIndex(), fixedRangeKeyList.ItemIndex()},
+            capture::HotKeySelection{pickedRangeModifierList.ItemIndex(), pickedRangeKeyList.ItemIndex()},
+            capture::HotKeySelection{fullScreenModifierList.ItemIndex(), fullScreenKeyList.ItemIndex()}};
 }
 
 std::int32_t& Tfm_Mirulo::HotKeyId(int number) {
@@ -107,12 +107,12 @@ void Tfm_Mirulo::ConnectHotKeyLists() {
     heldHotKeyWatch_.OnTimer = [this] { WatchHeldHotKey(); };
     // Which lists write the settings at once is kept as users have always had it:
     // a change of the first pair or of the third key is stored at the next write.
-    cb_Key1.OnChange = [this] { cb_KeyAdd1Change(); };
-    cb_KeyAdd1.OnChange = [this] { cb_KeyAdd1Change(); };
-    cb_Key2.OnChange = [this] { cb_KeyAdd2Change(); };
-    cb_KeyAdd2.OnChange = [this] { cb_KeyAdd2Change(); };
-    cb_KeyAdd3.OnChange = [this] { cb_KeyAdd3Change(); };
-    cb_Key3.OnChange = [this] { cb_Key3Change(); };
+    fixedRangeKeyList.OnChange = [this] { cb_KeyAdd1Change(); };
+    fixedRangeModifierList.OnChange = [this] { cb_KeyAdd1Change(); };
+    pickedRangeKeyList.OnChange = [this] { cb_KeyAdd2Change(); };
+    pickedRangeModifierList.OnChange = [this] { cb_KeyAdd2Change(); };
+    fullScreenModifierList.OnChange = [this] { cb_KeyAdd3Change(); };
+    fullScreenKeyList.OnChange = [this] { cb_Key3Change(); };
 }
 
 } // namespace mirulo::app

@@ -22,10 +22,10 @@ integration::LogonTask& Tfm_Mirulo::LogonTaskHere() {
 }
 
 void Tfm_Mirulo::cb_AutoStartClick() {
-    const bool wanted = cb_AutoStart.Checked();
+    const bool wanted = startAtLogonBox.Checked();
     if (const auto unusablePath = LogonTaskHere().Apply(wanted)) {
         // Nothing was registered or removed, so the box goes back to what it showed.
-        cb_AutoStart.SetChecked(!wanted);
+        startAtLogonBox.SetChecked(!wanted);
         ShowNotice(texts::kNoticeLogonTaskPath + *unusablePath);
         return;
     }
@@ -53,8 +53,8 @@ void Tfm_Mirulo::CheckLogonTask() {
     // batch file that cannot be written is reported, and the start goes on.
     ui::Guarded(host(), hwnd(), [this] {
         const bool registered = LogonTaskHere().IsRegistered();
-        if (cb_AutoStart.Checked() != registered) {
-            cb_AutoStart.SetChecked(registered);
+        if (startAtLogonBox.Checked() != registered) {
+            startAtLogonBox.SetChecked(registered);
             cb_AutoStartClick();
         }
     });

@@ -61,17 +61,17 @@ void Tfm_Mirulo::CreateControls() {
         {edt_Capa, Kind::Edit, Parent::Page1, 112, 108, 54, 25, L"", kHintCapaSize, kRightAligned | kImeOff | kDisabled, 0},
         {sizeCapUnitLabel, Kind::Label, Parent::Page1, 170, 114, 20, 17, L"MB", nullptr, 0, 0},
         {formatHeading, Kind::Label, Parent::Page1, 10, 143, 95, 24, L"■画像形式", nullptr, kHeading, 0},
-        {cb_PNGorJPG, Kind::DropDownList, Parent::Page1, 30, 171, 74, 25, L"", kHintFormat, 0, 0},
+        {formatList, Kind::DropDownList, Parent::Page1, 30, 171, 74, 25, L"", kHintFormat, 0, 0},
         {editorHeading, Kind::Label, Parent::Page1, 10, 210, 135, 24, L"■画像編集ソフト", nullptr, kHeading, 0},
         {gb_Editor, Kind::GroupBox, Parent::Page1, 30, 239, 224, 30, L"", kHintEditor, 0, 0},
-        {rd_GrEdit1, Kind::RadioButton, Parent::EditorGroup, 11, 7, 94, 17, L"ペイント", kHintEditor, kWhiteBack | kChecked, 0},
-        {rd_GrEdit2, Kind::RadioButton, Parent::EditorGroup, 111, 7, 113, 17, L"任意", kHintEditor, kWhiteBack, 0},
+        {paintEditorRadio, Kind::RadioButton, Parent::EditorGroup, 11, 7, 94, 17, L"ペイント", kHintEditor, kWhiteBack | kChecked, 0},
+        {ownEditorRadio, Kind::RadioButton, Parent::EditorGroup, 111, 7, 113, 17, L"任意", kHintEditor, kWhiteBack, 0},
         {btn_Editor, Kind::IconButton, Parent::Page1, 30, 272, 39, 31, L"", kHintEditor, 0, IDR_GLYPH_FOLDER},
         {lbl_Editor, Kind::Label, Parent::Page1, 72, 279, 320, 17, L"", nullptr, kWhiteBack | kFixedSize | kClickable, 0},
         {startupHeading, Kind::Label, Parent::Page1, 10, 317, 222, 24, L"■自動起動 ＆ トレイアイコン", nullptr, kHeading, 0},
-        {cb_AutoStart, Kind::CheckBox, Parent::Page1, 30, 348, 240, 17, L"Windows起動時に自動実行する", kHintAutoStart, 0, 0},
-        {chk_Minimized, Kind::CheckBox, Parent::Page1, 30, 368, 240, 17, L"起動時に最小化", kHintMinimized, 0, 0},
-        {chk_TrayIcon, Kind::CheckBox, Parent::Page1, 30, 388, 240, 17, L"最小化時は通知領域にアイコン表示", kHintTrayIcon, 0, 0},
+        {startAtLogonBox, Kind::CheckBox, Parent::Page1, 30, 348, 240, 17, L"Windows起動時に自動実行する", kHintAutoStart, 0, 0},
+        {startMinimisedBox, Kind::CheckBox, Parent::Page1, 30, 368, 240, 17, L"起動時に最小化", kHintMinimized, 0, 0},
+        {trayIconBox, Kind::CheckBox, Parent::Page1, 30, 388, 240, 17, L"最小化時は通知領域にアイコン表示", kHintTrayIcon, 0, 0},
         {chk_ExecUO, Kind::CheckBox, Parent::Page1, 30, 408, 240, 17, L"ミルロ起動と同時にUOも起動", kHintExecUO, 0, 0},
         {btn_ExecUO, Kind::PushButton, Parent::Page1, 43, 426, 94, 25, L"UO/UOA指定", kHintExecUOButton, 0, 0},
         {lbl_ExecUO, Kind::Label, Parent::Page1, 43, 452, 233, 17, L"", nullptr, kHandCursor | kClickable | kFixedSize, 0},
@@ -81,21 +81,21 @@ void Tfm_Mirulo::CreateControls() {
         {fixedRangeKeyHeading, Kind::Label, Parent::Page2, 11, 10, 149, 24, L"■固定範囲スクショ", nullptr, kHeading, 0},
         {btn_SetRect, Kind::PushButton, Parent::Page2, 30, 40, 116, 25, L"スクショ範囲指定", kHintSetRect, 0, 0},
         {lbl_XYWH, Kind::Label, Parent::Page2, 155, 45, 50, 15, L"", nullptr, kFont12 | kGrey, 0},
-        {cb_KeyAdd1, Kind::DropDownList, Parent::Page2, 30, 71, 75, 25, L"", kHintKeys, 0, 0},
-        {cb_Key1, Kind::DropDownList, Parent::Page2, 111, 71, 120, 25, L"", kHintKeys, 0, 0},
-        {cb_Key1_ToClipboard, Kind::CheckBox, Parent::Page2, 30, 108, 259, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
+        {fixedRangeModifierList, Kind::DropDownList, Parent::Page2, 30, 71, 75, 25, L"", kHintKeys, 0, 0},
+        {fixedRangeKeyList, Kind::DropDownList, Parent::Page2, 111, 71, 120, 25, L"", kHintKeys, 0, 0},
+        {fixedRangeToClipboardBox, Kind::CheckBox, Parent::Page2, 30, 108, 259, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
         {chk_Timer, Kind::CheckBox, Parent::Page2, 30, 139, 87, 17, L"自動スクショ", kHintTimer, 0, 0},
-        {cb_Timer, Kind::DropDownList, Parent::Page2, 120, 135, 76, 25, L"", kHintTimer, 0, 0},
+        {timerPeriodList, Kind::DropDownList, Parent::Page2, 120, 135, 76, 25, L"", kHintTimer, 0, 0},
         {lbl_Timer, Kind::Label, Parent::Page2, 201, 139, 26, 17, L"分毎", nullptr, 0, 0},
         {lbl_TimerMinSec, Kind::Label, Parent::Page2, 201, 159, 52, 17, L"単位切替", kHintTimerMinSec, kGrey | kUnderline | kHandCursor | kClickable, 0},
         {pickedRangeKeyHeading, Kind::Label, Parent::Page2, 11, 183, 149, 24, L"■指定範囲スクショ", nullptr, kHeading, 0},
-        {cb_KeyAdd2, Kind::DropDownList, Parent::Page2, 30, 213, 75, 25, L"", kHintKeys, 0, 0},
-        {cb_Key2, Kind::DropDownList, Parent::Page2, 111, 213, 120, 25, L"", kHintKeys, 0, 0},
-        {cb_Key2_ToClipboard, Kind::CheckBox, Parent::Page2, 31, 244, 249, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
+        {pickedRangeModifierList, Kind::DropDownList, Parent::Page2, 30, 213, 75, 25, L"", kHintKeys, 0, 0},
+        {pickedRangeKeyList, Kind::DropDownList, Parent::Page2, 111, 213, 120, 25, L"", kHintKeys, 0, 0},
+        {pickedRangeToClipboardBox, Kind::CheckBox, Parent::Page2, 31, 244, 249, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
         {fullScreenKeyHeading, Kind::Label, Parent::Page2, 15, 287, 130, 24, L"■全画面スクショ", nullptr, kHeading, 0},
-        {cb_KeyAdd3, Kind::DropDownList, Parent::Page2, 31, 317, 74, 25, L"", kHintKeys, 0, 0},
-        {cb_Key3, Kind::DropDownList, Parent::Page2, 111, 317, 120, 25, L"", kHintKeys, 0, 0},
-        {cb_Key3_ToClipboard, Kind::CheckBox, Parent::Page2, 31, 348, 249, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
+        {fullScreenModifierList, Kind::DropDownList, Parent::Page2, 31, 317, 74, 25, L"", kHintKeys, 0, 0},
+        {fullScreenKeyList, Kind::DropDownList, Parent::Page2, 111, 317, 120, 25, L"", kHintKeys, 0, 0},
+        {fullScreenToClipboardBox, Kind::CheckBox, Parent::Page2, 31, 348, 249, 17, L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
         {settings2Illustration, Kind::Picture, Parent::Page2, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_03},
 
         // Page 3 "設定３"
@@ -119,7 +119,7 @@ void Tfm_Mirulo::CreateControls() {
         {randomPlayBox, Kind::CheckBox, Parent::Page3, 242, 308, 96, 17, L"ランダム再生", nullptr, 0, 0},
         {btn_Play, Kind::PushButton, Parent::Page3, 341, 308, 40, 31, L"再生", kHintPlay, 0, 0},
         {businessModeHeading, Kind::Label, Parent::Page3, 10, 350, 122, 24, L"■ビジネスモード", nullptr, kHeading, 0},
-        {cb_IllustNotShow, Kind::CheckBox, Parent::Page3, 29, 379, 171, 17, L"カラー変更 ・ イラスト非表示", kHintIllustNotShow, 0, 0},
+        {businessModeBox, Kind::CheckBox, Parent::Page3, 29, 379, 171, 17, L"カラー変更 ・ イラスト非表示", kHintIllustNotShow, 0, 0},
         {settings3Illustration, Kind::Picture, Parent::Page3, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_04},
 
         // On the tab strip
@@ -146,10 +146,10 @@ void Tfm_Mirulo::CreateControls() {
     gb_Editor.SendToBack();
     gb_MP3Folder.SendToBack();
 
-    rd_GrEdit1.JoinGroup(&editorRadioGroup_);
-    rd_GrEdit2.JoinGroup(&editorRadioGroup_);
-    editorRadioGroup_ = {&rd_GrEdit1, &rd_GrEdit2};
-    rd_GrEdit1.SetChecked(true); // the state a new window starts with
+    paintEditorRadio.JoinGroup(&editorRadioGroup_);
+    ownEditorRadio.JoinGroup(&editorRadioGroup_);
+    editorRadioGroup_ = {&paintEditorRadio, &ownEditorRadio};
+    paintEditorRadio.SetChecked(true); // the state a new window starts with
     statusBar.SetupSinglePanel();
     ::SendMessageW(edt_Capa.hwnd(), EM_SETLIMITTEXT, 9, 0);
 }

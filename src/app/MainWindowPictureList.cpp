@@ -81,7 +81,7 @@ void Tfm_Mirulo::btn_ReLoadClick() {
     ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::lb_PicList2Click() { ShowSelectedInViewer(); }
+void Tfm_Mirulo::OnPictureListClicked() { ShowSelectedInViewer(); }
 
 void Tfm_Mirulo::lb_PicListDblClick() {
     const std::wstring path = SelectedPicturePath();
@@ -119,7 +119,7 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
 
 void Tfm_Mirulo::ConnectPictureList() {
     btn_ReLoad.OnClick = [this] { btn_ReLoadClick(); };
-    lb_PicList.OnClick = [this] { lb_PicList2Click(); };
+    lb_PicList.OnClick = [this] { OnPictureListClicked(); };
     lb_PicList.OnDblClick = [this] { lb_PicListDblClick(); };
     lb_PicList.OnMouseDown = [this](UINT message) { lb_PicListMouseDown(message); };
 }

@@ -106,7 +106,7 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
         if (!IsNormalState(hwnd())) {
             ::ShowWindow(hwnd(), SW_RESTORE);
         }
-    } else if (!chk_TrayIcon.Checked()) {
+    } else if (!trayIconBox.Checked()) {
         // Ends minimised in the task bar, as it was before.
         ::ShowWindow(hwnd(), SW_HIDE);
         ui::ProcessPendingMessages();

@@ -160,39 +160,39 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 
     lbl_XYWH.SetCaption(Widen(settings::XYWHCaption(model_.X, model_.Y, model_.W, model_.H)));
 
-    cb_Key1.SetItemIndex(values.Key1Number);
-    cb_KeyAdd1.SetItemIndex(values.Key1AddNumber);
-    cb_Key2.SetItemIndex(values.Key2Number);
-    cb_KeyAdd2.SetItemIndex(values.Key2AddNumber);
-    cb_Key3.SetItemIndex(values.Key3Number);
-    cb_KeyAdd3.SetItemIndex(values.Key3AddNumber);
+    fixedRangeKeyList.SetItemIndex(values.Key1Number);
+    fixedRangeModifierList.SetItemIndex(values.Key1AddNumber);
+    pickedRangeKeyList.SetItemIndex(values.Key2Number);
+    pickedRangeModifierList.SetItemIndex(values.Key2AddNumber);
+    fullScreenKeyList.SetItemIndex(values.Key3Number);
+    fullScreenModifierList.SetItemIndex(values.Key3AddNumber);
 
-    SelectStored(cb_PNGorJPG, values.PNGorJPGNumber);
+    SelectStored(formatList, values.PNGorJPGNumber);
     // Without a selected entry the timer would have no period: a number outside
     // the list gets the default entry, and the file gets that entry back.
     const std::int32_t timerEntry = capture::TimerEntryFromStored(values.TimerNumber);
-    cb_Timer.SetItemIndex(timerEntry);
+    timerPeriodList.SetItemIndex(timerEntry);
     if (timerEntry != values.TimerNumber) {
         WriteIni();
     }
 
     ApplyThroughHandler(chk_Timer, values.TimerEnabled, [this] { chk_TimerClick(); });
     const bool timerOn = chk_Timer.Checked();
-    cb_Timer.SetEnabled(timerOn);
+    timerPeriodList.SetEnabled(timerOn);
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
 
     ApplyThroughHandler(chk_Sound, values.SoundEnabled, [this] { chk_SoundClick(); });
     ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
     edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
-    ApplyThroughHandler(cb_Key1_ToClipboard, values.ToClipboard1Enabled, [this] { cb_Key1_ToClipboardClick(); });
-    cb_Key2_ToClipboard.SetChecked(values.ToClipboard2Enabled);
-    ApplyThroughHandler(cb_Key3_ToClipboard, values.ToClipboard3Enabled, [this] { cb_Key3_ToClipboardClick(); });
-    ApplyThroughHandler(rd_GrEdit1, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
-    ApplyThroughHandler(rd_GrEdit2, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
+    ApplyThroughHandler(fixedRangeToClipboardBox, values.ToClipboard1Enabled, [this] { cb_Key1_ToClipboardClick(); });
+    pickedRangeToClipboardBox.SetChecked(values.ToClipboard2Enabled);
+    ApplyThroughHandler(fullScreenToClipboardBox, values.ToClipboard3Enabled, [this] { cb_Key3_ToClipboardClick(); });
+    ApplyThroughHandler(paintEditorRadio, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
+    ApplyThroughHandler(ownEditorRadio, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
 
     lbl_Editor.SetCaption(FileNamePart(EditorPath()));
-    lbl_Editor.SetEnabled(!rd_GrEdit1.Checked());
+    lbl_Editor.SetEnabled(!paintEditorRadio.Checked());
 
     ApplyThroughHandler(chk_ExecUO, values.ExecUOEnabled, [this] { chk_ExecUOClick(); });
     ShowExecUOProgram();
@@ -205,12 +205,12 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
         ApplyThroughHandler(*boxes[i], values.bl_chkRNDCategories[i], [this] { OnSoundCategoryClicked(); });
     }
 
-    ApplyThroughHandler(chk_TrayIcon, values.chk_TrayIcon, [this] { chk_TrayIconClick(); });
+    ApplyThroughHandler(trayIconBox, values.chk_TrayIcon, [this] { chk_TrayIconClick(); });
     chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
-    ApplyThroughHandler(chk_Minimized, values.chk_Minimized, [this] { chk_MinimizedClick(); });
-    ApplyThroughHandler(cb_IllustNotShow, values.cb_IllustNotShow, [this] { cb_IllustNotShowClick(); });
+    ApplyThroughHandler(startMinimisedBox, values.chk_Minimized, [this] { chk_MinimizedClick(); });
+    ApplyThroughHandler(businessModeBox, values.cb_IllustNotShow, [this] { cb_IllustNotShowClick(); });
     for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration}) {
-        picture->SetVisible(!cb_IllustNotShow.Checked());
+        picture->SetVisible(!businessModeBox.Checked());
     }
 }
 
@@ -227,33 +227,33 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     }
     values.Top170 = frame.top;
     values.Left170 = frame.left;
-    values.Key1Number = cb_Key1.ItemIndex();
-    values.Key1AddNumber = cb_KeyAdd1.ItemIndex();
-    values.Key2Number = cb_Key2.ItemIndex();
-    values.Key2AddNumber = cb_KeyAdd2.ItemIndex();
-    values.Key3Number = cb_Key3.ItemIndex();
-    values.Key3AddNumber = cb_KeyAdd3.ItemIndex();
-    values.PNGorJPGNumber = cb_PNGorJPG.ItemIndex();
-    values.TimerNumber = cb_Timer.ItemIndex();
+    values.Key1Number = fixedRangeKeyList.ItemIndex();
+    values.Key1AddNumber = fixedRangeModifierList.ItemIndex();
+    values.Key2Number = pickedRangeKeyList.ItemIndex();
+    values.Key2AddNumber = pickedRangeModifierList.ItemIndex();
+    values.Key3Number = fullScreenKeyList.ItemIndex();
+    values.Key3AddNumber = fullScreenModifierList.ItemIndex();
+    values.PNGorJPGNumber = formatList.ItemIndex();
+    values.TimerNumber = timerPeriodList.ItemIndex();
     values.TimerEnabled = chk_Timer.Checked();
     values.SoundEnabled = chk_Sound.Checked();
     values.SoundName = Narrow(SelectedSoundPath());
     values.FolderCapacityEnabled = chk_Capa.Checked();
     values.FolderCapacitySize = settings::FolderCapacitySizeFromText(Narrow(edt_Capa.Caption()));
-    values.ToClipboard1Enabled = cb_Key1_ToClipboard.Checked();
-    values.ToClipboard2Enabled = cb_Key2_ToClipboard.Checked();
-    values.ToClipboard3Enabled = cb_Key3_ToClipboard.Checked();
-    values.rd_GrEdit1 = rd_GrEdit1.Checked();
-    values.rd_GrEdit2 = rd_GrEdit2.Checked();
+    values.ToClipboard1Enabled = fixedRangeToClipboardBox.Checked();
+    values.ToClipboard2Enabled = pickedRangeToClipboardBox.Checked();
+    values.ToClipboard3Enabled = fullScreenToClipboardBox.Checked();
+    values.rd_GrEdit1 = paintEditorRadio.Checked();
+    values.rd_GrEdit2 = ownEditorRadio.Checked();
     values.ExecUOEnabled = chk_ExecUO.Checked();
     values.bl_chkRND = randomPlayBox.Checked();
     const auto boxes = const_cast<Tfm_Mirulo*>(this)->CategoryBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         values.bl_chkRNDCategories[i] = boxes[i]->Checked();
     }
-    values.chk_TrayIcon = chk_TrayIcon.Checked();
-    values.chk_Minimized = chk_Minimized.Checked();
-    values.cb_IllustNotShow = cb_IllustNotShow.Checked();
+    values.chk_TrayIcon = trayIconBox.Checked();
+    values.chk_Minimized = startMinimisedBox.Checked();
+    values.cb_IllustNotShow = businessModeBox.Checked();
     return values;
 }
 
@@ -317,7 +317,7 @@ void Tfm_Mirulo::WriteIni() {
 
 void Tfm_Mirulo::chk_TimerClick() {
     const bool on = chk_Timer.Checked();
-    cb_Timer.SetEnabled(on);
+    timerPeriodList.SetEnabled(on);
     lbl_Timer.SetEnabled(on);
     lbl_TimerMinSec.SetEnabled(on);
     // A new start counts a full period: the first capture comes one period later.
@@ -348,7 +348,7 @@ void Tfm_Mirulo::cb_Key3_ToClipboardClick() { WriteIni(); }
 void Tfm_Mirulo::cb_PNGorJPGClick() { WriteIni(); }
 
 void Tfm_Mirulo::OnEditorChoiceClicked() {
-    lbl_Editor.SetEnabled(rd_GrEdit2.Checked());
+    lbl_Editor.SetEnabled(ownEditorRadio.Checked());
     WriteIni();
 }
 
@@ -374,22 +374,22 @@ void Tfm_Mirulo::OnRandomPlayClicked() { WriteIni(); }
 
 void Tfm_Mirulo::ConnectOptionHandlers() {
     chk_Timer.OnClick = [this] { chk_TimerClick(); };
-    cb_Timer.OnChange = [this] { cb_TimerChange(); };
+    timerPeriodList.OnChange = [this] { cb_TimerChange(); };
     chk_Sound.OnClick = [this] { chk_SoundClick(); };
     chk_Capa.OnClick = [this] { chk_CapaClick(); };
-    cb_Key1_ToClipboard.OnClick = [this] { cb_Key1_ToClipboardClick(); };
-    cb_Key3_ToClipboard.OnClick = [this] { cb_Key3_ToClipboardClick(); };
-    cb_PNGorJPG.OnChange = [this] { cb_PNGorJPGClick(); };
+    fixedRangeToClipboardBox.OnClick = [this] { cb_Key1_ToClipboardClick(); };
+    fullScreenToClipboardBox.OnClick = [this] { cb_Key3_ToClipboardClick(); };
+    formatList.OnChange = [this] { cb_PNGorJPGClick(); };
     // Both editor radios run one handler on purpose: it enables the editor's
     // label for whichever radio is chosen now, and writes the choice.
-    rd_GrEdit1.OnClick = [this] { OnEditorChoiceClicked(); };
-    rd_GrEdit2.OnClick = [this] { OnEditorChoiceClicked(); };
+    paintEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
+    ownEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
     chk_ExecUO.OnClick = [this] { chk_ExecUOClick(); };
     randomPlayBox.OnClick = [this] { OnRandomPlayClicked(); };
     for (ui::CheckBox* box : CategoryBoxes()) {
         box->OnClick = [this] { OnSoundCategoryClicked(); };
     }
-    cb_AutoStart.OnClick = [this] { cb_AutoStartClick(); };
+    startAtLogonBox.OnClick = [this] { cb_AutoStartClick(); };
 }
 
 } // namespace mirulo::app

@@ -121,8 +121,8 @@ void Tfm_Mirulo::FormCreate() {
     slMP3.clear();
     iAppExStyle = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
     versionLabel.SetCaption(kVersionText);
-    sFormCap1 = std::wstring(texts::kCaptionPrefixNormal) + versionLabel.Caption();
-    sFormCap2 = std::wstring(texts::kCaptionPrefixGrey) + versionLabel.Caption();
+    normalCaption = std::wstring(texts::kCaptionPrefixNormal) + versionLabel.Caption();
+    businessCaption = std::wstring(texts::kCaptionPrefixGrey) + versionLabel.Caption();
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
     captureCode.clear();
@@ -133,11 +133,11 @@ void Tfm_Mirulo::FormCreate() {
     ComputeDefaultPosition();
 
     ReadSettings();
-    ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
+    ::SetWindowTextW(hwnd(), (businessModeBox.Checked() ? businessCaption : normalCaption).c_str());
     BuildSoundListAtStart();
     ApplyTimerInterval();
     const bool timerOn = chk_Timer.Checked();
-    cb_Timer.SetEnabled(timerOn);
+    timerPeriodList.SetEnabled(timerOn);
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
     CheckLogonTask();
@@ -155,7 +155,7 @@ void Tfm_Mirulo::FormCreate() {
 
     intCaptureTimer = 0;
     hints_.SetTiming(200, 10000);
-    if (chk_Minimized.Checked()) {
+    if (startMinimisedBox.Checked()) {
         tm_Min.SetInterval(1000);
         tm_Min.SetEnabled(true);
     }
@@ -188,14 +188,14 @@ void Tfm_Mirulo::FillLists() {
     const auto keyName = [](const capture::KeyListEntry& entry) { return entry.name; };
     const auto modifierName = [](const capture::ModifierListEntry& entry) { return entry.name; };
     const auto itself = [](const wchar_t* entry) { return entry; };
-    fill(cb_Key1, capture::kKeyList, keyName);
-    fill(cb_KeyAdd1, capture::kModifierList, modifierName);
-    fill(cb_Key2, capture::kKeyList, keyName);
-    fill(cb_KeyAdd2, capture::kModifierList, modifierName);
-    fill(cb_Key3, capture::kKeyList, keyName);
-    fill(cb_KeyAdd3, capture::kModifierList, modifierName);
-    fill(cb_PNGorJPG, texts::kFormatNames, itself);
-    fill(cb_Timer, texts::kTimerPeriods, itself);
+    fill(fixedRangeKeyList, capture::kKeyList, keyName);
+    fill(fixedRangeModifierList, capture::kModifierList, modifierName);
+    fill(pickedRangeKeyList, capture::kKeyList, keyName);
+    fill(pickedRangeModifierList, capture::kModifierList, modifierName);
+    fill(fullScreenKeyList, capture::kKeyList, keyName);
+    fill(fullScreenModifierList, capture::kModifierList, modifierName);
+    fill(formatList, texts::kFormatNames, itself);
+    fill(timerPeriodList, texts::kTimerPeriods, itself);
 }
 
 void Tfm_Mirulo::ComputeDefaultPosition() {
@@ -217,11 +217,11 @@ void Tfm_Mirulo::ComputeDefaultPosition() {
 }
 
 void Tfm_Mirulo::ApplyTimerInterval() {
-    const int index = cb_Timer.ItemIndex();
+    const int index = timerPeriodList.ItemIndex();
     if (index < 0) {
         return;
     }
-    autoCaptureTimer.SetInterval(capture::TimerIntervalMs(std::stoi(cb_Timer.Item(index)), model_.blTimerSecMode));
+    autoCaptureTimer.SetInterval(capture::TimerIntervalMs(std::stoi(timerPeriodList.Item(index)), model_.blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {

@@ -116,17 +116,17 @@ public:
     ui::Edit edt_Capa{L"edt_Capa"};
     ui::Label sizeCapUnitLabel{L"Label17"};
     ui::Label formatHeading{L"Label13"};
-    ui::ComboBox cb_PNGorJPG{L"cb_PNGorJPG"};
+    ui::ComboBox formatList{L"cb_PNGorJPG"};
     ui::Label editorHeading{L"Label16"};
     ui::GroupBox gb_Editor{L"gb_Editor"};
-    ui::RadioButton rd_GrEdit1{L"rd_GrEdit1"};
-    ui::RadioButton rd_GrEdit2{L"rd_GrEdit2"};
+    ui::RadioButton paintEditorRadio{L"rd_GrEdit1"};
+    ui::RadioButton ownEditorRadio{L"rd_GrEdit2"};
     IconButton btn_Editor{L"btn_Editor"};
     ui::Label lbl_Editor{L"lbl_Editor"};
     ui::Label startupHeading{L"Label6"};
-    ui::CheckBox cb_AutoStart{L"cb_AutoStart"};
-    ui::CheckBox chk_Minimized{L"chk_Minimized"};
-    ui::CheckBox chk_TrayIcon{L"chk_TrayIcon"};
+    ui::CheckBox startAtLogonBox{L"cb_AutoStart"};
+    ui::CheckBox startMinimisedBox{L"chk_Minimized"};
+    ui::CheckBox trayIconBox{L"chk_TrayIcon"};
     ui::CheckBox chk_ExecUO{L"chk_ExecUO"};
     ui::Button btn_ExecUO{L"btn_ExecUO"};
     ui::Label lbl_ExecUO{L"lbl_ExecUO"};
@@ -136,21 +136,21 @@ public:
     ui::Label fixedRangeKeyHeading{L"Label2"};
     ui::Button btn_SetRect{L"btn_SetRect"};
     ui::Label lbl_XYWH{L"lbl_XYWH"};
-    ui::ComboBox cb_KeyAdd1{L"cb_KeyAdd1"};
-    ui::ComboBox cb_Key1{L"cb_Key1"};
-    ui::CheckBox cb_Key1_ToClipboard{L"cb_Key1_ToClipboard"};
+    ui::ComboBox fixedRangeModifierList{L"cb_KeyAdd1"};
+    ui::ComboBox fixedRangeKeyList{L"cb_Key1"};
+    ui::CheckBox fixedRangeToClipboardBox{L"cb_Key1_ToClipboard"};
     ui::CheckBox chk_Timer{L"chk_Timer"};
-    ui::ComboBox cb_Timer{L"cb_Timer"};
+    ui::ComboBox timerPeriodList{L"cb_Timer"};
     ui::Label lbl_Timer{L"lbl_Timer"};
     ui::Label lbl_TimerMinSec{L"lbl_TimerMinSec"};
     ui::Label pickedRangeKeyHeading{L"Label10"};
-    ui::ComboBox cb_KeyAdd2{L"cb_KeyAdd2"};
-    ui::ComboBox cb_Key2{L"cb_Key2"};
-    ui::CheckBox cb_Key2_ToClipboard{L"cb_Key2_ToClipboard"};
+    ui::ComboBox pickedRangeModifierList{L"cb_KeyAdd2"};
+    ui::ComboBox pickedRangeKeyList{L"cb_Key2"};
+    ui::CheckBox pickedRangeToClipboardBox{L"cb_Key2_ToClipboard"};
     ui::Label fullScreenKeyHeading{L"Label19"};
-    ui::ComboBox cb_KeyAdd3{L"cb_KeyAdd3"};
-    ui::ComboBox cb_Key3{L"cb_Key3"};
-    ui::CheckBox cb_Key3_ToClipboard{L"cb_Key3_ToClipboard"};
+    ui::ComboBox fullScreenModifierList{L"cb_KeyAdd3"};
+    ui::ComboBox fullScreenKeyList{L"cb_Key3"};
+    ui::CheckBox fullScreenToClipboardBox{L"cb_Key3_ToClipboard"};
     Picture settings2Illustration{L"img_03"};
 
     // Page 3 "設定３"
@@ -174,7 +174,7 @@ public:
     ui::CheckBox randomPlayBox{L"chkRND"};
     ui::Button btn_Play{L"btn_Play"};
     ui::Label businessModeHeading{L"Label1"};
-    ui::CheckBox cb_IllustNotShow{L"cb_IllustNotShow"};
+    ui::CheckBox businessModeBox{L"cb_IllustNotShow"};
     Picture settings3Illustration{L"img_04"};
 
     // On the tab strip
@@ -197,11 +197,11 @@ public:
     std::int32_t intCaptureTimer = 0;
     std::int64_t FTotalSize = 0;
     std::vector<std::wstring> slMP3;
-    std::wstring sFormCap1;
-    std::wstring sFormCap2;
+    std::wstring normalCaption;
+    std::wstring businessCaption;
 
-    std::wstring tName0;
-    std::wstring tName1;
+    std::wstring renameFrom;
+    std::wstring renameTo;
 
     // Values that belong to the window as a whole.
     bool blInFormCreate = false;
@@ -252,7 +252,7 @@ public:
     void btn_Capture10Click();
 
     // Auto-capture.
-    void Timer1Timer();
+    void OnAutoCaptureTick();
     void CaptureOnTick();
     void lbl_TimerMouseDown(UINT message);
 
@@ -271,7 +271,7 @@ public:
     // The picture list.
     void CountImages();
     void btn_ReLoadClick();
-    void lb_PicList2Click();
+    void OnPictureListClicked();
     void lb_PicListDblClick();
     void lb_PicListMouseDown(UINT message);
     void SetStatusText(const std::wstring& text);
@@ -326,7 +326,7 @@ public:
     void RestoreFromTray();
     void TrayIcon1Click();
     void btn_MinimizedClick();
-    void advPager1MouseDown(UINT message, POINT point);
+    void OnTabStripMouseDown(UINT message, POINT point);
     bool FormMouseWheel(POINT screenPoint);
 
     // Capture sounds.

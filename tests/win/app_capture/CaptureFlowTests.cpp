@@ -194,8 +194,8 @@ TEST_F(CaptureFlow, TheClipboardGetsTheCaptureExactlyWhenTheBoxesSaySo) {
         SCOPED_TRACE(testing::Message()
                      << c.box1 << c.box3 << platform::Utf16ToUtf8(capture::CaptureCode(c.kind)));
         EmptyClipboard(window->hwnd());
-        testkit::ClickTo(window->cb_Key1_ToClipboard, c.box1);
-        testkit::ClickTo(window->cb_Key3_ToClipboard, c.box3);
+        testkit::ClickTo(window->fixedRangeToClipboardBox, c.box1);
+        testkit::ClickTo(window->fullScreenToClipboardBox, c.box3);
         window->StartCapture(c.kind);
         const SIZE size = ClipboardBitmapSize(window->hwnd());
         if (c.copied) {
@@ -234,7 +234,7 @@ TEST_F(CaptureFlow, AFixedRangeThatIsNotSetIsReportedAndSwitchesTheAutoCaptureOf
     EXPECT_EQ(host.Messages(),
               std::vector<std::wstring>{L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。"});
     EXPECT_FALSE(window->chk_Timer.Checked());
-    EXPECT_FALSE(window->cb_Timer.Enabled());
+    EXPECT_FALSE(window->timerPeriodList.Enabled());
     EXPECT_FALSE(window->autoCaptureTimer.Enabled());
     EXPECT_TRUE(FolderEntries(saves).empty());
 }

@@ -67,7 +67,7 @@ TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShoul
     ASSERT_TRUE(Taken(0, VK_F2));
     const std::int32_t idTwo = window->registeredHotKeyId2;
 
-    window->cb_Key3.SetItemIndex(7); // F6, as the user picks it
+    window->fullScreenKeyList.SetItemIndex(7); // F6, as the user picks it
     window->cb_Key3Change();
     EXPECT_FALSE(Taken(0, VK_F5));
     EXPECT_TRUE(Taken(0, VK_F6));
@@ -75,13 +75,13 @@ TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShoul
     EXPECT_EQ(window->registeredHotKeyId2, idTwo);
     EXPECT_NE(Stored().find("Key3Number=6\r\n"), std::string::npos) << "the key list of hot key 3 is written later";
 
-    window->cb_KeyAdd3.SetItemIndex(1);
+    window->fullScreenModifierList.SetItemIndex(1);
     window->cb_KeyAdd3Change();
     EXPECT_TRUE(Taken(MOD_SHIFT, VK_F6));
     EXPECT_NE(Stored().find("Key3Number=7\r\n"), std::string::npos);
     EXPECT_NE(Stored().find("Key3AddNumber=1\r\n"), std::string::npos);
 
-    window->cb_Key2.SetItemIndex(0); // "キーで撮影しない"
+    window->pickedRangeKeyList.SetItemIndex(0); // "キーで撮影しない"
     window->cb_KeyAdd2Change();
     EXPECT_FALSE(Taken(0, VK_F2));
     EXPECT_EQ(window->registeredHotKeyId2, 0);

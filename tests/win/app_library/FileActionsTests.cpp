@@ -424,8 +424,8 @@ TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) 
         Click(window->btn_ReName);
         EXPECT_EQ(shownName, L"a.png");
         EXPECT_EQ(shownNew, L"a.png");
-        EXPECT_EQ(window->tName0, L"a.png");
-        EXPECT_EQ(window->tName1, c.typed);
+        EXPECT_EQ(window->renameFrom, L"a.png");
+        EXPECT_EQ(window->renameTo, c.typed);
         EXPECT_EQ(SavedNames(), c.folder);
         EXPECT_FALSE(testkit::FileExists(program / L"x.png")) << "nothing leaves the folder";
         EXPECT_EQ(host.Messages(),
@@ -453,7 +453,7 @@ TEST_F(FileActions, CancellingOrClosingTheRenameDialogRenamesNothing) {
             }
         });
         Click(window->btn_ReName);
-        EXPECT_EQ(window->tName1, L"");
+        EXPECT_EQ(window->renameTo, L"");
         EXPECT_EQ(SavedNames(), std::vector<std::wstring>{L"a.png"});
         EXPECT_TRUE(host.Messages().empty());
         EXPECT_FALSE(::IsWindowVisible(window->renameDialog()->hwnd()));
@@ -575,7 +575,7 @@ TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         host.calls.clear();
-        testkit::Choose(c.paint ? window->rd_GrEdit1 : window->rd_GrEdit2);
+        testkit::Choose(c.paint ? window->paintEditorRadio : window->ownEditorRadio);
         host.calls.clear();
         Click(window->btn_Edit);
         const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
@@ -606,7 +606,7 @@ TEST_F(FileActions, ChoosingTheEditorShowsItsNameAndWritesTheSettingsEvenWhenCan
     EXPECT_EQ(dialogs[0].directory, L"C:\\Tools\\");
     EXPECT_EQ(window->EditorPath(), L"D:\\Paint Tools\\draw.exe");
     EXPECT_EQ(window->lbl_Editor.Caption(), L"draw.exe");
-    EXPECT_FALSE(window->rd_GrEdit2.Checked()) << "picking a program does not switch to it";
+    EXPECT_FALSE(window->ownEditorRadio.Checked()) << "picking a program does not switch to it";
     EXPECT_NE(StoredSettings().find("EditorAppPath=D:\\Paint Tools\\draw.exe"), std::string::npos);
 
     ::DeleteFileW(SettingsPath().c_str());
@@ -651,7 +651,7 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
                        MAKEWPARAM(::GetDlgCtrlID(label.hwnd()), STN_CLICKED),
                        reinterpret_cast<LPARAM>(label.hwnd()));
     };
-    testkit::Choose(window->rd_GrEdit2);
+    testkit::Choose(window->ownEditorRadio);
     testkit::ClickTo(window->chk_ExecUO, true);
     host.calls.clear();
     Click(window->btn_OpenFolder);

@@ -101,7 +101,7 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
         EXPECT_EQ(host.Messages(), std::vector<std::wstring>{c.message});
         EXPECT_FALSE(window->autoCaptureTimer.Enabled());
         EXPECT_FALSE(window->chk_Timer.Checked());
-        EXPECT_FALSE(window->cb_Timer.Enabled());
+        EXPECT_FALSE(window->timerPeriodList.Enabled());
         EXPECT_FALSE(window->lbl_Timer.Enabled());
         EXPECT_FALSE(window->lbl_TimerMinSec.Enabled());
         EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=0\r\n"));
@@ -121,7 +121,7 @@ TEST_F(AutoCapture, AStoredPeriodOutsideTheListFallsBackToFourAndIsWrittenBack) 
         SCOPED_TRACE(stored);
         window.reset();
         Start(std::string("TimerNumber=") + stored + "\r\nTimerEnabled=1\r\n");
-        EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
+        EXPECT_EQ(window->timerPeriodList.ItemIndex(), 3);
         EXPECT_EQ(window->autoCaptureTimer.Interval(), 240000u);
         EXPECT_TRUE(window->autoCaptureTimer.Enabled());
         EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerNumber=3\r\n"));
@@ -195,7 +195,7 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
     EXPECT_EQ(window->lbl_Timer.Caption(), L"分毎");
     EXPECT_EQ(window->lbl_Timer.textColor, CLR_INVALID);
-    EXPECT_EQ(window->cb_Timer.ItemIndex(), 0);
+    EXPECT_EQ(window->timerPeriodList.ItemIndex(), 0);
     EXPECT_EQ(window->autoCaptureTimer.Interval(), 60000u);
     EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{kToSeconds, kToMinutes}));
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=0\r\n"));

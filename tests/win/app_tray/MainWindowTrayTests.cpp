@@ -94,7 +94,7 @@ TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskB
     ShellRecord shell;
     shell.succeed = false;
     window->trayIcon->ReplaceShellCall(shell.Call());
-    testkit::ClickTo(window->chk_TrayIcon, true);
+    testkit::ClickTo(window->trayIconBox, true);
     const LONG_PTR style = ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE);
 
     window->btn_MinimizedClick();
@@ -120,7 +120,7 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
     };
     for (const Mode& mode : modes) {
         SCOPED_TRACE(mode.grey ? "on" : "off");
-        testkit::ClickTo(window->cb_IllustNotShow, mode.grey);
+        testkit::ClickTo(window->businessModeBox, mode.grey);
         for (int page = 0; page < 4; ++page) {
             EXPECT_EQ(window->tabs.Page(page).GradientEnd(), mode.colour) << "page " << page;
             EXPECT_EQ(window->tabs.Page(page).PressedTabColor(), mode.colour) << "tab " << page;
@@ -147,7 +147,7 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
 // The picture list's colour-mode place is its place from then on: a window moved
 // to a monitor of another scale lays it out from there, not from the table.
 TEST_F(MainWindowTray, TheColourModeListPlaceSurvivesAChangeOfScale) {
-    testkit::ClickTo(window->cb_IllustNotShow, true);
+    testkit::ClickTo(window->businessModeBox, true);
     for (const UINT dpi : {144u, 96u}) {
         SCOPED_TRACE(dpi);
         RECT frame{};
@@ -177,19 +177,19 @@ TEST_F(MainWindowTray, TheWheelOverASettingListChangesNothingAndElsewhereWorksAs
     testkit::ClickTo(window->chk_Timer, true);
     window->tabs.SetActivePageIndex(2);
     ::SetForegroundWindow(window->hwnd());
-    ::SetFocus(window->cb_Timer.hwnd());
+    ::SetFocus(window->timerPeriodList.hwnd());
     PumpMessages();
-    const int index = window->cb_Timer.ItemIndex();
+    const int index = window->timerPeriodList.ItemIndex();
     const std::string written = StoredSettings();
 
-    Wheel(window->cb_Timer.hwnd(), window->cb_Timer.hwnd(), 1);
-    EXPECT_EQ(window->cb_Timer.ItemIndex(), index);
+    Wheel(window->timerPeriodList.hwnd(), window->timerPeriodList.hwnd(), 1);
+    EXPECT_EQ(window->timerPeriodList.ItemIndex(), index);
     EXPECT_EQ(StoredSettings(), written) << "a swallowed turn wrote the settings";
 
     // The same turn with the pointer on a label: the focused list moves, as the
     // system makes it (this shows the turn above reached the list's window).
-    Wheel(window->cb_Timer.hwnd(), window->lbl_Timer.hwnd(), 1);
-    EXPECT_NE(window->cb_Timer.ItemIndex(), index);
+    Wheel(window->timerPeriodList.hwnd(), window->lbl_Timer.hwnd(), 1);
+    EXPECT_NE(window->timerPeriodList.ItemIndex(), index);
 
     window->tabs.SetActivePageIndex(0);
     for (int i = 0; i < 100; ++i) {
