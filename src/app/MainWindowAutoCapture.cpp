@@ -16,8 +16,8 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 
 } // namespace
 
-void Tfm_Mirulo::Timer1Timer() {
-    const bool rangeSet = capture::IsFixedRangeSet(iCapLeft, iCapTop, iCapWidth, iCapHeight);
+void Tfm_Mirulo::OnAutoCaptureTick() {
+    const bool rangeSet = capture::IsFixedRangeSet(model_.X, model_.Y, model_.W, model_.H);
     switch (capture::DecideTick(IsSaveFolderUsable(), rangeSet)) {
     case capture::TickAction::Capture:
         CaptureOnTick();
@@ -26,11 +26,11 @@ void Tfm_Mirulo::Timer1Timer() {
         // Stopped before the message: while the box waits for someone to answer
         // it, further ticks would each open a box of their own inside it, and a
         // user back after an hour would find thousands of nested boxes.
-        Timer1.SetEnabled(false);
+        autoCaptureTimer.SetEnabled(false);
         ShowNotice(texts::kCaptureNoSaveFolder);
         break;
     case capture::TickAction::ReportNoRange:
-        Timer1.SetEnabled(false);
+        autoCaptureTimer.SetEnabled(false);
         ShowNotice(texts::kCaptureNoFixedRange);
         break;
     }
@@ -42,10 +42,10 @@ void Tfm_Mirulo::CaptureOnTick() {
     // capture's code is put back afterwards, or the picked picture would be
     // saved under the tick's code.
     const bool inAnotherCapture = capturesRunning_ > 0;
-    const std::wstring codeInUse = tTxtRizozType;
+    const std::wstring codeInUse = captureCode;
     const auto putCodeBack = [&] {
         if (inAnotherCapture) {
-            tTxtRizozType = codeInUse;
+            captureCode = codeInUse;
         }
     };
     try {
@@ -60,12 +60,12 @@ void Tfm_Mirulo::CaptureOnTick() {
             return;
         }
         tickFailureReported_ = true;
-        Timer1.SetEnabled(false);
+        autoCaptureTimer.SetEnabled(false);
         captureBoxOpen_ = true;
         ui::ReportCurrentException(host(), hwnd());
         captureBoxOpen_ = false;
         if (::IsWindow(hwnd()) && chk_Timer.Checked()) {
-            Timer1.SetEnabled(true);
+            autoCaptureTimer.SetEnabled(true);
         }
         return;
     }
@@ -78,8 +78,8 @@ void Tfm_Mirulo::lbl_TimerMouseDown(UINT message) {
     if (message != WM_RBUTTONDOWN || (::GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0) {
         return;
     }
-    blTimerSecMode = !blTimerSecMode;
-    if (blTimerSecMode) {
+    model_.blTimerSecMode = !model_.blTimerSecMode;
+    if (model_.blTimerSecMode) {
         lbl_Timer.SetCaption(texts::kPerSeconds);
         lbl_Timer.SetTextColor(kRed);
         ShowNotice(texts::kTimerSecondsNotice);
@@ -92,7 +92,7 @@ void Tfm_Mirulo::lbl_TimerMouseDown(UINT message) {
 }
 
 void Tfm_Mirulo::ConnectAutoCapture() {
-    Timer1.OnTimer = [this] { Timer1Timer(); };
+    autoCaptureTimer.OnTimer = [this] { OnAutoCaptureTick(); };
     lbl_TimerMinSec.OnMouseDown = [this](UINT message) { lbl_TimerMouseDown(message); };
 }
 

@@ -18,7 +18,7 @@ constexpr DWORD kSettleMilliseconds = 200;
 
 } // namespace
 
-bool Tfm_Mirulo::IsSaveFolderUsable() const { return sImageSaveDir.size() > 1 && library::IsFolder(sImageSaveDir); }
+bool Tfm_Mirulo::IsSaveFolderUsable() const { return SaveFolder().size() > 1 && library::IsFolder(SaveFolder()); }
 
 void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
     ++noticesShown_;
@@ -30,7 +30,7 @@ void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
 
 void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
     const std::u16string_view code = capture::CaptureCode(kind);
-    tTxtRizozType.assign(code.begin(), code.end());
+    captureCode.assign(code.begin(), code.end());
     ++capturesRunning_;
     struct Running {
         int& count;
@@ -49,7 +49,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
     }
-    const capture::FixedRange fixed{iCapLeft, iCapTop, iCapWidth, iCapHeight};
+    const capture::FixedRange fixed{model_.X, model_.Y, model_.W, model_.H};
     if (kind.range == capture::CaptureRange::Fixed && !fixed.IsSet()) {
         ShowNotice(texts::kCaptureNoFixedRange);
         SwitchAutoCaptureOff();
@@ -70,7 +70,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
         }
     }
     CountImages();
-    CalcFolderSizeAndDelete();
+    MoveOldestToRecycleBinWhileOverCap();
     playSound();
     FormResize();
     if (clipboardFailure) {
@@ -79,27 +79,28 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
 }
 
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
-    captures_.Save(picture, {.saveFolder = sImageSaveDir,
-                             .code = tTxtRizozType,
-                             .format = capture::FormatFromListIndex(cb_PNGorJPG.ItemIndex()),
+    captures_.Save(picture, {.saveFolder = SaveFolder(),
+                             .code = captureCode,
+                             .format = capture::FormatFromListIndex(formatList.ItemIndex()),
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});
 }
 
 capture::ClipboardBoxes Tfm_Mirulo::ClipboardChoice() const {
-    return {.fixedRange = cb_Key1_ToClipboard.Checked(),
-            .pickedRange = cb_Key2_ToClipboard.Checked(),
-            .fullScreen = cb_Key3_ToClipboard.Checked()};
+    return {.fixedRange = fixedRangeToClipboardBox.Checked(),
+            .pickedRange = pickedRangeToClipboardBox.Checked(),
+            .fullScreen = fullScreenToClipboardBox.Checked()};
 }
 
 void Tfm_Mirulo::SwitchAutoCaptureOff() {
-    Timer1.SetEnabled(false);
+    autoCaptureTimer.SetEnabled(false);
     if (chk_Timer.Checked()) {
-        chk_Timer.SetChecked(false); // its handler disables the period controls and writes the settings
+        chk_Timer.SetChecked(false);
+        chk_TimerClick(); // disables the period controls and writes the settings
         return;
     }
     // Already off (a hot key or a button found no range): the same end state,
     // and the settings are written all the same.
-    cb_Timer.SetEnabled(false);
+    timerPeriodList.SetEnabled(false);
     lbl_Timer.SetEnabled(false);
     lbl_TimerMinSec.SetEnabled(false);
     WriteIni();

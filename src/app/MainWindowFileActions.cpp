@@ -11,6 +11,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "platform/Wide.h"
 #include "integration/ShellOperations.h"
 #include "library/PictureClipboard.h"
 #include "library/PictureEditor.h"
@@ -59,7 +60,7 @@ public:
     }
 
     library::CapMove MoveToRecycleBin(const std::u16string& picture) override {
-        const std::wstring path = library::PicturePath(window_.sImageSaveDir, ToWide(picture));
+        const std::wstring path = library::PicturePath(window_.SaveFolder(), ToWide(picture));
         if (library::IsGone(path)) {
             return library::CapMove::Moved; // gone already: the refresh will show it
         }
@@ -111,7 +112,7 @@ void Tfm_Mirulo::edt_CapaExit() {
 
 void Tfm_Mirulo::edt_CapaMouseLeave() { edt_CapaExit(); }
 
-void Tfm_Mirulo::CalcFolderSizeAndDelete() {
+void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
     if (!chk_Capa.Checked()) {
         return;
     }
@@ -135,7 +136,7 @@ void Tfm_Mirulo::CalcFolderSizeAndDelete() {
         if (result.declined == picture || !capToldKept_.insert(picture).second) {
             continue;
         }
-        message += L"\r\n\r\n" + library::PicturePath(sImageSaveDir, ToWide(picture));
+        message += L"\r\n\r\n" + library::PicturePath(SaveFolder(), ToWide(picture));
         if (const auto reason = folder.reasons.find(picture); reason != folder.reasons.end() && !reason->second.empty()) {
             message += L"\r\n" + reason->second;
         }
@@ -159,7 +160,7 @@ void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
         return;
     }
     const std::wstring entry = lb_PicList.Item(index);
-    const std::wstring path = library::PicturePath(sImageSaveDir, entry);
+    const std::wstring path = library::PicturePath(SaveFolder(), entry);
     if (!library::IsFile(path)) {
         return; // a marked line, a picture removed behind our back, or a folder named like one
     }
@@ -188,8 +189,8 @@ void Tfm_Mirulo::RenameSelectedPicture() {
     if (index < 0 || !renameDialog_) {
         return;
     }
-    tName0 = lb_PicList.Item(index);
-    tName1.clear();
+    renameFrom = lb_PicList.Item(index);
+    renameTo.clear();
     {
         // Ordinary while the dialog shows, so the dialog is not hidden behind it;
         // top-most afterwards, whatever happened in between.
@@ -200,17 +201,17 @@ void Tfm_Mirulo::RenameSelectedPicture() {
                 ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             }
         } topMostAgain{hwnd()};
-        tName1 = renameDialog_->Run(hwnd(), tName0).value_or(std::wstring());
+        renameTo = renameDialog_->Run(hwnd(), renameFrom).value_or(std::wstring());
     }
-    if (tName1.empty()) {
+    if (renameTo.empty()) {
         return;
     }
     // The name goes straight into a path: one that leaves the folder, names a
     // device or would be shortened by Windows is refused like any failed rename.
     const bool renamed =
-        library::IsPlainFileName(ToU16(tName1)) &&
-        ::MoveFileW(library::ExtendedLengthPath(library::PicturePath(sImageSaveDir, tName0)).c_str(),
-                    library::ExtendedLengthPath(library::PicturePath(sImageSaveDir, tName1)).c_str());
+        library::IsPlainFileName(ToU16(renameTo)) &&
+        ::MoveFileW(library::ExtendedLengthPath(library::PicturePath(SaveFolder(), renameFrom)).c_str(),
+                    library::ExtendedLengthPath(library::PicturePath(SaveFolder(), renameTo)).c_str());
     if (!renamed) {
         ShowNotice(texts::kRenameFailed);
         return;
@@ -229,7 +230,7 @@ void Tfm_Mirulo::btn_EditClick() {
 }
 
 void Tfm_Mirulo::OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage) {
-    library::OpenPictureInEditor(host(), hwnd(), path, {rd_GrEdit1.Checked(), sEditorAppPath},
+    library::OpenPictureInEditor(host(), hwnd(), path, {paintEditorRadio.Checked(), EditorPath()},
                                  missingEditorMessage);
 }
 
@@ -259,15 +260,14 @@ void Tfm_Mirulo::btn_OpenFolderClick() {
         ShowNotice(texts::kNoticeOpenFolder);
         return;
     }
-    integration::OpenFolderInExplorer(host(), hwnd(), sImageSaveDir);
+    integration::OpenFolderInExplorer(host(), hwnd(), SaveFolder());
 }
 
 void Tfm_Mirulo::btn_FolderClick() {
     const std::optional<std::wstring> folder =
-        integration::ChooseFolder(host(), hwnd(), texts::kChooseFolderTitle, sImageSaveDir);
+        integration::ChooseFolder(host(), hwnd(), texts::kChooseFolderTitle, SaveFolder());
     if (folder) {
-        lbl_SaveFolder.SetCaption(*folder);
-        sImageSaveDir = *folder;
+        SetSaveFolder(*folder);
         CountImages();
     }
     WriteIni();
@@ -276,12 +276,12 @@ void Tfm_Mirulo::btn_FolderClick() {
 void Tfm_Mirulo::btn_EditorClick() {
     platform::OpenFileRequest request;
     request.filter.assign(texts::kEditorFilter, std::size(texts::kEditorFilter) - 1);
-    if (!sEditorAppPath.empty()) {
-        request.initialDir = FolderOf(sEditorAppPath);
+    if (!model_.EditorAppPath.empty()) {
+        request.initialDir = FolderOf(EditorPath());
     }
     if (const std::optional<std::wstring> program = host().OpenFile(hwnd(), request)) {
-        sEditorAppPath = *program;
-        lbl_Editor.SetCaption(FileNameOf(sEditorAppPath));
+        model_.EditorAppPath = platform::Narrow(*program);
+        lbl_Editor.SetCaption(FileNameOf(*program));
     }
     WriteIni();
 }

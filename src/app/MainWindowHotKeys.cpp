@@ -10,34 +10,25 @@
 
 namespace mirulo::app {
 
-capture::HotKeySelections Tfm_Mirulo::HotKeyCopies() const {
-    return {capture::HotKeySelection{int_cb_KeyAdd1, int_cb_Key1}, capture::HotKeySelection{int_cb_KeyAdd2, int_cb_Key2},
-            capture::HotKeySelection{int_cb_KeyAdd3, int_cb_Key3}};
+capture::HotKeySelections Tfm_Mirulo::KeySelections() const {
+    return {capture::HotKeySelection{fixedRangeModifierList.ItemIndex(), fixedRangeKeyList.ItemIndex()},
+            capture::HotKeySelection{pickedRangeModifierList.ItemIndex(), pickedRangeKeyList.ItemIndex()},
+            capture::HotKeySelection{fullScreenModifierList.ItemIndex(), fullScreenKeyList.ItemIndex()}};
 }
 
 std::int32_t& Tfm_Mirulo::HotKeyId(int number) {
-    return number == 1 ? RegistHotKeyID1 : number == 2 ? RegistHotKeyID2 : RegistHotKeyID3;
+    return number == 1 ? registeredHotKeyId1 : number == 2 ? registeredHotKeyId2 : registeredHotKeyId3;
 }
 
-void Tfm_Mirulo::SetHotKey(int number) { HotKeyId(number) = hotKeys_->SetHotKey(number, HotKeyCopies()); }
+void Tfm_Mirulo::SetHotKey(int number) { HotKeyId(number) = hotKeys_->SetHotKey(number, KeySelections()); }
 void Tfm_Mirulo::SetHotKey1() { SetHotKey(1); }
 void Tfm_Mirulo::SetHotKey2() { SetHotKey(2); }
 void Tfm_Mirulo::SetHotKey3() { SetHotKey(3); }
-void Tfm_Mirulo::CheckKeySettings() { hotKeys_->CheckKeySettings(HotKeyCopies()); }
-
-void Tfm_Mirulo::CopyKeySelections() {
-    int_cb_KeyAdd1 = cb_KeyAdd1.ItemIndex();
-    int_cb_Key1 = cb_Key1.ItemIndex();
-    int_cb_KeyAdd2 = cb_KeyAdd2.ItemIndex();
-    int_cb_Key2 = cb_Key2.ItemIndex();
-    int_cb_KeyAdd3 = cb_KeyAdd3.ItemIndex();
-    int_cb_Key3 = cb_Key3.ItemIndex();
-}
+void Tfm_Mirulo::CheckKeySettings() { hotKeys_->CheckKeySettings(KeySelections()); }
 
 void Tfm_Mirulo::ChangeHotKey(int number, bool writeNow) {
     hotKeys_->Release(number);
     HotKeyId(number) = 0;
-    CopyKeySelections();
     SetHotKey(number);
     if (writeNow) {
         WriteIni();
@@ -50,7 +41,7 @@ void Tfm_Mirulo::cb_KeyAdd3Change() { ChangeHotKey(3, true); }
 void Tfm_Mirulo::cb_Key3Change() { ChangeHotKey(3, false); }
 
 void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
-    const auto number = capture::HotKeyNumberForId(id, {RegistHotKeyID1, RegistHotKeyID2, RegistHotKeyID3});
+    const auto number = capture::HotKeyNumberForId(id, {registeredHotKeyId1, registeredHotKeyId2, registeredHotKeyId3});
     if (!number) {
         return;
     }
@@ -109,17 +100,19 @@ void Tfm_Mirulo::WatchHeldHotKey() {
 
 void Tfm_Mirulo::ReleaseHotKeys() {
     hotKeys_->ReleaseAll();
-    RegistHotKeyID1 = RegistHotKeyID2 = RegistHotKeyID3 = 0;
+    registeredHotKeyId1 = registeredHotKeyId2 = registeredHotKeyId3 = 0;
 }
 
 void Tfm_Mirulo::ConnectHotKeyLists() {
     heldHotKeyWatch_.OnTimer = [this] { WatchHeldHotKey(); };
-    cb_Key1.OnChange = [this] { cb_KeyAdd1Change(); };
-    cb_KeyAdd1.OnChange = [this] { cb_KeyAdd1Change(); };
-    cb_Key2.OnChange = [this] { cb_KeyAdd2Change(); };
-    cb_KeyAdd2.OnChange = [this] { cb_KeyAdd2Change(); };
-    cb_KeyAdd3.OnChange = [this] { cb_KeyAdd3Change(); };
-    cb_Key3.OnChange = [this] { cb_Key3Change(); };
+    // Which lists write the settings at once is kept as users have always had it:
+    // a change of the first pair or of the third key is stored at the next write.
+    fixedRangeKeyList.OnChange = [this] { cb_KeyAdd1Change(); };
+    fixedRangeModifierList.OnChange = [this] { cb_KeyAdd1Change(); };
+    pickedRangeKeyList.OnChange = [this] { cb_KeyAdd2Change(); };
+    pickedRangeModifierList.OnChange = [this] { cb_KeyAdd2Change(); };
+    fullScreenModifierList.OnChange = [this] { cb_KeyAdd3Change(); };
+    fullScreenKeyList.OnChange = [this] { cb_Key3Change(); };
 }
 
 } // namespace mirulo::app

@@ -5,6 +5,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "platform/Wide.h"
 #include "integration/GameClient.h"
 #include "integration/LogonTask.h"
 #include "integration/UnsafePlaces.h"
@@ -21,11 +22,10 @@ integration::LogonTask& Tfm_Mirulo::LogonTaskHere() {
 }
 
 void Tfm_Mirulo::cb_AutoStartClick() {
-    const bool wanted = cb_AutoStart.Checked();
+    const bool wanted = startAtLogonBox.Checked();
     if (const auto unusablePath = LogonTaskHere().Apply(wanted)) {
-        // Nothing was registered or removed, so the box goes back to what it
-        // showed. Quietly: SetChecked would run this handler for the reverse change.
-        ::SendMessageW(cb_AutoStart.hwnd(), BM_SETCHECK, wanted ? BST_UNCHECKED : BST_CHECKED, 0);
+        // Nothing was registered or removed, so the box goes back to what it showed.
+        startAtLogonBox.SetChecked(!wanted);
         ShowNotice(texts::kNoticeLogonTaskPath + *unusablePath);
         return;
     }
@@ -49,9 +49,15 @@ void Tfm_Mirulo::WarnOfUnsafeProgramPlace() {
 }
 
 void Tfm_Mirulo::CheckLogonTask() {
-    // Ticking the box runs its handler, which registers the task once more. A
+    // A box that changes runs its handler, which registers the task once more. A
     // batch file that cannot be written is reported, and the start goes on.
-    ui::Guarded(host(), hwnd(), [this] { cb_AutoStart.SetChecked(LogonTaskHere().IsRegistered()); });
+    ui::Guarded(host(), hwnd(), [this] {
+        const bool registered = LogonTaskHere().IsRegistered();
+        if (startAtLogonBox.Checked() != registered) {
+            startAtLogonBox.SetChecked(registered);
+            cb_AutoStartClick();
+        }
+    });
 }
 
 bool Tfm_Mirulo::blExecUO() {
@@ -60,11 +66,11 @@ bool Tfm_Mirulo::blExecUO() {
 
 void Tfm_Mirulo::btn_ExecUOClick() {
     integration::GameClient game(host(), hwnd());
-    const std::optional<std::wstring> chosen = game.Choose(sExecUOPath);
+    const std::optional<std::wstring> chosen = game.Choose(GameClientPath());
     if (!chosen) {
         return;
     }
-    sExecUOPath = *chosen;
+    model_.ExecUOApp = platform::Narrow(*chosen);
     ShowExecUOProgram();
     WriteIni();
 }
@@ -74,8 +80,8 @@ void Tfm_Mirulo::StartGameClient() {
         return;
     }
     integration::GameClient game(host(), hwnd());
-    if (!game.Start(sExecUOPath)) {
-        ShowNotice(texts::kNotFoundPrefix + sExecUOPath);
+    if (!game.Start(GameClientPath())) {
+        ShowNotice(texts::kNotFoundPrefix + GameClientPath());
     }
 }
 

@@ -24,7 +24,7 @@ void Tfm_Mirulo::CountImages() {
     if (!IsSaveFolderUsable()) {
         return; // the list, its selection, the status text and the total stay as they are
     }
-    library::PictureListing listing = library::ListPictures(sImageSaveDir);
+    library::PictureListing listing = library::ListPictures(SaveFolder());
     slPNGJPG = std::move(listing.names);
     FTotalSize = listing.totalSize;
 
@@ -48,7 +48,7 @@ void Tfm_Mirulo::CountImages() {
 }
 
 void Tfm_Mirulo::SetStatusText(const std::wstring& text) {
-    StatusBar1.SetText(text);
+    statusBar.SetText(text);
     MirrorStatusToViewer(text);
 }
 
@@ -57,7 +57,7 @@ std::wstring Tfm_Mirulo::SelectedPicturePath() const {
     if (index < 0) {
         return {};
     }
-    return library::PicturePath(sImageSaveDir, lb_PicList.Item(index));
+    return library::PicturePath(SaveFolder(), lb_PicList.Item(index));
 }
 
 void Tfm_Mirulo::btn_ReLoadClick() {
@@ -81,7 +81,7 @@ void Tfm_Mirulo::btn_ReLoadClick() {
     ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::lb_PicList2Click() { ShowSelectedInViewer(); }
+void Tfm_Mirulo::OnPictureListClicked() { ShowSelectedInViewer(); }
 
 void Tfm_Mirulo::lb_PicListDblClick() {
     const std::wstring path = SelectedPicturePath();
@@ -119,7 +119,7 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
 
 void Tfm_Mirulo::ConnectPictureList() {
     btn_ReLoad.OnClick = [this] { btn_ReLoadClick(); };
-    lb_PicList.OnClick = [this] { lb_PicList2Click(); };
+    lb_PicList.OnClick = [this] { OnPictureListClicked(); };
     lb_PicList.OnDblClick = [this] { lb_PicListDblClick(); };
     lb_PicList.OnMouseDown = [this](UINT message) { lb_PicListMouseDown(message); };
 }

@@ -43,11 +43,7 @@ void Tfm_Mirulo::btn_SetRectClick() {
         return; // the program ended while the picker was open
     }
     if (range) {
-        iCapLeft = range->left;
-        iCapTop = range->top;
-        iCapWidth = range->width;
-        iCapHeight = range->height;
-        lbl_XYWH.SetCaption(platform::Widen(settings::XYWHCaption(iCapLeft, iCapTop, iCapWidth, iCapHeight)));
+        SetFixedRange(range->left, range->top, range->width, range->height);
     }
     // Raised above every window once, then an ordinary window again.
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
@@ -102,15 +98,15 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
     }
     ::SetForegroundWindow(hwnd());
     CountImages();
-    CalcFolderSizeAndDelete();
+    MoveOldestToRecycleBinWhileOverCap();
     playSound();
-    advPager1.SetActivePageIndex(0);
+    tabs.SetActivePageIndex(0);
     ::ShowWindow(hwnd(), SW_SHOWNA);
     if (wasNormal) {
         if (!IsNormalState(hwnd())) {
             ::ShowWindow(hwnd(), SW_RESTORE);
         }
-    } else if (!chk_TrayIcon.Checked()) {
+    } else if (!trayIconBox.Checked()) {
         // Ends minimised in the task bar, as it was before.
         ::ShowWindow(hwnd(), SW_HIDE);
         ui::ProcessPendingMessages();
@@ -172,6 +168,14 @@ void Tfm_Mirulo::ConnectRangePicker() {
     btn_Capture.OnClick = [this] { btn_CaptureClick(); };
     btn_Capture3.OnClick = [this] { btn_Capture3Click(); };
     btn_Capture10.OnClick = [this] { btn_Capture10Click(); };
+}
+
+void Tfm_Mirulo::SetFixedRange(int left, int top, int width, int height) {
+    model_.X = left;
+    model_.Y = top;
+    model_.W = width;
+    model_.H = height;
+    lbl_XYWH.SetCaption(platform::Widen(settings::XYWHCaption(left, top, width, height)));
 }
 
 } // namespace mirulo::app

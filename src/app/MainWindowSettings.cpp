@@ -34,6 +34,32 @@ std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
     return list.ItemIndex();
 }
 
+// Construction applies each loaded value as a user's click would: when the value
+// differs from what the box shows, the box's handler runs for its effects (the
+// timer, a notice, the picture colours, a write).
+template <class Handler>
+void ApplyThroughHandler(ui::CheckBox& box, bool value, Handler handler) {
+    if (box.Checked() == value) {
+        return;
+    }
+    box.SetChecked(value);
+    handler();
+}
+
+// A radio button's handler runs only for the one that becomes chosen.
+template <class Handler>
+void ApplyThroughHandler(ui::RadioButton& radio, bool value, Handler handler) {
+    if (!value) {
+        radio.SetChecked(false);
+        return;
+    }
+    if (radio.Checked()) {
+        return;
+    }
+    radio.SetChecked(true);
+    handler();
+}
+
 } // namespace
 
 std::wstring Tfm_Mirulo::SettingsPath() { return settings::SettingsFile::PathFor(host().ExecutablePath()); }
@@ -119,100 +145,77 @@ void Tfm_Mirulo::ReadSettings() {
 }
 
 void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
-    blTimerSecMode = values.blTimerSecMode;
-    lbl_Timer.SetCaption(blTimerSecMode ? texts::kPerSeconds : texts::kPerMinutes);
-    lbl_Timer.SetTextColor(blTimerSecMode ? kRed : CLR_INVALID);
+    // What no control shows (the fixed range, the viewer's place, the timer's
+    // unit) the model holds; the rest is shown by the controls below.
+    model_ = values;
+    lbl_Timer.SetCaption(model_.blTimerSecMode ? texts::kPerSeconds : texts::kPerMinutes);
+    lbl_Timer.SetTextColor(model_.blTimerSecMode ? kRed : CLR_INVALID);
 
     MoveTo(values.Top170, values.Left170);
-    ifrmView_Top = values.ifrmView_Top;
-    ifrmView_Left = values.ifrmView_Left;
-    ifrmView_Height = values.ifrmView_Height;
-    ifrmView_Width = values.ifrmView_Width;
 
-    sImageSaveDir = library::AbsoluteFolder(Widen(values.Folder));
-    lbl_SaveFolder.SetCaption(sImageSaveDir);
+    SetSaveFolder(library::AbsoluteFolder(Widen(values.Folder)));
     if (!IsSaveFolderUsable()) {
-        StatusBar1.SetText(texts::kNoticeNoSaveFolder);
+        statusBar.SetText(texts::kNoticeNoSaveFolder);
     }
 
-    iCapLeft = values.X;
-    iCapTop = values.Y;
-    iCapHeight = values.H;
-    iCapWidth = values.W;
-    lbl_XYWH.SetCaption(Widen(settings::XYWHCaption(iCapLeft, iCapTop, iCapWidth, iCapHeight)));
+    lbl_XYWH.SetCaption(Widen(settings::XYWHCaption(model_.X, model_.Y, model_.W, model_.H)));
 
-    cb_Key1.SetItemIndex(values.Key1Number);
-    cb_KeyAdd1.SetItemIndex(values.Key1AddNumber);
-    cb_Key2.SetItemIndex(values.Key2Number);
-    cb_KeyAdd2.SetItemIndex(values.Key2AddNumber);
-    cb_Key3.SetItemIndex(values.Key3Number);
-    cb_KeyAdd3.SetItemIndex(values.Key3AddNumber);
-    int_cb_KeyAdd1 = cb_KeyAdd1.ItemIndex();
-    int_cb_Key1 = cb_Key1.ItemIndex();
-    int_cb_KeyAdd2 = cb_KeyAdd2.ItemIndex();
-    int_cb_Key2 = cb_Key2.ItemIndex();
-    int_cb_KeyAdd3 = cb_KeyAdd3.ItemIndex();
-    int_cb_Key3 = cb_Key3.ItemIndex();
+    fixedRangeKeyList.SetItemIndex(values.Key1Number);
+    fixedRangeModifierList.SetItemIndex(values.Key1AddNumber);
+    pickedRangeKeyList.SetItemIndex(values.Key2Number);
+    pickedRangeModifierList.SetItemIndex(values.Key2AddNumber);
+    fullScreenKeyList.SetItemIndex(values.Key3Number);
+    fullScreenModifierList.SetItemIndex(values.Key3AddNumber);
 
-    SelectStored(cb_PNGorJPG, values.PNGorJPGNumber);
+    SelectStored(formatList, values.PNGorJPGNumber);
     // Without a selected entry the timer would have no period: a number outside
     // the list gets the default entry, and the file gets that entry back.
     const std::int32_t timerEntry = capture::TimerEntryFromStored(values.TimerNumber);
-    cb_Timer.SetItemIndex(timerEntry);
-    iTimerMin = std::stoi(cb_Timer.Item(timerEntry));
+    timerPeriodList.SetItemIndex(timerEntry);
     if (timerEntry != values.TimerNumber) {
         WriteIni();
     }
 
-    chk_Timer.SetChecked(values.TimerEnabled);
+    ApplyThroughHandler(chk_Timer, values.TimerEnabled, [this] { chk_TimerClick(); });
     const bool timerOn = chk_Timer.Checked();
-    cb_Timer.SetEnabled(timerOn);
+    timerPeriodList.SetEnabled(timerOn);
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
 
-    chk_Sound.SetChecked(values.SoundEnabled);
-    storedSoundName_ = Widen(values.SoundName);
-    chk_Capa.SetChecked(values.FolderCapacityEnabled);
+    ApplyThroughHandler(chk_Sound, values.SoundEnabled, [this] { chk_SoundClick(); });
+    ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
     edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
-    cb_Key1_ToClipboard.SetChecked(values.ToClipboard1Enabled);
-    cb_Key2_ToClipboard.SetChecked(values.ToClipboard2Enabled);
-    cb_Key3_ToClipboard.SetChecked(values.ToClipboard3Enabled);
-    rd_GrEdit1.SetChecked(values.rd_GrEdit1);
-    rd_GrEdit2.SetChecked(values.rd_GrEdit2);
+    ApplyThroughHandler(fixedRangeToClipboardBox, values.ToClipboard1Enabled, [this] { cb_Key1_ToClipboardClick(); });
+    pickedRangeToClipboardBox.SetChecked(values.ToClipboard2Enabled);
+    ApplyThroughHandler(fullScreenToClipboardBox, values.ToClipboard3Enabled, [this] { cb_Key3_ToClipboardClick(); });
+    ApplyThroughHandler(paintEditorRadio, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
+    ApplyThroughHandler(ownEditorRadio, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
 
-    sEditorAppPath = Widen(values.EditorAppPath);
-    lbl_Editor.SetCaption(FileNamePart(sEditorAppPath));
-    lbl_Editor.SetEnabled(!rd_GrEdit1.Checked());
+    lbl_Editor.SetCaption(FileNamePart(EditorPath()));
+    lbl_Editor.SetEnabled(!paintEditorRadio.Checked());
 
-    chk_ExecUO.SetChecked(values.ExecUOEnabled);
-    sExecUOPath = Widen(values.ExecUOApp);
+    ApplyThroughHandler(chk_ExecUO, values.ExecUOEnabled, [this] { chk_ExecUOClick(); });
     ShowExecUOProgram();
     btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
     lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
 
-    bl_chkRND = values.bl_chkRND;
-    chkRND.SetChecked(bl_chkRND);
-    const auto flags = CategoryFlags();
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-        *flags[i] = values.bl_chkRNDCategories[i];
-    }
+    ApplyThroughHandler(randomPlayBox, values.bl_chkRND, [this] { OnRandomPlayClicked(); });
     const auto boxes = CategoryBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        boxes[i]->SetChecked(*flags[i]);
+        ApplyThroughHandler(*boxes[i], values.bl_chkRNDCategories[i], [this] { OnSoundCategoryClicked(); });
     }
 
-    chk_TrayIcon.SetChecked(values.chk_TrayIcon);
+    ApplyThroughHandler(trayIconBox, values.chk_TrayIcon, [this] { chk_TrayIconClick(); });
     chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
-    chk_Minimized.SetChecked(values.chk_Minimized);
-    cb_IllustNotShow.SetChecked(values.cb_IllustNotShow);
-    for (Picture* picture : {&img_01, &img_02, &img_03, &img_04}) {
-        picture->SetVisible(!cb_IllustNotShow.Checked());
+    ApplyThroughHandler(startMinimisedBox, values.chk_Minimized, [this] { chk_MinimizedClick(); });
+    ApplyThroughHandler(businessModeBox, values.cb_IllustNotShow, [this] { cb_IllustNotShowClick(); });
+    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration}) {
+        picture->SetVisible(!businessModeBox.Checked());
     }
 }
 
 settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
-    settings::SettingsValues values;
-    values.blTimerSecMode = blTimerSecMode;
+    settings::SettingsValues values = model_;
 
     // While minimised or hidden in the notification area the window's own
     // rectangle is the icon's: the position to come back to is the restored one,
@@ -224,44 +227,33 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     }
     values.Top170 = frame.top;
     values.Left170 = frame.left;
-    values.ifrmView_Top = ifrmView_Top;
-    values.ifrmView_Left = ifrmView_Left;
-    values.ifrmView_Height = ifrmView_Height;
-    values.ifrmView_Width = ifrmView_Width;
-    values.Folder = Narrow(sImageSaveDir);
-    values.X = iCapLeft;
-    values.Y = iCapTop;
-    values.H = iCapHeight;
-    values.W = iCapWidth;
-    values.Key1Number = cb_Key1.ItemIndex();
-    values.Key1AddNumber = cb_KeyAdd1.ItemIndex();
-    values.Key2Number = cb_Key2.ItemIndex();
-    values.Key2AddNumber = cb_KeyAdd2.ItemIndex();
-    values.Key3Number = cb_Key3.ItemIndex();
-    values.Key3AddNumber = cb_KeyAdd3.ItemIndex();
-    values.PNGorJPGNumber = cb_PNGorJPG.ItemIndex();
-    values.TimerNumber = cb_Timer.ItemIndex();
+    values.Key1Number = fixedRangeKeyList.ItemIndex();
+    values.Key1AddNumber = fixedRangeModifierList.ItemIndex();
+    values.Key2Number = pickedRangeKeyList.ItemIndex();
+    values.Key2AddNumber = pickedRangeModifierList.ItemIndex();
+    values.Key3Number = fullScreenKeyList.ItemIndex();
+    values.Key3AddNumber = fullScreenModifierList.ItemIndex();
+    values.PNGorJPGNumber = formatList.ItemIndex();
+    values.TimerNumber = timerPeriodList.ItemIndex();
     values.TimerEnabled = chk_Timer.Checked();
     values.SoundEnabled = chk_Sound.Checked();
     values.SoundName = Narrow(SelectedSoundPath());
     values.FolderCapacityEnabled = chk_Capa.Checked();
     values.FolderCapacitySize = settings::FolderCapacitySizeFromText(Narrow(edt_Capa.Caption()));
-    values.ToClipboard1Enabled = cb_Key1_ToClipboard.Checked();
-    values.ToClipboard2Enabled = cb_Key2_ToClipboard.Checked();
-    values.ToClipboard3Enabled = cb_Key3_ToClipboard.Checked();
-    values.rd_GrEdit1 = rd_GrEdit1.Checked();
-    values.rd_GrEdit2 = rd_GrEdit2.Checked();
-    values.EditorAppPath = Narrow(sEditorAppPath);
+    values.ToClipboard1Enabled = fixedRangeToClipboardBox.Checked();
+    values.ToClipboard2Enabled = pickedRangeToClipboardBox.Checked();
+    values.ToClipboard3Enabled = fullScreenToClipboardBox.Checked();
+    values.rd_GrEdit1 = paintEditorRadio.Checked();
+    values.rd_GrEdit2 = ownEditorRadio.Checked();
     values.ExecUOEnabled = chk_ExecUO.Checked();
-    values.ExecUOApp = Narrow(sExecUOPath);
-    values.bl_chkRND = bl_chkRND;
-    const auto flags = const_cast<Tfm_Mirulo*>(this)->CategoryFlags();
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-        values.bl_chkRNDCategories[i] = *flags[i];
+    values.bl_chkRND = randomPlayBox.Checked();
+    const auto boxes = const_cast<Tfm_Mirulo*>(this)->CategoryBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        values.bl_chkRNDCategories[i] = boxes[i]->Checked();
     }
-    values.chk_TrayIcon = chk_TrayIcon.Checked();
-    values.chk_Minimized = chk_Minimized.Checked();
-    values.cb_IllustNotShow = cb_IllustNotShow.Checked();
+    values.chk_TrayIcon = trayIconBox.Checked();
+    values.chk_Minimized = startMinimisedBox.Checked();
+    values.cb_IllustNotShow = businessModeBox.Checked();
     return values;
 }
 
@@ -325,11 +317,11 @@ void Tfm_Mirulo::WriteIni() {
 
 void Tfm_Mirulo::chk_TimerClick() {
     const bool on = chk_Timer.Checked();
-    cb_Timer.SetEnabled(on);
+    timerPeriodList.SetEnabled(on);
     lbl_Timer.SetEnabled(on);
     lbl_TimerMinSec.SetEnabled(on);
     // A new start counts a full period: the first capture comes one period later.
-    Timer1.SetEnabled(on);
+    autoCaptureTimer.SetEnabled(on);
     if (on) {
         tickFailureReported_ = false; // a new run tells its first failure again
     }
@@ -337,10 +329,6 @@ void Tfm_Mirulo::chk_TimerClick() {
 }
 
 void Tfm_Mirulo::cb_TimerChange() {
-    const int index = cb_Timer.ItemIndex();
-    if (index >= 0) {
-        iTimerMin = std::stoi(cb_Timer.Item(index));
-    }
     ApplyTimerInterval();
     WriteIni();
 }
@@ -359,8 +347,8 @@ void Tfm_Mirulo::cb_Key1_ToClipboardClick() { WriteIni(); }
 void Tfm_Mirulo::cb_Key3_ToClipboardClick() { WriteIni(); }
 void Tfm_Mirulo::cb_PNGorJPGClick() { WriteIni(); }
 
-void Tfm_Mirulo::rd_GrEdit2Click() {
-    lbl_Editor.SetEnabled(rd_GrEdit2.Checked());
+void Tfm_Mirulo::OnEditorChoiceClicked() {
+    lbl_Editor.SetEnabled(ownEditorRadio.Checked());
     WriteIni();
 }
 
@@ -371,29 +359,37 @@ void Tfm_Mirulo::chk_ExecUOClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath)); }
+void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(GameClientPath())); }
 
-void Tfm_Mirulo::chkRNDClick() {
-    bl_chkRND = chkRND.Checked();
-    WriteIni();
+std::wstring Tfm_Mirulo::SaveFolder() const { return Widen(model_.Folder); }
+std::wstring Tfm_Mirulo::EditorPath() const { return Widen(model_.EditorAppPath); }
+std::wstring Tfm_Mirulo::GameClientPath() const { return Widen(model_.ExecUOApp); }
+
+void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
+    model_.Folder = Narrow(folder);
+    lbl_SaveFolder.SetCaption(folder);
 }
+
+void Tfm_Mirulo::OnRandomPlayClicked() { WriteIni(); }
 
 void Tfm_Mirulo::ConnectOptionHandlers() {
     chk_Timer.OnClick = [this] { chk_TimerClick(); };
-    cb_Timer.OnChange = [this] { cb_TimerChange(); };
+    timerPeriodList.OnChange = [this] { cb_TimerChange(); };
     chk_Sound.OnClick = [this] { chk_SoundClick(); };
     chk_Capa.OnClick = [this] { chk_CapaClick(); };
-    cb_Key1_ToClipboard.OnClick = [this] { cb_Key1_ToClipboardClick(); };
-    cb_Key3_ToClipboard.OnClick = [this] { cb_Key3_ToClipboardClick(); };
-    cb_PNGorJPG.OnChange = [this] { cb_PNGorJPGClick(); };
-    rd_GrEdit1.OnClick = [this] { rd_GrEdit2Click(); };
-    rd_GrEdit2.OnClick = [this] { rd_GrEdit2Click(); };
+    fixedRangeToClipboardBox.OnClick = [this] { cb_Key1_ToClipboardClick(); };
+    fullScreenToClipboardBox.OnClick = [this] { cb_Key3_ToClipboardClick(); };
+    formatList.OnChange = [this] { cb_PNGorJPGClick(); };
+    // Both editor radios run one handler on purpose: it enables the editor's
+    // label for whichever radio is chosen now, and writes the choice.
+    paintEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
+    ownEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
     chk_ExecUO.OnClick = [this] { chk_ExecUOClick(); };
-    chkRND.OnClick = [this] { chkRNDClick(); };
+    randomPlayBox.OnClick = [this] { OnRandomPlayClicked(); };
     for (ui::CheckBox* box : CategoryBoxes()) {
-        box->OnClick = [this] { chkRND01Click(); };
+        box->OnClick = [this] { OnSoundCategoryClicked(); };
     }
-    cb_AutoStart.OnClick = [this] { cb_AutoStartClick(); };
+    startAtLogonBox.OnClick = [this] { cb_AutoStartClick(); };
 }
 
 } // namespace mirulo::app

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/Tfm_Mirulo.h"
+#include "platform/Wide.h"
 #include "integration/ShellOperations.h"
 #include "sound/MciPlayer.h"
 #include "sound/RandomSound.h"
@@ -45,9 +46,9 @@ void Tfm_Mirulo::MakeMP3List() {
     lb_Sound.Clear();
     slMP3.clear();
     std::array<bool, sound::kCategoryCount> ticked{};
-    const auto flags = CategoryFlags();
+    const auto boxes = CategoryBoxes();
     for (std::size_t i = 0; i < ticked.size(); ++i) {
-        ticked[i] = *flags[i];
+        ticked[i] = boxes[i]->Checked();
     }
     sound::SoundList list = sound::BuildSoundList(host().ExecutablePath(), ticked);
     lb_Sound.SetRedraw(false);
@@ -71,23 +72,17 @@ void Tfm_Mirulo::BuildSoundListAtStart() {
     for (const std::wstring& path : slMP3) {
         names.push_back(sound::FileNamePart(path));
     }
-    lb_Sound.SetItemIndex(sound::StoredSoundIndex(names, storedSoundName_));
+    lb_Sound.SetItemIndex(sound::StoredSoundIndex(names, platform::Widen(model_.SoundName)));
     const std::wstring path = SelectedSoundPath();
     if (IsFile(path)) {
-        MediaPlayer1->fileName = path;
+        soundPlayer->fileName = path;
     }
 }
 
-void Tfm_Mirulo::chkRND01Click() {
+void Tfm_Mirulo::OnSoundCategoryClicked() {
     // During construction the list is built once, after every setting is read.
     if (!blInFormCreate) {
         ui::ProcessPendingMessages(); // the click that got us here repaints before the folders are read
-        bl_chkRND = chkRND.Checked();
-        const auto flags = CategoryFlags();
-        const auto boxes = CategoryBoxes();
-        for (std::size_t i = 0; i < flags.size(); ++i) {
-            *flags[i] = boxes[i]->Checked();
-        }
         MakeMP3List();
     }
     WriteIni();
@@ -126,7 +121,7 @@ void Tfm_Mirulo::playSound() {
 }
 
 void Tfm_Mirulo::proc_PlaySound() {
-    if (bl_chkRND) {
+    if (randomPlayBox.Checked()) {
         RndSound();
     }
     const int index = lb_Sound.ItemIndex();
@@ -139,8 +134,8 @@ void Tfm_Mirulo::proc_PlaySound() {
     if (!IsFile(path)) {
         return;
     }
-    MediaPlayer1->fileName = path;
-    MediaPlayer1->Play();
+    soundPlayer->fileName = path;
+    soundPlayer->Play();
 }
 
 void Tfm_Mirulo::RndSound() {
@@ -153,7 +148,7 @@ void Tfm_Mirulo::btn_PlayClick() {
 }
 
 void Tfm_Mirulo::ConnectSoundControls() {
-    MediaPlayer1 = std::make_unique<sound::MciPlayer>(host(), hwnd());
+    soundPlayer = std::make_unique<sound::MciPlayer>(host(), hwnd());
     lb_Sound.OnClick = [this] { lb_SoundClick(); };
     btn_SoundFolder.OnClick = [this] { btn_SoundFolderClick(); };
     btn_RefreshMP3List.OnClick = [this] { btn_RefreshMP3ListClick(); };

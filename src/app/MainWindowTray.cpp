@@ -19,15 +19,15 @@ constexpr COLORREF kGreyPageColour = 8421504;    // red 128, green 128, blue 128
 } // namespace
 
 void Tfm_Mirulo::ConnectTray(HICON icon) {
-    TrayIcon1 = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
-    TrayIcon1->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { TrayIcon1Click(); }); };
+    trayIcon = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
+    trayIcon->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { TrayIcon1Click(); }); };
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
     btn_Minimized.OnClick = [this] { btn_MinimizedClick(); };
     btn_Close.OnClick = [this] { btn_CloseClick(); };
-    chk_TrayIcon.OnClick = [this] { chk_TrayIconClick(); };
-    chk_Minimized.OnClick = [this] { chk_MinimizedClick(); };
-    cb_IllustNotShow.OnClick = [this] { cb_IllustNotShowClick(); };
-    advPager1.OnMouseDown = [this](UINT message, POINT point) { advPager1MouseDown(message, point); };
+    trayIconBox.OnClick = [this] { chk_TrayIconClick(); };
+    startMinimisedBox.OnClick = [this] { chk_MinimizedClick(); };
+    businessModeBox.OnClick = [this] { cb_IllustNotShowClick(); };
+    tabs.OnMouseDown = [this](UINT message, POINT point) { OnTabStripMouseDown(message, point); };
     wheelFilter_ =
         std::make_unique<ui::MouseWheelFilter>(hwnd(), [this](POINT at) { return FormMouseWheel(at); });
     resizeConnected_ = true;
@@ -42,7 +42,7 @@ void Tfm_Mirulo::OnSize(UINT, int, int) {
 // --- Notification area ----------------------------------------------------------
 
 void Tfm_Mirulo::HideToTray() {
-    if (!TrayIcon1->Show()) {
+    if (!trayIcon->Show()) {
         // No notification area to come back from: the window stays minimised on
         // the task bar, where the user can always find it.
         return;
@@ -52,7 +52,7 @@ void Tfm_Mirulo::HideToTray() {
 }
 
 void Tfm_Mirulo::RestoreFromTray() {
-    TrayIcon1->Hide();
+    trayIcon->Hide();
     // The style goes back before the window shows: a window shown while it is
     // still a tool window gets no task-bar button.
     ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, iAppExStyle);
@@ -61,7 +61,7 @@ void Tfm_Mirulo::RestoreFromTray() {
 
 void Tfm_Mirulo::FormResize() {
     if (::IsIconic(hwnd())) {
-        if (chk_TrayIcon.Checked()) {
+        if (trayIconBox.Checked()) {
             HideToTray();
         }
         return;
@@ -118,7 +118,7 @@ void Tfm_Mirulo::chk_TrayIconClick() {
 
 // --- Window drag and wheel guard --------------------------------------------------
 
-void Tfm_Mirulo::advPager1MouseDown(UINT message, POINT point) {
+void Tfm_Mirulo::OnTabStripMouseDown(UINT message, POINT point) {
     // Only a press of the real button starts the drag: the system's move loop
     // ends on the button's release, and a press that was only sent as a message
     // (an automation tool, an accessibility aid) would leave it waiting for one.
@@ -143,7 +143,7 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
         under = child;
     }
     for (const ui::ComboBox* list :
-         {&cb_PNGorJPG, &cb_KeyAdd1, &cb_Key1, &cb_Timer, &cb_KeyAdd2, &cb_Key2, &cb_KeyAdd3, &cb_Key3}) {
+         {&formatList, &fixedRangeModifierList, &fixedRangeKeyList, &timerPeriodList, &pickedRangeModifierList, &pickedRangeKeyList, &fullScreenModifierList, &fullScreenKeyList}) {
         if (under == list->hwnd() || ::IsChild(list->hwnd(), under)) {
             return true;
         }
@@ -154,23 +154,23 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 // --- Colour mode ------------------------------------------------------------------
 
 void Tfm_Mirulo::cb_IllustNotShowClick() {
-    const bool grey = cb_IllustNotShow.Checked();
-    for (Picture* picture : {&img_01, &img_02, &img_03, &img_04, &img_05, &img_Title1}) {
+    const bool grey = businessModeBox.Checked();
+    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration, &bannerPicture, &img_Title1}) {
         picture->SetVisible(!grey);
     }
     img_Title2.SetVisible(grey);
     const COLORREF colour = grey ? kGreyPageColour : kNormalPageColour;
     for (int page = 0; page < 4; ++page) {
-        advPager1.SetPageGradientEnd(page, colour);
+        tabs.SetPageGradientEnd(page, colour);
     }
     for (int page = 0; page < 4; ++page) {
-        advPager1.SetPagePressedTabColor(page, colour);
+        tabs.SetPagePressedTabColor(page, colour);
     }
     // In colour mode the list grows over the hidden banner; its bottom stays put.
     const int top = grey ? 4 : 49;
     const int height = grey ? 395 : 350;
     controlTable_.MoveAt96(lb_PicList, RECT{4, top, 4 + 319, top + height});
-    ::SetWindowTextW(hwnd(), (grey ? sFormCap2 : sFormCap1).c_str());
+    ::SetWindowTextW(hwnd(), (grey ? businessCaption : normalCaption).c_str());
     WriteIni();
 }
 

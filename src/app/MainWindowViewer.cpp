@@ -24,8 +24,8 @@ public:
     explicit ViewerLink(Tfm_Mirulo& window) : window_(window) {}
 
     ui::ListBox& PictureList() override { return window_.lb_PicList; }
-    std::wstring SaveFolder() const override { return window_.sImageSaveDir; }
-    void SetMainStatusText(const std::wstring& text) override { window_.StatusBar1.SetText(text); }
+    std::wstring SaveFolder() const override { return window_.SaveFolder(); }
+    void SetMainStatusText(const std::wstring& text) override { window_.statusBar.SetText(text); }
     bool MoveToRecycleBin(const std::vector<std::wstring>& files) override {
         return window_.MovePicturesToRecycleBin(files);
     }
@@ -33,10 +33,7 @@ public:
     void OpenSelectedInEditor() override { window_.OpenSelectedPictureInEditor(); }
     void OpenRecycleBin() override { integration::OpenRecycleBin(window_.host()); }
     void ViewerClosed(const viewer::ViewerPlacement& placement) override {
-        window_.ifrmView_Top = placement.top;
-        window_.ifrmView_Left = placement.left;
-        window_.ifrmView_Height = placement.height;
-        window_.ifrmView_Width = placement.width;
+        window_.RememberViewerPlace(placement.top, placement.left, placement.height, placement.width);
     }
 
 private:
@@ -45,10 +42,17 @@ private:
 
 } // namespace
 
+void Tfm_Mirulo::RememberViewerPlace(int top, int left, int height, int width) {
+    model_.ifrmView_Top = top;
+    model_.ifrmView_Left = left;
+    model_.ifrmView_Height = height;
+    model_.ifrmView_Width = width;
+}
+
 void Tfm_Mirulo::CreateViewer() {
     viewerLink_ = std::make_unique<ViewerLink>(*this);
     frmView = std::make_unique<viewer::TfrmView>(
-        host(), *viewerLink_, viewer::ViewerPlacement{ifrmView_Top, ifrmView_Left, ifrmView_Height, ifrmView_Width});
+        host(), *viewerLink_, viewer::ViewerPlacement{model_.ifrmView_Top, model_.ifrmView_Left, model_.ifrmView_Height, model_.ifrmView_Width});
 }
 
 void Tfm_Mirulo::btn_ViewerClick() {

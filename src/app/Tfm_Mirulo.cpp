@@ -37,7 +37,7 @@ HICON LoadProgramIcon(int size) {
 } // namespace
 
 Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
-    : ui::Window(host), advPager1(host), Timer1(*this, kAutoCaptureTimerId, 100000),
+    : ui::Window(host), tabs(host), autoCaptureTimer(*this, kAutoCaptureTimerId, 100000),
       tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host), heldHotKeyWatch_(*this, kHeldHotKeyTimerId, 50) {
     RegisterWindowClass(kMainWindowClass, CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXICON)),
@@ -53,13 +53,13 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(), [this] { ShowNotice(texts::kDuplicateKeyWarning); });
-    advPager1.Create(hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
+    tabs.Create(hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
     const ui::TabFont tabFonts[] = {{L"Meiryo UI", 15, true}, {L"Tahoma", 15, false}, {L"Meiryo UI", 15, false},
                                     {L"Meiryo UI", 15, false}};
     const wchar_t* tabCaptions[] = {texts::kTabMain, texts::kTabSettings1, texts::kTabSettings2,
                                     texts::kTabSettings3};
     for (int i = 0; i < 4; ++i) {
-        advPager1.AddPage(tabCaptions[i], tabFonts[i]);
+        tabs.AddPage(tabCaptions[i], tabFonts[i]);
     }
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
@@ -102,14 +102,10 @@ ui::Control* Tfm_Mirulo::FindControl(std::wstring_view name) const {
 }
 
 std::array<ui::CheckBox*, 10> Tfm_Mirulo::CategoryBoxes() {
-    return {&chkRND01, &chkRND02, &chkRND03, &chkRND04, &chkRND05,
-            &chkRND06, &chkRND07, &chkRND08, &chkRND09, &chkRND10};
+    return {&categoryShutterVoice1s, &categoryShutterVoice2s, &categoryShutterVoice3s, &categoryShutterVoiceLong, &categoryLine1s,
+            &categoryLine2s, &categoryLine3s, &categoryLineLong, &categoryFavourites, &categorySoundEffects};
 }
 
-std::array<bool*, 10> Tfm_Mirulo::CategoryFlags() {
-    return {&bl_chkRND01, &bl_chkRND02, &bl_chkRND03, &bl_chkRND04, &bl_chkRND05,
-            &bl_chkRND06, &bl_chkRND07, &bl_chkRND08, &bl_chkRND09, &bl_chkRND10};
-}
 
 void Tfm_Mirulo::ShowFirstTime() {
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
@@ -124,34 +120,32 @@ void Tfm_Mirulo::FormCreate() {
     blInFormCreate = true;
     slMP3.clear();
     iAppExStyle = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
-    lvl_Ver.SetCaption(kVersionText);
-    sFormCap1 = std::wstring(texts::kCaptionPrefixNormal) + lvl_Ver.Caption();
-    sFormCap2 = std::wstring(texts::kCaptionPrefixGrey) + lvl_Ver.Caption();
+    versionLabel.SetCaption(kVersionText);
+    normalCaption = std::wstring(texts::kCaptionPrefixNormal) + versionLabel.Caption();
+    businessCaption = std::wstring(texts::kCaptionPrefixGrey) + versionLabel.Caption();
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
-    sImageSaveDir.clear();
-    iCapTop = iCapLeft = iCapHeight = iCapWidth = 0;
-    tTxtRizozType.clear();
-    StatusBar1.SetText(L"");
+    captureCode.clear();
+    statusBar.SetText(L"");
     AssignHints();
     SwitchHintsOn();
     FillLists();
     ComputeDefaultPosition();
 
     ReadSettings();
-    ::SetWindowTextW(hwnd(), (cb_IllustNotShow.Checked() ? sFormCap2 : sFormCap1).c_str());
+    ::SetWindowTextW(hwnd(), (businessModeBox.Checked() ? businessCaption : normalCaption).c_str());
     BuildSoundListAtStart();
     ApplyTimerInterval();
     const bool timerOn = chk_Timer.Checked();
-    cb_Timer.SetEnabled(timerOn);
+    timerPeriodList.SetEnabled(timerOn);
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
     CheckLogonTask();
 
     if (IsSaveFolderUsable()) {
         // Pictures and copies whose save a crash or a kill interrupted.
-        capture::FinishInterruptedSaves(sImageSaveDir);
-        viewer::RemoveInterruptedCopy(sImageSaveDir);
+        capture::FinishInterruptedSaves(SaveFolder());
+        viewer::RemoveInterruptedCopy(SaveFolder());
     }
     CountImages();
     SetHotKey1();
@@ -161,11 +155,11 @@ void Tfm_Mirulo::FormCreate() {
 
     intCaptureTimer = 0;
     hints_.SetTiming(200, 10000);
-    if (chk_Minimized.Checked()) {
+    if (startMinimisedBox.Checked()) {
         tm_Min.SetInterval(1000);
         tm_Min.SetEnabled(true);
     }
-    advPager1.SetActivePageIndex(0);
+    tabs.SetActivePageIndex(0);
     blInFormCreate = false;
 }
 
@@ -194,14 +188,14 @@ void Tfm_Mirulo::FillLists() {
     const auto keyName = [](const capture::KeyListEntry& entry) { return entry.name; };
     const auto modifierName = [](const capture::ModifierListEntry& entry) { return entry.name; };
     const auto itself = [](const wchar_t* entry) { return entry; };
-    fill(cb_Key1, capture::kKeyList, keyName);
-    fill(cb_KeyAdd1, capture::kModifierList, modifierName);
-    fill(cb_Key2, capture::kKeyList, keyName);
-    fill(cb_KeyAdd2, capture::kModifierList, modifierName);
-    fill(cb_Key3, capture::kKeyList, keyName);
-    fill(cb_KeyAdd3, capture::kModifierList, modifierName);
-    fill(cb_PNGorJPG, texts::kFormatNames, itself);
-    fill(cb_Timer, texts::kTimerPeriods, itself);
+    fill(fixedRangeKeyList, capture::kKeyList, keyName);
+    fill(fixedRangeModifierList, capture::kModifierList, modifierName);
+    fill(pickedRangeKeyList, capture::kKeyList, keyName);
+    fill(pickedRangeModifierList, capture::kModifierList, modifierName);
+    fill(fullScreenKeyList, capture::kKeyList, keyName);
+    fill(fullScreenModifierList, capture::kModifierList, modifierName);
+    fill(formatList, texts::kFormatNames, itself);
+    fill(timerPeriodList, texts::kTimerPeriods, itself);
 }
 
 void Tfm_Mirulo::ComputeDefaultPosition() {
@@ -223,11 +217,11 @@ void Tfm_Mirulo::ComputeDefaultPosition() {
 }
 
 void Tfm_Mirulo::ApplyTimerInterval() {
-    const int index = cb_Timer.ItemIndex();
+    const int index = timerPeriodList.ItemIndex();
     if (index < 0) {
         return;
     }
-    Timer1.SetInterval(capture::TimerIntervalMs(std::stoi(cb_Timer.Item(index)), blTimerSecMode));
+    autoCaptureTimer.SetInterval(capture::TimerIntervalMs(std::stoi(timerPeriodList.Item(index)), model_.blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {
@@ -237,8 +231,8 @@ void Tfm_Mirulo::MoveTo(int top, int left) {
 // --- Showing, closing, destruction --------------------------------------------
 
 void Tfm_Mirulo::FormShow() {
-    img_01.BringToFront();
-    img_02.BringToFront();
+    mainPageIllustration.BringToFront();
+    settings1Illustration.BringToFront();
     lb_PicList.SendToBack();
 }
 
@@ -247,7 +241,7 @@ void Tfm_Mirulo::FormClose() { WriteIni(); }
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
     ReleaseHotKeys();
-    MediaPlayer1->Close();
+    soundPlayer->Close();
 }
 
 bool Tfm_Mirulo::OnClose() {
@@ -296,10 +290,10 @@ void Tfm_Mirulo::OnDpiChanged(UINT newDpi, const RECT& suggested) {
     // rounding.
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    advPager1.SetDpi(newDpi);
+    tabs.SetDpi(newDpi);
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    advPager1.Resize(client.right, client.bottom);
+    tabs.Resize(client.right, client.bottom);
     controlTable_.SetDpi(newDpi);
     ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)), FALSE);
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -60,28 +60,41 @@ public:
     // all of its windows.
     void ShowFirstTime();
 
+    // The settings as the next write would store them.
+    settings::SettingsValues CurrentSettings() const;
+    // The save folder, the editor and the game client, as chosen; a new save
+    // folder shows in its label (the list is reloaded by whoever changes it).
+    std::wstring SaveFolder() const;
+    void SetSaveFolder(const std::wstring& folder);
+    std::wstring EditorPath() const;
+    std::wstring GameClientPath() const;
+    // The fixed range, as the range picker sets it (its caption follows).
+    void SetFixedRange(int left, int top, int width, int height);
+    // Where the viewer was when it closed, for its next showing and the settings.
+    void RememberViewerPlace(int top, int left, int height, int width);
+
     ui::Control* FindControl(std::wstring_view name) const;
     const std::vector<ui::Control*>& AllControls() const { return controls_; }
     ui::Hints& hints() { return hints_; }
-    ui::TabPager& pager() { return advPager1; }
+    ui::TabPager& pager() { return tabs; }
 
     // --- Controls, by the names the features use -------------------------
-    ui::TabPager advPager1;
+    ui::TabPager tabs;
 
     // Page 0 "メイン"
-    Picture img_05{L"img_05"};
+    Picture bannerPicture{L"img_05"};
     ui::ListBox lb_PicList{L"lb_PicList"};
-    ui::Label Label9{L"Label9"};
+    ui::Label fixedRangeHeading{L"Label9"};
     ui::Button btn_ShotRect{L"btn_ShotRect"};
-    ui::Label Label14{L"Label14"};
+    ui::Label pickedRangeHeading{L"Label14"};
     ui::Button btn_Capture{L"btn_Capture"};
     ui::Button btn_Capture3{L"btn_Capture3"};
     ui::Button btn_Capture10{L"btn_Capture10"};
-    ui::Label Label20{L"Label20"};
+    ui::Label fullScreenHeading{L"Label20"};
     ui::Button btn_3Capture{L"btn_3Capture"};
     ui::Button btn_3Capture3{L"btn_3Capture3"};
     ui::Button btn_3Capture10{L"btn_3Capture10"};
-    Picture img_01{L"img_01"};
+    Picture mainPageIllustration{L"img_01"};
     IconButton btn_OpenFolder{L"btn_OpenFolder"};
     IconButton btn_ReLoad{L"btn_ReLoad"};
     IconButton btn_Dust{L"btn_Dust"};
@@ -91,138 +104,108 @@ public:
     IconButton btn_Edit{L"btn_Edit"};
     Picture img_Title1{L"img_Title1"};
     Picture img_Title2{L"img_Title2"};
-    ui::Label lvl_Ver{L"lvl_Ver"};
-    ui::StatusBar StatusBar1{L"StatusBar1"};
+    ui::Label versionLabel{L"lvl_Ver"};
+    ui::StatusBar statusBar{L"StatusBar1"};
 
     // Page 1 "設定１"
-    ui::Label Label8{L"Label8"};
+    ui::Label saveFolderHeading{L"Label8"};
     IconButton btn_SaveFolder{L"btn_SaveFolder"};
     ui::Label lbl_SaveFolder{L"lbl_SaveFolder"};
-    ui::Label Label15{L"Label15"};
+    ui::Label sizeCapHeading{L"Label15"};
     ui::CheckBox chk_Capa{L"chk_Capa"};
     ui::Edit edt_Capa{L"edt_Capa"};
-    ui::Label Label17{L"Label17"};
-    ui::Label Label13{L"Label13"};
-    ui::ComboBox cb_PNGorJPG{L"cb_PNGorJPG"};
-    ui::Label Label16{L"Label16"};
+    ui::Label sizeCapUnitLabel{L"Label17"};
+    ui::Label formatHeading{L"Label13"};
+    ui::ComboBox formatList{L"cb_PNGorJPG"};
+    ui::Label editorHeading{L"Label16"};
     ui::GroupBox gb_Editor{L"gb_Editor"};
-    ui::RadioButton rd_GrEdit1{L"rd_GrEdit1"};
-    ui::RadioButton rd_GrEdit2{L"rd_GrEdit2"};
+    ui::RadioButton paintEditorRadio{L"rd_GrEdit1"};
+    ui::RadioButton ownEditorRadio{L"rd_GrEdit2"};
     IconButton btn_Editor{L"btn_Editor"};
     ui::Label lbl_Editor{L"lbl_Editor"};
-    ui::Label Label6{L"Label6"};
-    ui::CheckBox cb_AutoStart{L"cb_AutoStart"};
-    ui::CheckBox chk_Minimized{L"chk_Minimized"};
-    ui::CheckBox chk_TrayIcon{L"chk_TrayIcon"};
+    ui::Label startupHeading{L"Label6"};
+    ui::CheckBox startAtLogonBox{L"cb_AutoStart"};
+    ui::CheckBox startMinimisedBox{L"chk_Minimized"};
+    ui::CheckBox trayIconBox{L"chk_TrayIcon"};
     ui::CheckBox chk_ExecUO{L"chk_ExecUO"};
     ui::Button btn_ExecUO{L"btn_ExecUO"};
     ui::Label lbl_ExecUO{L"lbl_ExecUO"};
-    Picture img_02{L"img_02"};
+    Picture settings1Illustration{L"img_02"};
 
     // Page 2 "設定２"
-    ui::Label Label2{L"Label2"};
+    ui::Label fixedRangeKeyHeading{L"Label2"};
     ui::Button btn_SetRect{L"btn_SetRect"};
     ui::Label lbl_XYWH{L"lbl_XYWH"};
-    ui::ComboBox cb_KeyAdd1{L"cb_KeyAdd1"};
-    ui::ComboBox cb_Key1{L"cb_Key1"};
-    ui::CheckBox cb_Key1_ToClipboard{L"cb_Key1_ToClipboard"};
+    ui::ComboBox fixedRangeModifierList{L"cb_KeyAdd1"};
+    ui::ComboBox fixedRangeKeyList{L"cb_Key1"};
+    ui::CheckBox fixedRangeToClipboardBox{L"cb_Key1_ToClipboard"};
     ui::CheckBox chk_Timer{L"chk_Timer"};
-    ui::ComboBox cb_Timer{L"cb_Timer"};
+    ui::ComboBox timerPeriodList{L"cb_Timer"};
     ui::Label lbl_Timer{L"lbl_Timer"};
     ui::Label lbl_TimerMinSec{L"lbl_TimerMinSec"};
-    ui::Label Label10{L"Label10"};
-    ui::ComboBox cb_KeyAdd2{L"cb_KeyAdd2"};
-    ui::ComboBox cb_Key2{L"cb_Key2"};
-    ui::CheckBox cb_Key2_ToClipboard{L"cb_Key2_ToClipboard"};
-    ui::Label Label19{L"Label19"};
-    ui::ComboBox cb_KeyAdd3{L"cb_KeyAdd3"};
-    ui::ComboBox cb_Key3{L"cb_Key3"};
-    ui::CheckBox cb_Key3_ToClipboard{L"cb_Key3_ToClipboard"};
-    Picture img_03{L"img_03"};
+    ui::Label pickedRangeKeyHeading{L"Label10"};
+    ui::ComboBox pickedRangeModifierList{L"cb_KeyAdd2"};
+    ui::ComboBox pickedRangeKeyList{L"cb_Key2"};
+    ui::CheckBox pickedRangeToClipboardBox{L"cb_Key2_ToClipboard"};
+    ui::Label fullScreenKeyHeading{L"Label19"};
+    ui::ComboBox fullScreenModifierList{L"cb_KeyAdd3"};
+    ui::ComboBox fullScreenKeyList{L"cb_Key3"};
+    ui::CheckBox fullScreenToClipboardBox{L"cb_Key3_ToClipboard"};
+    Picture settings2Illustration{L"img_03"};
 
     // Page 3 "設定３"
-    ui::Label Label18{L"Label18"};
+    ui::Label soundHeading{L"Label18"};
     ui::CheckBox chk_Sound{L"chk_Sound"};
     ui::Label lbl_DLC{L"lbl_DLC"};
     ui::GroupBox gb_MP3Folder{L"gb_MP3Folder"};
-    ui::CheckBox chkRND01{L"chkRND01"};
-    ui::CheckBox chkRND02{L"chkRND02"};
-    ui::CheckBox chkRND03{L"chkRND03"};
-    ui::CheckBox chkRND04{L"chkRND04"};
-    ui::CheckBox chkRND05{L"chkRND05"};
-    ui::CheckBox chkRND06{L"chkRND06"};
-    ui::CheckBox chkRND07{L"chkRND07"};
-    ui::CheckBox chkRND08{L"chkRND08"};
-    ui::CheckBox chkRND09{L"chkRND09"};
-    ui::CheckBox chkRND10{L"chkRND10"};
+    ui::CheckBox categoryShutterVoice1s{L"chkRND01"};
+    ui::CheckBox categoryShutterVoice2s{L"chkRND02"};
+    ui::CheckBox categoryShutterVoice3s{L"chkRND03"};
+    ui::CheckBox categoryShutterVoiceLong{L"chkRND04"};
+    ui::CheckBox categoryLine1s{L"chkRND05"};
+    ui::CheckBox categoryLine2s{L"chkRND06"};
+    ui::CheckBox categoryLine3s{L"chkRND07"};
+    ui::CheckBox categoryLineLong{L"chkRND08"};
+    ui::CheckBox categoryFavourites{L"chkRND09"};
+    ui::CheckBox categorySoundEffects{L"chkRND10"};
     ui::ListBox lb_Sound{L"lb_Sound"};
     IconButton btn_SoundFolder{L"btn_SoundFolder"};
     IconButton btn_RefreshMP3List{L"btn_RefreshMP3List"};
-    ui::CheckBox chkRND{L"chkRND"};
+    ui::CheckBox randomPlayBox{L"chkRND"};
     ui::Button btn_Play{L"btn_Play"};
-    ui::Label Label1{L"Label1"};
-    ui::CheckBox cb_IllustNotShow{L"cb_IllustNotShow"};
-    Picture img_04{L"img_04"};
+    ui::Label businessModeHeading{L"Label1"};
+    ui::CheckBox businessModeBox{L"cb_IllustNotShow"};
+    Picture settings3Illustration{L"img_04"};
 
     // On the tab strip
     IconButton btn_Minimized{L"btn_Minimized"};
     IconButton btn_Close{L"btn_Close"};
 
     // Components without a place on the screen
-    ui::Timer Timer1;
+    ui::Timer autoCaptureTimer;
     ui::Timer tm_Min;
-    std::unique_ptr<ui::TrayIcon> TrayIcon1; // shown only while the window hides in the notification area
-    std::unique_ptr<sound::MciPlayer> MediaPlayer1; // the capture sound's player
+    std::unique_ptr<ui::TrayIcon> trayIcon; // shown only while the window hides in the notification area
+    std::unique_ptr<sound::MciPlayer> soundPlayer; // the capture sound's player
 
     // --- Fields shared by the features ------------------------------------
     std::vector<std::wstring> slPNGJPG;
-    std::int32_t RegistHotKeyID1 = 0;
-    std::int32_t RegistHotKeyID2 = 0;
-    std::int32_t RegistHotKeyID3 = 0;
-    std::int32_t iTimerMin = 0;
-    std::wstring tTxtRizozType;
-    bool blTimerSecMode = false;
-    std::int32_t int_cb_KeyAdd1 = 0;
-    std::int32_t int_cb_Key1 = 0;
-    std::int32_t int_cb_KeyAdd2 = 0;
-    std::int32_t int_cb_Key2 = 0;
-    std::int32_t int_cb_KeyAdd3 = 0;
-    std::int32_t int_cb_Key3 = 0;
+    std::int32_t registeredHotKeyId1 = 0;
+    std::int32_t registeredHotKeyId2 = 0;
+    std::int32_t registeredHotKeyId3 = 0;
+    std::wstring captureCode;
     bool blPlaySound = false;
-    std::wstring sExecUOPath;
     std::int32_t intCaptureTimer = 0;
     std::int64_t FTotalSize = 0;
     std::vector<std::wstring> slMP3;
-    std::wstring sFormCap1;
-    std::wstring sFormCap2;
+    std::wstring normalCaption;
+    std::wstring businessCaption;
 
-    std::wstring sImageSaveDir;
-    std::int32_t iCapTop = 0;
-    std::int32_t iCapLeft = 0;
-    std::int32_t iCapHeight = 0;
-    std::int32_t iCapWidth = 0;
-    bool bl_chkRND = false;
-    bool bl_chkRND01 = false;
-    bool bl_chkRND02 = false;
-    bool bl_chkRND03 = false;
-    bool bl_chkRND04 = false;
-    bool bl_chkRND05 = false;
-    bool bl_chkRND06 = false;
-    bool bl_chkRND07 = false;
-    bool bl_chkRND08 = false;
-    bool bl_chkRND09 = false;
-    bool bl_chkRND10 = false;
-    std::wstring tName0;
-    std::wstring tName1;
-    std::int32_t ifrmView_Top = 0;
-    std::int32_t ifrmView_Left = 0;
-    std::int32_t ifrmView_Height = 0;
-    std::int32_t ifrmView_Width = 0;
+    std::wstring renameFrom;
+    std::wstring renameTo;
 
     // Values that belong to the window as a whole.
     bool blInFormCreate = false;
     LONG_PTR iAppExStyle = 0;
-    std::wstring sEditorAppPath;
 
     // --- Handlers -----------------------------------------------------------
     void FormCreate();
@@ -242,10 +225,10 @@ public:
     void cb_Key1_ToClipboardClick();
     void cb_Key3_ToClipboardClick();
     void cb_PNGorJPGClick();
-    void rd_GrEdit2Click();
+    void OnEditorChoiceClicked();
     void chk_ExecUOClick();
-    void chkRNDClick();
-    void chkRND01Click();
+    void OnRandomPlayClicked();
+    void OnSoundCategoryClicked();
     void chk_TrayIconClick();
     void chk_MinimizedClick();
     void cb_IllustNotShowClick();
@@ -269,12 +252,12 @@ public:
     void btn_Capture10Click();
 
     // Auto-capture.
-    void Timer1Timer();
+    void OnAutoCaptureTick();
     void CaptureOnTick();
     void lbl_TimerMouseDown(UINT message);
 
     // Captures. A trigger names its kind; StartCapture stores the kind's code in
-    // tTxtRizozType and runs the routine of its range.
+    // captureCode and runs the routine of its range.
     void StartCapture(capture::CaptureKind kind);
     void CapSave(capture::CaptureKind kind);
     void CropCapSave(capture::CaptureKind kind);
@@ -288,7 +271,7 @@ public:
     // The picture list.
     void CountImages();
     void btn_ReLoadClick();
-    void lb_PicList2Click();
+    void OnPictureListClicked();
     void lb_PicListDblClick();
     void lb_PicListMouseDown(UINT message);
     void SetStatusText(const std::wstring& text);
@@ -334,7 +317,7 @@ public:
     std::unique_ptr<viewer::TfrmView> frmView;
 
     // After-steps of a capture.
-    void CalcFolderSizeAndDelete();
+    void MoveOldestToRecycleBinWhileOverCap();
     void playSound();
     void FormResize();
 
@@ -343,7 +326,7 @@ public:
     void RestoreFromTray();
     void TrayIcon1Click();
     void btn_MinimizedClick();
-    void advPager1MouseDown(UINT message, POINT point);
+    void OnTabStripMouseDown(UINT message, POINT point);
     bool FormMouseWheel(POINT screenPoint);
 
     // Capture sounds.
@@ -358,7 +341,6 @@ public:
 
     // The ten sound categories in order, for the code that treats them alike.
     std::array<ui::CheckBox*, 10> CategoryBoxes();
-    std::array<bool*, 10> CategoryFlags();
 
 protected:
     bool OnClose() override;
@@ -380,7 +362,6 @@ private:
     void ReadSettings();
     settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
-    settings::SettingsValues CurrentSettings() const;
     std::wstring SelectedSoundPath() const;
     void ConnectOptionHandlers();
     void ConnectCaptureButtons();
@@ -395,10 +376,9 @@ private:
     void BuildSoundListAtStart();
     std::wstring DownloadPageAddress();
     void ConnectIntegration();
-    capture::HotKeySelections HotKeyCopies() const;
+    capture::HotKeySelections KeySelections() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
-    void CopyKeySelections();
     void ChangeHotKey(int number, bool writeNow);
     void ReleaseHotKeys();
     void RunButtonCapture(capture::CaptureKind kind);
@@ -422,7 +402,9 @@ private:
     std::vector<ui::RadioButton*> editorRadioGroup_;
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
-    std::wstring storedSoundName_; // SoundName as read, until the sound list picks it up
+    // The settings that no control shows: the save folder, the editor, the game
+    // client, the fixed range, the viewer's place, the timer's unit. The controls hold the rest; CurrentSettings joins both.
+    settings::SettingsValues model_;
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;
     // The settings file could not be opened or read at start (another program

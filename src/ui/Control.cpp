@@ -135,10 +135,11 @@ bool Button::OnCommand(WORD code) {
 bool CheckBox::Checked() const { return ::SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void CheckBox::SetChecked(bool checked) {
-    if (Checked() == checked) {
-        return;
-    }
     ::SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CheckBox::Click() {
+    SetChecked(!Checked());
     if (OnClick) {
         OnClick();
     }
@@ -160,20 +161,19 @@ bool CheckBox::OnCommand(WORD code) {
 bool RadioButton::Checked() const { return ::SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void RadioButton::SetChecked(bool checked) {
-    if (Checked() == checked) {
-        return;
-    }
     ::SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (!checked) {
+    if (!checked || group_ == nullptr) {
         return;
     }
-    if (group_ != nullptr) {
-        for (RadioButton* sibling : *group_) {
-            if (sibling != this) {
-                sibling->SetChecked(false);
-            }
+    for (RadioButton* sibling : *group_) {
+        if (sibling != this) {
+            sibling->SetChecked(false);
         }
     }
+}
+
+void RadioButton::Click() {
+    SetChecked(true);
     if (OnClick) {
         OnClick();
     }

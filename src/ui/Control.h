@@ -86,8 +86,8 @@ public:
     bool SeeThrough() const override { return true; }
     std::function<void()> OnClick;
     bool Checked() const;
-    // Runs OnClick when the state changes, as the user's click would.
-    void SetChecked(bool checked);
+    void SetChecked(bool checked); // runs nothing
+    void Click();                  // as a user's click: the state turns over and OnClick runs
     bool OnCommand(WORD code) override;
 };
 
@@ -98,9 +98,9 @@ public:
     bool SeeThrough() const override { return true; }
     std::function<void()> OnClick;
     bool Checked() const;
-    // Checking runs OnClick when the button was not checked (a radio button's
-    // click means "this one is chosen"); unchecking runs nothing.
+    // Checking unchecks the rest of the group; neither runs OnClick.
     void SetChecked(bool checked);
+    void Click(); // as a user's click: this one is chosen and OnClick runs
     void JoinGroup(std::vector<RadioButton*>* group) { group_ = group; }
     bool OnCommand(WORD code) override;
 

@@ -17,6 +17,21 @@
 
 namespace mirulo::testkit {
 
+// A box ticked or cleared as the user does it: one click, when it shows the
+// other state (SetChecked would set the state without the handler's effects).
+inline void ClickTo(ui::CheckBox& box, bool checked) {
+    if (box.Checked() != checked) {
+        box.Click();
+    }
+}
+
+// A radio button chosen as the user does it: a click, when it is not chosen yet.
+inline void Choose(ui::RadioButton& radio) {
+    if (!radio.Checked()) {
+        radio.Click();
+    }
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest();

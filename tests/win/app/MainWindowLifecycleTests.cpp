@@ -23,13 +23,13 @@ TEST_F(MainWindow, ConstructionFillsTheControlsAppliesTheSettingsAndListsThePict
     EXPECT_FALSE(window->blInFormCreate);
     EXPECT_TRUE(host.Messages().empty());
     // The lists hold their entries and the stored choices.
-    EXPECT_EQ(window->cb_Key1.Count(), 29);
-    EXPECT_EQ(window->cb_Key1.Item(28), L"PrtSc");
-    EXPECT_EQ(window->cb_KeyAdd3.Count(), 4);
-    EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 1);
-    EXPECT_EQ(window->cb_Timer.Item(window->cb_Timer.ItemIndex()), L"10");
+    EXPECT_EQ(window->fixedRangeKeyList.Count(), 29);
+    EXPECT_EQ(window->fixedRangeKeyList.Item(28), L"PrtSc");
+    EXPECT_EQ(window->fullScreenModifierList.Count(), 4);
+    EXPECT_EQ(window->formatList.ItemIndex(), 1);
+    EXPECT_EQ(window->timerPeriodList.Item(window->timerPeriodList.ItemIndex()), L"10");
     // The auto-capture is off, so its period controls are disabled.
-    EXPECT_FALSE(window->cb_Timer.Enabled());
+    EXPECT_FALSE(window->timerPeriodList.Enabled());
     EXPECT_FALSE(window->lbl_Timer.Enabled());
     // Hints are on for the controls that have one.
     EXPECT_TRUE(window->btn_ShotRect.showHint);
@@ -37,7 +37,7 @@ TEST_F(MainWindow, ConstructionFillsTheControlsAppliesTheSettingsAndListsThePict
     // The picture list shows the save folder, newest selected, with count and size.
     ASSERT_EQ(window->lb_PicList.Count(), 1);
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->StatusBar1.Text(), L"(1枚、画像サイズ合計0.500MB)");
+    EXPECT_EQ(window->statusBar.Text(), L"(1枚、画像サイズ合計0.500MB)");
     EXPECT_EQ(window->intCaptureTimer, 0);
     EXPECT_EQ(window->pager().ActivePageIndex(), 0);
     // The settings file now holds every setting, the stored ones kept in their place.
@@ -53,9 +53,9 @@ TEST_F(MainWindow, IsFoundByItsClassAndCarriesTheVersionInItsCaptions) {
     wchar_t title[128] = {};
     ::GetWindowTextW(window->hwnd(), title, 128);
     EXPECT_STREQ(title, L"Mirulo\u3000ver.2.10");
-    EXPECT_EQ(window->lvl_Ver.Caption(), L"ver.2.10");
-    EXPECT_EQ(window->sFormCap1, L"Mirulo\u3000ver.2.10");
-    EXPECT_EQ(window->sFormCap2, L"画面キャプチャツール\u3000ver.2.10");
+    EXPECT_EQ(window->versionLabel.Caption(), L"ver.2.10");
+    EXPECT_EQ(window->normalCaption, L"Mirulo\u3000ver.2.10");
+    EXPECT_EQ(window->businessCaption, L"画面キャプチャツール\u3000ver.2.10");
     EXPECT_EQ(window->iAppExStyle, ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE));
     EXPECT_EQ(window->pager().ActivePageIndex(), 0);
 }

@@ -101,10 +101,7 @@ protected:
     }
 
     void SetFixedRange(int left, int top, int width, int height) {
-        window->iCapLeft = left;
-        window->iCapTop = top;
-        window->iCapWidth = width;
-        window->iCapHeight = height;
+        window->SetFixedRange(left, top, width, height);
     }
 
     // The pattern window's place relative to the virtual desktop's corner.
@@ -150,7 +147,7 @@ TEST_F(CaptureFlow, AFixedRangeCaptureSavesExactlyThosePixelsAsPng) {
     ASSERT_EQ(window->lb_PicList.Count(), 1);
     EXPECT_EQ(window->lb_PicList.Item(0), kFixedName);
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->StatusBar1.Text().rfind(L"(1枚、画像サイズ合計0.", 0), 0u) << window->StatusBar1.Text();
+    EXPECT_EQ(window->statusBar.Text().rfind(L"(1枚、画像サイズ合計0.", 0), 0u) << window->statusBar.Text();
 }
 
 TEST_F(CaptureFlow, AFullScreenCaptureCoversTheWholeVirtualDesktopWhateverTheFixedRange) {
@@ -197,8 +194,8 @@ TEST_F(CaptureFlow, TheClipboardGetsTheCaptureExactlyWhenTheBoxesSaySo) {
         SCOPED_TRACE(testing::Message()
                      << c.box1 << c.box3 << platform::Utf16ToUtf8(capture::CaptureCode(c.kind)));
         EmptyClipboard(window->hwnd());
-        window->cb_Key1_ToClipboard.SetChecked(c.box1);
-        window->cb_Key3_ToClipboard.SetChecked(c.box3);
+        testkit::ClickTo(window->fixedRangeToClipboardBox, c.box1);
+        testkit::ClickTo(window->fullScreenToClipboardBox, c.box3);
         window->StartCapture(c.kind);
         const SIZE size = ClipboardBitmapSize(window->hwnd());
         if (c.copied) {
@@ -237,8 +234,8 @@ TEST_F(CaptureFlow, AFixedRangeThatIsNotSetIsReportedAndSwitchesTheAutoCaptureOf
     EXPECT_EQ(host.Messages(),
               std::vector<std::wstring>{L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。"});
     EXPECT_FALSE(window->chk_Timer.Checked());
-    EXPECT_FALSE(window->cb_Timer.Enabled());
-    EXPECT_FALSE(window->Timer1.Enabled());
+    EXPECT_FALSE(window->timerPeriodList.Enabled());
+    EXPECT_FALSE(window->autoCaptureTimer.Enabled());
     EXPECT_TRUE(FolderEntries(saves).empty());
 }
 
@@ -309,7 +306,7 @@ TEST_F(CaptureFlow, AHeldClipboardIsReportedAndThePictureIsSavedAndListed) {
     Start("ToClipboard1Enabled=1\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\nKey1Number=5\r\n");
     ClipboardHeld held;
     ASSERT_TRUE(held.holding());
-    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID1), 0);
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->registeredHotKeyId1), 0);
     ASSERT_EQ(host.Messages().size(), 1u);
     const std::wstring message = host.Messages()[0];
     EXPECT_EQ(message.rfind(L"クリップボード ", 0), 0u) << platform::Narrow(message);
@@ -333,7 +330,7 @@ TEST_F(CaptureFlow, ASaveFolderLongerThanMaxPathWorksFromStartToList) {
         "Folder=" + platform::Narrow(deep) + "\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\nKey1Number=5\r\n";
     MainWindowTest::Start(settings);
     ASSERT_TRUE(host.Messages().empty());
-    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID1), 0);
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->registeredHotKeyId1), 0);
     EXPECT_TRUE(host.Messages().empty());
     ASSERT_EQ(FolderEntries(deep), std::vector<std::wstring>{kFixedName});
     EXPECT_EQ(window->lb_PicList.Item(0), kFixedName);
@@ -356,15 +353,15 @@ protected:
     void SetUp() override {
         CaptureFlow::SetUp();
         Start("Key3Number=5\r\n");
-        ASSERT_NE(window->RegistHotKeyID3, 0);
-        window->sImageSaveDir = program / L"消えたフォルダ";
+        ASSERT_NE(window->registeredHotKeyId3, 0);
+        window->SetSaveFolder(program / L"消えたフォルダ");
     }
     void Press(bool send = true) const {
         const LPARAM keys = MAKELPARAM(0, VK_F5);
         if (send) {
-            ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), keys);
+            ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->registeredHotKeyId3), keys);
         } else {
-            ::PostMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->RegistHotKeyID3), keys);
+            ::PostMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->registeredHotKeyId3), keys);
         }
     }
     // Lets the watch of a held key look at the keyboard a few times.

@@ -65,26 +65,26 @@ TEST_F(MainWindowHotKeys, SettingsDecideWhatIsRegisteredAndDuplicatesAreReported
 TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShould) {
     Start("Key2Number=3\r\nKey3Number=6\r\n"); // F2 and F5
     ASSERT_TRUE(Taken(0, VK_F2));
-    const std::int32_t idTwo = window->RegistHotKeyID2;
+    const std::int32_t idTwo = window->registeredHotKeyId2;
 
-    window->cb_Key3.SetItemIndex(7); // F6, as the user picks it
+    window->fullScreenKeyList.SetItemIndex(7); // F6, as the user picks it
     window->cb_Key3Change();
     EXPECT_FALSE(Taken(0, VK_F5));
     EXPECT_TRUE(Taken(0, VK_F6));
     EXPECT_TRUE(Taken(0, VK_F2)) << "hot key 2 keeps working";
-    EXPECT_EQ(window->RegistHotKeyID2, idTwo);
+    EXPECT_EQ(window->registeredHotKeyId2, idTwo);
     EXPECT_NE(Stored().find("Key3Number=6\r\n"), std::string::npos) << "the key list of hot key 3 is written later";
 
-    window->cb_KeyAdd3.SetItemIndex(1);
+    window->fullScreenModifierList.SetItemIndex(1);
     window->cb_KeyAdd3Change();
     EXPECT_TRUE(Taken(MOD_SHIFT, VK_F6));
     EXPECT_NE(Stored().find("Key3Number=7\r\n"), std::string::npos);
     EXPECT_NE(Stored().find("Key3AddNumber=1\r\n"), std::string::npos);
 
-    window->cb_Key2.SetItemIndex(0); // "キーで撮影しない"
+    window->pickedRangeKeyList.SetItemIndex(0); // "キーで撮影しない"
     window->cb_KeyAdd2Change();
     EXPECT_FALSE(Taken(0, VK_F2));
-    EXPECT_EQ(window->RegistHotKeyID2, 0);
+    EXPECT_EQ(window->registeredHotKeyId2, 0);
     EXPECT_NE(Stored().find("Key2Number=0\r\n"), std::string::npos);
 }
 
@@ -94,14 +94,14 @@ TEST_F(MainWindowHotKeys, AHotKeyMessageStartsItsCaptureWithItsCode) {
         std::int32_t id;
         const wchar_t* code;
     };
-    for (const Case& c : {Case{window->RegistHotKeyID1, L"固K"}, Case{window->RegistHotKeyID3, L"全K"}}) {
-        window->tTxtRizozType.clear();
+    for (const Case& c : {Case{window->registeredHotKeyId1, L"固K"}, Case{window->registeredHotKeyId3, L"全K"}}) {
+        window->captureCode.clear();
         ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(c.id), 0);
-        EXPECT_EQ(window->tTxtRizozType, c.code);
+        EXPECT_EQ(window->captureCode, c.code);
     }
-    window->tTxtRizozType = L"x";
+    window->captureCode = L"x";
     ::SendMessageW(window->hwnd(), WM_HOTKEY, 0x1234, 0);
-    EXPECT_EQ(window->tTxtRizozType, L"x") << "an unknown id does nothing";
+    EXPECT_EQ(window->captureCode, L"x") << "an unknown id does nothing";
 }
 
 } // namespace

@@ -312,14 +312,14 @@ TEST_F(MainWindowLayout, ListsHoldTheirEntriesInOrder) {
         }
         return result;
     };
-    for (const ui::ComboBox* list : {&window->cb_Key1, &window->cb_Key2, &window->cb_Key3}) {
+    for (const ui::ComboBox* list : {&window->fixedRangeKeyList, &window->pickedRangeKeyList, &window->fullScreenKeyList}) {
         EXPECT_EQ(entries(*list), keys) << list->name();
     }
-    for (const ui::ComboBox* list : {&window->cb_KeyAdd1, &window->cb_KeyAdd2, &window->cb_KeyAdd3}) {
+    for (const ui::ComboBox* list : {&window->fixedRangeModifierList, &window->pickedRangeModifierList, &window->fullScreenModifierList}) {
         EXPECT_EQ(entries(*list), modifiers) << list->name();
     }
-    EXPECT_EQ(entries(window->cb_PNGorJPG), formats);
-    EXPECT_EQ(entries(window->cb_Timer), periods);
+    EXPECT_EQ(entries(window->formatList), formats);
+    EXPECT_EQ(entries(window->timerPeriodList), periods);
 }
 
 TEST_F(MainWindowLayout, PagesTabsAndFonts) {

@@ -137,7 +137,7 @@ TEST_F(FileActions, TheCapMovesTheOldestPicturesToTheTrashUntilTheFolderFits) {
         Start(std::string("FolderCapacityEnabled=1\r\nFolderCapacitySize=") + c.cap + "\r\n");
         {
             testkit::ShellConfirmations yes({IDYES});
-            window->CalcFolderSizeAndDelete();
+            window->MoveOldestToRecycleBinWhileOverCap();
             EXPECT_EQ(yes.answered(), static_cast<int>(c.moved)) << "one confirmation per move";
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -172,7 +172,7 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
     {
         // Yes to whatever the shell asks: still nothing may be deleted outright.
         testkit::ShellConfirmations yes({IDYES});
-        window->CalcFolderSizeAndDelete();
+        window->MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1) << "one confirmation, for the one picture moved";
     }
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + held));
@@ -180,7 +180,7 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + newer)) << "and stopped once the folder fitted";
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_NE(host.Messages()[0].find(saves + L"\\" + held), std::wstring::npos) << "names the picture";
-    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱へ移動できません] " + held);
+    EXPECT_EQ(window->statusBar.Text(), L"[ゴミ箱へ移動できません] " + held);
 
     // The next captures: the same picture is passed over without a word.
     for (int capture = 0; capture < 2; ++capture) {
@@ -189,7 +189,7 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
         trashed.push_back(added);
         window->CountImages();
         testkit::ShellConfirmations yes({IDYES});
-        window->CalcFolderSizeAndDelete();
+        window->MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1);
     }
     EXPECT_EQ(host.Messages().size(), 1u) << "said once";
@@ -212,12 +212,12 @@ TEST_F(FileActions, ARelativeSaveFolderIsMadeFullWhenReadAndItsPicturesStillGoTo
     ::GetCurrentDirectoryW(MAX_PATH * 2, before);
     ASSERT_TRUE(::SetCurrentDirectoryW(program.path().c_str()));
     MainWindowTest::Start("Folder=画像\r\nFolderCapacityEnabled=1\r\nFolderCapacitySize=1\r\n");
-    EXPECT_EQ(window->sImageSaveDir, saves);
+    EXPECT_EQ(window->SaveFolder(), saves);
     EXPECT_EQ(window->lbl_SaveFolder.Caption(), saves);
     ASSERT_TRUE(::SetCurrentDirectoryW(elsewhere.path().c_str()));
     {
         testkit::ShellConfirmations yes({IDYES});
-        window->CalcFolderSizeAndDelete();
+        window->MoveOldestToRecycleBinWhileOverCap();
     }
     ::SetCurrentDirectoryW(before);
     EXPECT_FALSE(testkit::FileExists(saves + L"\\" + name));
@@ -249,7 +249,7 @@ TEST_F(FileActions, AFolderNamedLikeAPictureIsNeverMovedToTheTrash) {
     EXPECT_EQ(window->lb_PicList.Item(0), backup) << "not marked";
     {
         testkit::ShellConfirmations yes({IDYES});
-        window->CalcFolderSizeAndDelete();
+        window->MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1) << "only the picture";
     }
     EXPECT_TRUE(InTrash(picture));
@@ -264,20 +264,20 @@ TEST_F(FileActions, TheCapIsOffOrFailsWithoutMovingAnything) {
     Picture(name, 2 * kMiB);
     trashed = {name};
     Start("FolderCapacityEnabled=0\r\nFolderCapacitySize=0\r\n");
-    window->CalcFolderSizeAndDelete();
+    window->MoveOldestToRecycleBinWhileOverCap();
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name)) << "cap off";
 
-    window->chk_Capa.SetChecked(true);
+    testkit::ClickTo(window->chk_Capa, true);
     window->edt_Capa.SetCaption(L"1x"); // still being typed: not yet normalised
     host.calls.clear();
-    ui::Guarded(host, window->hwnd(), [&] { window->CalcFolderSizeAndDelete(); });
+    ui::Guarded(host, window->hwnd(), [&] { window->MoveOldestToRecycleBinWhileOverCap(); });
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"'1x' は整数ではありません"});
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name));
 }
 
 TEST_F(FileActions, TheCapFieldBecomesAWholeNumberWhenLeft) {
     Start();
-    window->chk_Capa.SetChecked(true);
+    testkit::ClickTo(window->chk_Capa, true);
     const struct {
         const wchar_t* typed;
         const wchar_t* shown;
@@ -332,7 +332,7 @@ TEST_F(FileActions, TheBinButtonMovesTheSelectedPictureAndMarksItsLine) {
     EXPECT_TRUE(InTrash(name));
     EXPECT_EQ(window->lb_PicList.Item(0), L"[ゴミ箱]" + name);
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱へ移動] " + name);
+    EXPECT_EQ(window->statusBar.Text(), L"[ゴミ箱へ移動] " + name);
 
     // Pressed again on the marked line: nothing to move, nothing to say.
     {
@@ -349,7 +349,7 @@ TEST_F(FileActions, ADeclinedMoveLeavesTheLineAndTheFileAsTheyWere) {
     Picture(name);
     trashed = {name};
     Start();
-    const std::wstring status = window->StatusBar1.Text();
+    const std::wstring status = window->statusBar.Text();
     {
         testkit::ShellConfirmations no({IDNO});
         Press(window->btn_Dust, WM_LBUTTONDOWN);
@@ -357,7 +357,7 @@ TEST_F(FileActions, ADeclinedMoveLeavesTheLineAndTheFileAsTheyWere) {
     }
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name));
     EXPECT_EQ(Entries(), std::vector<std::wstring>{name});
-    EXPECT_EQ(window->StatusBar1.Text(), status);
+    EXPECT_EQ(window->statusBar.Text(), status);
 }
 
 TEST_F(FileActions, TheBinButtonWithoutSelectionAsksForOneAndItsRightButtonOpensTheBin) {
@@ -424,8 +424,8 @@ TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) 
         Click(window->btn_ReName);
         EXPECT_EQ(shownName, L"a.png");
         EXPECT_EQ(shownNew, L"a.png");
-        EXPECT_EQ(window->tName0, L"a.png");
-        EXPECT_EQ(window->tName1, c.typed);
+        EXPECT_EQ(window->renameFrom, L"a.png");
+        EXPECT_EQ(window->renameTo, c.typed);
         EXPECT_EQ(SavedNames(), c.folder);
         EXPECT_FALSE(testkit::FileExists(program / L"x.png")) << "nothing leaves the folder";
         EXPECT_EQ(host.Messages(),
@@ -453,7 +453,7 @@ TEST_F(FileActions, CancellingOrClosingTheRenameDialogRenamesNothing) {
             }
         });
         Click(window->btn_ReName);
-        EXPECT_EQ(window->tName1, L"");
+        EXPECT_EQ(window->renameTo, L"");
         EXPECT_EQ(SavedNames(), std::vector<std::wstring>{L"a.png"});
         EXPECT_TRUE(host.Messages().empty());
         EXPECT_FALSE(::IsWindowVisible(window->renameDialog()->hwnd()));
@@ -503,7 +503,7 @@ TEST_F(FileActions, ARightClickOnTheListCopiesThePicture) {
     Start();
     ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(window->StatusBar1.Text(), L"画像をクリップボードへコピーしました");
+    EXPECT_EQ(window->statusBar.Text(), L"画像をクリップボードへコピーしました");
 }
 
 // --- Rename dialog as it is built -----------------------------------------------------
@@ -575,7 +575,7 @@ TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         host.calls.clear();
-        (c.paint ? window->rd_GrEdit1 : window->rd_GrEdit2).SetChecked(true);
+        testkit::Choose(c.paint ? window->paintEditorRadio : window->ownEditorRadio);
         host.calls.clear();
         Click(window->btn_Edit);
         const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
@@ -604,14 +604,14 @@ TEST_F(FileActions, ChoosingTheEditorShowsItsNameAndWritesTheSettingsEvenWhenCan
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].argument, std::wstring(L"実行ファイル\0*.exe; *.com", 19));
     EXPECT_EQ(dialogs[0].directory, L"C:\\Tools\\");
-    EXPECT_EQ(window->sEditorAppPath, L"D:\\Paint Tools\\draw.exe");
+    EXPECT_EQ(window->EditorPath(), L"D:\\Paint Tools\\draw.exe");
     EXPECT_EQ(window->lbl_Editor.Caption(), L"draw.exe");
-    EXPECT_FALSE(window->rd_GrEdit2.Checked()) << "picking a program does not switch to it";
+    EXPECT_FALSE(window->ownEditorRadio.Checked()) << "picking a program does not switch to it";
     EXPECT_NE(StoredSettings().find("EditorAppPath=D:\\Paint Tools\\draw.exe"), std::string::npos);
 
     ::DeleteFileW(SettingsPath().c_str());
     Click(window->btn_Editor);
-    EXPECT_EQ(window->sEditorAppPath, L"D:\\Paint Tools\\draw.exe");
+    EXPECT_EQ(window->EditorPath(), L"D:\\Paint Tools\\draw.exe");
     EXPECT_TRUE(testkit::FileExists(SettingsPath())) << "written after a cancel too";
 }
 
@@ -628,7 +628,7 @@ TEST_F(FileActions, ChoosingTheSaveFolderListsItsPicturesAndWritesTheSettings) {
 
     ::DeleteFileW(SettingsPath().c_str());
     Click(window->btn_SaveFolder);
-    EXPECT_EQ(window->sImageSaveDir, saves) << "cancelled";
+    EXPECT_EQ(window->SaveFolder(), saves) << "cancelled";
     EXPECT_TRUE(testkit::FileExists(SettingsPath())) << "written after a cancel too";
 
     Click(window->btn_SaveFolder);
@@ -637,7 +637,7 @@ TEST_F(FileActions, ChoosingTheSaveFolderListsItsPicturesAndWritesTheSettings) {
     EXPECT_EQ(dialogs[0].text, L"フォルダの指定");
     EXPECT_EQ(dialogs[0].directory, saves) << "opened at the current folder";
     EXPECT_EQ(dialogs[0].owner, window->hwnd());
-    EXPECT_EQ(window->sImageSaveDir, other);
+    EXPECT_EQ(window->SaveFolder(), other);
     EXPECT_EQ(window->lbl_SaveFolder.Caption(), other);
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"20240301_b.jpg", L"20240101_a.png"}));
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
@@ -651,8 +651,8 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
                        MAKEWPARAM(::GetDlgCtrlID(label.hwnd()), STN_CLICKED),
                        reinterpret_cast<LPARAM>(label.hwnd()));
     };
-    window->rd_GrEdit2.SetChecked(true);
-    window->chk_ExecUO.SetChecked(true);
+    testkit::Choose(window->ownEditorRadio);
+    testkit::ClickTo(window->chk_ExecUO, true);
     host.calls.clear();
     Click(window->btn_OpenFolder);
     clickLabel(window->lbl_SaveFolder);
@@ -668,7 +668,7 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
         EXPECT_EQ(launch.owner, window->hwnd());
     }
 
-    window->sImageSaveDir = program / L"gone";
+    window->SetSaveFolder(program / L"gone");
     host.calls.clear();
     Click(window->btn_OpenFolder);
     EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
@@ -763,7 +763,7 @@ TEST_F(FileActions, ThePictureGoesOnTheClipboardAsABitmapPixelForPixel) {
         EXPECT_EQ(copied.width, c.expected.width);
         EXPECT_EQ(copied.height, c.expected.height);
         EXPECT_TRUE(copied.pixels == c.expected.pixels) << "pixels differ";
-        EXPECT_EQ(window->StatusBar1.Text(), L"画像をクリップボードへコピーしました");
+        EXPECT_EQ(window->statusBar.Text(), L"画像をクリップボードへコピーしました");
     }
 }
 
@@ -771,14 +771,14 @@ TEST_F(FileActions, APictureThatDoesNotDecodeLeavesTheClipboardAsItWas) {
     testkit::WriteFileBytes(saves + L"\\broken.png", "\x89PNG\r\n\x1a\n not really");
     Start();
     PutTextOnClipboard(L"what the user copied");
-    const std::wstring status = window->StatusBar1.Text();
+    const std::wstring status = window->statusBar.Text();
     Click(window->btn_Clipboard);
     const auto messages = host.CallsOf(HostCall::Kind::Message);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, L"ミルロ");
     EXPECT_NE(messages[0].flags & MB_ICONERROR, 0u);
     EXPECT_EQ(ClipboardText(), L"what the user copied");
-    EXPECT_EQ(window->StatusBar1.Text(), status);
+    EXPECT_EQ(window->statusBar.Text(), status);
 }
 
 TEST_F(FileActions, TheCopyReportsWhetherAPictureReachedTheClipboard) {

@@ -37,7 +37,7 @@ TEST_F(PictureList, AnEmptyFolderShowsNothingSelectedAndZeroPictures) {
     Start();
     EXPECT_EQ(window->lb_PicList.Count(), 0);
     EXPECT_EQ(window->lb_PicList.ItemIndex(), -1);
-    EXPECT_EQ(window->StatusBar1.Text(), L"(0枚、画像サイズ合計0.000MB)");
+    EXPECT_EQ(window->statusBar.Text(), L"(0枚、画像サイズ合計0.000MB)");
 }
 
 TEST_F(PictureList, ListsPngAndJpgNewestFirstWithTheirCountAndTotalSize) {
@@ -53,7 +53,7 @@ TEST_F(PictureList, ListsPngAndJpgNewestFirstWithTheirCountAndTotalSize) {
                                                     L"20240315_142530_045_固K.png", L"20240101_000000_000_全K.PNG"}));
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
     EXPECT_EQ(window->FTotalSize, 1048576 + 524288 + 10);
-    EXPECT_EQ(window->StatusBar1.Text(), L"(4枚、画像サイズ合計1.500MB)");
+    EXPECT_EQ(window->statusBar.Text(), L"(4枚、画像サイズ合計1.500MB)");
 }
 
 TEST_F(PictureList, ReloadKeepsTheNearestUnmarkedEntryAboveTheSelection) {

@@ -53,10 +53,10 @@ protected:
 
 TEST_F(AutoCapture, TickingTheBoxWaitsAFullPeriodThenCapturesAboutOnceASecond) {
     Start("blTimerSecMode=1\r\nTimerNumber=0\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\n");
-    EXPECT_EQ(window->Timer1.Interval(), 1000u);
-    EXPECT_FALSE(window->Timer1.Enabled());
-    window->chk_Timer.SetChecked(true);
-    EXPECT_TRUE(window->Timer1.Enabled());
+    EXPECT_EQ(window->autoCaptureTimer.Interval(), 1000u);
+    EXPECT_FALSE(window->autoCaptureTimer.Enabled());
+    testkit::ClickTo(window->chk_Timer, true);
+    EXPECT_TRUE(window->autoCaptureTimer.Enabled());
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=1\r\n"));
     PumpFor(500);
     EXPECT_EQ(CountEndingIn(saves, L"_固T.png"), 0u) << "no capture at once";
@@ -66,8 +66,8 @@ TEST_F(AutoCapture, TickingTheBoxWaitsAFullPeriodThenCapturesAboutOnceASecond) {
     EXPECT_LE(captured, 5u);
     EXPECT_TRUE(host.Messages().empty());
 
-    window->chk_Timer.SetChecked(false);
-    EXPECT_FALSE(window->Timer1.Enabled());
+    testkit::ClickTo(window->chk_Timer, false);
+    EXPECT_FALSE(window->autoCaptureTimer.Enabled());
     PumpFor(1500);
     EXPECT_EQ(CountEndingIn(saves, L"_固T.png"), captured);
 }
@@ -89,7 +89,7 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
         host.calls.clear();
         ::CreateDirectoryW(saves.c_str(), nullptr);
         Start(std::string("blTimerSecMode=1\r\nTimerNumber=0\r\nTimerEnabled=1\r\n") + c.range);
-        ASSERT_TRUE(window->Timer1.Enabled());
+        ASSERT_TRUE(window->autoCaptureTimer.Enabled());
         if (c.removeFolder) {
             testkit::RemoveFolderTree(saves);
         }
@@ -99,9 +99,9 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
         picker.messageOpenMs = 0;
         PumpFor(1500);
         EXPECT_EQ(host.Messages(), std::vector<std::wstring>{c.message});
-        EXPECT_FALSE(window->Timer1.Enabled());
+        EXPECT_FALSE(window->autoCaptureTimer.Enabled());
         EXPECT_FALSE(window->chk_Timer.Checked());
-        EXPECT_FALSE(window->cb_Timer.Enabled());
+        EXPECT_FALSE(window->timerPeriodList.Enabled());
         EXPECT_FALSE(window->lbl_Timer.Enabled());
         EXPECT_FALSE(window->lbl_TimerMinSec.Enabled());
         EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=0\r\n"));
@@ -121,10 +121,9 @@ TEST_F(AutoCapture, AStoredPeriodOutsideTheListFallsBackToFourAndIsWrittenBack) 
         SCOPED_TRACE(stored);
         window.reset();
         Start(std::string("TimerNumber=") + stored + "\r\nTimerEnabled=1\r\n");
-        EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
-        EXPECT_EQ(window->iTimerMin, 4);
-        EXPECT_EQ(window->Timer1.Interval(), 240000u);
-        EXPECT_TRUE(window->Timer1.Enabled());
+        EXPECT_EQ(window->timerPeriodList.ItemIndex(), 3);
+        EXPECT_EQ(window->autoCaptureTimer.Interval(), 240000u);
+        EXPECT_TRUE(window->autoCaptureTimer.Enabled());
         EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerNumber=3\r\n"));
     }
 }
@@ -164,7 +163,7 @@ protected:
     }
 
     void ShowSettingsPage() {
-        window->advPager1.SetActivePageIndex(2);
+        window->tabs.SetActivePageIndex(2);
         ::SetWindowPos(window->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         ::SetForegroundWindow(window->hwnd());
         PumpFor(300);
@@ -175,33 +174,32 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     Start("TimerNumber=0\r\n");
     ShowSettingsPage();
     ClickLabel(true, true); // the label is disabled while the box is unticked
-    EXPECT_FALSE(window->blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
 
-    window->chk_Timer.SetChecked(true);
+    testkit::ClickTo(window->chk_Timer, true);
     ClickLabel(true, false);
     ClickLabel(false, true);
-    EXPECT_FALSE(window->blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
     EXPECT_TRUE(host.Messages().empty());
-    EXPECT_EQ(window->Timer1.Interval(), 60000u);
+    EXPECT_EQ(window->autoCaptureTimer.Interval(), 60000u);
 
     ClickLabel(true, true);
-    EXPECT_TRUE(window->blTimerSecMode);
+    EXPECT_TRUE(window->CurrentSettings().blTimerSecMode);
     EXPECT_EQ(window->lbl_Timer.Caption(), L"秒毎");
     EXPECT_EQ(window->lbl_Timer.textColor, RGB(255, 0, 0));
-    EXPECT_EQ(window->Timer1.Interval(), 1000u);
+    EXPECT_EQ(window->autoCaptureTimer.Interval(), 1000u);
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kToSeconds});
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=1\r\n"));
 
     ClickLabel(true, true);
-    EXPECT_FALSE(window->blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
     EXPECT_EQ(window->lbl_Timer.Caption(), L"分毎");
     EXPECT_EQ(window->lbl_Timer.textColor, CLR_INVALID);
-    EXPECT_EQ(window->cb_Timer.ItemIndex(), 0);
-    EXPECT_EQ(window->iTimerMin, 1);
-    EXPECT_EQ(window->Timer1.Interval(), 60000u);
+    EXPECT_EQ(window->timerPeriodList.ItemIndex(), 0);
+    EXPECT_EQ(window->autoCaptureTimer.Interval(), 60000u);
     EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{kToSeconds, kToMinutes}));
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=0\r\n"));
-    EXPECT_TRUE(window->Timer1.Enabled());
+    EXPECT_TRUE(window->autoCaptureTimer.Enabled());
 }
 
 } // namespace

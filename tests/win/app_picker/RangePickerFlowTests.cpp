@@ -148,10 +148,10 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
         window->btn_SetRectClick();
     }
     EXPECT_TRUE(topmost) << "the picker for the fixed range stays above every window";
-    EXPECT_EQ(window->iCapLeft, 120);
-    EXPECT_EQ(window->iCapTop, 90);
-    EXPECT_EQ(window->iCapWidth, 180);
-    EXPECT_EQ(window->iCapHeight, 110);
+    EXPECT_EQ(window->CurrentSettings().X, 120);
+    EXPECT_EQ(window->CurrentSettings().Y, 90);
+    EXPECT_EQ(window->CurrentSettings().W, 180);
+    EXPECT_EQ(window->CurrentSettings().H, 110);
     EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
     const std::string written = StoredSettings();
     EXPECT_EQ(IniValue(written, "X") + "," + IniValue(written, "Y") + "," + IniValue(written, "W") + "," +
@@ -181,7 +181,7 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
     const RECT at = pattern.rect();
     const POINT corner{at.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN),
                        at.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
-    window->advPager1.SetActivePageIndex(2);
+    window->tabs.SetActivePageIndex(2);
     ASSERT_TRUE(::OpenClipboard(window->hwnd()));
     ::EmptyClipboard();
     ::CloseClipboard();
@@ -202,7 +202,7 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
         }
     }
     EXPECT_EQ(host.Messages().size(), 1u) << "the capture sound was due";
-    EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
+    EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
     ASSERT_EQ(window->lb_PicList.Count(), 1);
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
     EXPECT_TRUE(OwnWindowsOfClass(capture::kRangePickerClass).empty());
@@ -219,14 +219,14 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
 TEST_F(PickerFlow, EscapeSavesNothingYetRefreshesTheListShowsTheFirstPageAndDropsTheDelay) {
     Start("SoundEnabled=1\r\n");
     testkit::WriteFileBytes(saves + L"\\20240101_000000_000_全K.png", "not looked at");
-    window->advPager1.SetActivePageIndex(3);
+    window->tabs.SetActivePageIndex(3);
     window->intCaptureTimer = 3000;
     ModalScript script({EscapeOnTopmost()});
     window->StartCapture(capture::kPickedByHotKey);
     EXPECT_EQ(testkit::FolderNames(saves).size(), 1u);
     EXPECT_TRUE(host.Messages().empty()) << "no capture sound: nothing was saved";
     EXPECT_EQ(window->lb_PicList.Count(), 1) << "the list refresh runs after a cancel too";
-    EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
+    EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
     EXPECT_EQ(window->intCaptureTimer, 0) << "the next capture must not wait for a delay nobody used";
     EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::Sleep).empty());
 }
@@ -259,9 +259,9 @@ TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDel
 TEST_F(PickerFlow, AHotKeyAndATickWhileAPickerIsOpenCaptureAndLeaveNoPickerBehind) {
     // Hot key 2: Alt+F9; auto-capture on with a fixed range.
     Start("Key2Number=10\r\nKey2AddNumber=3\r\nX=0\r\nY=0\r\nW=32\r\nH=16\r\nTimerEnabled=1\r\n");
-    ASSERT_NE(window->RegistHotKeyID2, 0);
+    ASSERT_NE(window->registeredHotKeyId2, 0);
     const HWND main = window->hwnd();
-    const WPARAM hotKey = static_cast<WPARAM>(window->RegistHotKeyID2);
+    const WPARAM hotKey = static_cast<WPARAM>(window->registeredHotKeyId2);
     std::size_t pickersAtOnce = 0;
     ModalScript script({
         [&] {
@@ -309,7 +309,7 @@ TEST_F(PickerFlow, ATickDuringThePickingLeavesThePickedPictureItsCode) {
         PickOnTopmost({5, 5}, {25, 15}),
     });
     window->StartCapture(capture::kPickedByHotKey);
-    window->Timer1.SetEnabled(false);
+    window->autoCaptureTimer.SetEnabled(false);
 
     EXPECT_TRUE(script.finished());
     EXPECT_EQ(NamesEndingIn(saves, L"_固T.png").size(), 1u);
@@ -322,7 +322,7 @@ TEST_F(PickerFlow, ATickDuringThePickingLeavesThePickedPictureItsCode) {
 TEST_F(PickerFlow, AHeldClipboardStillRunsEveryStepAfterThePickedSave) {
     Start("ToClipboard2Enabled=1\r\nSoundEnabled=1\r\n");
     window->CreateViewer();
-    window->advPager1.SetActivePageIndex(2);
+    window->tabs.SetActivePageIndex(2);
     ::ShowWindow(window->hwnd(), SW_MINIMIZE);
     ::ShowWindow(window->hwnd(), SW_RESTORE);
     std::optional<std::string> thrown;
@@ -342,8 +342,8 @@ TEST_F(PickerFlow, AHeldClipboardStillRunsEveryStepAfterThePickedSave) {
     EXPECT_EQ(host.Messages().size(), 1u) << "the capture sound was due";
     ASSERT_EQ(window->lb_PicList.Count(), 1) << "the list is refreshed";
     EXPECT_EQ(window->lb_PicList.Item(0), saved[0]);
-    EXPECT_EQ(window->advPager1.ActivePageIndex(), 0);
-    EXPECT_NE(window->StatusBar1.Text().find(saved[0]), std::wstring::npos) << "the viewer shows the new picture";
+    EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
+    EXPECT_NE(window->statusBar.Text().find(saved[0]), std::wstring::npos) << "the viewer shows the new picture";
     EXPECT_FALSE(::IsIconic(window->hwnd()));
     EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
 }

@@ -60,7 +60,7 @@ TEST_F(MainWindowSettings, AFirstStartWritesEveryKeyButSoundNameInWritingOrder) 
              << "Key3AddNumber=0\r\nPNGorJPGNumber=0\r\nTimerNumber=3\r\n"
              << "FolderCapacitySize=100\r\nEditorAppPath=\r\nExecUOApp=\r\n\r\n";
     EXPECT_EQ(ReadBytes(SettingsPath()), expected.str());
-    EXPECT_EQ(window->StatusBar1.Text(), L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
+    EXPECT_EQ(window->statusBar.Text(), L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
     EXPECT_TRUE(host.Messages().empty());
 }
 
@@ -84,13 +84,11 @@ TEST_F(MainWindowSettings, StoredTopIsReadAsDecimalOrHexAndCorrectedWhenOutsideT
 TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
     Store("FolderCapacitySize=abc\r\nKey1Number=29\r\nKey2Number=5\r\n");
     Start();
-    EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
-    EXPECT_EQ(window->cb_Timer.Item(3), L"4");
-    EXPECT_EQ(window->iTimerMin, 4);
+    EXPECT_EQ(window->timerPeriodList.ItemIndex(), 3);
+    EXPECT_EQ(window->timerPeriodList.Item(3), L"4");
     EXPECT_EQ(window->edt_Capa.Caption(), L"100");
-    EXPECT_EQ(window->cb_Key1.ItemIndex(), -1);
-    EXPECT_EQ(window->int_cb_Key1, -1);
-    EXPECT_EQ(window->int_cb_Key2, 5);
+    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), -1);
+    EXPECT_EQ(window->pickedRangeKeyList.ItemIndex(), 5);
     Close();
     const std::string written = ReadBytes(SettingsPath());
     EXPECT_NE(written.find("Key1Number=-1\r\n"), std::string::npos);
@@ -100,7 +98,7 @@ TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
 TEST_F(MainWindowSettings, AKeyInAnotherLetterCaseIsFoundAndRewrittenInPlaceWithTheProgramsSpelling) {
     Store("zzz=keep me\r\nfolder=" + std::string("C:\\\xE7\x94\xBB\xE5\x83\x8F") + "\r\n");
     Start();
-    EXPECT_EQ(window->sImageSaveDir, L"C:\\画像");
+    EXPECT_EQ(window->SaveFolder(), L"C:\\画像");
     const std::string written = ReadBytes(SettingsPath());
     EXPECT_EQ(written.rfind("\xEF\xBB\xBF[System]\r\nzzz=keep me\r\nFolder=C:\\\xE7\x94\xBB\xE5\x83\x8F\r\n", 0), 0u)
         << written;
@@ -114,9 +112,9 @@ TEST_F(MainWindowSettings, WithNoCategoryChosenTheFirstIsTurnedOnAndStored) {
     }
     Store(lines);
     Start();
-    EXPECT_TRUE(window->bl_chkRND01);
-    EXPECT_TRUE(window->chkRND01.Checked());
-    EXPECT_FALSE(window->chkRND10.Checked());
+    EXPECT_TRUE(window->categoryShutterVoice1s.Checked());
+    EXPECT_TRUE(window->categoryShutterVoice1s.Checked());
+    EXPECT_FALSE(window->categorySoundEffects.Checked());
     EXPECT_NE(ReadBytes(SettingsPath()).find("bl_chkRND01=1\r\n"), std::string::npos);
 }
 
@@ -132,17 +130,17 @@ TEST_F(MainWindowSettings, OptionsAreRestoredWithTheirEffects) {
           "EditorAppPath=C:\\Tools\\edit.exe\r\nblTimerSecMode=1\r\nX=10\r\nY=20\r\nW=300\r\nH=200\r\n"
           "cb_IllustNotShow=1\r\n");
     Start();
-    EXPECT_TRUE(window->cb_Timer.Enabled());
+    EXPECT_TRUE(window->timerPeriodList.Enabled());
     EXPECT_TRUE(window->lbl_TimerMinSec.Enabled());
     EXPECT_TRUE(window->btn_ExecUO.Enabled());
     EXPECT_EQ(window->lbl_ExecUO.Caption(), L"UO.exe");
-    EXPECT_TRUE(window->rd_GrEdit2.Checked());
-    EXPECT_FALSE(window->rd_GrEdit1.Checked());
+    EXPECT_TRUE(window->ownEditorRadio.Checked());
+    EXPECT_FALSE(window->paintEditorRadio.Checked());
     EXPECT_TRUE(window->lbl_Editor.Enabled());
     EXPECT_EQ(window->lbl_Editor.Caption(), L"edit.exe");
     EXPECT_EQ(window->lbl_Timer.Caption(), L"秒毎");
     EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]10 [Y]20 [幅]300 [高]200");
-    EXPECT_FALSE(window->img_01.Visible());
+    EXPECT_FALSE(window->mainPageIllustration.Visible());
     EXPECT_TRUE(window->img_Title2.Visible());
     wchar_t title[128] = {};
     ::GetWindowTextW(window->hwnd(), title, 128);
@@ -153,12 +151,12 @@ TEST_F(MainWindowSettings, AFailingWriteReportsTheSystemsReasonAndLeavesTheOldFi
     Start();
     const std::string before = ReadBytes(SettingsPath());
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
-    ::SendMessageW(window->cb_Key1_ToClipboard.hwnd(), BM_CLICK, 0, 0); // the user ticks the box
+    ::SendMessageW(window->fixedRangeToClipboardBox.hwnd(), BM_CLICK, 0, 0); // the user ticks the box
     const auto messages = host.Messages();
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find(SettingsPath()), std::wstring::npos) << "the message names the file";
-    EXPECT_TRUE(window->cb_Key1_ToClipboard.Checked()) << "the value stays in memory";
+    EXPECT_TRUE(window->fixedRangeToClipboardBox.Checked()) << "the value stays in memory";
     EXPECT_EQ(ReadBytes(SettingsPath()), before);
     EXPECT_FALSE(FileExists(SettingsPath() + L".tmp"));
 }
@@ -204,12 +202,12 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     ASSERT_EQ(host.Messages().size(), 1u);
     const std::wstring message = host.Messages()[0];
     EXPECT_NE(message.find(SettingsPath()), std::wstring::npos);
-    EXPECT_EQ(window->cb_Key1.ItemIndex(), 0);
-    EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 0);
-    EXPECT_EQ(window->cb_Timer.ItemIndex(), 3);
-    EXPECT_TRUE(window->chkRND10.Checked());
-    EXPECT_EQ(window->ifrmView_Width, 800);
-    EXPECT_EQ(window->ifrmView_Height, 600);
+    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), 0);
+    EXPECT_EQ(window->formatList.ItemIndex(), 0);
+    EXPECT_EQ(window->timerPeriodList.ItemIndex(), 3);
+    EXPECT_TRUE(window->categorySoundEffects.Checked());
+    EXPECT_EQ(window->CurrentSettings().ifrmView_Width, 800);
+    EXPECT_EQ(window->CurrentSettings().ifrmView_Height, 600);
 
     if (c.heldByAnotherProgram) {
         EXPECT_NE(message.find(L".unreadable.bak"), std::wstring::npos) << "the box says where the file will go";
@@ -254,8 +252,8 @@ TEST_F(MainWindowSettings, AFileHeldForAMomentIsReadOnceItIsFree) {
     };
     Start();
     EXPECT_TRUE(host.Messages().empty());
-    EXPECT_EQ(window->cb_Key1.ItemIndex(), 5);
-    EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 1);
+    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), 5);
+    EXPECT_EQ(window->formatList.ItemIndex(), 1);
     EXPECT_FALSE(FileExists(SettingsPath() + L".unreadable.bak"));
 }
 
@@ -267,8 +265,8 @@ TEST_F(MainWindowSettings, AFailedWriteAtStartIsReportedOnceAndTheStartGoesOn) {
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(host.Messages().size(), 1u);
     EXPECT_FALSE(window->blInFormCreate) << "the start is finished";
-    EXPECT_NE(window->RegistHotKeyID1, 0) << "the hot keys are registered";
-    EXPECT_TRUE(window->chk_TrayIcon.Checked()) << "the values stay in memory";
+    EXPECT_NE(window->registeredHotKeyId1, 0) << "the hot keys are registered";
+    EXPECT_TRUE(window->trayIconBox.Checked()) << "the values stay in memory";
     EXPECT_EQ(ReadBytes(SettingsPath()), before);
 }
 
@@ -291,8 +289,8 @@ TEST_F(MainWindowSettings, AFileHeldThroughTheStartIsNeverRenamedAndOnlyTheUsers
     ASSERT_EQ(host.Messages().size(), 1u) << "said once";
     EXPECT_NE(host.Messages()[0].find(SettingsPath()), std::wstring::npos);
     EXPECT_EQ(host.Messages()[0].find(L".unreadable"), std::wstring::npos) << "nothing to be renamed";
-    EXPECT_EQ(window->cb_Key1.ItemIndex(), 0) << "the run is on the defaults";
-    Click(window->cb_Key1_ToClipboard); // a change while the file is still held
+    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), 0) << "the run is on the defaults";
+    Click(window->fixedRangeToClipboardBox); // a change while the file is still held
     EXPECT_EQ(host.Messages().size(), 1u);
     ::CloseHandle(held);
     EXPECT_EQ(StoredSettings(), before) << "nothing written while it could not be read";
@@ -308,9 +306,9 @@ TEST_F(MainWindowSettings, AFileHeldThroughTheStartIsNeverRenamedAndOnlyTheUsers
     }
 
     Start();
-    EXPECT_EQ(window->cb_Key1.ItemIndex(), 5);
-    EXPECT_EQ(window->cb_PNGorJPG.ItemIndex(), 1);
-    EXPECT_TRUE(window->cb_Key1_ToClipboard.Checked());
+    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), 5);
+    EXPECT_EQ(window->formatList.ItemIndex(), 1);
+    EXPECT_TRUE(window->fixedRangeToClipboardBox.Checked());
     EXPECT_TRUE(window->chk_Sound.Checked());
 }
 
@@ -335,9 +333,9 @@ TEST_P(SettingsFileGoneAfterStart, BlocksNoLaterSave) {
     ::CloseHandle(held);
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
 
-    Click(window->cb_Key1_ToClipboard);
+    Click(window->fixedRangeToClipboardBox);
     EXPECT_NE(StoredSettings().find("ToClipboard1Enabled=1\r\n"), std::string::npos);
-    Click(window->cb_Key3_ToClipboard);
+    Click(window->fullScreenToClipboardBox);
     Close();
     EXPECT_EQ(host.Messages().size(), 1u) << host.Messages().back();
     const std::string written = StoredSettings();
@@ -361,7 +359,7 @@ TEST_F(MainWindowSettings, AFileSpoiltWhileTheToolRunsIsKeptAsideAndTheUserIsTol
     const std::string spoilt = "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n"; // saved as Shift JIS
     WriteBytes(SettingsPath(), spoilt);
 
-    Click(window->cb_Key1_ToClipboard);
+    Click(window->fixedRangeToClipboardBox);
     const std::wstring backup = SettingsPath() + L".unreadable.bak";
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_NE(host.Messages()[0].find(backup), std::wstring::npos) << "the box says where it was kept";
@@ -370,7 +368,7 @@ TEST_F(MainWindowSettings, AFileSpoiltWhileTheToolRunsIsKeptAsideAndTheUserIsTol
     EXPECT_NE(written.find("Key1Number=5\r\n"), std::string::npos) << written;
     EXPECT_NE(written.find("ToClipboard1Enabled=1\r\n"), std::string::npos) << written;
 
-    Click(window->cb_Key1_ToClipboard);
+    Click(window->fixedRangeToClipboardBox);
     Close();
     EXPECT_EQ(host.Messages().size(), 1u);
 }

@@ -137,12 +137,12 @@ TEST_F(Sounds, FirstStartListsOurShutterInTheSoundEffectsFolderAndSelectsIt) {
     Shutter();
     Sound(L"お気に入り", L"unticked.mp3");
     StartAsIs(); // no settings file
-    EXPECT_TRUE(window->chkRND10.Checked());
-    EXPECT_FALSE(window->chkRND09.Checked());
+    EXPECT_TRUE(window->categorySoundEffects.Checked());
+    EXPECT_FALSE(window->categoryFavourites.Checked());
     EXPECT_EQ(Entries(), std::vector<std::wstring>{kShutterName});
     EXPECT_EQ(window->slMP3, std::vector<std::wstring>{Category(L"効果音") + L"\\" + kShutterName});
     EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
-    EXPECT_EQ(window->MediaPlayer1->fileName, window->slMP3[0]) << "the selected sound is the player's file";
+    EXPECT_EQ(window->soundPlayer->fileName, window->slMP3[0]) << "the selected sound is the player's file";
 }
 
 TEST_F(Sounds, ListsEveryMatchingEntryOfTheTickedFoldersSortedByPath) {
@@ -191,8 +191,8 @@ TEST_F(Sounds, AllCategoriesOffAtStartTicksTheFirst) {
         off += "bl_chkRND" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=0\r\n";
     }
     Start(off);
-    EXPECT_TRUE(window->chkRND01.Checked());
-    EXPECT_FALSE(window->chkRND10.Checked());
+    EXPECT_TRUE(window->categoryShutterVoice1s.Checked());
+    EXPECT_FALSE(window->categorySoundEffects.Checked());
     EXPECT_EQ(Entries(), std::vector<std::wstring>{L"voice.mp3"});
     EXPECT_NE(Settings().find(L"bl_chkRND01=1\r\n"), std::wstring::npos);
 }
@@ -202,8 +202,8 @@ TEST_F(Sounds, TickingACategoryRebuildsTheListFromTheTopAndWritesTheSettings) {
     Sound(L"お気に入り", L"fav.mp3");
     Start();
     window->lb_Sound.SetItemIndex(-1);
-    Click(window->chkRND09.hwnd());
-    EXPECT_TRUE(window->bl_chkRND09);
+    Click(window->categoryFavourites.hwnd());
+    EXPECT_TRUE(window->categoryFavourites.Checked());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"fav.mp3", kShutterName}));
     EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
     EXPECT_NE(Settings().find(L"bl_chkRND09=1\r\n"), std::wstring::npos);
@@ -214,21 +214,16 @@ TEST_F(Sounds, TickingACategoryRebuildsTheListFromTheTopAndWritesTheSettings) {
     Click(window->btn_RefreshMP3List.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"fav.mp3", L"new.mp3", kShutterName}));
     EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
-
-    // The random box is re-read by the category handler too.
-    ::SendMessageW(window->chkRND.hwnd(), BM_SETCHECK, BST_CHECKED, 0);
-    Click(window->chkRND09.hwnd());
-    EXPECT_TRUE(window->bl_chkRND);
 }
 
 TEST_F(Sounds, UntickingEveryBoxEmptiesTheListAndACaptureSavesBeforeSayingSo) {
     Shutter();
     Start("SoundEnabled=1\r\n");
-    Click(window->chkRND10.hwnd());
+    Click(window->categorySoundEffects.hwnd());
     EXPECT_EQ(window->lb_Sound.Count(), 0);
     EXPECT_EQ(window->lb_Sound.ItemIndex(), -1);
     EXPECT_TRUE(window->slMP3.empty());
-    EXPECT_FALSE(window->chkRND01.Checked()) << "nothing is forced on until the next start";
+    EXPECT_FALSE(window->categoryShutterVoice1s.Checked()) << "nothing is forced on until the next start";
 
     std::vector<std::wstring> picturesAtMessage;
     watching.onMessage = [&] { picturesAtMessage = testkit::FolderNames(saves); };
@@ -299,17 +294,17 @@ TEST_F(Sounds, OurShutterOpensAndPlaysToItsEndWithoutWaiting) {
     Shutter();
     StartAsIs();
     std::vector<UINT> notices;
-    window->MediaPlayer1->OnNotify = [&](UINT flag, MCIDEVICEID) { notices.push_back(flag); };
+    window->soundPlayer->OnNotify = [&](UINT flag, MCIDEVICEID) { notices.push_back(flag); };
     Click(window->btn_Play.hwnd());
-    ASSERT_NE(window->MediaPlayer1->deviceId(), 0u);
-    EXPECT_EQ(window->MediaPlayer1->lastError(), 0u);
-    EXPECT_GT(window->MediaPlayer1->lengthMs(), 100u);
-    EXPECT_LT(window->MediaPlayer1->lengthMs(), 500u) << "a shutter, not a tune";
-    EXPECT_EQ(window->MediaPlayer1->Mode(), std::optional<DWORD>(MCI_MODE_PLAY))
+    ASSERT_NE(window->soundPlayer->deviceId(), 0u);
+    EXPECT_EQ(window->soundPlayer->lastError(), 0u);
+    EXPECT_GT(window->soundPlayer->lengthMs(), 100u);
+    EXPECT_LT(window->soundPlayer->lengthMs(), 500u) << "a shutter, not a tune";
+    EXPECT_EQ(window->soundPlayer->Mode(), std::optional<DWORD>(MCI_MODE_PLAY))
         << "the click returned while playing";
     ASSERT_TRUE(PumpUntil([&] { return !notices.empty(); }, 5000));
     EXPECT_EQ(notices, std::vector<UINT>{MCI_NOTIFY_SUCCESSFUL});
-    EXPECT_EQ(window->MediaPlayer1->Mode(), std::optional<DWORD>(MCI_MODE_STOP));
+    EXPECT_EQ(window->soundPlayer->Mode(), std::optional<DWORD>(MCI_MODE_STOP));
     EXPECT_EQ(OpenMciDevices(), 1u) << "the device stays open until the next sound";
     EXPECT_TRUE(Messages().empty());
 }
@@ -318,12 +313,12 @@ TEST_F(Sounds, ASecondSoundClosesTheFirstsDevice) {
     Shutter();
     StartAsIs();
     Click(window->btn_Play.hwnd());
-    const MCIDEVICEID first = window->MediaPlayer1->deviceId();
+    const MCIDEVICEID first = window->soundPlayer->deviceId();
     ASSERT_NE(first, 0u);
     Click(window->btn_Play.hwnd());
-    ASSERT_NE(window->MediaPlayer1->deviceId(), 0u);
+    ASSERT_NE(window->soundPlayer->deviceId(), 0u);
     EXPECT_EQ(OpenMciDevices(), 1u);
-    EXPECT_EQ(window->MediaPlayer1->Mode(), std::optional<DWORD>(MCI_MODE_PLAY));
+    EXPECT_EQ(window->soundPlayer->Mode(), std::optional<DWORD>(MCI_MODE_PLAY));
 }
 
 TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
@@ -332,7 +327,7 @@ TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
     std::vector<std::wstring> picturesAtMessage;
     watching.onMessage = [&] { picturesAtMessage = testkit::FolderNames(saves); };
     CaptureWithButton();
-    const MCIERROR error = window->MediaPlayer1->lastError();
+    const MCIERROR error = window->soundPlayer->lastError();
     ASSERT_NE(error, 0u);
     const auto boxes = host.CallsOf(HostCall::Kind::Message);
     ASSERT_EQ(boxes.size(), 1u);
@@ -341,7 +336,7 @@ TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
     EXPECT_EQ(boxes[0].caption, L"ミルロ");
     EXPECT_EQ(picturesAtMessage, std::vector<std::wstring>{L"20240315_142530_045_固B.png"});
     EXPECT_TRUE(::IsWindowVisible(window->hwnd())) << "the window is back after the error";
-    EXPECT_EQ(window->MediaPlayer1->deviceId(), 0u);
+    EXPECT_EQ(window->soundPlayer->deviceId(), 0u);
     EXPECT_EQ(OpenMciDevices(), 0u) << "a failed open leaves nothing open";
     EXPECT_FALSE(window->blPlaySound);
 }
@@ -349,26 +344,25 @@ TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
 TEST_F(Sounds, CapturesPlayOnlyWithTheSoundBoxButTheTestButtonAlways) {
     Shutter();
     StartAsIs();
-    window->sImageSaveDir = saves;
-    window->iCapWidth = window->iCapHeight = 32;
+    window->SetSaveFolder(saves);
+    window->SetFixedRange(0, 0, 32, 32);
     Capture();
-    EXPECT_EQ(window->MediaPlayer1->deviceId(), 0u) << "the sound box is off: a silent capture";
+    EXPECT_EQ(window->soundPlayer->deviceId(), 0u) << "the sound box is off: a silent capture";
     EXPECT_FALSE(window->blPlaySound);
     Click(window->btn_Play.hwnd());
-    EXPECT_NE(window->MediaPlayer1->deviceId(), 0u);
-    window->MediaPlayer1->Close();
+    EXPECT_NE(window->soundPlayer->deviceId(), 0u);
+    window->soundPlayer->Close();
 
     Click(window->chk_Sound.hwnd());
     EXPECT_NE(Settings().find(L"SoundEnabled=1\r\n"), std::wstring::npos);
     Capture();
-    EXPECT_NE(window->MediaPlayer1->deviceId(), 0u);
-    window->MediaPlayer1->Close();
+    EXPECT_NE(window->soundPlayer->deviceId(), 0u);
+    window->soundPlayer->Close();
 
     // A capture that grabbed nothing plays nothing.
-    window->iCapWidth = 0;
-    window->iCapLeft = 5;
+    window->SetFixedRange(5, 0, 0, 32);
     Capture();
-    EXPECT_EQ(window->MediaPlayer1->deviceId(), 0u);
+    EXPECT_EQ(window->soundPlayer->deviceId(), 0u);
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -385,23 +379,23 @@ TEST_F(Sounds, RandomModePicksFromTheCounterBeforeEveryPlay) {
         const int expected = sound::RandomSoundIndex(static_cast<std::uint32_t>(counter), 5);
         Click(window->btn_Play.hwnd());
         EXPECT_EQ(window->lb_Sound.ItemIndex(), expected);
-        EXPECT_EQ(window->MediaPlayer1->fileName, window->slMP3[static_cast<std::size_t>(expected)]);
+        EXPECT_EQ(window->soundPlayer->fileName, window->slMP3[static_cast<std::size_t>(expected)]);
     }
     EXPECT_EQ(OpenMciDevices(), 1u);
     window->WriteIni();
-    EXPECT_NE(Settings().find(L"SoundName=" + window->MediaPlayer1->fileName + L"\r\n"), std::wstring::npos)
+    EXPECT_NE(Settings().find(L"SoundName=" + window->soundPlayer->fileName + L"\r\n"), std::wstring::npos)
         << "the sound picked last is the one stored";
 }
 
 TEST_F(Sounds, NothingToPlayIsReportedAndAVanishedFileIsSkippedQuietly) {
     Shutter();
     Start("bl_chkRND=1\r\n");
-    Click(window->chkRND10.hwnd()); // empty list, random mode
+    Click(window->categorySoundEffects.hwnd()); // empty list, random mode
     Click(window->btn_Play.hwnd());
     EXPECT_EQ(Messages(), std::vector<std::wstring>{kNoSoundSelected});
 
-    Click(window->chkRND.hwnd()); // normal mode, nothing selected
-    Click(window->chkRND10.hwnd());
+    Click(window->randomPlayBox.hwnd()); // normal mode, nothing selected
+    Click(window->categorySoundEffects.hwnd());
     window->lb_Sound.SetItemIndex(-1);
     Click(window->btn_Play.hwnd());
     EXPECT_EQ(Messages(), (std::vector<std::wstring>{kNoSoundSelected, kNoSoundSelected}));
@@ -410,7 +404,7 @@ TEST_F(Sounds, NothingToPlayIsReportedAndAVanishedFileIsSkippedQuietly) {
     ::DeleteFileW(window->slMP3[0].c_str());
     Click(window->btn_Play.hwnd());
     EXPECT_EQ(Messages().size(), 2u);
-    EXPECT_EQ(window->MediaPlayer1->deviceId(), 0u);
+    EXPECT_EQ(window->soundPlayer->deviceId(), 0u);
 }
 
 TEST_F(Sounds, DestroyingTheWindowClosesTheDevice) {

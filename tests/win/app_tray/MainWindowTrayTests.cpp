@@ -93,8 +93,8 @@ protected:
 TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskBar) {
     ShellRecord shell;
     shell.succeed = false;
-    window->TrayIcon1->ReplaceShellCall(shell.Call());
-    window->chk_TrayIcon.SetChecked(true);
+    window->trayIcon->ReplaceShellCall(shell.Call());
+    testkit::ClickTo(window->trayIconBox, true);
     const LONG_PTR style = ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE);
 
     window->btn_MinimizedClick();
@@ -103,7 +103,7 @@ TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskB
     EXPECT_TRUE(::IsIconic(window->hwnd()));
     EXPECT_TRUE(::IsWindowVisible(window->hwnd())) << "hidden with no way back";
     EXPECT_EQ(::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE), style);
-    EXPECT_FALSE(window->TrayIcon1->Visible());
+    EXPECT_FALSE(window->trayIcon->Visible());
 }
 
 TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
@@ -120,19 +120,19 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
     };
     for (const Mode& mode : modes) {
         SCOPED_TRACE(mode.grey ? "on" : "off");
-        window->cb_IllustNotShow.SetChecked(mode.grey);
+        testkit::ClickTo(window->businessModeBox, mode.grey);
         for (int page = 0; page < 4; ++page) {
-            EXPECT_EQ(window->advPager1.Page(page).GradientEnd(), mode.colour) << "page " << page;
-            EXPECT_EQ(window->advPager1.Page(page).PressedTabColor(), mode.colour) << "tab " << page;
+            EXPECT_EQ(window->tabs.Page(page).GradientEnd(), mode.colour) << "page " << page;
+            EXPECT_EQ(window->tabs.Page(page).PressedTabColor(), mode.colour) << "tab " << page;
         }
-        for (app::Picture* picture : {&window->img_01, &window->img_02, &window->img_03, &window->img_04,
-                                      &window->img_05, &window->img_Title1}) {
+        for (app::Picture* picture : {&window->mainPageIllustration, &window->settings1Illustration, &window->settings2Illustration, &window->settings3Illustration,
+                                      &window->bannerPicture, &window->img_Title1}) {
             EXPECT_EQ(Shown(*picture), !mode.grey) << picture->name().data();
         }
         EXPECT_EQ(Shown(window->img_Title2), mode.grey);
         RECT list{};
         ::GetWindowRect(window->lb_PicList.hwnd(), &list);
-        ::MapWindowPoints(nullptr, window->advPager1.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
+        ::MapWindowPoints(nullptr, window->tabs.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
         EXPECT_EQ(list.left, window->Scale(4));
         EXPECT_EQ(list.top, window->Scale(mode.listTop));
         EXPECT_EQ(list.right - list.left, window->Scale(319));
@@ -147,7 +147,7 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
 // The picture list's colour-mode place is its place from then on: a window moved
 // to a monitor of another scale lays it out from there, not from the table.
 TEST_F(MainWindowTray, TheColourModeListPlaceSurvivesAChangeOfScale) {
-    window->cb_IllustNotShow.SetChecked(true);
+    testkit::ClickTo(window->businessModeBox, true);
     for (const UINT dpi : {144u, 96u}) {
         SCOPED_TRACE(dpi);
         RECT frame{};
@@ -155,7 +155,7 @@ TEST_F(MainWindowTray, TheColourModeListPlaceSurvivesAChangeOfScale) {
         ::SendMessageW(window->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
         RECT list{};
         ::GetWindowRect(window->lb_PicList.hwnd(), &list);
-        ::MapWindowPoints(nullptr, window->advPager1.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
+        ::MapWindowPoints(nullptr, window->tabs.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
         const auto scaled = [dpi](int at96) { return ::MulDiv(at96, static_cast<int>(dpi), 96); };
         EXPECT_EQ(list.top, scaled(4));
         EXPECT_EQ(list.bottom, scaled(399));
@@ -174,24 +174,24 @@ void Wheel(HWND target, HWND pointerOn, int notches) {
 }
 
 TEST_F(MainWindowTray, TheWheelOverASettingListChangesNothingAndElsewhereWorksAsUsual) {
-    window->chk_Timer.SetChecked(true);
-    window->advPager1.SetActivePageIndex(2);
+    testkit::ClickTo(window->chk_Timer, true);
+    window->tabs.SetActivePageIndex(2);
     ::SetForegroundWindow(window->hwnd());
-    ::SetFocus(window->cb_Timer.hwnd());
+    ::SetFocus(window->timerPeriodList.hwnd());
     PumpMessages();
-    const int index = window->cb_Timer.ItemIndex();
+    const int index = window->timerPeriodList.ItemIndex();
     const std::string written = StoredSettings();
 
-    Wheel(window->cb_Timer.hwnd(), window->cb_Timer.hwnd(), 1);
-    EXPECT_EQ(window->cb_Timer.ItemIndex(), index);
+    Wheel(window->timerPeriodList.hwnd(), window->timerPeriodList.hwnd(), 1);
+    EXPECT_EQ(window->timerPeriodList.ItemIndex(), index);
     EXPECT_EQ(StoredSettings(), written) << "a swallowed turn wrote the settings";
 
     // The same turn with the pointer on a label: the focused list moves, as the
     // system makes it (this shows the turn above reached the list's window).
-    Wheel(window->cb_Timer.hwnd(), window->lbl_Timer.hwnd(), 1);
-    EXPECT_NE(window->cb_Timer.ItemIndex(), index);
+    Wheel(window->timerPeriodList.hwnd(), window->lbl_Timer.hwnd(), 1);
+    EXPECT_NE(window->timerPeriodList.ItemIndex(), index);
 
-    window->advPager1.SetActivePageIndex(0);
+    window->tabs.SetActivePageIndex(0);
     for (int i = 0; i < 100; ++i) {
         window->lb_PicList.Add(L"picture " + std::to_wstring(i));
     }

@@ -196,7 +196,7 @@ TEST_F(Viewer, TheViewerButtonShowsTheSelectedPictureAndItsNameInBothStatusBars)
     EXPECT_TRUE(::IsWindowVisible(view->hwnd()));
     EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 40, 30}));
     EXPECT_EQ(view->StatusText(), L"a.png");
-    EXPECT_EQ(window->StatusBar1.Text(), L"a.png");
+    EXPECT_EQ(window->statusBar.Text(), L"a.png");
 
     // The main list's refresh text is mirrored into the viewer.
     window->CountImages();
@@ -320,7 +320,7 @@ TEST_F(Viewer, DeletingMovesThePictureToTheRecycleBinMarksItsEntryAndStepsOn) {
     EXPECT_FALSE(testkit::FileExists(Path(L"a.png")));
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"c.png", L"[ゴミ箱]b.png", L"[ゴミ箱]a.png"}));
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 2);
-    EXPECT_EQ(window->StatusBar1.Text(), L"[ゴミ箱] a.png");
+    EXPECT_EQ(window->statusBar.Text(), L"[ゴミ箱] a.png");
     EXPECT_EQ(view->StatusText(), L"[ゴミ箱]a.png");
     EXPECT_EQ(Shown(0, 0), RGB(255, 0, 0));
 
@@ -337,7 +337,7 @@ TEST_F(Viewer, ADeclinedConfirmationKeepsThePictureItsEntryAndTheSelection) {
     Start(); // b, a
     Select(L"b.png");
     view->frmViewImage1LoadFromFile(Path(L"b.png"));
-    const std::wstring mainStatus = window->StatusBar1.Text();
+    const std::wstring mainStatus = window->statusBar.Text();
     const std::wstring viewerStatus = view->StatusText();
     {
         testkit::ShellConfirmations decline({IDNO});
@@ -347,7 +347,7 @@ TEST_F(Viewer, ADeclinedConfirmationKeepsThePictureItsEntryAndTheSelection) {
     EXPECT_TRUE(testkit::FileExists(Path(L"b.png")));
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png"}));
     EXPECT_EQ(Selected(), L"b.png");
-    EXPECT_EQ(window->StatusBar1.Text(), mainStatus);
+    EXPECT_EQ(window->statusBar.Text(), mainStatus);
     EXPECT_EQ(view->StatusText(), viewerStatus);
 }
 
@@ -371,7 +371,7 @@ TEST_F(Viewer, CopyAndEditRunTheMainWindowsActionsOnTheSelectedPicture) {
     Png(L"a.png", CornerPicture(6, 4));
     Start();
     Click(view->btn_Clipboard.hwnd());
-    EXPECT_EQ(window->StatusBar1.Text(), L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です");
+    EXPECT_EQ(window->statusBar.Text(), L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です");
     EXPECT_EQ(view->StatusText(), L"画像をクリップボードへコピーしました");
     ASSERT_TRUE(::OpenClipboard(nullptr));
     auto* bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
@@ -397,10 +397,10 @@ TEST_F(Viewer, ThePlaceAndSizeComeBackAfterClosingAndAfterARestart) {
     ::GetWindowRect(view->hwnd(), &before);
     ::SendMessageW(view->hwnd(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindowVisible(view->hwnd())) << "closing only hides";
-    EXPECT_EQ(window->ifrmView_Top, 90);
-    EXPECT_EQ(window->ifrmView_Left, 130);
-    EXPECT_EQ(window->ifrmView_Height, 480);
-    EXPECT_EQ(window->ifrmView_Width, 640);
+    EXPECT_EQ(window->CurrentSettings().ifrmView_Top, 90);
+    EXPECT_EQ(window->CurrentSettings().ifrmView_Left, 130);
+    EXPECT_EQ(window->CurrentSettings().ifrmView_Height, 480);
+    EXPECT_EQ(window->CurrentSettings().ifrmView_Width, 640);
 
     view->ShowViewer();
     RECT again{};
@@ -430,7 +430,7 @@ TEST_F(Viewer, AnUndecodablePictureIsReportedAndChangesNothing) {
     EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 20, 10})) << "the former picture stays";
     EXPECT_EQ(Shown(0, 0), RGB(255, 0, 0));
     EXPECT_EQ(view->StatusText(), L"b.png");
-    EXPECT_EQ(window->StatusBar1.Text(), L"b.png");
+    EXPECT_EQ(window->statusBar.Text(), L"b.png");
 
     Click(view->btn_Gray.hwnd());
     Click(view->btn_Sepia.hwnd());
@@ -497,7 +497,7 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
     Click(view->btn_Gray.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-モノ.png"}));
     EXPECT_EQ(Selected(), L"a-モノ.png");
-    EXPECT_EQ(window->StatusBar1.Text(), L"[グレイスケール生成] a-モノ.png");
+    EXPECT_EQ(window->statusBar.Text(), L"[グレイスケール生成] a-モノ.png");
     EXPECT_EQ(view->StatusText(), L"[グレイスケール生成]a-モノ.png");
     const std::vector<std::uint8_t> grey = FileBytes(Path(L"a-モノ.png"));
     const image::PngInfo info = image::ReadPngHeader(grey);
@@ -515,7 +515,7 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
     Select(L"a.png");
     Click(view->btn_Sepia.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-セピ.png", L"a-モノ.png"}));
-    EXPECT_EQ(window->StatusBar1.Text(), L"[セピア生成] a-セピ.png");
+    EXPECT_EQ(window->statusBar.Text(), L"[セピア生成] a-セピ.png");
     EXPECT_EQ(view->StatusText(), L"[セピア生成]a-セピ.png");
     const image::Image sepia = image::DecodePng(FileBytes(Path(L"a-セピ.png")));
     ASSERT_EQ(sepia.width, 4u);
