@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/ModalLoop.h"
+
 namespace mirulo::library {
 namespace {
 
@@ -80,19 +82,9 @@ std::optional<std::wstring> RenameDialog::Run(HWND owner, const std::wstring& na
     ::SendMessageW(edt1.hwnd(), EM_SETSEL, 0, -1);
 
     running_ = true;
-    MSG msg;
-    while (running_) {
-        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: leave the quit message for the main loop.
-            if (got == 0) {
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-            }
-            running_ = false;
-            break;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+    if (ui::RunModalLoop([this] { return !running_; }) != ui::ModalEnd::Done) {
+        // The program is ending: the quit message is left for the main loop.
+        running_ = false;
     }
 
     // The owner is enabled before the dialog hides, so that it, and not some
