@@ -122,15 +122,6 @@ platform::UniqueBitmap MakeBitmap(const image::Image& picture, const std::wstrin
     return bitmap;
 }
 
-// Open for exactly as long as it takes to replace the content.
-class ClipboardOpened {
-public:
-    explicit ClipboardOpened(HWND owner) { platform::OpenEmptiedClipboard(owner); }
-    ClipboardOpened(const ClipboardOpened&) = delete;
-    ClipboardOpened& operator=(const ClipboardOpened&) = delete;
-    ~ClipboardOpened() { ::CloseClipboard(); }
-};
-
 } // namespace
 
 PictureFormat PictureFormatOf(std::wstring_view path) {
@@ -167,12 +158,8 @@ bool CopyPictureToClipboard(HWND owner, const std::wstring& path) {
         }
         bitmap = MakeBitmap(picture, cannotCopy);
     }
-    const ClipboardOpened clipboard(owner);
-    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
-        platform::ThrowLastError(cannotCopy);
-    }
-    // The clipboard owns the bitmap now and deletes it when it is emptied.
-    (void)bitmap.release();
+    // Open for exactly as long as it takes to replace the content.
+    platform::ClipboardOwner::Open(owner).PutBitmap(std::move(bitmap), cannotCopy);
     return true;
 }
 
