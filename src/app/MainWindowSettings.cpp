@@ -9,6 +9,7 @@
 #include "app/Tfm_Mirulo.h"
 #include "capture/AutoCapturePeriod.h"
 #include "library/PictureFolder.h"
+#include "platform/Paths.h"
 #include "platform/Wide.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
@@ -21,11 +22,6 @@ using platform::Narrow;
 using platform::Widen;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
-
-std::wstring FileNamePart(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/:");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 // A stored index selects its entry; anything else leaves the list without a
 // selection and its copy at -1.
@@ -181,7 +177,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     rd_GrEdit2.SetChecked(values.rd_GrEdit2);
 
     sEditorAppPath = Widen(values.EditorAppPath);
-    lbl_Editor.SetCaption(FileNamePart(sEditorAppPath));
+    lbl_Editor.SetCaption(platform::FileNamePart(sEditorAppPath));
     lbl_Editor.SetEnabled(!rd_GrEdit1.Checked());
 
     chk_ExecUO.SetChecked(values.ExecUOEnabled);
@@ -371,7 +367,7 @@ void Tfm_Mirulo::chk_ExecUOClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(sExecUOPath)); }
+void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(platform::FileNamePart(sExecUOPath)); }
 
 void Tfm_Mirulo::chkRNDClick() {
     bl_chkRND = chkRND.Checked();

@@ -8,6 +8,7 @@
 
 #include "AssetIds.h"
 #include "library/PictureFolder.h"
+#include "library/PictureListModel.h"
 #include "ui/Dispatch.h"
 #include "ui/ProgramCursor.h"
 #include "viewer/CopyNames.h"
@@ -16,6 +17,9 @@
 #include "viewer/PictureFit.h"
 #include "viewer/PrintLayout.h"
 #include "viewer/ViewerTexts.h"
+#include "image/PictureFile.h"
+#include "platform/FileWrites.h"
+#include "platform/Paths.h"
 #include "platform/SystemError.h"
 #include "platform/Wide.h"
 
@@ -269,7 +273,7 @@ void TfrmView::cmb_PrinterName_ShortSelect() {
 
 void TfrmView::btn_PrintClick() {
     const std::wstring path = SelectedPath();
-    if (path.empty() || !FileExists(path)) {
+    if (path.empty() || !platform::FileExists(path)) {
         return;
     }
     const std::wstring extension = LowerExtension(path);
@@ -327,13 +331,13 @@ void TfrmView::SetStatusText(std::wstring_view text) { StatusBar1.SetText(text);
 // --- Loading ----------------------------------------------------------------------
 
 void TfrmView::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
-    if (!FileExists(sFileName)) {
+    if (!platform::FileExists(sFileName)) {
         return;
     }
     // Decoded once here; painting only copies the result. A file that cannot be
     // decoded throws before anything on display has changed.
     ShowPicture(ReadPicture(sFileName, texts::kCannotShow));
-    const std::wstring name = FileNamePart(sFileName);
+    const std::wstring name = platform::FileNamePart(sFileName);
     main_.SetMainStatusText(name);
     SetStatusText(name);
 }
@@ -353,7 +357,7 @@ void TfrmView::StepTo(int index) {
     main_.PictureList().SetItemIndex(index);
     // A marked entry has no file: the selection moves, the picture stays.
     const std::wstring path = SelectedPath();
-    if (FileExists(path)) {
+    if (platform::FileExists(path)) {
         frmViewImage1LoadFromFile(path);
     }
 }
@@ -390,7 +394,7 @@ void TfrmView::btn_DustMouseDown(UINT message) {
         return;
     }
     const std::wstring path = SelectedPath();
-    if (!FileExists(path)) {
+    if (!platform::FileExists(path)) {
         return;
     }
     const std::wstring entry = list.Item(index);
@@ -399,9 +403,11 @@ void TfrmView::btn_DustMouseDown(UINT message) {
     if (!main_.MoveToRecycleBin({path})) {
         return;
     }
-    main_.SetMainStatusText(texts::kTrashTagMain + entry);
-    SetStatusText(texts::kTrashMark + entry);
-    list.SetItem(index, texts::kTrashMark + entry);
+    // The main window's tag has a space after the mark; the viewer's and the entry's have none.
+    const std::wstring marked = std::wstring(library::kTrashMark) + entry;
+    main_.SetMainStatusText(std::wstring(library::kTrashMark) + L" " + entry);
+    SetStatusText(marked);
+    list.SetItem(index, marked);
     list.SetItemIndex(index);
     btn_RClick();
 }
@@ -436,9 +442,9 @@ void TfrmView::MakeCopy(bool grey) {
         const std::vector<std::uint8_t> bytes = ReadWholeFile(source);
         std::wstring reason = texts::kConversionFailed;
         try {
-            (void)DecodePicture(bytes);
+            (void)image::DecodePicture(bytes);
         } catch (const image::CodecError&) {
-            reason = UndecodableReason(bytes);
+            reason = image::UndecodableReason(bytes);
         }
         throw platform::UserError(std::wstring(grey ? texts::kCannotMakeGrey : texts::kCannotMakeSepia) + L"\r\n" +
                                   source + L"\r\n" + reason);
@@ -447,11 +453,11 @@ void TfrmView::MakeCopy(bool grey) {
                                   source + L"\r\n" + texts::kConversionFailed + L" (" +
                                   platform::Widen(error.what()) + L")");
     }
-    if (target.empty() || !FileExists(target)) {
+    if (target.empty() || !platform::FileExists(target)) {
         return;
     }
     frmViewImage1LoadFromFile(target);
-    const std::wstring name = FileNamePart(target);
+    const std::wstring name = platform::FileNamePart(target);
     // A copy made again replaces its file: its entry is selected, not listed twice.
     int entry = -1;
     for (int i = 0; i < list.Count() && entry < 0; ++i) {

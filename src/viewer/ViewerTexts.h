@@ -37,8 +37,6 @@ inline constexpr wchar_t kConversionFailed[] = L"画像の変換に失敗しま�
 
 inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
 
-inline constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
-inline constexpr wchar_t kTrashTagMain[] = L"[ゴミ箱] ";
 inline constexpr wchar_t kClipboardDone[] = L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です";
 inline constexpr wchar_t kGrayTagMain[] = L"[グレイスケール生成] ";
 inline constexpr wchar_t kGrayTagViewer[] = L"[グレイスケール生成]";
