@@ -24,6 +24,7 @@
 #include "capture/CaptureFiles.h"
 #include "image/JpegReader.h"
 #include "image/JpegWriter.h"
+#include "image/PictureFile.h"
 #include "image/PngReader.h"
 #include "image/PngWriter.h"
 #include "platform/Wide.h"
@@ -81,9 +82,9 @@ int RunStep(const std::string& step, const std::wstring& file) {
     if (step == "load") {
         view->frmViewImage1LoadFromFile(file);
     } else if (step == "decode") {
-        const image::Image picture = viewer::DecodePicture(viewer::ReadWholeFile(file));
+        const image::Image picture = image::DecodePicture(viewer::ReadWholeFile(file));
     } else if (step == "save") {
-        const image::Image picture = viewer::DecodePicture(viewer::ReadWholeFile(file));
+        const image::Image picture = image::DecodePicture(viewer::ReadWholeFile(file));
         const std::vector<std::uint8_t> bytes = jpeg ? image::EncodeJpeg(picture, 90) : image::EncodePng(picture, 7);
         capture::WriteFileReplacing(file + L".reference", bytes);
     } else if (step == "grey") {

@@ -19,6 +19,9 @@
 #include "library/RecycleBin.h"
 #include "library/RenameName.h"
 #include "library/SizeCap.h"
+#include "library/PictureListModel.h"
+#include "platform/FileWrites.h"
+#include "platform/Paths.h"
 #include "platform/SystemError.h"
 
 namespace mirulo::app {
@@ -27,18 +30,9 @@ namespace {
 std::u16string ToU16(const std::wstring& text) { return {text.begin(), text.end()}; }
 std::wstring ToWide(const std::u16string& text) { return {text.begin(), text.end()}; }
 
-std::wstring FileNameOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/:");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 std::wstring FolderOf(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/:");
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
-bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(library::ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The picture list and save folder as the size cap works on them.
@@ -170,8 +164,8 @@ void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
     if (!library::SendToRecycleBin2(hwnd(), {path}, true)) {
         return;
     }
-    SetStatusText(texts::kRecycledTag + FileNameOf(path));
-    lb_PicList.SetItem(index, texts::kTrashMark + entry);
+    SetStatusText(texts::kRecycledTag + platform::FileNamePart(path));
+    lb_PicList.SetItem(index, std::wstring(library::kTrashMark) + entry);
 }
 
 // --- Rename -------------------------------------------------------------------
@@ -243,7 +237,7 @@ void Tfm_Mirulo::btn_ClipboardClick() {
 }
 
 bool Tfm_Mirulo::CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus) {
-    if (!FileExists(path)) {
+    if (!platform::PathExists(path)) {
         return false;
     }
     const bool copied = library::CopyPictureToClipboard(hwnd(), path);
@@ -281,7 +275,7 @@ void Tfm_Mirulo::btn_EditorClick() {
     }
     if (const std::optional<std::wstring> program = host().OpenFile(hwnd(), request)) {
         model_.EditorAppPath = platform::Narrow(*program);
-        lbl_Editor.SetCaption(FileNameOf(*program));
+        lbl_Editor.SetCaption(platform::FileNamePart(*program));
     }
     WriteIni();
 }

@@ -10,13 +10,11 @@
 #include "library/LocaleNumbers.h"
 #include "library/PictureFolder.h"
 #include "library/PictureListModel.h"
+#include "platform/FileWrites.h"
 
 namespace mirulo::app {
 namespace {
 
-bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(library::ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 } // namespace
 
@@ -85,7 +83,7 @@ void Tfm_Mirulo::OnPictureListClicked() { ShowSelectedInViewer(); }
 
 void Tfm_Mirulo::lb_PicListDblClick() {
     const std::wstring path = SelectedPicturePath();
-    if (path.empty() || !FileExists(path)) {
+    if (path.empty() || !platform::PathExists(path)) {
         return;
     }
     integration::OpenWithAssociatedProgram(host(), hwnd(), path);

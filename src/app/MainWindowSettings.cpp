@@ -9,6 +9,7 @@
 #include "app/Tfm_Mirulo.h"
 #include "capture/AutoCapturePeriod.h"
 #include "library/PictureFolder.h"
+#include "platform/Paths.h"
 #include "platform/Wide.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsValues.h"
@@ -21,11 +22,6 @@ using platform::Narrow;
 using platform::Widen;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
-
-std::wstring FileNamePart(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/:");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 // A stored index selects its entry; anything else leaves the list without a
 // selection and its copy at -1.
@@ -191,7 +187,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     ApplyThroughHandler(paintEditorRadio, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
     ApplyThroughHandler(ownEditorRadio, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
 
-    lbl_Editor.SetCaption(FileNamePart(EditorPath()));
+    lbl_Editor.SetCaption(platform::FileNamePart(EditorPath()));
     lbl_Editor.SetEnabled(!paintEditorRadio.Checked());
 
     ApplyThroughHandler(chk_ExecUO, values.ExecUOEnabled, [this] { chk_ExecUOClick(); });
@@ -359,7 +355,7 @@ void Tfm_Mirulo::chk_ExecUOClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(FileNamePart(GameClientPath())); }
+void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(platform::FileNamePart(GameClientPath())); }
 
 std::wstring Tfm_Mirulo::SaveFolder() const { return Widen(model_.Folder); }
 std::wstring Tfm_Mirulo::EditorPath() const { return Widen(model_.EditorAppPath); }

@@ -98,7 +98,6 @@ inline constexpr wchar_t kCannotRecycleTag[] = L"[ゴミ箱へ移動できませ
 inline constexpr wchar_t kCapKeptPictures[] =
     L"自動削除: ゴミ箱へ移動できない画像は保存フォルダに残しました\r\n(この画像についてはもう表示しません)";
 inline constexpr wchar_t kRecycledTag[] = L"[ゴミ箱へ移動] ";
-inline constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
 inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
 inline constexpr wchar_t kNoSelectionRename[] = L"【お知らせ】ファイル名変更機能\r\n\r\n画像一覧でファイルが未選択です";
 inline constexpr wchar_t kNoSelectionEdit[] = L"【お知らせ】画像編集機能\r\n\r\n画像一覧でファイルが未選択です";

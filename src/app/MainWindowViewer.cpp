@@ -8,6 +8,7 @@
 #include "integration/ShellOperations.h"
 #include "library/PictureFolder.h"
 #include "library/RecycleBin.h"
+#include "platform/FileWrites.h"
 #include "ui/Dispatch.h"
 #include "viewer/PictureFiles.h"
 #include "viewer/TfrmView.h"
@@ -61,7 +62,7 @@ void Tfm_Mirulo::btn_ViewerClick() {
         return;
     }
     const std::wstring path = SelectedPicturePath();
-    if (!viewer::FileExists(path)) {
+    if (!platform::FileExists(path)) {
         ShowNotice(kMissingFileViewer);
         return;
     }
@@ -78,7 +79,7 @@ void Tfm_Mirulo::ShowSelectedInViewer() {
         return;
     }
     const std::wstring path = SelectedPicturePath();
-    if (!path.empty() && viewer::FileExists(path)) {
+    if (!path.empty() && platform::FileExists(path)) {
         frmView->frmViewImage1LoadFromFile(path);
     }
 }

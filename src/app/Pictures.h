@@ -6,6 +6,7 @@
 #include "ui/AlphaBitmap.h"
 #include "ui/Control.h"
 #include "ui/ControlTable.h"
+#include "ui/IconButton.h"
 
 namespace mirulo::app {
 
@@ -24,26 +25,6 @@ private:
     ui::AlphaBitmap image_;
 };
 
-class IconButton : public ui::Button {
-public:
-    using ui::Button::Button;
-    // For a button that acts the moment a mouse button goes down on it, with
-    // WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN (a quick second press
-    // counts as a press too). Such a button has no click: the press is all.
-    std::function<void(UINT message)> OnMouseDown;
-    void SetGlyph(ui::AlphaBitmap glyph);
-    SIZE GlyphSize() const noexcept { return {glyph_.width, glyph_.height}; }
-    void ForwardMouseDown(UINT message);
-    bool OnCommand(WORD code) override;
-    bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
-
-protected:
-    void OnCreated() override;
-
-private:
-    static constexpr WORD kMouseDownNotification = 0x7F01;
-    UINT pendingMouseMessage_ = 0;
-    ui::AlphaBitmap glyph_;
-};
+using IconButton = ui::IconButton;
 
 } // namespace mirulo::app

@@ -4,42 +4,15 @@
 #include <string>
 #include <utility>
 
-#include "platform/Clipboard.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
 
 namespace mirulo::capture {
 
-ClipboardSession ClipboardSession::Open(HWND owner) {
-    platform::OpenEmptiedClipboard(owner);
-    ClipboardSession session;
-    session.open_ = true;
-    return session;
-}
-
-ClipboardSession::ClipboardSession(ClipboardSession&& other) noexcept
-    : open_(std::exchange(other.open_, false)) {}
-
-ClipboardSession& ClipboardSession::operator=(ClipboardSession&& other) noexcept {
-    if (this != &other) {
-        Close();
-        open_ = std::exchange(other.open_, false);
-    }
-    return *this;
-}
-
-ClipboardSession::~ClipboardSession() {
-    Close();
-}
-
-void ClipboardSession::Close() noexcept {
-    if (std::exchange(open_, false)) {
-        ::CloseClipboard();
-    }
-}
+ClipboardSession ClipboardSession::Open(HWND owner) { return ClipboardSession(platform::ClipboardOwner::Open(owner)); }
 
 void ClipboardSession::PutBitmap(const CapturePicture& picture) {
-    if (!open_) {
+    if (!clipboard_.IsOpen()) {
         throw std::logic_error("クリップボードは既に閉じられています");
     }
     if (picture.empty()) {
@@ -58,11 +31,7 @@ void ClipboardSession::PutBitmap(const CapturePicture& picture) {
                     DIB_RGB_COLORS) != picture.height()) {
         platform::ThrowLastError(L"クリップボードに画像をコピーできません");
     }
-    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
-        platform::ThrowLastError(L"クリップボードに画像をコピーできません");
-    }
-    // The clipboard owns the bitmap now and deletes it when it is emptied.
-    (void)bitmap.release();
+    clipboard_.PutBitmap(std::move(bitmap), L"クリップボードに画像をコピーできません");
 }
 
 } // namespace mirulo::capture

@@ -3,7 +3,10 @@
 // ends.
 #include <windows.h>
 
+#include <utility>
+
 #include "capture/CapturePicture.h"
+#include "platform/Clipboard.h"
 #include "platform/SystemError.h"
 
 namespace mirulo::capture {
@@ -23,12 +26,7 @@ public:
     // ClipboardError "クリップボード <system text> を開けません".
     static ClipboardSession Open(HWND owner);
 
-    ClipboardSession(const ClipboardSession&) = delete;
-    ClipboardSession& operator=(const ClipboardSession&) = delete;
-    ClipboardSession(ClipboardSession&& other) noexcept;
-    ClipboardSession& operator=(ClipboardSession&& other) noexcept;
-    // Closes the clipboard.
-    ~ClipboardSession();
+    // Moving hands the open clipboard on; the session's end closes it.
 
     // Puts the picture's pixels on the clipboard as a device-dependent bitmap
     // (CF_BITMAP, no other format, no palette); the clipboard owns it from then
@@ -37,10 +35,9 @@ public:
     void PutBitmap(const CapturePicture& picture);
 
 private:
-    ClipboardSession() noexcept = default;
-    void Close() noexcept;
+    explicit ClipboardSession(platform::ClipboardOwner clipboard) noexcept : clipboard_(std::move(clipboard)) {}
 
-    bool open_ = false;
+    platform::ClipboardOwner clipboard_;
 };
 
 } // namespace mirulo::capture

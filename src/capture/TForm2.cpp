@@ -3,7 +3,8 @@
 #include <windowsx.h>
 
 #include <stdexcept>
-#include <vector>
+
+#include "ui/ModalLoop.h"
 
 namespace mirulo::capture {
 namespace {
@@ -15,43 +16,6 @@ constexpr int kBandWidth = 3;
 // while it handled one message knows that another picker came and went on top
 // of it (hot key 2 pressed while picking).
 int g_pickersShown = 0;
-
-// The thread's other enabled, visible top-level windows, disabled while a
-// picker is modal and enabled again afterwards, as any modal window does.
-class DisabledWindows {
-public:
-    explicit DisabledWindows(HWND modal) {
-        struct Search {
-            HWND modal;
-            std::vector<HWND>* found;
-        } search{modal, &windows_};
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lParam);
-                if (hwnd != s->modal && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
-                    s->found->push_back(hwnd);
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        for (HWND hwnd : windows_) {
-            ::EnableWindow(hwnd, FALSE);
-        }
-    }
-    DisabledWindows(const DisabledWindows&) = delete;
-    DisabledWindows& operator=(const DisabledWindows&) = delete;
-    ~DisabledWindows() {
-        for (HWND hwnd : windows_) {
-            if (::IsWindow(hwnd)) {
-                ::EnableWindow(hwnd, TRUE);
-            }
-        }
-    }
-
-private:
-    std::vector<HWND> windows_;
-};
 
 } // namespace
 
@@ -118,31 +82,23 @@ TForm2::ModalResult TForm2::ShowModal() {
     ::SetFocus(hwnd());
     ++g_pickersShown;
     {
-        DisabledWindows others(hwnd());
-        MSG msg{};
-        while (modalResult_ == ModalResult::None) {
-            const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-            if (got == 0) {
-                // The program is ending: give up the picking and let the outer
-                // loop see the quit as well.
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-                modalResult_ = ModalResult::Cancel;
-                break;
-            }
-            if (got == -1) {
-                modalResult_ = ModalResult::Cancel;
-                break;
-            }
-            const int shownBefore = g_pickersShown;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-            if (shownBefore != g_pickersShown && modalResult_ == ModalResult::None && ::IsWindow(hwnd())) {
+        const ui::DisabledThreadWindows others(hwnd());
+        int shownBefore = g_pickersShown;
+        const auto keepPickingHere = [&] {
+            if (shownBefore != g_pickersShown && ::IsWindow(hwnd())) {
                 // A picker opened over this one has closed and its capture has
                 // brought the main window forward: the user is still picking here.
                 ::SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
                 ::SetForegroundWindow(hwnd());
                 ::SetFocus(hwnd());
             }
+            shownBefore = g_pickersShown;
+        };
+        const ui::ModalEnd end =
+            ui::RunModalLoop([this] { return modalResult_ != ModalResult::None; }, keepPickingHere);
+        if (end != ui::ModalEnd::Done) {
+            // The program is ending (or the queue failed): the picking is given up.
+            modalResult_ = ModalResult::Cancel;
         }
     }
     if (::IsWindow(hwnd())) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/JpegReader.h"
+#include "image/PictureFile.h"
 #include "image/PngReader.h"
 #include "library/PictureFolder.h"
 #include "platform/Clipboard.h"
@@ -15,17 +16,6 @@ namespace mirulo::library {
 namespace {
 
 constexpr wchar_t kCannotCopy[] = L"クリップボードに画像をコピーできません";
-
-// Why a picture file's bytes could not be decoded, in the user's words.
-const wchar_t* UndecodableReason(const std::vector<std::uint8_t>& bytes) {
-    if (bytes.size() >= 4 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') {
-        return L"PNG 画像として読めません。ファイルが壊れているか、途中で切れています。";
-    }
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
-        return L"JPEG 画像として読めません。ファイルが壊れているか、途中で切れています。";
-    }
-    return L"PNG または JPEG の画像ではありません。";
-}
 
 std::vector<std::uint8_t> ReadPictureFile(const std::wstring& path) {
     platform::UniqueKernelHandle file(::CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ,
@@ -122,15 +112,6 @@ platform::UniqueBitmap MakeBitmap(const image::Image& picture, const std::wstrin
     return bitmap;
 }
 
-// Open for exactly as long as it takes to replace the content.
-class ClipboardOpened {
-public:
-    explicit ClipboardOpened(HWND owner) { platform::OpenEmptiedClipboard(owner); }
-    ClipboardOpened(const ClipboardOpened&) = delete;
-    ClipboardOpened& operator=(const ClipboardOpened&) = delete;
-    ~ClipboardOpened() { ::CloseClipboard(); }
-};
-
 } // namespace
 
 PictureFormat PictureFormatOf(std::wstring_view path) {
@@ -163,16 +144,12 @@ bool CopyPictureToClipboard(HWND owner, const std::wstring& path) {
         try {
             picture = format == PictureFormat::Png ? image::DecodePng(bytes) : image::DecodeJpeg(bytes);
         } catch (const image::CodecError&) {
-            throw platform::UserError(cannotCopy + L"\r\n" + UndecodableReason(bytes));
+            throw platform::UserError(cannotCopy + L"\r\n" + image::UndecodableReason(bytes));
         }
         bitmap = MakeBitmap(picture, cannotCopy);
     }
-    const ClipboardOpened clipboard(owner);
-    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
-        platform::ThrowLastError(cannotCopy);
-    }
-    // The clipboard owns the bitmap now and deletes it when it is emptied.
-    (void)bitmap.release();
+    // Open for exactly as long as it takes to replace the content.
+    platform::ClipboardOwner::Open(owner).PutBitmap(std::move(bitmap), cannotCopy);
     return true;
 }
 

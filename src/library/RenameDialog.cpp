@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/ModalLoop.h"
+
 namespace mirulo::library {
 namespace {
 
@@ -13,7 +15,7 @@ constexpr int kClientHeight = 94;
 
 } // namespace
 
-RenameDialog::RenameDialog(platform::Host& host) : ui::Window(host) {
+RenameDialog::RenameDialog(platform::Host& host) : ui::Window(host), controlTable_(fonts_, nullptr) {
     RegisterWindowClass(kRenameDialogClass, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr,
                         nullptr);
     CreateHwnd(kRenameDialogClass, kExStyle, kStyle, kCaption, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -24,35 +26,19 @@ RenameDialog::RenameDialog(platform::Host& host) : ui::Window(host) {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // Nothing is a tab stop and neither button is a default or cancel button:
-    // Enter and Escape do nothing here.
-    struct Row {
-        ui::Control& control;
-        const wchar_t* windowClass;
-        DWORD style;
-        DWORD exStyle;
-        int x, y, width, height;
-        const wchar_t* text;
+    // Enter and Escape do nothing here. Labels take the size of their text.
+    using Kind = ui::ControlKind;
+    using namespace ui::row_flags;
+    const ui::ControlRow rows[] = {
+        {Label1, Kind::Label, 0, 8, 7, 0, 0, L"現在の名前", nullptr, kFont12, 0},
+        {edt0, Kind::Edit, 0, 77, 4, 324, 23, L"", nullptr, kFont12 | kNoTabStop, 0},
+        {Label2, Kind::Label, 0, 8, 36, 0, 0, L"新しい名前", nullptr, kFont12, 0},
+        {edt1, Kind::Edit, 0, 77, 33, 324, 23, L"", nullptr, kFont12 | kNoTabStop, 0},
+        {btnCancel, Kind::PushButton, 0, 245, 62, 75, 25, L"キャンセル", nullptr, kFont12 | kNoTabStop, 0},
+        {btnOK, Kind::PushButton, 0, 326, 62, 75, 25, L"変更確定", nullptr, kFont12 | kNoTabStop, 0},
     };
-    const Row rows[] = {
-        {Label1, WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, 8, 7, 0, 0, L"現在の名前"},
-        {edt0, WC_EDITW, ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 77, 4, 324, 23, L""},
-        {Label2, WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, 8, 36, 0, 0, L"新しい名前"},
-        {edt1, WC_EDITW, ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 77, 33, 324, 23, L""},
-        {btnCancel, WC_BUTTONW, BS_PUSHBUTTON, 0, 245, 62, 75, 25, L"キャンセル"},
-        {btnOK, WC_BUTTONW, BS_PUSHBUTTON, 0, 326, 62, 75, 25, L"変更確定"},
-    };
-    const HFONT font = fonts_.Get(ui::FontSpec{L"Meiryo UI", 12}, dpi());
-    int id = 100;
-    for (const Row& row : rows) {
-        const RECT place{Scale(row.x), Scale(row.y), Scale(row.x + row.width), Scale(row.y + row.height)};
-        row.control.Create(hwnd(), row.windowClass, WS_VISIBLE | row.style, row.exStyle, row.text, place, id++);
-        row.control.SetFont(font);
-    }
-    // Labels take the size of their text.
-    Label1.autoSize = true;
-    Label1.FitToText();
-    Label2.autoSize = true;
-    Label2.FitToText();
+    const ui::ControlContainer containers[] = {{hwnd(), {0, 0}}};
+    controlTable_.Create(rows, containers, dpi(), 100);
 
     btnOK.OnClick = [this] { btnOKClick(); };
     btnCancel.OnClick = [this] { btnCancelClick(); };
@@ -80,19 +66,9 @@ std::optional<std::wstring> RenameDialog::Run(HWND owner, const std::wstring& na
     ::SendMessageW(edt1.hwnd(), EM_SETSEL, 0, -1);
 
     running_ = true;
-    MSG msg;
-    while (running_) {
-        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: leave the quit message for the main loop.
-            if (got == 0) {
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-            }
-            running_ = false;
-            break;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+    if (ui::RunModalLoop([this] { return !running_; }) != ui::ModalEnd::Done) {
+        // The program is ending: the quit message is left for the main loop.
+        running_ = false;
     }
 
     // The owner is enabled before the dialog hides, so that it, and not some
@@ -108,6 +84,13 @@ std::optional<std::wstring> RenameDialog::Run(HWND owner, const std::wstring& na
         ::SetActiveWindow(owner);
     }
     return confirmed_ ? std::optional<std::wstring>(tName1) : std::nullopt;
+}
+
+void RenameDialog::OnDpiChanged(UINT newDpi, const RECT& suggested) {
+    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    controlTable_.SetDpi(newDpi);
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void RenameDialog::FormShow() {

@@ -8,6 +8,7 @@
 
 #include "platform/Host.h"
 #include "ui/Control.h"
+#include "ui/ControlTable.h"
 #include "ui/Fonts.h"
 #include "ui/Window.h"
 
@@ -41,6 +42,7 @@ public:
 
 protected:
     bool OnClose() override;
+    void OnDpiChanged(UINT dpi, const RECT& suggested) override;
 
 private:
     void FormShow();
@@ -50,6 +52,7 @@ private:
     void EndModal();
 
     ui::FontCache fonts_;
+    ui::ControlTable controlTable_;
     bool running_ = false;
     bool confirmed_ = false;
 };

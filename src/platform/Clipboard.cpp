@@ -1,6 +1,8 @@
 #include "platform/Clipboard.h"
 
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/SystemError.h"
 
@@ -19,8 +21,6 @@ constexpr DWORD kOpenRetryDelayMs = 10;
     throw UserError(L"クリップボード " + reason + L" を開けません");
 }
 
-} // namespace
-
 void OpenEmptiedClipboard(HWND owner) {
     for (int attempt = 1;; ++attempt) {
         if (::OpenClipboard(owner)) {
@@ -37,6 +37,44 @@ void OpenEmptiedClipboard(HWND owner) {
         ::CloseClipboard();
         ThrowCannotOpen(code);
     }
+}
+
+} // namespace
+
+ClipboardOwner ClipboardOwner::Open(HWND owner) {
+    OpenEmptiedClipboard(owner);
+    ClipboardOwner clipboard;
+    clipboard.open_ = true;
+    return clipboard;
+}
+
+ClipboardOwner::ClipboardOwner(ClipboardOwner&& other) noexcept : open_(std::exchange(other.open_, false)) {}
+
+ClipboardOwner& ClipboardOwner::operator=(ClipboardOwner&& other) noexcept {
+    if (this != &other) {
+        Close();
+        open_ = std::exchange(other.open_, false);
+    }
+    return *this;
+}
+
+ClipboardOwner::~ClipboardOwner() { Close(); }
+
+void ClipboardOwner::Close() noexcept {
+    if (std::exchange(open_, false)) {
+        ::CloseClipboard();
+    }
+}
+
+void ClipboardOwner::PutBitmap(UniqueBitmap bitmap, std::wstring_view failure) {
+    if (!open_) {
+        throw std::logic_error("クリップボードは既に閉じられています");
+    }
+    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
+        ThrowLastError(failure);
+    }
+    // The clipboard owns the bitmap now.
+    (void)bitmap.release();
 }
 
 } // namespace mirulo::platform

@@ -91,6 +91,15 @@ std::wstring ExtendedLengthPath(std::wstring_view path) {
     return original;
 }
 
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool PathExists(const std::wstring& path) {
+    return ::GetFileAttributesW(ExtendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::uint32_t RenameReplacing(const std::wstring& from, const std::wstring& to) {
     if (!::MoveFileExW(ExtendedLengthPath(from).c_str(), ExtendedLengthPath(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -17,6 +17,11 @@ namespace mirulo::platform {
 // back as they are.
 std::wstring ExtendedLengthPath(std::wstring_view path);
 
+// Whether a file is at `path` (a folder is no file); long paths are fine.
+bool FileExists(const std::wstring& path);
+// Whether a file or a folder is at `path`; long paths are fine.
+bool PathExists(const std::wstring& path);
+
 // Replaces `target` with `bytes`: they go to `temporary` (a file beside the
 // target, created anew), are flushed to the disk, and the temporary file is
 // then renamed over the target in one step (MoveFileExW with

@@ -72,8 +72,8 @@ void ControlTable::Create(std::span<const ControlRow> rows, std::span<const Cont
         const ControlContainer& container = containers[static_cast<std::size_t>(row.container)];
         const int left = container.originAt96.x + row.x;
         const int top = container.originAt96.y + row.y;
-        Entry entry{&row.control, row.kind, RECT{left, top, left + row.width, top + row.height}, FontOf(row.flags),
-                    row.flags, row.artwork};
+        Entry entry{&row.control, row.kind, RECT{left, top, left + row.width, top + row.height},
+                    row.font != nullptr ? *row.font : FontOf(row.flags), row.flags, row.artwork};
 
         WindowKind made = WindowKindOf(row.kind, row.flags);
         DWORD style = made.style | WS_CLIPSIBLINGS | ((row.flags & kHidden) ? 0u : WS_VISIBLE) |

@@ -67,6 +67,9 @@ struct ControlRow {
     const wchar_t* hint; // nullptr: none
     unsigned flags;
     int artwork; // picture or glyph, 0 for none
+    // A font of the window's own instead of the kit's (the flags' sizes then
+    // do not apply); nullptr: the kit's font.
+    const FontSpec* font = nullptr;
 };
 
 class ControlTable {

@@ -37,9 +37,4 @@ std::optional<std::wstring> CopyTargetPath(std::wstring_view source, CopyKind ki
     return target;
 }
 
-std::wstring FileNamePart(std::wstring_view path) {
-    const std::size_t separator = path.find_last_of(L"\\/:");
-    return std::wstring(separator == std::wstring_view::npos ? path : path.substr(separator + 1));
-}
-
 } // namespace mirulo::viewer

@@ -17,7 +17,4 @@ enum class CopyKind { Grey, Sepia };
 // for a ".jpg" source and ".png" otherwise, always in lower case.
 std::optional<std::wstring> CopyTargetPath(std::wstring_view source, CopyKind kind);
 
-// The part of a path after its last backslash, slash or colon.
-std::wstring FileNamePart(std::wstring_view path);
-
 } // namespace mirulo::viewer

@@ -41,7 +41,7 @@ bool IsJpegName(const std::wstring& path) {
 
 // The target path when a copy of this kind is to be made.
 std::optional<std::wstring> Target(const std::wstring& source, CopyKind kind) {
-    if (!FileExists(source)) {
+    if (!platform::FileExists(source)) {
         return std::nullopt;
     }
     return CopyTargetPath(source, kind);

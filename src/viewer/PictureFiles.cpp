@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/JpegReader.h"
-#include "image/PngReader.h"
+#include "image/PictureFile.h"
 #include "library/PictureFolder.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
@@ -19,12 +18,6 @@ namespace {
 }
 
 } // namespace
-
-bool FileExists(const std::wstring& path) {
-    // A folder named like a picture is listed too, but it is no file to show.
-    const DWORD attributes = ::GetFileAttributesW(library::ExtendedLengthPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
     platform::UniqueKernelHandle file(::CreateFileW(library::ExtendedLengthPath(path).c_str(), GENERIC_READ,
@@ -58,34 +51,13 @@ std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
     return bytes;
 }
 
-image::Image DecodePicture(const std::vector<std::uint8_t>& bytes) {
-    static constexpr std::uint8_t kPngStart[] = {0x89, 'P', 'N', 'G'};
-    if (bytes.size() >= 4 && std::memcmp(bytes.data(), kPngStart, 4) == 0) {
-        return image::DecodePng(bytes);
-    }
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
-        return image::DecodeJpeg(bytes);
-    }
-    throw image::CodecError("この画像形式は表示できません (PNG または JPEG ではありません)");
-}
-
-std::wstring UndecodableReason(const std::vector<std::uint8_t>& bytes) {
-    static constexpr std::uint8_t kPngStart[] = {0x89, 'P', 'N', 'G'};
-    if (bytes.size() >= 4 && std::memcmp(bytes.data(), kPngStart, 4) == 0) {
-        return L"PNG 画像として読めません。ファイルが壊れているか、途中で切れています。";
-    }
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
-        return L"JPEG 画像として読めません。ファイルが壊れているか、途中で切れています。";
-    }
-    return L"PNG または JPEG の画像ではありません。";
-}
-
 image::Image ReadPicture(const std::wstring& path, std::wstring_view headline) {
     const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
     try {
-        return DecodePicture(bytes);
+        return image::DecodePicture(bytes);
     } catch (const image::CodecError&) {
-        throw platform::UserError(std::wstring(headline) + L"\r\n" + path + L"\r\n" + UndecodableReason(bytes));
+        throw platform::UserError(std::wstring(headline) + L"\r\n" + path + L"\r\n" +
+                                  image::UndecodableReason(bytes));
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "AssetIds.h"
 #include "library/PictureFolder.h"
+#include "library/PictureListModel.h"
 #include "ui/Dispatch.h"
 #include "ui/ProgramCursor.h"
 #include "viewer/CopyNames.h"
@@ -16,6 +17,9 @@
 #include "viewer/PictureFit.h"
 #include "viewer/PrintLayout.h"
 #include "viewer/ViewerTexts.h"
+#include "image/PictureFile.h"
+#include "platform/FileWrites.h"
+#include "platform/Paths.h"
 #include "platform/SystemError.h"
 #include "platform/Wide.h"
 
@@ -51,7 +55,13 @@ std::wstring LowerExtension(const std::wstring& path) {
 } // namespace
 
 TfrmView::TfrmView(platform::Host& host, ViewerMainWindow& mainWindow, const ViewerPlacement& placement)
-    : ui::Window(host), Image1(host), main_(mainWindow) {
+    : ui::Window(host), Image1(host), main_(mainWindow),
+      controlTable_(fonts_, [](ui::Control& control, ui::ControlKind, int glyph, UINT dpi) {
+          // A button whose glyph the program does not carry still works, as a plain face.
+          if (ui::HasArtwork(glyph)) {
+              static_cast<ui::IconButton&>(control).SetGlyph(ui::AlphaBitmap::ForDpi(glyph, dpi));
+          }
+      }) {
     RegisterWindowClass(kViewerWindowClass, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MIRULO)), nullptr);
     CreateHwnd(kViewerWindowClass, kWindowExStyle, kWindowStyle, texts::kTitle, placement.left, placement.top,
@@ -71,42 +81,64 @@ TfrmView::TfrmView(platform::Host& host, ViewerMainWindow& mainWindow, const Vie
 }
 
 void TfrmView::CreateControls() {
-    const HFONT windowFont = fonts_.Get(ui::FontSpec{L"Tahoma", 11, false, false, DEFAULT_CHARSET}, dpi());
-    struct StripButton {
-        GlyphButton& button;
-        int left;
-        int glyph;
+    using Kind = ui::ControlKind;
+    using namespace ui::row_flags;
+    static const ui::FontSpec windowFont{L"Tahoma", 11, false, false, DEFAULT_CHARSET};
+    static const ui::FontSpec printerFont{L"Meiryo UI", 15, false, false, DEFAULT_CHARSET};
+    // The strip's buttons draw their glyph only; the caption is the name a screen
+    // reader announces. The gap between the sepia and print buttons is the
+    // printer choice's place. The printer lists are drop-down lists without
+    // sorting: index i in both is printer i of the system's list, and the one
+    // by full name never shows.
+    const ui::ControlRow rows[] = {
+        {btn_L, Kind::IconButton, 0, 1, 1, 39, 31, texts::kNamePrevious, nullptr, 0, IDR_GLYPH_PREVIOUS, &windowFont},
+        {btn_R, Kind::IconButton, 0, 46, 1, 39, 31, texts::kNameNext, nullptr, 0, IDR_GLYPH_NEXT, &windowFont},
+        {btn_Dust, Kind::IconButton, 0, 89, 1, 39, 31, texts::kNameDust, nullptr, 0, IDR_GLYPH_DUST, &windowFont},
+        {btn_Clipboard, Kind::IconButton, 0, 129, 1, 39, 31, texts::kNameClipboard, nullptr, 0, IDR_GLYPH_CLIPBOARD,
+         &windowFont},
+        {btn_Edit, Kind::IconButton, 0, 169, 1, 39, 31, texts::kNameEdit, nullptr, 0, IDR_GLYPH_EDITOR, &windowFont},
+        {btn_Gray, Kind::IconButton, 0, 209, 1, 39, 31, texts::kNameGray, nullptr, 0, IDR_GLYPH_GRAY, &windowFont},
+        {btn_Sepia, Kind::IconButton, 0, 249, 1, 39, 31, texts::kNameSepia, nullptr, 0, IDR_GLYPH_SEPIA, &windowFont},
+        {btn_Print, Kind::IconButton, 0, 500, 1, 39, 31, texts::kNamePrint, nullptr, 0, IDR_GLYPH_PRINT, &windowFont},
+        {cmb_PrinterName_Short, Kind::DropDownList, 0, kPrinterBoxLeft, 2, kPrinterBoxWidth, kPrinterListHeight, L"",
+         nullptr, 0, 0, &printerFont},
+        {cmb_PrinterName_Full, Kind::DropDownList, 0, 0, 0, kPrinterBoxWidth, kPrinterListHeight, L"", nullptr,
+         kHidden | kNoTabStop, 0, &printerFont},
     };
-    // The gap between the sepia and print buttons is the printer choice's place.
-    const StripButton strip[] = {
-        {btn_L, 1, IDR_GLYPH_PREVIOUS},      {btn_R, 46, IDR_GLYPH_NEXT},      {btn_Dust, 89, IDR_GLYPH_DUST},
-        {btn_Clipboard, 129, IDR_GLYPH_CLIPBOARD}, {btn_Edit, 169, IDR_GLYPH_EDITOR}, {btn_Gray, 209, IDR_GLYPH_GRAY},
-        {btn_Sepia, 249, IDR_GLYPH_SEPIA},   {btn_Print, 500, IDR_GLYPH_PRINT},
-    };
-    int id = 100;
-    for (const StripButton& entry : strip) {
-        entry.button.Create(hwnd(), RECT{Scale(entry.left), Scale(1), Scale(entry.left + 39), Scale(1 + 31)}, id++,
-                            entry.glyph);
-        entry.button.SetFont(windowFont);
+    for (ui::IconButton* button : {&btn_L, &btn_R, &btn_Dust, &btn_Clipboard, &btn_Edit, &btn_Gray, &btn_Sepia,
+                                   &btn_Print}) {
+        button->face = ui::IconButton::Face::Flat;
     }
-    // A drop-down list without sorting: index i in both lists is printer i of the
-    // system's list.
-    const DWORD listStyle = WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST;
-    cmb_PrinterName_Short.Create(hwnd(), WC_COMBOBOXW, listStyle | WS_VISIBLE | WS_TABSTOP, 0, L"",
-                                 RECT{Scale(kPrinterBoxLeft), Scale(2), Scale(kPrinterBoxLeft + kPrinterBoxWidth),
-                                      Scale(2 + kPrinterListHeight)},
-                                 id++);
-    cmb_PrinterName_Short.SetFont(fonts_.Get(ui::FontSpec{L"Meiryo UI", 15, false, false, DEFAULT_CHARSET}, dpi()));
-    cmb_PrinterName_Full.Create(hwnd(), WC_COMBOBOXW, listStyle, 0, L"",
-                                RECT{0, 0, Scale(kPrinterBoxWidth), Scale(kPrinterListHeight)}, id++);
+    const ui::ControlContainer containers[] = {{hwnd(), {0, 0}}};
+    controlTable_.Create(rows, containers, dpi(), 100);
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     Image1.Create(hwnd(), RECT{0, Scale(kStripHeight), client.right, client.bottom - Scale(kStatusHeight)});
-    StatusBar1.Create(hwnd(), STATUSCLASSNAMEW, WS_CHILD | WS_VISIBLE, 0, L"", RECT{0, 0, 0, 0}, id++);
+    StatusBar1.Create(hwnd(), STATUSCLASSNAMEW, WS_CHILD | WS_VISIBLE, 0, L"", RECT{0, 0, 0, 0}, 110);
     StatusBar1.SetupSinglePanel();
-    StatusBar1.SetFont(windowFont);
+    LayStatusBar();
+}
+
+void TfrmView::LayStatusBar() {
+    StatusBar1.SetFont(fonts_.Get(ui::FontSpec{L"Tahoma", 11, false, false, DEFAULT_CHARSET}, dpi()));
     ::SendMessageW(StatusBar1.hwnd(), SB_SETMINHEIGHT, static_cast<WPARAM>(Scale(kStatusHeight)), 0);
     ::SendMessageW(StatusBar1.hwnd(), WM_SIZE, 0, 0);
+}
+
+void TfrmView::OnDpiChanged(UINT newDpi, const RECT& suggested) {
+    // As the main window does: every control again from its 96-DPI place, so
+    // going back and forth between monitors loses nothing to rounding.
+    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    controlTable_.SetDpi(newDpi);
+    ::SendMessageW(cmb_PrinterName_Short.hwnd(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(Scale(kPrinterListWidth)),
+                   0);
+    LayStatusBar();
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    OnSize(SIZE_RESTORED, client.right, client.bottom);
+    ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)), FALSE);
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // --- Life -------------------------------------------------------------------------
@@ -131,7 +163,7 @@ void TfrmView::FormCreate(const ViewerPlacement& placement) {
     }
     ::SetWindowPos(hwnd(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-    const std::pair<GlyphButton*, const wchar_t*> hints[] = {
+    const std::pair<ui::IconButton*, const wchar_t*> hints[] = {
         {&btn_L, texts::kHintPrevious},         {&btn_R, texts::kHintNext},   {&btn_Dust, texts::kHintDust},
         {&btn_Clipboard, texts::kHintClipboard}, {&btn_Edit, texts::kHintEdit}, {&btn_Gray, texts::kHintGray},
         {&btn_Sepia, texts::kHintSepia},        {&btn_Print, texts::kHintPrint},
@@ -241,7 +273,7 @@ void TfrmView::cmb_PrinterName_ShortSelect() {
 
 void TfrmView::btn_PrintClick() {
     const std::wstring path = SelectedPath();
-    if (path.empty() || !FileExists(path)) {
+    if (path.empty() || !platform::FileExists(path)) {
         return;
     }
     const std::wstring extension = LowerExtension(path);
@@ -299,13 +331,13 @@ void TfrmView::SetStatusText(std::wstring_view text) { StatusBar1.SetText(text);
 // --- Loading ----------------------------------------------------------------------
 
 void TfrmView::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
-    if (!FileExists(sFileName)) {
+    if (!platform::FileExists(sFileName)) {
         return;
     }
     // Decoded once here; painting only copies the result. A file that cannot be
     // decoded throws before anything on display has changed.
     ShowPicture(ReadPicture(sFileName, texts::kCannotShow));
-    const std::wstring name = FileNamePart(sFileName);
+    const std::wstring name = platform::FileNamePart(sFileName);
     main_.SetMainStatusText(name);
     SetStatusText(name);
 }
@@ -325,7 +357,7 @@ void TfrmView::StepTo(int index) {
     main_.PictureList().SetItemIndex(index);
     // A marked entry has no file: the selection moves, the picture stays.
     const std::wstring path = SelectedPath();
-    if (FileExists(path)) {
+    if (platform::FileExists(path)) {
         frmViewImage1LoadFromFile(path);
     }
 }
@@ -362,7 +394,7 @@ void TfrmView::btn_DustMouseDown(UINT message) {
         return;
     }
     const std::wstring path = SelectedPath();
-    if (!FileExists(path)) {
+    if (!platform::FileExists(path)) {
         return;
     }
     const std::wstring entry = list.Item(index);
@@ -371,9 +403,11 @@ void TfrmView::btn_DustMouseDown(UINT message) {
     if (!main_.MoveToRecycleBin({path})) {
         return;
     }
-    main_.SetMainStatusText(texts::kTrashTagMain + entry);
-    SetStatusText(texts::kTrashMark + entry);
-    list.SetItem(index, texts::kTrashMark + entry);
+    // The main window's tag has a space after the mark; the viewer's and the entry's have none.
+    const std::wstring marked = std::wstring(library::kTrashMark) + entry;
+    main_.SetMainStatusText(std::wstring(library::kTrashMark) + L" " + entry);
+    SetStatusText(marked);
+    list.SetItem(index, marked);
     list.SetItemIndex(index);
     btn_RClick();
 }
@@ -408,9 +442,9 @@ void TfrmView::MakeCopy(bool grey) {
         const std::vector<std::uint8_t> bytes = ReadWholeFile(source);
         std::wstring reason = texts::kConversionFailed;
         try {
-            (void)DecodePicture(bytes);
+            (void)image::DecodePicture(bytes);
         } catch (const image::CodecError&) {
-            reason = UndecodableReason(bytes);
+            reason = image::UndecodableReason(bytes);
         }
         throw platform::UserError(std::wstring(grey ? texts::kCannotMakeGrey : texts::kCannotMakeSepia) + L"\r\n" +
                                   source + L"\r\n" + reason);
@@ -419,11 +453,11 @@ void TfrmView::MakeCopy(bool grey) {
                                   source + L"\r\n" + texts::kConversionFailed + L" (" +
                                   platform::Widen(error.what()) + L")");
     }
-    if (target.empty() || !FileExists(target)) {
+    if (target.empty() || !platform::FileExists(target)) {
         return;
     }
     frmViewImage1LoadFromFile(target);
-    const std::wstring name = FileNamePart(target);
+    const std::wstring name = platform::FileNamePart(target);
     // A copy made again replaces its file: its entry is selected, not listed twice.
     int entry = -1;
     for (int i = 0; i < list.Count() && entry < 0; ++i) {

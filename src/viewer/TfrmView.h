@@ -13,10 +13,11 @@
 
 #include "platform/Host.h"
 #include "ui/Control.h"
+#include "ui/ControlTable.h"
 #include "ui/Fonts.h"
 #include "ui/Hints.h"
+#include "ui/IconButton.h"
 #include "ui/Window.h"
-#include "viewer/GlyphButton.h"
 #include "viewer/PictureArea.h"
 #include "viewer/Printers.h"
 #include "viewer/ViewerMainWindow.h"
@@ -49,18 +50,18 @@ public:
     // --- Controls ----------------------------------------------------------
     PictureArea Image1;
     ui::StatusBar StatusBar1{L"StatusBar1"};
-    GlyphButton btn_L{L"btn_L"};
-    GlyphButton btn_R{L"btn_R"};
-    GlyphButton btn_Dust{L"btn_Dust"};
-    GlyphButton btn_Clipboard{L"btn_Clipboard"};
-    GlyphButton btn_Edit{L"btn_Edit"};
-    GlyphButton btn_Gray{L"btn_Gray"};
-    GlyphButton btn_Sepia{L"btn_Sepia"};
+    ui::IconButton btn_L{L"btn_L"};
+    ui::IconButton btn_R{L"btn_R"};
+    ui::IconButton btn_Dust{L"btn_Dust"};
+    ui::IconButton btn_Clipboard{L"btn_Clipboard"};
+    ui::IconButton btn_Edit{L"btn_Edit"};
+    ui::IconButton btn_Gray{L"btn_Gray"};
+    ui::IconButton btn_Sepia{L"btn_Sepia"};
     // The printers by short name, and hidden beside it the same printers by full
     // name in the same order.
     ui::ComboBox cmb_PrinterName_Short{L"cmb_PrinterName_Short"};
     ui::ComboBox cmb_PrinterName_Full{L"cmb_PrinterName_Full"};
-    GlyphButton btn_Print{L"btn_Print"};
+    ui::IconButton btn_Print{L"btn_Print"};
     ui::Hints& hints() { return hints_; }
 
     // The printer that prints now, with its settings turned to landscape; none
@@ -95,9 +96,11 @@ public:
 protected:
     bool OnClose() override;
     void OnSize(UINT kind, int width, int height) override;
+    void OnDpiChanged(UINT dpi, const RECT& suggested) override;
 
 private:
     void CreateControls();
+    void LayStatusBar();
     // The full path of the selected list entry, or empty without a selection.
     std::wstring SelectedPath() const;
     void StepTo(int index);
@@ -108,6 +111,7 @@ private:
 
     ViewerMainWindow& main_;
     ui::FontCache fonts_;
+    ui::ControlTable controlTable_;
     ui::Hints hints_;
     std::optional<ChosenPrinter> chosen_;
     std::optional<PrintedJob> lastJob_;

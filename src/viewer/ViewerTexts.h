@@ -14,6 +14,16 @@ inline constexpr wchar_t kHintGray[] = L"画像のグレースケール加工を
 inline constexpr wchar_t kHintSepia[] = L"画像のセピア加工を生成";
 inline constexpr wchar_t kHintPrint[] = L"画像を印刷";
 
+// The strip's buttons by the names screen readers announce (never drawn).
+inline constexpr wchar_t kNamePrevious[] = L"前の画像";
+inline constexpr wchar_t kNameNext[] = L"次の画像";
+inline constexpr wchar_t kNameDust[] = L"ゴミ箱へ移動";
+inline constexpr wchar_t kNameClipboard[] = L"クリップボードへコピー";
+inline constexpr wchar_t kNameEdit[] = L"画像編集ソフトで開く";
+inline constexpr wchar_t kNameGray[] = L"グレースケール生成";
+inline constexpr wchar_t kNameSepia[] = L"セピア生成";
+inline constexpr wchar_t kNamePrint[] = L"印刷";
+
 inline constexpr wchar_t kNoDefaultPrinter[] = L"デフォルトのプリンタが現在選択されていません";
 inline constexpr wchar_t kPrinterNotSupported[] = L"選択したプリンタで操作がサポートされていません";
 inline constexpr wchar_t kPrinterNotPrinting[] = L"プリンタは現在印刷を行っていません";
@@ -27,8 +37,6 @@ inline constexpr wchar_t kConversionFailed[] = L"画像の変換に失敗しま�
 
 inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
 
-inline constexpr wchar_t kTrashMark[] = L"[ゴミ箱]";
-inline constexpr wchar_t kTrashTagMain[] = L"[ゴミ箱] ";
 inline constexpr wchar_t kClipboardDone[] = L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です";
 inline constexpr wchar_t kGrayTagMain[] = L"[グレイスケール生成] ";
 inline constexpr wchar_t kGrayTagViewer[] = L"[グレイスケール生成]";

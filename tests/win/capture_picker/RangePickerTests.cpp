@@ -162,4 +162,21 @@ TEST_F(RangePicker, AQuitWhilePickingCancelsAndReachesTheOuterLoop) {
     EXPECT_EQ(msg.wParam, 3u);
 }
 
+// The picker's place is the snapshot's, in physical pixels: a change of scale
+// while picking must not move or grow it, or the picked corners would no longer
+// be where the user sees them.
+TEST_F(RangePicker, AChangeOfScaleLeavesThePickerAndItsPictureOverTheSnapshot) {
+    TForm2 picker(host, PatternSnapshot({10, 20}, 200, 100), false);
+    RECT suggested{15, 30, 15 + 300, 30 + 150};
+    ::SendMessageW(picker.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT frame{};
+    ::GetWindowRect(picker.hwnd(), &frame);
+    const RECT expected{10, 20, 210, 120};
+    EXPECT_TRUE(::EqualRect(&frame, &expected));
+    RECT picture{};
+    ::GetClientRect(PictureOf(picker.hwnd()), &picture);
+    EXPECT_EQ(picture.right, 200);
+    EXPECT_EQ(picture.bottom, 100);
+}
+
 } // namespace

@@ -1,0 +1,151 @@
+// The viewer window on its own, with a stand-in for the main window: its strip
+// follows a change of scale as the main window's controls do, and every button
+// of the strip has a name for screen readers.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "image/PngWriter.h"
+#include "platform/RecordingHost.h"
+#include "platform/Wide.h"
+#include "support/Messages.h"
+#include "support/ScreenGrab.h"
+#include "ui/Control.h"
+#include "ui/IconButton.h"
+#include "viewer/TfrmView.h"
+
+using namespace mirulo;
+
+namespace {
+
+class StandInMainWindow final : public viewer::ViewerMainWindow {
+public:
+    ui::ListBox& PictureList() override { return list_; }
+    std::wstring SaveFolder() const override { return L"C:\\"; }
+    void SetMainStatusText(const std::wstring&) override {}
+    bool MoveToRecycleBin(const std::vector<std::wstring>&) override { return false; }
+    bool CopySelectedToClipboard() override { return false; }
+    void OpenSelectedInEditor() override {}
+    void OpenRecycleBin() override {}
+    void ViewerClosed(const viewer::ViewerPlacement&) override {}
+
+private:
+    ui::ListBox list_{L"lb_PicList"};
+};
+
+RECT PlaceInParent(HWND hwnd) {
+    RECT place{};
+    ::GetWindowRect(hwnd, &place);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+LONG At144(LONG pixelsAt96) { return ::MulDiv(pixelsAt96, 144, 96); }
+
+// With MIRULO_KEEP_SCREENS set, a picture of the window for a person to look at.
+void KeepScreen(HWND window, const char* name) {
+    const char* folder = std::getenv("MIRULO_KEEP_SCREENS");
+    if (folder == nullptr) {
+        return;
+    }
+    for (int i = 0; i < 5; ++i) {
+        testkit::PumpMessages();
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ::Sleep(100);
+    }
+    RECT frame{};
+    ::GetWindowRect(window, &frame);
+    const std::vector<std::uint8_t> png = image::EncodePng(testkit::GrabScreenPicture(frame));
+    std::ofstream(std::filesystem::path(folder) / (std::string(name) + ".png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+}
+
+class ViewerWindow : public ::testing::Test {
+protected:
+    ViewerWindow() : view(host, mainWindow, viewer::ViewerPlacement{20, 20, 600, 800}) {}
+
+    std::vector<ui::IconButton*> Strip() {
+        return {&view.btn_L, &view.btn_R, &view.btn_Dust, &view.btn_Clipboard,
+                &view.btn_Edit, &view.btn_Gray, &view.btn_Sepia, &view.btn_Print};
+    }
+
+    platform::RecordingHost host;
+    StandInMainWindow mainWindow;
+    viewer::TfrmView view;
+};
+
+TEST_F(ViewerWindow, TheStripAndThePictureAreaTakeOneAndAHalfTimesTheirPlacesAfterAChangeTo144Dpi) {
+    ASSERT_EQ(view.dpi(), 96u);
+    view.ShowViewer();
+    KeepScreen(view.hwnd(), "viewer-96dpi");
+    const std::vector<ui::IconButton*> strip = Strip();
+    std::vector<ui::Control*> controls(strip.begin(), strip.end());
+    controls.push_back(&view.cmb_PrinterName_Short);
+    std::map<ui::Control*, RECT> at96;
+    for (ui::Control* control : controls) {
+        at96[control] = PlaceInParent(control->hwnd());
+    }
+    std::map<ui::IconButton*, SIZE> glyphAt96;
+    for (ui::IconButton* button : strip) {
+        glyphAt96[button] = button->GlyphSize();
+    }
+
+    RECT frame{}, client{};
+    ::GetWindowRect(view.hwnd(), &frame);
+    ::GetClientRect(view.hwnd(), &client);
+    const RECT suggested{frame.left, frame.top,
+                         frame.left + At144(client.right) + (frame.right - frame.left - client.right),
+                         frame.top + At144(client.bottom) + (frame.bottom - frame.top - client.bottom)};
+    ::SendMessageW(view.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    ASSERT_EQ(view.dpi(), 144u);
+    KeepScreen(view.hwnd(), "viewer-144dpi");
+
+    for (ui::Control* control : controls) {
+        SCOPED_TRACE(testing::Message() << static_cast<const void*>(control));
+        const RECT was = at96[control];
+        const RECT now = PlaceInParent(control->hwnd());
+        EXPECT_EQ(now.left, At144(was.left));
+        EXPECT_EQ(now.top, At144(was.top));
+        EXPECT_EQ(now.right, At144(was.right));
+        if (control != &view.cmb_PrinterName_Short) { // a drop-down keeps the height its font gives it
+            EXPECT_EQ(now.bottom, At144(was.bottom));
+        }
+    }
+    // Every glyph is drawn again for the new scale, not the small one stretched.
+    for (ui::IconButton* button : strip) {
+        SCOPED_TRACE(platform::Narrow(button->Caption()));
+        EXPECT_EQ(button->GlyphSize().cx, At144(glyphAt96[button].cx));
+        EXPECT_EQ(button->GlyphSize().cy, At144(glyphAt96[button].cy));
+    }
+    // The picture area starts below the strip and ends above the status bar, both at the new scale.
+    const RECT area = PlaceInParent(view.Image1.hwnd());
+    RECT clientNow{};
+    ::GetClientRect(view.hwnd(), &clientNow);
+    const SIZE available = view.AvailableArea();
+    EXPECT_EQ(area.top, At144(35));
+    EXPECT_EQ(available.cy, clientNow.bottom - At144(35 + 19));
+    EXPECT_EQ(area.bottom - area.top, available.cy);
+}
+
+TEST_F(ViewerWindow, EveryStripButtonHasItsNameAsWindowText) {
+    const std::pair<ui::IconButton*, const wchar_t*> names[] = {
+        {&view.btn_L, L"前の画像"},
+        {&view.btn_R, L"次の画像"},
+        {&view.btn_Dust, L"ゴミ箱へ移動"},
+        {&view.btn_Clipboard, L"クリップボードへコピー"},
+        {&view.btn_Edit, L"画像編集ソフトで開く"},
+        {&view.btn_Gray, L"グレースケール生成"},
+        {&view.btn_Sepia, L"セピア生成"},
+        {&view.btn_Print, L"印刷"},
+    };
+    for (const auto& [button, name] : names) {
+        EXPECT_EQ(button->Caption(), name);
+    }
+}
+
+} // namespace
