@@ -57,11 +57,12 @@ void RunOnce(bool png, const std::wstring& folder) {
     const auto t5 = Clock::now();
     const double raw = static_cast<double>(width) * height * 4.0;
     const double added = static_cast<double>(PeakPrivateBytes() - before);
-    std::printf("%s %dx%d: total %.1f ms = snapshot %.1f ms, cut %.1f ms, to RGB %.1f ms, encode %.1f ms (%.2f ms/MP), "
+    std::printf("%s %dx%d: total %.1f ms = snapshot %.1f ms, cut %.1f ms, to RGB %.1f ms, encode %.1f ms "
+                "(%.2f ms/MP), "
                 "write %.1f ms; file %zu bytes; peak memory added %.1f MB = %.2f x the desktop picture\n",
-                png ? "PNG" : "JPG", width, height, Ms(t0, t5), Ms(t0, t1), Ms(t1, t2), Ms(t2, t3), Ms(t3, t4),
-                Ms(t3, t4) / (width * static_cast<double>(height) / 1e6), Ms(t4, t5), bytes.size(), added / 1048576.0,
-                added / raw);
+                png ? "PNG" : "JPG", width, height, Ms(t0, t5), Ms(t0, t1), Ms(t1, t2), Ms(t2, t3),
+                Ms(t3, t4), Ms(t3, t4) / (width * static_cast<double>(height) / 1e6), Ms(t4, t5),
+                bytes.size(), added / 1048576.0, added / raw);
 }
 
 double Median(std::vector<double> values) {

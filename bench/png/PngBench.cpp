@@ -279,8 +279,8 @@ int main(int argc, char** argv) {
             t->oursBytes += static_cast<double>(ours.size());
             t->libpngBytes += static_cast<double>(reference.size());
             t->worstTime = std::max(t->worstTime, oursMs / libpngMs);
-            t->worstBytes =
-                std::max(t->worstBytes, static_cast<double>(ours.size()) / static_cast<double>(reference.size()));
+            t->worstBytes = std::max(t->worstBytes, static_cast<double>(ours.size()) /
+                                                        static_cast<double>(reference.size()));
         }
         ourFiles.push_back(std::move(ours));
     }

@@ -81,6 +81,7 @@ int wmain(int argc, wchar_t** argv) {
         user = ::GetGuiResources(process, GR_USEROBJECTS);
         ::CloseHandle(process);
     }
-    std::wprintf(L"windows=%d boxes=%d handles=%lu gdi=%lu user=%lu\n", count.windows, count.boxes, handles, gdi, user);
+    std::wprintf(L"windows=%d boxes=%d handles=%lu gdi=%lu user=%lu\n", count.windows, count.boxes, handles,
+                 gdi, user);
     return 0;
 }

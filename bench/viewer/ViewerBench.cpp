@@ -65,7 +65,9 @@ private:
     ui::ListBox list_{L"lb_PicList"};
 };
 
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+double Seconds(Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
 
 // One step in this process: prints "<seconds> <peak bytes added>".
 int RunStep(const std::string& step, const std::wstring& file) {
@@ -85,7 +87,8 @@ int RunStep(const std::string& step, const std::wstring& file) {
         const image::Image picture = image::DecodePicture(viewer::ReadWholeFile(file));
     } else if (step == "save") {
         const image::Image picture = image::DecodePicture(viewer::ReadWholeFile(file));
-        const std::vector<std::uint8_t> bytes = jpeg ? image::EncodeJpeg(picture, 90) : image::EncodePng(picture, 7);
+        const std::vector<std::uint8_t> bytes =
+            jpeg ? image::EncodeJpeg(picture, 90) : image::EncodePng(picture, 7);
         capture::WriteFileReplacing(file + L".reference", bytes);
     } else if (step == "grey") {
         viewer::MakeGrayCopy(file);
@@ -119,8 +122,10 @@ Measure Spawn(const std::string& step, const std::wstring& file) {
         startup.hStdOutput = writeEnd;
         startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
         PROCESS_INFORMATION process{};
-        std::wstring command = L"\"" + std::wstring(self) + L"\" --step " + platform::Widen(step) + L" \"" + file + L"\"";
-        if (!::CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        std::wstring command =
+            L"\"" + std::wstring(self) + L"\" --step " + platform::Widen(step) + L" \"" + file + L"\"";
+        if (!::CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                              &process)) {
             std::fprintf(stderr, "cannot start the step %s\n", step.c_str());
             std::exit(1);
         }
@@ -150,8 +155,7 @@ Measure Spawn(const std::string& step, const std::wstring& file) {
 }
 
 image::Image EightK(const std::wstring& corpus) {
-    const image::Image tile =
-        image::DecodePng(viewer::ReadWholeFile(corpus + L"\\texture-3840x2160.png"));
+    const image::Image tile = image::DecodePng(viewer::ReadWholeFile(corpus + L"\\texture-3840x2160.png"));
     image::Image picture;
     picture.width = tile.width * 2;
     picture.height = tile.height * 2;
@@ -195,13 +199,14 @@ int wmain(int argc, wchar_t** argv) {
         } rows[] = {{"load", decode}, {"grey", save}, {"sepia", save}};
         for (const auto& row : rows) {
             const Measure ours = Spawn(row.step, file);
-            std::printf("| %s | %s | %.3f | %.3f | %.3f | %.2f x | %.2f x |\n", platform::Narrow(name).c_str(), row.step,
-                        ours.seconds, row.reference.seconds, ours.seconds / row.reference.seconds, ours.peak / rgbBytes,
+            std::printf("| %s | %s | %.3f | %.3f | %.3f | %.2f x | %.2f x |\n",
+                        platform::Narrow(name).c_str(), row.step, ours.seconds, row.reference.seconds,
+                        ours.seconds / row.reference.seconds, ours.peak / rgbBytes,
                         row.reference.peak / rgbBytes);
         }
     }
-    for (const wchar_t* name : {L"8k.png", L"8k.jpg", L"8k.png.reference", L"8k.jpg.reference", L"8k-モノ.png",
-                                L"8k-セピ.png", L"8k-モノ.jpg", L"8k-セピ.jpg"}) {
+    for (const wchar_t* name : {L"8k.png", L"8k.jpg", L"8k.png.reference", L"8k.jpg.reference",
+                                L"8k-モノ.png", L"8k-セピ.png", L"8k-モノ.jpg", L"8k-セピ.jpg"}) {
         ::DeleteFileW((folder + L"\\" + name).c_str());
     }
     ::RemoveDirectoryW(folder.c_str());

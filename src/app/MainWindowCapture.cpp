@@ -18,7 +18,9 @@ constexpr DWORD kSettleMilliseconds = 200;
 
 } // namespace
 
-bool Tfm_Mirulo::IsSaveFolderUsable() const { return SaveFolder().size() > 1 && library::IsFolder(SaveFolder()); }
+bool Tfm_Mirulo::IsSaveFolderUsable() const {
+    return SaveFolder().size() > 1 && library::IsFolder(SaveFolder());
+}
 
 void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
     ++noticesShown_;

@@ -27,8 +27,12 @@
 namespace mirulo::app {
 namespace {
 
-std::u16string ToU16(const std::wstring& text) { return {text.begin(), text.end()}; }
-std::wstring ToWide(const std::u16string& text) { return {text.begin(), text.end()}; }
+std::u16string ToU16(const std::wstring& text) {
+    return {text.begin(), text.end()};
+}
+std::wstring ToWide(const std::u16string& text) {
+    return {text.begin(), text.end()};
+}
 
 std::wstring FolderOf(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/:");
@@ -92,7 +96,9 @@ private:
 
 } // namespace
 
-void Tfm_Mirulo::CreateRenameDialog() { renameDialog_ = std::make_unique<library::RenameDialog>(host()); }
+void Tfm_Mirulo::CreateRenameDialog() {
+    renameDialog_ = std::make_unique<library::RenameDialog>(host());
+}
 
 // --- Size cap and recycle bin -------------------------------------------------
 
@@ -104,7 +110,9 @@ void Tfm_Mirulo::edt_CapaExit() {
     }
 }
 
-void Tfm_Mirulo::edt_CapaMouseLeave() { edt_CapaExit(); }
+void Tfm_Mirulo::edt_CapaMouseLeave() {
+    edt_CapaExit();
+}
 
 void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
     if (!chk_Capa.Checked()) {
@@ -131,7 +139,8 @@ void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
             continue;
         }
         message += L"\r\n\r\n" + library::PicturePath(SaveFolder(), ToWide(picture));
-        if (const auto reason = folder.reasons.find(picture); reason != folder.reasons.end() && !reason->second.empty()) {
+        if (const auto reason = folder.reasons.find(picture);
+            reason != folder.reasons.end() && !reason->second.empty()) {
             message += L"\r\n" + reason->second;
         }
     }

@@ -20,11 +20,21 @@ std::int32_t& Tfm_Mirulo::HotKeyId(int number) {
     return number == 1 ? registeredHotKeyId1 : number == 2 ? registeredHotKeyId2 : registeredHotKeyId3;
 }
 
-void Tfm_Mirulo::SetHotKey(int number) { HotKeyId(number) = hotKeys_->SetHotKey(number, KeySelections()); }
-void Tfm_Mirulo::SetHotKey1() { SetHotKey(1); }
-void Tfm_Mirulo::SetHotKey2() { SetHotKey(2); }
-void Tfm_Mirulo::SetHotKey3() { SetHotKey(3); }
-void Tfm_Mirulo::CheckKeySettings() { hotKeys_->CheckKeySettings(KeySelections()); }
+void Tfm_Mirulo::SetHotKey(int number) {
+    HotKeyId(number) = hotKeys_->SetHotKey(number, KeySelections());
+}
+void Tfm_Mirulo::SetHotKey1() {
+    SetHotKey(1);
+}
+void Tfm_Mirulo::SetHotKey2() {
+    SetHotKey(2);
+}
+void Tfm_Mirulo::SetHotKey3() {
+    SetHotKey(3);
+}
+void Tfm_Mirulo::CheckKeySettings() {
+    hotKeys_->CheckKeySettings(KeySelections());
+}
 
 void Tfm_Mirulo::ChangeHotKey(int number, bool writeNow) {
     hotKeys_->Release(number);
@@ -35,13 +45,22 @@ void Tfm_Mirulo::ChangeHotKey(int number, bool writeNow) {
     }
 }
 
-void Tfm_Mirulo::cb_KeyAdd1Change() { ChangeHotKey(1, false); }
-void Tfm_Mirulo::cb_KeyAdd2Change() { ChangeHotKey(2, true); }
-void Tfm_Mirulo::cb_KeyAdd3Change() { ChangeHotKey(3, true); }
-void Tfm_Mirulo::cb_Key3Change() { ChangeHotKey(3, false); }
+void Tfm_Mirulo::cb_KeyAdd1Change() {
+    ChangeHotKey(1, false);
+}
+void Tfm_Mirulo::cb_KeyAdd2Change() {
+    ChangeHotKey(2, true);
+}
+void Tfm_Mirulo::cb_KeyAdd3Change() {
+    ChangeHotKey(3, true);
+}
+void Tfm_Mirulo::cb_Key3Change() {
+    ChangeHotKey(3, false);
+}
 
 void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
-    const auto number = capture::HotKeyNumberForId(id, {registeredHotKeyId1, registeredHotKeyId2, registeredHotKeyId3});
+    const auto number =
+        capture::HotKeyNumberForId(id, {registeredHotKeyId1, registeredHotKeyId2, registeredHotKeyId3});
     if (!number) {
         return;
     }

@@ -15,8 +15,8 @@ namespace mirulo::app {
 
 integration::LogonTask& Tfm_Mirulo::LogonTaskHere() {
     if (!logonTask_) {
-        logonTask_ = std::make_unique<integration::LogonTask>(host(), hwnd(),
-                                                              integration::LogonTask::PlacesFor(host(), hwnd()));
+        logonTask_ = std::make_unique<integration::LogonTask>(
+            host(), hwnd(), integration::LogonTask::PlacesFor(host(), hwnd()));
     }
     return *logonTask_;
 }

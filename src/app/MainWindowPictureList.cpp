@@ -13,10 +13,7 @@
 #include "platform/FileWrites.h"
 
 namespace mirulo::app {
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 void Tfm_Mirulo::CountImages() {
     if (!IsSaveFolderUsable()) {
@@ -79,7 +76,9 @@ void Tfm_Mirulo::btn_ReLoadClick() {
     ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::OnPictureListClicked() { ShowSelectedInViewer(); }
+void Tfm_Mirulo::OnPictureListClicked() {
+    ShowSelectedInViewer();
+}
 
 void Tfm_Mirulo::lb_PicListDblClick() {
     const std::wstring path = SelectedPicturePath();
@@ -98,7 +97,8 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
         POINT point{};
         ::GetCursorPos(&point);
         ::ScreenToClient(lb_PicList.hwnd(), &point);
-        const LRESULT hit = ::SendMessageW(lb_PicList.hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+        const LRESULT hit =
+            ::SendMessageW(lb_PicList.hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
         // HIWORD set: the point lies below the last entry, and the selection stays.
         if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) < lb_PicList.Count()) {
             lb_PicList.SetItemIndex(static_cast<int>(LOWORD(hit)));
@@ -106,7 +106,8 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
         if (shift) {
             OpenPictureInEditor(SelectedPicturePath(), texts::kNoGestureEditor);
         } else {
-            CopyPictureToClipboard(SelectedPicturePath(), [this](const std::wstring& text) { SetStatusText(text); });
+            CopyPictureToClipboard(SelectedPicturePath(),
+                                   [this](const std::wstring& text) { SetStatusText(text); });
         }
         return;
     }

@@ -22,7 +22,9 @@ namespace {
 
 constexpr DWORD kSettleMilliseconds = 200;
 
-bool IsNormalState(HWND hwnd) { return !::IsIconic(hwnd) && !::IsZoomed(hwnd); }
+bool IsNormalState(HWND hwnd) {
+    return !::IsIconic(hwnd) && !::IsZoomed(hwnd);
+}
 
 } // namespace
 

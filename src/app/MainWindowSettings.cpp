@@ -33,8 +33,7 @@ std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
 // Construction applies each loaded value as a user's click would: when the value
 // differs from what the box shows, the box's handler runs for its effects (the
 // timer, a notice, the picture colours, a write).
-template <class Handler>
-void ApplyThroughHandler(ui::CheckBox& box, bool value, Handler handler) {
+template <class Handler> void ApplyThroughHandler(ui::CheckBox& box, bool value, Handler handler) {
     if (box.Checked() == value) {
         return;
     }
@@ -43,8 +42,7 @@ void ApplyThroughHandler(ui::CheckBox& box, bool value, Handler handler) {
 }
 
 // A radio button's handler runs only for the one that becomes chosen.
-template <class Handler>
-void ApplyThroughHandler(ui::RadioButton& radio, bool value, Handler handler) {
+template <class Handler> void ApplyThroughHandler(ui::RadioButton& radio, bool value, Handler handler) {
     if (!value) {
         radio.SetChecked(false);
         return;
@@ -58,7 +56,9 @@ void ApplyThroughHandler(ui::RadioButton& radio, bool value, Handler handler) {
 
 } // namespace
 
-std::wstring Tfm_Mirulo::SettingsPath() { return settings::SettingsFile::PathFor(host().ExecutablePath()); }
+std::wstring Tfm_Mirulo::SettingsPath() {
+    return settings::SettingsFile::PathFor(host().ExecutablePath());
+}
 
 settings::IniDocument Tfm_Mirulo::LoadSettingsPatiently(const std::wstring& path) {
     // Another program (a backup, a virus scanner, an editor saving) often holds
@@ -181,9 +181,11 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     ApplyThroughHandler(chk_Sound, values.SoundEnabled, [this] { chk_SoundClick(); });
     ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
     edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
-    ApplyThroughHandler(fixedRangeToClipboardBox, values.ToClipboard1Enabled, [this] { cb_Key1_ToClipboardClick(); });
+    ApplyThroughHandler(fixedRangeToClipboardBox, values.ToClipboard1Enabled,
+                        [this] { cb_Key1_ToClipboardClick(); });
     pickedRangeToClipboardBox.SetChecked(values.ToClipboard2Enabled);
-    ApplyThroughHandler(fullScreenToClipboardBox, values.ToClipboard3Enabled, [this] { cb_Key3_ToClipboardClick(); });
+    ApplyThroughHandler(fullScreenToClipboardBox, values.ToClipboard3Enabled,
+                        [this] { cb_Key3_ToClipboardClick(); });
     ApplyThroughHandler(paintEditorRadio, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
     ApplyThroughHandler(ownEditorRadio, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
 
@@ -205,7 +207,8 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
     ApplyThroughHandler(startMinimisedBox, values.chk_Minimized, [this] { chk_MinimizedClick(); });
     ApplyThroughHandler(businessModeBox, values.cb_IllustNotShow, [this] { cb_IllustNotShowClick(); });
-    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration}) {
+    for (Picture* picture :
+         {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration}) {
         picture->SetVisible(!businessModeBox.Checked());
     }
 }
@@ -290,14 +293,16 @@ void Tfm_Mirulo::WriteIni() {
     const settings::SettingsValues values = CurrentSettings();
     const bool soundSelected = !SelectedSoundPath().empty();
     if (settingsFileUnread_) {
-        settings::WriteChangedSettings(document, values, *settingsAtStart_, soundSelected, settingsChangedInRun_);
+        settings::WriteChangedSettings(document, values, *settingsAtStart_, soundSelected,
+                                       settingsChangedInRun_);
     } else {
         settings::WriteSettings(document, values, soundSelected);
     }
     const auto tellWhereKept = [&] {
         if (!keptAs.empty()) {
-            host().ShowMessage(hwnd(), std::wstring(texts::kSettingsDamagedKeptAs) + path + texts::kSettingsKeptAs + keptAs,
-                               ui::kApplicationTitle, MB_OK | MB_ICONWARNING);
+            host().ShowMessage(
+                hwnd(), std::wstring(texts::kSettingsDamagedKeptAs) + path + texts::kSettingsKeptAs + keptAs,
+                ui::kApplicationTitle, MB_OK | MB_ICONWARNING);
         }
     };
     try {
@@ -329,7 +334,9 @@ void Tfm_Mirulo::cb_TimerChange() {
     WriteIni();
 }
 
-void Tfm_Mirulo::chk_SoundClick() { WriteIni(); }
+void Tfm_Mirulo::chk_SoundClick() {
+    WriteIni();
+}
 
 void Tfm_Mirulo::chk_CapaClick() {
     edt_Capa.SetEnabled(chk_Capa.Checked());
@@ -339,9 +346,15 @@ void Tfm_Mirulo::chk_CapaClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::cb_Key1_ToClipboardClick() { WriteIni(); }
-void Tfm_Mirulo::cb_Key3_ToClipboardClick() { WriteIni(); }
-void Tfm_Mirulo::cb_PNGorJPGClick() { WriteIni(); }
+void Tfm_Mirulo::cb_Key1_ToClipboardClick() {
+    WriteIni();
+}
+void Tfm_Mirulo::cb_Key3_ToClipboardClick() {
+    WriteIni();
+}
+void Tfm_Mirulo::cb_PNGorJPGClick() {
+    WriteIni();
+}
 
 void Tfm_Mirulo::OnEditorChoiceClicked() {
     lbl_Editor.SetEnabled(ownEditorRadio.Checked());
@@ -355,18 +368,28 @@ void Tfm_Mirulo::chk_ExecUOClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::ShowExecUOProgram() { lbl_ExecUO.SetCaption(platform::FileNamePart(GameClientPath())); }
+void Tfm_Mirulo::ShowExecUOProgram() {
+    lbl_ExecUO.SetCaption(platform::FileNamePart(GameClientPath()));
+}
 
-std::wstring Tfm_Mirulo::SaveFolder() const { return Widen(model_.Folder); }
-std::wstring Tfm_Mirulo::EditorPath() const { return Widen(model_.EditorAppPath); }
-std::wstring Tfm_Mirulo::GameClientPath() const { return Widen(model_.ExecUOApp); }
+std::wstring Tfm_Mirulo::SaveFolder() const {
+    return Widen(model_.Folder);
+}
+std::wstring Tfm_Mirulo::EditorPath() const {
+    return Widen(model_.EditorAppPath);
+}
+std::wstring Tfm_Mirulo::GameClientPath() const {
+    return Widen(model_.ExecUOApp);
+}
 
 void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
     model_.Folder = Narrow(folder);
     lbl_SaveFolder.SetCaption(folder);
 }
 
-void Tfm_Mirulo::OnRandomPlayClicked() { WriteIni(); }
+void Tfm_Mirulo::OnRandomPlayClicked() {
+    WriteIni();
+}
 
 void Tfm_Mirulo::ConnectOptionHandlers() {
     chk_Timer.OnClick = [this] { chk_TimerClick(); };

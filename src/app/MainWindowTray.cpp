@@ -143,7 +143,8 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
         under = child;
     }
     for (const ui::ComboBox* list :
-         {&formatList, &fixedRangeModifierList, &fixedRangeKeyList, &timerPeriodList, &pickedRangeModifierList, &pickedRangeKeyList, &fullScreenModifierList, &fullScreenKeyList}) {
+         {&formatList, &fixedRangeModifierList, &fixedRangeKeyList, &timerPeriodList,
+          &pickedRangeModifierList, &pickedRangeKeyList, &fullScreenModifierList, &fullScreenKeyList}) {
         if (under == list->hwnd() || ::IsChild(list->hwnd(), under)) {
             return true;
         }
@@ -155,7 +156,8 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 
 void Tfm_Mirulo::cb_IllustNotShowClick() {
     const bool grey = businessModeBox.Checked();
-    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration, &bannerPicture, &img_Title1}) {
+    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration,
+                             &settings3Illustration, &bannerPicture, &img_Title1}) {
         picture->SetVisible(!grey);
     }
     img_Title2.SetVisible(grey);

@@ -53,7 +53,9 @@ void Tfm_Mirulo::RememberViewerPlace(int top, int left, int height, int width) {
 void Tfm_Mirulo::CreateViewer() {
     viewerLink_ = std::make_unique<ViewerLink>(*this);
     frmView = std::make_unique<viewer::TfrmView>(
-        host(), *viewerLink_, viewer::ViewerPlacement{model_.ifrmView_Top, model_.ifrmView_Left, model_.ifrmView_Height, model_.ifrmView_Width});
+        host(), *viewerLink_,
+        viewer::ViewerPlacement{model_.ifrmView_Top, model_.ifrmView_Left, model_.ifrmView_Height,
+                                model_.ifrmView_Width});
 }
 
 void Tfm_Mirulo::btn_ViewerClick() {
@@ -101,7 +103,8 @@ bool Tfm_Mirulo::CopySelectedPictureToClipboard() {
     }
     // The list's own action: the picture is decoded before the clipboard is
     // touched, so a damaged file never wipes what the user had copied.
-    return CopyPictureToClipboard(SelectedPicturePath(), [this](const std::wstring& text) { SetStatusText(text); });
+    return CopyPictureToClipboard(SelectedPicturePath(),
+                                  [this](const std::wstring& text) { SetStatusText(text); });
 }
 
 void Tfm_Mirulo::OpenSelectedPictureInEditor() {
@@ -112,6 +115,8 @@ void Tfm_Mirulo::OpenSelectedPictureInEditor() {
     OpenPictureInEditor(SelectedPicturePath(), texts::kNoEditor);
 }
 
-void Tfm_Mirulo::ConnectViewerButton() { btn_Viewer.OnClick = [this] { btn_ViewerClick(); }; }
+void Tfm_Mirulo::ConnectViewerButton() {
+    btn_Viewer.OnClick = [this] { btn_ViewerClick(); };
+}
 
 } // namespace mirulo::app

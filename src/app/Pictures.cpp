@@ -21,8 +21,8 @@ void Picture::SetImage(ui::AlphaBitmap image) {
 bool Picture::OnDrawItem(const DRAWITEMSTRUCT& item) {
     // Let the page paint its background under the picture first.
     HWND parent = ::GetParent(hwnd());
-    auto brush = reinterpret_cast<HBRUSH>(
-        ::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(item.hDC), reinterpret_cast<LPARAM>(hwnd())));
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+        parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(item.hDC), reinterpret_cast<LPARAM>(hwnd())));
     if (brush != nullptr) {
         ::FillRect(item.hDC, &item.rcItem, brush);
     }

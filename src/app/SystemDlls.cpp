@@ -5,7 +5,9 @@
 
 namespace mirulo::app {
 
-void SearchSystemFolderOnlyForDlls() { ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32); }
+void SearchSystemFolderOnlyForDlls() {
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
 
 namespace {
 

@@ -30,31 +30,35 @@ constexpr UINT_PTR kStartMinimisedTimerId = 2;
 constexpr UINT_PTR kHeldHotKeyTimerId = 3;
 
 HICON LoadProgramIcon(int size) {
-    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MIRULO), IMAGE_ICON,
-                                           size, size, LR_DEFAULTCOLOR | LR_SHARED));
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MIRULO),
+                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
 }
 
 } // namespace
 
 Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     : ui::Window(host), tabs(host), autoCaptureTimer(*this, kAutoCaptureTimerId, 100000),
-      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host), heldHotKeyWatch_(*this, kHeldHotKeyTimerId, 50) {
+      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host),
+      heldHotKeyWatch_(*this, kHeldHotKeyTimerId, 50) {
     RegisterWindowClass(kMainWindowClass, CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXICON)),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
     // The window can show before its construction ends (restoring the tray option
     // shows it), so it starts with its ordinary caption rather than none.
     const std::wstring designCaption = std::wstring(texts::kCaptionPrefixNormal) + kVersionText;
-    CreateHwnd(kMainWindowClass, kWindowExStyle, kWindowStyle, designCaption.c_str(), CW_USEDEFAULT, CW_USEDEFAULT,
-               CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+    CreateHwnd(kMainWindowClass, kWindowExStyle, kWindowStyle, designCaption.c_str(), CW_USEDEFAULT,
+               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
     RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     ::AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi());
     ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(), [this] { ShowNotice(texts::kDuplicateKeyWarning); });
+    hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(),
+                                                         [this] { ShowNotice(texts::kDuplicateKeyWarning); });
     tabs.Create(hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
-    const ui::TabFont tabFonts[] = {{L"Meiryo UI", 15, true}, {L"Tahoma", 15, false}, {L"Meiryo UI", 15, false},
+    const ui::TabFont tabFonts[] = {{L"Meiryo UI", 15, true},
+                                    {L"Tahoma", 15, false},
+                                    {L"Meiryo UI", 15, false},
                                     {L"Meiryo UI", 15, false}};
     const wchar_t* tabCaptions[] = {texts::kTabMain, texts::kTabSettings1, texts::kTabSettings2,
                                     texts::kTabSettings3};
@@ -102,10 +106,11 @@ ui::Control* Tfm_Mirulo::FindControl(std::wstring_view name) const {
 }
 
 std::array<ui::CheckBox*, 10> Tfm_Mirulo::CategoryBoxes() {
-    return {&categoryShutterVoice1s, &categoryShutterVoice2s, &categoryShutterVoice3s, &categoryShutterVoiceLong, &categoryLine1s,
-            &categoryLine2s, &categoryLine3s, &categoryLineLong, &categoryFavourites, &categorySoundEffects};
+    return {&categoryShutterVoice1s,   &categoryShutterVoice2s, &categoryShutterVoice3s,
+            &categoryShutterVoiceLong, &categoryLine1s,         &categoryLine2s,
+            &categoryLine3s,           &categoryLineLong,       &categoryFavourites,
+            &categorySoundEffects};
 }
-
 
 void Tfm_Mirulo::ShowFirstTime() {
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
@@ -221,7 +226,8 @@ void Tfm_Mirulo::ApplyTimerInterval() {
     if (index < 0) {
         return;
     }
-    autoCaptureTimer.SetInterval(capture::TimerIntervalMs(std::stoi(timerPeriodList.Item(index)), model_.blTimerSecMode));
+    autoCaptureTimer.SetInterval(
+        capture::TimerIntervalMs(std::stoi(timerPeriodList.Item(index)), model_.blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {
@@ -236,7 +242,9 @@ void Tfm_Mirulo::FormShow() {
     lb_PicList.SendToBack();
 }
 
-void Tfm_Mirulo::FormClose() { WriteIni(); }
+void Tfm_Mirulo::FormClose() {
+    WriteIni();
+}
 
 void Tfm_Mirulo::FormDestroy() {
     slMP3.clear();
@@ -295,7 +303,8 @@ void Tfm_Mirulo::OnDpiChanged(UINT newDpi, const RECT& suggested) {
     ::GetClientRect(hwnd(), &client);
     tabs.Resize(client.right, client.bottom);
     controlTable_.SetDpi(newDpi);
-    ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)), FALSE);
+    ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)),
+                   FALSE);
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

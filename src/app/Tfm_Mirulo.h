@@ -44,7 +44,7 @@ class MciPlayer;
 namespace mirulo::viewer {
 class TfrmView;
 class ViewerMainWindow;
-}
+} // namespace mirulo::viewer
 
 namespace mirulo::app {
 
@@ -403,7 +403,8 @@ private:
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
     // The settings that no control shows: the save folder, the editor, the game
-    // client, the fixed range, the viewer's place, the timer's unit. The controls hold the rest; CurrentSettings joins both.
+    // client, the fixed range, the viewer's place, the timer's unit. The controls hold the rest;
+    // CurrentSettings joins both.
     settings::SettingsValues model_;
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;

@@ -37,7 +37,8 @@ std::u16string_view FileExtension(ImageFormat format) {
     return format == ImageFormat::Png ? u".png" : u".jpg";
 }
 
-std::u16string CaptureFileName(const platform::LocalTime& time, std::u16string_view code, ImageFormat format) {
+std::u16string CaptureFileName(const platform::LocalTime& time, std::u16string_view code,
+                               ImageFormat format) {
     std::u16string name;
     name.reserve(20 + code.size() + 4);
     AppendNumber(name, time.year, 4);

@@ -84,8 +84,10 @@ bool HoldsWholePicture(const std::wstring& path, bool png) {
     // The decoders forgive a missing end marker; a finished file of ours has it.
     static constexpr std::uint8_t kPngEnd[] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
     static constexpr std::uint8_t kJpegEnd[] = {0xFF, 0xD9};
-    const std::span<const std::uint8_t> end = png ? std::span<const std::uint8_t>(kPngEnd) : std::span<const std::uint8_t>(kJpegEnd);
-    if (bytes.size() < end.size() || !std::equal(end.begin(), end.end(), bytes.end() - static_cast<std::ptrdiff_t>(end.size()))) {
+    const std::span<const std::uint8_t> end =
+        png ? std::span<const std::uint8_t>(kPngEnd) : std::span<const std::uint8_t>(kJpegEnd);
+    if (bytes.size() < end.size() ||
+        !std::equal(end.begin(), end.end(), bytes.end() - static_cast<std::ptrdiff_t>(end.size()))) {
         return false;
     }
     try {
@@ -106,7 +108,8 @@ std::optional<std::wstring> FinishUnderFreeName(const std::wstring& temporary, c
     const std::size_t dot = name.rfind(L'.');
     for (int number = 1; number < 1000; ++number) {
         const std::wstring candidate =
-            number == 1 ? name : name.substr(0, dot) + L" (" + std::to_wstring(number) + L")" + name.substr(dot);
+            number == 1 ? name
+                        : name.substr(0, dot) + L" (" + std::to_wstring(number) + L")" + name.substr(dot);
         if (::MoveFileExW(platform::ExtendedLengthPath(temporary).c_str(),
                           platform::ExtendedLengthPath(folder + candidate).c_str(), MOVEFILE_WRITE_THROUGH)) {
             return candidate;

@@ -35,9 +35,10 @@ std::wstring CaptureService::Save(const CapturePicture& picture, const SaveReque
         } catch (const image::CodecError&) {
             // The encoders' reasons are for developers; the user reads which file
             // was not written.
-            throw platform::UserError(L"画像ファイルを保存できません\r\n" +
-                                      CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format) +
-                                      L"\r\n画像の圧縮に失敗しました。");
+            throw platform::UserError(
+                L"画像ファイルを保存できません\r\n" +
+                CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format) +
+                L"\r\n画像の圧縮に失敗しました。");
         }
         path = CaptureFilePath(request.saveFolder, host_.Now(), request.code, request.format);
         WriteFileReplacing(path, bytes);

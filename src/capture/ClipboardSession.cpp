@@ -9,7 +9,9 @@
 
 namespace mirulo::capture {
 
-ClipboardSession ClipboardSession::Open(HWND owner) { return ClipboardSession(platform::ClipboardOwner::Open(owner)); }
+ClipboardSession ClipboardSession::Open(HWND owner) {
+    return ClipboardSession(platform::ClipboardOwner::Open(owner));
+}
 
 void ClipboardSession::PutBitmap(const CapturePicture& picture) {
     if (!clipboard_.IsOpen()) {

@@ -35,7 +35,8 @@ public:
     void PutBitmap(const CapturePicture& picture);
 
 private:
-    explicit ClipboardSession(platform::ClipboardOwner clipboard) noexcept : clipboard_(std::move(clipboard)) {}
+    explicit ClipboardSession(platform::ClipboardOwner clipboard) noexcept
+        : clipboard_(std::move(clipboard)) {}
 
     platform::ClipboardOwner clipboard_;
 };

@@ -18,7 +18,6 @@ namespace mirulo::capture {
 inline constexpr std::array<const wchar_t*, kHotKeyCount> kHotKeyAtomNames = {L"Mirulo1", L"Mirulo2",
                                                                               L"Mirulo3"};
 
-
 // One hot key held for a window: its atom (the ID) and, when the system granted
 // it, the registration under that ID. Move-only; released on destruction.
 class [[nodiscard]] HotKeyRegistration {

@@ -24,7 +24,8 @@ int g_pickersShown = 0;
 class TForm2::PictureControl final : public ui::Window {
 public:
     PictureControl(TForm2& form, int width, int height) : ui::Window(form.host()), form_(form) {
-        RegisterWindowClass(kRangePictureClass, 0, ::LoadCursorW(nullptr, IDC_CROSS), nullptr, nullptr, nullptr);
+        RegisterWindowClass(kRangePictureClass, 0, ::LoadCursorW(nullptr, IDC_CROSS), nullptr, nullptr,
+                            nullptr);
         CreateHwnd(kRangePictureClass, 0, WS_CHILD | WS_VISIBLE, L"", 0, 0, width, height, form.hwnd());
     }
 
@@ -67,12 +68,14 @@ TForm2::TForm2(platform::Host& host, DesktopSnapshot snapshot, bool stayOnTop)
     // A tool window: the picker is no task of its own and has no button in the task bar.
     const DWORD exStyle = WS_EX_TOOLWINDOW | (stayOnTop ? WS_EX_TOPMOST : 0u);
     const POINT origin = picture_.origin();
-    CreateHwnd(kRangePickerClass, exStyle, WS_POPUP | WS_CLIPCHILDREN, L"", origin.x, origin.y, picture_.width(),
-               picture_.height(), nullptr);
+    CreateHwnd(kRangePickerClass, exStyle, WS_POPUP | WS_CLIPCHILDREN, L"", origin.x, origin.y,
+               picture_.width(), picture_.height(), nullptr);
     Image1 = std::make_unique<PictureControl>(*this, picture_.width(), picture_.height());
 }
 
-TForm2::~TForm2() { FormDestroy(); }
+TForm2::~TForm2() {
+    FormDestroy();
+}
 
 TForm2::ModalResult TForm2::ShowModal() {
     modalResult_ = ModalResult::None;
@@ -114,7 +117,9 @@ std::optional<PickedRange> TForm2::Pick() {
     return NormalizeCorners(FCaptureRect.left, FCaptureRect.top, FCaptureRect.right, FCaptureRect.bottom);
 }
 
-void TForm2::Close(ModalResult result) { modalResult_ = result; }
+void TForm2::Close(ModalResult result) {
+    modalResult_ = result;
+}
 
 // --- Handlers ------------------------------------------------------------------
 
@@ -125,7 +130,9 @@ void TForm2::FormShow() {
     FDrawFlg = false;
 }
 
-void TForm2::FormDestroy() { crossCursor_.reset(); }
+void TForm2::FormDestroy() {
+    crossCursor_.reset();
+}
 
 void TForm2::FormKeyDown(WPARAM key) {
     if (key == VK_ESCAPE) {

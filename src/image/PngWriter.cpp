@@ -585,7 +585,8 @@ public:
         std::uint8_t* filtered = out.data();
         for (std::uint32_t i = 0; i < historyRows + band.rowCount; ++i) {
             const std::uint8_t* row = RgbRow(rows, firstRow + i, i % 2);
-            filtered[0] = static_cast<std::uint8_t>(FilterRow(row, above, rowBytes, scratch_.data(), filtered + 1));
+            filtered[0] =
+                static_cast<std::uint8_t>(FilterRow(row, above, rowBytes, scratch_.data(), filtered + 1));
             filtered += rowBytes + 1;
             above = row;
         }
@@ -732,7 +733,8 @@ private:
     std::size_t CompressWithLibdeflate(libdeflate_compressor* compressor, const std::uint8_t* data,
                                        std::size_t size) {
         out_.resize(std::max(out_.size(), libdeflate_deflate_compress_bound(compressor, size)));
-        const std::size_t used = libdeflate_deflate_compress(compressor, data, size, out_.data(), out_.size());
+        const std::size_t used =
+            libdeflate_deflate_compress(compressor, data, size, out_.data(), out_.size());
         if (used == 0) {
             throw CodecError("PNG: deflate output did not fit its bound");
         }
@@ -741,7 +743,8 @@ private:
 
     // A stream made on first use and reset for every later use, starting from
     // `dictionary` (the bytes just before the data) when there is one.
-    z_stream& Reset(int strategy, bool shortChains, const std::uint8_t* dictionary, std::size_t dictionarySize) {
+    z_stream& Reset(int strategy, bool shortChains, const std::uint8_t* dictionary,
+                    std::size_t dictionarySize) {
         ZStream& stream = zlib_;
         if (!stream) {
             stream.reset(new z_stream{});
@@ -749,7 +752,8 @@ private:
                 stream.reset();
                 throw CodecError("PNG: zlib could not be initialised");
             }
-        } else if (deflateReset(stream.get()) != Z_OK || deflateParams(stream.get(), level_, strategy) != Z_OK) {
+        } else if (deflateReset(stream.get()) != Z_OK ||
+                   deflateParams(stream.get(), level_, strategy) != Z_OK) {
             throw CodecError("PNG: zlib compression failed");
         }
         if (shortChains) {
@@ -824,13 +828,15 @@ Workspace& ThreadWorkspace() {
 // Puts the costliest bands first (by a sample of their filtered rows), so that
 // no thread is left with a slow band when the others have run out: the last
 // band to start decides when the picture is done.
-void SortSlowestFirst(const PixelRows& rows, const std::vector<Band>& bands, std::vector<std::size_t>& order) {
+void SortSlowestFirst(const PixelRows& rows, const std::vector<Band>& bands,
+                      std::vector<std::size_t>& order) {
     BandFilter sampler;
     std::vector<std::uint64_t> costs(bands.size());
     for (std::size_t i = 0; i < bands.size(); ++i) {
         costs[i] = sampler.SampledCost(rows, bands[i]);
     }
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return costs[a] > costs[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return costs[a] > costs[b]; });
 }
 
 std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<Band>& bands, int level,

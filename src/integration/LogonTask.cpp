@@ -94,8 +94,10 @@ bool ReachedWithoutLinks(HANDLE file, const std::wstring& path) {
     }
     // Short (8.3) names on the way are not links.
     std::wstring longPath(32768, L'\0');
-    const DWORD length = ::GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
-    return length > 0 && length < longPath.size() && SamePath(final, std::wstring_view(longPath).substr(0, length));
+    const DWORD length =
+        ::GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+    return length > 0 && length < longPath.size() &&
+           SamePath(final, std::wstring_view(longPath).substr(0, length));
 }
 
 // Creates `path` anew with `bytes` and returns it open for reading, shared only
@@ -103,12 +105,13 @@ bool ReachedWithoutLinks(HANDLE file, const std::wstring& path) {
 // folder) makes the creation fail rather than be followed. Between writing and
 // holding there is a moment without a handle; a file that is not the one
 // written, or not with the bytes written, after it is refused.
-platform::UniqueKernelHandle CreateFresh(const std::wstring& path, const std::string& bytes, DWORD heldShare) {
+platform::UniqueKernelHandle CreateFresh(const std::wstring& path, const std::string& bytes,
+                                         DWORD heldShare) {
     FileIdentity written;
     {
-        platform::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                                        CREATE_NEW,
-                                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        platform::UniqueKernelHandle file(
+            ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file) {
             Refuse(path, ::GetLastError());
         }
@@ -130,8 +133,8 @@ platform::UniqueKernelHandle CreateFresh(const std::wstring& path, const std::st
         }
         written = *identity;
     }
-    platform::UniqueKernelHandle held(::CreateFileW(path.c_str(), GENERIC_READ, heldShare, nullptr, OPEN_EXISTING,
-                                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    platform::UniqueKernelHandle held(::CreateFileW(path.c_str(), GENERIC_READ, heldShare, nullptr,
+                                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!held) {
         Refuse(path, ::GetLastError());
     }
@@ -260,7 +263,7 @@ std::optional<std::wstring> LogonTask::Apply(bool registerTask) {
 ElevatedRun::ElevatedRun(platform::UniqueKernelHandle batch, platform::UniqueKernelHandle log, HANDLE process)
     : batch_(std::move(batch)), log_(std::move(log)), process_(process) {
     if (process_ && !::RegisterWaitForSingleObject(&wait_, process_.get(), OnProcessEnded, this, INFINITE,
-                                                     WT_EXECUTEONLYONCE)) {
+                                                   WT_EXECUTEONLYONCE)) {
         // Without a waiter the end is seen by WaitForEnd only.
         wait_ = nullptr;
     }
@@ -273,7 +276,9 @@ ElevatedRun::~ElevatedRun() {
     }
 }
 
-void CALLBACK ElevatedRun::OnProcessEnded(void* self, BOOLEAN) { static_cast<ElevatedRun*>(self)->LetGo(); }
+void CALLBACK ElevatedRun::OnProcessEnded(void* self, BOOLEAN) {
+    static_cast<ElevatedRun*>(self)->LetGo();
+}
 
 void ElevatedRun::LetGo() noexcept {
     // Only the files: the process handle stays for WaitForEnd to look at.

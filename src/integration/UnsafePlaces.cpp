@@ -10,8 +10,8 @@ namespace {
 constexpr WELL_KNOWN_SID_TYPE kOrdinaryUsers[] = {WinBuiltinUsersSid, WinAuthenticatedUserSid, WinWorldSid,
                                                   WinInteractiveSid};
 
-constexpr ACCESS_MASK kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | FILE_DELETE_CHILD | WRITE_DAC |
-                                        WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+constexpr ACCESS_MASK kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | FILE_DELETE_CHILD |
+                                        WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
 
 bool IsOrdinaryUsers(PSID sid) {
     for (const WELL_KNOWN_SID_TYPE type : kOrdinaryUsers) {

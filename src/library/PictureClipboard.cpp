@@ -19,8 +19,9 @@ constexpr wchar_t kCannotCopy[] = L"クリップボードに画像をコピー�
 
 std::vector<std::uint8_t> ReadPictureFile(const std::wstring& path) {
     platform::UniqueKernelHandle file(::CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ,
-                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                                    nullptr));
     if (!file) {
         platform::ThrowLastError(L"画像ファイルを読み込めません: " + path);
     }
@@ -120,8 +121,9 @@ PictureFormat PictureFormatOf(std::wstring_view path) {
         return PictureFormat::Other;
     }
     std::wstring extension(path.substr(dot));
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](wchar_t c) {
+        return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    });
     if (extension == L".png") {
         return PictureFormat::Png;
     }

@@ -13,7 +13,7 @@ namespace mirulo::library {
 inline constexpr wchar_t kPaint[] = L"mspaint";
 
 struct EditorChoice {
-    bool paint = true;   // "ペイント" is selected
+    bool paint = true;    // "ペイント" is selected
     std::wstring program; // the chosen program's full path, for "任意"
 };
 

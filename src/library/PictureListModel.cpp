@@ -2,7 +2,9 @@
 
 namespace mirulo::library {
 
-bool IsTrashMarked(std::wstring_view entry) { return entry.starts_with(kTrashMark); }
+bool IsTrashMarked(std::wstring_view entry) {
+    return entry.starts_with(kTrashMark);
+}
 
 std::optional<std::wstring> EntryToReselect(const std::vector<std::wstring>& entries, int selectedIndex) {
     const int count = static_cast<int>(entries.size());

@@ -104,7 +104,9 @@ void RenameDialog::btnOKClick() {
     EndModal();
 }
 
-void RenameDialog::btnCancelClick() { EndModal(); }
+void RenameDialog::btnCancelClick() {
+    EndModal();
+}
 
 bool RenameDialog::OnClose() {
     EndModal();

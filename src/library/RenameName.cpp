@@ -5,7 +5,9 @@
 namespace mirulo::library {
 namespace {
 
-char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+char16_t AsciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
 
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) {
@@ -26,8 +28,8 @@ bool IsReservedDeviceName(std::u16string_view name) {
     while (!stem.empty() && stem.back() == u' ') {
         stem.remove_suffix(1);
     }
-    static constexpr std::array<std::u16string_view, 6> kDevices = {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$",
-                                                                     u"CONOUT$"};
+    static constexpr std::array<std::u16string_view, 6> kDevices = {u"CON", u"PRN",    u"AUX",
+                                                                    u"NUL", u"CONIN$", u"CONOUT$"};
     for (const std::u16string_view device : kDevices) {
         if (EqualsIgnoringAsciiCase(stem, device)) {
             return true;

@@ -18,7 +18,8 @@ std::u16string NormalisedCapText(std::u16string_view text) {
     return {digits.begin(), digits.end()};
 }
 
-SizeCapResult ApplySizeCap(std::int64_t capBytes, SizeCapFolder& folder, std::set<std::u16string> passedOver) {
+SizeCapResult ApplySizeCap(std::int64_t capBytes, SizeCapFolder& folder,
+                           std::set<std::u16string> passedOver) {
     SizeCapResult result;
     while (folder.TotalSize() > capBytes) {
         const std::optional<std::u16string> oldest = folder.Oldest(passedOver);

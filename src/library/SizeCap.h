@@ -25,7 +25,9 @@ std::u16string NormalisedCapText(std::u16string_view text);
 
 // Megabytes of 1,048,576 bytes in 64-bit arithmetic: caps of 2,048 MB and more
 // do not overflow, and a cap of 0 or less keeps nothing.
-constexpr std::int64_t CapBytes(std::int32_t megabytes) { return std::int64_t{megabytes} * kBytesPerMegabyte; }
+constexpr std::int64_t CapBytes(std::int32_t megabytes) {
+    return std::int64_t{megabytes} * kBytesPerMegabyte;
+}
 
 // What became of one move the cap asked for.
 enum class CapMove {

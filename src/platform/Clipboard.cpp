@@ -58,7 +58,9 @@ ClipboardOwner& ClipboardOwner::operator=(ClipboardOwner&& other) noexcept {
     return *this;
 }
 
-ClipboardOwner::~ClipboardOwner() { Close(); }
+ClipboardOwner::~ClipboardOwner() {
+    Close();
+}
 
 void ClipboardOwner::Close() noexcept {
     if (std::exchange(open_, false)) {

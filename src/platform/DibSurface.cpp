@@ -32,8 +32,8 @@ DibSurface DibSurface::Create(int width, int height) {
         // the system does not always say so.
         const DWORD code = ::GetLastError();
         throw UserError(L"画像用のメモリを確保できません (" + std::to_wstring(width) + L" x " +
-                                  std::to_wstring(height) + L")\r\n" +
-                                  SystemMessage(code != 0 ? code : ERROR_NOT_ENOUGH_MEMORY));
+                        std::to_wstring(height) + L")\r\n" +
+                        SystemMessage(code != 0 ? code : ERROR_NOT_ENOUGH_MEMORY));
     }
     surface.dc_.reset(::CreateCompatibleDC(nullptr));
     if (!surface.dc_ || ::SelectObject(surface.dc_.get(), surface.bitmap_.get()) == nullptr) {

@@ -7,8 +7,7 @@
 
 namespace mirulo::platform {
 
-template <typename Traits>
-class [[nodiscard]] UniqueHandle {
+template <typename Traits> class [[nodiscard]] UniqueHandle {
 public:
     using handle_type = typename Traits::handle_type;
 
@@ -57,8 +56,7 @@ struct FindHandleTraits {
 };
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 
-template <typename T>
-struct GdiObjectTraits {
+template <typename T> struct GdiObjectTraits {
     using handle_type = T;
     static handle_type Invalid() noexcept { return nullptr; }
     static bool IsValid(handle_type h) noexcept { return h != nullptr; }
@@ -139,8 +137,7 @@ private:
 };
 
 // COM interface pointer.
-template <typename T>
-class [[nodiscard]] ComPtr {
+template <typename T> class [[nodiscard]] ComPtr {
 public:
     ComPtr() noexcept = default;
     ComPtr(const ComPtr&) = delete;

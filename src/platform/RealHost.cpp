@@ -18,7 +18,9 @@ int RealHost::ShowMessage(HWND owner, std::wstring_view text, std::wstring_view 
     return ::MessageBoxW(owner, t.c_str(), c.c_str(), flags);
 }
 
-void RealHost::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+void RealHost::Sleep(DWORD milliseconds) {
+    ::Sleep(milliseconds);
+}
 
 LocalTime RealHost::Now() {
     SYSTEMTIME st{};
@@ -42,9 +44,9 @@ std::intptr_t RealHost::ShellLaunch(HWND owner, std::wstring_view verb, std::wst
                                     std::wstring_view parameters, std::wstring_view directory,
                                     int showCommand) {
     const std::wstring v(verb), f(file), p(parameters), d(directory);
-    const HINSTANCE result = ::ShellExecuteW(owner, v.empty() ? nullptr : v.c_str(), f.c_str(),
-                                             p.empty() ? nullptr : p.c_str(), d.empty() ? nullptr : d.c_str(),
-                                             showCommand);
+    const HINSTANCE result =
+        ::ShellExecuteW(owner, v.empty() ? nullptr : v.c_str(), f.c_str(), p.empty() ? nullptr : p.c_str(),
+                        d.empty() ? nullptr : d.c_str(), showCommand);
     return reinterpret_cast<std::intptr_t>(result);
 }
 
@@ -86,7 +88,8 @@ std::optional<std::wstring> RealHost::BrowseForFolder(HWND owner, std::wstring_v
                                                       std::wstring_view initialFolder) {
     const std::wstring t(title);
     BrowseStart start{owner, std::wstring(initialFolder)};
-    const DWORD attributes = start.folder.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(start.folder.c_str());
+    const DWORD attributes =
+        start.folder.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(start.folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         start.folder.clear();
     }
@@ -102,7 +105,8 @@ std::optional<std::wstring> RealHost::BrowseForFolder(HWND owner, std::wstring_v
         return std::nullopt;
     }
     std::vector<wchar_t> path(32768);
-    const BOOL ok = ::SHGetPathFromIDListEx(list, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
+    const BOOL ok =
+        ::SHGetPathFromIDListEx(list, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
     ::CoTaskMemFree(list);
     if (!ok) {
         return std::nullopt;
@@ -143,12 +147,14 @@ std::wstring RealHost::ExecutablePath() {
     }
 }
 
-bool Host::KeyIsDown(UINT virtualKey) { return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0; }
+bool Host::KeyIsDown(UINT virtualKey) {
+    return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
+}
 
 std::optional<std::wstring> Host::AccessListOf(const std::wstring& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
-                                nullptr, &descriptor) != ERROR_SUCCESS) {
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     wchar_t* text = nullptr;

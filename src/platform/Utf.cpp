@@ -58,7 +58,8 @@ bool DecodeUtf16(std::u16string_view s, std::size_t& pos, char32_t& out) {
         return true;
     }
     if (unit <= 0xDBFF && pos < s.size() && s[pos] >= 0xDC00 && s[pos] <= 0xDFFF) {
-        out = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (static_cast<char32_t>(s[pos]) - 0xDC00);
+        out = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+              (static_cast<char32_t>(s[pos]) - 0xDC00);
         ++pos;
         return true;
     }
@@ -93,8 +94,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-template <bool Strict>
-std::optional<std::u16string> ToUtf16(std::string_view utf8) {
+template <bool Strict> std::optional<std::u16string> ToUtf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
@@ -110,8 +110,7 @@ std::optional<std::u16string> ToUtf16(std::string_view utf8) {
     return out;
 }
 
-template <bool Strict>
-std::optional<std::string> ToUtf8(std::u16string_view utf16) {
+template <bool Strict> std::optional<std::string> ToUtf8(std::u16string_view utf16) {
     std::string out;
     out.reserve(utf16.size() * 3);
     for (std::size_t pos = 0; pos < utf16.size();) {
@@ -139,9 +138,17 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::optional<std::u16string> TryUtf8ToUtf16(std::string_view utf8) { return ToUtf16<true>(utf8); }
-std::optional<std::string> TryUtf16ToUtf8(std::u16string_view utf16) { return ToUtf8<true>(utf16); }
-std::u16string Utf8ToUtf16(std::string_view utf8) { return *ToUtf16<false>(utf8); }
-std::string Utf16ToUtf8(std::u16string_view utf16) { return *ToUtf8<false>(utf16); }
+std::optional<std::u16string> TryUtf8ToUtf16(std::string_view utf8) {
+    return ToUtf16<true>(utf8);
+}
+std::optional<std::string> TryUtf16ToUtf8(std::u16string_view utf16) {
+    return ToUtf8<true>(utf16);
+}
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    return *ToUtf16<false>(utf8);
+}
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    return *ToUtf8<false>(utf16);
+}
 
 } // namespace mirulo::platform

@@ -191,7 +191,8 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
         std::optional<std::string_view> header;
         if (IsSectionHeader(line)) {
             header = line.substr(1, line.size() - 2);
-        } else if (const auto damaged = DamagedHeaderName(line); !currentSection && damaged && !Trim(*damaged).empty()) {
+        } else if (const auto damaged = DamagedHeaderName(line);
+                   !currentSection && damaged && !Trim(*damaged).empty()) {
             header = damaged;
         }
         if (header) {

@@ -121,8 +121,8 @@ void AdoptWholeTemporary(const std::wstring& path) {
     file.reset();
     if (IsWholeSettingsFile(bytes)) {
         // Not replacing: a settings file that appeared meanwhile wins.
-        ::MoveFileExW(platform::ExtendedLengthPath(temporary).c_str(), platform::ExtendedLengthPath(path).c_str(),
-                      MOVEFILE_WRITE_THROUGH);
+        ::MoveFileExW(platform::ExtendedLengthPath(temporary).c_str(),
+                      platform::ExtendedLengthPath(path).c_str(), MOVEFILE_WRITE_THROUGH);
     }
 }
 
@@ -132,7 +132,8 @@ SettingsFileError::SettingsFileError(Reason reason, std::uint32_t systemError, s
     : platform::UserError(message), reason_(reason), systemError_(systemError) {}
 
 bool SettingsFileError::damaged() const noexcept {
-    return reason_ == Reason::NotUtf8 || (reason_ == Reason::CannotRead && systemError_ == ERROR_FILE_TOO_LARGE);
+    return reason_ == Reason::NotUtf8 ||
+           (reason_ == Reason::CannotRead && systemError_ == ERROR_FILE_TOO_LARGE);
 }
 
 std::wstring SettingsFile::PathFor(std::wstring_view executablePath) {
@@ -150,8 +151,8 @@ std::wstring SettingsFile::TemporaryPathFor(std::wstring_view settingsPath) {
 IniDocument SettingsFile::Load(const std::wstring& path) {
     const auto open = [&path] {
         return UniqueKernelHandle(::CreateFileW(platform::ExtendedLengthPath(path).c_str(), GENERIC_READ,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     };
     UniqueKernelHandle file = open();
     if (!file && IsMissing(::GetLastError())) {
@@ -209,8 +210,8 @@ std::wstring SettingsFile::MoveAsideUnreadable(const std::wstring& path) {
             backup += L"-" + std::to_wstring(attempt);
         }
         backup += L".bak";
-        if (::MoveFileExW(platform::ExtendedLengthPath(path).c_str(), platform::ExtendedLengthPath(backup).c_str(),
-                          MOVEFILE_WRITE_THROUGH)) {
+        if (::MoveFileExW(platform::ExtendedLengthPath(path).c_str(),
+                          platform::ExtendedLengthPath(backup).c_str(), MOVEFILE_WRITE_THROUGH)) {
             return backup;
         }
         const DWORD error = ::GetLastError();

@@ -51,7 +51,9 @@ std::int32_t FolderCapacitySizeFromText(std::string_view text) {
     return ParseFolderCapacitySize(text).value_or(kDefaultFolderCapacitySize);
 }
 
-std::optional<std::int32_t> ParseFolderCapacitySize(std::string_view text) { return ParseIniInteger(TrimBlanks(text)); }
+std::optional<std::int32_t> ParseFolderCapacitySize(std::string_view text) {
+    return ParseIniInteger(TrimBlanks(text));
+}
 
 SettingsValues ReadSettings(const IniDocument& document, const ScreenDefaults& screen) {
     using namespace keys;

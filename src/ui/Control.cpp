@@ -47,13 +47,13 @@ void Control::Attach(HWND hwnd) {
     ::SetPropW(hwnd_, kControlProperty, this);
 }
 
-void Control::Create(HWND parent, const wchar_t* windowClass, DWORD style, DWORD exStyle, std::wstring_view text,
-                     const RECT& place, int id) {
+void Control::Create(HWND parent, const wchar_t* windowClass, DWORD style, DWORD exStyle,
+                     std::wstring_view text, const RECT& place, int id) {
     const std::wstring caption(text);
-    HWND hwnd = ::CreateWindowExW(exStyle, windowClass, caption.c_str(), style | WS_CHILD, place.left, place.top,
-                                  place.right - place.left, place.bottom - place.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
-                                  nullptr);
+    HWND hwnd = ::CreateWindowExW(exStyle, windowClass, caption.c_str(), style | WS_CHILD, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  ::GetModuleHandleW(nullptr), nullptr);
     if (hwnd == nullptr) {
         throw std::runtime_error("コントロールを作成できません");
     }
@@ -61,18 +61,30 @@ void Control::Create(HWND parent, const wchar_t* windowClass, DWORD style, DWORD
     OnCreated();
 }
 
-bool Control::Enabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
-void Control::SetEnabled(bool enabled) { ::EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
-bool Control::Visible() const { return (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
-void Control::SetVisible(bool visible) { ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
-std::wstring Control::Caption() const { return WindowText(hwnd_); }
+bool Control::Enabled() const {
+    return ::IsWindowEnabled(hwnd_) != FALSE;
+}
+void Control::SetEnabled(bool enabled) {
+    ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+bool Control::Visible() const {
+    return (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+void Control::SetVisible(bool visible) {
+    ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+std::wstring Control::Caption() const {
+    return WindowText(hwnd_);
+}
 
 void Control::SetCaption(std::wstring_view text) {
     const std::wstring caption(text);
     ::SetWindowTextW(hwnd_, caption.c_str());
 }
 
-void Control::SetFont(HFONT font) { ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+void Control::SetFont(HFONT font) {
+    ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
 
 void Control::BringToFront() {
     ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -132,7 +144,9 @@ bool Button::OnCommand(WORD code) {
 
 // --- CheckBox ---------------------------------------------------------------
 
-bool CheckBox::Checked() const { return ::SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool CheckBox::Checked() const {
+    return ::SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void CheckBox::SetChecked(bool checked) {
     ::SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -158,7 +172,9 @@ bool CheckBox::OnCommand(WORD code) {
 
 // --- RadioButton ------------------------------------------------------------
 
-bool RadioButton::Checked() const { return ::SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool RadioButton::Checked() const {
+    return ::SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void RadioButton::SetChecked(bool checked) {
     ::SendMessageW(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -191,18 +207,26 @@ bool RadioButton::OnCommand(WORD code) {
 
 // --- ComboBox ---------------------------------------------------------------
 
-void ComboBox::Clear() { ::SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0); }
+void ComboBox::Clear() {
+    ::SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
+}
 
 void ComboBox::Add(std::wstring_view item) {
     const std::wstring text(item);
     ::SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-int ComboBox::Count() const { return static_cast<int>(::SendMessageW(hwnd(), CB_GETCOUNT, 0, 0)); }
+int ComboBox::Count() const {
+    return static_cast<int>(::SendMessageW(hwnd(), CB_GETCOUNT, 0, 0));
+}
 
-std::wstring ComboBox::Item(int index) const { return ListText(hwnd(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index); }
+std::wstring ComboBox::Item(int index) const {
+    return ListText(hwnd(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
+}
 
-int ComboBox::ItemIndex() const { return static_cast<int>(::SendMessageW(hwnd(), CB_GETCURSEL, 0, 0)); }
+int ComboBox::ItemIndex() const {
+    return static_cast<int>(::SendMessageW(hwnd(), CB_GETCURSEL, 0, 0));
+}
 
 void ComboBox::SetItemIndex(int index) {
     const WPARAM value = index >= 0 && index < Count() ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1);
@@ -221,9 +245,13 @@ bool ComboBox::OnCommand(WORD code) {
 
 // --- ListBox ----------------------------------------------------------------
 
-void ListBox::Clear() { ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); }
+void ListBox::Clear() {
+    ::SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+}
 
-void ListBox::Add(std::wstring_view item) { Insert(-1, item); }
+void ListBox::Add(std::wstring_view item) {
+    Insert(-1, item);
+}
 
 void ListBox::Insert(int index, std::wstring_view item) {
     const std::wstring text(item);
@@ -234,7 +262,9 @@ void ListBox::Insert(int index, std::wstring_view item) {
     }
 }
 
-void ListBox::Delete(int index) { ::SendMessageW(hwnd(), LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+void ListBox::Delete(int index) {
+    ::SendMessageW(hwnd(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
 
 void ListBox::SetItem(int index, std::wstring_view item) {
     const bool selected = ItemIndex() == index;
@@ -251,7 +281,8 @@ void ListBox::Reserve(std::size_t count) {
 
 namespace {
 
-LRESULT CALLBACK ListMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK ListMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR data) {
     if (message == WM_NCDESTROY) {
         ::RemoveWindowSubclass(hwnd, &ListMouseProc, 3);
         return ::DefSubclassProc(hwnd, message, wParam, lParam);
@@ -274,17 +305,26 @@ void ListBox::ForwardMouseDown(UINT message) {
     // pass: the press goes through the parent's window procedure instead, so a
     // failing handler is reported like any other.
     pendingMouseMessage_ = message;
-    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
+    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
                    reinterpret_cast<LPARAM>(hwnd()));
 }
 
-void ListBox::OnCreated() { ::SetWindowSubclass(hwnd(), &ListMouseProc, 3, reinterpret_cast<DWORD_PTR>(this)); }
+void ListBox::OnCreated() {
+    ::SetWindowSubclass(hwnd(), &ListMouseProc, 3, reinterpret_cast<DWORD_PTR>(this));
+}
 
-int ListBox::Count() const { return static_cast<int>(::SendMessageW(hwnd(), LB_GETCOUNT, 0, 0)); }
+int ListBox::Count() const {
+    return static_cast<int>(::SendMessageW(hwnd(), LB_GETCOUNT, 0, 0));
+}
 
-std::wstring ListBox::Item(int index) const { return ListText(hwnd(), LB_GETTEXTLEN, LB_GETTEXT, index); }
+std::wstring ListBox::Item(int index) const {
+    return ListText(hwnd(), LB_GETTEXTLEN, LB_GETTEXT, index);
+}
 
-int ListBox::ItemIndex() const { return static_cast<int>(::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0)); }
+int ListBox::ItemIndex() const {
+    return static_cast<int>(::SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
+}
 
 void ListBox::SetItemIndex(int index) {
     const WPARAM value = index >= 0 && index < Count() ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1);
@@ -324,7 +364,8 @@ bool ListBox::OnCommand(WORD code) {
 
 namespace {
 
-LRESULT CALLBACK EditMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK EditMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR data) {
     if (message == WM_NCDESTROY) {
         ::RemoveWindowSubclass(hwnd, &EditMouseProc, 4);
         return ::DefSubclassProc(hwnd, message, wParam, lParam);
@@ -341,7 +382,9 @@ LRESULT CALLBACK EditMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 } // namespace
 
-void Edit::OnCreated() { ::SetWindowSubclass(hwnd(), &EditMouseProc, 4, reinterpret_cast<DWORD_PTR>(this)); }
+void Edit::OnCreated() {
+    ::SetWindowSubclass(hwnd(), &EditMouseProc, 4, reinterpret_cast<DWORD_PTR>(this));
+}
 
 void Edit::ForwardMouseLeave() {
     if (!OnMouseLeave) {
@@ -349,7 +392,8 @@ void Edit::ForwardMouseLeave() {
     }
     // As for the list's presses: the handler runs through the parent's window
     // procedure, where a failure is reported like any other.
-    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseLeaveNotification),
+    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseLeaveNotification),
                    reinterpret_cast<LPARAM>(hwnd()));
 }
 
@@ -373,7 +417,8 @@ bool Edit::OnCommand(WORD code) {
 
 namespace {
 
-LRESULT CALLBACK LabelMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK LabelMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR data) {
     if (message == WM_NCDESTROY) {
         ::RemoveWindowSubclass(hwnd, &LabelMouseProc, 4);
         return ::DefSubclassProc(hwnd, message, wParam, lParam);
@@ -388,7 +433,9 @@ LRESULT CALLBACK LabelMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-void Label::OnCreated() { ::SetWindowSubclass(hwnd(), &LabelMouseProc, 4, reinterpret_cast<DWORD_PTR>(this)); }
+void Label::OnCreated() {
+    ::SetWindowSubclass(hwnd(), &LabelMouseProc, 4, reinterpret_cast<DWORD_PTR>(this));
+}
 
 void Label::ForwardMouseDown(UINT message) {
     if (!OnMouseDown) {
@@ -397,7 +444,8 @@ void Label::ForwardMouseDown(UINT message) {
     // As for the list: the press reaches the handler through the parent's window
     // procedure, where a failing handler is reported like any other.
     pendingMouseMessage_ = message;
-    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
+    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
                    reinterpret_cast<LPARAM>(hwnd()));
 }
 

@@ -24,21 +24,32 @@ struct WindowKind {
 
 WindowKind WindowKindOf(ControlKind kind, unsigned flags) {
     switch (kind) {
-    case ControlKind::PushButton: return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0};
-    case ControlKind::IconButton: return {WC_BUTTONW, WS_TABSTOP | BS_OWNERDRAW, 0};
-    case ControlKind::CheckBox: return {WC_BUTTONW, WS_TABSTOP | BS_AUTOCHECKBOX, 0};
-    case ControlKind::RadioButton: return {WC_BUTTONW, BS_AUTORADIOBUTTON, 0};
-    case ControlKind::GroupBox: return {WC_BUTTONW, BS_GROUPBOX, 0};
-    case ControlKind::DropDownList: return {WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case ControlKind::PushButton:
+        return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::IconButton:
+        return {WC_BUTTONW, WS_TABSTOP | BS_OWNERDRAW, 0};
+    case ControlKind::CheckBox:
+        return {WC_BUTTONW, WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case ControlKind::RadioButton:
+        return {WC_BUTTONW, BS_AUTORADIOBUTTON, 0};
+    case ControlKind::GroupBox:
+        return {WC_BUTTONW, BS_GROUPBOX, 0};
+    case ControlKind::DropDownList:
+        return {WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
     case ControlKind::ListBox:
         return {WC_LISTBOXW, WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
     case ControlKind::Edit:
-        return {WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL | ((flags & kRightAligned) ? ES_RIGHT : 0u), WS_EX_CLIENTEDGE};
+        return {WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL | ((flags & kRightAligned) ? ES_RIGHT : 0u),
+                WS_EX_CLIENTEDGE};
     case ControlKind::Label:
         return {WC_STATICW,
-                SS_NOPREFIX | ((flags & kCentred) ? SS_CENTER : SS_LEFT) | ((flags & kClickable) ? SS_NOTIFY : 0u), 0};
-    case ControlKind::Picture: return {WC_STATICW, SS_OWNERDRAW, 0};
-    case ControlKind::StatusBar: return {STATUSCLASSNAMEW, CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0};
+                SS_NOPREFIX | ((flags & kCentred) ? SS_CENTER : SS_LEFT) |
+                    ((flags & kClickable) ? SS_NOTIFY : 0u),
+                0};
+    case ControlKind::Picture:
+        return {WC_STATICW, SS_OWNERDRAW, 0};
+    case ControlKind::StatusBar:
+        return {STATUSCLASSNAMEW, CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0};
     }
     throw std::logic_error("未知のコントロール種別です");
 }
@@ -61,8 +72,8 @@ FontSpec FontOf(unsigned flags) {
 ControlTable::ControlTable(FontCache& fonts, ArtworkLoader loadArtwork)
     : fonts_(fonts), loadArtwork_(std::move(loadArtwork)) {}
 
-void ControlTable::Create(std::span<const ControlRow> rows, std::span<const ControlContainer> containers, UINT dpi,
-                          int firstId) {
+void ControlTable::Create(std::span<const ControlRow> rows, std::span<const ControlContainer> containers,
+                          UINT dpi, int firstId) {
     dpi_ = dpi != 0 ? dpi : 96;
     int nextId = firstId;
     for (const ControlRow& row : rows) {
@@ -72,8 +83,12 @@ void ControlTable::Create(std::span<const ControlRow> rows, std::span<const Cont
         const ControlContainer& container = containers[static_cast<std::size_t>(row.container)];
         const int left = container.originAt96.x + row.x;
         const int top = container.originAt96.y + row.y;
-        Entry entry{&row.control, row.kind, RECT{left, top, left + row.width, top + row.height},
-                    row.font != nullptr ? *row.font : FontOf(row.flags), row.flags, row.artwork};
+        Entry entry{&row.control,
+                    row.kind,
+                    RECT{left, top, left + row.width, top + row.height},
+                    row.font != nullptr ? *row.font : FontOf(row.flags),
+                    row.flags,
+                    row.artwork};
 
         WindowKind made = WindowKindOf(row.kind, row.flags);
         DWORD style = made.style | WS_CLIPSIBLINGS | ((row.flags & kHidden) ? 0u : WS_VISIBLE) |

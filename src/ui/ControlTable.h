@@ -61,7 +61,7 @@ struct ControlContainer {
 struct ControlRow {
     Control& control;
     ControlKind kind;
-    int container; // index into the table's containers
+    int container;           // index into the table's containers
     int x, y, width, height; // at 96 DPI, from the container's origin
     const wchar_t* caption;
     const wchar_t* hint; // nullptr: none

@@ -15,8 +15,7 @@ inline constexpr wchar_t kApplicationTitle[] = L"ミルロ";
 // Shows the exception being handled (call only inside a catch block).
 void ReportCurrentException(platform::Host& host, HWND owner) noexcept;
 
-template <typename Handler>
-void Guarded(platform::Host& host, HWND owner, Handler&& handler) noexcept {
+template <typename Handler> void Guarded(platform::Host& host, HWND owner, Handler&& handler) noexcept {
     try {
         std::forward<Handler>(handler)();
     } catch (...) {

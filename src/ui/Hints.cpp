@@ -25,9 +25,9 @@ Hints::~Hints() {
 }
 
 void Hints::Create(HWND owner, HFONT font) {
-    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                                 ::GetModuleHandleW(nullptr), nullptr);
+    tooltip_ = ::CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (tooltip_ == nullptr) {
         throw std::runtime_error("ヒントを作成できません");
     }
@@ -112,7 +112,8 @@ std::wstring Hints::TextFor(HWND control) const {
     info.hwnd = ::GetParent(control);
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = buffer.data();
-    ::SendMessageW(tooltip_, TTM_GETTEXTW, static_cast<WPARAM>(buffer.size()), reinterpret_cast<LPARAM>(&info));
+    ::SendMessageW(tooltip_, TTM_GETTEXTW, static_cast<WPARAM>(buffer.size()),
+                   reinterpret_cast<LPARAM>(&info));
     return std::wstring(buffer.data());
 }
 

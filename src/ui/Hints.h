@@ -32,8 +32,8 @@ private:
         HWND parent;
         UINT_PTR id;
     };
-    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                       DWORD_PTR self);
+    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR subclassId, DWORD_PTR self);
     // Puts each area of `parent` where its control is now (controls move when
     // the scale changes; a hidden control has no area).
     void UpdateAreas(HWND parent);

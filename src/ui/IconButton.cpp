@@ -21,12 +21,19 @@ LRESULT CALLBACK PressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         UINT press = 0;
         switch (message) {
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: press = WM_LBUTTONDOWN; break;
+        case WM_LBUTTONDBLCLK:
+            press = WM_LBUTTONDOWN;
+            break;
         case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK: press = WM_RBUTTONDOWN; break;
+        case WM_RBUTTONDBLCLK:
+            press = WM_RBUTTONDOWN;
+            break;
         case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK: press = WM_MBUTTONDOWN; break;
-        default: break;
+        case WM_MBUTTONDBLCLK:
+            press = WM_MBUTTONDOWN;
+            break;
+        default:
+            break;
         }
         if (press != 0) {
             // The button does not take the press itself: it would hold the mouse
@@ -41,9 +48,13 @@ LRESULT CALLBACK PressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 } // namespace
 
-void IconButton::OnCreated() { ::SetWindowSubclass(hwnd(), &PressProc, 5, reinterpret_cast<DWORD_PTR>(this)); }
+void IconButton::OnCreated() {
+    ::SetWindowSubclass(hwnd(), &PressProc, 5, reinterpret_cast<DWORD_PTR>(this));
+}
 
-void IconButton::ForwardMouseDown(UINT message) { presses_.Forward(hwnd(), message); }
+void IconButton::ForwardMouseDown(UINT message) {
+    presses_.Forward(hwnd(), message);
+}
 
 bool IconButton::OnCommand(WORD code) {
     if (presses_.Take(code, OnMouseDown)) {

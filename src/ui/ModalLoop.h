@@ -11,8 +11,8 @@
 namespace mirulo::ui {
 
 enum class ModalEnd {
-    Done, // `done` came true
-    Quit, // the program is ending: WM_QUIT was taken and posted again for the outer loop
+    Done,   // `done` came true
+    Quit,   // the program is ending: WM_QUIT was taken and posted again for the outer loop
     Failed, // GetMessage failed
 };
 

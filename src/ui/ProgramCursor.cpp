@@ -19,6 +19,8 @@ ProgramCursor::~ProgramCursor() {
     ::SetCursor(previous_ != nullptr ? previous_ : ::LoadCursorW(nullptr, IDC_ARROW));
 }
 
-HCURSOR ProgramCursor::Current() noexcept { return g_programCursor; }
+HCURSOR ProgramCursor::Current() noexcept {
+    return g_programCursor;
+}
 
 } // namespace mirulo::ui

@@ -22,7 +22,8 @@ LRESULT CALLBACK HandCursorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ParentBackgroundProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK ParentBackgroundProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR) {
     if (message == WM_ERASEBKGND) {
         const auto dc = reinterpret_cast<HDC>(wParam);
         const auto brush = reinterpret_cast<HBRUSH>(
@@ -42,7 +43,9 @@ LRESULT CALLBACK ParentBackgroundProc(HWND hwnd, UINT message, WPARAM wParam, LP
 
 } // namespace
 
-void UseHandCursor(HWND control) { ::SetWindowSubclass(control, &HandCursorProc, kHandCursorId, 0); }
+void UseHandCursor(HWND control) {
+    ::SetWindowSubclass(control, &HandCursorProc, kHandCursorId, 0);
+}
 
 void EraseWithParentBackground(HWND control) {
     ::SetWindowSubclass(control, &ParentBackgroundProc, kParentBackgroundId, 0);

@@ -47,7 +47,8 @@ void TabCanvas::Resize(int width, int height) {
 std::uint32_t* TabCanvas::Row(int y) const {
     // GDI may still hold text drawing in its batch.
     ::GdiFlush();
-    return reinterpret_cast<std::uint32_t*>(surface_.bits() + static_cast<std::size_t>(y) * surface_.stride());
+    return reinterpret_cast<std::uint32_t*>(surface_.bits() +
+                                            static_cast<std::size_t>(y) * surface_.stride());
 }
 
 void TabCanvas::FillVertical(const RECT& area, COLORREF top, COLORREF bottom) {
@@ -100,13 +101,14 @@ COLORREF TabCanvas::Pixel(int x, int y) const {
 void TabCanvas::CopyFrom(const TabCanvas& source) {
     Resize(source.width(), source.height());
     ::GdiFlush();
-    std::memcpy(surface_.bits(), source.surface_.bits(), surface_.stride() * static_cast<std::size_t>(height()));
+    std::memcpy(surface_.bits(), source.surface_.bits(),
+                surface_.stride() * static_cast<std::size_t>(height()));
 }
 
 void TabCanvas::BlitTo(HDC target, const RECT& area) const {
     ::GdiFlush();
-    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc(),
-             area.left, area.top, SRCCOPY);
+    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc(), area.left,
+             area.top, SRCCOPY);
 }
 
 platform::UniqueBrush TabCanvas::MakePatternBrush() const {

@@ -28,9 +28,13 @@ UINT Window::dpi() const noexcept {
     return value != 0 ? value : 96;
 }
 
-int Window::Scale(int pixelsAt96) const noexcept { return ::MulDiv(pixelsAt96, static_cast<int>(dpi()), 96); }
+int Window::Scale(int pixelsAt96) const noexcept {
+    return ::MulDiv(pixelsAt96, static_cast<int>(dpi()), 96);
+}
 
-void Window::RegisterTimer(Timer& timer) { timers_[timer.id()] = &timer; }
+void Window::RegisterTimer(Timer& timer) {
+    timers_[timer.id()] = &timer;
+}
 
 void Window::UnregisterTimer(Timer& timer) {
     const auto found = timers_.find(timer.id());
@@ -61,8 +65,8 @@ void Window::RegisterWindowClass(const wchar_t* className, UINT style, HCURSOR c
     }
 }
 
-void Window::CreateHwnd(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x, int y,
-                        int width, int height, HWND parent) {
+void Window::CreateHwnd(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x,
+                        int y, int width, int height, HWND parent) {
     HWND created = ::CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, nullptr,
                                      ::GetModuleHandleW(nullptr), this);
     if (created == nullptr) {
@@ -107,7 +111,9 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     }
 }
 
-LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) { return HandleMessage(message, wParam, lParam); }
+LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    return HandleMessage(message, wParam, lParam);
+}
 
 LRESULT Window::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -131,8 +137,7 @@ bool Window::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    {
+    case WM_CTLCOLORLISTBOX: {
         const auto dc = reinterpret_cast<HDC>(wParam);
         const auto child = reinterpret_cast<HWND>(lParam);
         HBRUSH brush = nullptr;

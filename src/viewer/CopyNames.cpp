@@ -31,7 +31,8 @@ std::optional<std::wstring> CopyTargetPath(std::wstring_view source, CopyKind ki
     target += kind == CopyKind::Grey ? L"-モノ" : L"-セピ";
     target += extension;
     if (source.size() >= kSuffixLength &&
-        source.substr(source.size() - kSuffixLength) == std::wstring_view(target).substr(target.size() - kSuffixLength)) {
+        source.substr(source.size() - kSuffixLength) ==
+            std::wstring_view(target).substr(target.size() - kSuffixLength)) {
         return std::nullopt;
     }
     return target;

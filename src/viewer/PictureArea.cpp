@@ -35,7 +35,9 @@ COLORREF PictureArea::PixelAt(int x, int y) const {
     return RGB(pixel[2], pixel[1], pixel[0]);
 }
 
-bool PictureArea::OnEraseBackground(HDC) { return true; }
+bool PictureArea::OnEraseBackground(HDC) {
+    return true;
+}
 
 bool PictureArea::OnPaint() {
     PAINTSTRUCT paint{};

@@ -80,8 +80,7 @@ private:
     ULONG_PTR token_ = 0;
 };
 
-template <typename T, Gdiplus::GpStatus (*Release)(T*)>
-class GdiplusObject {
+template <typename T, Gdiplus::GpStatus (*Release)(T*)> class GdiplusObject {
 public:
     GdiplusObject() = default;
     GdiplusObject(const GdiplusObject&) = delete;
@@ -103,7 +102,8 @@ private:
     T* object_ = nullptr;
 };
 
-using GdipImageAttributes = GdiplusObject<Gdiplus::GpImageAttributes, &Gdiplus::DllExports::GdipDisposeImageAttributes>;
+using GdipImageAttributes =
+    GdiplusObject<Gdiplus::GpImageAttributes, &Gdiplus::DllExports::GdipDisposeImageAttributes>;
 using GdipBitmap = GdiplusObject<Gdiplus::GpImage, &Gdiplus::DllExports::GdipDisposeImage>;
 using GdipGraphics = GdiplusObject<Gdiplus::GpGraphics, &Gdiplus::DllExports::GdipDeleteGraphics>;
 
@@ -159,12 +159,14 @@ std::vector<std::uint8_t> ToBgr24(const image::Image& picture, std::size_t strid
 
 std::vector<std::uint8_t> EncodeWithWic(const Surface24& result, UINT width, UINT height, bool jpeg) {
     platform::ComPtr<IWICImagingFactory> factory;
-    CheckCom(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.put())),
+    CheckCom(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(factory.put())),
              L"WIC");
     platform::ComPtr<IStream> stream;
     CheckCom(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), L"CreateStreamOnHGlobal");
     platform::ComPtr<IWICBitmapEncoder> encoder;
-    CheckCom(factory->CreateEncoder(jpeg ? GUID_ContainerFormatJpeg : GUID_ContainerFormatPng, nullptr, encoder.put()),
+    CheckCom(factory->CreateEncoder(jpeg ? GUID_ContainerFormatJpeg : GUID_ContainerFormatPng, nullptr,
+                                    encoder.put()),
              L"CreateEncoder");
     CheckCom(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache), L"Initialize");
     platform::ComPtr<IWICBitmapFrameEncode> frame;
@@ -176,7 +178,8 @@ std::vector<std::uint8_t> EncodeWithWic(const Surface24& result, UINT width, UIN
     CheckCom(frame->SetPixelFormat(&format), L"SetPixelFormat");
     const std::size_t size = result.stride * height;
     if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
-        CheckCom(frame->WritePixels(height, static_cast<UINT>(result.stride), static_cast<UINT>(size), result.bits),
+        CheckCom(frame->WritePixels(height, static_cast<UINT>(result.stride), static_cast<UINT>(size),
+                                    result.bits),
                  L"WritePixels");
     } else {
         // The encoder wants another layout: let WIC convert from ours.
@@ -204,7 +207,8 @@ std::vector<std::uint8_t> EncodeWithWic(const Surface24& result, UINT width, UIN
     if (bytes == nullptr) {
         ThrowSepiaFailed(L"GlobalLock", static_cast<long>(::GetLastError()));
     }
-    std::vector<std::uint8_t> file(static_cast<const std::uint8_t*>(bytes), static_cast<const std::uint8_t*>(bytes) + length);
+    std::vector<std::uint8_t> file(static_cast<const std::uint8_t*>(bytes),
+                                   static_cast<const std::uint8_t*>(bytes) + length);
     ::GlobalUnlock(memory);
     return file;
 }
@@ -281,10 +285,12 @@ std::wstring MakeSepiaCopy(const std::wstring& source) {
                          width, height, static_cast<INT>(stride), PixelFormat24bppRGB, sourcePixels.data(),
                          reinterpret_cast<Gdiplus::GpBitmap**>(picture.put())),
                      L"GdipCreateBitmapFromScan0");
-        CheckGdiplus(Gdiplus::DllExports::GdipCreateFromHDC(result.dc.get(), graphics.put()), L"GdipCreateFromHDC");
-        CheckGdiplus(Gdiplus::DllExports::GdipCreateImageAttributes(attributes.put()), L"GdipCreateImageAttributes");
-        CheckGdiplus(Gdiplus::DllExports::GdipSetImageAttributesGamma(attributes.get(), Gdiplus::ColorAdjustTypeDefault,
-                                                                      TRUE, 1.0f),
+        CheckGdiplus(Gdiplus::DllExports::GdipCreateFromHDC(result.dc.get(), graphics.put()),
+                     L"GdipCreateFromHDC");
+        CheckGdiplus(Gdiplus::DllExports::GdipCreateImageAttributes(attributes.put()),
+                     L"GdipCreateImageAttributes");
+        CheckGdiplus(Gdiplus::DllExports::GdipSetImageAttributesGamma(
+                         attributes.get(), Gdiplus::ColorAdjustTypeDefault, TRUE, 1.0f),
                      L"GdipSetImageAttributesGamma");
         Gdiplus::ColorMatrix matrix{};
         static_assert(sizeof(matrix.m) == sizeof(kSepiaMatrix));
@@ -293,9 +299,9 @@ std::wstring MakeSepiaCopy(const std::wstring& source) {
                          attributes.get(), Gdiplus::ColorAdjustTypeDefault, TRUE, &matrix, nullptr,
                          Gdiplus::ColorMatrixFlagsDefault),
                      L"GdipSetImageAttributesColorMatrix");
-        CheckGdiplus(Gdiplus::DllExports::GdipDrawImageRectRectI(graphics.get(), picture.get(), 0, 0, width, height,
-                                                                 0, 0, width, height, Gdiplus::UnitPixel,
-                                                                 attributes.get(), nullptr, nullptr),
+        CheckGdiplus(Gdiplus::DllExports::GdipDrawImageRectRectI(
+                         graphics.get(), picture.get(), 0, 0, width, height, 0, 0, width, height,
+                         Gdiplus::UnitPixel, attributes.get(), nullptr, nullptr),
                      L"GdipDrawImageRectRectI");
         // Released in this order; deleting the graphics completes the drawing.
         attributes.reset();

@@ -14,15 +14,17 @@ namespace mirulo::viewer {
 namespace {
 
 [[noreturn]] void ThrowCannotRead(const std::wstring& path, DWORD code) {
-    throw platform::UserError(L"画像ファイルを読み込めません\r\n" + path + L"\r\n" + platform::SystemMessage(code));
+    throw platform::UserError(L"画像ファイルを読み込めません\r\n" + path + L"\r\n" +
+                              platform::SystemMessage(code));
 }
 
 } // namespace
 
 std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
     platform::UniqueKernelHandle file(::CreateFileW(library::ExtendedLengthPath(path).c_str(), GENERIC_READ,
-                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                                    nullptr));
     if (!file) {
         ThrowCannotRead(path, ::GetLastError());
     }
@@ -37,7 +39,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30));
+        const DWORD piece =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30));
         DWORD read = 0;
         if (!::ReadFile(file.get(), bytes.data() + done, piece, &read, nullptr)) {
             ThrowCannotRead(path, ::GetLastError());

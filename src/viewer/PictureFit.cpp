@@ -69,7 +69,8 @@ std::vector<std::uint8_t> RenderBgrx(const image::Image& picture, int width, int
         }
         std::uint8_t* target = out.data() + y * dw * 4;
         for (std::size_t x = 0; x < dw; ++x, target += 4) {
-            const std::uint64_t count = std::uint64_t{rowEnd - rowBegin} * (columnStart[x + 1] - columnStart[x]);
+            const std::uint64_t count =
+                std::uint64_t{rowEnd - rowBegin} * (columnStart[x + 1] - columnStart[x]);
             target[0] = static_cast<std::uint8_t>((sums[x * 3 + 2] + count / 2) / count);
             target[1] = static_cast<std::uint8_t>((sums[x * 3 + 1] + count / 2) / count);
             target[2] = static_cast<std::uint8_t>((sums[x * 3] + count / 2) / count);

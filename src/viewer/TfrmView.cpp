@@ -91,22 +91,29 @@ void TfrmView::CreateControls() {
     // sorting: index i in both is printer i of the system's list, and the one
     // by full name never shows.
     const ui::ControlRow rows[] = {
-        {btn_L, Kind::IconButton, 0, 1, 1, 39, 31, texts::kNamePrevious, nullptr, 0, IDR_GLYPH_PREVIOUS, &windowFont},
-        {btn_R, Kind::IconButton, 0, 46, 1, 39, 31, texts::kNameNext, nullptr, 0, IDR_GLYPH_NEXT, &windowFont},
-        {btn_Dust, Kind::IconButton, 0, 89, 1, 39, 31, texts::kNameDust, nullptr, 0, IDR_GLYPH_DUST, &windowFont},
-        {btn_Clipboard, Kind::IconButton, 0, 129, 1, 39, 31, texts::kNameClipboard, nullptr, 0, IDR_GLYPH_CLIPBOARD,
+        {btn_L, Kind::IconButton, 0, 1, 1, 39, 31, texts::kNamePrevious, nullptr, 0, IDR_GLYPH_PREVIOUS,
          &windowFont},
-        {btn_Edit, Kind::IconButton, 0, 169, 1, 39, 31, texts::kNameEdit, nullptr, 0, IDR_GLYPH_EDITOR, &windowFont},
-        {btn_Gray, Kind::IconButton, 0, 209, 1, 39, 31, texts::kNameGray, nullptr, 0, IDR_GLYPH_GRAY, &windowFont},
-        {btn_Sepia, Kind::IconButton, 0, 249, 1, 39, 31, texts::kNameSepia, nullptr, 0, IDR_GLYPH_SEPIA, &windowFont},
-        {btn_Print, Kind::IconButton, 0, 500, 1, 39, 31, texts::kNamePrint, nullptr, 0, IDR_GLYPH_PRINT, &windowFont},
-        {cmb_PrinterName_Short, Kind::DropDownList, 0, kPrinterBoxLeft, 2, kPrinterBoxWidth, kPrinterListHeight, L"",
-         nullptr, 0, 0, &printerFont},
-        {cmb_PrinterName_Full, Kind::DropDownList, 0, 0, 0, kPrinterBoxWidth, kPrinterListHeight, L"", nullptr,
-         kHidden | kNoTabStop, 0, &printerFont},
+        {btn_R, Kind::IconButton, 0, 46, 1, 39, 31, texts::kNameNext, nullptr, 0, IDR_GLYPH_NEXT,
+         &windowFont},
+        {btn_Dust, Kind::IconButton, 0, 89, 1, 39, 31, texts::kNameDust, nullptr, 0, IDR_GLYPH_DUST,
+         &windowFont},
+        {btn_Clipboard, Kind::IconButton, 0, 129, 1, 39, 31, texts::kNameClipboard, nullptr, 0,
+         IDR_GLYPH_CLIPBOARD, &windowFont},
+        {btn_Edit, Kind::IconButton, 0, 169, 1, 39, 31, texts::kNameEdit, nullptr, 0, IDR_GLYPH_EDITOR,
+         &windowFont},
+        {btn_Gray, Kind::IconButton, 0, 209, 1, 39, 31, texts::kNameGray, nullptr, 0, IDR_GLYPH_GRAY,
+         &windowFont},
+        {btn_Sepia, Kind::IconButton, 0, 249, 1, 39, 31, texts::kNameSepia, nullptr, 0, IDR_GLYPH_SEPIA,
+         &windowFont},
+        {btn_Print, Kind::IconButton, 0, 500, 1, 39, 31, texts::kNamePrint, nullptr, 0, IDR_GLYPH_PRINT,
+         &windowFont},
+        {cmb_PrinterName_Short, Kind::DropDownList, 0, kPrinterBoxLeft, 2, kPrinterBoxWidth,
+         kPrinterListHeight, L"", nullptr, 0, 0, &printerFont},
+        {cmb_PrinterName_Full, Kind::DropDownList, 0, 0, 0, kPrinterBoxWidth, kPrinterListHeight, L"",
+         nullptr, kHidden | kNoTabStop, 0, &printerFont},
     };
-    for (ui::IconButton* button : {&btn_L, &btn_R, &btn_Dust, &btn_Clipboard, &btn_Edit, &btn_Gray, &btn_Sepia,
-                                   &btn_Print}) {
+    for (ui::IconButton* button :
+         {&btn_L, &btn_R, &btn_Dust, &btn_Clipboard, &btn_Edit, &btn_Gray, &btn_Sepia, &btn_Print}) {
         button->face = ui::IconButton::Face::Flat;
     }
     const ui::ControlContainer containers[] = {{hwnd(), {0, 0}}};
@@ -131,13 +138,14 @@ void TfrmView::OnDpiChanged(UINT newDpi, const RECT& suggested) {
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     controlTable_.SetDpi(newDpi);
-    ::SendMessageW(cmb_PrinterName_Short.hwnd(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(Scale(kPrinterListWidth)),
-                   0);
+    ::SendMessageW(cmb_PrinterName_Short.hwnd(), CB_SETDROPPEDWIDTH,
+                   static_cast<WPARAM>(Scale(kPrinterListWidth)), 0);
     LayStatusBar();
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     OnSize(SIZE_RESTORED, client.right, client.bottom);
-    ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)), FALSE);
+    ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)),
+                   FALSE);
     ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -147,7 +155,8 @@ void TfrmView::FormCreate(const ViewerPlacement& placement) {
     // Where the saved values say, as far as the screen allows: a hand-edited size
     // or a monitor that is gone must not leave the window taller than the screen
     // or out of reach. The work area is that of the monitor nearest to the place.
-    RECT place{placement.left, placement.top, placement.left + placement.width, placement.top + placement.height};
+    RECT place{placement.left, placement.top, placement.left + placement.width,
+               placement.top + placement.height};
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     if (::GetMonitorInfoW(::MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &monitor)) {
@@ -164,9 +173,10 @@ void TfrmView::FormCreate(const ViewerPlacement& placement) {
     ::SetWindowPos(hwnd(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     const std::pair<ui::IconButton*, const wchar_t*> hints[] = {
-        {&btn_L, texts::kHintPrevious},         {&btn_R, texts::kHintNext},   {&btn_Dust, texts::kHintDust},
-        {&btn_Clipboard, texts::kHintClipboard}, {&btn_Edit, texts::kHintEdit}, {&btn_Gray, texts::kHintGray},
-        {&btn_Sepia, texts::kHintSepia},        {&btn_Print, texts::kHintPrint},
+        {&btn_L, texts::kHintPrevious},  {&btn_R, texts::kHintNext},
+        {&btn_Dust, texts::kHintDust},   {&btn_Clipboard, texts::kHintClipboard},
+        {&btn_Edit, texts::kHintEdit},   {&btn_Gray, texts::kHintGray},
+        {&btn_Sepia, texts::kHintSepia}, {&btn_Print, texts::kHintPrint},
     };
     for (const auto& [button, text] : hints) {
         button->hint = text;
@@ -202,8 +212,8 @@ void TfrmView::OnSize(UINT, int width, int height) {
     }
     // The area follows the window; the picture in it keeps the size it was given
     // at its load.
-    ::MoveWindow(Image1.hwnd(), 0, Scale(kStripHeight), width, std::max(0, height - Scale(kStripHeight + kStatusHeight)),
-                 TRUE);
+    ::MoveWindow(Image1.hwnd(), 0, Scale(kStripHeight), width,
+                 std::max(0, height - Scale(kStripHeight + kStatusHeight)), TRUE);
     ::SendMessageW(StatusBar1.hwnd(), WM_SIZE, 0, 0);
 }
 
@@ -227,8 +237,8 @@ void TfrmView::BuildPrinterLists() {
         cmb_PrinterName_Short.Add(ShortPrinterName(name));
     }
     cmb_PrinterName_Short.SetItemIndex(cmb_PrinterName_Full.ItemIndex());
-    ::SendMessageW(cmb_PrinterName_Short.hwnd(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(Scale(kPrinterListWidth)),
-                   0);
+    ::SendMessageW(cmb_PrinterName_Short.hwnd(), CB_SETDROPPEDWIDTH,
+                   static_cast<WPARAM>(Scale(kPrinterListWidth)), 0);
     // Without a printer the program goes on; the user hears of it once now and
     // again at each print.
     try {
@@ -326,7 +336,9 @@ SIZE TfrmView::AvailableArea() const {
     return {client.right, client.bottom - Scale(kStripHeight + kStatusHeight)};
 }
 
-void TfrmView::SetStatusText(std::wstring_view text) { StatusBar1.SetText(text); }
+void TfrmView::SetStatusText(std::wstring_view text) {
+    StatusBar1.SetText(text);
+}
 
 // --- Loading ----------------------------------------------------------------------
 
@@ -418,11 +430,17 @@ void TfrmView::btn_ClipboardClick() {
     }
 }
 
-void TfrmView::btn_EditClick() { main_.OpenSelectedInEditor(); }
+void TfrmView::btn_EditClick() {
+    main_.OpenSelectedInEditor();
+}
 
-void TfrmView::btn_GrayClick() { MakeCopy(true); }
+void TfrmView::btn_GrayClick() {
+    MakeCopy(true);
+}
 
-void TfrmView::btn_SepiaClick() { MakeCopy(false); }
+void TfrmView::btn_SepiaClick() {
+    MakeCopy(false);
+}
 
 void TfrmView::MakeCopy(bool grey) {
     ui::ListBox& list = main_.PictureList();
@@ -446,11 +464,11 @@ void TfrmView::MakeCopy(bool grey) {
         } catch (const image::CodecError&) {
             reason = image::UndecodableReason(bytes);
         }
-        throw platform::UserError(std::wstring(grey ? texts::kCannotMakeGrey : texts::kCannotMakeSepia) + L"\r\n" +
-                                  source + L"\r\n" + reason);
+        throw platform::UserError(std::wstring(grey ? texts::kCannotMakeGrey : texts::kCannotMakeSepia) +
+                                  L"\r\n" + source + L"\r\n" + reason);
     } catch (const ConversionError& error) {
-        throw platform::UserError(std::wstring(grey ? texts::kCannotMakeGrey : texts::kCannotMakeSepia) + L"\r\n" +
-                                  source + L"\r\n" + texts::kConversionFailed + L" (" +
+        throw platform::UserError(std::wstring(grey ? texts::kCannotMakeGrey : texts::kCannotMakeSepia) +
+                                  L"\r\n" + source + L"\r\n" + texts::kConversionFailed + L" (" +
                                   platform::Widen(error.what()) + L")");
     }
     if (target.empty() || !platform::FileExists(target)) {

@@ -35,9 +35,11 @@ inline constexpr wchar_t kCannotMakeGrey[] = L"グレースケール画像を作
 inline constexpr wchar_t kCannotMakeSepia[] = L"セピア画像を作成できません";
 inline constexpr wchar_t kConversionFailed[] = L"画像の変換に失敗しました。";
 
-inline constexpr wchar_t kNoSelectionDelete[] = L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
+inline constexpr wchar_t kNoSelectionDelete[] =
+    L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です";
 
-inline constexpr wchar_t kClipboardDone[] = L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です";
+inline constexpr wchar_t kClipboardDone[] =
+    L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です";
 inline constexpr wchar_t kGrayTagMain[] = L"[グレイスケール生成] ";
 inline constexpr wchar_t kGrayTagViewer[] = L"[グレイスケール生成]";
 inline constexpr wchar_t kSepiaTagMain[] = L"[セピア生成] ";

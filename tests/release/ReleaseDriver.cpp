@@ -35,7 +35,8 @@ void Say(const std::wstring& text) {
 
 std::wstring TextOf(HWND hwnd) {
     wchar_t text[1024] = {};
-    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                          nullptr);
     return text;
 }
 
@@ -145,7 +146,9 @@ HWND ButtonUnder(HWND heading) {
 }
 
 // A picture button acts when the mouse button goes down on it.
-void Press(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
+void Press(HWND button) {
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 // What a click on a push button tells its parent. (BM_CLICK would go through
 // the button's mouse capture, which a window that has just got the activation
@@ -184,8 +187,8 @@ int wmain(int argc, wchar_t** argv) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                          &startup, &process)) {
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &process)) {
         Fail(L"cannot start " + exe);
     }
     g_process = process.dwProcessId;
@@ -206,7 +209,8 @@ int wmain(int argc, wchar_t** argv) {
             status = child;
         }
     }
-    if (status == nullptr || TextOf(status).find(L"[保存先フォルダ]が未設定か存在しません") == std::wstring::npos) {
+    if (status == nullptr ||
+        TextOf(status).find(L"[保存先フォルダ]が未設定か存在しません") == std::wstring::npos) {
         Fail(L"the first start does not ask for the save folder in the status bar: " +
              (status ? TextOf(status) : L"(no status bar)"));
     }
@@ -258,7 +262,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!found) {
         Fail(L"the folder browser does not list " + leaf + L" on the desktop");
     }
-    ::PostMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(browser, IDOK)));
+    ::PostMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(browser, IDOK)));
     if (!WaitFor([browser] { return ::IsWindow(browser) ? nullptr : HWND(1); }, 10000)) {
         Fail(L"the folder browser did not close");
     }
@@ -282,8 +287,8 @@ int wmain(int argc, wchar_t** argv) {
     ExpectNoDialog(L"after the capture");
     shots = Files(pictures);
     if (shots.size() != 1 || !shots.front().ends_with(L"_全B.png")) {
-        Fail(L"expected one full-screen capture in the chosen folder, found " + std::to_wstring(shots.size()) +
-             L"; status bar: " + TextOf(status));
+        Fail(L"expected one full-screen capture in the chosen folder, found " +
+             std::to_wstring(shots.size()) + L"; status bar: " + TextOf(status));
     }
     Say(L"captured " + shots.front());
 

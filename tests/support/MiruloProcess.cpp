@@ -21,8 +21,8 @@ MiruloProcess::MiruloProcess(const std::wstring& exePath) {
     startup.cb = sizeof(startup);
     std::wstring commandLine = L"\"" + exePath + L"\"";
     const std::wstring folder = exePath.substr(0, exePath.find_last_of(L'\\'));
-    if (!::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                          &startup, &info_)) {
+    if (!::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &info_)) {
         throw std::runtime_error("cannot start Mirulo.exe, error " + std::to_string(::GetLastError()));
     }
 }
@@ -87,7 +87,9 @@ HWND WaitForWindow(const wchar_t* windowClass, DWORD processId, DWORD timeoutMs)
     return nullptr;
 }
 
-int CountWindows(const wchar_t* windowClass) { return static_cast<int>(Find(windowClass, 0).size()); }
+int CountWindows(const wchar_t* windowClass) {
+    return static_cast<int>(Find(windowClass, 0).size());
+}
 
 std::wstring WindowTitle(HWND hwnd) {
     wchar_t title[512] = {};

@@ -46,7 +46,8 @@ void ShellConfirmations::Watch(DWORD threadId) {
             reinterpret_cast<LPARAM>(&search));
         if (search.dialog != nullptr && !answers_.empty()) {
             seen.insert(search.dialog);
-            const std::size_t index = std::min(static_cast<std::size_t>(answered_.load()), answers_.size() - 1);
+            const std::size_t index =
+                std::min(static_cast<std::size_t>(answered_.load()), answers_.size() - 1);
             const int button = answers_[index];
             ++answered_;
             ::PostMessageW(search.dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),

@@ -1,6 +1,5 @@
 #include "support/TempFolder.h"
 
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,8 +12,9 @@ TempFolder::TempFolder(const std::wstring& hint) {
     wchar_t base[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH, base);
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        std::wstring candidate = std::wstring(base) + hint + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                 std::to_wstring(::GetTickCount64() % 100000) + L"-" + std::to_wstring(attempt);
+        std::wstring candidate = std::wstring(base) + hint + L"-" + std::to_wstring(::GetCurrentProcessId()) +
+                                 L"-" + std::to_wstring(::GetTickCount64() % 100000) + L"-" +
+                                 std::to_wstring(attempt);
         if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
             path_ = candidate;
             return;
@@ -23,7 +23,9 @@ TempFolder::TempFolder(const std::wstring& hint) {
     throw std::runtime_error("cannot create a temporary folder");
 }
 
-TempFolder::~TempFolder() { RemoveFolderTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveFolderTree(path_);
+}
 
 void RemoveFolderTree(const std::wstring& folder) {
     // The "\\?\" form reaches paths beyond MAX_PATH; it needs a full path.
@@ -59,7 +61,9 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     out << bytes;
 }
 
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::vector<std::wstring> FolderNames(const std::wstring& folder) {
     std::vector<std::wstring> names;

@@ -49,9 +49,8 @@ DWORD RunLinux(const char* program, const std::wstring& arguments) {
 
 std::string LinuxPath(const std::wstring& windowsPath) {
     using ToUnix = char*(__cdecl*)(LPCWSTR);
-    static const auto toUnix =
-        reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (toUnix == nullptr) {
         return {};
     }
@@ -62,11 +61,11 @@ std::string LinuxPath(const std::wstring& windowsPath) {
 }
 
 std::string Utf8(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                           0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size,
+                          nullptr, nullptr);
     return bytes;
 }
 
@@ -81,7 +80,8 @@ struct AgentAnswer {
 AgentAnswer AskAgent(const std::string& request) {
     static int count = 0;
     const std::wstring requests = BuildTreePath(MIRULO_FAULT_VOLUMES) + L"\\requests\\";
-    const std::wstring name = requests + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
+    const std::wstring name =
+        requests + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
     WriteFileBytes(name + L".part", request + "\n");
     if (!::MoveFileW((name + L".part").c_str(), (name + L".req").c_str())) {
         return {-1, "cannot hand the request to fault-agent: is the fixture e2e_faults_volumes_mount run?"};
@@ -101,7 +101,9 @@ AgentAnswer AskAgent(const std::string& request) {
             lineEnd == std::string::npos ? std::string() : answer.substr(lineEnd + 1)};
 }
 
-void Type(const std::wstring& arguments) { RunLinux(MIRULO_XDOTOOL, arguments); }
+void Type(const std::wstring& arguments) {
+    RunLinux(MIRULO_XDOTOOL, arguments);
+}
 
 struct Box {
     HWND hwnd;
@@ -204,16 +206,20 @@ public:
     std::string settingsBefore;
 
     std::wstring SettingsPath() const { return programFolder + L"\\" + kSettingsName; }
-    std::string UserLines() const { return "Folder=" + Utf8(saves) + "\r\nKey3Number=6\r\nKey3AddNumber=0\r\n"; }
+    std::string UserLines() const {
+        return "Folder=" + Utf8(saves) + "\r\nKey3Number=6\r\nKey3AddNumber=0\r\n";
+    }
 
     void WriteSettings(const FaultCase& c) {
-        WriteFileBytes(SettingsPath(), c.rawSettings ? *c.rawSettings
-                                                     : std::string(kBom) + "[System]\r\n" + UserLines() + c.settings);
+        WriteFileBytes(SettingsPath(), c.rawSettings
+                                           ? *c.rawSettings
+                                           : std::string(kBom) + "[System]\r\n" + UserLines() + c.settings);
     }
 
     void Launch(const wchar_t* pauseBeforeRenameOf = nullptr) {
-        const std::wstring built = BuildTreePath(pauseBeforeRenameOf != nullptr ? MIRULO_BINARY_DIR "/tests/MiruloFaultPoints.exe"
-                                                                                : MIRULO_BINARY_DIR "/bin/Mirulo.exe");
+        const std::wstring built =
+            BuildTreePath(pauseBeforeRenameOf != nullptr ? MIRULO_BINARY_DIR "/tests/MiruloFaultPoints.exe"
+                                                         : MIRULO_BINARY_DIR "/bin/Mirulo.exe");
         if (programFolder == folder.path()) {
             ::CopyFileW(built.c_str(), (programFolder + L"\\Mirulo.exe").c_str(), FALSE);
         }
@@ -308,7 +314,8 @@ public:
     std::wstring volumes = BuildTreePath(MIRULO_FAULT_VOLUMES);
 
     void RequireVolumes() {
-        const std::string refused = FileExists(volumes + L"\\refused") ? ReadFileBytes(volumes + L"\\refused") : "";
+        const std::string refused =
+            FileExists(volumes + L"\\refused") ? ReadFileBytes(volumes + L"\\refused") : "";
         if (!refused.empty()) {
             GTEST_SKIP() << refused;
         }
@@ -318,13 +325,14 @@ public:
     // Fills the full volume to its last byte.
     void FillFullVolume() {
         const std::wstring filler = volumes + L"\\full\\filler";
-        HANDLE file = ::CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
+        HANDLE file = ::CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         std::vector<char> block(64 * 1024, 'f');
         for (std::size_t size = block.size(); size > 0; size /= 2) {
             DWORD written = 0;
-            while (::WriteFile(file, block.data(), static_cast<DWORD>(size), &written, nullptr) && written == size) {
+            while (::WriteFile(file, block.data(), static_cast<DWORD>(size), &written, nullptr) &&
+                   written == size) {
             }
         }
         ::CloseHandle(file);
@@ -403,8 +411,8 @@ TEST_P(FaultInjection, NothingIsLostAndNothingStacks) {
             std::size_t end = settingsBefore.find("\r\n", start);
             end = end == std::string::npos ? settingsBefore.size() : end + 2;
             const std::string line = settingsBefore.substr(start, end - start);
-            if (line.find('=') != std::string::npos && line.rfind("Top170", 0) != 0 && line.rfind("Left170", 0) != 0 &&
-                line.rfind(kBom, 0) != 0) {
+            if (line.find('=') != std::string::npos && line.rfind("Top170", 0) != 0 &&
+                line.rfind("Left170", 0) != 0 && line.rfind(kBom, 0) != 0) {
                 EXPECT_NE(settingsAfter.find(line), std::string::npos) << "lost: " << line;
             }
             start = end;
@@ -426,9 +434,9 @@ TEST_P(FaultInjection, NothingIsLostAndNothingStacks) {
 }
 
 HANDLE HoldWithoutSharing(const std::wstring& path) {
-    return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
 }
-
 
 void Restart(FaultInjection& f) {
     f.Start();
@@ -458,7 +466,8 @@ void UseVolumeFolder(FaultInjection& f, const std::wstring& relative, std::wstri
 void BackupHoldsTheUsersBytes(FaultInjection& f) {
     EXPECT_EQ(ReadFileBytes(f.SettingsPath() + L".unreadable.bak"), f.settingsBefore);
     const std::string written = ReadFileBytes(f.SettingsPath());
-    for (const char* line : {"bl_chkRND10=1\r\n", "ifrmView_Width=800\r\n", "PNGorJPGNumber=0\r\n", "Key1Number=0\r\n"}) {
+    for (const char* line :
+         {"bl_chkRND10=1\r\n", "ifrmView_Width=800\r\n", "PNGorJPGNumber=0\r\n", "Key1Number=0\r\n"}) {
         EXPECT_NE(written.find(line), std::string::npos) << "defaults expected: " << line;
     }
 }
@@ -638,8 +647,8 @@ const FaultCase kCases[] = {
      },
      1},
     {"SettingsFileReadOnly", "", std::nullopt,
-     [](FaultInjection& f) { ::SetFileAttributesW(f.SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY); }, nullptr,
-     nullptr,
+     [](FaultInjection& f) { ::SetFileAttributesW(f.SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY); },
+     nullptr, nullptr,
      [](FaultInjection& f) {
          ::SetFileAttributesW(f.SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
          EXPECT_EQ(ReadFileBytes(f.SettingsPath()), f.settingsBefore);
@@ -657,7 +666,8 @@ const FaultCase kCases[] = {
              ::DeleteFileW((f.saves + L"\\" + name).c_str());
          }
      },
-     nullptr, nullptr, [](FaultInjection& f) { EXPECT_EQ(ReadFileBytes(f.SettingsPath()), f.settingsBefore); }, 1},
+     nullptr, nullptr,
+     [](FaultInjection& f) { EXPECT_EQ(ReadFileBytes(f.SettingsPath()), f.settingsBefore); }, 1},
     {"SettingsOnAFullVolume", "", std::nullopt,
      [](FaultInjection& f) {
          std::wstring program;
@@ -671,8 +681,8 @@ const FaultCase kCases[] = {
          f.FillFullVolume();
      },
      nullptr, [](FaultInjection& f) { f.FreeFullVolume(); }, nullptr, 1},
-    {"SettingsInShiftJis", "", std::string(kBom) + "[System]\r\nKey3Number=6\r\n" + kShiftJisLine, nullptr, nullptr,
-     nullptr, BackupHoldsTheUsersBytes, 1, false, false},
+    {"SettingsInShiftJis", "", std::string(kBom) + "[System]\r\nKey3Number=6\r\n" + kShiftJisLine, nullptr,
+     nullptr, nullptr, BackupHoldsTheUsersBytes, 1, false, false},
     {"SectionHeaderWithoutBracket", "", std::nullopt,
      [](FaultInjection& f) {
          f.settingsBefore = std::string(kBom) + "[System\r\n" + f.UserLines();
@@ -690,8 +700,8 @@ const FaultCase kCases[] = {
          EXPECT_NE(f.boxTexts[0].find(L"保存フォルダが未指定または存在しません"), std::wstring::npos);
      },
      1, true, false},
-    {"ClipboardHeld", "ToClipboard3Enabled=1\r\n", std::nullopt, [](FaultInjection& f) { f.clipboard.Hold(); },
-     nullptr, [](FaultInjection& f) { f.clipboard.Release(); },
+    {"ClipboardHeld", "ToClipboard3Enabled=1\r\n", std::nullopt,
+     [](FaultInjection& f) { f.clipboard.Hold(); }, nullptr, [](FaultInjection& f) { f.clipboard.Release(); },
      [](FaultInjection& f) {
          ASSERT_EQ(f.boxTexts.size(), 1u);
          EXPECT_EQ(f.boxTexts[0].rfind(L"クリップボード ", 0), 0u);
@@ -739,7 +749,8 @@ const FaultCase kCases[] = {
          f.PressF5();
          f.KillAtPausePoint();
      },
-     nullptr, [](FaultInjection& f) { EXPECT_EQ(f.Pictures().size(), 2u) << "the killed capture is finished"; }, 0},
+     nullptr,
+     [](FaultInjection& f) { EXPECT_EQ(f.Pictures().size(), 2u) << "the killed capture is finished"; }, 0},
     // A whole temporary picture beside a picture of its final name (a rename to
     // the temporary form leaves this too): the start finishes it beside, not over.
     {"RecoveredPictureBesideOneOfTheSameName", "", std::nullopt,
@@ -749,7 +760,8 @@ const FaultCase kCases[] = {
      },
      nullptr, nullptr,
      [](FaultInjection& f) {
-         EXPECT_EQ(ReadFileBytes(f.saves + L"\\" + kOldPicture), kRedPixel) << "the picture of that name stays";
+         EXPECT_EQ(ReadFileBytes(f.saves + L"\\" + kOldPicture), kRedPixel)
+             << "the picture of that name stays";
          EXPECT_EQ(PicturesHolding(f, kBluePixel), 1) << "the recovered one is kept beside it";
      },
      0},
@@ -779,9 +791,10 @@ const FaultCase kCases[] = {
          f.held.clear();
          EXPECT_EQ(ReadFileBytes(f.saves + L"\\" + kOldPicture), kRedPixel);
          EXPECT_EQ(f.Pictures().size(), 4u) << "the held picture and the three captures";
-         const auto naming = std::count_if(f.boxTexts.begin(), f.boxTexts.end(), [](const std::wstring& text) {
-             return text.find(kOldPicture) != std::wstring::npos;
-         });
+         const auto naming =
+             std::count_if(f.boxTexts.begin(), f.boxTexts.end(), [](const std::wstring& text) {
+                 return text.find(kOldPicture) != std::wstring::npos;
+             });
          EXPECT_EQ(naming, 1) << "one box names the held picture";
      },
      5, true, false},
@@ -810,8 +823,8 @@ const FaultCase kCases[] = {
          EXPECT_EQ(f.Pictures().size(), 2u) << "the source and the capture of the hot key, no copy";
      },
      0},
-    {"EveryTickFailsOnAnImpossibleRange", kEverySecond + "X=0\r\nY=0\r\nW=200000\r\nH=200000\r\n", std::nullopt,
-     nullptr, FailingTicksShowOneBox, nullptr,
+    {"EveryTickFailsOnAnImpossibleRange", kEverySecond + "X=0\r\nY=0\r\nW=200000\r\nH=200000\r\n",
+     std::nullopt, nullptr, FailingTicksShowOneBox, nullptr,
      [](FaultInjection& f) { EXPECT_EQ(PicturesEndingIn(f, L"_固T.png"), 0u); }, 1},
     {"EveryTickFailsOnAFullVolumeUntilSpaceIsFreed", kEverySecond + "X=0\r\nY=0\r\nW=64\r\nH=48\r\n",
      std::nullopt,
@@ -832,11 +845,12 @@ const FaultCase kCases[] = {
          while (PicturesEndingIn(f, L"_固T.png") == 0 && ::GetTickCount64() < until) {
              f.AnswerBoxes(100);
          }
-         EXPECT_GE(PicturesEndingIn(f, L"_固T.png"), 1u) << "the auto-capture goes on once the box is answered";
+         EXPECT_GE(PicturesEndingIn(f, L"_固T.png"), 1u)
+             << "the auto-capture goes on once the box is answered";
      },
      nullptr, 1},
-    {"RangePickedWhileTicksCaptureEverySecond", kEverySecond + "X=0\r\nY=0\r\nW=64\r\nH=48\r\nKey2Number=7\r\n",
-     std::nullopt, nullptr,
+    {"RangePickedWhileTicksCaptureEverySecond",
+     kEverySecond + "X=0\r\nY=0\r\nW=64\r\nH=48\r\nKey2Number=7\r\n", std::nullopt, nullptr,
      [](FaultInjection& f) {
          Restart(f);
          Type(L"key F6");
@@ -901,10 +915,12 @@ const FaultCase kCases[] = {
                  wchar_t name[32] = {};
                  ::GetClassNameW(child, name, 32);
                  wchar_t first[MAX_PATH] = {};
-                 if (std::wstring(name) == L"ListBox" && ::SendMessageW(child, LB_GETTEXTLEN, 0, 0) < MAX_PATH &&
+                 if (std::wstring(name) == L"ListBox" &&
+                     ::SendMessageW(child, LB_GETTEXTLEN, 0, 0) < MAX_PATH &&
                      ::SendMessageW(child, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first)) > 0 &&
                      std::wstring(first).ends_with(L".png")) {
-                     *reinterpret_cast<int*>(found) = static_cast<int>(::SendMessageW(child, LB_GETCOUNT, 0, 0));
+                     *reinterpret_cast<int*>(found) =
+                         static_cast<int>(::SendMessageW(child, LB_GETCOUNT, 0, 0));
                  }
                  return TRUE;
              },
@@ -926,6 +942,8 @@ const FaultCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, FaultInjection, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<FaultCase>& testCase) { return std::string(testCase.param.name); });
+                         [](const ::testing::TestParamInfo<FaultCase>& testCase) {
+                             return std::string(testCase.param.name);
+                         });
 
 } // namespace

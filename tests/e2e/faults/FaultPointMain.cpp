@@ -29,11 +29,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (::GetEnvironmentVariableW(L"MIRULO_PAUSE_BEFORE_RENAME", extension, 32) > 0) {
         const std::wstring suffix = std::wstring(L".") + extension;
         mirulo::platform::SetBeforeRenameHook([suffix](const std::wstring& target) {
-            if (target.size() < suffix.size() || target.compare(target.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            if (target.size() < suffix.size() ||
+                target.compare(target.size() - suffix.size(), suffix.size(), suffix) != 0) {
                 return;
             }
-            const HANDLE marker = ::CreateFileW(BesideProgram(L"paused-before-rename").c_str(), GENERIC_WRITE, 0,
-                                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE marker = ::CreateFileW(BesideProgram(L"paused-before-rename").c_str(), GENERIC_WRITE,
+                                                0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             ::CloseHandle(marker);
             ::Sleep(INFINITE);
         });

@@ -25,7 +25,8 @@ image::Image GrabWindow(HWND window) {
 }
 
 HWND VisiblePage(HWND pager) {
-    for (HWND child = ::GetWindow(pager, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = ::GetWindow(pager, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t name[64] = {};
         ::GetClassNameW(child, name, 64);
         if (std::wstring(name) == L"MiruloTabPage" && ::IsWindowVisible(child)) {
@@ -49,7 +50,8 @@ TEST(PageScreenshots, EachTabShowsItsPageAndIsKeptAsAPicture) {
     const UINT dpi = ::GetDpiForWindow(window);
     for (int tab = 0; tab < 4; ++tab) {
         // The tabs sit side by side at the strip's left, each about 70 px wide at 96 DPI.
-        const int x = ::MulDiv(30 + tab * 70, static_cast<int>(dpi), 96), y = ::MulDiv(12, static_cast<int>(dpi), 96);
+        const int x = ::MulDiv(30 + tab * 70, static_cast<int>(dpi), 96),
+                  y = ::MulDiv(12, static_cast<int>(dpi), 96);
         ::SendMessageW(pager, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
         ::SendMessageW(pager, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
         ::Sleep(400);
@@ -57,7 +59,8 @@ TEST(PageScreenshots, EachTabShowsItsPageAndIsKeptAsAPicture) {
         ASSERT_NE(page, nullptr);
         pages.push_back(page);
         const std::vector<std::uint8_t> png = image::EncodePng(GrabWindow(window));
-        const std::wstring file = BuildTreePath((out / ("page" + std::to_string(tab) + ".png")).generic_string().c_str());
+        const std::wstring file =
+            BuildTreePath((out / ("page" + std::to_string(tab) + ".png")).generic_string().c_str());
         std::ofstream(std::filesystem::path(file), std::ios::binary)
             .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     }

@@ -36,11 +36,28 @@ image::Image CornerPicture(int width, int height) {
             p[0] = static_cast<std::uint8_t>(60 + 120 * x / width);
             p[1] = static_cast<std::uint8_t>(90 + 100 * y / height);
             p[2] = 200;
-            const bool left = x < block, top = y < block, right = x >= width - block, bottom = y >= height - block;
-            if (left && top) { p[0] = 255; p[1] = 0; p[2] = 0; }
-            if (right && top) { p[0] = 0; p[1] = 255; p[2] = 0; }
-            if (left && bottom) { p[0] = 0; p[1] = 0; p[2] = 255; }
-            if (right && bottom) { p[0] = 255; p[1] = 255; p[2] = 0; }
+            const bool left = x < block, top = y < block, right = x >= width - block,
+                       bottom = y >= height - block;
+            if (left && top) {
+                p[0] = 255;
+                p[1] = 0;
+                p[2] = 0;
+            }
+            if (right && top) {
+                p[0] = 0;
+                p[1] = 255;
+                p[2] = 0;
+            }
+            if (left && bottom) {
+                p[0] = 0;
+                p[1] = 0;
+                p[2] = 255;
+            }
+            if (right && bottom) {
+                p[0] = 255;
+                p[1] = 255;
+                p[2] = 0;
+            }
         }
     }
     return picture;
@@ -68,7 +85,8 @@ void Keep(const image::Image& picture, const char* name) {
     const std::filesystem::path out = std::filesystem::path(MIRULO_BINARY_DIR).parent_path() / "screens";
     std::filesystem::create_directories(BuildTreePath(out.generic_string().c_str()));
     const std::vector<std::uint8_t> png = image::EncodePng(picture);
-    std::ofstream(std::filesystem::path(BuildTreePath((out / name).generic_string().c_str())), std::ios::binary)
+    std::ofstream(std::filesystem::path(BuildTreePath((out / name).generic_string().c_str())),
+                  std::ios::binary)
         .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }
 
@@ -81,7 +99,7 @@ TEST(ViewerE2E, OpensFromTheMainPageAtNaturalSizeAndFitsALargePicture) {
     WritePicture(saves + L"\\20240315_090000_000_全B.png", CornerPicture(1600, 1000));
     const std::wstring exe = InstallProgramCopy(folder.path());
     WriteFileBytes(exe + L"_ユーザー設定.ini", "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) +
-                                                "\r\nifrmView_Top=40\r\nifrmView_Left=60\r\n");
+                                                   "\r\nifrmView_Top=40\r\nifrmView_Left=60\r\n");
 
     MiruloProcess mirulo(exe);
     HWND window = WaitForWindow(L"Tfm_Mirulo", mirulo.id(), 30000);

@@ -14,8 +14,9 @@ TEST(CaptureKind, EachKindHasItsCodeAndEachHotKeyItsKind) {
         CaptureKind kind;
         std::u16string_view code;
     } cases[] = {
-        {kFixedByHotKey, u"固K"}, {kPickedByHotKey, u"指K"}, {kFullScreenByHotKey, u"全K"}, {kFixedByTimer, u"固T"},
-        {kFixedByButton, u"固B"}, {kPickedByButton, u"指B"}, {kFullScreenByButton, u"全B"},
+        {kFixedByHotKey, u"固K"},      {kPickedByHotKey, u"指K"}, {kFullScreenByHotKey, u"全K"},
+        {kFixedByTimer, u"固T"},       {kFixedByButton, u"固B"},  {kPickedByButton, u"指B"},
+        {kFullScreenByButton, u"全B"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(platform::Utf16ToUtf8(CaptureCode(c.kind)), platform::Utf16ToUtf8(c.code));
@@ -30,10 +31,8 @@ TEST(CaptureKind, TheFixedRangeBoxAlsoCopiesFullScreenCapturesButNotTheOtherWayR
         ClipboardBoxes boxes;
         bool fixed, picked, fullScreen;
     } cases[] = {
-        {{false, false, false}, false, false, false},
-        {{true, false, false}, true, false, true},
-        {{false, true, false}, false, true, false},
-        {{false, false, true}, false, false, true},
+        {{false, false, false}, false, false, false}, {{true, false, false}, true, false, true},
+        {{false, true, false}, false, true, false},   {{false, false, true}, false, false, true},
         {{true, true, true}, true, true, true},
     };
     for (const auto& c : cases) {

@@ -11,7 +11,8 @@
 namespace mirulo::image::test {
 namespace {
 
-Image Pixels(std::uint32_t width, std::uint32_t height, std::uint32_t channels, std::vector<std::uint8_t> bytes) {
+Image Pixels(std::uint32_t width, std::uint32_t height, std::uint32_t channels,
+             std::vector<std::uint8_t> bytes) {
     Image picture;
     picture.width = width;
     picture.height = height;
@@ -25,7 +26,7 @@ TEST(GreyLevel, WeightsAddUpSoWhiteAndBlackKeepTheirLevel) {
         std::uint8_t r, g, b, level;
     };
     const Case cases[] = {
-        {255, 255, 255, 255}, {0, 0, 0, 0},       {255, 0, 0, 76},   {0, 255, 0, 149},
+        {255, 255, 255, 255}, {0, 0, 0, 0},         {255, 0, 0, 76},    {0, 255, 0, 149},
         {0, 0, 255, 28},      {128, 128, 128, 128}, {10, 200, 30, 123}, // (770 + 30000 + 870) >> 8
     };
     for (const Case& c : cases) {
@@ -52,7 +53,7 @@ TEST(PalettePng, HasColourType3AndTheGreyRampAsPaletteAndDecodesToTheLevels) {
     const std::vector<Chunk> chunks = SplitChunks(file);
     ASSERT_GE(chunks.size(), 4u);
     EXPECT_EQ(chunks[0].type, "IHDR");
-    EXPECT_EQ(chunks[0].data[8], 8);                  // bit depth
+    EXPECT_EQ(chunks[0].data[8], 8);                   // bit depth
     EXPECT_EQ(chunks[0].data[9], png::kColourPalette); // colour type 3
     EXPECT_EQ(chunks[1].type, "PLTE");
     ASSERT_EQ(chunks[1].data.size(), 256u * 3);

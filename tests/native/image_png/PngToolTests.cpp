@@ -75,8 +75,7 @@ struct ToolCase {
 const ToolCase kToolCases[] = {
     {"OnePixel", 1, 1, 3, Pattern::Noise},          {"OddSizedRamp", 31, 17, 3, Pattern::Ramp},
     {"Desktop", 301, 97, 3, Pattern::Desktop},      {"SeveralIdatChunks", 700, 200, 3, Pattern::Noise},
-    {"RgbaInput", 45, 23, 4, Pattern::SmoothNoise},
-    {"SeveralDeflateBands", 1100, 1000, 3, Pattern::Desktop},
+    {"RgbaInput", 45, 23, 4, Pattern::SmoothNoise}, {"SeveralDeflateBands", 1100, 1000, 3, Pattern::Desktop},
 };
 
 class PngTools : public testing::TestWithParam<ToolCase> {};

@@ -20,7 +20,7 @@ TEST(IsPlainFileName, AcceptsNamesInsideTheFolderAndRefusesEveryWayOut) {
         {u"夕焼け の 港.jpg", true},
         {u" leading blank.png", true},
         {u"x.png.bak", true},
-        {u"console.png", true},   // only the whole stem is a device
+        {u"console.png", true}, // only the whole stem is a device
         {u"COM10.png", true},
         {u"LPT.png", true},
         {u"", false},

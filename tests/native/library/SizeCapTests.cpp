@@ -52,7 +52,7 @@ public:
         std::u16string name;
         std::int64_t size;
     };
-    std::vector<Picture> listed; // newest first
+    std::vector<Picture> listed;        // newest first
     std::set<std::u16string> unmovable; // the recycle bin cannot take them
     std::set<std::u16string> declined;  // the user says no
     std::set<std::u16string> folders;   // sub-folders named like pictures
@@ -111,12 +111,17 @@ TEST(ApplySizeCap, MovesOldestFirstUntilTheTotalIsAtMostTheCap) {
         std::vector<FakeFolder::Picture> pictures;
         std::vector<std::u16string> moved;
     } cases[] = {
-        {"exactly at the cap stays", CapBytes(100), {{u"c", 60 * kMiB}, {u"b", 30 * kMiB}, {u"a", 10 * kMiB}}, {}},
+        {"exactly at the cap stays",
+         CapBytes(100),
+         {{u"c", 60 * kMiB}, {u"b", 30 * kMiB}, {u"a", 10 * kMiB}},
+         {}},
         {"one byte over moves the oldest",
          CapBytes(100),
          {{u"c", 60 * kMiB + 1}, {u"b", 30 * kMiB}, {u"a", 10 * kMiB}},
          {u"a"}},
-        {"oldest ones until under", CapBytes(50), {{u"c", 40 * kMiB}, {u"b", 30 * kMiB}, {u"a", 10 * kMiB}},
+        {"oldest ones until under",
+         CapBytes(50),
+         {{u"c", 40 * kMiB}, {u"b", 30 * kMiB}, {u"a", 10 * kMiB}},
          {u"a", u"b"}},
         {"the newest alone above the cap goes too", CapBytes(1), {{u"new", 2 * kMiB}}, {u"new"}},
         {"cap 0 empties the folder", CapBytes(0), {{u"b", 1}, {u"a", 1}}, {u"a", u"b"}},
@@ -126,10 +131,7 @@ TEST(ApplySizeCap, MovesOldestFirstUntilTheTotalIsAtMostTheCap) {
          CapBytes(3000),
          {{u"b", 3'000'000'000}, {u"a", 145'728'000}},
          {}},
-        {"and not one byte more",
-         CapBytes(3000),
-         {{u"b", 3'000'000'000}, {u"a", 145'728'001}},
-         {u"a"}},
+        {"and not one byte more", CapBytes(3000), {{u"b", 3'000'000'000}, {u"a", 145'728'001}}, {u"a"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -153,14 +155,39 @@ TEST(ApplySizeCap, PassesOverWhatItMayNotMoveAndStopsWhenTheUserSaysNo) {
         std::vector<std::u16string> kept;
         bool declinedOne;
     } cases[] = {
-        {"a picture in use stays, the next oldest goes", 10, {u"a"}, {}, {}, {}, {}, {u"a", u"b"}, {u"a"}, false},
-        {"every picture in use: each tried once", 0, {u"a", u"b", u"c"}, {}, {}, {}, {},
-         {u"a", u"b", u"c"}, {u"a", u"b", u"c"}, false},
+        {"a picture in use stays, the next oldest goes",
+         10,
+         {u"a"},
+         {},
+         {},
+         {},
+         {},
+         {u"a", u"b"},
+         {u"a"},
+         false},
+        {"every picture in use: each tried once",
+         0,
+         {u"a", u"b", u"c"},
+         {},
+         {},
+         {},
+         {},
+         {u"a", u"b", u"c"},
+         {u"a", u"b", u"c"},
+         false},
         {"a folder is passed over without a word", 0, {}, {}, {u"a"}, {}, {}, {u"a", u"b", u"c"}, {}, false},
         {"passed over from an earlier step: not tried", 10, {}, {}, {}, {}, {u"a"}, {u"b"}, {}, false},
         {"the user's no ends the step", 0, {}, {u"b"}, {}, {}, {}, {u"a", u"b"}, {u"b"}, true},
-        {"reported gone yet listed again: not tried again", 0, {}, {}, {}, {u"a"}, {},
-         {u"a", u"b", u"c"}, {}, false},
+        {"reported gone yet listed again: not tried again",
+         0,
+         {},
+         {},
+         {},
+         {u"a"},
+         {},
+         {u"a", u"b", u"c"},
+         {},
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -163,7 +163,8 @@ TEST(WriteSettings, KeysStoredInOtherCaseKeepPlaceAndOtherSectionsSurvive) {
 // A run that began on the defaults because the file could not be read, writing
 // once the file can be read again: the file's values are the user's.
 TEST(WriteChangedSettings, OnlyWhatTheRunChangedGoesOverTheFilesValues) {
-    IniDocument document = SystemSection("Key1Number=5\r\nPNGorJPGNumber=1\r\nmine=kept\r\nSoundName=C:\\a.mp3\r\n");
+    IniDocument document =
+        SystemSection("Key1Number=5\r\nPNGorJPGNumber=1\r\nmine=kept\r\nSoundName=C:\\a.mp3\r\n");
     const SettingsValues started = ReadSettings(IniDocument(), kScreen);
     SettingsValues now = started;
     now.ToClipboard1Enabled = true; // ticked by the user in this run
@@ -175,7 +176,8 @@ TEST(WriteChangedSettings, OnlyWhatTheRunChangedGoesOverTheFilesValues) {
     EXPECT_EQ(document.ReadString(keys::kSection, "mine", {}), "kept");
     EXPECT_EQ(document.ReadString(keys::kSection, keys::kSoundName, {}), "C:\\a.mp3") << "no sound selected";
     EXPECT_TRUE(document.ReadBool(keys::kSection, keys::kToClipboard1Enabled, false)) << "the user's change";
-    EXPECT_EQ(document.ReadInteger(keys::kSection, keys::kTimerNumber, -9), 3) << "a missing key gets its value";
+    EXPECT_EQ(document.ReadInteger(keys::kSection, keys::kTimerNumber, -9), 3)
+        << "a missing key gets its value";
     EXPECT_EQ(document.Sections().at(0).lines.at(0).key, "Key1Number") << "kept keys keep their places";
 
     // Set back to the value the run began with: still the user's choice.
@@ -240,7 +242,8 @@ INSTANTIATE_TEST_SUITE_P(Correction, StoredPosition,
 
 TEST(CorrectWindowPosition, LeftIsCheckedAgainstWidthIndependentlyOfTop) {
     EXPECT_EQ(CorrectWindowPosition({5, -1}, kScreen), (WindowPosition{5, kScreen.centredLeft}));
-    EXPECT_EQ(CorrectWindowPosition({5, 1920}, kScreen), (WindowPosition{5, 1120})) << "brought back onto the screen";
+    EXPECT_EQ(CorrectWindowPosition({5, 1920}, kScreen), (WindowPosition{5, 1120}))
+        << "brought back onto the screen";
     EXPECT_EQ(CorrectWindowPosition({5, 1921}, kScreen), (WindowPosition{5, kScreen.centredLeft}));
     EXPECT_EQ(CorrectWindowPosition({1500, 1500}, kScreen), (WindowPosition{kScreen.centredTop, 1120}));
 }
@@ -254,9 +257,10 @@ TEST(CorrectWindowPosition, AWindowUnderATaskBarOnTheTopOrLeftEdgeComesOutFromUn
     // The work area of a 1920x1080 screen with a 40-pixel task bar on one edge.
     constexpr ScreenDefaults kBarOnTop{270, 560, 1920, 1040, 0, 40, 800, 500};
     constexpr ScreenDefaults kBarOnLeft{290, 540, 1880, 1080, 40, 0, 800, 500};
-    for (const Case& c : {Case{kBarOnTop, {170, 170}, {170, 170}}, Case{kBarOnTop, {10, 170}, {40, 170}},
-                          Case{kBarOnTop, {1000, 170}, {580, 170}}, Case{kBarOnLeft, {170, 170}, {170, 170}},
-                          Case{kBarOnLeft, {170, 0}, {170, 40}}, Case{kBarOnLeft, {170, 1500}, {170, 1120}}}) {
+    for (const Case& c :
+         {Case{kBarOnTop, {170, 170}, {170, 170}}, Case{kBarOnTop, {10, 170}, {40, 170}},
+          Case{kBarOnTop, {1000, 170}, {580, 170}}, Case{kBarOnLeft, {170, 170}, {170, 170}},
+          Case{kBarOnLeft, {170, 0}, {170, 40}}, Case{kBarOnLeft, {170, 1500}, {170, 1120}}}) {
         EXPECT_EQ(CorrectWindowPosition(c.stored, c.screen), c.expected)
             << c.stored.top << "," << c.stored.left << " in a work area at " << c.screen.workAreaLeft << ","
             << c.screen.workAreaTop;

@@ -18,8 +18,8 @@ TEST(FitPicture, NaturalSizeUpToTheAreaAndScaledDownWithAspectKeptBeyondIt) {
     const Case cases[] = {
         {"exactly the area", 800, 546, 800, 546, {false, 800, 546}},
         {"small: never enlarged", 120, 80, 800, 546, {false, 120, 80}},
-        {"one pixel wider", 801, 546, 800, 546, {true, 800, 545}},   // 546 * 800 / 801 = 545.3
-        {"one pixel taller", 800, 547, 800, 546, {true, 798, 546}},  // 800 * 546 / 547 = 798.5
+        {"one pixel wider", 801, 546, 800, 546, {true, 800, 545}},  // 546 * 800 / 801 = 545.3
+        {"one pixel taller", 800, 547, 800, 546, {true, 798, 546}}, // 800 * 546 / 547 = 798.5
         {"wide: width decides", 1920, 1080, 800, 546, {true, 800, 450}},
         {"tall: height decides", 1080, 1920, 800, 546, {true, 307, 546}}, // 1080 * 546 / 1920 = 307.1
         {"8K", 7680, 4320, 800, 546, {true, 800, 450}},
@@ -29,11 +29,13 @@ TEST(FitPicture, NaturalSizeUpToTheAreaAndScaledDownWithAspectKeptBeyondIt) {
         {"no picture", 0, 0, 800, 546, {false, 0, 0}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FitPicture(c.pictureWidth, c.pictureHeight, c.areaWidth, c.areaHeight), c.expected) << c.what;
+        EXPECT_EQ(FitPicture(c.pictureWidth, c.pictureHeight, c.areaWidth, c.areaHeight), c.expected)
+            << c.what;
     }
 }
 
-image::Image Picture(std::uint32_t width, std::uint32_t height, std::uint32_t channels, std::vector<std::uint8_t> bytes) {
+image::Image Picture(std::uint32_t width, std::uint32_t height, std::uint32_t channels,
+                     std::vector<std::uint8_t> bytes) {
     image::Image picture;
     picture.width = width;
     picture.height = height;
@@ -88,7 +90,8 @@ TEST(CopyTargetPath, SuffixReplacesTheExtensionAndACopyIsNotCopiedTheSameWayAgai
         {L"C:\\s\\a", CopyKind::Grey, std::nullopt},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(CopyTargetPath(c.source, c.kind), c.expected) << std::string(c.source, c.source + wcslen(c.source));
+        EXPECT_EQ(CopyTargetPath(c.source, c.kind), c.expected)
+            << std::string(c.source, c.source + wcslen(c.source));
     }
 }
 

@@ -3,7 +3,8 @@
 namespace mirulo::platform {
 
 int RecordingHost::ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) {
-    calls.push_back({HostCall::Kind::Message, std::wstring(text), std::wstring(caption), {}, {}, flags, owner});
+    calls.push_back(
+        {HostCall::Kind::Message, std::wstring(text), std::wstring(caption), {}, {}, flags, owner});
     if (whileMessageOpen) {
         whileMessageOpen();
     }
@@ -53,8 +54,13 @@ HANDLE RecordingHost::ShellLaunchProcess(HWND owner, std::wstring_view verb, std
 
 std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstring_view title,
                                                            std::wstring_view initialFolder) {
-    calls.push_back(
-        {HostCall::Kind::BrowseForFolder, std::wstring(title), {}, {}, std::wstring(initialFolder), 0, owner});
+    calls.push_back({HostCall::Kind::BrowseForFolder,
+                     std::wstring(title),
+                     {},
+                     {},
+                     std::wstring(initialFolder),
+                     0,
+                     owner});
     if (folderAnswers.empty()) {
         return std::nullopt;
     }
@@ -64,7 +70,8 @@ std::optional<std::wstring> RecordingHost::BrowseForFolder(HWND owner, std::wstr
 }
 
 std::optional<std::wstring> RecordingHost::OpenFile(HWND owner, const OpenFileRequest& request) {
-    calls.push_back({HostCall::Kind::OpenFile, request.title, {}, request.filter, request.initialDir, 0, owner});
+    calls.push_back(
+        {HostCall::Kind::OpenFile, request.title, {}, request.filter, request.initialDir, 0, owner});
     if (fileAnswers.empty()) {
         return std::nullopt;
     }

@@ -15,11 +15,11 @@ namespace mirulo::platform {
 struct HostCall {
     enum class Kind { Message, Sleep, ShellLaunch, BrowseForFolder, OpenFile };
     Kind kind;
-    std::wstring text;     // message text, trace event, shell file, dialog title
-    std::wstring caption;  // message caption, shell verb
-    std::wstring argument; // shell parameters
+    std::wstring text;      // message text, trace event, shell file, dialog title
+    std::wstring caption;   // message caption, shell verb
+    std::wstring argument;  // shell parameters
     std::wstring directory; // shell working folder, dialog's initial folder
-    unsigned flags = 0;    // message box flags, sleep milliseconds, show command
+    unsigned flags = 0;     // message box flags, sleep milliseconds, show command
     HWND owner = nullptr;
 };
 

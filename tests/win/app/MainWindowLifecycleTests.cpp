@@ -42,7 +42,8 @@ TEST_F(MainWindow, ConstructionFillsTheControlsAppliesTheSettingsAndListsThePict
     EXPECT_EQ(window->pager().ActivePageIndex(), 0);
     // The settings file now holds every setting, the stored ones kept in their place.
     const std::string stored = StoredSettings();
-    EXPECT_EQ(stored.rfind("\xEF\xBB\xBF[System]\r\n" + SaveFolderLine() + "PNGorJPGNumber=1\r\n", 0), 0u) << stored;
+    EXPECT_EQ(stored.rfind("\xEF\xBB\xBF[System]\r\n" + SaveFolderLine() + "PNGorJPGNumber=1\r\n", 0), 0u)
+        << stored;
     EXPECT_NE(stored.find("\r\nTop170="), std::string::npos);
     EXPECT_NE(stored.find("TimerNumber=5\r\n"), std::string::npos);
 }

@@ -23,15 +23,17 @@ using testkit::PumpMessages;
 namespace {
 
 constexpr wchar_t kFixedName[] = L"20240315_142530_045_固K.png";
-constexpr wchar_t kNoFolder[] =
-    L"スクリーンショット保存フォルダが未指定または存在しません。\n\r[保存フォルダ設定]ボタンで指定してください。";
+constexpr wchar_t kNoFolder[] = L"スクリーンショット保存フォルダが未指定または存在しません。\n\r["
+                                L"保存フォルダ設定]ボタンで指定してください。";
 
 std::uint32_t PixelOf(const image::Image& picture, std::uint32_t x, std::uint32_t y) {
     const std::uint8_t* p = picture.row(y) + static_cast<std::size_t>(x) * picture.channels;
     return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
 }
 
-std::vector<std::wstring> FolderEntries(const std::wstring& folder) { return testkit::FolderNames(folder); }
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    return testkit::FolderNames(folder);
+}
 
 // Another thread keeps the clipboard open, as another program would, until the
 // holder ends.
@@ -107,12 +109,14 @@ protected:
     // The pattern window's place relative to the virtual desktop's corner.
     POINT DesktopOffset(const PatternWindow& pattern) const {
         const RECT r = pattern.rect();
-        return {r.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN), r.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
+        return {r.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN),
+                r.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
     }
 
     image::Image Decode(const std::wstring& name) const {
         const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + name);
-        const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                                 bytes.size());
         return name.ends_with(L".png") ? image::DecodePng(view) : image::DecodeJpeg(view);
     }
 };
@@ -167,9 +171,11 @@ TEST_F(CaptureFlow, AFullScreenCaptureCoversTheWholeVirtualDesktopWhateverTheFix
     // Flat areas of the pattern survive JPEG closely: compare its centre block loosely.
     const POINT at = DesktopOffset(pattern);
     const std::uint32_t expected = PatternColour(32, 24);
-    const std::uint32_t got = PixelOf(saved, static_cast<std::uint32_t>(at.x + 32), static_cast<std::uint32_t>(at.y + 24));
+    const std::uint32_t got =
+        PixelOf(saved, static_cast<std::uint32_t>(at.x + 32), static_cast<std::uint32_t>(at.y + 24));
     for (int shift : {16, 8, 0}) {
-        const int a = static_cast<int>((expected >> shift) & 0xFF), b = static_cast<int>((got >> shift) & 0xFF);
+        const int a = static_cast<int>((expected >> shift) & 0xFF),
+                  b = static_cast<int>((got >> shift) & 0xFF);
         EXPECT_NEAR(a, b, 96) << "channel " << shift; // the pattern changes every pixel: JPEG blurs it
     }
 }
@@ -336,8 +342,9 @@ TEST_F(CaptureFlow, ASaveFolderLongerThanMaxPathWorksFromStartToList) {
     EXPECT_EQ(window->lb_PicList.Item(0), kFixedName);
 
     const std::wstring interrupted = L"20240101_000000_000_固K.png";
-    ASSERT_TRUE(::MoveFileW(platform::ExtendedLengthPath(deep + L"\\" + kFixedName).c_str(),
-                            platform::ExtendedLengthPath(deep + L"\\.~mirulo-" + interrupted + L".tmp").c_str()));
+    ASSERT_TRUE(
+        ::MoveFileW(platform::ExtendedLengthPath(deep + L"\\" + kFixedName).c_str(),
+                    platform::ExtendedLengthPath(deep + L"\\.~mirulo-" + interrupted + L".tmp").c_str()));
     Close();
     MainWindowTest::Start(settings);
     EXPECT_TRUE(host.Messages().empty());
@@ -378,8 +385,8 @@ TEST_F(HotKeyBox, PressesRunByTheBoxOrQueuedDuringItOpenNoFurtherBox) {
     host.whileMessageOpen = [&] {
         // The cap only keeps an unguarded program from recursing for ever.
         for (int press = 0; press < 5 && nested < 50; ++press, ++nested) {
-            Press();         // run by the box's loop
-            Press(false);    // still waiting when the box is answered
+            Press();      // run by the box's loop
+            Press(false); // still waiting when the box is answered
         }
     };
     Press();

@@ -11,11 +11,13 @@ using namespace mirulo;
 
 namespace {
 
-constexpr wchar_t kDuplicate[] = L"キーの組み合わせが同じです。\n\r\n\r特に理由が無ければ異なるキーにすることをオススメします。";
+constexpr wchar_t kDuplicate[] =
+    L"キーの組み合わせが同じです。\n\r\n\r特に理由が無ければ異なるキーにすることをオススメします。";
 
 // Whether the combination is taken: another window's attempt to register it fails.
 bool Taken(UINT modifiers, UINT key) {
-    HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND probe =
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     const bool registered = ::RegisterHotKey(probe, 0x2000, modifiers, key) != FALSE;
     if (registered) {
         ::UnregisterHotKey(probe, 0x2000);
@@ -39,12 +41,15 @@ TEST_F(MainWindowHotKeys, SettingsDecideWhatIsRegisteredAndDuplicatesAreReported
         {"", {}, 0},
         {"Key1Number=6\r\n", {{0, VK_F5}}, 0},
         {"Key1Number=2\r\nKey1AddNumber=1\r\nKey3Number=28\r\nKey3AddNumber=3\r\n",
-         {{MOD_SHIFT, VK_F1}, {MOD_ALT, VK_SNAPSHOT}}, 0},
+         {{MOD_SHIFT, VK_F1}, {MOD_ALT, VK_SNAPSHOT}},
+         0},
         {"Key1Number=2\r\nKey1AddNumber=1\r\nKey2Number=2\r\nKey2AddNumber=1\r\n", {{MOD_SHIFT, VK_F1}}, 2},
         {"Key1Number=2\r\nKey1AddNumber=1\r\nKey2Number=2\r\nKey2AddNumber=1\r\nKey3Number=16\r\n",
-         {{MOD_SHIFT, VK_F1}, {0, VK_TAB}}, 3},
+         {{MOD_SHIFT, VK_F1}, {0, VK_TAB}},
+         3},
         {"Key1Number=2\r\nKey1AddNumber=1\r\nKey2Number=2\r\nKey2AddNumber=2\r\n",
-         {{MOD_SHIFT, VK_F1}, {MOD_CONTROL, VK_F1}}, 0},
+         {{MOD_SHIFT, VK_F1}, {MOD_CONTROL, VK_F1}},
+         0},
         {"Key2Number=40\r\n", {}, 0},
     };
     for (const Case& c : cases) {
@@ -73,7 +78,8 @@ TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShoul
     EXPECT_TRUE(Taken(0, VK_F6));
     EXPECT_TRUE(Taken(0, VK_F2)) << "hot key 2 keeps working";
     EXPECT_EQ(window->registeredHotKeyId2, idTwo);
-    EXPECT_NE(Stored().find("Key3Number=6\r\n"), std::string::npos) << "the key list of hot key 3 is written later";
+    EXPECT_NE(Stored().find("Key3Number=6\r\n"), std::string::npos)
+        << "the key list of hot key 3 is written later";
 
     window->fullScreenModifierList.SetItemIndex(1);
     window->cb_KeyAdd3Change();
@@ -94,7 +100,8 @@ TEST_F(MainWindowHotKeys, AHotKeyMessageStartsItsCaptureWithItsCode) {
         std::int32_t id;
         const wchar_t* code;
     };
-    for (const Case& c : {Case{window->registeredHotKeyId1, L"固K"}, Case{window->registeredHotKeyId3, L"全K"}}) {
+    for (const Case& c :
+         {Case{window->registeredHotKeyId1, L"固K"}, Case{window->registeredHotKeyId3, L"全K"}}) {
         window->captureCode.clear();
         ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(c.id), 0);
         EXPECT_EQ(window->captureCode, c.code);

@@ -205,7 +205,8 @@ protected:
             SCOPED_TRACE(e.name);
             const HWND label = window->FindControl(e.name)->hwnd();
             HDC dc = ::GetDC(label);
-            const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+            const HGDIOBJ old =
+                ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
             SIZE text{};
             ::GetTextExtentPoint32W(dc, e.caption, static_cast<int>(wcslen(e.caption)), &text);
             ::SelectObject(dc, old);
@@ -312,10 +313,12 @@ TEST_F(MainWindowLayout, ListsHoldTheirEntriesInOrder) {
         }
         return result;
     };
-    for (const ui::ComboBox* list : {&window->fixedRangeKeyList, &window->pickedRangeKeyList, &window->fullScreenKeyList}) {
+    for (const ui::ComboBox* list :
+         {&window->fixedRangeKeyList, &window->pickedRangeKeyList, &window->fullScreenKeyList}) {
         EXPECT_EQ(entries(*list), keys) << list->name();
     }
-    for (const ui::ComboBox* list : {&window->fixedRangeModifierList, &window->pickedRangeModifierList, &window->fullScreenModifierList}) {
+    for (const ui::ComboBox* list : {&window->fixedRangeModifierList, &window->pickedRangeModifierList,
+                                     &window->fullScreenModifierList}) {
         EXPECT_EQ(entries(*list), modifiers) << list->name();
     }
     EXPECT_EQ(entries(window->formatList), formats);
@@ -425,8 +428,10 @@ TEST_F(MainWindowLayout, HintsShowOverDisabledControlsToo) {
         for (const LONG nudge : {1L, 0L}) {
             INPUT input{};
             input.type = INPUT_MOUSE;
-            input.mi.dx = ((at.x + nudge) * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-            input.mi.dy = (at.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+            input.mi.dx = ((at.x + nudge) * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) /
+                          (::GetSystemMetrics(SM_CXSCREEN) - 1);
+            input.mi.dy =
+                (at.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1);
             input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
             ::SendInput(1, &input, sizeof(input));
             testkit::PumpFor(60);

@@ -166,8 +166,8 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
     trashed = {held, older, newer};
     Start("FolderCapacityEnabled=1\r\nFolderCapacitySize=4\r\n");
     const std::string heldBytes = testkit::ReadFileBytes(saves + L"\\" + held);
-    platform::UniqueKernelHandle busy(::CreateFileW((saves + L"\\" + held).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    platform::UniqueKernelHandle busy(::CreateFileW((saves + L"\\" + held).c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(busy);
     {
         // Yes to whatever the shell asks: still nothing may be deleted outright.

@@ -49,8 +49,9 @@ TEST_F(PictureList, ListsPngAndJpgNewestFirstWithTheirCountAndTotalSize) {
     Picture(L"20240315_142530_045_固K.png.old");
     ::CreateDirectoryW((saves + L"\\folder.png").c_str(), nullptr);
     Start();
-    EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"folder.png", L"20240316_090000_000_全B.jpg",
-                                                    L"20240315_142530_045_固K.png", L"20240101_000000_000_全K.PNG"}));
+    EXPECT_EQ(Entries(),
+              (std::vector<std::wstring>{L"folder.png", L"20240316_090000_000_全B.jpg",
+                                         L"20240315_142530_045_固K.png", L"20240101_000000_000_全K.PNG"}));
     EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
     EXPECT_EQ(window->FTotalSize, 1048576 + 524288 + 10);
     EXPECT_EQ(window->statusBar.Text(), L"(4枚、画像サイズ合計1.500MB)");
@@ -67,10 +68,10 @@ TEST_F(PictureList, ReloadKeepsTheNearestUnmarkedEntryAboveTheSelection) {
         std::wstring expected;
     };
     const Case cases[] = {
-        {{2}, 2, L"c.png"},        // b is marked: c above it stays selected
-        {{0, 1}, 1, L"d.png"},     // everything up to the top marked: the top entry
-        {{}, -1, L"d.png"},        // no selection: the top entry
-        {{}, 3, L"a.png"},         // an unmarked selection is kept
+        {{2}, 2, L"c.png"},    // b is marked: c above it stays selected
+        {{0, 1}, 1, L"d.png"}, // everything up to the top marked: the top entry
+        {{}, -1, L"d.png"},    // no selection: the top entry
+        {{}, 3, L"a.png"},     // an unmarked selection is kept
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(platform::Narrow(c.expected));

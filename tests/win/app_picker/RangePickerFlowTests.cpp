@@ -343,7 +343,8 @@ TEST_F(PickerFlow, AHeldClipboardStillRunsEveryStepAfterThePickedSave) {
     ASSERT_EQ(window->lb_PicList.Count(), 1) << "the list is refreshed";
     EXPECT_EQ(window->lb_PicList.Item(0), saved[0]);
     EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
-    EXPECT_NE(window->statusBar.Text().find(saved[0]), std::wstring::npos) << "the viewer shows the new picture";
+    EXPECT_NE(window->statusBar.Text().find(saved[0]), std::wstring::npos)
+        << "the viewer shows the new picture";
     EXPECT_FALSE(::IsIconic(window->hwnd()));
     EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
 }

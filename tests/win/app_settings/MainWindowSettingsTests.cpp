@@ -20,7 +20,9 @@ namespace {
 using testkit::FileExists;
 using ReadBytesFn = std::string (*)(const std::wstring&);
 const ReadBytesFn ReadBytes = &testkit::ReadFileBytes;
-void WriteBytes(const std::wstring& path, const std::string& bytes) { testkit::WriteFileBytes(path, bytes); }
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    testkit::WriteFileBytes(path, bytes);
+}
 
 class MainWindowSettings : public testkit::MainWindowTest {
 protected:
@@ -31,8 +33,9 @@ protected:
         RECT work{}, frame{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         ::GetWindowRect(hwnd, &frame);
-        return {static_cast<LONG>(std::floor((work.right - work.left) / 2.0 - (frame.right - frame.left) / 2.0)),
-                static_cast<LONG>(std::floor((work.bottom - work.top) / 2.0 - (frame.bottom - frame.top) / 2.0))};
+        return {
+            static_cast<LONG>(std::floor((work.right - work.left) / 2.0 - (frame.right - frame.left) / 2.0)),
+            static_cast<LONG>(std::floor((work.bottom - work.top) / 2.0 - (frame.bottom - frame.top) / 2.0))};
     }
 
     static RECT Frame(HWND hwnd) {
@@ -46,21 +49,23 @@ TEST_F(MainWindowSettings, AFirstStartWritesEveryKeyButSoundNameInWritingOrder) 
     Start();
     const POINT centre = Centred(window->hwnd());
     std::ostringstream expected;
-    expected << "\xEF\xBB\xBF[System]\r\n"
-             << "Top170=" << centre.y << "\r\nLeft170=" << centre.x << "\r\n"
-             << "chk_TrayIcon=0\r\nchk_Minimized=0\r\ncb_IllustNotShow=0\r\nblTimerSecMode=0\r\nbl_chkRND=0\r\n"
-             << "bl_chkRND01=0\r\nbl_chkRND02=0\r\nbl_chkRND03=0\r\nbl_chkRND04=0\r\nbl_chkRND05=0\r\n"
-             << "bl_chkRND06=0\r\nbl_chkRND07=0\r\nbl_chkRND08=0\r\nbl_chkRND09=0\r\nbl_chkRND10=1\r\n"
-             << "ExecUOEnabled=0\r\nFolderCapacityEnabled=0\r\nrd_GrEdit1=1\r\nrd_GrEdit2=0\r\nSoundEnabled=0\r\n"
-             << "TimerEnabled=0\r\nToClipboard1Enabled=0\r\nToClipboard2Enabled=0\r\nToClipboard3Enabled=0\r\n"
-             << "ifrmView_Top=" << centre.y << "\r\nifrmView_Left=" << centre.x << "\r\n"
-             << "ifrmView_Height=600\r\nifrmView_Width=800\r\n"
-             << "Folder=\r\nX=0\r\nY=0\r\nH=0\r\nW=0\r\n"
-             << "Key1Number=0\r\nKey1AddNumber=0\r\nKey2Number=0\r\nKey2AddNumber=0\r\nKey3Number=0\r\n"
-             << "Key3AddNumber=0\r\nPNGorJPGNumber=0\r\nTimerNumber=3\r\n"
-             << "FolderCapacitySize=100\r\nEditorAppPath=\r\nExecUOApp=\r\n\r\n";
+    expected
+        << "\xEF\xBB\xBF[System]\r\n"
+        << "Top170=" << centre.y << "\r\nLeft170=" << centre.x << "\r\n"
+        << "chk_TrayIcon=0\r\nchk_Minimized=0\r\ncb_IllustNotShow=0\r\nblTimerSecMode=0\r\nbl_chkRND=0\r\n"
+        << "bl_chkRND01=0\r\nbl_chkRND02=0\r\nbl_chkRND03=0\r\nbl_chkRND04=0\r\nbl_chkRND05=0\r\n"
+        << "bl_chkRND06=0\r\nbl_chkRND07=0\r\nbl_chkRND08=0\r\nbl_chkRND09=0\r\nbl_chkRND10=1\r\n"
+        << "ExecUOEnabled=0\r\nFolderCapacityEnabled=0\r\nrd_GrEdit1=1\r\nrd_GrEdit2=0\r\nSoundEnabled=0\r\n"
+        << "TimerEnabled=0\r\nToClipboard1Enabled=0\r\nToClipboard2Enabled=0\r\nToClipboard3Enabled=0\r\n"
+        << "ifrmView_Top=" << centre.y << "\r\nifrmView_Left=" << centre.x << "\r\n"
+        << "ifrmView_Height=600\r\nifrmView_Width=800\r\n"
+        << "Folder=\r\nX=0\r\nY=0\r\nH=0\r\nW=0\r\n"
+        << "Key1Number=0\r\nKey1AddNumber=0\r\nKey2Number=0\r\nKey2AddNumber=0\r\nKey3Number=0\r\n"
+        << "Key3AddNumber=0\r\nPNGorJPGNumber=0\r\nTimerNumber=3\r\n"
+        << "FolderCapacitySize=100\r\nEditorAppPath=\r\nExecUOApp=\r\n\r\n";
     EXPECT_EQ(ReadBytes(SettingsPath()), expected.str());
-    EXPECT_EQ(window->statusBar.Text(), L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
+    EXPECT_EQ(window->statusBar.Text(),
+              L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
     EXPECT_TRUE(host.Messages().empty());
 }
 
@@ -70,7 +75,8 @@ TEST_F(MainWindowSettings, StoredTopIsReadAsDecimalOrHexAndCorrectedWhenOutsideT
         bool centred;
         LONG top;
     };
-    for (const Case& c : {Case{"-5", true, 0}, Case{"0x10", false, 16}, Case{"abc", true, 0}, Case{"7", false, 7}}) {
+    for (const Case& c :
+         {Case{"-5", true, 0}, Case{"0x10", false, 16}, Case{"abc", true, 0}, Case{"7", false, 7}}) {
         SCOPED_TRACE(c.stored);
         Store(std::string("Top170=") + c.stored + "\r\nLeft170=3\r\n");
         Start();
@@ -100,7 +106,9 @@ TEST_F(MainWindowSettings, AKeyInAnotherLetterCaseIsFoundAndRewrittenInPlaceWith
     Start();
     EXPECT_EQ(window->SaveFolder(), L"C:\\画像");
     const std::string written = ReadBytes(SettingsPath());
-    EXPECT_EQ(written.rfind("\xEF\xBB\xBF[System]\r\nzzz=keep me\r\nFolder=C:\\\xE7\x94\xBB\xE5\x83\x8F\r\n", 0), 0u)
+    EXPECT_EQ(
+        written.rfind("\xEF\xBB\xBF[System]\r\nzzz=keep me\r\nFolder=C:\\\xE7\x94\xBB\xE5\x83\x8F\r\n", 0),
+        0u)
         << written;
     EXPECT_EQ(written.find("folder="), std::string::npos);
 }
@@ -184,7 +192,8 @@ struct UnreadableStart {
     bool heldByAnotherProgram; // open against renaming for the whole start
 };
 
-class UnreadableSettingsAtStart : public MainWindowSettings, public testing::WithParamInterface<UnreadableStart> {};
+class UnreadableSettingsAtStart : public MainWindowSettings,
+                                  public testing::WithParamInterface<UnreadableStart> {};
 
 TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     const UnreadableStart& c = GetParam();
@@ -210,9 +219,11 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     EXPECT_EQ(window->CurrentSettings().ifrmView_Height, 600);
 
     if (c.heldByAnotherProgram) {
-        EXPECT_NE(message.find(L".unreadable.bak"), std::wstring::npos) << "the box says where the file will go";
+        EXPECT_NE(message.find(L".unreadable.bak"), std::wstring::npos)
+            << "the box says where the file will go";
         ::CloseHandle(held);
-        EXPECT_EQ(ReadBytes(SettingsPath()), c.bytes) << "nothing written while the file could not be renamed";
+        EXPECT_EQ(ReadBytes(SettingsPath()), c.bytes)
+            << "nothing written while the file could not be renamed";
     } else {
         EXPECT_NE(message.find(backup), std::wstring::npos) << "the box names the backup";
     }
@@ -224,18 +235,19 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     }
     EXPECT_EQ(ReadBytes(backup), c.bytes);
     const std::string written = ReadBytes(SettingsPath());
-    for (const char* line : {"Key1Number=0\r\n", "PNGorJPGNumber=0\r\n", "TimerNumber=3\r\n", "bl_chkRND10=1\r\n",
-                             "ifrmView_Width=800\r\n", "ifrmView_Height=600\r\n"}) {
+    for (const char* line : {"Key1Number=0\r\n", "PNGorJPGNumber=0\r\n", "TimerNumber=3\r\n",
+                             "bl_chkRND10=1\r\n", "ifrmView_Width=800\r\n", "ifrmView_Height=600\r\n"}) {
         EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UnreadableSettingsAtStart,
-    testing::Values(UnreadableStart{"ShiftJis", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n", false},
-                    UnreadableStart{"Utf16", std::string("\xFF\xFE[\0S\0y\0s\0t\0e\0m\0]\0", 18), false},
-                    UnreadableStart{"Binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE", 20), false},
-                    UnreadableStart{"ShiftJisHeldAgainstRenaming", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\r\n", true}),
+    testing::Values(
+        UnreadableStart{"ShiftJis", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n", false},
+        UnreadableStart{"Utf16", std::string("\xFF\xFE[\0S\0y\0s\0t\0e\0m\0]\0", 18), false},
+        UnreadableStart{"Binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE", 20), false},
+        UnreadableStart{"ShiftJisHeldAgainstRenaming", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\r\n", true}),
     [](const testing::TestParamInfo<UnreadableStart>& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(MainWindowSettings, AFileHeldForAMomentIsReadOnceItIsFree) {
@@ -270,10 +282,13 @@ TEST_F(MainWindowSettings, AFailedWriteAtStartIsReportedOnceAndTheStartGoesOn) {
     EXPECT_EQ(ReadBytes(SettingsPath()), before);
 }
 
-void Click(const ui::Control& control) { ::SendMessageW(control.hwnd(), BM_CLICK, 0, 0); }
+void Click(const ui::Control& control) {
+    ::SendMessageW(control.hwnd(), BM_CLICK, 0, 0);
+}
 
 HANDLE HoldWithoutSharing(const std::wstring& path) {
-    return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
 }
 
 // Another program holds a good file through the whole start: the run is on the
@@ -300,8 +315,9 @@ TEST_F(MainWindowSettings, AFileHeldThroughTheStartIsNeverRenamedAndOnlyTheUsers
     EXPECT_EQ(host.Messages().size(), 1u);
     EXPECT_FALSE(FileExists(SettingsPath() + L".unreadable.bak"));
     const std::string written = StoredSettings();
-    for (const char* line : {"Key1Number=5\r\n", "PNGorJPGNumber=1\r\n", "ToClipboard3Enabled=1\r\n", "mine=kept\r\n",
-                             "ToClipboard1Enabled=1\r\n", "SoundEnabled=1\r\n", "TimerNumber=3\r\n"}) {
+    for (const char* line :
+         {"Key1Number=5\r\n", "PNGorJPGNumber=1\r\n", "ToClipboard3Enabled=1\r\n", "mine=kept\r\n",
+          "ToClipboard1Enabled=1\r\n", "SoundEnabled=1\r\n", "TimerNumber=3\r\n"}) {
         EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;
     }
 
@@ -320,7 +336,8 @@ struct GoneAfterStart {
     DWORD sharing; // how the other program holds it through the start
 };
 
-class SettingsFileGoneAfterStart : public MainWindowSettings, public testing::WithParamInterface<GoneAfterStart> {};
+class SettingsFileGoneAfterStart : public MainWindowSettings,
+                                   public testing::WithParamInterface<GoneAfterStart> {};
 
 TEST_P(SettingsFileGoneAfterStart, BlocksNoLaterSave) {
     const GoneAfterStart& c = GetParam();
@@ -348,8 +365,8 @@ TEST_P(SettingsFileGoneAfterStart, BlocksNoLaterSave) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsFileGoneAfterStart,
     testing::Values(GoneAfterStart{"HeldWithoutSharing", "\xEF\xBB\xBF[System]\r\nKey1Number=5\r\n", 0},
-                    GoneAfterStart{"DamagedAndHeldAgainstRenaming", "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\r\n",
-                                   FILE_SHARE_READ}),
+                    GoneAfterStart{"DamagedAndHeldAgainstRenaming",
+                                   "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\r\n", FILE_SHARE_READ}),
     [](const testing::TestParamInfo<GoneAfterStart>& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(MainWindowSettings, AFileSpoiltWhileTheToolRunsIsKeptAsideAndTheUserIsToldWhereOnce) {
@@ -416,12 +433,14 @@ void* ReplaceImport(const char* name, void* replacement) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
                 continue;
             }
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            const auto* byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             if (std::string_view(reinterpret_cast<const char*>(byName->Name)) != name) {
                 continue;
             }
             DWORD protection = 0;
-            ::VirtualProtect(&targets->u1.Function, sizeof(targets->u1.Function), PAGE_READWRITE, &protection);
+            ::VirtualProtect(&targets->u1.Function, sizeof(targets->u1.Function), PAGE_READWRITE,
+                             &protection);
             void* former = reinterpret_cast<void*>(targets->u1.Function);
             targets->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
             ::VirtualProtect(&targets->u1.Function, sizeof(targets->u1.Function), protection, &protection);
@@ -473,7 +492,8 @@ TEST_F(MainWindowSettings, ThePositionIsStoredTheSameInEveryStateAndComesBackUns
         ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
         ASSERT_TRUE(::EqualRect(&monitor.rcWork, &bar));
         for (const bool tray : {true, false}) {
-            SCOPED_TRACE(std::to_string(bar.left) + "," + std::to_string(bar.top) + (tray ? " tray" : " task bar"));
+            SCOPED_TRACE(std::to_string(bar.left) + "," + std::to_string(bar.top) +
+                         (tray ? " tray" : " task bar"));
             Store(std::string("Top170=170\r\nLeft170=170\r\nchk_TrayIcon=") + (tray ? "1" : "0") + "\r\n");
             Start();
             ::SendMessageW(window->btn_Minimized.hwnd(), BM_CLICK, 0, 0);
@@ -505,16 +525,17 @@ struct ViewerPlaceCase {
     int top, left, height, width;
 };
 
-class ViewerPlaceFromTheSettings : public MainWindowSettings, public testing::WithParamInterface<ViewerPlaceCase> {};
+class ViewerPlaceFromTheSettings : public MainWindowSettings,
+                                   public testing::WithParamInterface<ViewerPlaceCase> {};
 
 // The viewer lies wholly on the work area, no taller or wider than it, moved the
 // least from where the file says.
 TEST_P(ViewerPlaceFromTheSettings, LiesOnTheWorkArea) {
     const ViewerPlaceCase& c = GetParam();
     const RECT work = WorkArea();
-    Store("ifrmView_Top=" + std::to_string(work.top + c.top) + "\r\nifrmView_Left=" + std::to_string(work.left + c.left) +
-          "\r\nifrmView_Height=" + std::to_string(c.height) + "\r\nifrmView_Width=" + std::to_string(c.width) +
-          "\r\n");
+    Store("ifrmView_Top=" + std::to_string(work.top + c.top) + "\r\nifrmView_Left=" +
+          std::to_string(work.left + c.left) + "\r\nifrmView_Height=" + std::to_string(c.height) +
+          "\r\nifrmView_Width=" + std::to_string(c.width) + "\r\n");
     Start();
     window->CreateViewer();
     const RECT frame = Frame(window->frmView->hwnd());

@@ -125,8 +125,9 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
             EXPECT_EQ(window->tabs.Page(page).GradientEnd(), mode.colour) << "page " << page;
             EXPECT_EQ(window->tabs.Page(page).PressedTabColor(), mode.colour) << "tab " << page;
         }
-        for (app::Picture* picture : {&window->mainPageIllustration, &window->settings1Illustration, &window->settings2Illustration, &window->settings3Illustration,
-                                      &window->bannerPicture, &window->img_Title1}) {
+        for (app::Picture* picture :
+             {&window->mainPageIllustration, &window->settings1Illustration, &window->settings2Illustration,
+              &window->settings3Illustration, &window->bannerPicture, &window->img_Title1}) {
             EXPECT_EQ(Shown(*picture), !mode.grey) << picture->name().data();
         }
         EXPECT_EQ(Shown(window->img_Title2), mode.grey);

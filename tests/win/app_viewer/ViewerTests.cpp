@@ -40,15 +40,16 @@ image::Image CornerPicture(int width, int height) {
     picture.height = static_cast<std::uint32_t>(height);
     picture.pixels.assign(picture.stride() * picture.height, 128);
     const auto paint = [&](int x, int y, Rgb colour) {
-        std::memcpy(picture.row(static_cast<std::uint32_t>(y)) + static_cast<std::size_t>(x) * 3, colour.data(), 3);
+        std::memcpy(picture.row(static_cast<std::uint32_t>(y)) + static_cast<std::size_t>(x) * 3,
+                    colour.data(), 3);
     };
     const int block = std::max(1, std::min(width, height) / 4);
     for (int y = 0; y < block; ++y) {
         for (int x = 0; x < block; ++x) {
-            paint(x, y, {255, 0, 0});                                  // top-left red
-            paint(width - 1 - x, y, {0, 255, 0});                      // top-right green
-            paint(x, height - 1 - y, {0, 0, 255});                     // bottom-left blue
-            paint(width - 1 - x, height - 1 - y, {255, 255, 0});       // bottom-right yellow
+            paint(x, y, {255, 0, 0});                            // top-left red
+            paint(width - 1 - x, y, {0, 255, 0});                // top-right green
+            paint(x, height - 1 - y, {0, 0, 255});               // bottom-left blue
+            paint(width - 1 - x, height - 1 - y, {255, 255, 0}); // bottom-right yellow
         }
     }
     return picture;
@@ -64,7 +65,9 @@ image::Image Pixels(std::initializer_list<Rgb> colours) {
     return picture;
 }
 
-std::string AsString(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+std::string AsString(const std::vector<std::uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
 
 std::vector<std::uint8_t> FileBytes(const std::wstring& path) {
     const std::string bytes = testkit::ReadFileBytes(path);
@@ -92,7 +95,8 @@ private:
         ::GetWindowThreadProcessId(window, &process);
         wchar_t name[16] = {};
         ::GetClassNameW(window, name, 16);
-        if (process == ::GetCurrentProcessId() && std::wstring(name) == L"#32770" && ::IsWindowVisible(window)) {
+        if (process == ::GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
+            ::IsWindowVisible(window)) {
             for (int id : {IDYES, IDOK}) {
                 if (HWND button = ::GetDlgItem(window, id)) {
                     ::PostMessageW(button, BM_CLICK, 0, 0);
@@ -131,8 +135,8 @@ protected:
     void Start(const std::string& extraSettings = "") {
         const std::wstring settings = program / L"Mirulo.exe_ユーザー設定.ini";
         if (!testkit::FileExists(settings)) {
-            testkit::WriteFileBytes(settings, "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) + "\r\n" +
-                                                  extraSettings);
+            testkit::WriteFileBytes(settings, "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) +
+                                                  "\r\n" + extraSettings);
         }
         window = std::make_unique<app::Tfm_Mirulo>(host);
         window->CreateViewer();
@@ -228,10 +232,8 @@ TEST_F(Viewer, APictureUpToTheAreaKeepsItsSizeAndALargerOneIsScaledDownFromTheTo
         viewer::PictureFit expected;
     };
     const Case cases[] = {
-        {L"exact.png", 400, 300, {false, 400, 300}},
-        {L"wider.png", 401, 300, {true, 400, 299}},
-        {L"taller.png", 400, 301, {true, 398, 300}},
-        {L"small.png", 50, 40, {false, 50, 40}},
+        {L"exact.png", 400, 300, {false, 400, 300}}, {L"wider.png", 401, 300, {true, 400, 299}},
+        {L"taller.png", 400, 301, {true, 398, 300}}, {L"small.png", 50, 40, {false, 50, 40}},
         {L"large.png", 1600, 900, {true, 400, 225}},
     };
     for (const Case& c : cases) {
@@ -355,8 +357,8 @@ TEST_F(Viewer, DeleteWithoutSelectionSaysSoAndTheRightButtonOpensTheRecycleBinAn
     Start();
     ASSERT_EQ(window->lb_PicList.ItemIndex(), -1);
     ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    EXPECT_EQ(host.Messages(),
-              (std::vector<std::wstring>{L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"}));
+    EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{
+                                   L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"}));
 
     ::SendMessageW(view->btn_Dust.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, 0);
     const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
@@ -435,7 +437,8 @@ TEST_F(Viewer, AnUndecodablePictureIsReportedAndChangesNothing) {
     Click(view->btn_Gray.hwnd());
     Click(view->btn_Sepia.hwnd());
     EXPECT_EQ(host.Messages().size(), 3u);
-    EXPECT_EQ(testkit::FolderNames(saves), (std::vector<std::wstring>{L"a.png", L"b.png"})) << "nothing written";
+    EXPECT_EQ(testkit::FolderNames(saves), (std::vector<std::wstring>{L"a.png", L"b.png"}))
+        << "nothing written";
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png"}));
 }
 
@@ -445,7 +448,8 @@ TEST_F(Viewer, AnUndecodablePictureIsReportedAndChangesNothing) {
 TEST_F(Viewer, EveryBoxAboutADamagedPictureIsInJapaneseAndNamesTheFile) {
     const std::string png = AsString(image::EncodePng(CornerPicture(40, 30)));
     testkit::WriteFileBytes(Path(L"cut.png"), png.substr(0, png.size() * 2 / 3));
-    testkit::WriteFileBytes(Path(L"spoilt.jpg"), std::string("\xFF\xD8\xFF\xDBno table here") + std::string(64, 'x'));
+    testkit::WriteFileBytes(Path(L"spoilt.jpg"),
+                            std::string("\xFF\xD8\xFF\xDBno table here") + std::string(64, 'x'));
     testkit::WriteFileBytes(Path(L"text.png"), "just some text");
     Start();
     const bool printer = view->cmb_PrinterName_Full.Count() > 0;
@@ -458,7 +462,8 @@ TEST_F(Viewer, EveryBoxAboutADamagedPictureIsInJapaneseAndNamesTheFile) {
         {"viewer", L"画像を表示できません", [&] { Click(window->btn_Viewer.hwnd()); }},
         {"grey copy", L"グレースケール画像を作成できません", [&] { Click(view->btn_Gray.hwnd()); }},
         {"sepia copy", L"セピア画像を作成できません", [&] { Click(view->btn_Sepia.hwnd()); }},
-        {"clipboard", L"クリップボードに画像をコピーできません", [&] { Click(window->btn_Clipboard.hwnd()); }},
+        {"clipboard", L"クリップボードに画像をコピーできません",
+         [&] { Click(window->btn_Clipboard.hwnd()); }},
         {"print", L"画像を印刷できません", [&] { Click(view->btn_Print.hwnd()); }},
     };
     for (const wchar_t* name : {L"cut.png", L"spoilt.jpg", L"text.png"}) {
@@ -477,15 +482,19 @@ TEST_F(Viewer, EveryBoxAboutADamagedPictureIsInJapaneseAndNamesTheFile) {
             ASSERT_NE(at, std::wstring::npos) << "the file is named: " << platform::Narrow(text);
             text.erase(at, Path(name).size());
             for (const wchar_t* format : {L"JPEG", L"PNG"}) {
-                for (std::size_t word = text.find(format); word != std::wstring::npos; word = text.find(format)) {
+                for (std::size_t word = text.find(format); word != std::wstring::npos;
+                     word = text.find(format)) {
                     text.erase(word, std::wcslen(format));
                 }
             }
-            EXPECT_EQ(std::count_if(text.begin(), text.end(), [](wchar_t c) { return c < 0x80 && std::iswalpha(c); }), 0)
+            EXPECT_EQ(std::count_if(text.begin(), text.end(),
+                                    [](wchar_t c) { return c < 0x80 && std::iswalpha(c); }),
+                      0)
                 << "words of English: " << platform::Narrow(text);
         }
     }
-    EXPECT_EQ(testkit::FolderNames(saves), (std::vector<std::wstring>{L"cut.png", L"spoilt.jpg", L"text.png"}));
+    EXPECT_EQ(testkit::FolderNames(saves),
+              (std::vector<std::wstring>{L"cut.png", L"spoilt.jpg", L"text.png"}));
 }
 
 TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
@@ -560,7 +569,8 @@ TEST_F(Viewer, JpegSourcesGiveJpegCopiesWithTheGreyInAllThreeChannels) {
     const std::vector<std::uint8_t> greyFile = FileBytes(Path(L"a-モノ.jpg"));
     // Baseline (SOF0) with three components.
     const std::array<std::uint8_t, 2> baselineMarker{0xFF, 0xC0};
-    const auto sof = std::search(greyFile.begin(), greyFile.end(), baselineMarker.begin(), baselineMarker.end());
+    const auto sof =
+        std::search(greyFile.begin(), greyFile.end(), baselineMarker.begin(), baselineMarker.end());
     ASSERT_NE(sof, greyFile.end());
     EXPECT_EQ(*(sof + 9), 3) << "components";
     const image::Image grey = image::DecodeJpeg(greyFile);
@@ -581,10 +591,8 @@ TEST_F(Viewer, CopyNamesFollowTheSourceAndCopiesOfTheSameKindAreRefused) {
         const wchar_t* expected; // nullptr: nothing written
     };
     const Case cases[] = {
-        {L"A.PNG", true, L"A-モノ.png"},
-        {L"B-モノ.PNG", true, L"B-モノ-モノ.png"},
-        {L"c-モノ.png", true, nullptr},
-        {L"c-モノ.png", false, L"c-モノ-セピ.png"},
+        {L"A.PNG", true, L"A-モノ.png"},   {L"B-モノ.PNG", true, L"B-モノ-モノ.png"},
+        {L"c-モノ.png", true, nullptr},    {L"c-モノ.png", false, L"c-モノ-セピ.png"},
         {L"[ゴミ箱]d.png", true, nullptr}, // a marked entry has no file
     };
     for (const wchar_t* name : {L"A.PNG", L"B-モノ.PNG", L"c-モノ.png", L"d.png"}) {
@@ -628,7 +636,8 @@ TEST_F(Viewer, APictureWithANameAsLongAsTheFileSystemAllowsStillGetsItsCopies) {
     Click(view->btn_Gray.hwnd());
     Select(name);
     Click(view->btn_Sepia.hwnd());
-    EXPECT_TRUE(host.Messages().empty()) << platform::Narrow(host.Messages().empty() ? L"" : host.Messages()[0]);
+    EXPECT_TRUE(host.Messages().empty())
+        << platform::Narrow(host.Messages().empty() ? L"" : host.Messages()[0]);
     const std::wstring stem = std::wstring(240, L'a');
     std::vector<std::wstring> names = testkit::FolderNames(saves);
     std::sort(names.begin(), names.end());

@@ -44,7 +44,9 @@ void CreateFileWith(const std::wstring& path, const std::string& bytes) {
     ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
 }
 
-std::vector<std::wstring> List(const std::wstring& folder) { return testkit::FolderNames(folder); }
+std::vector<std::wstring> List(const std::wstring& folder) {
+    return testkit::FolderNames(folder);
+}
 
 std::span<const std::uint8_t> AsBytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -181,9 +183,9 @@ TEST(FinishInterruptedSaves, FinishesWholePicturesRemovesCutOnesAndTouchesNothin
 
     std::vector<std::wstring> finished = result.finished;
     std::sort(finished.begin(), finished.end());
-    EXPECT_EQ(finished, (std::vector<std::wstring>{L"20240315_142530_045_固K.png", L"20240315_142531_000_全K.jpg",
-                                                   L"20240315_142535_000_全B (3).png",
-                                                   L"20240315_142537_000_全B (2).png"}));
+    EXPECT_EQ(finished, (std::vector<std::wstring>{
+                            L"20240315_142530_045_固K.png", L"20240315_142531_000_全K.jpg",
+                            L"20240315_142535_000_全B (3).png", L"20240315_142537_000_全B (2).png"}));
     EXPECT_EQ(result.removed.size(), 3u);
     std::vector<std::wstring> after = List(folder.path());
     std::sort(after.begin(), after.end());
@@ -195,7 +197,8 @@ TEST(FinishInterruptedSaves, FinishesWholePicturesRemovesCutOnesAndTouchesNothin
                          L"20240315_142537_000_全B.png", L"someone else's.tmp"}));
     EXPECT_EQ(ReadFileBytes(folder / L"20240315_142530_045_固K.png"), png);
     // Nothing is replaced: every earlier picture keeps its bytes beside the recovered one.
-    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B.png"), std::string("an older capture of the same name"));
+    EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B.png"),
+              std::string("an older capture of the same name"));
     EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B (2).png"), std::string("and one more"));
     EXPECT_EQ(ReadFileBytes(folder / L"20240315_142535_000_全B (3).png"), png);
     EXPECT_EQ(ReadFileBytes(folder / L"20240315_142537_000_全B.png"), std::string("the user's picture"));

@@ -24,7 +24,8 @@ namespace {
 capture::DesktopSnapshot PatternSnapshot(POINT origin, int width, int height) {
     capture::DibSurface pixels = capture::DibSurface::Create(width, height);
     for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(pixels.bits() + pixels.stride() * static_cast<std::size_t>(y));
+        auto* row =
+            reinterpret_cast<std::uint32_t*>(pixels.bits() + pixels.stride() * static_cast<std::size_t>(y));
         for (int x = 0; x < width; ++x) {
             row[x] = PatternColour(x, y);
         }
@@ -52,9 +53,13 @@ void Press(DWORD flags) {
     ::SendInput(1, &input, sizeof(input));
 }
 
-HWND PictureOf(HWND picker) { return ::FindWindowExW(picker, nullptr, capture::kRangePictureClass, nullptr); }
+HWND PictureOf(HWND picker) {
+    return ::FindWindowExW(picker, nullptr, capture::kRangePictureClass, nullptr);
+}
 
-LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+LPARAM At(int x, int y) {
+    return MAKELPARAM(x, y);
+}
 
 class RangePicker : public ::testing::Test {
 protected:
@@ -77,11 +82,29 @@ TEST_F(RangePicker, ReleasedClicksOnTheScreenGiveRangesFromTheVirtualDesktopsCor
     HCURSOR duringPick = nullptr;
     // The second corner lies above and to the left of the first.
     ModalScript script({
-        [] { ::SetCursorPos(200, 150); return true; },
-        [] { Press(MOUSEEVENTF_LEFTDOWN); Press(MOUSEEVENTF_LEFTUP); return true; },
-        [] { ::SetCursorPos(170, 120); return true; },
-        [&] { ::SetCursorPos(100, 80); duringPick = ui::ProgramCursor::Current(); return true; },
-        [] { Press(MOUSEEVENTF_LEFTDOWN); Press(MOUSEEVENTF_LEFTUP); return true; },
+        [] {
+            ::SetCursorPos(200, 150);
+            return true;
+        },
+        [] {
+            Press(MOUSEEVENTF_LEFTDOWN);
+            Press(MOUSEEVENTF_LEFTUP);
+            return true;
+        },
+        [] {
+            ::SetCursorPos(170, 120);
+            return true;
+        },
+        [&] {
+            ::SetCursorPos(100, 80);
+            duringPick = ui::ProgramCursor::Current();
+            return true;
+        },
+        [] {
+            Press(MOUSEEVENTF_LEFTDOWN);
+            Press(MOUSEEVENTF_LEFTUP);
+            return true;
+        },
     });
     const std::optional<PickedRange> range = picker.Pick();
     ASSERT_TRUE(range.has_value());
@@ -97,9 +120,14 @@ TEST_F(RangePicker, TheSecondCornerIsTheLastMoveAndOtherButtonsDoNothing) {
     const HWND image = PictureOf(picker.hwnd());
     ASSERT_NE(image, nullptr);
     // Posted before the loop runs, so no real pointer movement comes between.
-    for (auto [message, at] : {std::pair{WM_RBUTTONUP, At(5, 5)}, {WM_MBUTTONUP, At(6, 6)}, {WM_MOUSEMOVE, At(7, 7)},
-                               {WM_LBUTTONUP, At(20, 30)}, {WM_MOUSEMOVE, At(50, 60)}, {WM_RBUTTONUP, At(1, 1)},
-                               {WM_MOUSEMOVE, At(5, 8)}, {WM_LBUTTONUP, At(90, 90)}}) {
+    for (auto [message, at] : {std::pair{WM_RBUTTONUP, At(5, 5)},
+                               {WM_MBUTTONUP, At(6, 6)},
+                               {WM_MOUSEMOVE, At(7, 7)},
+                               {WM_LBUTTONUP, At(20, 30)},
+                               {WM_MOUSEMOVE, At(50, 60)},
+                               {WM_RBUTTONUP, At(1, 1)},
+                               {WM_MOUSEMOVE, At(5, 8)},
+                               {WM_LBUTTONUP, At(90, 90)}}) {
         ::PostMessageW(image, message, 0, at);
     }
     const std::optional<PickedRange> range = picker.Pick();
@@ -126,8 +154,14 @@ TEST_F(RangePicker, TheBandIsRedOnThePictureWhileItFollowsThePointer) {
     const HWND image = PictureOf(picker.hwnd());
     bool sawRed = false;
     ModalScript script({
-        [&] { ::SendMessageW(image, WM_LBUTTONUP, 0, At(20, 20)); return true; },
-        [&] { ::SendMessageW(image, WM_MOUSEMOVE, 0, At(120, 70)); return true; },
+        [&] {
+            ::SendMessageW(image, WM_LBUTTONUP, 0, At(20, 20));
+            return true;
+        },
+        [&] {
+            ::SendMessageW(image, WM_MOUSEMOVE, 0, At(120, 70));
+            return true;
+        },
         [&] {
             // NOTXOR with pure red: red stays in the pixel, green and blue invert.
             ::GdiFlush();

@@ -105,9 +105,12 @@ int RoomFor(HWND hwnd, UINT dpi) {
     case BS_RADIOBUTTON:
     case BS_AUTORADIOBUTTON:
     case BS_3STATE:
-    case BS_AUTO3STATE: return r.right - CaptionStart(hwnd, dpi);
-    case BS_GROUPBOX: return r.right - 2 * scaled(8);
-    default: return r.right - 2 * scaled(3);
+    case BS_AUTO3STATE:
+        return r.right - CaptionStart(hwnd, dpi);
+    case BS_GROUPBOX:
+        return r.right - 2 * scaled(8);
+    default:
+        return r.right - 2 * scaled(3);
     }
 }
 
@@ -156,7 +159,8 @@ TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
         HWND hwnd = control->hwnd();
         const std::wstring caption = control->Caption();
         const std::wstring windowClass = ClassOf(hwnd);
-        const bool hasText = _wcsicmp(windowClass.c_str(), L"Button") == 0 || _wcsicmp(windowClass.c_str(), L"Static") == 0;
+        const bool hasText =
+            _wcsicmp(windowClass.c_str(), L"Button") == 0 || _wcsicmp(windowClass.c_str(), L"Static") == 0;
         if (!hasText || caption.empty()) {
             continue;
         }
@@ -174,8 +178,13 @@ TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
 
         const int room = RoomFor(hwnd, window->dpi());
         const std::string line = Utf8(std::wstring(control->name()) + L"\t" + caption) + "\t" +
-                                 std::to_string(size.cx) + "\t" + std::to_string(ink) + "\t" + std::to_string(room);
-        std::printf("caption-fit: %s %s\n", ink > room ? "CUT " : size.cx > room ? "TIGHT" : "fits", line.c_str());
+                                 std::to_string(size.cx) + "\t" + std::to_string(ink) + "\t" +
+                                 std::to_string(room);
+        std::printf("caption-fit: %s %s\n",
+                    ink > room       ? "CUT "
+                    : size.cx > room ? "TIGHT"
+                                     : "fits",
+                    line.c_str());
         if (ink > room) {
             cut.push_back({std::wstring(control->name()), caption, size.cx, ink, room});
         }
@@ -183,8 +192,8 @@ TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
     std::fflush(stdout);
     EXPECT_GT(measured, 40) << "the walk found too few captions: the control table was not read";
     for (const Measure& m : cut) {
-        ADD_FAILURE() << Utf8(m.name) << " \"" << Utf8(m.caption) << "\" is cut off: its glyphs need " << m.ink
-                      << " px, the control leaves " << m.room;
+        ADD_FAILURE() << Utf8(m.name) << " \"" << Utf8(m.caption) << "\" is cut off: its glyphs need "
+                      << m.ink << " px, the control leaves " << m.room;
     }
 }
 

@@ -219,7 +219,8 @@ TEST_F(LogonTaskFiles, WhileTheRunIsPendingNobodyCanChangeDeleteOrRenameTheBatch
     // What the elevated run needs: the command interpreter reads the batch, and
     // its redirection writes the log.
     EXPECT_EQ(open(batch, GENERIC_READ, kShareAll), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(open(log, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(open(log, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE),
+              static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(ReadFileBytes(batch), line);
 
     // Once the run has ended the files are let go, without anything done on the window's side.
@@ -249,7 +250,8 @@ TEST_F(LogonTaskFiles, ASecondChangeWhileTheFirstRunIsPendingWaitsForItsEnd) {
         },
         running, 0, nullptr);
     EXPECT_EQ(task.Apply(false), std::nullopt);
-    EXPECT_EQ(ReadFileBytes(Temp() + L"\\Mirulo.bat"), "SCHTASKS /delete /TN Mirulo /F > \"" + LogBytes() + "\"\r\n");
+    EXPECT_EQ(ReadFileBytes(Temp() + L"\\Mirulo.bat"),
+              "SCHTASKS /delete /TN Mirulo /F > \"" + LogBytes() + "\"\r\n");
     EXPECT_EQ(Runs().size(), 2u);
     ::WaitForSingleObject(ender, 5000);
     ::CloseHandle(ender);

@@ -57,8 +57,8 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
         {"web page", [](platform::Host& h) { OpenWebPage(h, kOwner, L"https://example.com/sounds"); }, kOwner,
          L"open", L"https://example.com/sounds", L"", L"", SW_SHOWNORMAL},
         {"batch file elevated",
-         [](platform::Host& h) { (void)RunBatchElevated(h, kOwner, L"C:\\Mirulo\\Mirulo.bat"); }, kOwner, L"runas",
-         L"C:\\Mirulo\\Mirulo.bat", L"", L"", SW_HIDE},
+         [](platform::Host& h) { (void)RunBatchElevated(h, kOwner, L"C:\\Mirulo\\Mirulo.bat"); }, kOwner,
+         L"runas", L"C:\\Mirulo\\Mirulo.bat", L"", L"", SW_HIDE},
     };
     for (const auto& c : cases) {
         RecordingHost host;
@@ -78,7 +78,8 @@ TEST(ShellOperations, EachLaunchCarriesItsVerbFileParametersFolderAndShowCommand
 TEST(ShellOperations, ChooseFolderAsksTheHostAndPassesTheAnswerOn) {
     RecordingHost host;
     host.folderAnswers = {std::wstring(L"C:\\写真"), std::nullopt};
-    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ", L"D:\\前"), std::optional<std::wstring>(L"C:\\写真"));
+    EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ", L"D:\\前"),
+              std::optional<std::wstring>(L"C:\\写真"));
     EXPECT_EQ(ChooseFolder(host, kOwner, L"保存先フォルダ", L""), std::nullopt);
     const auto calls = host.CallsOf(HostCall::Kind::BrowseForFolder);
     ASSERT_EQ(calls.size(), 2u);
@@ -294,7 +295,8 @@ TEST(MoveToRecycleBin, GivesTheShellFullPathsOnly) {
     for (const auto& c : cases) {
         EXPECT_EQ(ShellFullPath(c.given), c.full) << Narrow(c.given);
     }
-    EXPECT_EQ(ShellFullPath(L"C:\\" + std::wstring(MAX_PATH - 4, L'x')), L"C:\\" + std::wstring(MAX_PATH - 4, L'x'));
+    EXPECT_EQ(ShellFullPath(L"C:\\" + std::wstring(MAX_PATH - 4, L'x')),
+              L"C:\\" + std::wstring(MAX_PATH - 4, L'x'));
     EXPECT_EQ(ShellFullPath(L"C:\\" + std::wstring(MAX_PATH - 3, L'x')), std::nullopt);
     EXPECT_EQ(ShellFullPath(std::wstring(L"a\0b", 3)), std::nullopt);
     ::SetCurrentDirectoryW(before);

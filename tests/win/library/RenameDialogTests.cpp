@@ -18,7 +18,9 @@ RECT PlaceInParent(HWND hwnd) {
     return place;
 }
 
-LONG At144(LONG pixelsAt96) { return ::MulDiv(pixelsAt96, 144, 96); }
+LONG At144(LONG pixelsAt96) {
+    return ::MulDiv(pixelsAt96, 144, 96);
+}
 
 LONG FontHeight(HWND control) {
     LOGFONTW font{};

@@ -33,11 +33,11 @@ UINT ExpectedDpi() {
 }
 
 struct Seen {
-    RECT place;       // in the parent's client coordinates
-    LONG fontHeight;  // lfHeight of the control's font, 0 for none
-    SIZE artwork;     // picture or glyph size, 0 for none
-    bool dropDown;    // sizes its own edit field from its font
-    bool label;       // most labels take the size of their text in the scaled font
+    RECT place;      // in the parent's client coordinates
+    LONG fontHeight; // lfHeight of the control's font, 0 for none
+    SIZE artwork;    // picture or glyph size, 0 for none
+    bool dropDown;   // sizes its own edit field from its font
+    bool label;      // most labels take the size of their text in the scaled font
 };
 
 RECT PlaceInParent(HWND hwnd) {
@@ -52,7 +52,10 @@ std::map<std::wstring, Seen> Look(const app::Tfm_Mirulo& window) {
     for (ui::Control* control : window.AllControls()) {
         wchar_t windowClass[32] = {};
         ::GetClassNameW(control->hwnd(), windowClass, 32);
-        Seen s{PlaceInParent(control->hwnd()), 0, {0, 0}, _wcsicmp(windowClass, L"ComboBox") == 0,
+        Seen s{PlaceInParent(control->hwnd()),
+               0,
+               {0, 0},
+               _wcsicmp(windowClass, L"ComboBox") == 0,
                dynamic_cast<const ui::Label*>(control) != nullptr};
         if (auto font = reinterpret_cast<HFONT>(::SendMessageW(control->hwnd(), WM_GETFONT, 0, 0))) {
             LOGFONTW lf{};
@@ -174,7 +177,8 @@ TEST_F(ScaledDisplay, ACaptureReadsTheScreenAtItsPhysicalPixels) {
             ::Sleep(50);
         }
     }
-    EXPECT_EQ(mismatches, 0) << "the capture at " << kLeft << "," << kTop << " does not hold the pattern pixel for pixel";
+    EXPECT_EQ(mismatches, 0) << "the capture at " << kLeft << "," << kTop
+                             << " does not hold the pattern pixel for pixel";
 }
 
 } // namespace

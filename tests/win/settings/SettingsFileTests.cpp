@@ -245,9 +245,10 @@ TEST_F(SettingsFileTest, WithTheFileMissingOnlyACompleteTemporaryFileIsTakenForT
         std::string bytes;
         bool taken;
     };
-    for (const Case& c : {Case{"whole", whole, true}, Case{"cut at the end", whole.substr(0, whole.size() - 2), false},
-                          Case{"cut in a key", whole.substr(0, 30), false},
-                          Case{"other keys only", "\xEF\xBB\xBF[System]\r\nX=1\r\n\r\n", false}}) {
+    for (const Case& c :
+         {Case{"whole", whole, true}, Case{"cut at the end", whole.substr(0, whole.size() - 2), false},
+          Case{"cut in a key", whole.substr(0, 30), false},
+          Case{"other keys only", "\xEF\xBB\xBF[System]\r\nX=1\r\n\r\n", false}}) {
         SCOPED_TRACE(c.name);
         WriteBytes(temporary, c.bytes);
         EXPECT_EQ(SettingsFile::Load(path_), c.taken ? saved : IniDocument());

@@ -44,7 +44,9 @@ protected:
     }
 };
 
-RECT Place(int x, int y, int w, int h) { return RECT{x, y, x + w, y + h}; }
+RECT Place(int x, int y, int w, int h) {
+    return RECT{x, y, x + w, y + h};
+}
 
 class WidgetKit : public ::testing::Test {
 protected:
@@ -66,7 +68,8 @@ TEST_F(WidgetKit, SettingCheckedFromCodeRunsNoHandlerAndClickRunsItOnce) {
 
     box.Click();
     box.Click();
-    EXPECT_EQ(seen, (std::vector<bool>{true, false})) << "Click is a user's click: the state turns over, then OnClick";
+    EXPECT_EQ(seen, (std::vector<bool>{true, false}))
+        << "Click is a user's click: the state turns over, then OnClick";
 }
 
 TEST_F(WidgetKit, AUserClickOnACheckBoxTogglesItAndRunsTheHandlerOnce) {
@@ -96,8 +99,10 @@ TEST_F(WidgetKit, TwoQuickClicksOnADrawnButtonAreTwoClicks) {
 TEST_F(WidgetKit, CheckingARadioButtonUnchecksItsGroupAndOnlyAClickRunsTheHandler) {
     ui::RadioButton first(L"rd_1"), second(L"rd_2");
     std::vector<ui::RadioButton*> group{&first, &second};
-    first.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, L"1", Place(0, 0, 80, 20), 101);
-    second.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, L"2", Place(0, 30, 80, 20), 102);
+    first.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, L"1", Place(0, 0, 80, 20),
+                 101);
+    second.Create(window.hwnd(), L"BUTTON", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, L"2", Place(0, 30, 80, 20),
+                  102);
     first.JoinGroup(&group);
     second.JoinGroup(&group);
     first.SetChecked(true);
@@ -119,7 +124,8 @@ TEST_F(WidgetKit, CheckingARadioButtonUnchecksItsGroupAndOnlyAClickRunsTheHandle
 
 TEST_F(WidgetKit, ListSelectionsFromCodeRunNoHandlerAndOutOfRangeClearsTheSelection) {
     ui::ComboBox combo(L"cb_Test");
-    combo.Create(window.hwnd(), L"COMBOBOX", WS_VISIBLE | CBS_DROPDOWNLIST, 0, L"", Place(0, 0, 80, 200), 103);
+    combo.Create(window.hwnd(), L"COMBOBOX", WS_VISIBLE | CBS_DROPDOWNLIST, 0, L"", Place(0, 0, 80, 200),
+                 103);
     int changes = 0;
     combo.OnChange = [&] { ++changes; };
     for (const wchar_t* item : {L"なし", L"Shift", L"Ctl", L"Alt"}) {

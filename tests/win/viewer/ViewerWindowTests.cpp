@@ -45,7 +45,9 @@ RECT PlaceInParent(HWND hwnd) {
     return place;
 }
 
-LONG At144(LONG pixelsAt96) { return ::MulDiv(pixelsAt96, 144, 96); }
+LONG At144(LONG pixelsAt96) {
+    return ::MulDiv(pixelsAt96, 144, 96);
+}
 
 // With MIRULO_KEEP_SCREENS set, a picture of the window for a person to look at.
 void KeepScreen(HWND window, const char* name) {
@@ -55,7 +57,8 @@ void KeepScreen(HWND window, const char* name) {
     }
     for (int i = 0; i < 5; ++i) {
         testkit::PumpMessages();
-        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ::RedrawWindow(window, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         ::Sleep(100);
     }
     RECT frame{};
@@ -70,7 +73,7 @@ protected:
     ViewerWindow() : view(host, mainWindow, viewer::ViewerPlacement{20, 20, 600, 800}) {}
 
     std::vector<ui::IconButton*> Strip() {
-        return {&view.btn_L, &view.btn_R, &view.btn_Dust, &view.btn_Clipboard,
+        return {&view.btn_L,    &view.btn_R,    &view.btn_Dust,  &view.btn_Clipboard,
                 &view.btn_Edit, &view.btn_Gray, &view.btn_Sepia, &view.btn_Print};
     }
 
