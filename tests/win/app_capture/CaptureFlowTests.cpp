@@ -12,12 +12,14 @@
 #include "image/PngReader.h"
 #include "platform/FileWrites.h"
 #include "platform/Wide.h"
+#include "support/ClipboardHeld.h"
 #include "support/MainWindowTest.h"
 #include "support/PatternWindow.h"
 
 using namespace mirulo;
 using capture::fixture::PatternColour;
 using capture::fixture::PatternWindow;
+using testkit::ClipboardHeld;
 using testkit::PumpMessages;
 
 namespace {
@@ -34,43 +36,6 @@ std::uint32_t PixelOf(const image::Image& picture, std::uint32_t x, std::uint32_
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     return testkit::FolderNames(folder);
 }
-
-// Another thread keeps the clipboard open, as another program would, until the
-// holder ends.
-class ClipboardHeld {
-public:
-    ClipboardHeld() {
-        thread_ = ::CreateThread(nullptr, 0, &ClipboardHeld::Run, this, 0, nullptr);
-        ::WaitForSingleObject(opened_, 5000);
-    }
-    ClipboardHeld(const ClipboardHeld&) = delete;
-    ClipboardHeld& operator=(const ClipboardHeld&) = delete;
-    ~ClipboardHeld() {
-        ::SetEvent(release_);
-        ::WaitForSingleObject(thread_, 5000);
-        for (HANDLE handle : {thread_, opened_, release_}) {
-            ::CloseHandle(handle);
-        }
-    }
-    bool holding() const { return holding_; }
-
-private:
-    static DWORD WINAPI Run(void* self) {
-        auto* held = static_cast<ClipboardHeld*>(self);
-        held->holding_ = ::OpenClipboard(nullptr) != FALSE;
-        ::SetEvent(held->opened_);
-        ::WaitForSingleObject(held->release_, 30000);
-        if (held->holding_) {
-            ::CloseClipboard();
-        }
-        return 0;
-    }
-
-    HANDLE opened_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread_ = nullptr;
-    bool holding_ = false;
-};
 
 void EmptyClipboard(HWND owner) {
     ASSERT_TRUE(::OpenClipboard(owner));

@@ -12,6 +12,7 @@
 #include "capture/TForm2.h"
 #include "image/PngReader.h"
 #include "platform/Wide.h"
+#include "support/ClipboardHeld.h"
 #include "support/Messages.h"
 #include "support/ModalScript.h"
 #include "support/PatternWindow.h"
@@ -21,6 +22,7 @@
 using namespace mirulo;
 using capture::fixture::PatternColour;
 using capture::fixture::PatternWindow;
+using testkit::ClipboardHeld;
 using testkit::ModalScript;
 using testkit::OwnWindowsOfClass;
 
@@ -75,42 +77,6 @@ ModalScript::Step EscapeOnTopmost() {
         return true;
     };
 }
-
-// Another thread keeps the clipboard open, as another program would.
-class ClipboardHeld {
-public:
-    ClipboardHeld() {
-        thread_ = ::CreateThread(nullptr, 0, &ClipboardHeld::Run, this, 0, nullptr);
-        ::WaitForSingleObject(opened_, 5000);
-    }
-    ClipboardHeld(const ClipboardHeld&) = delete;
-    ClipboardHeld& operator=(const ClipboardHeld&) = delete;
-    ~ClipboardHeld() {
-        ::SetEvent(release_);
-        ::WaitForSingleObject(thread_, 5000);
-        for (HANDLE handle : {thread_, opened_, release_}) {
-            ::CloseHandle(handle);
-        }
-    }
-    bool holding() const { return holding_; }
-
-private:
-    static DWORD WINAPI Run(void* self) {
-        auto* held = static_cast<ClipboardHeld*>(self);
-        held->holding_ = ::OpenClipboard(nullptr) != FALSE;
-        ::SetEvent(held->opened_);
-        ::WaitForSingleObject(held->release_, 30000);
-        if (held->holding_) {
-            ::CloseClipboard();
-        }
-        return 0;
-    }
-
-    HANDLE opened_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread_ = nullptr;
-    bool holding_ = false;
-};
 
 class PickerFlow : public testkit::MainWindowTest {
 protected:
