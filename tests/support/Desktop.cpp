@@ -93,6 +93,13 @@ bool ClickOn(HWND window) {
     return ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+RECT PlaceInParent(HWND hwnd) {
+    RECT place{};
+    ::GetWindowRect(hwnd, &place);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
     while (!condition()) {

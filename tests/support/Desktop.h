@@ -33,6 +33,9 @@ std::wstring MessageBoxText(HWND box);
 // Presses the box's button `id` (IDOK, IDYES, ...) as a click would.
 void AnswerMessageBox(HWND box, int id);
 
+// A window's rectangle in its parent's client coordinates.
+RECT PlaceInParent(HWND hwnd);
+
 // Every child window of `parent`, at any depth.
 std::vector<HWND> Descendants(HWND parent);
 

@@ -18,17 +18,13 @@
 #include "support/Messages.h"
 #include "support/ScreenGrab.h"
 #include "support/TempFolder.h"
+#include "support/Desktop.h"
 
 using namespace mirulo;
 
 namespace {
 
-RECT PlaceInParent(HWND hwnd) {
-    RECT place{};
-    ::GetWindowRect(hwnd, &place);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
-    return place;
-}
+using testkit::PlaceInParent;
 
 void Settle(HWND window) {
     for (int i = 0; i < 5; ++i) {

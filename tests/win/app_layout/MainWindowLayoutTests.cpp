@@ -12,10 +12,13 @@
 #include "app/Pictures.h"
 #include "support/MainWindowTest.h"
 #include "support/ModalScript.h"
+#include "support/Desktop.h"
 
 using namespace mirulo;
 
 namespace {
+
+using testkit::PlaceInParent;
 
 enum Parent { Page0, Page1, Page2, Page3, Strip };
 enum State : unsigned { kOn = 0, kChecked = 1, kDisabled = 2, kHidden = 4, kFitsText = 8 };
@@ -168,13 +171,6 @@ const Expected kControls[] = {
 
 int ScaleTo(int value, UINT dpi) {
     return ::MulDiv(value, static_cast<int>(dpi), 96);
-}
-
-RECT PlaceInParent(HWND hwnd) {
-    RECT place{};
-    ::GetWindowRect(hwnd, &place);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
-    return place;
 }
 
 void ExpectPlace(const Expected& e, HWND hwnd, UINT dpi) {

@@ -6,17 +6,13 @@
 
 #include "library/RenameDialog.h"
 #include "platform/RecordingHost.h"
+#include "support/Desktop.h"
 
 using namespace mirulo;
 
 namespace {
 
-RECT PlaceInParent(HWND hwnd) {
-    RECT place{};
-    ::GetWindowRect(hwnd, &place);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
-    return place;
-}
+using testkit::PlaceInParent;
 
 LONG At144(LONG pixelsAt96) {
     return ::MulDiv(pixelsAt96, 144, 96);

@@ -21,10 +21,13 @@
 #include "support/Messages.h"
 #include "support/PatternWindow.h"
 #include "support/TempFolder.h"
+#include "support/Desktop.h"
 
 using namespace mirulo;
 
 namespace {
+
+using testkit::PlaceInParent;
 
 // The scale the prefix was set to; 96 when run without the script.
 UINT ExpectedDpi() {
@@ -39,13 +42,6 @@ struct Seen {
     bool dropDown;   // sizes its own edit field from its font
     bool label;      // most labels take the size of their text in the scaled font
 };
-
-RECT PlaceInParent(HWND hwnd) {
-    RECT place{};
-    ::GetWindowRect(hwnd, &place);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
-    return place;
-}
 
 std::map<std::wstring, Seen> Look(const app::Tfm_Mirulo& window) {
     std::map<std::wstring, Seen> seen;

@@ -18,10 +18,13 @@
 #include "ui/Control.h"
 #include "ui/IconButton.h"
 #include "viewer/TfrmView.h"
+#include "support/Desktop.h"
 
 using namespace mirulo;
 
 namespace {
+
+using testkit::PlaceInParent;
 
 class StandInMainWindow final : public viewer::ViewerMainWindow {
 public:
@@ -37,13 +40,6 @@ public:
 private:
     ui::ListBox list_{L"lb_PicList"};
 };
-
-RECT PlaceInParent(HWND hwnd) {
-    RECT place{};
-    ::GetWindowRect(hwnd, &place);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
-    return place;
-}
 
 LONG At144(LONG pixelsAt96) {
     return ::MulDiv(pixelsAt96, 144, 96);
