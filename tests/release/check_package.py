@@ -94,9 +94,9 @@ def main():
     licences = {
         "licenses/zlib.txt": (source("zlib-src/*/LICENSE"), b"Jean-loup Gailly"),
         "licenses/libdeflate.txt": (source("libdeflate-src/*/COPYING"), b"Permission is hereby granted"),
-        "licenses/libjpeg-turbo.txt": (source("libjpeg-turbo-src/libjpeg-turbo-*/LICENSE.md"),
+        "licenses/libjpeg-turbo.txt": (source("libjpeg-turbo-src/*/LICENSE.md"),
                                        b"Modified (3-clause) BSD License"),
-        "licenses/libjpeg-turbo-README.ijg.txt": (source("libjpeg-turbo-src/libjpeg-turbo-*/README.ijg"),
+        "licenses/libjpeg-turbo-README.ijg.txt": (source("libjpeg-turbo-src/*/README.ijg"),
                                                   b"Independent JPEG Group"),
     }
     for member, (original, marker) in licences.items():

@@ -1,5 +1,6 @@
 #include "support/Desktop.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "support/TempFolder.h"
@@ -8,15 +9,31 @@ namespace mirulo::testkit {
 
 namespace {
 
-// Runs a Linux program through Wine's Z: drive and waits for it.
-bool RunUnixProgram(const char* program, const std::wstring& arguments, std::wstring* why) {
-    if (program[0] == '\0') {
-        if (why) {
-            *why = L"the program is missing";
+// One argument of a Windows command line, quoted so that Wine splits it back
+// into exactly these characters.
+std::wstring QuotedArgument(const std::wstring& text) {
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : text) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
         }
-        return false;
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted.push_back(c);
     }
-    std::wstring command = L"\"" + BuildTreePath(program) + L"\" " + arguments;
+    quoted.append(backslashes * 2, L'\\');
+    quoted.push_back(L'"');
+    return quoted;
+}
+
+// Starts `script` in the Linux shell. Wine runs a Linux program from
+// CreateProcessW but hands back no process to wait for: the handle is null and
+// the thread handle is left as whatever lay on the stack, so neither is closed
+// (closing it once closed this process's standard output).
+bool StartShell(const std::wstring& script, std::wstring* why) {
+    std::wstring command = L"\"Z:\\bin\\sh\" -c " + QuotedArgument(script);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -27,13 +44,79 @@ bool RunUnixProgram(const char* program, const std::wstring& arguments, std::wst
         }
         return false;
     }
-    // Wine's handle of a Linux program tells neither when it ends nor how: callers
-    // wait for what the program does (a file, a window), not for the program.
-    ::WaitForSingleObject(process.hProcess, 20000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    if (process.dwProcessId != 0) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
     return true;
 }
+
+std::wstring ProgramCommand(const char* program, const std::wstring& arguments) {
+    std::wstring command = L"'";
+    for (const char* p = program; *p != '\0'; ++p) {
+        command.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+    }
+    return command + L"' " + arguments;
+}
+
+} // namespace
+
+std::optional<int> RunUnixProgram(const char* program, const std::wstring& arguments, std::wstring* why,
+                                  DWORD timeoutMs) {
+    if (program[0] == '\0') {
+        if (why) {
+            *why = L"the program is missing";
+        }
+        return std::nullopt;
+    }
+    // The shell writes the program's exit status into a file of its own once the
+    // program has ended: the only end this side can see.
+    static int runs = 0;
+    const std::string status =
+        "/tmp/mirulo-unix-run-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++runs);
+    const std::wstring statusFile = BuildTreePath(status.c_str());
+    const std::wstring statusName(status.begin(), status.end());
+    ::DeleteFileW(statusFile.c_str());
+    if (!StartShell(ProgramCommand(program, arguments) + L"; echo $? > '" + statusName + L".part' && mv '" +
+                        statusName + L".part' '" + statusName + L"'",
+                    why)) {
+        return std::nullopt;
+    }
+    if (!WaitUntil([&] { return ::GetFileAttributesW(statusFile.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                   timeoutMs)) {
+        if (why) {
+            *why = ProgramCommand(program, arguments) + L" did not end within " + std::to_wstring(timeoutMs) +
+                   L" ms";
+        }
+        return std::nullopt;
+    }
+    const int code = std::atoi(ReadFileBytes(statusFile).c_str());
+    ::DeleteFileW(statusFile.c_str());
+    if (code != 0 && why) {
+        *why = ProgramCommand(program, arguments) + L" ended with status " + std::to_wstring(code);
+    }
+    return code;
+}
+
+bool StartUnixProgram(const char* program, const std::wstring& arguments, std::wstring* why) {
+    if (program[0] == '\0') {
+        if (why) {
+            *why = L"the program is missing";
+        }
+        return false;
+    }
+    return StartShell(ProgramCommand(program, arguments) + L" >/dev/null 2>&1 &", why);
+}
+
+bool XDoTool(const std::wstring& arguments, std::wstring* why) {
+    return RunUnixProgram(MIRULO_XDOTOOL, arguments, why) == 0;
+}
+
+bool XDoToolInBackground(const std::wstring& arguments, std::wstring* why) {
+    return StartUnixProgram(MIRULO_XDOTOOL, arguments, why);
+}
+
+namespace {
 
 std::wstring ClassOf(HWND hwnd) {
     wchar_t name[128] = {};
@@ -78,10 +161,6 @@ std::vector<Shown> VisibleWindows() {
 }
 
 } // namespace
-
-bool XDoTool(const std::wstring& arguments, std::wstring* why) {
-    return RunUnixProgram(MIRULO_XDOTOOL, arguments, why);
-}
 
 bool ClickAt(LONG x, LONG y) {
     return XDoTool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" click 1");
@@ -227,7 +306,7 @@ bool KeepScreenshot(const std::wstring& name) {
     for (const char* p = MIRULO_SCREENS_DIR; *p != '\0'; ++p) {
         folder.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
     }
-    return RunUnixProgram(MIRULO_IMPORT, L"-window root \"" + folder + L"/" + name + L".png\"", nullptr) &&
+    return RunUnixProgram(MIRULO_IMPORT, L"-window root '" + folder + L"/" + name + L".png'", nullptr) == 0 &&
            WaitUntil([&] { return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
 }
 

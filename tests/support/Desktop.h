@@ -11,9 +11,22 @@
 
 namespace mirulo::testkit {
 
-// Runs xdotool with `arguments` on the test display and waits for it to finish.
-// Returns false (and the reason in `why`) when xdotool is missing or fails to start.
+// Runs a Linux program (its Linux path; `arguments` as the Linux shell reads
+// them) and waits until it has ended, handling this thread's messages meanwhile.
+// Returns its exit status, or nothing (and the reason in `why`) when it is
+// missing, cannot start or does not end within `timeoutMs`.
+std::optional<int> RunUnixProgram(const char* program, const std::wstring& arguments,
+                                  std::wstring* why = nullptr, DWORD timeoutMs = 60000);
+// Starts a Linux program and returns at once, for input that goes on while the
+// test acts (a key held down).
+bool StartUnixProgram(const char* program, const std::wstring& arguments, std::wstring* why = nullptr);
+
+// Runs xdotool with `arguments` on the test display and waits for it to finish:
+// what it typed or clicked has reached the display when this returns. Returns
+// false (and the reason in `why`) when xdotool is missing, fails or hangs.
 bool XDoTool(const std::wstring& arguments, std::wstring* why = nullptr);
+// Starts xdotool and returns at once.
+bool XDoToolInBackground(const std::wstring& arguments, std::wstring* why = nullptr);
 // A left click at a point of the screen.
 bool ClickAt(LONG x, LONG y);
 // A left click in the middle of a window's rectangle on the screen.

@@ -29,24 +29,6 @@ constexpr wchar_t kClass[] = L"Tfm_Mirulo";
 const std::wstring kSettingsName = L"Mirulo.exe_ユーザー設定.ini";
 constexpr char kBom[] = "\xEF\xBB\xBF";
 
-// Runs a Linux program (given by its Linux path) and returns its exit code.
-DWORD RunLinux(const char* program, const std::wstring& arguments) {
-    std::wstring command = BuildTreePath(program) + L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
-        return 255;
-    }
-    ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 255;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return code;
-}
-
 std::string LinuxPath(const std::wstring& windowsPath) {
     using ToUnix = char*(__cdecl*)(LPCWSTR);
     static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
@@ -102,7 +84,8 @@ AgentAnswer AskAgent(const std::string& request) {
 }
 
 void Type(const std::wstring& arguments) {
-    RunLinux(MIRULO_XDOTOOL, arguments);
+    std::wstring why;
+    EXPECT_TRUE(XDoTool(arguments, &why)) << Utf8(why);
 }
 
 struct Box {
@@ -712,7 +695,7 @@ const FaultCase kCases[] = {
      [](FaultInjection& f) {
          Restart(f);
          ASSERT_TRUE(::RemoveDirectoryW(f.saves.c_str()));
-         Type(L"keydown F5 sleep 3 keyup F5");
+         ASSERT_TRUE(XDoToolInBackground(L"keydown F5 sleep 3 keyup F5"));
          // Answered at once, while F5 is still held and repeating.
          f.AnswerBoxes(4000);
      },
