@@ -78,6 +78,21 @@ inline constexpr wchar_t kHintIllustNotShow[] = L"イラストを非表示にで
 inline constexpr wchar_t kHintMinimize[] = L"最小化";
 inline constexpr wchar_t kHintClose[] = L"閉じる";
 
+// The icon buttons by the names screen readers announce (never drawn).
+inline constexpr wchar_t kNameOpenFolder[] = L"画像フォルダーを開く";
+inline constexpr wchar_t kNameReload[] = L"画像一覧の更新";
+inline constexpr wchar_t kNameDust[] = L"ゴミ箱へ移動";
+inline constexpr wchar_t kNameRename[] = L"画像ファイル名の変更";
+inline constexpr wchar_t kNameClipboard[] = L"クリップボードへコピー";
+inline constexpr wchar_t kNameViewer[] = L"内蔵ビューアで表示";
+inline constexpr wchar_t kNameEdit[] = L"画像編集ソフトで開く";
+inline constexpr wchar_t kNameSaveFolder[] = L"保存先フォルダの指定";
+inline constexpr wchar_t kNameEditor[] = L"画像編集ソフトの指定";
+inline constexpr wchar_t kNameSoundFolder[] = L"音のフォルダを開く";
+inline constexpr wchar_t kNameRefreshSounds[] = L"音の一覧の更新";
+inline constexpr wchar_t kNameMinimize[] = L"最小化";
+inline constexpr wchar_t kNameClose[] = L"閉じる";
+
 // Lists
 inline constexpr const wchar_t* kFormatNames[] = {L"PNG", L"JPG"};
 inline constexpr const wchar_t* kTimerPeriods[] = {L"1",  L"2",  L"3",  L"4",  L"5",   L"10",  L"15",

@@ -161,7 +161,9 @@ TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
         const std::wstring windowClass = ClassOf(hwnd);
         const bool hasText =
             _wcsicmp(windowClass.c_str(), L"Button") == 0 || _wcsicmp(windowClass.c_str(), L"Static") == 0;
-        if (!hasText || caption.empty()) {
+        // An owner-drawn button's text is the name a screen reader announces, never drawn.
+        const bool drawnByOwner = (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
+        if (!hasText || caption.empty() || drawnByOwner) {
             continue;
         }
         auto font = reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0));
@@ -195,6 +197,28 @@ TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
         ADD_FAILURE() << Utf8(m.name) << " \"" << Utf8(m.caption) << "\" is cut off: its glyphs need "
                       << m.ink << " px, the control leaves " << m.room;
     }
+}
+
+// A glyph button shows no text, so the window text is all a screen reader can announce.
+TEST(CaptionFit, EveryIconButtonCarriesTheNameAScreenReaderAnnounces) {
+    testkit::TempFolder folder{L"mirulo-icon-names"};
+    platform::RecordingHost host;
+    host.executablePath = folder / L"Mirulo.exe";
+    auto window = std::make_unique<app::Tfm_Mirulo>(host);
+    int iconButtons = 0;
+    for (ui::Control* control : window->AllControls()) {
+        const HWND hwnd = control->hwnd();
+        if (_wcsicmp(ClassOf(hwnd).c_str(), L"Button") != 0 ||
+            (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) != BS_OWNERDRAW) {
+            continue;
+        }
+        ++iconButtons;
+        wchar_t text[128] = {};
+        ::GetWindowTextW(hwnd, text, 128);
+        EXPECT_NE(text[0], L'\0') << Utf8(std::wstring(control->name())) << " has no name";
+    }
+    EXPECT_EQ(iconButtons, 13) << "the main window's icon buttons: seven under the list, two on the first "
+                                  "settings page, two on the sound page, two on the tab strip";
 }
 
 } // namespace
