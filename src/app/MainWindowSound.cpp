@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/Tfm_Mirulo.h"
+#include "platform/Paths.h"
 #include "platform/Wide.h"
 #include "integration/ShellOperations.h"
 #include "sound/MciPlayer.h"
@@ -70,7 +71,7 @@ void Tfm_Mirulo::BuildSoundListAtStart() {
     std::vector<std::wstring> names;
     names.reserve(slMP3.size());
     for (const std::wstring& path : slMP3) {
-        names.push_back(sound::FileNamePart(path));
+        names.push_back(platform::FileNamePart(path));
     }
     lb_Sound.SetItemIndex(sound::StoredSoundIndex(names, platform::Widen(model_.SoundName)));
     const std::wstring path = SelectedSoundPath();

@@ -12,6 +12,7 @@
 #include "platform/FileWrites.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
+#include "platform/Wide.h"
 
 namespace mirulo::capture {
 namespace {
@@ -140,11 +141,9 @@ std::wstring TemporaryPathFor(const std::wstring& path) {
 
 std::wstring CaptureFilePath(std::wstring_view saveFolder, const platform::LocalTime& now,
                              std::wstring_view code, ImageFormat format) {
-    const std::u16string name = CaptureFileName(
-        now, std::u16string_view(reinterpret_cast<const char16_t*>(code.data()), code.size()), format);
     std::wstring path(saveFolder);
     path += L'\\';
-    path.append(name.begin(), name.end());
+    path += platform::AsWide(CaptureFileName(now, platform::AsUtf16View(code), format));
     return path;
 }
 

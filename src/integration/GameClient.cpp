@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "integration/ShellOperations.h"
+#include "platform/FileWrites.h"
 #include "platform/Handles.h"
 
 namespace mirulo::integration {
@@ -48,18 +49,10 @@ bool IsGameClientRunning() {
     return false;
 }
 
-bool ProgramFileExists(const std::wstring& path) {
-    if (path.empty()) {
-        return false;
-    }
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 GameClient::GameClient(platform::Host& host, HWND owner) : host_(host), owner_(owner) {}
 
 bool GameClient::Start(const std::wstring& programPath) {
-    if (!ProgramFileExists(programPath)) {
+    if (!platform::FileExists(programPath)) {
         return false;
     }
     StartProgram(host_, owner_, programPath);
@@ -72,7 +65,7 @@ std::wstring GameClient::ChooserFolder(std::wstring_view chosenPath,
         return FolderOf(chosenPath);
     }
     for (const std::wstring_view program : defaults) {
-        if (ProgramFileExists(std::wstring(program))) {
+        if (platform::FileExists(std::wstring(program))) {
             return FolderOf(program);
         }
     }

@@ -30,9 +30,6 @@ bool IsGameClientProcessName(std::wstring_view exeFile);
 // or read counts as no client.
 bool IsGameClientRunning();
 
-// True when the path names an existing file (not a folder).
-bool ProgramFileExists(const std::wstring& path);
-
 class GameClient {
 public:
     GameClient(platform::Host& host, HWND owner);

@@ -5,17 +5,10 @@
 #include "integration/LogonBatch.h"
 #include "integration/ShellOperations.h"
 #include "platform/SystemError.h"
+#include "platform/Wide.h"
 
 namespace mirulo::integration {
 namespace {
-
-std::wstring ToWide(std::u16string_view text) {
-    return {text.begin(), text.end()};
-}
-
-std::u16string ToU16(std::wstring_view text) {
-    return {text.begin(), text.end()};
-}
 
 constexpr wchar_t kCannotWriteBatch[] = L"バッチファイルを書き込めません: ";
 constexpr wchar_t kChangedUnderneath[] = L"\r\n書き込んだ直後に別のプログラムが変更しました";
@@ -189,22 +182,22 @@ LogonTaskPlaces LogonTask::PlacesFor(platform::Host& host, HWND owner) {
     LogonTaskPlaces places;
     const std::wstring localAppData = GetSpecialFolderPath(host, owner, CSIDL_LOCAL_APPDATA);
     if (!localAppData.empty()) {
-        places.tempFolder = ToWide(LogonTempFolder(ToU16(localAppData)));
+        places.tempFolder = platform::AsWide(LogonTempFolder(platform::AsUtf16(localAppData)));
     }
     const std::wstring system = GetSpecialFolderPath(host, owner, CSIDL_SYSTEM);
     if (!system.empty()) {
-        places.taskDefinition = ToWide(TaskDefinitionPath(ToU16(system)));
+        places.taskDefinition = platform::AsWide(TaskDefinitionPath(platform::AsUtf16(system)));
     }
     places.executable = host.ExecutablePath();
     return places;
 }
 
 std::wstring LogonTask::BatchPath() const {
-    return places_.tempFolder + ToWide(kBatchFileName);
+    return places_.tempFolder + platform::AsWide(kBatchFileName);
 }
 
 std::wstring LogonTask::LogPath() const {
-    return places_.tempFolder + ToWide(kLogFileName);
+    return places_.tempFolder + platform::AsWide(kLogFileName);
 }
 
 bool LogonTask::IsRegistered() const {
@@ -221,9 +214,10 @@ std::optional<std::wstring> LogonTask::Apply(bool registerTask) {
     const std::wstring batchPath = BatchPath();
     const std::wstring logPath = LogPath();
 
-    const std::u16string line = registerTask ? RegisterTaskLine(ToU16(places_.executable), ToU16(logPath))
-                                             : RemoveTaskLine(ToU16(logPath));
-    const std::optional<std::string> bytes = ToAnsiCodePage(ToWide(line));
+    const std::u16string line =
+        registerTask ? RegisterTaskLine(platform::AsUtf16(places_.executable), platform::AsUtf16(logPath))
+                     : RemoveTaskLine(platform::AsUtf16(logPath));
+    const std::optional<std::string> bytes = ToAnsiCodePage(platform::AsWide(line));
     if (!bytes) {
         return registerTask && !ToAnsiCodePage(places_.executable) ? places_.executable : logPath;
     }

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "library/StatusText.h"
+#include "platform/Wide.h"
 
 namespace mirulo::library {
 namespace {
@@ -25,9 +26,8 @@ NumberSeparators UserNumberSeparators() {
 
 std::wstring FolderStatusText(std::size_t count, std::int64_t totalBytes) {
     const NumberSeparators separators = UserNumberSeparators();
-    const std::u16string text = StatusText(count, totalBytes, static_cast<char16_t>(separators.thousands),
-                                           static_cast<char16_t>(separators.decimal));
-    return {text.begin(), text.end()};
+    return platform::AsWide(StatusText(count, totalBytes, static_cast<char16_t>(separators.thousands),
+                                       static_cast<char16_t>(separators.decimal)));
 }
 
 } // namespace mirulo::library

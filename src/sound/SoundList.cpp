@@ -1,5 +1,7 @@
 #include "sound/SoundList.h"
 
+#include "platform/Paths.h"
+
 #include <algorithm>
 
 namespace mirulo::sound {
@@ -17,22 +19,17 @@ SoundList MakeSoundList(std::vector<std::wstring> paths, const CollationLess& co
     SoundList list;
     list.names.reserve(paths.size());
     for (const std::wstring& path : paths) {
-        list.names.push_back(FileNamePart(path));
+        list.names.push_back(platform::FileNamePart(path));
     }
     list.paths = std::move(paths);
     return list;
-}
-
-std::wstring FileNamePart(std::wstring_view path) {
-    const std::size_t slash = path.rfind(L'\\');
-    return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
 }
 
 int StoredSoundIndex(const std::vector<std::wstring>& names, std::wstring_view storedPath) {
     if (names.empty()) {
         return -1;
     }
-    const std::wstring wanted = FileNamePart(storedPath);
+    const std::wstring wanted = platform::FileNamePart(storedPath);
     int selected = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i] == wanted) {

@@ -13,10 +13,6 @@ struct SoundList {
     std::vector<std::wstring> names; // the file name of each path, for the list box
 };
 
-// The part after the last backslash, extension included; the whole text when it
-// has no backslash.
-std::wstring FileNamePart(std::wstring_view path);
-
 // Puts the paths in list order. collatesBefore is the user locale's order; paths
 // it holds equal (different texts can be) still get one fixed order, so the same
 // folders always give the same list.

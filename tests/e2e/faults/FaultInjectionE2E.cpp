@@ -12,12 +12,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "support/Desktop.h"
+#include "support/GameWindow.h"
 #include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
 
@@ -241,11 +243,21 @@ public:
                     ::PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
                 }
             }
-            ::Sleep(50);
+            PumpMessagesFor(50);
         }
     }
 
-    void PressF5() { Type(L"key F5"); }
+    // F5 pressed while the game has the keyboard, as a player presses it: the
+    // program's own window may have lost it to a box that was answered.
+    void PressF5() {
+        if (!game) {
+            // In the screen's far corner, away from the program's window and the picker's clicks.
+            game = std::make_unique<GameWindow>(RECT{1680, 880, 1900, 1040});
+        }
+        EXPECT_TRUE(game->TakeTheKeyboard()) << "the game window did not get the keyboard";
+        Type(L"key F5");
+    }
+    std::unique_ptr<GameWindow> game;
 
     std::vector<std::wstring> Pictures() const {
         std::vector<std::wstring> names;
@@ -260,7 +272,7 @@ public:
     std::size_t WaitForPictures(std::size_t atLeast, DWORD ms) const {
         const ULONGLONG until = ::GetTickCount64() + ms;
         while (Pictures().size() < atLeast && ::GetTickCount64() < until) {
-            ::Sleep(50);
+            PumpMessagesFor(50);
         }
         return Pictures().size();
     }

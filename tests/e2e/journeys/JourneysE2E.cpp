@@ -17,6 +17,7 @@
 
 #include "platform/DibSurface.h"
 #include "support/Desktop.h"
+#include "support/GameWindow.h"
 #include "support/ShellConfirmations.h"
 #include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
@@ -169,35 +170,6 @@ private:
     }
 
     mirulo::platform::DibSurface noise_;
-    HWND hwnd_ = nullptr;
-};
-
-// The game: a window of another program that has the keyboard when the player presses a key.
-class GameWindow {
-public:
-    GameWindow() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ::DefWindowProcW;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH));
-        wc.lpszClassName = L"MiruloJourneyGame";
-        ::RegisterClassW(&wc);
-        hwnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"ゲーム", WS_OVERLAPPEDWINDOW, 100, 100, 480, 320,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
-        ::ShowWindow(hwnd_, SW_SHOW);
-        ::UpdateWindow(hwnd_);
-    }
-    GameWindow(const GameWindow&) = delete;
-    GameWindow& operator=(const GameWindow&) = delete;
-    ~GameWindow() { ::DestroyWindow(hwnd_); }
-
-    // A click into the game gives it the keyboard, as a player's click does.
-    bool TakeTheKeyboard() const {
-        ClickOn(hwnd_);
-        return WaitUntil([&] { return ::GetForegroundWindow() == hwnd_; }, 5000);
-    }
-
-private:
     HWND hwnd_ = nullptr;
 };
 

@@ -91,11 +91,4 @@ TEST(SoundListOrder, SortsByTheCollationAndNamesEachPath) {
     EXPECT_EQ(list.names, (std::vector<std::wstring>{L"y.mp3", L"A.mp3", L"A.mp3", L"a.MP3", L"Z.mp3"}));
 }
 
-TEST(SoundListOrder, NamesThePartAfterTheLastBackslash) {
-    EXPECT_EQ(FileNamePart(LR"(C:\p\mp3\効果音\シャッター.mp3)"), L"シャッター.mp3");
-    EXPECT_EQ(FileNamePart(L"plain.mp3"), L"plain.mp3");
-    EXPECT_EQ(FileNamePart(LR"(C:\p\)"), L"");
-    EXPECT_EQ(FileNamePart(L"C:/p/x.mp3"), L"C:/p/x.mp3") << "only the backslash separates";
-}
-
 } // namespace
