@@ -279,39 +279,8 @@ void ListBox::Reserve(std::size_t count) {
     ::SendMessageW(hwnd(), LB_INITSTORAGE, count, static_cast<LPARAM>(count * 40 * sizeof(wchar_t)));
 }
 
-namespace {
-
-LRESULT CALLBACK ListMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                               DWORD_PTR data) {
-    if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(hwnd, &ListMouseProc, 3);
-        return ::DefSubclassProc(hwnd, message, wParam, lParam);
-    }
-    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
-        const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
-        reinterpret_cast<ListBox*>(data)->ForwardMouseDown(message);
-        return result;
-    }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-} // namespace
-
-void ListBox::ForwardMouseDown(UINT message) {
-    if (!OnMouseDown) {
-        return;
-    }
-    // This runs inside the list's own window procedure, where no exception may
-    // pass: the press goes through the parent's window procedure instead, so a
-    // failing handler is reported like any other.
-    pendingMouseMessage_ = message;
-    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND,
-                   MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
-                   reinterpret_cast<LPARAM>(hwnd()));
-}
-
 void ListBox::OnCreated() {
-    ::SetWindowSubclass(hwnd(), &ListMouseProc, 3, reinterpret_cast<DWORD_PTR>(this));
+    presses_.ForwardPressesOf(hwnd(), [this] { return static_cast<bool>(OnMouseDown); });
 }
 
 int ListBox::Count() const {
@@ -339,10 +308,7 @@ void ListBox::SetRedraw(bool redraw) {
 }
 
 bool ListBox::OnCommand(WORD code) {
-    if (code == kMouseDownNotification) {
-        if (OnMouseDown) {
-            OnMouseDown(pendingMouseMessage_);
-        }
+    if (presses_.Take(code, OnMouseDown)) {
         return true;
     }
     if (code == LBN_SELCHANGE) {
@@ -390,8 +356,8 @@ void Edit::ForwardMouseLeave() {
     if (!OnMouseLeave) {
         return;
     }
-    // As for the list's presses: the handler runs through the parent's window
-    // procedure, where a failure is reported like any other.
+    // As for presses (MouseDownForwarder): the handler runs through the parent's
+    // window procedure, where a failure is reported like any other.
     ::SendMessageW(::GetParent(hwnd()), WM_COMMAND,
                    MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseLeaveNotification),
                    reinterpret_cast<LPARAM>(hwnd()));
@@ -415,45 +381,12 @@ bool Edit::OnCommand(WORD code) {
 
 // --- Label ------------------------------------------------------------------
 
-namespace {
-
-LRESULT CALLBACK LabelMouseProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                DWORD_PTR data) {
-    if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(hwnd, &LabelMouseProc, 4);
-        return ::DefSubclassProc(hwnd, message, wParam, lParam);
-    }
-    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
-        const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
-        reinterpret_cast<Label*>(data)->ForwardMouseDown(message);
-        return result;
-    }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-} // namespace
-
 void Label::OnCreated() {
-    ::SetWindowSubclass(hwnd(), &LabelMouseProc, 4, reinterpret_cast<DWORD_PTR>(this));
-}
-
-void Label::ForwardMouseDown(UINT message) {
-    if (!OnMouseDown) {
-        return;
-    }
-    // As for the list: the press reaches the handler through the parent's window
-    // procedure, where a failing handler is reported like any other.
-    pendingMouseMessage_ = message;
-    ::SendMessageW(::GetParent(hwnd()), WM_COMMAND,
-                   MAKEWPARAM(::GetDlgCtrlID(hwnd()), kMouseDownNotification),
-                   reinterpret_cast<LPARAM>(hwnd()));
+    presses_.ForwardPressesOf(hwnd(), [this] { return static_cast<bool>(OnMouseDown); });
 }
 
 bool Label::OnCommand(WORD code) {
-    if (code == kMouseDownNotification) {
-        if (OnMouseDown) {
-            OnMouseDown(pendingMouseMessage_);
-        }
+    if (presses_.Take(code, OnMouseDown)) {
         return true;
     }
     if (code != STN_CLICKED) {

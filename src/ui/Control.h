@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "ui/MouseDownForwarder.h"
 
 namespace mirulo::ui {
 
@@ -142,15 +143,12 @@ public:
     void SetItemIndex(int index); // runs nothing
     void SetRedraw(bool redraw);
     bool OnCommand(WORD code) override;
-    void ForwardMouseDown(UINT message);
 
 protected:
     void OnCreated() override;
 
 private:
-    // A notification code of our own, beside LBN_*, for a press on the list.
-    static constexpr WORD kMouseDownNotification = 0x7F01;
-    UINT pendingMouseMessage_ = 0;
+    MouseDownForwarder presses_;
 };
 
 class Edit : public Control {
@@ -184,14 +182,12 @@ public:
     bool OnCommand(WORD code) override;
     void SetCaption(std::wstring_view text);
     void FitToText();
-    void ForwardMouseDown(UINT message);
 
 protected:
     void OnCreated() override;
 
 private:
-    static constexpr WORD kMouseDownNotification = 0x7F01;
-    UINT pendingMouseMessage_ = 0;
+    MouseDownForwarder presses_;
 };
 
 class GroupBox : public Control {

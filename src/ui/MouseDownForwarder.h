@@ -14,6 +14,11 @@ class MouseDownForwarder {
 public:
     static constexpr WORD kNotification = 0x7F01;
 
+    // Subclasses `control` so that each press, once the control itself has
+    // handled it (a list selects its entry first), is forwarded while
+    // `listening()` says a handler waits for it.
+    void ForwardPressesOf(HWND control, std::function<bool()> listening);
+
     // From the control's subclass procedure: `press` is WM_LBUTTONDOWN,
     // WM_RBUTTONDOWN or WM_MBUTTONDOWN.
     void Forward(HWND control, UINT press) {
@@ -37,7 +42,10 @@ public:
     }
 
 private:
+    static LRESULT CALLBACK AfterTheControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR data);
     UINT pending_ = 0;
+    std::function<bool()> listening_;
 };
 
 } // namespace mirulo::ui

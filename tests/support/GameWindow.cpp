@@ -12,8 +12,8 @@ GameWindow::GameWindow(RECT place) {
     wc.lpszClassName = L"MiruloTestGame";
     ::RegisterClassW(&wc); // fails harmlessly when a previous game registered it
     hwnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"ゲーム", WS_OVERLAPPEDWINDOW, place.left, place.top,
-                              place.right - place.left, place.bottom - place.top, nullptr, nullptr, wc.hInstance,
-                              nullptr);
+                              place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                              wc.hInstance, nullptr);
     ::ShowWindow(hwnd_, SW_SHOW);
     ::UpdateWindow(hwnd_);
 }
