@@ -27,6 +27,7 @@
 #include "image/PictureFile.h"
 #include "image/PngReader.h"
 #include "image/PngWriter.h"
+#include "library/PictureListModel.h"
 #include "platform/Wide.h"
 #include "ui/Control.h"
 #include "viewer/PictureCopies.h"
@@ -52,7 +53,19 @@ SIZE_T PeakPrivateBytes() {
 // The viewer needs a main window only for its status text here.
 class BenchMainWindow final : public viewer::ViewerMainWindow {
 public:
-    ui::ListBox& PictureList() override { return list_; }
+    int PictureCount() const override { return static_cast<int>(entries.size()); }
+    std::wstring PictureEntry(int index) const override {
+        return entries.at(static_cast<std::size_t>(index));
+    }
+    int SelectedPicture() const override { return selected; }
+    void SelectPicture(int index) override { selected = index; }
+    void MarkPictureRecycled(int index) override {
+        entries.at(static_cast<std::size_t>(index)).insert(0, library::kTrashMark);
+        selected = index;
+    }
+    void InsertPicture(int index, const std::wstring& entry) override {
+        entries.insert(entries.begin() + index, entry);
+    }
     std::wstring SaveFolder() const override { return {}; }
     void SetMainStatusText(const std::wstring&) override {}
     bool MoveToRecycleBin(const std::vector<std::wstring>&) override { return false; }
@@ -61,8 +74,8 @@ public:
     void OpenRecycleBin() override {}
     void ViewerClosed(const viewer::ViewerPlacement&) override {}
 
-private:
-    ui::ListBox list_{L"lb_PicList"};
+    std::vector<std::wstring> entries;
+    int selected = -1;
 };
 
 double Seconds(Clock::time_point from) {

@@ -7,6 +7,7 @@
 #include "app/Tfm_Mirulo.h"
 #include "integration/ShellOperations.h"
 #include "library/PictureFolder.h"
+#include "library/PictureListModel.h"
 #include "library/RecycleBin.h"
 #include "platform/FileWrites.h"
 #include "ui/Dispatch.h"
@@ -24,7 +25,17 @@ class ViewerLink final : public viewer::ViewerMainWindow {
 public:
     explicit ViewerLink(Tfm_Mirulo& window) : window_(window) {}
 
-    ui::ListBox& PictureList() override { return window_.lb_PicList; }
+    int PictureCount() const override { return window_.lb_PicList.Count(); }
+    std::wstring PictureEntry(int index) const override { return window_.lb_PicList.Item(index); }
+    int SelectedPicture() const override { return window_.lb_PicList.ItemIndex(); }
+    void SelectPicture(int index) override { window_.lb_PicList.SetItemIndex(index); }
+    void MarkPictureRecycled(int index) override {
+        window_.lb_PicList.SetItem(index, std::wstring(library::kTrashMark) + window_.lb_PicList.Item(index));
+        window_.lb_PicList.SetItemIndex(index);
+    }
+    void InsertPicture(int index, const std::wstring& entry) override {
+        window_.lb_PicList.Insert(index, entry);
+    }
     std::wstring SaveFolder() const override { return window_.SaveFolder(); }
     void SetMainStatusText(const std::wstring& text) override { window_.statusBar.SetText(text); }
     bool MoveToRecycleBin(const std::vector<std::wstring>& files) override {

@@ -357,16 +357,15 @@ void TfrmView::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
 // --- The strip ----------------------------------------------------------------------
 
 std::wstring TfrmView::SelectedPath() const {
-    const ui::ListBox& list = main_.PictureList();
-    const int index = list.ItemIndex();
+    const int index = main_.SelectedPicture();
     if (index < 0) {
         return {};
     }
-    return library::PicturePath(main_.SaveFolder(), list.Item(index));
+    return library::PicturePath(main_.SaveFolder(), main_.PictureEntry(index));
 }
 
 void TfrmView::StepTo(int index) {
-    main_.PictureList().SetItemIndex(index);
+    main_.SelectPicture(index);
     // A marked entry has no file: the selection moves, the picture stays.
     const std::wstring path = SelectedPath();
     if (platform::FileExists(path)) {
@@ -375,7 +374,7 @@ void TfrmView::StepTo(int index) {
 }
 
 void TfrmView::btn_LClick() {
-    const int index = main_.PictureList().ItemIndex();
+    const int index = main_.SelectedPicture();
     if (index - 1 < 0) {
         return;
     }
@@ -383,9 +382,8 @@ void TfrmView::btn_LClick() {
 }
 
 void TfrmView::btn_RClick() {
-    const ui::ListBox& list = main_.PictureList();
-    const int index = list.ItemIndex();
-    if (index + 1 >= list.Count()) {
+    const int index = main_.SelectedPicture();
+    if (index + 1 >= main_.PictureCount()) {
         return;
     }
     StepTo(index + 1);
@@ -399,8 +397,7 @@ void TfrmView::btn_DustMouseDown(UINT message) {
     if (message != WM_LBUTTONDOWN) {
         return;
     }
-    ui::ListBox& list = main_.PictureList();
-    const int index = list.ItemIndex();
+    const int index = main_.SelectedPicture();
     if (index < 0) {
         host().ShowMessage(hwnd(), texts::kNoSelectionDelete, ui::kApplicationTitle, MB_OK);
         return;
@@ -409,7 +406,7 @@ void TfrmView::btn_DustMouseDown(UINT message) {
     if (!platform::FileExists(path)) {
         return;
     }
-    const std::wstring entry = list.Item(index);
+    const std::wstring entry = main_.PictureEntry(index);
     // Marked, reported and stepped past only when the file has really gone: a
     // declined confirmation leaves the picture where it is, and so its entry.
     if (!main_.MoveToRecycleBin({path})) {
@@ -419,8 +416,7 @@ void TfrmView::btn_DustMouseDown(UINT message) {
     const std::wstring marked = std::wstring(library::kTrashMark) + entry;
     main_.SetMainStatusText(std::wstring(library::kTrashMark) + L" " + entry);
     SetStatusText(marked);
-    list.SetItem(index, marked);
-    list.SetItemIndex(index);
+    main_.MarkPictureRecycled(index);
     btn_RClick();
 }
 
@@ -443,14 +439,13 @@ void TfrmView::btn_SepiaClick() {
 }
 
 void TfrmView::MakeCopy(bool grey) {
-    ui::ListBox& list = main_.PictureList();
-    const int index = list.ItemIndex();
+    const int index = main_.SelectedPicture();
     // Without a selection there is no picture to copy, and nothing to say: the
     // buttons show no message of their own.
     if (index < 0) {
         return;
     }
-    const std::wstring source = library::PicturePath(main_.SaveFolder(), list.Item(index));
+    const std::wstring source = library::PicturePath(main_.SaveFolder(), main_.PictureEntry(index));
     std::wstring target;
     try {
         target = grey ? MakeGrayCopy(source) : MakeSepiaCopy(source);
@@ -478,16 +473,16 @@ void TfrmView::MakeCopy(bool grey) {
     const std::wstring name = platform::FileNamePart(target);
     // A copy made again replaces its file: its entry is selected, not listed twice.
     int entry = -1;
-    for (int i = 0; i < list.Count() && entry < 0; ++i) {
-        if (list.Item(i) == name) {
+    for (int i = 0; i < main_.PictureCount() && entry < 0; ++i) {
+        if (main_.PictureEntry(i) == name) {
             entry = i;
         }
     }
     if (entry < 0) {
         entry = index + 1;
-        list.Insert(entry, name);
+        main_.InsertPicture(entry, name);
     }
-    list.SetItemIndex(entry);
+    main_.SelectPicture(entry);
     main_.SetMainStatusText((grey ? texts::kGrayTagMain : texts::kSepiaTagMain) + name);
     SetStatusText((grey ? texts::kGrayTagViewer : texts::kSepiaTagViewer) + name);
 }

@@ -7,10 +7,6 @@
 #include <string>
 #include <vector>
 
-namespace mirulo::ui {
-class ListBox;
-}
-
 namespace mirulo::viewer {
 
 // The viewer's outer place and size on the virtual desktop, frame included.
@@ -26,7 +22,19 @@ class ViewerMainWindow {
 public:
     virtual ~ViewerMainWindow() = default;
 
-    virtual ui::ListBox& PictureList() = 0;
+    // The picture list as the viewer steps through it: its entries, newest
+    // first, as the list shows them (a file name, or one marked as gone to the
+    // recycle bin), and the selected one (-1: none).
+    virtual int PictureCount() const = 0;
+    virtual std::wstring PictureEntry(int index) const = 0;
+    virtual int SelectedPicture() const = 0;
+    // Selects an entry, running nothing of the main window's.
+    virtual void SelectPicture(int index) = 0;
+    // The entry's picture went to the recycle bin: it shows marked, and stays
+    // selected, until the list is read anew.
+    virtual void MarkPictureRecycled(int index) = 0;
+    // A new picture (a copy) listed at `index`; the entries from there move down.
+    virtual void InsertPicture(int index, const std::wstring& entry) = 0;
     virtual std::wstring SaveFolder() const = 0;
     // The main window's status panel only (the viewer writes its own).
     virtual void SetMainStatusText(const std::wstring& text) = 0;

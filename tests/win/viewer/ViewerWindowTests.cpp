@@ -11,6 +11,7 @@
 #include <map>
 
 #include "image/PngWriter.h"
+#include "library/PictureListModel.h"
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
 #include "support/Messages.h"
@@ -28,7 +29,19 @@ using testkit::PlaceInParent;
 
 class StandInMainWindow final : public viewer::ViewerMainWindow {
 public:
-    ui::ListBox& PictureList() override { return list_; }
+    int PictureCount() const override { return static_cast<int>(entries.size()); }
+    std::wstring PictureEntry(int index) const override {
+        return entries.at(static_cast<std::size_t>(index));
+    }
+    int SelectedPicture() const override { return selected; }
+    void SelectPicture(int index) override { selected = index; }
+    void MarkPictureRecycled(int index) override {
+        entries.at(static_cast<std::size_t>(index)).insert(0, library::kTrashMark);
+        selected = index;
+    }
+    void InsertPicture(int index, const std::wstring& entry) override {
+        entries.insert(entries.begin() + index, entry);
+    }
     std::wstring SaveFolder() const override { return L"C:\\"; }
     void SetMainStatusText(const std::wstring&) override {}
     bool MoveToRecycleBin(const std::vector<std::wstring>&) override { return false; }
@@ -37,8 +50,8 @@ public:
     void OpenRecycleBin() override {}
     void ViewerClosed(const viewer::ViewerPlacement&) override {}
 
-private:
-    ui::ListBox list_{L"lb_PicList"};
+    std::vector<std::wstring> entries;
+    int selected = -1;
 };
 
 LONG At144(LONG pixelsAt96) {
