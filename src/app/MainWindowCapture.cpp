@@ -7,6 +7,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SoundPage.h"
 #include "capture/CaptureService.h"
 #include "library/PictureFolder.h"
 #include "ui/Dispatch.h"
@@ -46,7 +47,7 @@ void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
 }
 
 void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
-    blPlaySound = false;
+    captureSoundDue = false;
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
@@ -61,7 +62,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
     {
         const capture::CapturePicture picture = captures_.Take(kind.range, fixed);
         if (!picture.empty()) {
-            blPlaySound = true;
+            captureSoundDue = true;
             try {
                 SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
             } catch (const capture::ClipboardError&) {
@@ -73,7 +74,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
     }
     CountImages();
     MoveOldestToRecycleBinWhileOverCap();
-    playSound();
+    PlayCaptureSound();
     FormResize();
     if (clipboardFailure) {
         std::rethrow_exception(clipboardFailure);
@@ -167,6 +168,15 @@ void Tfm_Mirulo::ConnectCaptureButtons() {
     btn_3Capture.OnClick = [this] { btn_3CaptureClick(); };
     btn_3Capture3.OnClick = [this] { btn_3Capture3Click(); };
     btn_3Capture10.OnClick = [this] { btn_3Capture10Click(); };
+}
+
+void Tfm_Mirulo::PlayCaptureSound() {
+    // Cleared before playing: a sound that fails to open still leaves it false.
+    const bool due = captureSoundDue;
+    captureSoundDue = false;
+    if (due) {
+        soundPage_->PlayAfterCapture();
+    }
 }
 
 } // namespace mirulo::app

@@ -1,11 +1,15 @@
-// The main window's controls, one row each: what a user sees on the four pages.
+// The main window's controls, one row each: what a user sees on its pages and on
+// the tab strip; the page "設定３" makes its own.
 // Places are at 96 DPI within the parent; the window scales them by its DPI.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <span>
+
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SoundPage.h"
 #include "ui/ControlTable.h"
 
 namespace mirulo::app {
@@ -15,10 +19,13 @@ using Kind = ui::ControlKind;
 using Row = ui::ControlRow;
 using namespace ui::row_flags;
 
-// Where a control sits: one of the pages, inside one of the two group boxes (whose
+// Where a control sits: one of the pages, inside the editor group box (whose
 // controls are placed relative to the box), or on the tab strip. The order is
 // that of the containers given to the table below.
-enum Parent : int { Page0, Page1, Page2, Page3, EditorGroup, SoundGroup, Pager };
+enum Parent : int { Page0, Page1, Page2, EditorGroup, Pager };
+
+// Command ids of the controls, in the order they are made.
+constexpr int kFirstControlId = 1000;
 
 using namespace texts;
 
@@ -134,45 +141,9 @@ void Tfm_Mirulo::CreateControls() {
          L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
         {settings2Illustration, Kind::Picture, Parent::Page2, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_03},
 
-        // Page 3 "設定３"
-        {soundHeading, Kind::Label, Parent::Page3, 11, 10, 76, 24, L"■撮影音", nullptr, kHeading, 0},
-        {chk_Sound, Kind::CheckBox, Parent::Page3, 30, 39, 145, 17, L"撮影時に音を鳴らす", kHintSound, 0, 0},
-        {lbl_DLC, Kind::Label, Parent::Page3, 296, 38, 85, 17, L"DLCサイトを開く", kHintDLC,
-         kUnderline | kHandCursor | kClickable, 0},
-        {gb_MP3Folder, Kind::GroupBox, Parent::Page3, 45, 60, 336, 106, L"リスト表示対象", kHintMP3Folder, 0,
-         0},
-        {categoryShutterVoice1s, Kind::CheckBox, Parent::SoundGroup, 20, 20, 105, 17, L"撮影声系1秒", nullptr,
-         0, 0},
-        {categoryShutterVoice2s, Kind::CheckBox, Parent::SoundGroup, 20, 40, 105, 17, L"撮影声系2秒", nullptr,
-         0, 0},
-        {categoryShutterVoice3s, Kind::CheckBox, Parent::SoundGroup, 20, 60, 105, 17, L"撮影声系3秒", nullptr,
-         0, 0},
-        {categoryShutterVoiceLong, Kind::CheckBox, Parent::SoundGroup, 20, 80, 105, 17, L"撮影声系ロング",
-         nullptr, 0, 0},
-        {categoryLine1s, Kind::CheckBox, Parent::SoundGroup, 130, 20, 105, 17, L"セリフ系1秒", nullptr, 0, 0},
-        {categoryLine2s, Kind::CheckBox, Parent::SoundGroup, 130, 40, 105, 17, L"セリフ系2秒", nullptr, 0, 0},
-        {categoryLine3s, Kind::CheckBox, Parent::SoundGroup, 130, 60, 105, 17, L"セリフ系3秒", nullptr, 0, 0},
-        {categoryLineLong, Kind::CheckBox, Parent::SoundGroup, 130, 80, 105, 17, L"セリフ系ロング", nullptr,
-         0, 0},
-        {categoryFavourites, Kind::CheckBox, Parent::SoundGroup, 230, 20, 110, 17, L"お気に入り", nullptr, 0,
-         0},
-        {categorySoundEffects, Kind::CheckBox, Parent::SoundGroup, 230, 40, 110, 17, L"効果音", nullptr, 0,
-         0},
-        {lb_Sound, Kind::ListBox, Parent::Page3, 45, 168, 336, 140, L"", kHintSoundList,
-         kHandCursor | kNoTabStop, 0},
-        {btn_SoundFolder, Kind::IconButton, Parent::Page3, 45, 308, 39, 31, kNameSoundFolder,
-         kHintSoundFolder, 0, IDR_GLYPH_FOLDER},
-        {btn_RefreshMP3List, Kind::IconButton, Parent::Page3, 86, 308, 39, 31, kNameRefreshSounds,
-         kHintRefreshMP3, 0, IDR_GLYPH_RELOAD},
-        {randomPlayBox, Kind::CheckBox, Parent::Page3, 242, 308, 96, 17, L"ランダム再生", nullptr, 0, 0},
-        {btn_Play, Kind::PushButton, Parent::Page3, 341, 308, 40, 31, L"再生", kHintPlay, 0, 0},
-        {businessModeHeading, Kind::Label, Parent::Page3, 10, 350, 122, 24, L"■ビジネスモード", nullptr,
-         kHeading, 0},
-        {businessModeBox, Kind::CheckBox, Parent::Page3, 29, 379, 171, 17, L"カラー変更 ・ イラスト非表示",
-         kHintIllustNotShow, 0, 0},
-        {settings3Illustration, Kind::Picture, Parent::Page3, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_04},
+    };
 
-        // On the tab strip
+    const Row tabStripRows[] = {
         {btn_Minimized, Kind::IconButton, Parent::Pager, 361, 1, 21, 22, kNameMinimize, kHintMinimize, 0,
          IDR_GLYPH_MINIMIZE},
         {btn_Close, Kind::IconButton, Parent::Pager, 383, 1, 21, 22, kNameClose, kHintClose, 0,
@@ -180,22 +151,28 @@ void Tfm_Mirulo::CreateControls() {
     };
 
     const ui::ControlContainer containers[] = {
-        {tabs.Page(0).hwnd(), {0, 0}},   {tabs.Page(1).hwnd(), {0, 0}},    {tabs.Page(2).hwnd(), {0, 0}},
-        {tabs.Page(3).hwnd(), {0, 0}},   {tabs.Page(1).hwnd(), {30, 239}}, // inside gb_Editor
-        {tabs.Page(3).hwnd(), {45, 60}},                                   // inside gb_MP3Folder
+        {tabs.Page(0).hwnd(), {0, 0}}, {tabs.Page(1).hwnd(), {0, 0}},
+        {tabs.Page(2).hwnd(), {0, 0}}, {tabs.Page(1).hwnd(), {30, 239}}, // inside gb_Editor
         {tabs.hwnd(), {0, 0}},
     };
-    controlTable_.Create(rows, containers, dpi(), 1000);
-    for (const Row& row : rows) {
-        if (row.hint != nullptr) {
-            designHints_.emplace_back(&row.control, row.hint);
+    const auto create = [&](std::span<const Row> made) {
+        controlTable_.Create(made, containers, dpi(),
+                             kFirstControlId + static_cast<int>(controlTable_.Controls().size()));
+        for (const Row& row : made) {
+            if (row.hint != nullptr) {
+                designHints_.emplace_back(&row.control, row.hint);
+            }
         }
-    }
+    };
+    create(rows);
+    soundPage_->CreateControls(controlTable_, tabs.Page(3).hwnd(), dpi(),
+                               kFirstControlId + static_cast<int>(controlTable_.Controls().size()),
+                               designHints_);
+    create(tabStripRows);
     controls_ = controlTable_.Controls();
 
     // Group boxes go beneath the controls they frame (later windows start lower).
     gb_Editor.SendToBack();
-    gb_MP3Folder.SendToBack();
 
     paintEditorRadio.JoinGroup(&editorRadioGroup_);
     ownEditorRadio.JoinGroup(&editorRadioGroup_);

@@ -58,7 +58,7 @@ void Tfm_Mirulo::btn_SetRectClick() {
 }
 
 void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
-    blPlaySound = false;
+    captureSoundDue = false;
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
@@ -83,7 +83,7 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
                 capture::CutRectangle(picker.Picture(), range->left, range->top, range->width, range->height);
             ::ShowWindow(hwnd(), SW_SHOWNA);
             if (!picture.empty()) {
-                blPlaySound = true;
+                captureSoundDue = true;
                 try {
                     SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
                 } catch (const capture::ClipboardError&) {
@@ -101,7 +101,7 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
     ::SetForegroundWindow(hwnd());
     CountImages();
     MoveOldestToRecycleBinWhileOverCap();
-    playSound();
+    PlayCaptureSound();
     tabs.SetActivePageIndex(0);
     ::ShowWindow(hwnd(), SW_SHOWNA);
     if (wasNormal) {

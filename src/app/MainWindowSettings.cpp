@@ -7,6 +7,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SoundPage.h"
 #include "capture/AutoCapturePeriod.h"
 #include "library/PictureFolder.h"
 #include "platform/Paths.h"
@@ -28,17 +29,6 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
     list.SetItemIndex(index);
     return list.ItemIndex();
-}
-
-// Construction applies each loaded value as a user's click would: when the value
-// differs from what the box shows, the box's handler runs for its effects (the
-// timer, a notice, the picture colours, a write).
-template <class Handler> void ApplyThroughHandler(ui::CheckBox& box, bool value, Handler handler) {
-    if (box.Checked() == value) {
-        return;
-    }
-    box.SetChecked(value);
-    handler();
 }
 
 // A radio button's handler runs only for the one that becomes chosen.
@@ -178,7 +168,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     lbl_Timer.SetEnabled(timerOn);
     lbl_TimerMinSec.SetEnabled(timerOn);
 
-    ApplyThroughHandler(chk_Sound, values.SoundEnabled, [this] { chk_SoundClick(); });
+    soundPage_->ApplySoundEnabled(values.SoundEnabled);
     ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
     edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
     ApplyThroughHandler(fixedRangeToClipboardBox, values.ToClipboard1Enabled,
@@ -197,20 +187,19 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
     lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
 
-    ApplyThroughHandler(randomPlayBox, values.bl_chkRND, [this] { OnRandomPlayClicked(); });
-    const auto boxes = CategoryBoxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        ApplyThroughHandler(*boxes[i], values.bl_chkRNDCategories[i], [this] { OnSoundCategoryClicked(); });
-    }
+    soundPage_->ApplySoundChoices(values);
 
     ApplyThroughHandler(trayIconBox, values.chk_TrayIcon, [this] { chk_TrayIconClick(); });
     chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
     ApplyThroughHandler(startMinimisedBox, values.chk_Minimized, [this] { chk_MinimizedClick(); });
-    ApplyThroughHandler(businessModeBox, values.cb_IllustNotShow, [this] { cb_IllustNotShowClick(); });
-    for (Picture* picture :
-         {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration}) {
-        picture->SetVisible(!businessModeBox.Checked());
+    if (soundPage_->ApplyBusinessMode(values.cb_IllustNotShow)) {
+        OnBusinessModeClicked();
     }
+    const bool illustrated = !soundPage_->BusinessMode();
+    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration}) {
+        picture->SetVisible(illustrated);
+    }
+    soundPage_->ShowIllustration(illustrated);
 }
 
 settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
@@ -235,8 +224,6 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     values.PNGorJPGNumber = formatList.ItemIndex();
     values.TimerNumber = timerPeriodList.ItemIndex();
     values.TimerEnabled = chk_Timer.Checked();
-    values.SoundEnabled = chk_Sound.Checked();
-    values.SoundName = Narrow(SelectedSoundPath());
     values.FolderCapacityEnabled = chk_Capa.Checked();
     values.FolderCapacitySize = settings::FolderCapacitySizeFromText(Narrow(edt_Capa.Caption()));
     values.ToClipboard1Enabled = fixedRangeToClipboardBox.Checked();
@@ -245,23 +232,10 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     values.rd_GrEdit1 = paintEditorRadio.Checked();
     values.rd_GrEdit2 = ownEditorRadio.Checked();
     values.ExecUOEnabled = chk_ExecUO.Checked();
-    values.bl_chkRND = randomPlayBox.Checked();
-    const auto boxes = const_cast<Tfm_Mirulo*>(this)->CategoryBoxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        values.bl_chkRNDCategories[i] = boxes[i]->Checked();
-    }
     values.chk_TrayIcon = trayIconBox.Checked();
     values.chk_Minimized = startMinimisedBox.Checked();
-    values.cb_IllustNotShow = businessModeBox.Checked();
+    soundPage_->Store(values);
     return values;
-}
-
-std::wstring Tfm_Mirulo::SelectedSoundPath() const {
-    const int index = lb_Sound.ItemIndex();
-    if (index < 0 || static_cast<std::size_t>(index) >= slMP3.size()) {
-        return {};
-    }
-    return slMP3[static_cast<std::size_t>(index)];
 }
 
 void Tfm_Mirulo::WriteIni() {
@@ -291,7 +265,7 @@ void Tfm_Mirulo::WriteIni() {
     }
     damagedFileAtStart_ = false;
     const settings::SettingsValues values = CurrentSettings();
-    const bool soundSelected = !SelectedSoundPath().empty();
+    const bool soundSelected = soundPage_->SoundSelected();
     if (settingsFileUnread_) {
         settings::WriteChangedSettings(document, values, *settingsAtStart_, soundSelected,
                                        settingsChangedInRun_);
@@ -331,10 +305,6 @@ void Tfm_Mirulo::chk_TimerClick() {
 
 void Tfm_Mirulo::cb_TimerChange() {
     ApplyTimerInterval();
-    WriteIni();
-}
-
-void Tfm_Mirulo::chk_SoundClick() {
     WriteIni();
 }
 
@@ -387,14 +357,9 @@ void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
     lbl_SaveFolder.SetCaption(folder);
 }
 
-void Tfm_Mirulo::OnRandomPlayClicked() {
-    WriteIni();
-}
-
 void Tfm_Mirulo::ConnectOptionHandlers() {
     chk_Timer.OnClick = [this] { chk_TimerClick(); };
     timerPeriodList.OnChange = [this] { cb_TimerChange(); };
-    chk_Sound.OnClick = [this] { chk_SoundClick(); };
     chk_Capa.OnClick = [this] { chk_CapaClick(); };
     fixedRangeToClipboardBox.OnClick = [this] { cb_Key1_ToClipboardClick(); };
     fullScreenToClipboardBox.OnClick = [this] { cb_Key3_ToClipboardClick(); };
@@ -404,10 +369,6 @@ void Tfm_Mirulo::ConnectOptionHandlers() {
     paintEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
     ownEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
     chk_ExecUO.OnClick = [this] { chk_ExecUOClick(); };
-    randomPlayBox.OnClick = [this] { OnRandomPlayClicked(); };
-    for (ui::CheckBox* box : CategoryBoxes()) {
-        box->OnClick = [this] { OnSoundCategoryClicked(); };
-    }
     startAtLogonBox.OnClick = [this] { cb_AutoStartClick(); };
 }
 

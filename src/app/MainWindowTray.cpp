@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SoundPage.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -26,7 +27,7 @@ void Tfm_Mirulo::ConnectTray(HICON icon) {
     btn_Close.OnClick = [this] { btn_CloseClick(); };
     trayIconBox.OnClick = [this] { chk_TrayIconClick(); };
     startMinimisedBox.OnClick = [this] { chk_MinimizedClick(); };
-    businessModeBox.OnClick = [this] { cb_IllustNotShowClick(); };
+    soundPage_->OnBusinessModeClicked = [this] { OnBusinessModeClicked(); };
     tabs.OnMouseDown = [this](UINT message, POINT point) { OnTabStripMouseDown(message, point); };
     wheelFilter_ =
         std::make_unique<ui::MouseWheelFilter>(hwnd(), [this](POINT at) { return FormMouseWheel(at); });
@@ -154,12 +155,13 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 
 // --- Colour mode ------------------------------------------------------------------
 
-void Tfm_Mirulo::cb_IllustNotShowClick() {
-    const bool grey = businessModeBox.Checked();
+void Tfm_Mirulo::OnBusinessModeClicked() {
+    const bool grey = soundPage_->BusinessMode();
     for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration,
-                             &settings3Illustration, &bannerPicture, &img_Title1}) {
+                             &bannerPicture, &img_Title1}) {
         picture->SetVisible(!grey);
     }
+    soundPage_->ShowIllustration(!grey);
     img_Title2.SetVisible(grey);
     const COLORREF colour = grey ? kGreyPageColour : kNormalPageColour;
     for (int page = 0; page < 4; ++page) {

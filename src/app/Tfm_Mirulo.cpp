@@ -11,7 +11,7 @@
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "integration/LogonTask.h"
-#include "sound/MciPlayer.h"
+#include "app/pages/SoundPage.h"
 #include "viewer/PictureCopies.h"
 #include "viewer/TfrmView.h"
 #include "viewer/ViewerMainWindow.h"
@@ -65,6 +65,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     for (int i = 0; i < 4; ++i) {
         tabs.AddPage(tabCaptions[i], tabFonts[i]);
     }
+    soundPage_ = std::make_unique<SoundPage>(static_cast<PageSite&>(*this));
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
@@ -76,7 +77,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectRangePicker();
     ConnectAutoCapture();
     ConnectFileActions();
-    ConnectSoundControls();
+    soundPage_->Connect();
     ConnectIntegration();
     ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
@@ -105,13 +106,6 @@ ui::Control* Tfm_Mirulo::FindControl(std::wstring_view name) const {
     return nullptr;
 }
 
-std::array<ui::CheckBox*, 10> Tfm_Mirulo::CategoryBoxes() {
-    return {&categoryShutterVoice1s,   &categoryShutterVoice2s, &categoryShutterVoice3s,
-            &categoryShutterVoiceLong, &categoryLine1s,         &categoryLine2s,
-            &categoryLine3s,           &categoryLineLong,       &categoryFavourites,
-            &categorySoundEffects};
-}
-
 void Tfm_Mirulo::ShowFirstTime() {
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     ::UpdateWindow(hwnd());
@@ -123,7 +117,6 @@ void Tfm_Mirulo::ShowFirstTime() {
 // rely on the steps before them.
 void Tfm_Mirulo::FormCreate() {
     blInFormCreate = true;
-    slMP3.clear();
     iAppExStyle = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
     versionLabel.SetCaption(kVersionText);
     normalCaption = std::wstring(texts::kCaptionPrefixNormal) + versionLabel.Caption();
@@ -138,8 +131,8 @@ void Tfm_Mirulo::FormCreate() {
     ComputeDefaultPosition();
 
     ReadSettings();
-    ::SetWindowTextW(hwnd(), (businessModeBox.Checked() ? businessCaption : normalCaption).c_str());
-    BuildSoundListAtStart();
+    ::SetWindowTextW(hwnd(), (soundPage_->BusinessMode() ? businessCaption : normalCaption).c_str());
+    soundPage_->BuildListAtStart(model_.SoundName);
     ApplyTimerInterval();
     const bool timerOn = chk_Timer.Checked();
     timerPeriodList.SetEnabled(timerOn);
@@ -247,9 +240,8 @@ void Tfm_Mirulo::FormClose() {
 }
 
 void Tfm_Mirulo::FormDestroy() {
-    slMP3.clear();
     ReleaseHotKeys();
-    soundPlayer->Close();
+    soundPage_->Close();
 }
 
 bool Tfm_Mirulo::OnClose() {

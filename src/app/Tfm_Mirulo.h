@@ -23,6 +23,7 @@
 #include "ui/MouseWheelFilter.h"
 #include "ui/Window.h"
 #include "app/Pictures.h"
+#include "app/pages/PageSite.h"
 #include "library/RenameDialog.h"
 #include "settings/SettingsValues.h"
 
@@ -37,9 +38,6 @@ class LogonTask;
 namespace mirulo::capture {
 class HotKeyRegistry;
 }
-namespace mirulo::sound {
-class MciPlayer;
-}
 
 namespace mirulo::viewer {
 class TfrmView;
@@ -48,10 +46,12 @@ class ViewerMainWindow;
 
 namespace mirulo::app {
 
+class SoundPage;
+
 inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
 inline constexpr wchar_t kVersionText[] = L"ver.2.10";
 
-class Tfm_Mirulo final : public ui::Window {
+class Tfm_Mirulo final : public ui::Window, private PageSite {
 public:
     explicit Tfm_Mirulo(platform::Host& host);
     ~Tfm_Mirulo() override;
@@ -76,6 +76,8 @@ public:
     ui::Control* FindControl(std::wstring_view name) const;
     const std::vector<ui::Control*>& AllControls() const { return controls_; }
     ui::Hints& hints() { return hints_; }
+    // The pages, for the tests' driver.
+    SoundPage& soundPage() const { return *soundPage_; }
     ui::TabPager& pager() { return tabs; }
 
     // --- Controls, by the names the features use -------------------------
@@ -153,30 +155,6 @@ public:
     ui::CheckBox fullScreenToClipboardBox{L"cb_Key3_ToClipboard"};
     Picture settings2Illustration{L"img_03"};
 
-    // Page 3 "設定３"
-    ui::Label soundHeading{L"Label18"};
-    ui::CheckBox chk_Sound{L"chk_Sound"};
-    ui::Label lbl_DLC{L"lbl_DLC"};
-    ui::GroupBox gb_MP3Folder{L"gb_MP3Folder"};
-    ui::CheckBox categoryShutterVoice1s{L"chkRND01"};
-    ui::CheckBox categoryShutterVoice2s{L"chkRND02"};
-    ui::CheckBox categoryShutterVoice3s{L"chkRND03"};
-    ui::CheckBox categoryShutterVoiceLong{L"chkRND04"};
-    ui::CheckBox categoryLine1s{L"chkRND05"};
-    ui::CheckBox categoryLine2s{L"chkRND06"};
-    ui::CheckBox categoryLine3s{L"chkRND07"};
-    ui::CheckBox categoryLineLong{L"chkRND08"};
-    ui::CheckBox categoryFavourites{L"chkRND09"};
-    ui::CheckBox categorySoundEffects{L"chkRND10"};
-    ui::ListBox lb_Sound{L"lb_Sound"};
-    IconButton btn_SoundFolder{L"btn_SoundFolder"};
-    IconButton btn_RefreshMP3List{L"btn_RefreshMP3List"};
-    ui::CheckBox randomPlayBox{L"chkRND"};
-    ui::Button btn_Play{L"btn_Play"};
-    ui::Label businessModeHeading{L"Label1"};
-    ui::CheckBox businessModeBox{L"cb_IllustNotShow"};
-    Picture settings3Illustration{L"img_04"};
-
     // On the tab strip
     IconButton btn_Minimized{L"btn_Minimized"};
     IconButton btn_Close{L"btn_Close"};
@@ -185,7 +163,6 @@ public:
     ui::Timer autoCaptureTimer;
     ui::Timer tm_Min;
     std::unique_ptr<ui::TrayIcon> trayIcon; // shown only while the window hides in the notification area
-    std::unique_ptr<sound::MciPlayer> soundPlayer; // the capture sound's player
 
     // --- Fields shared by the features ------------------------------------
     std::vector<std::wstring> slPNGJPG;
@@ -193,10 +170,9 @@ public:
     std::int32_t registeredHotKeyId2 = 0;
     std::int32_t registeredHotKeyId3 = 0;
     std::wstring captureCode;
-    bool blPlaySound = false;
+    bool captureSoundDue = false;
     std::int32_t intCaptureTimer = 0;
     std::int64_t FTotalSize = 0;
-    std::vector<std::wstring> slMP3;
     std::wstring normalCaption;
     std::wstring businessCaption;
 
@@ -220,18 +196,14 @@ public:
     std::wstring SettingsPath();
     void chk_TimerClick();
     void cb_TimerChange();
-    void chk_SoundClick();
     void chk_CapaClick();
     void cb_Key1_ToClipboardClick();
     void cb_Key3_ToClipboardClick();
     void cb_PNGorJPGClick();
     void OnEditorChoiceClicked();
     void chk_ExecUOClick();
-    void OnRandomPlayClicked();
-    void OnSoundCategoryClicked();
     void chk_TrayIconClick();
     void chk_MinimizedClick();
-    void cb_IllustNotShowClick();
     void cb_AutoStartClick();
 
     // Global hot keys.
@@ -318,8 +290,10 @@ public:
 
     // After-steps of a capture.
     void MoveOldestToRecycleBinWhileOverCap();
-    void playSound();
+    void PlayCaptureSound();
     void FormResize();
+    // The business-mode box's effects: colours, pictures and caption of the whole window.
+    void OnBusinessModeClicked();
 
     // Tray, minimise, window drag and colour mode.
     void HideToTray();
@@ -328,19 +302,6 @@ public:
     void btn_MinimizedClick();
     void OnTabStripMouseDown(UINT message, POINT point);
     bool FormMouseWheel(POINT screenPoint);
-
-    // Capture sounds.
-    void MakeMP3List();
-    void btn_RefreshMP3ListClick();
-    void btn_SoundFolderClick();
-    void lbl_DLCClick();
-    void lb_SoundClick();
-    void proc_PlaySound();
-    void RndSound();
-    void btn_PlayClick();
-
-    // The ten sound categories in order, for the code that treats them alike.
-    std::array<ui::CheckBox*, 10> CategoryBoxes();
 
 protected:
     bool OnClose() override;
@@ -354,6 +315,13 @@ protected:
     void OnSize(UINT kind, int width, int height) override;
 
 private:
+    // What the pages ask of the window.
+    platform::Host& PageHost() override { return host(); }
+    HWND PageOwner() const override { return hwnd(); }
+    void WriteSettings() override { WriteIni(); }
+    void ShowNotice(std::wstring_view text) override;
+    bool Constructing() const override { return blInFormCreate; }
+
     void CreateControls();
     void FillLists();
     void AssignHints();
@@ -362,7 +330,6 @@ private:
     void ReadSettings();
     settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
-    std::wstring SelectedSoundPath() const;
     void ConnectOptionHandlers();
     void ConnectCaptureButtons();
     void ConnectPictureList();
@@ -371,10 +338,7 @@ private:
     void ConnectAutoCapture();
     void ShowInViewer(const std::wstring& path);
     void ConnectFileActions();
-    void ConnectSoundControls();
     void ConnectTray(HICON icon);
-    void BuildSoundListAtStart();
-    std::wstring DownloadPageAddress();
     void ConnectIntegration();
     capture::HotKeySelections KeySelections() const;
     std::int32_t& HotKeyId(int number);
@@ -384,7 +348,6 @@ private:
     void RunButtonCapture(capture::CaptureKind kind);
     capture::ClipboardBoxes ClipboardChoice() const;
     void SwitchAutoCaptureOff();
-    void ShowNotice(std::wstring_view text);
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
     capture::CaptureService captures_;
@@ -444,6 +407,7 @@ private:
     std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
     // Holds the batch of the last elevated run until that run has ended.
     std::unique_ptr<integration::LogonTask> logonTask_;
+    std::unique_ptr<SoundPage> soundPage_;
 };
 
 } // namespace mirulo::app

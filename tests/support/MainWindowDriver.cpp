@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "app/pages/SoundPage.h"
 #include "platform/Wide.h"
 
 namespace mirulo::testkit {
@@ -16,12 +17,24 @@ void MainWindowDriver::Missing(std::wstring_view name, const char* role, bool ot
                            "): FindControl knows only the control table's names");
 }
 
-std::vector<std::wstring>& MainWindowDriver::SoundFiles() const { return window_.slMP3; }
-sound::MciPlayer* MainWindowDriver::SoundPlayer() const { return window_.soundPlayer.get(); }
-bool MainWindowDriver::SoundDue() const { return window_.blPlaySound; }
-ui::Timer& MainWindowDriver::AutoCaptureTimer() const { return window_.autoCaptureTimer; }
-std::int32_t& MainWindowDriver::CaptureDelay() const { return window_.intCaptureTimer; }
-std::wstring& MainWindowDriver::CaptureCode() const { return window_.captureCode; }
+const std::vector<std::wstring>& MainWindowDriver::SoundFiles() const {
+    return window_.soundPage().SoundFiles();
+}
+sound::MciPlayer* MainWindowDriver::SoundPlayer() const {
+    return window_.soundPage().Player();
+}
+bool MainWindowDriver::SoundDue() const {
+    return window_.captureSoundDue;
+}
+ui::Timer& MainWindowDriver::AutoCaptureTimer() const {
+    return window_.autoCaptureTimer;
+}
+std::int32_t& MainWindowDriver::CaptureDelay() const {
+    return window_.intCaptureTimer;
+}
+std::wstring& MainWindowDriver::CaptureCode() const {
+    return window_.captureCode;
+}
 
 std::int32_t MainWindowDriver::HotKeyId(int range) const {
     switch (range) {
@@ -36,24 +49,58 @@ std::int32_t MainWindowDriver::HotKeyId(int range) const {
     }
 }
 
-bool MainWindowDriver::Constructing() const { return window_.blInFormCreate; }
-std::int64_t MainWindowDriver::PicturesTotalSize() const { return window_.FTotalSize; }
-const std::wstring& MainWindowDriver::RenamedFrom() const { return window_.renameFrom; }
-const std::wstring& MainWindowDriver::RenamedTo() const { return window_.renameTo; }
-const std::wstring& MainWindowDriver::NormalCaption() const { return window_.normalCaption; }
-const std::wstring& MainWindowDriver::BusinessCaption() const { return window_.businessCaption; }
-LONG_PTR MainWindowDriver::ExtendedStyleAtStart() const { return window_.iAppExStyle; }
-ui::TrayIcon* MainWindowDriver::TrayIcon() const { return window_.trayIcon.get(); }
-viewer::TfrmView* MainWindowDriver::Viewer() const { return window_.frmView.get(); }
-library::RenameDialog* MainWindowDriver::RenameDialog() const { return window_.renameDialog(); }
+bool MainWindowDriver::Constructing() const {
+    return window_.blInFormCreate;
+}
+std::int64_t MainWindowDriver::PicturesTotalSize() const {
+    return window_.FTotalSize;
+}
+const std::wstring& MainWindowDriver::RenamedFrom() const {
+    return window_.renameFrom;
+}
+const std::wstring& MainWindowDriver::RenamedTo() const {
+    return window_.renameTo;
+}
+const std::wstring& MainWindowDriver::NormalCaption() const {
+    return window_.normalCaption;
+}
+const std::wstring& MainWindowDriver::BusinessCaption() const {
+    return window_.businessCaption;
+}
+LONG_PTR MainWindowDriver::ExtendedStyleAtStart() const {
+    return window_.iAppExStyle;
+}
+ui::TrayIcon* MainWindowDriver::TrayIcon() const {
+    return window_.trayIcon.get();
+}
+viewer::TfrmView* MainWindowDriver::Viewer() const {
+    return window_.frmView.get();
+}
+library::RenameDialog* MainWindowDriver::RenameDialog() const {
+    return window_.renameDialog();
+}
 
-void MainWindowDriver::StartCapture(capture::CaptureKind kind) const { window_.StartCapture(kind); }
-void MainWindowDriver::WriteSettings() const { window_.WriteIni(); }
-void MainWindowDriver::CountPictures() const { window_.CountImages(); }
-void MainWindowDriver::MoveOldestToRecycleBinWhileOverCap() const { window_.MoveOldestToRecycleBinWhileOverCap(); }
-void MainWindowDriver::CreateViewer() const { window_.CreateViewer(); }
-void MainWindowDriver::CreateRenameDialog() const { window_.CreateRenameDialog(); }
-void MainWindowDriver::SetStatusText(const std::wstring& text) const { window_.SetStatusText(text); }
+void MainWindowDriver::StartCapture(capture::CaptureKind kind) const {
+    window_.StartCapture(kind);
+}
+void MainWindowDriver::WriteSettings() const {
+    window_.WriteIni();
+}
+void MainWindowDriver::CountPictures() const {
+    window_.CountImages();
+}
+void MainWindowDriver::MoveOldestToRecycleBinWhileOverCap() const {
+    window_.MoveOldestToRecycleBinWhileOverCap();
+}
+void MainWindowDriver::CreateViewer() const {
+    window_.CreateViewer();
+}
+void MainWindowDriver::CreateRenameDialog() const {
+    window_.CreateRenameDialog();
+}
+void MainWindowDriver::SetStatusText(const std::wstring& text) const {
+    window_.SetStatusText(text);
+}
 
 bool MainWindowDriver::CopyPictureToClipboard(const std::wstring& path,
                                               const app::Tfm_Mirulo::StatusSink& setStatus) const {
@@ -83,9 +130,17 @@ void MainWindowDriver::OnKeyChanged(int range) const {
     window_.cb_Key3Change();
 }
 
-void MainWindowDriver::OnSetFixedRangeClicked() const { window_.btn_SetRectClick(); }
-void MainWindowDriver::OnPickedRangeIn3sClicked() const { window_.btn_Capture3Click(); }
-void MainWindowDriver::OnPickedRangeIn10sClicked() const { window_.btn_Capture10Click(); }
-void MainWindowDriver::OnMinimizeClicked() const { window_.btn_MinimizedClick(); }
+void MainWindowDriver::OnSetFixedRangeClicked() const {
+    window_.btn_SetRectClick();
+}
+void MainWindowDriver::OnPickedRangeIn3sClicked() const {
+    window_.btn_Capture3Click();
+}
+void MainWindowDriver::OnPickedRangeIn10sClicked() const {
+    window_.btn_Capture10Click();
+}
+void MainWindowDriver::OnMinimizeClicked() const {
+    window_.btn_MinimizedClick();
+}
 
 } // namespace mirulo::testkit
