@@ -7,6 +7,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
 #include "capture/CaptureService.h"
 #include "library/PictureFolder.h"
@@ -64,7 +65,8 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
         if (!picture.empty()) {
             captureSoundDue = true;
             try {
-                SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
+                SaveCapture(picture,
+                            capture::CopiesToClipboard(kind.range, captureTriggersPage_->ClipboardChoice()));
             } catch (const capture::ClipboardError&) {
                 // The picture is saved: the list shows it before the box tells
                 // what became of the clipboard copy.
@@ -88,25 +90,9 @@ void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClip
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});
 }
 
-capture::ClipboardBoxes Tfm_Mirulo::ClipboardChoice() const {
-    return {.fixedRange = fixedRangeToClipboardBox.Checked(),
-            .pickedRange = pickedRangeToClipboardBox.Checked(),
-            .fullScreen = fullScreenToClipboardBox.Checked()};
-}
-
 void Tfm_Mirulo::SwitchAutoCaptureOff() {
     autoCaptureTimer.SetEnabled(false);
-    if (chk_Timer.Checked()) {
-        chk_Timer.SetChecked(false);
-        chk_TimerClick(); // disables the period controls and writes the settings
-        return;
-    }
-    // Already off (a hot key or a button found no range): the same end state,
-    // and the settings are written all the same.
-    timerPeriodList.SetEnabled(false);
-    lbl_Timer.SetEnabled(false);
-    lbl_TimerMinSec.SetEnabled(false);
-    WriteIni();
+    captureTriggersPage_->SwitchAutoCaptureOff();
 }
 
 // --- Buttons of the main page --------------------------------------------------

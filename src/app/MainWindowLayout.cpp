@@ -1,5 +1,5 @@
 // The main window's controls, one row each: what a user sees on its pages and on
-// the tab strip; the page "設定３" makes its own.
+// the tab strip; the pages "設定２" and "設定３" make their own.
 // Places are at 96 DPI within the parent; the window scales them by its DPI.
 #include <windows.h>
 #include <commctrl.h>
@@ -9,6 +9,7 @@
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
 #include "ui/ControlTable.h"
 
@@ -22,7 +23,7 @@ using namespace ui::row_flags;
 // Where a control sits: one of the pages, inside the editor group box (whose
 // controls are placed relative to the box), or on the tab strip. The order is
 // that of the containers given to the table below.
-enum Parent : int { Page0, Page1, Page2, EditorGroup, Pager };
+enum Parent : int { Page0, Page1, EditorGroup, Pager };
 
 // Command ids of the controls, in the order they are made.
 constexpr int kFirstControlId = 1000;
@@ -112,35 +113,6 @@ void Tfm_Mirulo::CreateControls() {
         {settings1Illustration, Kind::Picture, Parent::Page1, 300, 380, 100, 100, L"", nullptr, 0,
          IDR_IMG_02},
 
-        // Page 2 "設定２"
-        {fixedRangeKeyHeading, Kind::Label, Parent::Page2, 11, 10, 149, 24, L"■固定範囲スクショ", nullptr,
-         kHeading, 0},
-        {btn_SetRect, Kind::PushButton, Parent::Page2, 30, 40, 116, 25, L"スクショ範囲指定", kHintSetRect, 0,
-         0},
-        {lbl_XYWH, Kind::Label, Parent::Page2, 155, 45, 50, 15, L"", nullptr, kFont12 | kGrey, 0},
-        {fixedRangeModifierList, Kind::DropDownList, Parent::Page2, 30, 71, 75, 25, L"", kHintKeys, 0, 0},
-        {fixedRangeKeyList, Kind::DropDownList, Parent::Page2, 111, 71, 120, 25, L"", kHintKeys, 0, 0},
-        {fixedRangeToClipboardBox, Kind::CheckBox, Parent::Page2, 30, 108, 259, 17,
-         L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
-        {chk_Timer, Kind::CheckBox, Parent::Page2, 30, 139, 87, 17, L"自動スクショ", kHintTimer, 0, 0},
-        {timerPeriodList, Kind::DropDownList, Parent::Page2, 120, 135, 76, 25, L"", kHintTimer, 0, 0},
-        {lbl_Timer, Kind::Label, Parent::Page2, 201, 139, 26, 17, L"分毎", nullptr, 0, 0},
-        {lbl_TimerMinSec, Kind::Label, Parent::Page2, 201, 159, 52, 17, L"単位切替", kHintTimerMinSec,
-         kGrey | kUnderline | kHandCursor | kClickable, 0},
-        {pickedRangeKeyHeading, Kind::Label, Parent::Page2, 11, 183, 149, 24, L"■指定範囲スクショ", nullptr,
-         kHeading, 0},
-        {pickedRangeModifierList, Kind::DropDownList, Parent::Page2, 30, 213, 75, 25, L"", kHintKeys, 0, 0},
-        {pickedRangeKeyList, Kind::DropDownList, Parent::Page2, 111, 213, 120, 25, L"", kHintKeys, 0, 0},
-        {pickedRangeToClipboardBox, Kind::CheckBox, Parent::Page2, 31, 244, 249, 17,
-         L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
-        {fullScreenKeyHeading, Kind::Label, Parent::Page2, 15, 287, 130, 24, L"■全画面スクショ", nullptr,
-         kHeading, 0},
-        {fullScreenModifierList, Kind::DropDownList, Parent::Page2, 31, 317, 74, 25, L"", kHintKeys, 0, 0},
-        {fullScreenKeyList, Kind::DropDownList, Parent::Page2, 111, 317, 120, 25, L"", kHintKeys, 0, 0},
-        {fullScreenToClipboardBox, Kind::CheckBox, Parent::Page2, 31, 348, 249, 17,
-         L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
-        {settings2Illustration, Kind::Picture, Parent::Page2, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_03},
-
     };
 
     const Row tabStripRows[] = {
@@ -151,8 +123,9 @@ void Tfm_Mirulo::CreateControls() {
     };
 
     const ui::ControlContainer containers[] = {
-        {tabs.Page(0).hwnd(), {0, 0}}, {tabs.Page(1).hwnd(), {0, 0}},
-        {tabs.Page(2).hwnd(), {0, 0}}, {tabs.Page(1).hwnd(), {30, 239}}, // inside gb_Editor
+        {tabs.Page(0).hwnd(), {0, 0}},
+        {tabs.Page(1).hwnd(), {0, 0}},
+        {tabs.Page(1).hwnd(), {30, 239}}, // inside gb_Editor
         {tabs.hwnd(), {0, 0}},
     };
     const auto create = [&](std::span<const Row> made) {
@@ -165,6 +138,9 @@ void Tfm_Mirulo::CreateControls() {
         }
     };
     create(rows);
+    captureTriggersPage_->CreateControls(controlTable_, tabs.Page(2).hwnd(), dpi(),
+                                         kFirstControlId + static_cast<int>(controlTable_.Controls().size()),
+                                         designHints_);
     soundPage_->CreateControls(controlTable_, tabs.Page(3).hwnd(), dpi(),
                                kFirstControlId + static_cast<int>(controlTable_.Controls().size()),
                                designHints_);

@@ -8,6 +8,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/CaptureTriggersPage.h"
 #include "capture/CapturePicture.h"
 #include "capture/DesktopSnapshot.h"
 #include "capture/TForm2.h"
@@ -28,7 +29,7 @@ bool IsNormalState(HWND hwnd) {
 
 } // namespace
 
-void Tfm_Mirulo::btn_SetRectClick() {
+void Tfm_Mirulo::PickFixedRange() {
     ::ShowWindow(hwnd(), SW_MINIMIZE);
     host().Sleep(kSettleMilliseconds);
     std::optional<capture::PickedRange> range;
@@ -85,7 +86,8 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
             if (!picture.empty()) {
                 captureSoundDue = true;
                 try {
-                    SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
+                    SaveCapture(picture, capture::CopiesToClipboard(kind.range,
+                                                                    captureTriggersPage_->ClipboardChoice()));
                 } catch (const capture::ClipboardError&) {
                     // The picture is saved: everything after a save still runs,
                     // and the box tells of the clipboard at the end.
@@ -166,7 +168,6 @@ void Tfm_Mirulo::btn_Capture10Click() {
 }
 
 void Tfm_Mirulo::ConnectRangePicker() {
-    btn_SetRect.OnClick = [this] { btn_SetRectClick(); };
     btn_Capture.OnClick = [this] { btn_CaptureClick(); };
     btn_Capture3.OnClick = [this] { btn_Capture3Click(); };
     btn_Capture10.OnClick = [this] { btn_Capture10Click(); };
@@ -177,7 +178,7 @@ void Tfm_Mirulo::SetFixedRange(int left, int top, int width, int height) {
     model_.Y = top;
     model_.W = width;
     model_.H = height;
-    lbl_XYWH.SetCaption(platform::Widen(settings::XYWHCaption(left, top, width, height)));
+    captureTriggersPage_->ShowFixedRange(left, top, width, height);
 }
 
 } // namespace mirulo::app

@@ -7,8 +7,8 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
-#include "capture/AutoCapturePeriod.h"
 #include "library/PictureFolder.h"
 #include "platform/Paths.h"
 #include "platform/Wide.h"
@@ -21,8 +21,6 @@ namespace {
 
 using platform::Narrow;
 using platform::Widen;
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // A stored index selects its entry; anything else leaves the list without a
 // selection and its copy at -1.
@@ -134,8 +132,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     // What no control shows (the fixed range, the viewer's place, the timer's
     // unit) the model holds; the rest is shown by the controls below.
     model_ = values;
-    lbl_Timer.SetCaption(model_.blTimerSecMode ? texts::kPerSeconds : texts::kPerMinutes);
-    lbl_Timer.SetTextColor(model_.blTimerSecMode ? kRed : CLR_INVALID);
+    captureTriggersPage_->ApplyUnit(values.blTimerSecMode);
 
     MoveTo(values.Top170, values.Left170);
 
@@ -144,38 +141,20 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
         statusBar.SetText(texts::kNoticeNoSaveFolder);
     }
 
-    lbl_XYWH.SetCaption(Widen(settings::XYWHCaption(model_.X, model_.Y, model_.W, model_.H)));
-
-    fixedRangeKeyList.SetItemIndex(values.Key1Number);
-    fixedRangeModifierList.SetItemIndex(values.Key1AddNumber);
-    pickedRangeKeyList.SetItemIndex(values.Key2Number);
-    pickedRangeModifierList.SetItemIndex(values.Key2AddNumber);
-    fullScreenKeyList.SetItemIndex(values.Key3Number);
-    fullScreenModifierList.SetItemIndex(values.Key3AddNumber);
+    captureTriggersPage_->ShowFixedRange(model_.X, model_.Y, model_.W, model_.H);
+    captureTriggersPage_->ApplyHotKeys(values);
 
     SelectStored(formatList, values.PNGorJPGNumber);
-    // Without a selected entry the timer would have no period: a number outside
-    // the list gets the default entry, and the file gets that entry back.
-    const std::int32_t timerEntry = capture::TimerEntryFromStored(values.TimerNumber);
-    timerPeriodList.SetItemIndex(timerEntry);
-    if (timerEntry != values.TimerNumber) {
+    // A period number outside the list gets the default entry, and the file gets that entry back.
+    if (!captureTriggersPage_->ApplyPeriod(values.TimerNumber)) {
         WriteIni();
     }
-
-    ApplyThroughHandler(chk_Timer, values.TimerEnabled, [this] { chk_TimerClick(); });
-    const bool timerOn = chk_Timer.Checked();
-    timerPeriodList.SetEnabled(timerOn);
-    lbl_Timer.SetEnabled(timerOn);
-    lbl_TimerMinSec.SetEnabled(timerOn);
+    captureTriggersPage_->ApplyAutoCapture(values.TimerEnabled);
 
     soundPage_->ApplySoundEnabled(values.SoundEnabled);
     ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
     edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
-    ApplyThroughHandler(fixedRangeToClipboardBox, values.ToClipboard1Enabled,
-                        [this] { cb_Key1_ToClipboardClick(); });
-    pickedRangeToClipboardBox.SetChecked(values.ToClipboard2Enabled);
-    ApplyThroughHandler(fullScreenToClipboardBox, values.ToClipboard3Enabled,
-                        [this] { cb_Key3_ToClipboardClick(); });
+    captureTriggersPage_->ApplyClipboardBoxes(values);
     ApplyThroughHandler(paintEditorRadio, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
     ApplyThroughHandler(ownEditorRadio, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
 
@@ -196,9 +175,10 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
         OnBusinessModeClicked();
     }
     const bool illustrated = !soundPage_->BusinessMode();
-    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration}) {
+    for (Picture* picture : {&mainPageIllustration, &settings1Illustration}) {
         picture->SetVisible(illustrated);
     }
+    captureTriggersPage_->ShowIllustration(illustrated);
     soundPage_->ShowIllustration(illustrated);
 }
 
@@ -215,25 +195,15 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     }
     values.Top170 = frame.top;
     values.Left170 = frame.left;
-    values.Key1Number = fixedRangeKeyList.ItemIndex();
-    values.Key1AddNumber = fixedRangeModifierList.ItemIndex();
-    values.Key2Number = pickedRangeKeyList.ItemIndex();
-    values.Key2AddNumber = pickedRangeModifierList.ItemIndex();
-    values.Key3Number = fullScreenKeyList.ItemIndex();
-    values.Key3AddNumber = fullScreenModifierList.ItemIndex();
     values.PNGorJPGNumber = formatList.ItemIndex();
-    values.TimerNumber = timerPeriodList.ItemIndex();
-    values.TimerEnabled = chk_Timer.Checked();
     values.FolderCapacityEnabled = chk_Capa.Checked();
     values.FolderCapacitySize = settings::FolderCapacitySizeFromText(Narrow(edt_Capa.Caption()));
-    values.ToClipboard1Enabled = fixedRangeToClipboardBox.Checked();
-    values.ToClipboard2Enabled = pickedRangeToClipboardBox.Checked();
-    values.ToClipboard3Enabled = fullScreenToClipboardBox.Checked();
     values.rd_GrEdit1 = paintEditorRadio.Checked();
     values.rd_GrEdit2 = ownEditorRadio.Checked();
     values.ExecUOEnabled = chk_ExecUO.Checked();
     values.chk_TrayIcon = trayIconBox.Checked();
     values.chk_Minimized = startMinimisedBox.Checked();
+    captureTriggersPage_->Store(values);
     soundPage_->Store(values);
     return values;
 }
@@ -290,20 +260,15 @@ void Tfm_Mirulo::WriteIni() {
 
 // --- Option handlers ----------------------------------------------------------
 
-void Tfm_Mirulo::chk_TimerClick() {
-    const bool on = chk_Timer.Checked();
-    timerPeriodList.SetEnabled(on);
-    lbl_Timer.SetEnabled(on);
-    lbl_TimerMinSec.SetEnabled(on);
+void Tfm_Mirulo::AutoCaptureSwitched(bool on) {
     // A new start counts a full period: the first capture comes one period later.
     autoCaptureTimer.SetEnabled(on);
     if (on) {
         tickFailureReported_ = false; // a new run tells its first failure again
     }
-    WriteIni();
 }
 
-void Tfm_Mirulo::cb_TimerChange() {
+void Tfm_Mirulo::AutoCapturePeriodChanged() {
     ApplyTimerInterval();
     WriteIni();
 }
@@ -316,12 +281,6 @@ void Tfm_Mirulo::chk_CapaClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::cb_Key1_ToClipboardClick() {
-    WriteIni();
-}
-void Tfm_Mirulo::cb_Key3_ToClipboardClick() {
-    WriteIni();
-}
 void Tfm_Mirulo::cb_PNGorJPGClick() {
     WriteIni();
 }
@@ -358,11 +317,7 @@ void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
 }
 
 void Tfm_Mirulo::ConnectOptionHandlers() {
-    chk_Timer.OnClick = [this] { chk_TimerClick(); };
-    timerPeriodList.OnChange = [this] { cb_TimerChange(); };
     chk_Capa.OnClick = [this] { chk_CapaClick(); };
-    fixedRangeToClipboardBox.OnClick = [this] { cb_Key1_ToClipboardClick(); };
-    fullScreenToClipboardBox.OnClick = [this] { cb_Key3_ToClipboardClick(); };
     formatList.OnChange = [this] { cb_PNGorJPGClick(); };
     // Both editor radios run one handler on purpose: it enables the editor's
     // label for whichever radio is chosen now, and writes the choice.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
 #include "ui/Dispatch.h"
 
@@ -143,10 +144,9 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
     if (HWND child = ::ChildWindowFromPointEx(under, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT)) {
         under = child;
     }
-    for (const ui::ComboBox* list :
-         {&formatList, &fixedRangeModifierList, &fixedRangeKeyList, &timerPeriodList,
-          &pickedRangeModifierList, &pickedRangeKeyList, &fullScreenModifierList, &fullScreenKeyList}) {
-        if (under == list->hwnd() || ::IsChild(list->hwnd(), under)) {
+    for (const ui::Control* control : controls_) {
+        const auto* list = dynamic_cast<const ui::ComboBox*>(control);
+        if (list != nullptr && (under == list->hwnd() || ::IsChild(list->hwnd(), under))) {
             return true;
         }
     }
@@ -157,10 +157,10 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 
 void Tfm_Mirulo::OnBusinessModeClicked() {
     const bool grey = soundPage_->BusinessMode();
-    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration,
-                             &bannerPicture, &img_Title1}) {
+    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &bannerPicture, &img_Title1}) {
         picture->SetVisible(!grey);
     }
+    captureTriggersPage_->ShowIllustration(!grey);
     soundPage_->ShowIllustration(!grey);
     img_Title2.SetVisible(grey);
     const COLORREF colour = grey ? kGreyPageColour : kNormalPageColour;

@@ -1,4 +1,5 @@
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/CaptureTriggersPage.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -65,6 +66,8 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     for (int i = 0; i < 4; ++i) {
         tabs.AddPage(tabCaptions[i], tabFonts[i]);
     }
+    captureTriggersPage_ = std::make_unique<CaptureTriggersPage>(static_cast<PageSite&>(*this),
+                                                                 static_cast<CaptureTriggersSite&>(*this));
     soundPage_ = std::make_unique<SoundPage>(static_cast<PageSite&>(*this));
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
@@ -72,7 +75,8 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectOptionHandlers();
     ConnectCaptureButtons();
     ConnectPictureList();
-    ConnectHotKeyLists();
+    ConnectHotKeyWatch();
+    captureTriggersPage_->Connect();
     ConnectViewerButton();
     ConnectRangePicker();
     ConnectAutoCapture();
@@ -134,10 +138,7 @@ void Tfm_Mirulo::FormCreate() {
     ::SetWindowTextW(hwnd(), (soundPage_->BusinessMode() ? businessCaption : normalCaption).c_str());
     soundPage_->BuildListAtStart(model_.SoundName);
     ApplyTimerInterval();
-    const bool timerOn = chk_Timer.Checked();
-    timerPeriodList.SetEnabled(timerOn);
-    lbl_Timer.SetEnabled(timerOn);
-    lbl_TimerMinSec.SetEnabled(timerOn);
+    captureTriggersPage_->EnablePeriodControls();
     CheckLogonTask();
 
     if (IsSaveFolderUsable()) {
@@ -177,23 +178,11 @@ void Tfm_Mirulo::SwitchHintsOn() {
 }
 
 void Tfm_Mirulo::FillLists() {
-    const auto fill = [](ui::ComboBox& list, const auto& entries, auto text) {
-        list.Clear();
-        for (const auto& entry : entries) {
-            list.Add(text(entry));
-        }
-    };
-    const auto keyName = [](const capture::KeyListEntry& entry) { return entry.name; };
-    const auto modifierName = [](const capture::ModifierListEntry& entry) { return entry.name; };
-    const auto itself = [](const wchar_t* entry) { return entry; };
-    fill(fixedRangeKeyList, capture::kKeyList, keyName);
-    fill(fixedRangeModifierList, capture::kModifierList, modifierName);
-    fill(pickedRangeKeyList, capture::kKeyList, keyName);
-    fill(pickedRangeModifierList, capture::kModifierList, modifierName);
-    fill(fullScreenKeyList, capture::kKeyList, keyName);
-    fill(fullScreenModifierList, capture::kModifierList, modifierName);
-    fill(formatList, texts::kFormatNames, itself);
-    fill(timerPeriodList, texts::kTimerPeriods, itself);
+    captureTriggersPage_->FillLists();
+    formatList.Clear();
+    for (const wchar_t* name : texts::kFormatNames) {
+        formatList.Add(name);
+    }
 }
 
 void Tfm_Mirulo::ComputeDefaultPosition() {
@@ -215,12 +204,9 @@ void Tfm_Mirulo::ComputeDefaultPosition() {
 }
 
 void Tfm_Mirulo::ApplyTimerInterval() {
-    const int index = timerPeriodList.ItemIndex();
-    if (index < 0) {
-        return;
+    if (const auto interval = captureTriggersPage_->AutoCaptureIntervalMs()) {
+        autoCaptureTimer.SetInterval(*interval);
     }
-    autoCaptureTimer.SetInterval(
-        capture::TimerIntervalMs(std::stoi(timerPeriodList.Item(index)), model_.blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {

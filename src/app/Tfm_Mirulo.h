@@ -46,12 +46,13 @@ class ViewerMainWindow;
 
 namespace mirulo::app {
 
+class CaptureTriggersPage;
 class SoundPage;
 
 inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
 inline constexpr wchar_t kVersionText[] = L"ver.2.10";
 
-class Tfm_Mirulo final : public ui::Window, private PageSite {
+class Tfm_Mirulo final : public ui::Window, private PageSite, private CaptureTriggersSite {
 public:
     explicit Tfm_Mirulo(platform::Host& host);
     ~Tfm_Mirulo() override;
@@ -77,6 +78,7 @@ public:
     const std::vector<ui::Control*>& AllControls() const { return controls_; }
     ui::Hints& hints() { return hints_; }
     // The pages, for the tests' driver.
+    CaptureTriggersPage& captureTriggersPage() const { return *captureTriggersPage_; }
     SoundPage& soundPage() const { return *soundPage_; }
     ui::TabPager& pager() { return tabs; }
 
@@ -134,27 +136,6 @@ public:
     ui::Label lbl_ExecUO{L"lbl_ExecUO"};
     Picture settings1Illustration{L"img_02"};
 
-    // Page 2 "設定２"
-    ui::Label fixedRangeKeyHeading{L"Label2"};
-    ui::Button btn_SetRect{L"btn_SetRect"};
-    ui::Label lbl_XYWH{L"lbl_XYWH"};
-    ui::ComboBox fixedRangeModifierList{L"cb_KeyAdd1"};
-    ui::ComboBox fixedRangeKeyList{L"cb_Key1"};
-    ui::CheckBox fixedRangeToClipboardBox{L"cb_Key1_ToClipboard"};
-    ui::CheckBox chk_Timer{L"chk_Timer"};
-    ui::ComboBox timerPeriodList{L"cb_Timer"};
-    ui::Label lbl_Timer{L"lbl_Timer"};
-    ui::Label lbl_TimerMinSec{L"lbl_TimerMinSec"};
-    ui::Label pickedRangeKeyHeading{L"Label10"};
-    ui::ComboBox pickedRangeModifierList{L"cb_KeyAdd2"};
-    ui::ComboBox pickedRangeKeyList{L"cb_Key2"};
-    ui::CheckBox pickedRangeToClipboardBox{L"cb_Key2_ToClipboard"};
-    ui::Label fullScreenKeyHeading{L"Label19"};
-    ui::ComboBox fullScreenModifierList{L"cb_KeyAdd3"};
-    ui::ComboBox fullScreenKeyList{L"cb_Key3"};
-    ui::CheckBox fullScreenToClipboardBox{L"cb_Key3_ToClipboard"};
-    Picture settings2Illustration{L"img_03"};
-
     // On the tab strip
     IconButton btn_Minimized{L"btn_Minimized"};
     IconButton btn_Close{L"btn_Close"};
@@ -194,11 +175,7 @@ public:
     // Settings: the whole file written from the window's current state.
     void WriteIni();
     std::wstring SettingsPath();
-    void chk_TimerClick();
-    void cb_TimerChange();
     void chk_CapaClick();
-    void cb_Key1_ToClipboardClick();
-    void cb_Key3_ToClipboardClick();
     void cb_PNGorJPGClick();
     void OnEditorChoiceClicked();
     void chk_ExecUOClick();
@@ -211,14 +188,11 @@ public:
     void SetHotKey2();
     void SetHotKey3();
     void CheckKeySettings();
-    void cb_KeyAdd1Change();
-    void cb_KeyAdd2Change();
-    void cb_KeyAdd3Change();
-    void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
 
     // The range picker: the fixed range, and the picked-range capture's buttons.
-    void btn_SetRectClick();
+    // The fixed range picked again in the range picker.
+    void PickFixedRange() override;
     void btn_CaptureClick();
     void btn_Capture3Click();
     void btn_Capture10Click();
@@ -226,7 +200,6 @@ public:
     // Auto-capture.
     void OnAutoCaptureTick();
     void CaptureOnTick();
-    void lbl_TimerMouseDown(UINT message);
 
     // Captures. A trigger names its kind; StartCapture stores the kind's code in
     // captureCode and runs the routine of its range.
@@ -321,6 +294,9 @@ private:
     void WriteSettings() override { WriteIni(); }
     void ShowNotice(std::wstring_view text) override;
     bool Constructing() const override { return blInFormCreate; }
+    void HotKeyChosen(int range, bool writeNow) override;
+    void AutoCaptureSwitched(bool on) override;
+    void AutoCapturePeriodChanged() override;
 
     void CreateControls();
     void FillLists();
@@ -333,20 +309,17 @@ private:
     void ConnectOptionHandlers();
     void ConnectCaptureButtons();
     void ConnectPictureList();
-    void ConnectHotKeyLists();
-    void ConnectRangePicker();
+    void ConnectHotKeyWatch();
     void ConnectAutoCapture();
+    void ConnectRangePicker();
     void ShowInViewer(const std::wstring& path);
     void ConnectFileActions();
     void ConnectTray(HICON icon);
     void ConnectIntegration();
-    capture::HotKeySelections KeySelections() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
-    void ChangeHotKey(int number, bool writeNow);
     void ReleaseHotKeys();
     void RunButtonCapture(capture::CaptureKind kind);
-    capture::ClipboardBoxes ClipboardChoice() const;
     void SwitchAutoCaptureOff();
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
@@ -407,6 +380,7 @@ private:
     std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
     // Holds the batch of the last elevated run until that run has ended.
     std::unique_ptr<integration::LogonTask> logonTask_;
+    std::unique_ptr<CaptureTriggersPage> captureTriggersPage_;
     std::unique_ptr<SoundPage> soundPage_;
 };
 

@@ -107,31 +107,17 @@ bool MainWindowDriver::CopyPictureToClipboard(const std::wstring& path,
     return window_.CopyPictureToClipboard(path, setStatus);
 }
 
-void MainWindowDriver::OnModifierChanged(int range) const {
-    switch (range) {
-    case 1:
-        window_.cb_KeyAdd1Change();
-        return;
-    case 2:
-        window_.cb_KeyAdd2Change();
-        return;
-    case 3:
-        window_.cb_KeyAdd3Change();
-        return;
-    default:
-        throw std::logic_error("hot keys are numbered 1 (fixed range), 2 (picked range), 3 (full screen)");
-    }
-}
-
-void MainWindowDriver::OnKeyChanged(int range) const {
-    if (range != 3) {
-        throw std::logic_error("only the full-screen key list has a change handler of its own");
-    }
-    window_.cb_Key3Change();
+void MainWindowDriver::Choose(ui::ComboBox& list, int index) {
+    list.SetItemIndex(index);
+    const HWND parent = ::GetParent(list.hwnd());
+    ::SendMessageW(
+        parent, WM_COMMAND,
+        MAKEWPARAM(static_cast<WORD>(::GetDlgCtrlID(list.hwnd())), static_cast<WORD>(CBN_SELCHANGE)),
+        reinterpret_cast<LPARAM>(list.hwnd()));
 }
 
 void MainWindowDriver::OnSetFixedRangeClicked() const {
-    window_.btn_SetRectClick();
+    window_.PickFixedRange();
 }
 void MainWindowDriver::OnPickedRangeIn3sClicked() const {
     window_.btn_Capture3Click();

@@ -285,9 +285,9 @@ public:
     void CreateRenameDialog() const;
     void SetStatusText(const std::wstring& text) const;
     bool CopyPictureToClipboard(const std::wstring& path, const app::Tfm_Mirulo::StatusSink& setStatus) const;
-    // A hot-key list's new choice taken up (1 fixed, 2 picked, 3 full screen).
-    void OnModifierChanged(int range) const;
-    void OnKeyChanged(int range) const;
+    // An entry of a drop-down list chosen as the user does: selected, and the
+    // selection change announced to the list's page.
+    static void Choose(ui::ComboBox& list, int index);
     void OnSetFixedRangeClicked() const;
     void OnPickedRangeIn3sClicked() const;
     void OnPickedRangeIn10sClicked() const;

@@ -60,19 +60,21 @@ void SoundPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int
          0},
         {categoryShutterVoice3s_, Kind::CheckBox, CategoryGroup, 20, 60, 105, 17, L"撮影声系3秒", nullptr, 0,
          0},
-        {categoryShutterVoiceLong_, Kind::CheckBox, CategoryGroup, 20, 80, 105, 17, L"撮影声系ロング", nullptr,
-         0, 0},
+        {categoryShutterVoiceLong_, Kind::CheckBox, CategoryGroup, 20, 80, 105, 17, L"撮影声系ロング",
+         nullptr, 0, 0},
         {categoryLine1s_, Kind::CheckBox, CategoryGroup, 130, 20, 105, 17, L"セリフ系1秒", nullptr, 0, 0},
         {categoryLine2s_, Kind::CheckBox, CategoryGroup, 130, 40, 105, 17, L"セリフ系2秒", nullptr, 0, 0},
         {categoryLine3s_, Kind::CheckBox, CategoryGroup, 130, 60, 105, 17, L"セリフ系3秒", nullptr, 0, 0},
-        {categoryLineLong_, Kind::CheckBox, CategoryGroup, 130, 80, 105, 17, L"セリフ系ロング", nullptr, 0, 0},
+        {categoryLineLong_, Kind::CheckBox, CategoryGroup, 130, 80, 105, 17, L"セリフ系ロング", nullptr, 0,
+         0},
         {categoryFavourites_, Kind::CheckBox, CategoryGroup, 230, 20, 110, 17, L"お気に入り", nullptr, 0, 0},
         {categorySoundEffects_, Kind::CheckBox, CategoryGroup, 230, 40, 110, 17, L"効果音", nullptr, 0, 0},
-        {soundList_, Kind::ListBox, Page, 45, 168, 336, 140, L"", kHintSoundList, kHandCursor | kNoTabStop, 0},
+        {soundList_, Kind::ListBox, Page, 45, 168, 336, 140, L"", kHintSoundList, kHandCursor | kNoTabStop,
+         0},
         {soundFolderButton_, Kind::IconButton, Page, 45, 308, 39, 31, kNameSoundFolder, kHintSoundFolder, 0,
          IDR_GLYPH_FOLDER},
-        {refreshSoundsButton_, Kind::IconButton, Page, 86, 308, 39, 31, kNameRefreshSounds, kHintRefreshMP3, 0,
-         IDR_GLYPH_RELOAD},
+        {refreshSoundsButton_, Kind::IconButton, Page, 86, 308, 39, 31, kNameRefreshSounds, kHintRefreshMP3,
+         0, IDR_GLYPH_RELOAD},
         {randomPlayBox_, Kind::CheckBox, Page, 242, 308, 96, 17, L"ランダム再生", nullptr, 0, 0},
         {playButton_, Kind::PushButton, Page, 341, 308, 40, 31, L"再生", kHintPlay, 0, 0},
         {businessModeHeading_, Kind::Label, Page, 10, 350, 122, 24, L"■ビジネスモード", nullptr, kHeading, 0},
@@ -112,16 +114,16 @@ void SoundPage::Connect() {
 }
 
 std::array<ui::CheckBox*, 10> SoundPage::CategoryBoxes() {
-    return {&categoryShutterVoice1s_, &categoryShutterVoice2s_, &categoryShutterVoice3s_,
-            &categoryShutterVoiceLong_, &categoryLine1s_,        &categoryLine2s_,
-            &categoryLine3s_,           &categoryLineLong_,      &categoryFavourites_,
+    return {&categoryShutterVoice1s_,   &categoryShutterVoice2s_, &categoryShutterVoice3s_,
+            &categoryShutterVoiceLong_, &categoryLine1s_,         &categoryLine2s_,
+            &categoryLine3s_,           &categoryLineLong_,       &categoryFavourites_,
             &categorySoundEffects_};
 }
 
 std::array<const ui::CheckBox*, 10> SoundPage::CategoryBoxes() const {
-    return {&categoryShutterVoice1s_, &categoryShutterVoice2s_, &categoryShutterVoice3s_,
-            &categoryShutterVoiceLong_, &categoryLine1s_,        &categoryLine2s_,
-            &categoryLine3s_,           &categoryLineLong_,      &categoryFavourites_,
+    return {&categoryShutterVoice1s_,   &categoryShutterVoice2s_, &categoryShutterVoice3s_,
+            &categoryShutterVoiceLong_, &categoryLine1s_,         &categoryLine2s_,
+            &categoryLine3s_,           &categoryLineLong_,       &categoryFavourites_,
             &categorySoundEffects_};
 }
 
@@ -245,7 +247,8 @@ void SoundPage::PlaySelected() {
         SelectRandomSound();
     }
     const int index = soundList_.ItemIndex();
-    if (index < 0 || soundList_.Item(index).empty() || static_cast<std::size_t>(index) >= soundFiles_.size()) {
+    if (index < 0 || soundList_.Item(index).empty() ||
+        static_cast<std::size_t>(index) >= soundFiles_.size()) {
         site_.ShowNotice(kNoSoundSelected);
         return;
     }

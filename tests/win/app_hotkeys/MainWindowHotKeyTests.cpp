@@ -72,8 +72,7 @@ TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShoul
     ASSERT_TRUE(Taken(0, VK_F2));
     const std::int32_t idTwo = driver().HotKeyId(2);
 
-    driver().FullScreenKeyList().SetItemIndex(7); // F6, as the user picks it
-    driver().OnKeyChanged(3);
+    driver().Choose(driver().FullScreenKeyList(), 7); // F6
     EXPECT_FALSE(Taken(0, VK_F5));
     EXPECT_TRUE(Taken(0, VK_F6));
     EXPECT_TRUE(Taken(0, VK_F2)) << "hot key 2 keeps working";
@@ -81,14 +80,12 @@ TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShoul
     EXPECT_NE(Stored().find("Key3Number=6\r\n"), std::string::npos)
         << "the key list of hot key 3 is written later";
 
-    driver().FullScreenModifierList().SetItemIndex(1);
-    driver().OnModifierChanged(3);
+    driver().Choose(driver().FullScreenModifierList(), 1);
     EXPECT_TRUE(Taken(MOD_SHIFT, VK_F6));
     EXPECT_NE(Stored().find("Key3Number=7\r\n"), std::string::npos);
     EXPECT_NE(Stored().find("Key3AddNumber=1\r\n"), std::string::npos);
 
-    driver().PickedRangeKeyList().SetItemIndex(0); // "キーで撮影しない"
-    driver().OnModifierChanged(2);
+    driver().Choose(driver().PickedRangeKeyList(), 0); // "キーで撮影しない"
     EXPECT_FALSE(Taken(0, VK_F2));
     EXPECT_EQ(driver().HotKeyId(2), 0);
     EXPECT_NE(Stored().find("Key2Number=0\r\n"), std::string::npos);
