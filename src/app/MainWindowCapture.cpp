@@ -7,6 +7,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
 #include "capture/CaptureService.h"
@@ -86,7 +87,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
     captures_.Save(picture, {.saveFolder = SaveFolder(),
                              .code = captureCode,
-                             .format = capture::FormatFromListIndex(formatList.ItemIndex()),
+                             .format = capture::FormatFromListIndex(savingAndStartupPage_->FormatIndex()),
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "platform/Wide.h"
 #include "integration/ShellOperations.h"
 #include "library/PictureClipboard.h"
@@ -32,11 +33,6 @@ std::u16string ToU16(const std::wstring& text) {
 }
 std::wstring ToWide(const std::u16string& text) {
     return {text.begin(), text.end()};
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/:");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 // The picture list and save folder as the size cap works on them.
@@ -102,23 +98,11 @@ void Tfm_Mirulo::CreateRenameDialog() {
 
 // --- Size cap and recycle bin -------------------------------------------------
 
-void Tfm_Mirulo::edt_CapaExit() {
-    const std::wstring text = edt_Capa.Caption();
-    const std::wstring normalised = ToWide(library::NormalisedCapText(ToU16(text)));
-    if (normalised != text) {
-        edt_Capa.SetCaption(normalised);
-    }
-}
-
-void Tfm_Mirulo::edt_CapaMouseLeave() {
-    edt_CapaExit();
-}
-
 void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
-    if (!chk_Capa.Checked()) {
+    if (!savingAndStartupPage_->SizeCapOn()) {
         return;
     }
-    const std::wstring text = edt_Capa.Caption();
+    const std::wstring text = savingAndStartupPage_->SizeCapText();
     const std::optional<std::int32_t> megabytes = library::ParseCapMegabytes(ToU16(text));
     if (!megabytes) {
         std::wstring message = texts::kCapNotWholeNumber;
@@ -233,7 +217,7 @@ void Tfm_Mirulo::btn_EditClick() {
 }
 
 void Tfm_Mirulo::OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage) {
-    library::OpenPictureInEditor(host(), hwnd(), path, {paintEditorRadio.Checked(), EditorPath()},
+    library::OpenPictureInEditor(host(), hwnd(), path, {savingAndStartupPage_->PaintChosen(), EditorPath()},
                                  missingEditorMessage);
 }
 
@@ -258,7 +242,7 @@ bool Tfm_Mirulo::CopyPictureToClipboard(const std::wstring& path, const StatusSi
 
 // --- Save folder and editor choice --------------------------------------------
 
-void Tfm_Mirulo::btn_OpenFolderClick() {
+void Tfm_Mirulo::OpenSaveFolder() {
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kNoticeOpenFolder);
         return;
@@ -266,7 +250,7 @@ void Tfm_Mirulo::btn_OpenFolderClick() {
     integration::OpenFolderInExplorer(host(), hwnd(), SaveFolder());
 }
 
-void Tfm_Mirulo::btn_FolderClick() {
+void Tfm_Mirulo::ChooseSaveFolder() {
     const std::optional<std::wstring> folder =
         integration::ChooseFolder(host(), hwnd(), texts::kChooseFolderTitle, SaveFolder());
     if (folder) {
@@ -276,32 +260,12 @@ void Tfm_Mirulo::btn_FolderClick() {
     WriteIni();
 }
 
-void Tfm_Mirulo::btn_EditorClick() {
-    platform::OpenFileRequest request;
-    request.filter.assign(texts::kEditorFilter, std::size(texts::kEditorFilter) - 1);
-    if (!model_.EditorAppPath.empty()) {
-        request.initialDir = FolderOf(EditorPath());
-    }
-    if (const std::optional<std::wstring> program = host().OpenFile(hwnd(), request)) {
-        model_.EditorAppPath = platform::Narrow(*program);
-        lbl_Editor.SetCaption(platform::FileNamePart(*program));
-    }
-    WriteIni();
-}
-
 void Tfm_Mirulo::ConnectFileActions() {
-    edt_Capa.OnExit = [this] { edt_CapaExit(); };
-    edt_Capa.OnMouseLeave = [this] { edt_CapaMouseLeave(); };
     btn_Dust.OnMouseDown = [this](UINT message) { btn_DustMouseDown(message); };
     btn_ReName.OnClick = [this] { btn_ReNameClick(); };
     btn_Edit.OnClick = [this] { btn_EditClick(); };
     btn_Clipboard.OnClick = [this] { btn_ClipboardClick(); };
-    btn_OpenFolder.OnClick = [this] { btn_OpenFolderClick(); };
-    for (ui::Label* label : {&lbl_SaveFolder, &lbl_Editor, &lbl_ExecUO}) {
-        label->OnClick = [this] { btn_OpenFolderClick(); };
-    }
-    btn_SaveFolder.OnClick = [this] { btn_FolderClick(); };
-    btn_Editor.OnClick = [this] { btn_EditorClick(); };
+    btn_OpenFolder.OnClick = [this] { OpenSaveFolder(); };
 }
 
 } // namespace mirulo::app

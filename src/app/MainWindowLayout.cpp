@@ -1,5 +1,5 @@
 // The main window's controls, one row each: what a user sees on its pages and on
-// the tab strip; the pages "設定２" and "設定３" make their own.
+// the tab strip; the settings pages make their own.
 // Places are at 96 DPI within the parent; the window scales them by its DPI.
 #include <windows.h>
 #include <commctrl.h>
@@ -9,6 +9,7 @@
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
 #include "ui/ControlTable.h"
@@ -20,10 +21,9 @@ using Kind = ui::ControlKind;
 using Row = ui::ControlRow;
 using namespace ui::row_flags;
 
-// Where a control sits: one of the pages, inside the editor group box (whose
-// controls are placed relative to the box), or on the tab strip. The order is
+// Where a control sits: on the page "メイン" or on the tab strip. The order is
 // that of the containers given to the table below.
-enum Parent : int { Page0, Page1, EditorGroup, Pager };
+enum Parent : int { Page0, Pager };
 
 // Command ids of the controls, in the order they are made.
 constexpr int kFirstControlId = 1000;
@@ -70,49 +70,6 @@ void Tfm_Mirulo::CreateControls() {
         {versionLabel, Kind::Label, Parent::Page0, 209, 441, 55, 17, L"", nullptr, 0, 0},
         {statusBar, Kind::StatusBar, Parent::Page0, 2, 464, 401, 19, L"", nullptr, 0, 0},
 
-        // Page 1 "設定１"
-        {saveFolderHeading, Kind::Label, Parent::Page1, 10, 11, 132, 24, L"■保存先フォルダ", nullptr,
-         kHeading, 0},
-        {btn_SaveFolder, Kind::IconButton, Parent::Page1, 30, 37, 39, 31, kNameSaveFolder, kHintSaveFolder, 0,
-         IDR_GLYPH_FOLDER},
-        {lbl_SaveFolder, Kind::Label, Parent::Page1, 72, 43, 320, 17, L"", nullptr,
-         kWhiteBack | kFixedSize | kClickable, 0},
-        {sizeCapHeading, Kind::Label, Parent::Page1, 10, 78, 331, 24, L"■画像サイズ合計管理（自動削除機能）",
-         nullptr, kHeading, 0},
-        {chk_Capa, Kind::CheckBox, Parent::Page1, 30, 112, 71, 17, L"有効化", kHintCapa, kWhiteBack, 0},
-        {edt_Capa, Kind::Edit, Parent::Page1, 112, 108, 54, 25, L"", kHintCapaSize,
-         kRightAligned | kImeOff | kDisabled, 0},
-        {sizeCapUnitLabel, Kind::Label, Parent::Page1, 170, 114, 20, 17, L"MB", nullptr, 0, 0},
-        {formatHeading, Kind::Label, Parent::Page1, 10, 143, 95, 24, L"■画像形式", nullptr, kHeading, 0},
-        {formatList, Kind::DropDownList, Parent::Page1, 30, 171, 74, 25, L"", kHintFormat, 0, 0},
-        {editorHeading, Kind::Label, Parent::Page1, 10, 210, 135, 24, L"■画像編集ソフト", nullptr, kHeading,
-         0},
-        {gb_Editor, Kind::GroupBox, Parent::Page1, 30, 239, 224, 30, L"", kHintEditor, 0, 0},
-        {paintEditorRadio, Kind::RadioButton, Parent::EditorGroup, 11, 7, 94, 17, L"ペイント", kHintEditor,
-         kWhiteBack | kChecked, 0},
-        {ownEditorRadio, Kind::RadioButton, Parent::EditorGroup, 111, 7, 113, 17, L"任意", kHintEditor,
-         kWhiteBack, 0},
-        {btn_Editor, Kind::IconButton, Parent::Page1, 30, 272, 39, 31, kNameEditor, kHintEditor, 0,
-         IDR_GLYPH_FOLDER},
-        {lbl_Editor, Kind::Label, Parent::Page1, 72, 279, 320, 17, L"", nullptr,
-         kWhiteBack | kFixedSize | kClickable, 0},
-        {startupHeading, Kind::Label, Parent::Page1, 10, 317, 222, 24, L"■自動起動 ＆ トレイアイコン",
-         nullptr, kHeading, 0},
-        {startAtLogonBox, Kind::CheckBox, Parent::Page1, 30, 348, 240, 17, L"Windows起動時に自動実行する",
-         kHintAutoStart, 0, 0},
-        {startMinimisedBox, Kind::CheckBox, Parent::Page1, 30, 368, 240, 17, L"起動時に最小化",
-         kHintMinimized, 0, 0},
-        {trayIconBox, Kind::CheckBox, Parent::Page1, 30, 388, 240, 17, L"最小化時は通知領域にアイコン表示",
-         kHintTrayIcon, 0, 0},
-        {chk_ExecUO, Kind::CheckBox, Parent::Page1, 30, 408, 240, 17, L"ミルロ起動と同時にUOも起動",
-         kHintExecUO, 0, 0},
-        {btn_ExecUO, Kind::PushButton, Parent::Page1, 43, 426, 94, 25, L"UO/UOA指定", kHintExecUOButton, 0,
-         0},
-        {lbl_ExecUO, Kind::Label, Parent::Page1, 43, 452, 233, 17, L"", nullptr,
-         kHandCursor | kClickable | kFixedSize, 0},
-        {settings1Illustration, Kind::Picture, Parent::Page1, 300, 380, 100, 100, L"", nullptr, 0,
-         IDR_IMG_02},
-
     };
 
     const Row tabStripRows[] = {
@@ -124,8 +81,6 @@ void Tfm_Mirulo::CreateControls() {
 
     const ui::ControlContainer containers[] = {
         {tabs.Page(0).hwnd(), {0, 0}},
-        {tabs.Page(1).hwnd(), {0, 0}},
-        {tabs.Page(1).hwnd(), {30, 239}}, // inside gb_Editor
         {tabs.hwnd(), {0, 0}},
     };
     const auto create = [&](std::span<const Row> made) {
@@ -138,6 +93,9 @@ void Tfm_Mirulo::CreateControls() {
         }
     };
     create(rows);
+    savingAndStartupPage_->CreateControls(controlTable_, tabs.Page(1).hwnd(), dpi(),
+                                          kFirstControlId + static_cast<int>(controlTable_.Controls().size()),
+                                          designHints_);
     captureTriggersPage_->CreateControls(controlTable_, tabs.Page(2).hwnd(), dpi(),
                                          kFirstControlId + static_cast<int>(controlTable_.Controls().size()),
                                          designHints_);
@@ -147,15 +105,7 @@ void Tfm_Mirulo::CreateControls() {
     create(tabStripRows);
     controls_ = controlTable_.Controls();
 
-    // Group boxes go beneath the controls they frame (later windows start lower).
-    gb_Editor.SendToBack();
-
-    paintEditorRadio.JoinGroup(&editorRadioGroup_);
-    ownEditorRadio.JoinGroup(&editorRadioGroup_);
-    editorRadioGroup_ = {&paintEditorRadio, &ownEditorRadio};
-    paintEditorRadio.SetChecked(true); // the state a new window starts with
     statusBar.SetupSinglePanel();
-    ::SendMessageW(edt_Capa.hwnd(), EM_SETLIMITTEXT, 9, 0);
 }
 
 } // namespace mirulo::app

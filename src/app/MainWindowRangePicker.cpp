@@ -8,6 +8,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "capture/CapturePicture.h"
 #include "capture/DesktopSnapshot.h"
@@ -110,7 +111,7 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
         if (!IsNormalState(hwnd())) {
             ::ShowWindow(hwnd(), SW_RESTORE);
         }
-    } else if (!trayIconBox.Checked()) {
+    } else if (!savingAndStartupPage_->TrayIconWanted()) {
         // Ends minimised in the task bar, as it was before.
         ::ShowWindow(hwnd(), SW_HIDE);
         ui::ProcessPendingMessages();

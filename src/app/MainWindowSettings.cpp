@@ -7,6 +7,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
 #include "library/PictureFolder.h"
@@ -21,26 +22,6 @@ namespace {
 
 using platform::Narrow;
 using platform::Widen;
-
-// A stored index selects its entry; anything else leaves the list without a
-// selection and its copy at -1.
-std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
-    list.SetItemIndex(index);
-    return list.ItemIndex();
-}
-
-// A radio button's handler runs only for the one that becomes chosen.
-template <class Handler> void ApplyThroughHandler(ui::RadioButton& radio, bool value, Handler handler) {
-    if (!value) {
-        radio.SetChecked(false);
-        return;
-    }
-    if (radio.Checked()) {
-        return;
-    }
-    radio.SetChecked(true);
-    handler();
-}
 
 } // namespace
 
@@ -144,7 +125,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     captureTriggersPage_->ShowFixedRange(model_.X, model_.Y, model_.W, model_.H);
     captureTriggersPage_->ApplyHotKeys(values);
 
-    SelectStored(formatList, values.PNGorJPGNumber);
+    savingAndStartupPage_->ApplyFormat(values.PNGorJPGNumber);
     // A period number outside the list gets the default entry, and the file gets that entry back.
     if (!captureTriggersPage_->ApplyPeriod(values.TimerNumber)) {
         WriteIni();
@@ -152,32 +133,22 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     captureTriggersPage_->ApplyAutoCapture(values.TimerEnabled);
 
     soundPage_->ApplySoundEnabled(values.SoundEnabled);
-    ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
-    edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
+    savingAndStartupPage_->ApplySizeCap(values);
     captureTriggersPage_->ApplyClipboardBoxes(values);
-    ApplyThroughHandler(paintEditorRadio, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
-    ApplyThroughHandler(ownEditorRadio, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
-
-    lbl_Editor.SetCaption(platform::FileNamePart(EditorPath()));
-    lbl_Editor.SetEnabled(!paintEditorRadio.Checked());
-
-    ApplyThroughHandler(chk_ExecUO, values.ExecUOEnabled, [this] { chk_ExecUOClick(); });
-    ShowExecUOProgram();
-    btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
-    lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
+    savingAndStartupPage_->ApplyEditor(values);
+    savingAndStartupPage_->ApplyGameClient(values.ExecUOEnabled);
 
     soundPage_->ApplySoundChoices(values);
 
-    ApplyThroughHandler(trayIconBox, values.chk_TrayIcon, [this] { chk_TrayIconClick(); });
-    chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
-    ApplyThroughHandler(startMinimisedBox, values.chk_Minimized, [this] { chk_MinimizedClick(); });
+    savingAndStartupPage_->ApplyTrayIcon(values.chk_TrayIcon);
+    TrayIconChoiceChanged(); // once more in any case: the window shows and the settings are written
+    savingAndStartupPage_->ApplyStartMinimised(values.chk_Minimized);
     if (soundPage_->ApplyBusinessMode(values.cb_IllustNotShow)) {
         OnBusinessModeClicked();
     }
     const bool illustrated = !soundPage_->BusinessMode();
-    for (Picture* picture : {&mainPageIllustration, &settings1Illustration}) {
-        picture->SetVisible(illustrated);
-    }
+    mainPageIllustration.SetVisible(illustrated);
+    savingAndStartupPage_->ShowIllustration(illustrated);
     captureTriggersPage_->ShowIllustration(illustrated);
     soundPage_->ShowIllustration(illustrated);
 }
@@ -195,14 +166,7 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     }
     values.Top170 = frame.top;
     values.Left170 = frame.left;
-    values.PNGorJPGNumber = formatList.ItemIndex();
-    values.FolderCapacityEnabled = chk_Capa.Checked();
-    values.FolderCapacitySize = settings::FolderCapacitySizeFromText(Narrow(edt_Capa.Caption()));
-    values.rd_GrEdit1 = paintEditorRadio.Checked();
-    values.rd_GrEdit2 = ownEditorRadio.Checked();
-    values.ExecUOEnabled = chk_ExecUO.Checked();
-    values.chk_TrayIcon = trayIconBox.Checked();
-    values.chk_Minimized = startMinimisedBox.Checked();
+    savingAndStartupPage_->Store(values);
     captureTriggersPage_->Store(values);
     soundPage_->Store(values);
     return values;
@@ -273,34 +237,6 @@ void Tfm_Mirulo::AutoCapturePeriodChanged() {
     WriteIni();
 }
 
-void Tfm_Mirulo::chk_CapaClick() {
-    edt_Capa.SetEnabled(chk_Capa.Checked());
-    if (chk_Capa.Checked()) {
-        ShowNotice(texts::kNoticeCapOn);
-    }
-    WriteIni();
-}
-
-void Tfm_Mirulo::cb_PNGorJPGClick() {
-    WriteIni();
-}
-
-void Tfm_Mirulo::OnEditorChoiceClicked() {
-    lbl_Editor.SetEnabled(ownEditorRadio.Checked());
-    WriteIni();
-}
-
-void Tfm_Mirulo::chk_ExecUOClick() {
-    const bool on = chk_ExecUO.Checked();
-    btn_ExecUO.SetEnabled(on);
-    lbl_ExecUO.SetEnabled(on);
-    WriteIni();
-}
-
-void Tfm_Mirulo::ShowExecUOProgram() {
-    lbl_ExecUO.SetCaption(platform::FileNamePart(GameClientPath()));
-}
-
 std::wstring Tfm_Mirulo::SaveFolder() const {
     return Widen(model_.Folder);
 }
@@ -313,18 +249,7 @@ std::wstring Tfm_Mirulo::GameClientPath() const {
 
 void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
     model_.Folder = Narrow(folder);
-    lbl_SaveFolder.SetCaption(folder);
-}
-
-void Tfm_Mirulo::ConnectOptionHandlers() {
-    chk_Capa.OnClick = [this] { chk_CapaClick(); };
-    formatList.OnChange = [this] { cb_PNGorJPGClick(); };
-    // Both editor radios run one handler on purpose: it enables the editor's
-    // label for whichever radio is chosen now, and writes the choice.
-    paintEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
-    ownEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
-    chk_ExecUO.OnClick = [this] { chk_ExecUOClick(); };
-    startAtLogonBox.OnClick = [this] { cb_AutoStartClick(); };
+    savingAndStartupPage_->ShowSaveFolder(folder);
 }
 
 } // namespace mirulo::app

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
 #include "ui/Dispatch.h"
@@ -26,8 +27,6 @@ void Tfm_Mirulo::ConnectTray(HICON icon) {
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
     btn_Minimized.OnClick = [this] { btn_MinimizedClick(); };
     btn_Close.OnClick = [this] { btn_CloseClick(); };
-    trayIconBox.OnClick = [this] { chk_TrayIconClick(); };
-    startMinimisedBox.OnClick = [this] { chk_MinimizedClick(); };
     soundPage_->OnBusinessModeClicked = [this] { OnBusinessModeClicked(); };
     tabs.OnMouseDown = [this](UINT message, POINT point) { OnTabStripMouseDown(message, point); };
     wheelFilter_ =
@@ -63,7 +62,7 @@ void Tfm_Mirulo::RestoreFromTray() {
 
 void Tfm_Mirulo::FormResize() {
     if (::IsIconic(hwnd())) {
-        if (trayIconBox.Checked()) {
+        if (savingAndStartupPage_->TrayIconWanted()) {
             HideToTray();
         }
         return;
@@ -103,14 +102,14 @@ void Tfm_Mirulo::tm_MinTimer() {
     tm_Min.SetEnabled(false);
 }
 
-void Tfm_Mirulo::chk_MinimizedClick() {
+void Tfm_Mirulo::StartMinimisedChanged() {
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);
     }
     WriteIni();
 }
 
-void Tfm_Mirulo::chk_TrayIconClick() {
+void Tfm_Mirulo::TrayIconChoiceChanged() {
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);
     }
@@ -157,7 +156,8 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 
 void Tfm_Mirulo::OnBusinessModeClicked() {
     const bool grey = soundPage_->BusinessMode();
-    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &bannerPicture, &img_Title1}) {
+    savingAndStartupPage_->ShowIllustration(!grey);
+    for (Picture* picture : {&mainPageIllustration, &bannerPicture, &img_Title1}) {
         picture->SetVisible(!grey);
     }
     captureTriggersPage_->ShowIllustration(!grey);

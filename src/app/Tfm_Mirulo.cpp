@@ -1,4 +1,5 @@
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 
 #include <windows.h>
@@ -66,13 +67,15 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     for (int i = 0; i < 4; ++i) {
         tabs.AddPage(tabCaptions[i], tabFonts[i]);
     }
+    savingAndStartupPage_ = std::make_unique<SavingAndStartupPage>(static_cast<PageSite&>(*this),
+                                                                   static_cast<SavingAndStartupSite&>(*this));
     captureTriggersPage_ = std::make_unique<CaptureTriggersPage>(static_cast<PageSite&>(*this),
                                                                  static_cast<CaptureTriggersSite&>(*this));
     soundPage_ = std::make_unique<SoundPage>(static_cast<PageSite&>(*this));
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
-    ConnectOptionHandlers();
+    savingAndStartupPage_->Connect();
     ConnectCaptureButtons();
     ConnectPictureList();
     ConnectHotKeyWatch();
@@ -82,7 +85,6 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     ConnectAutoCapture();
     ConnectFileActions();
     soundPage_->Connect();
-    ConnectIntegration();
     ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -154,7 +156,7 @@ void Tfm_Mirulo::FormCreate() {
 
     intCaptureTimer = 0;
     hints_.SetTiming(200, 10000);
-    if (startMinimisedBox.Checked()) {
+    if (savingAndStartupPage_->StartMinimised()) {
         tm_Min.SetInterval(1000);
         tm_Min.SetEnabled(true);
     }
@@ -179,10 +181,7 @@ void Tfm_Mirulo::SwitchHintsOn() {
 
 void Tfm_Mirulo::FillLists() {
     captureTriggersPage_->FillLists();
-    formatList.Clear();
-    for (const wchar_t* name : texts::kFormatNames) {
-        formatList.Add(name);
-    }
+    savingAndStartupPage_->FillLists();
 }
 
 void Tfm_Mirulo::ComputeDefaultPosition() {
@@ -217,7 +216,7 @@ void Tfm_Mirulo::MoveTo(int top, int left) {
 
 void Tfm_Mirulo::FormShow() {
     mainPageIllustration.BringToFront();
-    settings1Illustration.BringToFront();
+    savingAndStartupPage_->BringIllustrationToFront();
     lb_PicList.SendToBack();
 }
 

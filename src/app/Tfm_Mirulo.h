@@ -47,12 +47,16 @@ class ViewerMainWindow;
 namespace mirulo::app {
 
 class CaptureTriggersPage;
+class SavingAndStartupPage;
 class SoundPage;
 
 inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
 inline constexpr wchar_t kVersionText[] = L"ver.2.10";
 
-class Tfm_Mirulo final : public ui::Window, private PageSite, private CaptureTriggersSite {
+class Tfm_Mirulo final : public ui::Window,
+                         private PageSite,
+                         private CaptureTriggersSite,
+                         private SavingAndStartupSite {
 public:
     explicit Tfm_Mirulo(platform::Host& host);
     ~Tfm_Mirulo() override;
@@ -78,6 +82,7 @@ public:
     const std::vector<ui::Control*>& AllControls() const { return controls_; }
     ui::Hints& hints() { return hints_; }
     // The pages, for the tests' driver.
+    SavingAndStartupPage& savingAndStartupPage() const { return *savingAndStartupPage_; }
     CaptureTriggersPage& captureTriggersPage() const { return *captureTriggersPage_; }
     SoundPage& soundPage() const { return *soundPage_; }
     ui::TabPager& pager() { return tabs; }
@@ -110,31 +115,6 @@ public:
     Picture img_Title2{L"img_Title2"};
     ui::Label versionLabel{L"lvl_Ver"};
     ui::StatusBar statusBar{L"StatusBar1"};
-
-    // Page 1 "設定１"
-    ui::Label saveFolderHeading{L"Label8"};
-    IconButton btn_SaveFolder{L"btn_SaveFolder"};
-    ui::Label lbl_SaveFolder{L"lbl_SaveFolder"};
-    ui::Label sizeCapHeading{L"Label15"};
-    ui::CheckBox chk_Capa{L"chk_Capa"};
-    ui::Edit edt_Capa{L"edt_Capa"};
-    ui::Label sizeCapUnitLabel{L"Label17"};
-    ui::Label formatHeading{L"Label13"};
-    ui::ComboBox formatList{L"cb_PNGorJPG"};
-    ui::Label editorHeading{L"Label16"};
-    ui::GroupBox gb_Editor{L"gb_Editor"};
-    ui::RadioButton paintEditorRadio{L"rd_GrEdit1"};
-    ui::RadioButton ownEditorRadio{L"rd_GrEdit2"};
-    IconButton btn_Editor{L"btn_Editor"};
-    ui::Label lbl_Editor{L"lbl_Editor"};
-    ui::Label startupHeading{L"Label6"};
-    ui::CheckBox startAtLogonBox{L"cb_AutoStart"};
-    ui::CheckBox startMinimisedBox{L"chk_Minimized"};
-    ui::CheckBox trayIconBox{L"chk_TrayIcon"};
-    ui::CheckBox chk_ExecUO{L"chk_ExecUO"};
-    ui::Button btn_ExecUO{L"btn_ExecUO"};
-    ui::Label lbl_ExecUO{L"lbl_ExecUO"};
-    Picture settings1Illustration{L"img_02"};
 
     // On the tab strip
     IconButton btn_Minimized{L"btn_Minimized"};
@@ -175,13 +155,9 @@ public:
     // Settings: the whole file written from the window's current state.
     void WriteIni();
     std::wstring SettingsPath();
-    void chk_CapaClick();
-    void cb_PNGorJPGClick();
-    void OnEditorChoiceClicked();
-    void chk_ExecUOClick();
-    void chk_TrayIconClick();
-    void chk_MinimizedClick();
-    void cb_AutoStartClick();
+    void TrayIconChoiceChanged() override;
+    void StartMinimisedChanged() override;
+    void StartAtLogonClicked() override;
 
     // Global hot keys.
     void SetHotKey1();
@@ -225,15 +201,12 @@ public:
     // Size cap, recycle bin and the actions on a picture.
     void CreateRenameDialog();
     library::RenameDialog* renameDialog() const { return renameDialog_.get(); }
-    void edt_CapaExit();
-    void edt_CapaMouseLeave();
     void btn_DustMouseDown(UINT message);
     void btn_ReNameClick();
     void btn_EditClick();
     void btn_ClipboardClick();
-    void btn_OpenFolderClick();
-    void btn_FolderClick();
-    void btn_EditorClick();
+    void OpenSaveFolder() override;
+    void ChooseSaveFolder() override;
     // Rename of the selected picture through the dialog, without the check for a selection.
     void RenameSelectedPicture();
     // The clipboard and editor actions on a picture path, for the list, its
@@ -247,9 +220,7 @@ public:
     integration::LogonTask& LogonTaskHere();
     void WarnOfUnsafeProgramPlace();
     bool blExecUO();
-    void btn_ExecUOClick();
     void StartGameClient();
-    void ShowExecUOProgram();
     // The viewer: created after the main window, fed with the selected picture
     // and the status text.
     void CreateViewer();
@@ -294,6 +265,7 @@ private:
     void WriteSettings() override { WriteIni(); }
     void ShowNotice(std::wstring_view text) override;
     bool Constructing() const override { return blInFormCreate; }
+    settings::SettingsValues& Model() override { return model_; }
     void HotKeyChosen(int range, bool writeNow) override;
     void AutoCaptureSwitched(bool on) override;
     void AutoCapturePeriodChanged() override;
@@ -306,7 +278,6 @@ private:
     void ReadSettings();
     settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
-    void ConnectOptionHandlers();
     void ConnectCaptureButtons();
     void ConnectPictureList();
     void ConnectHotKeyWatch();
@@ -315,7 +286,6 @@ private:
     void ShowInViewer(const std::wstring& path);
     void ConnectFileActions();
     void ConnectTray(HICON icon);
-    void ConnectIntegration();
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
     void ReleaseHotKeys();
@@ -335,7 +305,6 @@ private:
     ui::ControlTable controlTable_{fonts_, &LoadArtwork};
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;
-    std::vector<ui::RadioButton*> editorRadioGroup_;
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
     // The settings that no control shows: the save folder, the editor, the game
@@ -380,6 +349,7 @@ private:
     std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
     // Holds the batch of the last elevated run until that run has ended.
     std::unique_ptr<integration::LogonTask> logonTask_;
+    std::unique_ptr<SavingAndStartupPage> savingAndStartupPage_;
     std::unique_ptr<CaptureTriggersPage> captureTriggersPage_;
     std::unique_ptr<SoundPage> soundPage_;
 };

@@ -28,8 +28,10 @@ CaptureTriggersPage::CaptureTriggersPage(PageSite& site, CaptureTriggersSite& tr
 void CaptureTriggersPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId,
                                          std::vector<std::pair<ui::Control*, const wchar_t*>>& hints) {
     const Row rows[] = {
-        {fixedRangeKeyHeading_, Kind::Label, Page, 11, 10, 149, 24, L"■固定範囲スクショ", nullptr, kHeading, 0},
-        {setFixedRangeButton_, Kind::PushButton, Page, 30, 40, 116, 25, L"スクショ範囲指定", kHintSetRect, 0, 0},
+        {fixedRangeKeyHeading_, Kind::Label, Page, 11, 10, 149, 24, L"■固定範囲スクショ", nullptr, kHeading,
+         0},
+        {setFixedRangeButton_, Kind::PushButton, Page, 30, 40, 116, 25, L"スクショ範囲指定", kHintSetRect, 0,
+         0},
         {fixedRangeLabel_, Kind::Label, Page, 155, 45, 50, 15, L"", nullptr, kFont12 | kGrey, 0},
         {fixedRangeModifierList_, Kind::DropDownList, Page, 30, 71, 75, 25, L"", kHintKeys, 0, 0},
         {fixedRangeKeyList_, Kind::DropDownList, Page, 111, 71, 120, 25, L"", kHintKeys, 0, 0},
@@ -46,7 +48,8 @@ void CaptureTriggersPage::CreateControls(ui::ControlTable& table, HWND page, UIN
         {pickedRangeKeyList_, Kind::DropDownList, Page, 111, 213, 120, 25, L"", kHintKeys, 0, 0},
         {pickedRangeToClipboardBox_, Kind::CheckBox, Page, 31, 244, 249, 17,
          L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
-        {fullScreenKeyHeading_, Kind::Label, Page, 15, 287, 130, 24, L"■全画面スクショ", nullptr, kHeading, 0},
+        {fullScreenKeyHeading_, Kind::Label, Page, 15, 287, 130, 24, L"■全画面スクショ", nullptr, kHeading,
+         0},
         {fullScreenModifierList_, Kind::DropDownList, Page, 31, 317, 74, 25, L"", kHintKeys, 0, 0},
         {fullScreenKeyList_, Kind::DropDownList, Page, 111, 317, 120, 25, L"", kHintKeys, 0, 0},
         {fullScreenToClipboardBox_, Kind::CheckBox, Page, 31, 348, 249, 17,
@@ -129,9 +132,11 @@ void CaptureTriggersPage::ApplyAutoCapture(bool on) {
 }
 
 void CaptureTriggersPage::ApplyClipboardBoxes(const settings::SettingsValues& values) {
-    ApplyThroughHandler(fixedRangeToClipboardBox_, values.ToClipboard1Enabled, [this] { site_.WriteSettings(); });
+    ApplyThroughHandler(fixedRangeToClipboardBox_, values.ToClipboard1Enabled,
+                        [this] { site_.WriteSettings(); });
     pickedRangeToClipboardBox_.SetChecked(values.ToClipboard2Enabled);
-    ApplyThroughHandler(fullScreenToClipboardBox_, values.ToClipboard3Enabled, [this] { site_.WriteSettings(); });
+    ApplyThroughHandler(fullScreenToClipboardBox_, values.ToClipboard3Enabled,
+                        [this] { site_.WriteSettings(); });
 }
 
 void CaptureTriggersPage::Store(settings::SettingsValues& values) const {

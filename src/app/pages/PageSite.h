@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/Host.h"
+#include "settings/SettingsValues.h"
 
 namespace mirulo::app {
 
@@ -21,6 +22,9 @@ public:
     virtual void ShowNotice(std::wstring_view text) = 0;
     // The construction is still applying the loaded settings.
     virtual bool Constructing() const = 0;
+    // The window's one settings model: the values no control shows (the save
+    // folder, the editor, the game client, the fixed range, the viewer's place).
+    virtual settings::SettingsValues& Model() = 0;
 
 protected:
     ~PageSite() = default;
@@ -40,6 +44,21 @@ public:
 
 protected:
     ~CaptureTriggersSite() = default;
+};
+
+// What the page "設定１" asks of the window, which keeps the picture list, the
+// start at logon and the tray.
+class SavingAndStartupSite {
+public:
+    // A new save folder chosen in the folder dialog (the list follows it).
+    virtual void ChooseSaveFolder() = 0;
+    virtual void OpenSaveFolder() = 0;
+    virtual void StartAtLogonClicked() = 0;
+    virtual void TrayIconChoiceChanged() = 0;
+    virtual void StartMinimisedChanged() = 0;
+
+protected:
+    ~SavingAndStartupSite() = default;
 };
 
 // Construction applies each loaded value as a user's click would: when the value
