@@ -127,34 +127,20 @@ void Tfm_Mirulo::RunButtonCapture(capture::CaptureKind kind) {
     bringBack();
 }
 
-void Tfm_Mirulo::btn_ShotRectClick() {
+void Tfm_Mirulo::CaptureFixedRangeNow() {
     RunButtonCapture(capture::kFixedByButton);
 }
 
-void Tfm_Mirulo::btn_3CaptureClick() {
+void Tfm_Mirulo::CaptureFullScreen(int delayMs) {
+    if (delayMs > 0) {
+        intCaptureTimer = delayMs;
+    }
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         intCaptureTimer = 0;
         return;
     }
     RunButtonCapture(capture::kFullScreenByButton);
-}
-
-void Tfm_Mirulo::btn_3Capture3Click() {
-    intCaptureTimer = 3000;
-    btn_3CaptureClick();
-}
-
-void Tfm_Mirulo::btn_3Capture10Click() {
-    intCaptureTimer = 10000;
-    btn_3CaptureClick();
-}
-
-void Tfm_Mirulo::ConnectCaptureButtons() {
-    btn_ShotRect.OnClick = [this] { btn_ShotRectClick(); };
-    btn_3Capture.OnClick = [this] { btn_3CaptureClick(); };
-    btn_3Capture3.OnClick = [this] { btn_3Capture3Click(); };
-    btn_3Capture10.OnClick = [this] { btn_3Capture10Click(); };
 }
 
 void Tfm_Mirulo::PlayCaptureSound() {

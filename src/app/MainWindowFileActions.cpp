@@ -44,8 +44,8 @@ public:
     std::int64_t TotalSize() const override { return window_.FTotalSize; }
 
     std::optional<std::u16string> Oldest(const std::set<std::u16string>& passedOver) const override {
-        for (int i = window_.lb_PicList.Count() - 1; i >= 0; --i) {
-            std::u16string entry = ToU16(window_.lb_PicList.Item(i));
+        for (int i = window_.PictureList().Count() - 1; i >= 0; --i) {
+            std::u16string entry = ToU16(window_.PictureList().Item(i));
             if (passedOver.count(entry) == 0) {
                 return entry;
             }
@@ -133,7 +133,7 @@ void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
     }
 }
 
-void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
+void Tfm_Mirulo::RecycleButtonPressed(UINT message) {
     if (message == WM_RBUTTONDOWN) {
         integration::OpenRecycleBin(host());
         return;
@@ -141,12 +141,12 @@ void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
     if (message != WM_LBUTTONDOWN) {
         return;
     }
-    const int index = lb_PicList.ItemIndex();
+    const int index = PictureList().ItemIndex();
     if (index < 0) {
         ShowNotice(texts::kNoSelectionDelete);
         return;
     }
-    const std::wstring entry = lb_PicList.Item(index);
+    const std::wstring entry = PictureList().Item(index);
     const std::wstring path = library::PicturePath(SaveFolder(), entry);
     if (!library::IsFile(path)) {
         return; // a marked line, a picture removed behind our back, or a folder named like one
@@ -158,13 +158,13 @@ void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
         return;
     }
     SetStatusText(texts::kRecycledTag + platform::FileNamePart(path));
-    lb_PicList.SetItem(index, std::wstring(library::kTrashMark) + entry);
+    PictureList().SetItem(index, std::wstring(library::kTrashMark) + entry);
 }
 
 // --- Rename -------------------------------------------------------------------
 
-void Tfm_Mirulo::btn_ReNameClick() {
-    if (lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::RenameClicked() {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionRename);
         return;
     }
@@ -172,11 +172,11 @@ void Tfm_Mirulo::btn_ReNameClick() {
 }
 
 void Tfm_Mirulo::RenameSelectedPicture() {
-    const int index = lb_PicList.ItemIndex();
+    const int index = PictureList().ItemIndex();
     if (index < 0 || !renameDialog_) {
         return;
     }
-    renameFrom = lb_PicList.Item(index);
+    renameFrom = PictureList().Item(index);
     renameTo.clear();
     {
         // Ordinary while the dialog shows, so the dialog is not hidden behind it;
@@ -208,8 +208,8 @@ void Tfm_Mirulo::RenameSelectedPicture() {
 
 // --- Editor and clipboard -----------------------------------------------------
 
-void Tfm_Mirulo::btn_EditClick() {
-    if (lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::EditClicked() {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionEdit);
         return;
     }
@@ -221,8 +221,8 @@ void Tfm_Mirulo::OpenPictureInEditor(const std::wstring& path, std::wstring_view
                                  missingEditorMessage);
 }
 
-void Tfm_Mirulo::btn_ClipboardClick() {
-    if (lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::CopyToClipboardClicked() {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionClipboard);
         return;
     }
@@ -258,14 +258,6 @@ void Tfm_Mirulo::ChooseSaveFolder() {
         CountImages();
     }
     WriteIni();
-}
-
-void Tfm_Mirulo::ConnectFileActions() {
-    btn_Dust.OnMouseDown = [this](UINT message) { btn_DustMouseDown(message); };
-    btn_ReName.OnClick = [this] { btn_ReNameClick(); };
-    btn_Edit.OnClick = [this] { btn_EditClick(); };
-    btn_Clipboard.OnClick = [this] { btn_ClipboardClick(); };
-    btn_OpenFolder.OnClick = [this] { OpenSaveFolder(); };
 }
 
 } // namespace mirulo::app

@@ -133,7 +133,10 @@ void Tfm_Mirulo::ShowInViewer(const std::wstring& path) {
     }
 }
 
-void Tfm_Mirulo::btn_CaptureClick() {
+void Tfm_Mirulo::CapturePickedRange(int delayMs) {
+    if (delayMs > 0) {
+        intCaptureTimer = delayMs;
+    }
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         intCaptureTimer = 0;
@@ -156,22 +159,6 @@ void Tfm_Mirulo::btn_CaptureClick() {
     ::ShowWindow(hwnd(), SW_SHOWNA);
     ::SetForegroundWindow(hwnd());
     FormResize();
-}
-
-void Tfm_Mirulo::btn_Capture3Click() {
-    intCaptureTimer = 3000;
-    btn_CaptureClick();
-}
-
-void Tfm_Mirulo::btn_Capture10Click() {
-    intCaptureTimer = 10000;
-    btn_CaptureClick();
-}
-
-void Tfm_Mirulo::ConnectRangePicker() {
-    btn_Capture.OnClick = [this] { btn_CaptureClick(); };
-    btn_Capture3.OnClick = [this] { btn_Capture3Click(); };
-    btn_Capture10.OnClick = [this] { btn_Capture10Click(); };
 }
 
 void Tfm_Mirulo::SetFixedRange(int left, int top, int width, int height) {

@@ -7,6 +7,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
@@ -119,7 +120,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 
     SetSaveFolder(library::AbsoluteFolder(Widen(values.Folder)));
     if (!IsSaveFolderUsable()) {
-        statusBar.SetText(texts::kNoticeNoSaveFolder);
+        picturePage_->SetStatusText(texts::kNoticeNoSaveFolder);
     }
 
     captureTriggersPage_->ShowFixedRange(model_.X, model_.Y, model_.W, model_.H);
@@ -147,7 +148,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
         OnBusinessModeClicked();
     }
     const bool illustrated = !soundPage_->BusinessMode();
-    mainPageIllustration.SetVisible(illustrated);
+    picturePage_->ShowIllustration(illustrated);
     savingAndStartupPage_->ShowIllustration(illustrated);
     captureTriggersPage_->ShowIllustration(illustrated);
     soundPage_->ShowIllustration(illustrated);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
@@ -156,13 +157,13 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 
 void Tfm_Mirulo::OnBusinessModeClicked() {
     const bool grey = soundPage_->BusinessMode();
+    // Every page loses its illustration; the main page its banner and title too,
+    // and its list grows over the banner's place.
+    picturePage_->ShowIllustration(!grey);
+    picturePage_->ShowBusinessMode(grey);
     savingAndStartupPage_->ShowIllustration(!grey);
-    for (Picture* picture : {&mainPageIllustration, &bannerPicture, &img_Title1}) {
-        picture->SetVisible(!grey);
-    }
     captureTriggersPage_->ShowIllustration(!grey);
     soundPage_->ShowIllustration(!grey);
-    img_Title2.SetVisible(grey);
     const COLORREF colour = grey ? kGreyPageColour : kNormalPageColour;
     for (int page = 0; page < 4; ++page) {
         tabs.SetPageGradientEnd(page, colour);
@@ -170,10 +171,6 @@ void Tfm_Mirulo::OnBusinessModeClicked() {
     for (int page = 0; page < 4; ++page) {
         tabs.SetPagePressedTabColor(page, colour);
     }
-    // In colour mode the list grows over the hidden banner; its bottom stays put.
-    const int top = grey ? 4 : 49;
-    const int height = grey ? 395 : 350;
-    controlTable_.MoveAt96(lb_PicList, RECT{4, top, 4 + 319, top + height});
     ::SetWindowTextW(hwnd(), (grey ? businessCaption : normalCaption).c_str());
     WriteIni();
 }

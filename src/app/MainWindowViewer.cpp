@@ -5,6 +5,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
 #include "integration/ShellOperations.h"
 #include "library/PictureFolder.h"
 #include "library/RecycleBin.h"
@@ -24,9 +25,9 @@ class ViewerLink final : public viewer::ViewerMainWindow {
 public:
     explicit ViewerLink(Tfm_Mirulo& window) : window_(window) {}
 
-    ui::ListBox& PictureList() override { return window_.lb_PicList; }
+    ui::ListBox& PictureList() override { return window_.PictureList(); }
     std::wstring SaveFolder() const override { return window_.SaveFolder(); }
-    void SetMainStatusText(const std::wstring& text) override { window_.statusBar.SetText(text); }
+    void SetMainStatusText(const std::wstring& text) override { window_.picturePage().SetStatusText(text); }
     bool MoveToRecycleBin(const std::vector<std::wstring>& files) override {
         return window_.MovePicturesToRecycleBin(files);
     }
@@ -58,8 +59,8 @@ void Tfm_Mirulo::CreateViewer() {
                                 model_.ifrmView_Width});
 }
 
-void Tfm_Mirulo::btn_ViewerClick() {
-    if (lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::ViewerClicked() {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(kNoSelectionViewer);
         return;
     }
@@ -97,7 +98,7 @@ bool Tfm_Mirulo::MovePicturesToRecycleBin(const std::vector<std::wstring>& files
 }
 
 bool Tfm_Mirulo::CopySelectedPictureToClipboard() {
-    if (lb_PicList.ItemIndex() < 0) {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionClipboard);
         return false;
     }
@@ -108,15 +109,11 @@ bool Tfm_Mirulo::CopySelectedPictureToClipboard() {
 }
 
 void Tfm_Mirulo::OpenSelectedPictureInEditor() {
-    if (lb_PicList.ItemIndex() < 0) {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionEdit);
         return;
     }
     OpenPictureInEditor(SelectedPicturePath(), texts::kNoEditor);
-}
-
-void Tfm_Mirulo::ConnectViewerButton() {
-    btn_Viewer.OnClick = [this] { btn_ViewerClick(); };
 }
 
 } // namespace mirulo::app

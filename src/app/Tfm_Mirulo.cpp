@@ -1,4 +1,5 @@
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 
@@ -67,6 +68,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     for (int i = 0; i < 4; ++i) {
         tabs.AddPage(tabCaptions[i], tabFonts[i]);
     }
+    picturePage_ = std::make_unique<PicturePage>(static_cast<PicturePageSite&>(*this));
     savingAndStartupPage_ = std::make_unique<SavingAndStartupPage>(static_cast<PageSite&>(*this),
                                                                    static_cast<SavingAndStartupSite&>(*this));
     captureTriggersPage_ = std::make_unique<CaptureTriggersPage>(static_cast<PageSite&>(*this),
@@ -76,14 +78,10 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
     savingAndStartupPage_->Connect();
-    ConnectCaptureButtons();
-    ConnectPictureList();
+    picturePage_->Connect();
     ConnectHotKeyWatch();
     captureTriggersPage_->Connect();
-    ConnectViewerButton();
-    ConnectRangePicker();
     ConnectAutoCapture();
-    ConnectFileActions();
     soundPage_->Connect();
     ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
@@ -124,13 +122,13 @@ void Tfm_Mirulo::ShowFirstTime() {
 void Tfm_Mirulo::FormCreate() {
     blInFormCreate = true;
     iAppExStyle = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
-    versionLabel.SetCaption(kVersionText);
-    normalCaption = std::wstring(texts::kCaptionPrefixNormal) + versionLabel.Caption();
-    businessCaption = std::wstring(texts::kCaptionPrefixGrey) + versionLabel.Caption();
+    picturePage_->ShowVersion(kVersionText);
+    normalCaption = std::wstring(texts::kCaptionPrefixNormal) + picturePage_->Version();
+    businessCaption = std::wstring(texts::kCaptionPrefixGrey) + picturePage_->Version();
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
     captureCode.clear();
-    statusBar.SetText(L"");
+    picturePage_->SetStatusText(L"");
     AssignHints();
     SwitchHintsOn();
     FillLists();
@@ -215,9 +213,8 @@ void Tfm_Mirulo::MoveTo(int top, int left) {
 // --- Showing, closing, destruction --------------------------------------------
 
 void Tfm_Mirulo::FormShow() {
-    mainPageIllustration.BringToFront();
+    picturePage_->ArrangeOnShow();
     savingAndStartupPage_->BringIllustrationToFront();
-    lb_PicList.SendToBack();
 }
 
 void Tfm_Mirulo::FormClose() {

@@ -47,6 +47,7 @@ class ViewerMainWindow;
 namespace mirulo::app {
 
 class CaptureTriggersPage;
+class PicturePage;
 class SavingAndStartupPage;
 class SoundPage;
 
@@ -55,8 +56,9 @@ inline constexpr wchar_t kVersionText[] = L"ver.2.10";
 
 class Tfm_Mirulo final : public ui::Window,
                          private PageSite,
-                         private CaptureTriggersSite,
-                         private SavingAndStartupSite {
+                         private PicturePageSite,
+                         private SavingAndStartupSite,
+                         private CaptureTriggersSite {
 public:
     explicit Tfm_Mirulo(platform::Host& host);
     ~Tfm_Mirulo() override;
@@ -82,39 +84,16 @@ public:
     const std::vector<ui::Control*>& AllControls() const { return controls_; }
     ui::Hints& hints() { return hints_; }
     // The pages, for the tests' driver.
+    PicturePage& picturePage() const { return *picturePage_; }
     SavingAndStartupPage& savingAndStartupPage() const { return *savingAndStartupPage_; }
+    // The list of the save folder's pictures on the page "メイン".
+    ui::ListBox& PictureList() const;
     CaptureTriggersPage& captureTriggersPage() const { return *captureTriggersPage_; }
     SoundPage& soundPage() const { return *soundPage_; }
     ui::TabPager& pager() { return tabs; }
 
     // --- Controls, by the names the features use -------------------------
     ui::TabPager tabs;
-
-    // Page 0 "メイン"
-    Picture bannerPicture{L"img_05"};
-    ui::ListBox lb_PicList{L"lb_PicList"};
-    ui::Label fixedRangeHeading{L"Label9"};
-    ui::Button btn_ShotRect{L"btn_ShotRect"};
-    ui::Label pickedRangeHeading{L"Label14"};
-    ui::Button btn_Capture{L"btn_Capture"};
-    ui::Button btn_Capture3{L"btn_Capture3"};
-    ui::Button btn_Capture10{L"btn_Capture10"};
-    ui::Label fullScreenHeading{L"Label20"};
-    ui::Button btn_3Capture{L"btn_3Capture"};
-    ui::Button btn_3Capture3{L"btn_3Capture3"};
-    ui::Button btn_3Capture10{L"btn_3Capture10"};
-    Picture mainPageIllustration{L"img_01"};
-    IconButton btn_OpenFolder{L"btn_OpenFolder"};
-    IconButton btn_ReLoad{L"btn_ReLoad"};
-    IconButton btn_Dust{L"btn_Dust"};
-    IconButton btn_ReName{L"btn_ReName"};
-    IconButton btn_Clipboard{L"btn_Clipboard"};
-    IconButton btn_Viewer{L"btn_Viewer"};
-    IconButton btn_Edit{L"btn_Edit"};
-    Picture img_Title1{L"img_Title1"};
-    Picture img_Title2{L"img_Title2"};
-    ui::Label versionLabel{L"lvl_Ver"};
-    ui::StatusBar statusBar{L"StatusBar1"};
 
     // On the tab strip
     IconButton btn_Minimized{L"btn_Minimized"};
@@ -166,12 +145,10 @@ public:
     void CheckKeySettings();
     void HotKeyPressed(WPARAM id);
 
-    // The range picker: the fixed range, and the picked-range capture's buttons.
+    // The range picker: the fixed range, and the picked-range capture.
+    void CapturePickedRange(int delayMs) override;
     // The fixed range picked again in the range picker.
     void PickFixedRange() override;
-    void btn_CaptureClick();
-    void btn_Capture3Click();
-    void btn_Capture10Click();
 
     // Auto-capture.
     void OnAutoCaptureTick();
@@ -183,28 +160,26 @@ public:
     void CapSave(capture::CaptureKind kind);
     void CropCapSave(capture::CaptureKind kind);
     void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
-    void btn_ShotRectClick();
-    void btn_3CaptureClick();
-    void btn_3Capture3Click();
-    void btn_3Capture10Click();
+    void CaptureFixedRangeNow() override;
+    void CaptureFullScreen(int delayMs) override;
     bool IsSaveFolderUsable() const;
 
     // The picture list.
     void CountImages();
-    void btn_ReLoadClick();
-    void OnPictureListClicked();
-    void lb_PicListDblClick();
-    void lb_PicListMouseDown(UINT message);
+    void ReloadPictures() override;
+    void PictureListClicked() override;
+    void PictureListDoubleClicked() override;
+    void PictureListPressed(UINT message) override;
     void SetStatusText(const std::wstring& text);
     std::wstring SelectedPicturePath() const;
 
     // Size cap, recycle bin and the actions on a picture.
     void CreateRenameDialog();
+    void RecycleButtonPressed(UINT message) override;
+    void RenameClicked() override;
+    void EditClicked() override;
+    void CopyToClipboardClicked() override;
     library::RenameDialog* renameDialog() const { return renameDialog_.get(); }
-    void btn_DustMouseDown(UINT message);
-    void btn_ReNameClick();
-    void btn_EditClick();
-    void btn_ClipboardClick();
     void OpenSaveFolder() override;
     void ChooseSaveFolder() override;
     // Rename of the selected picture through the dialog, without the check for a selection.
@@ -224,7 +199,7 @@ public:
     // The viewer: created after the main window, fed with the selected picture
     // and the status text.
     void CreateViewer();
-    void btn_ViewerClick();
+    void ViewerClicked() override;
     void ShowSelectedInViewer();
     void MirrorStatusToViewer(const std::wstring& text);
     bool CopySelectedPictureToClipboard();
@@ -278,13 +253,9 @@ private:
     void ReadSettings();
     settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
-    void ConnectCaptureButtons();
-    void ConnectPictureList();
     void ConnectHotKeyWatch();
     void ConnectAutoCapture();
-    void ConnectRangePicker();
     void ShowInViewer(const std::wstring& path);
-    void ConnectFileActions();
     void ConnectTray(HICON icon);
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
@@ -343,12 +314,12 @@ private:
     bool formShownOnce_ = false;
     bool resizeConnected_ = false; // size changes reach FormResize once construction begins
     std::unique_ptr<ui::MouseWheelFilter> wheelFilter_;
-    void ConnectViewerButton();
     // The viewer reaches the main window through this; the destructor ends the
     // viewer first.
     std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
     // Holds the batch of the last elevated run until that run has ended.
     std::unique_ptr<integration::LogonTask> logonTask_;
+    std::unique_ptr<PicturePage> picturePage_;
     std::unique_ptr<SavingAndStartupPage> savingAndStartupPage_;
     std::unique_ptr<CaptureTriggersPage> captureTriggersPage_;
     std::unique_ptr<SoundPage> soundPage_;

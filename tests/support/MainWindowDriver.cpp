@@ -120,10 +120,10 @@ void MainWindowDriver::OnSetFixedRangeClicked() const {
     window_.PickFixedRange();
 }
 void MainWindowDriver::OnPickedRangeIn3sClicked() const {
-    window_.btn_Capture3Click();
+    window_.CapturePickedRange(3000);
 }
 void MainWindowDriver::OnPickedRangeIn10sClicked() const {
-    window_.btn_Capture10Click();
+    window_.CapturePickedRange(10000);
 }
 void MainWindowDriver::OnMinimizeClicked() const {
     window_.btn_MinimizedClick();

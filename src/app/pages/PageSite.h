@@ -30,6 +30,29 @@ protected:
     ~PageSite() = default;
 };
 
+// What the page "メイン" asks of the window: its buttons and the list's gestures
+// run the window's captures and its actions on the selected picture.
+class PicturePageSite {
+public:
+    virtual void CaptureFixedRangeNow() = 0;
+    // After `delayMs` (0: at once, or after a delay another trigger set).
+    virtual void CapturePickedRange(int delayMs) = 0;
+    virtual void CaptureFullScreen(int delayMs) = 0;
+    virtual void OpenSaveFolder() = 0;
+    virtual void ReloadPictures() = 0;
+    virtual void RecycleButtonPressed(UINT message) = 0;
+    virtual void RenameClicked() = 0;
+    virtual void CopyToClipboardClicked() = 0;
+    virtual void ViewerClicked() = 0;
+    virtual void EditClicked() = 0;
+    virtual void PictureListClicked() = 0;
+    virtual void PictureListDoubleClicked() = 0;
+    virtual void PictureListPressed(UINT message) = 0;
+
+protected:
+    ~PicturePageSite() = default;
+};
+
 // What the page "設定２" asks of the window, which keeps the hot keys, the timer
 // and the range picker.
 class CaptureTriggersSite {
