@@ -1,21 +1,16 @@
-// The auto-capture: the timer's tick, the hidden unit switch on "単位切替", and
-// switching the whole feature off when a tick finds nothing to capture.
+// The auto-capture: the timer's tick, and switching the whole feature off when
+// a tick finds nothing to capture (the page "設定２" holds its box and period).
 #include <windows.h>
 
 #include <string>
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/CaptureTriggersPage.h"
 #include "capture/AutoCapturePeriod.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
-namespace {
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-
-} // namespace
-
 void Tfm_Mirulo::OnAutoCaptureTick() {
     const bool rangeSet = capture::IsFixedRangeSet(model_.X, model_.Y, model_.W, model_.H);
     switch (capture::DecideTick(IsSaveFolderUsable(), rangeSet)) {
@@ -64,7 +59,7 @@ void Tfm_Mirulo::CaptureOnTick() {
         captureBoxOpen_ = true;
         ui::ReportCurrentException(host(), hwnd());
         captureBoxOpen_ = false;
-        if (::IsWindow(hwnd()) && chk_Timer.Checked()) {
+        if (::IsWindow(hwnd()) && captureTriggersPage_->AutoCaptureOn()) {
             autoCaptureTimer.SetEnabled(true);
         }
         return;
@@ -73,27 +68,8 @@ void Tfm_Mirulo::CaptureOnTick() {
     tickFailureReported_ = false;
 }
 
-void Tfm_Mirulo::lbl_TimerMouseDown(UINT message) {
-    // Shift is read as it is at this moment, not as the press's message saw it.
-    if (message != WM_RBUTTONDOWN || (::GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0) {
-        return;
-    }
-    model_.blTimerSecMode = !model_.blTimerSecMode;
-    if (model_.blTimerSecMode) {
-        lbl_Timer.SetCaption(texts::kPerSeconds);
-        lbl_Timer.SetTextColor(kRed);
-        ShowNotice(texts::kTimerSecondsNotice);
-    } else {
-        lbl_Timer.SetCaption(texts::kPerMinutes);
-        lbl_Timer.SetTextColor(CLR_INVALID);
-        ShowNotice(texts::kTimerMinutesNotice);
-    }
-    cb_TimerChange();
-}
-
 void Tfm_Mirulo::ConnectAutoCapture() {
     autoCaptureTimer.OnTimer = [this] { OnAutoCaptureTick(); };
-    lbl_TimerMinSec.OnMouseDown = [this](UINT message) { lbl_TimerMouseDown(message); };
 }
 
 } // namespace mirulo::app

@@ -7,6 +7,9 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
+#include "app/pages/CaptureTriggersPage.h"
+#include "app/pages/SoundPage.h"
 #include "capture/CaptureService.h"
 #include "library/PictureFolder.h"
 #include "ui/Dispatch.h"
@@ -46,7 +49,7 @@ void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
 }
 
 void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
-    blPlaySound = false;
+    captureSoundDue = false;
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
@@ -61,9 +64,10 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
     {
         const capture::CapturePicture picture = captures_.Take(kind.range, fixed);
         if (!picture.empty()) {
-            blPlaySound = true;
+            captureSoundDue = true;
             try {
-                SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
+                SaveCapture(picture,
+                            capture::CopiesToClipboard(kind.range, captureTriggersPage_->ClipboardChoice()));
             } catch (const capture::ClipboardError&) {
                 // The picture is saved: the list shows it before the box tells
                 // what became of the clipboard copy.
@@ -73,7 +77,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
     }
     CountImages();
     MoveOldestToRecycleBinWhileOverCap();
-    playSound();
+    PlayCaptureSound();
     FormResize();
     if (clipboardFailure) {
         std::rethrow_exception(clipboardFailure);
@@ -83,29 +87,13 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
     captures_.Save(picture, {.saveFolder = SaveFolder(),
                              .code = captureCode,
-                             .format = capture::FormatFromListIndex(formatList.ItemIndex()),
+                             .format = capture::FormatFromListIndex(savingAndStartupPage_->FormatIndex()),
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});
-}
-
-capture::ClipboardBoxes Tfm_Mirulo::ClipboardChoice() const {
-    return {.fixedRange = fixedRangeToClipboardBox.Checked(),
-            .pickedRange = pickedRangeToClipboardBox.Checked(),
-            .fullScreen = fullScreenToClipboardBox.Checked()};
 }
 
 void Tfm_Mirulo::SwitchAutoCaptureOff() {
     autoCaptureTimer.SetEnabled(false);
-    if (chk_Timer.Checked()) {
-        chk_Timer.SetChecked(false);
-        chk_TimerClick(); // disables the period controls and writes the settings
-        return;
-    }
-    // Already off (a hot key or a button found no range): the same end state,
-    // and the settings are written all the same.
-    timerPeriodList.SetEnabled(false);
-    lbl_Timer.SetEnabled(false);
-    lbl_TimerMinSec.SetEnabled(false);
-    WriteIni();
+    captureTriggersPage_->SwitchAutoCaptureOff();
 }
 
 // --- Buttons of the main page --------------------------------------------------
@@ -139,11 +127,14 @@ void Tfm_Mirulo::RunButtonCapture(capture::CaptureKind kind) {
     bringBack();
 }
 
-void Tfm_Mirulo::btn_ShotRectClick() {
+void Tfm_Mirulo::CaptureFixedRangeNow() {
     RunButtonCapture(capture::kFixedByButton);
 }
 
-void Tfm_Mirulo::btn_3CaptureClick() {
+void Tfm_Mirulo::CaptureFullScreen(int delayMs) {
+    if (delayMs > 0) {
+        intCaptureTimer = delayMs;
+    }
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         intCaptureTimer = 0;
@@ -152,21 +143,13 @@ void Tfm_Mirulo::btn_3CaptureClick() {
     RunButtonCapture(capture::kFullScreenByButton);
 }
 
-void Tfm_Mirulo::btn_3Capture3Click() {
-    intCaptureTimer = 3000;
-    btn_3CaptureClick();
-}
-
-void Tfm_Mirulo::btn_3Capture10Click() {
-    intCaptureTimer = 10000;
-    btn_3CaptureClick();
-}
-
-void Tfm_Mirulo::ConnectCaptureButtons() {
-    btn_ShotRect.OnClick = [this] { btn_ShotRectClick(); };
-    btn_3Capture.OnClick = [this] { btn_3CaptureClick(); };
-    btn_3Capture3.OnClick = [this] { btn_3Capture3Click(); };
-    btn_3Capture10.OnClick = [this] { btn_3Capture10Click(); };
+void Tfm_Mirulo::PlayCaptureSound() {
+    // Cleared before playing: a sound that fails to open still leaves it false.
+    const bool due = captureSoundDue;
+    captureSoundDue = false;
+    if (due) {
+        soundPage_->PlayAfterCapture();
+    }
 }
 
 } // namespace mirulo::app

@@ -11,6 +11,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "platform/Wide.h"
 #include "integration/ShellOperations.h"
 #include "library/PictureClipboard.h"
@@ -34,11 +35,6 @@ std::wstring ToWide(const std::u16string& text) {
     return {text.begin(), text.end()};
 }
 
-std::wstring FolderOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/:");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
 // The picture list and save folder as the size cap works on them.
 class ListedFolder final : public library::SizeCapFolder {
 public:
@@ -48,8 +44,8 @@ public:
     std::int64_t TotalSize() const override { return window_.FTotalSize; }
 
     std::optional<std::u16string> Oldest(const std::set<std::u16string>& passedOver) const override {
-        for (int i = window_.lb_PicList.Count() - 1; i >= 0; --i) {
-            std::u16string entry = ToU16(window_.lb_PicList.Item(i));
+        for (int i = window_.PictureList().Count() - 1; i >= 0; --i) {
+            std::u16string entry = ToU16(window_.PictureList().Item(i));
             if (passedOver.count(entry) == 0) {
                 return entry;
             }
@@ -102,23 +98,11 @@ void Tfm_Mirulo::CreateRenameDialog() {
 
 // --- Size cap and recycle bin -------------------------------------------------
 
-void Tfm_Mirulo::edt_CapaExit() {
-    const std::wstring text = edt_Capa.Caption();
-    const std::wstring normalised = ToWide(library::NormalisedCapText(ToU16(text)));
-    if (normalised != text) {
-        edt_Capa.SetCaption(normalised);
-    }
-}
-
-void Tfm_Mirulo::edt_CapaMouseLeave() {
-    edt_CapaExit();
-}
-
 void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
-    if (!chk_Capa.Checked()) {
+    if (!savingAndStartupPage_->SizeCapOn()) {
         return;
     }
-    const std::wstring text = edt_Capa.Caption();
+    const std::wstring text = savingAndStartupPage_->SizeCapText();
     const std::optional<std::int32_t> megabytes = library::ParseCapMegabytes(ToU16(text));
     if (!megabytes) {
         std::wstring message = texts::kCapNotWholeNumber;
@@ -149,7 +133,7 @@ void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
     }
 }
 
-void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
+void Tfm_Mirulo::RecycleButtonPressed(UINT message) {
     if (message == WM_RBUTTONDOWN) {
         integration::OpenRecycleBin(host());
         return;
@@ -157,12 +141,12 @@ void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
     if (message != WM_LBUTTONDOWN) {
         return;
     }
-    const int index = lb_PicList.ItemIndex();
+    const int index = PictureList().ItemIndex();
     if (index < 0) {
         ShowNotice(texts::kNoSelectionDelete);
         return;
     }
-    const std::wstring entry = lb_PicList.Item(index);
+    const std::wstring entry = PictureList().Item(index);
     const std::wstring path = library::PicturePath(SaveFolder(), entry);
     if (!library::IsFile(path)) {
         return; // a marked line, a picture removed behind our back, or a folder named like one
@@ -174,13 +158,13 @@ void Tfm_Mirulo::btn_DustMouseDown(UINT message) {
         return;
     }
     SetStatusText(texts::kRecycledTag + platform::FileNamePart(path));
-    lb_PicList.SetItem(index, std::wstring(library::kTrashMark) + entry);
+    PictureList().SetItem(index, std::wstring(library::kTrashMark) + entry);
 }
 
 // --- Rename -------------------------------------------------------------------
 
-void Tfm_Mirulo::btn_ReNameClick() {
-    if (lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::RenameClicked() {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionRename);
         return;
     }
@@ -188,11 +172,11 @@ void Tfm_Mirulo::btn_ReNameClick() {
 }
 
 void Tfm_Mirulo::RenameSelectedPicture() {
-    const int index = lb_PicList.ItemIndex();
+    const int index = PictureList().ItemIndex();
     if (index < 0 || !renameDialog_) {
         return;
     }
-    renameFrom = lb_PicList.Item(index);
+    renameFrom = PictureList().Item(index);
     renameTo.clear();
     {
         // Ordinary while the dialog shows, so the dialog is not hidden behind it;
@@ -224,8 +208,8 @@ void Tfm_Mirulo::RenameSelectedPicture() {
 
 // --- Editor and clipboard -----------------------------------------------------
 
-void Tfm_Mirulo::btn_EditClick() {
-    if (lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::EditClicked() {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionEdit);
         return;
     }
@@ -233,12 +217,12 @@ void Tfm_Mirulo::btn_EditClick() {
 }
 
 void Tfm_Mirulo::OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage) {
-    library::OpenPictureInEditor(host(), hwnd(), path, {paintEditorRadio.Checked(), EditorPath()},
+    library::OpenPictureInEditor(host(), hwnd(), path, {savingAndStartupPage_->PaintChosen(), EditorPath()},
                                  missingEditorMessage);
 }
 
-void Tfm_Mirulo::btn_ClipboardClick() {
-    if (lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::CopyToClipboardClicked() {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionClipboard);
         return;
     }
@@ -258,7 +242,7 @@ bool Tfm_Mirulo::CopyPictureToClipboard(const std::wstring& path, const StatusSi
 
 // --- Save folder and editor choice --------------------------------------------
 
-void Tfm_Mirulo::btn_OpenFolderClick() {
+void Tfm_Mirulo::OpenSaveFolder() {
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kNoticeOpenFolder);
         return;
@@ -266,7 +250,7 @@ void Tfm_Mirulo::btn_OpenFolderClick() {
     integration::OpenFolderInExplorer(host(), hwnd(), SaveFolder());
 }
 
-void Tfm_Mirulo::btn_FolderClick() {
+void Tfm_Mirulo::ChooseSaveFolder() {
     const std::optional<std::wstring> folder =
         integration::ChooseFolder(host(), hwnd(), texts::kChooseFolderTitle, SaveFolder());
     if (folder) {
@@ -274,34 +258,6 @@ void Tfm_Mirulo::btn_FolderClick() {
         CountImages();
     }
     WriteIni();
-}
-
-void Tfm_Mirulo::btn_EditorClick() {
-    platform::OpenFileRequest request;
-    request.filter.assign(texts::kEditorFilter, std::size(texts::kEditorFilter) - 1);
-    if (!model_.EditorAppPath.empty()) {
-        request.initialDir = FolderOf(EditorPath());
-    }
-    if (const std::optional<std::wstring> program = host().OpenFile(hwnd(), request)) {
-        model_.EditorAppPath = platform::Narrow(*program);
-        lbl_Editor.SetCaption(platform::FileNamePart(*program));
-    }
-    WriteIni();
-}
-
-void Tfm_Mirulo::ConnectFileActions() {
-    edt_Capa.OnExit = [this] { edt_CapaExit(); };
-    edt_Capa.OnMouseLeave = [this] { edt_CapaMouseLeave(); };
-    btn_Dust.OnMouseDown = [this](UINT message) { btn_DustMouseDown(message); };
-    btn_ReName.OnClick = [this] { btn_ReNameClick(); };
-    btn_Edit.OnClick = [this] { btn_EditClick(); };
-    btn_Clipboard.OnClick = [this] { btn_ClipboardClick(); };
-    btn_OpenFolder.OnClick = [this] { btn_OpenFolderClick(); };
-    for (ui::Label* label : {&lbl_SaveFolder, &lbl_Editor, &lbl_ExecUO}) {
-        label->OnClick = [this] { btn_OpenFolderClick(); };
-    }
-    btn_SaveFolder.OnClick = [this] { btn_FolderClick(); };
-    btn_Editor.OnClick = [this] { btn_EditorClick(); };
 }
 
 } // namespace mirulo::app

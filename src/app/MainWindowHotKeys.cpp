@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/CaptureTriggersPage.h"
 #include "capture/CaptureKind.h"
 #include "capture/HotKeyRegistry.h"
 #include "capture/HotKeyTable.h"
@@ -10,18 +11,12 @@
 
 namespace mirulo::app {
 
-capture::HotKeySelections Tfm_Mirulo::KeySelections() const {
-    return {capture::HotKeySelection{fixedRangeModifierList.ItemIndex(), fixedRangeKeyList.ItemIndex()},
-            capture::HotKeySelection{pickedRangeModifierList.ItemIndex(), pickedRangeKeyList.ItemIndex()},
-            capture::HotKeySelection{fullScreenModifierList.ItemIndex(), fullScreenKeyList.ItemIndex()}};
-}
-
 std::int32_t& Tfm_Mirulo::HotKeyId(int number) {
     return number == 1 ? registeredHotKeyId1 : number == 2 ? registeredHotKeyId2 : registeredHotKeyId3;
 }
 
 void Tfm_Mirulo::SetHotKey(int number) {
-    HotKeyId(number) = hotKeys_->SetHotKey(number, KeySelections());
+    HotKeyId(number) = hotKeys_->SetHotKey(number, captureTriggersPage_->KeySelections());
 }
 void Tfm_Mirulo::SetHotKey1() {
     SetHotKey(1);
@@ -33,29 +28,16 @@ void Tfm_Mirulo::SetHotKey3() {
     SetHotKey(3);
 }
 void Tfm_Mirulo::CheckKeySettings() {
-    hotKeys_->CheckKeySettings(KeySelections());
+    hotKeys_->CheckKeySettings(captureTriggersPage_->KeySelections());
 }
 
-void Tfm_Mirulo::ChangeHotKey(int number, bool writeNow) {
+void Tfm_Mirulo::HotKeyChosen(int number, bool writeNow) {
     hotKeys_->Release(number);
     HotKeyId(number) = 0;
     SetHotKey(number);
     if (writeNow) {
         WriteIni();
     }
-}
-
-void Tfm_Mirulo::cb_KeyAdd1Change() {
-    ChangeHotKey(1, false);
-}
-void Tfm_Mirulo::cb_KeyAdd2Change() {
-    ChangeHotKey(2, true);
-}
-void Tfm_Mirulo::cb_KeyAdd3Change() {
-    ChangeHotKey(3, true);
-}
-void Tfm_Mirulo::cb_Key3Change() {
-    ChangeHotKey(3, false);
 }
 
 void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
@@ -122,16 +104,8 @@ void Tfm_Mirulo::ReleaseHotKeys() {
     registeredHotKeyId1 = registeredHotKeyId2 = registeredHotKeyId3 = 0;
 }
 
-void Tfm_Mirulo::ConnectHotKeyLists() {
+void Tfm_Mirulo::ConnectHotKeyWatch() {
     heldHotKeyWatch_.OnTimer = [this] { WatchHeldHotKey(); };
-    // Which lists write the settings at once is kept as users have always had it:
-    // a change of the first pair or of the third key is stored at the next write.
-    fixedRangeKeyList.OnChange = [this] { cb_KeyAdd1Change(); };
-    fixedRangeModifierList.OnChange = [this] { cb_KeyAdd1Change(); };
-    pickedRangeKeyList.OnChange = [this] { cb_KeyAdd2Change(); };
-    pickedRangeModifierList.OnChange = [this] { cb_KeyAdd2Change(); };
-    fullScreenModifierList.OnChange = [this] { cb_KeyAdd3Change(); };
-    fullScreenKeyList.OnChange = [this] { cb_Key3Change(); };
 }
 
 } // namespace mirulo::app

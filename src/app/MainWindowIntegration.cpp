@@ -5,6 +5,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
 #include "platform/Wide.h"
 #include "integration/GameClient.h"
 #include "integration/LogonTask.h"
@@ -21,11 +22,11 @@ integration::LogonTask& Tfm_Mirulo::LogonTaskHere() {
     return *logonTask_;
 }
 
-void Tfm_Mirulo::cb_AutoStartClick() {
-    const bool wanted = startAtLogonBox.Checked();
+void Tfm_Mirulo::StartAtLogonClicked() {
+    const bool wanted = savingAndStartupPage_->StartAtLogon();
     if (const auto unusablePath = LogonTaskHere().Apply(wanted)) {
         // Nothing was registered or removed, so the box goes back to what it showed.
-        startAtLogonBox.SetChecked(!wanted);
+        savingAndStartupPage_->ShowStartAtLogon(!wanted);
         ShowNotice(texts::kNoticeLogonTaskPath + *unusablePath);
         return;
     }
@@ -53,9 +54,9 @@ void Tfm_Mirulo::CheckLogonTask() {
     // batch file that cannot be written is reported, and the start goes on.
     ui::Guarded(host(), hwnd(), [this] {
         const bool registered = LogonTaskHere().IsRegistered();
-        if (startAtLogonBox.Checked() != registered) {
-            startAtLogonBox.SetChecked(registered);
-            cb_AutoStartClick();
+        if (savingAndStartupPage_->StartAtLogon() != registered) {
+            savingAndStartupPage_->ShowStartAtLogon(registered);
+            StartAtLogonClicked();
         }
     });
 }
@@ -64,29 +65,14 @@ bool Tfm_Mirulo::blExecUO() {
     return integration::IsGameClientRunning();
 }
 
-void Tfm_Mirulo::btn_ExecUOClick() {
-    integration::GameClient game(host(), hwnd());
-    const std::optional<std::wstring> chosen = game.Choose(GameClientPath());
-    if (!chosen) {
-        return;
-    }
-    model_.ExecUOApp = platform::Narrow(*chosen);
-    ShowExecUOProgram();
-    WriteIni();
-}
-
 void Tfm_Mirulo::StartGameClient() {
-    if (!chk_ExecUO.Checked() || blExecUO()) {
+    if (!savingAndStartupPage_->StartGameClient() || blExecUO()) {
         return;
     }
     integration::GameClient game(host(), hwnd());
     if (!game.Start(GameClientPath())) {
         ShowNotice(texts::kNotFoundPrefix + GameClientPath());
     }
-}
-
-void Tfm_Mirulo::ConnectIntegration() {
-    btn_ExecUO.OnClick = [this] { btn_ExecUOClick(); };
 }
 
 } // namespace mirulo::app

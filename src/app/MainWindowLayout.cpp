@@ -1,4 +1,5 @@
-// The main window's controls, one row each: what a user sees on the four pages.
+// The main window's controls: each page makes its own from its rows, in the
+// order of the tabs; the window's own rows are the buttons on the tab strip.
 // Places are at 96 DPI within the parent; the window scales them by its DPI.
 #include <windows.h>
 #include <commctrl.h>
@@ -6,6 +7,10 @@
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
+#include "app/pages/SavingAndStartupPage.h"
+#include "app/pages/CaptureTriggersPage.h"
+#include "app/pages/SoundPage.h"
 #include "ui/ControlTable.h"
 
 namespace mirulo::app {
@@ -15,194 +20,40 @@ using Kind = ui::ControlKind;
 using Row = ui::ControlRow;
 using namespace ui::row_flags;
 
-// Where a control sits: one of the pages, inside one of the two group boxes (whose
-// controls are placed relative to the box), or on the tab strip. The order is
-// that of the containers given to the table below.
-enum Parent : int { Page0, Page1, Page2, Page3, EditorGroup, SoundGroup, Pager };
+// Where a control sits: on the tab strip, the one container given to the table below.
+enum Parent : int { Pager };
+
+constexpr int kFirstControlId = 1000;
 
 using namespace texts;
 
 } // namespace
 
 void Tfm_Mirulo::CreateControls() {
-    const Row rows[] = {
-        // Page 0 "メイン"
-        {bannerPicture, Kind::Picture, Parent::Page0, 1, 0, 321, 50, L"", nullptr, 0, IDR_IMG_05},
-        {lb_PicList, Kind::ListBox, Parent::Page0, 4, 49, 319, 350, L"", kHintPicList,
-         kHandCursor | kNoTabStop, 0},
-        {fixedRangeHeading, Kind::Label, Parent::Page0, 333, 46, 60, 19, L"固定範囲", nullptr,
-         kFont15 | kCentred | kFixedSize, 0},
-        {btn_ShotRect, Kind::PushButton, Parent::Page0, 333, 71, 60, 25, L"今すぐ", kHintShotRect, 0, 0},
-        {pickedRangeHeading, Kind::Label, Parent::Page0, 333, 103, 60, 19, L"指定範囲", nullptr,
-         kFont15 | kCentred | kFixedSize, 0},
-        {btn_Capture, Kind::PushButton, Parent::Page0, 333, 128, 60, 25, L"今すぐ", kHintCaptureNow, 0, 0},
-        {btn_Capture3, Kind::PushButton, Parent::Page0, 333, 159, 60, 25, L"3秒後", kHintCapture3, 0, 0},
-        {btn_Capture10, Kind::PushButton, Parent::Page0, 333, 190, 60, 25, L"10秒後", kHintCapture10, 0, 0},
-        {fullScreenHeading, Kind::Label, Parent::Page0, 333, 222, 60, 19, L"全画面", nullptr,
-         kFont15 | kCentred | kFixedSize, 0},
-        {btn_3Capture, Kind::PushButton, Parent::Page0, 333, 247, 60, 25, L"今すぐ", kHintCaptureNow, 0, 0},
-        {btn_3Capture3, Kind::PushButton, Parent::Page0, 333, 278, 60, 25, L"3秒後", kHintCapture3, 0, 0},
-        {btn_3Capture10, Kind::PushButton, Parent::Page0, 333, 309, 60, 25, L"10秒後", kHintCapture10, 0, 0},
-        {mainPageIllustration, Kind::Picture, Parent::Page0, 323, 360, 80, 103, L"", nullptr, 0, IDR_IMG_01},
-        {btn_OpenFolder, Kind::IconButton, Parent::Page0, 4, 400, 39, 31, kNameOpenFolder, kHintOpenFolder, 0,
-         IDR_GLYPH_FOLDER},
-        {btn_ReLoad, Kind::IconButton, Parent::Page0, 44, 400, 39, 31, kNameReload, kHintReLoad, 0,
-         IDR_GLYPH_RELOAD},
-        {btn_Dust, Kind::IconButton, Parent::Page0, 84, 400, 39, 31, kNameDust, kHintDust, 0, IDR_GLYPH_DUST},
-        {btn_ReName, Kind::IconButton, Parent::Page0, 124, 400, 39, 31, kNameRename, kHintReName, 0,
-         IDR_GLYPH_RENAME},
-        {btn_Clipboard, Kind::IconButton, Parent::Page0, 164, 400, 39, 31, kNameClipboard, kHintClipboard, 0,
-         IDR_GLYPH_CLIPBOARD},
-        {btn_Viewer, Kind::IconButton, Parent::Page0, 204, 400, 39, 31, kNameViewer, kHintViewer, 0,
-         IDR_GLYPH_VIEWER},
-        {btn_Edit, Kind::IconButton, Parent::Page0, 244, 400, 39, 31, kNameEdit, kHintEdit, 0,
-         IDR_GLYPH_EDITOR},
-        {img_Title1, Kind::Picture, Parent::Page0, 2, 429, 200, 34, L"", nullptr, 0, IDR_IMG_TITLE1},
-        {img_Title2, Kind::Picture, Parent::Page0, 3, 428, 200, 34, L"", nullptr, kHidden, IDR_IMG_TITLE2},
-        {versionLabel, Kind::Label, Parent::Page0, 209, 441, 55, 17, L"", nullptr, 0, 0},
-        {statusBar, Kind::StatusBar, Parent::Page0, 2, 464, 401, 19, L"", nullptr, 0, 0},
-
-        // Page 1 "設定１"
-        {saveFolderHeading, Kind::Label, Parent::Page1, 10, 11, 132, 24, L"■保存先フォルダ", nullptr,
-         kHeading, 0},
-        {btn_SaveFolder, Kind::IconButton, Parent::Page1, 30, 37, 39, 31, kNameSaveFolder, kHintSaveFolder, 0,
-         IDR_GLYPH_FOLDER},
-        {lbl_SaveFolder, Kind::Label, Parent::Page1, 72, 43, 320, 17, L"", nullptr,
-         kWhiteBack | kFixedSize | kClickable, 0},
-        {sizeCapHeading, Kind::Label, Parent::Page1, 10, 78, 331, 24, L"■画像サイズ合計管理（自動削除機能）",
-         nullptr, kHeading, 0},
-        {chk_Capa, Kind::CheckBox, Parent::Page1, 30, 112, 71, 17, L"有効化", kHintCapa, kWhiteBack, 0},
-        {edt_Capa, Kind::Edit, Parent::Page1, 112, 108, 54, 25, L"", kHintCapaSize,
-         kRightAligned | kImeOff | kDisabled, 0},
-        {sizeCapUnitLabel, Kind::Label, Parent::Page1, 170, 114, 20, 17, L"MB", nullptr, 0, 0},
-        {formatHeading, Kind::Label, Parent::Page1, 10, 143, 95, 24, L"■画像形式", nullptr, kHeading, 0},
-        {formatList, Kind::DropDownList, Parent::Page1, 30, 171, 74, 25, L"", kHintFormat, 0, 0},
-        {editorHeading, Kind::Label, Parent::Page1, 10, 210, 135, 24, L"■画像編集ソフト", nullptr, kHeading,
-         0},
-        {gb_Editor, Kind::GroupBox, Parent::Page1, 30, 239, 224, 30, L"", kHintEditor, 0, 0},
-        {paintEditorRadio, Kind::RadioButton, Parent::EditorGroup, 11, 7, 94, 17, L"ペイント", kHintEditor,
-         kWhiteBack | kChecked, 0},
-        {ownEditorRadio, Kind::RadioButton, Parent::EditorGroup, 111, 7, 113, 17, L"任意", kHintEditor,
-         kWhiteBack, 0},
-        {btn_Editor, Kind::IconButton, Parent::Page1, 30, 272, 39, 31, kNameEditor, kHintEditor, 0,
-         IDR_GLYPH_FOLDER},
-        {lbl_Editor, Kind::Label, Parent::Page1, 72, 279, 320, 17, L"", nullptr,
-         kWhiteBack | kFixedSize | kClickable, 0},
-        {startupHeading, Kind::Label, Parent::Page1, 10, 317, 222, 24, L"■自動起動 ＆ トレイアイコン",
-         nullptr, kHeading, 0},
-        {startAtLogonBox, Kind::CheckBox, Parent::Page1, 30, 348, 240, 17, L"Windows起動時に自動実行する",
-         kHintAutoStart, 0, 0},
-        {startMinimisedBox, Kind::CheckBox, Parent::Page1, 30, 368, 240, 17, L"起動時に最小化",
-         kHintMinimized, 0, 0},
-        {trayIconBox, Kind::CheckBox, Parent::Page1, 30, 388, 240, 17, L"最小化時は通知領域にアイコン表示",
-         kHintTrayIcon, 0, 0},
-        {chk_ExecUO, Kind::CheckBox, Parent::Page1, 30, 408, 240, 17, L"ミルロ起動と同時にUOも起動",
-         kHintExecUO, 0, 0},
-        {btn_ExecUO, Kind::PushButton, Parent::Page1, 43, 426, 94, 25, L"UO/UOA指定", kHintExecUOButton, 0,
-         0},
-        {lbl_ExecUO, Kind::Label, Parent::Page1, 43, 452, 233, 17, L"", nullptr,
-         kHandCursor | kClickable | kFixedSize, 0},
-        {settings1Illustration, Kind::Picture, Parent::Page1, 300, 380, 100, 100, L"", nullptr, 0,
-         IDR_IMG_02},
-
-        // Page 2 "設定２"
-        {fixedRangeKeyHeading, Kind::Label, Parent::Page2, 11, 10, 149, 24, L"■固定範囲スクショ", nullptr,
-         kHeading, 0},
-        {btn_SetRect, Kind::PushButton, Parent::Page2, 30, 40, 116, 25, L"スクショ範囲指定", kHintSetRect, 0,
-         0},
-        {lbl_XYWH, Kind::Label, Parent::Page2, 155, 45, 50, 15, L"", nullptr, kFont12 | kGrey, 0},
-        {fixedRangeModifierList, Kind::DropDownList, Parent::Page2, 30, 71, 75, 25, L"", kHintKeys, 0, 0},
-        {fixedRangeKeyList, Kind::DropDownList, Parent::Page2, 111, 71, 120, 25, L"", kHintKeys, 0, 0},
-        {fixedRangeToClipboardBox, Kind::CheckBox, Parent::Page2, 30, 108, 259, 17,
-         L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
-        {chk_Timer, Kind::CheckBox, Parent::Page2, 30, 139, 87, 17, L"自動スクショ", kHintTimer, 0, 0},
-        {timerPeriodList, Kind::DropDownList, Parent::Page2, 120, 135, 76, 25, L"", kHintTimer, 0, 0},
-        {lbl_Timer, Kind::Label, Parent::Page2, 201, 139, 26, 17, L"分毎", nullptr, 0, 0},
-        {lbl_TimerMinSec, Kind::Label, Parent::Page2, 201, 159, 52, 17, L"単位切替", kHintTimerMinSec,
-         kGrey | kUnderline | kHandCursor | kClickable, 0},
-        {pickedRangeKeyHeading, Kind::Label, Parent::Page2, 11, 183, 149, 24, L"■指定範囲スクショ", nullptr,
-         kHeading, 0},
-        {pickedRangeModifierList, Kind::DropDownList, Parent::Page2, 30, 213, 75, 25, L"", kHintKeys, 0, 0},
-        {pickedRangeKeyList, Kind::DropDownList, Parent::Page2, 111, 213, 120, 25, L"", kHintKeys, 0, 0},
-        {pickedRangeToClipboardBox, Kind::CheckBox, Parent::Page2, 31, 244, 249, 17,
-         L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
-        {fullScreenKeyHeading, Kind::Label, Parent::Page2, 15, 287, 130, 24, L"■全画面スクショ", nullptr,
-         kHeading, 0},
-        {fullScreenModifierList, Kind::DropDownList, Parent::Page2, 31, 317, 74, 25, L"", kHintKeys, 0, 0},
-        {fullScreenKeyList, Kind::DropDownList, Parent::Page2, 111, 317, 120, 25, L"", kHintKeys, 0, 0},
-        {fullScreenToClipboardBox, Kind::CheckBox, Parent::Page2, 31, 348, 249, 17,
-         L"保存と同時に画像をクリップボードへコピー", kHintToClipboard, 0, 0},
-        {settings2Illustration, Kind::Picture, Parent::Page2, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_03},
-
-        // Page 3 "設定３"
-        {soundHeading, Kind::Label, Parent::Page3, 11, 10, 76, 24, L"■撮影音", nullptr, kHeading, 0},
-        {chk_Sound, Kind::CheckBox, Parent::Page3, 30, 39, 145, 17, L"撮影時に音を鳴らす", kHintSound, 0, 0},
-        {lbl_DLC, Kind::Label, Parent::Page3, 296, 38, 85, 17, L"DLCサイトを開く", kHintDLC,
-         kUnderline | kHandCursor | kClickable, 0},
-        {gb_MP3Folder, Kind::GroupBox, Parent::Page3, 45, 60, 336, 106, L"リスト表示対象", kHintMP3Folder, 0,
-         0},
-        {categoryShutterVoice1s, Kind::CheckBox, Parent::SoundGroup, 20, 20, 105, 17, L"撮影声系1秒", nullptr,
-         0, 0},
-        {categoryShutterVoice2s, Kind::CheckBox, Parent::SoundGroup, 20, 40, 105, 17, L"撮影声系2秒", nullptr,
-         0, 0},
-        {categoryShutterVoice3s, Kind::CheckBox, Parent::SoundGroup, 20, 60, 105, 17, L"撮影声系3秒", nullptr,
-         0, 0},
-        {categoryShutterVoiceLong, Kind::CheckBox, Parent::SoundGroup, 20, 80, 105, 17, L"撮影声系ロング",
-         nullptr, 0, 0},
-        {categoryLine1s, Kind::CheckBox, Parent::SoundGroup, 130, 20, 105, 17, L"セリフ系1秒", nullptr, 0, 0},
-        {categoryLine2s, Kind::CheckBox, Parent::SoundGroup, 130, 40, 105, 17, L"セリフ系2秒", nullptr, 0, 0},
-        {categoryLine3s, Kind::CheckBox, Parent::SoundGroup, 130, 60, 105, 17, L"セリフ系3秒", nullptr, 0, 0},
-        {categoryLineLong, Kind::CheckBox, Parent::SoundGroup, 130, 80, 105, 17, L"セリフ系ロング", nullptr,
-         0, 0},
-        {categoryFavourites, Kind::CheckBox, Parent::SoundGroup, 230, 20, 110, 17, L"お気に入り", nullptr, 0,
-         0},
-        {categorySoundEffects, Kind::CheckBox, Parent::SoundGroup, 230, 40, 110, 17, L"効果音", nullptr, 0,
-         0},
-        {lb_Sound, Kind::ListBox, Parent::Page3, 45, 168, 336, 140, L"", kHintSoundList,
-         kHandCursor | kNoTabStop, 0},
-        {btn_SoundFolder, Kind::IconButton, Parent::Page3, 45, 308, 39, 31, kNameSoundFolder,
-         kHintSoundFolder, 0, IDR_GLYPH_FOLDER},
-        {btn_RefreshMP3List, Kind::IconButton, Parent::Page3, 86, 308, 39, 31, kNameRefreshSounds,
-         kHintRefreshMP3, 0, IDR_GLYPH_RELOAD},
-        {randomPlayBox, Kind::CheckBox, Parent::Page3, 242, 308, 96, 17, L"ランダム再生", nullptr, 0, 0},
-        {btn_Play, Kind::PushButton, Parent::Page3, 341, 308, 40, 31, L"再生", kHintPlay, 0, 0},
-        {businessModeHeading, Kind::Label, Parent::Page3, 10, 350, 122, 24, L"■ビジネスモード", nullptr,
-         kHeading, 0},
-        {businessModeBox, Kind::CheckBox, Parent::Page3, 29, 379, 171, 17, L"カラー変更 ・ イラスト非表示",
-         kHintIllustNotShow, 0, 0},
-        {settings3Illustration, Kind::Picture, Parent::Page3, 1, 397, 403, 89, L"", nullptr, 0, IDR_IMG_04},
-
-        // On the tab strip
+    const Row tabStripRows[] = {
         {btn_Minimized, Kind::IconButton, Parent::Pager, 361, 1, 21, 22, kNameMinimize, kHintMinimize, 0,
          IDR_GLYPH_MINIMIZE},
         {btn_Close, Kind::IconButton, Parent::Pager, 383, 1, 21, 22, kNameClose, kHintClose, 0,
          IDR_GLYPH_CLOSE},
     };
 
-    const ui::ControlContainer containers[] = {
-        {tabs.Page(0).hwnd(), {0, 0}},   {tabs.Page(1).hwnd(), {0, 0}},    {tabs.Page(2).hwnd(), {0, 0}},
-        {tabs.Page(3).hwnd(), {0, 0}},   {tabs.Page(1).hwnd(), {30, 239}}, // inside gb_Editor
-        {tabs.Page(3).hwnd(), {45, 60}},                                   // inside gb_MP3Folder
-        {tabs.hwnd(), {0, 0}},
+    // Command ids run on from page to page, in the order the controls are made.
+    const auto nextId = [this] {
+        return kFirstControlId + static_cast<int>(controlTable_.Controls().size());
     };
-    controlTable_.Create(rows, containers, dpi(), 1000);
-    for (const Row& row : rows) {
+    picturePage_->CreateControls(controlTable_, tabs.Page(0).hwnd(), dpi(), nextId(), designHints_);
+    savingAndStartupPage_->CreateControls(controlTable_, tabs.Page(1).hwnd(), dpi(), nextId(), designHints_);
+    captureTriggersPage_->CreateControls(controlTable_, tabs.Page(2).hwnd(), dpi(), nextId(), designHints_);
+    soundPage_->CreateControls(controlTable_, tabs.Page(3).hwnd(), dpi(), nextId(), designHints_);
+
+    const ui::ControlContainer containers[] = {{tabs.hwnd(), {0, 0}}};
+    controlTable_.Create(tabStripRows, containers, dpi(), nextId());
+    for (const Row& row : tabStripRows) {
         if (row.hint != nullptr) {
             designHints_.emplace_back(&row.control, row.hint);
         }
     }
     controls_ = controlTable_.Controls();
-
-    // Group boxes go beneath the controls they frame (later windows start lower).
-    gb_Editor.SendToBack();
-    gb_MP3Folder.SendToBack();
-
-    paintEditorRadio.JoinGroup(&editorRadioGroup_);
-    ownEditorRadio.JoinGroup(&editorRadioGroup_);
-    editorRadioGroup_ = {&paintEditorRadio, &ownEditorRadio};
-    paintEditorRadio.SetChecked(true); // the state a new window starts with
-    statusBar.SetupSinglePanel();
-    ::SendMessageW(edt_Capa.hwnd(), EM_SETLIMITTEXT, 9, 0);
 }
 
 } // namespace mirulo::app

@@ -6,6 +6,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
 #include "integration/ShellOperations.h"
 #include "library/LocaleNumbers.h"
 #include "library/PictureFolder.h"
@@ -13,8 +14,6 @@
 #include "platform/FileWrites.h"
 
 namespace mirulo::app {
-namespace {} // namespace
-
 void Tfm_Mirulo::CountImages() {
     if (!IsSaveFolderUsable()) {
         return; // the list, its selection, the status text and the total stay as they are
@@ -26,61 +25,62 @@ void Tfm_Mirulo::CountImages() {
     // Newest (greatest name) on top. Appending from the last name to the first
     // gives the same list as inserting each at the top, without shifting the
     // whole list once per name.
-    lb_PicList.Clear();
-    lb_PicList.SetRedraw(false);
-    lb_PicList.Reserve(slPNGJPG.size());
+    PictureList().Clear();
+    PictureList().SetRedraw(false);
+    PictureList().Reserve(slPNGJPG.size());
     for (auto name = slPNGJPG.rbegin(); name != slPNGJPG.rend(); ++name) {
-        lb_PicList.Add(*name);
+        PictureList().Add(*name);
     }
-    lb_PicList.SetRedraw(true);
+    PictureList().SetRedraw(true);
     slPNGJPG.clear();
     slPNGJPG.shrink_to_fit();
 
-    SetStatusText(library::FolderStatusText(static_cast<std::size_t>(lb_PicList.Count()), FTotalSize));
-    if (lb_PicList.Count() > 0) {
-        lb_PicList.SetItemIndex(0);
+    SetStatusText(library::FolderStatusText(static_cast<std::size_t>(PictureList().Count()), FTotalSize));
+    if (PictureList().Count() > 0) {
+        PictureList().SetItemIndex(0);
     }
 }
 
 void Tfm_Mirulo::SetStatusText(const std::wstring& text) {
-    statusBar.SetText(text);
+    picturePage_->SetStatusText(text);
     MirrorStatusToViewer(text);
 }
 
 std::wstring Tfm_Mirulo::SelectedPicturePath() const {
-    const int index = lb_PicList.ItemIndex();
+    const int index = PictureList().ItemIndex();
     if (index < 0) {
         return {};
     }
-    return library::PicturePath(SaveFolder(), lb_PicList.Item(index));
+    return library::PicturePath(SaveFolder(), PictureList().Item(index));
 }
 
-void Tfm_Mirulo::btn_ReLoadClick() {
+void Tfm_Mirulo::ReloadPictures() {
     std::vector<std::wstring> entries;
-    entries.reserve(static_cast<std::size_t>(lb_PicList.Count()));
-    for (int i = 0; i < lb_PicList.Count(); ++i) {
-        entries.push_back(lb_PicList.Item(i));
+    entries.reserve(static_cast<std::size_t>(PictureList().Count()));
+    for (int i = 0; i < PictureList().Count(); ++i) {
+        entries.push_back(PictureList().Item(i));
     }
-    const std::optional<std::wstring> remembered = library::EntryToReselect(entries, lb_PicList.ItemIndex());
+    const std::optional<std::wstring> remembered =
+        library::EntryToReselect(entries, PictureList().ItemIndex());
     CountImages();
     // Also when the folder is gone and the refresh left the list as it was.
-    if (lb_PicList.Count() > 0) {
-        lb_PicList.SetItemIndex(0);
+    if (PictureList().Count() > 0) {
+        PictureList().SetItemIndex(0);
     }
-    for (int i = 0; i < lb_PicList.Count(); ++i) {
-        if (lb_PicList.Item(i) == remembered) {
-            lb_PicList.SetItemIndex(i);
+    for (int i = 0; i < PictureList().Count(); ++i) {
+        if (PictureList().Item(i) == remembered) {
+            PictureList().SetItemIndex(i);
             break;
         }
     }
     ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::OnPictureListClicked() {
+void Tfm_Mirulo::PictureListClicked() {
     ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::lb_PicListDblClick() {
+void Tfm_Mirulo::PictureListDoubleClicked() {
     const std::wstring path = SelectedPicturePath();
     if (path.empty() || !platform::PathExists(path)) {
         return;
@@ -88,20 +88,20 @@ void Tfm_Mirulo::lb_PicListDblClick() {
     integration::OpenWithAssociatedProgram(host(), hwnd(), path);
 }
 
-void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
-    if (lb_PicList.Count() == 0 || lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::PictureListPressed(UINT message) {
+    if (PictureList().Count() == 0 || PictureList().ItemIndex() < 0) {
         return;
     }
     const bool shift = (::GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
     if (message == WM_RBUTTONDOWN) {
         POINT point{};
         ::GetCursorPos(&point);
-        ::ScreenToClient(lb_PicList.hwnd(), &point);
+        ::ScreenToClient(PictureList().hwnd(), &point);
         const LRESULT hit =
-            ::SendMessageW(lb_PicList.hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+            ::SendMessageW(PictureList().hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
         // HIWORD set: the point lies below the last entry, and the selection stays.
-        if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) < lb_PicList.Count()) {
-            lb_PicList.SetItemIndex(static_cast<int>(LOWORD(hit)));
+        if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) < PictureList().Count()) {
+            PictureList().SetItemIndex(static_cast<int>(LOWORD(hit)));
         }
         if (shift) {
             OpenPictureInEditor(SelectedPicturePath(), texts::kNoGestureEditor);
@@ -116,11 +116,8 @@ void Tfm_Mirulo::lb_PicListMouseDown(UINT message) {
     }
 }
 
-void Tfm_Mirulo::ConnectPictureList() {
-    btn_ReLoad.OnClick = [this] { btn_ReLoadClick(); };
-    lb_PicList.OnClick = [this] { OnPictureListClicked(); };
-    lb_PicList.OnDblClick = [this] { lb_PicListDblClick(); };
-    lb_PicList.OnMouseDown = [this](UINT message) { lb_PicListMouseDown(message); };
+ui::ListBox& Tfm_Mirulo::PictureList() const {
+    return picturePage_->PictureList();
 }
 
 } // namespace mirulo::app

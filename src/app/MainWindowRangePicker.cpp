@@ -8,6 +8,8 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/SavingAndStartupPage.h"
+#include "app/pages/CaptureTriggersPage.h"
 #include "capture/CapturePicture.h"
 #include "capture/DesktopSnapshot.h"
 #include "capture/TForm2.h"
@@ -28,7 +30,7 @@ bool IsNormalState(HWND hwnd) {
 
 } // namespace
 
-void Tfm_Mirulo::btn_SetRectClick() {
+void Tfm_Mirulo::PickFixedRange() {
     ::ShowWindow(hwnd(), SW_MINIMIZE);
     host().Sleep(kSettleMilliseconds);
     std::optional<capture::PickedRange> range;
@@ -58,7 +60,7 @@ void Tfm_Mirulo::btn_SetRectClick() {
 }
 
 void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
-    blPlaySound = false;
+    captureSoundDue = false;
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
@@ -83,9 +85,10 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
                 capture::CutRectangle(picker.Picture(), range->left, range->top, range->width, range->height);
             ::ShowWindow(hwnd(), SW_SHOWNA);
             if (!picture.empty()) {
-                blPlaySound = true;
+                captureSoundDue = true;
                 try {
-                    SaveCapture(picture, capture::CopiesToClipboard(kind.range, ClipboardChoice()));
+                    SaveCapture(picture, capture::CopiesToClipboard(kind.range,
+                                                                    captureTriggersPage_->ClipboardChoice()));
                 } catch (const capture::ClipboardError&) {
                     // The picture is saved: everything after a save still runs,
                     // and the box tells of the clipboard at the end.
@@ -101,14 +104,14 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
     ::SetForegroundWindow(hwnd());
     CountImages();
     MoveOldestToRecycleBinWhileOverCap();
-    playSound();
+    PlayCaptureSound();
     tabs.SetActivePageIndex(0);
     ::ShowWindow(hwnd(), SW_SHOWNA);
     if (wasNormal) {
         if (!IsNormalState(hwnd())) {
             ::ShowWindow(hwnd(), SW_RESTORE);
         }
-    } else if (!trayIconBox.Checked()) {
+    } else if (!savingAndStartupPage_->TrayIconWanted()) {
         // Ends minimised in the task bar, as it was before.
         ::ShowWindow(hwnd(), SW_HIDE);
         ui::ProcessPendingMessages();
@@ -130,7 +133,10 @@ void Tfm_Mirulo::ShowInViewer(const std::wstring& path) {
     }
 }
 
-void Tfm_Mirulo::btn_CaptureClick() {
+void Tfm_Mirulo::CapturePickedRange(int delayMs) {
+    if (delayMs > 0) {
+        intCaptureTimer = delayMs;
+    }
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         intCaptureTimer = 0;
@@ -155,29 +161,12 @@ void Tfm_Mirulo::btn_CaptureClick() {
     FormResize();
 }
 
-void Tfm_Mirulo::btn_Capture3Click() {
-    intCaptureTimer = 3000;
-    btn_CaptureClick();
-}
-
-void Tfm_Mirulo::btn_Capture10Click() {
-    intCaptureTimer = 10000;
-    btn_CaptureClick();
-}
-
-void Tfm_Mirulo::ConnectRangePicker() {
-    btn_SetRect.OnClick = [this] { btn_SetRectClick(); };
-    btn_Capture.OnClick = [this] { btn_CaptureClick(); };
-    btn_Capture3.OnClick = [this] { btn_Capture3Click(); };
-    btn_Capture10.OnClick = [this] { btn_Capture10Click(); };
-}
-
 void Tfm_Mirulo::SetFixedRange(int left, int top, int width, int height) {
     model_.X = left;
     model_.Y = top;
     model_.W = width;
     model_.H = height;
-    lbl_XYWH.SetCaption(platform::Widen(settings::XYWHCaption(left, top, width, height)));
+    captureTriggersPage_->ShowFixedRange(left, top, width, height);
 }
 
 } // namespace mirulo::app

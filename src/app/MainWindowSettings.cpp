@@ -7,7 +7,10 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
-#include "capture/AutoCapturePeriod.h"
+#include "app/pages/PicturePage.h"
+#include "app/pages/SavingAndStartupPage.h"
+#include "app/pages/CaptureTriggersPage.h"
+#include "app/pages/SoundPage.h"
 #include "library/PictureFolder.h"
 #include "platform/Paths.h"
 #include "platform/Wide.h"
@@ -20,39 +23,6 @@ namespace {
 
 using platform::Narrow;
 using platform::Widen;
-
-constexpr COLORREF kRed = RGB(255, 0, 0);
-
-// A stored index selects its entry; anything else leaves the list without a
-// selection and its copy at -1.
-std::int32_t SelectStored(ui::ComboBox& list, std::int32_t index) {
-    list.SetItemIndex(index);
-    return list.ItemIndex();
-}
-
-// Construction applies each loaded value as a user's click would: when the value
-// differs from what the box shows, the box's handler runs for its effects (the
-// timer, a notice, the picture colours, a write).
-template <class Handler> void ApplyThroughHandler(ui::CheckBox& box, bool value, Handler handler) {
-    if (box.Checked() == value) {
-        return;
-    }
-    box.SetChecked(value);
-    handler();
-}
-
-// A radio button's handler runs only for the one that becomes chosen.
-template <class Handler> void ApplyThroughHandler(ui::RadioButton& radio, bool value, Handler handler) {
-    if (!value) {
-        radio.SetChecked(false);
-        return;
-    }
-    if (radio.Checked()) {
-        return;
-    }
-    radio.SetChecked(true);
-    handler();
-}
 
 } // namespace
 
@@ -144,73 +114,44 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     // What no control shows (the fixed range, the viewer's place, the timer's
     // unit) the model holds; the rest is shown by the controls below.
     model_ = values;
-    lbl_Timer.SetCaption(model_.blTimerSecMode ? texts::kPerSeconds : texts::kPerMinutes);
-    lbl_Timer.SetTextColor(model_.blTimerSecMode ? kRed : CLR_INVALID);
+    captureTriggersPage_->ApplyUnit(values.blTimerSecMode);
 
     MoveTo(values.Top170, values.Left170);
 
     SetSaveFolder(library::AbsoluteFolder(Widen(values.Folder)));
     if (!IsSaveFolderUsable()) {
-        statusBar.SetText(texts::kNoticeNoSaveFolder);
+        picturePage_->SetStatusText(texts::kNoticeNoSaveFolder);
     }
 
-    lbl_XYWH.SetCaption(Widen(settings::XYWHCaption(model_.X, model_.Y, model_.W, model_.H)));
+    captureTriggersPage_->ShowFixedRange(model_.X, model_.Y, model_.W, model_.H);
+    captureTriggersPage_->ApplyHotKeys(values);
 
-    fixedRangeKeyList.SetItemIndex(values.Key1Number);
-    fixedRangeModifierList.SetItemIndex(values.Key1AddNumber);
-    pickedRangeKeyList.SetItemIndex(values.Key2Number);
-    pickedRangeModifierList.SetItemIndex(values.Key2AddNumber);
-    fullScreenKeyList.SetItemIndex(values.Key3Number);
-    fullScreenModifierList.SetItemIndex(values.Key3AddNumber);
-
-    SelectStored(formatList, values.PNGorJPGNumber);
-    // Without a selected entry the timer would have no period: a number outside
-    // the list gets the default entry, and the file gets that entry back.
-    const std::int32_t timerEntry = capture::TimerEntryFromStored(values.TimerNumber);
-    timerPeriodList.SetItemIndex(timerEntry);
-    if (timerEntry != values.TimerNumber) {
+    savingAndStartupPage_->ApplyFormat(values.PNGorJPGNumber);
+    // A period number outside the list gets the default entry, and the file gets that entry back.
+    if (!captureTriggersPage_->ApplyPeriod(values.TimerNumber)) {
         WriteIni();
     }
+    captureTriggersPage_->ApplyAutoCapture(values.TimerEnabled);
 
-    ApplyThroughHandler(chk_Timer, values.TimerEnabled, [this] { chk_TimerClick(); });
-    const bool timerOn = chk_Timer.Checked();
-    timerPeriodList.SetEnabled(timerOn);
-    lbl_Timer.SetEnabled(timerOn);
-    lbl_TimerMinSec.SetEnabled(timerOn);
+    soundPage_->ApplySoundEnabled(values.SoundEnabled);
+    savingAndStartupPage_->ApplySizeCap(values);
+    captureTriggersPage_->ApplyClipboardBoxes(values);
+    savingAndStartupPage_->ApplyEditor(values);
+    savingAndStartupPage_->ApplyGameClient(values.ExecUOEnabled);
 
-    ApplyThroughHandler(chk_Sound, values.SoundEnabled, [this] { chk_SoundClick(); });
-    ApplyThroughHandler(chk_Capa, values.FolderCapacityEnabled, [this] { chk_CapaClick(); });
-    edt_Capa.SetCaption(std::to_wstring(values.FolderCapacitySize));
-    ApplyThroughHandler(fixedRangeToClipboardBox, values.ToClipboard1Enabled,
-                        [this] { cb_Key1_ToClipboardClick(); });
-    pickedRangeToClipboardBox.SetChecked(values.ToClipboard2Enabled);
-    ApplyThroughHandler(fullScreenToClipboardBox, values.ToClipboard3Enabled,
-                        [this] { cb_Key3_ToClipboardClick(); });
-    ApplyThroughHandler(paintEditorRadio, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
-    ApplyThroughHandler(ownEditorRadio, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
+    soundPage_->ApplySoundChoices(values);
 
-    lbl_Editor.SetCaption(platform::FileNamePart(EditorPath()));
-    lbl_Editor.SetEnabled(!paintEditorRadio.Checked());
-
-    ApplyThroughHandler(chk_ExecUO, values.ExecUOEnabled, [this] { chk_ExecUOClick(); });
-    ShowExecUOProgram();
-    btn_ExecUO.SetEnabled(chk_ExecUO.Checked());
-    lbl_ExecUO.SetEnabled(chk_ExecUO.Checked());
-
-    ApplyThroughHandler(randomPlayBox, values.bl_chkRND, [this] { OnRandomPlayClicked(); });
-    const auto boxes = CategoryBoxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        ApplyThroughHandler(*boxes[i], values.bl_chkRNDCategories[i], [this] { OnSoundCategoryClicked(); });
+    savingAndStartupPage_->ApplyTrayIcon(values.chk_TrayIcon);
+    TrayIconChoiceChanged(); // once more in any case: the window shows and the settings are written
+    savingAndStartupPage_->ApplyStartMinimised(values.chk_Minimized);
+    if (soundPage_->ApplyBusinessMode(values.cb_IllustNotShow)) {
+        OnBusinessModeClicked();
     }
-
-    ApplyThroughHandler(trayIconBox, values.chk_TrayIcon, [this] { chk_TrayIconClick(); });
-    chk_TrayIconClick(); // once more in any case: the window shows and the settings are written
-    ApplyThroughHandler(startMinimisedBox, values.chk_Minimized, [this] { chk_MinimizedClick(); });
-    ApplyThroughHandler(businessModeBox, values.cb_IllustNotShow, [this] { cb_IllustNotShowClick(); });
-    for (Picture* picture :
-         {&mainPageIllustration, &settings1Illustration, &settings2Illustration, &settings3Illustration}) {
-        picture->SetVisible(!businessModeBox.Checked());
-    }
+    const bool illustrated = !soundPage_->BusinessMode();
+    picturePage_->ShowIllustration(illustrated);
+    savingAndStartupPage_->ShowIllustration(illustrated);
+    captureTriggersPage_->ShowIllustration(illustrated);
+    soundPage_->ShowIllustration(illustrated);
 }
 
 settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
@@ -226,42 +167,10 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     }
     values.Top170 = frame.top;
     values.Left170 = frame.left;
-    values.Key1Number = fixedRangeKeyList.ItemIndex();
-    values.Key1AddNumber = fixedRangeModifierList.ItemIndex();
-    values.Key2Number = pickedRangeKeyList.ItemIndex();
-    values.Key2AddNumber = pickedRangeModifierList.ItemIndex();
-    values.Key3Number = fullScreenKeyList.ItemIndex();
-    values.Key3AddNumber = fullScreenModifierList.ItemIndex();
-    values.PNGorJPGNumber = formatList.ItemIndex();
-    values.TimerNumber = timerPeriodList.ItemIndex();
-    values.TimerEnabled = chk_Timer.Checked();
-    values.SoundEnabled = chk_Sound.Checked();
-    values.SoundName = Narrow(SelectedSoundPath());
-    values.FolderCapacityEnabled = chk_Capa.Checked();
-    values.FolderCapacitySize = settings::FolderCapacitySizeFromText(Narrow(edt_Capa.Caption()));
-    values.ToClipboard1Enabled = fixedRangeToClipboardBox.Checked();
-    values.ToClipboard2Enabled = pickedRangeToClipboardBox.Checked();
-    values.ToClipboard3Enabled = fullScreenToClipboardBox.Checked();
-    values.rd_GrEdit1 = paintEditorRadio.Checked();
-    values.rd_GrEdit2 = ownEditorRadio.Checked();
-    values.ExecUOEnabled = chk_ExecUO.Checked();
-    values.bl_chkRND = randomPlayBox.Checked();
-    const auto boxes = const_cast<Tfm_Mirulo*>(this)->CategoryBoxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        values.bl_chkRNDCategories[i] = boxes[i]->Checked();
-    }
-    values.chk_TrayIcon = trayIconBox.Checked();
-    values.chk_Minimized = startMinimisedBox.Checked();
-    values.cb_IllustNotShow = businessModeBox.Checked();
+    savingAndStartupPage_->Store(values);
+    captureTriggersPage_->Store(values);
+    soundPage_->Store(values);
     return values;
-}
-
-std::wstring Tfm_Mirulo::SelectedSoundPath() const {
-    const int index = lb_Sound.ItemIndex();
-    if (index < 0 || static_cast<std::size_t>(index) >= slMP3.size()) {
-        return {};
-    }
-    return slMP3[static_cast<std::size_t>(index)];
 }
 
 void Tfm_Mirulo::WriteIni() {
@@ -291,7 +200,7 @@ void Tfm_Mirulo::WriteIni() {
     }
     damagedFileAtStart_ = false;
     const settings::SettingsValues values = CurrentSettings();
-    const bool soundSelected = !SelectedSoundPath().empty();
+    const bool soundSelected = soundPage_->SoundSelected();
     if (settingsFileUnread_) {
         settings::WriteChangedSettings(document, values, *settingsAtStart_, soundSelected,
                                        settingsChangedInRun_);
@@ -316,60 +225,17 @@ void Tfm_Mirulo::WriteIni() {
 
 // --- Option handlers ----------------------------------------------------------
 
-void Tfm_Mirulo::chk_TimerClick() {
-    const bool on = chk_Timer.Checked();
-    timerPeriodList.SetEnabled(on);
-    lbl_Timer.SetEnabled(on);
-    lbl_TimerMinSec.SetEnabled(on);
+void Tfm_Mirulo::AutoCaptureSwitched(bool on) {
     // A new start counts a full period: the first capture comes one period later.
     autoCaptureTimer.SetEnabled(on);
     if (on) {
         tickFailureReported_ = false; // a new run tells its first failure again
     }
-    WriteIni();
 }
 
-void Tfm_Mirulo::cb_TimerChange() {
+void Tfm_Mirulo::AutoCapturePeriodChanged() {
     ApplyTimerInterval();
     WriteIni();
-}
-
-void Tfm_Mirulo::chk_SoundClick() {
-    WriteIni();
-}
-
-void Tfm_Mirulo::chk_CapaClick() {
-    edt_Capa.SetEnabled(chk_Capa.Checked());
-    if (chk_Capa.Checked()) {
-        ShowNotice(texts::kNoticeCapOn);
-    }
-    WriteIni();
-}
-
-void Tfm_Mirulo::cb_Key1_ToClipboardClick() {
-    WriteIni();
-}
-void Tfm_Mirulo::cb_Key3_ToClipboardClick() {
-    WriteIni();
-}
-void Tfm_Mirulo::cb_PNGorJPGClick() {
-    WriteIni();
-}
-
-void Tfm_Mirulo::OnEditorChoiceClicked() {
-    lbl_Editor.SetEnabled(ownEditorRadio.Checked());
-    WriteIni();
-}
-
-void Tfm_Mirulo::chk_ExecUOClick() {
-    const bool on = chk_ExecUO.Checked();
-    btn_ExecUO.SetEnabled(on);
-    lbl_ExecUO.SetEnabled(on);
-    WriteIni();
-}
-
-void Tfm_Mirulo::ShowExecUOProgram() {
-    lbl_ExecUO.SetCaption(platform::FileNamePart(GameClientPath()));
 }
 
 std::wstring Tfm_Mirulo::SaveFolder() const {
@@ -384,31 +250,7 @@ std::wstring Tfm_Mirulo::GameClientPath() const {
 
 void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
     model_.Folder = Narrow(folder);
-    lbl_SaveFolder.SetCaption(folder);
-}
-
-void Tfm_Mirulo::OnRandomPlayClicked() {
-    WriteIni();
-}
-
-void Tfm_Mirulo::ConnectOptionHandlers() {
-    chk_Timer.OnClick = [this] { chk_TimerClick(); };
-    timerPeriodList.OnChange = [this] { cb_TimerChange(); };
-    chk_Sound.OnClick = [this] { chk_SoundClick(); };
-    chk_Capa.OnClick = [this] { chk_CapaClick(); };
-    fixedRangeToClipboardBox.OnClick = [this] { cb_Key1_ToClipboardClick(); };
-    fullScreenToClipboardBox.OnClick = [this] { cb_Key3_ToClipboardClick(); };
-    formatList.OnChange = [this] { cb_PNGorJPGClick(); };
-    // Both editor radios run one handler on purpose: it enables the editor's
-    // label for whichever radio is chosen now, and writes the choice.
-    paintEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
-    ownEditorRadio.OnClick = [this] { OnEditorChoiceClicked(); };
-    chk_ExecUO.OnClick = [this] { chk_ExecUOClick(); };
-    randomPlayBox.OnClick = [this] { OnRandomPlayClicked(); };
-    for (ui::CheckBox* box : CategoryBoxes()) {
-        box->OnClick = [this] { OnSoundCategoryClicked(); };
-    }
-    startAtLogonBox.OnClick = [this] { cb_AutoStartClick(); };
+    savingAndStartupPage_->ShowSaveFolder(folder);
 }
 
 } // namespace mirulo::app

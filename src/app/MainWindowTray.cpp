@@ -5,6 +5,10 @@
 #include <windows.h>
 
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
+#include "app/pages/SavingAndStartupPage.h"
+#include "app/pages/CaptureTriggersPage.h"
+#include "app/pages/SoundPage.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
@@ -24,9 +28,7 @@ void Tfm_Mirulo::ConnectTray(HICON icon) {
     tm_Min.OnTimer = [this] { tm_MinTimer(); };
     btn_Minimized.OnClick = [this] { btn_MinimizedClick(); };
     btn_Close.OnClick = [this] { btn_CloseClick(); };
-    trayIconBox.OnClick = [this] { chk_TrayIconClick(); };
-    startMinimisedBox.OnClick = [this] { chk_MinimizedClick(); };
-    businessModeBox.OnClick = [this] { cb_IllustNotShowClick(); };
+    soundPage_->OnBusinessModeClicked = [this] { OnBusinessModeClicked(); };
     tabs.OnMouseDown = [this](UINT message, POINT point) { OnTabStripMouseDown(message, point); };
     wheelFilter_ =
         std::make_unique<ui::MouseWheelFilter>(hwnd(), [this](POINT at) { return FormMouseWheel(at); });
@@ -61,7 +63,7 @@ void Tfm_Mirulo::RestoreFromTray() {
 
 void Tfm_Mirulo::FormResize() {
     if (::IsIconic(hwnd())) {
-        if (trayIconBox.Checked()) {
+        if (savingAndStartupPage_->TrayIconWanted()) {
             HideToTray();
         }
         return;
@@ -101,14 +103,14 @@ void Tfm_Mirulo::tm_MinTimer() {
     tm_Min.SetEnabled(false);
 }
 
-void Tfm_Mirulo::chk_MinimizedClick() {
+void Tfm_Mirulo::StartMinimisedChanged() {
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);
     }
     WriteIni();
 }
 
-void Tfm_Mirulo::chk_TrayIconClick() {
+void Tfm_Mirulo::TrayIconChoiceChanged() {
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);
     }
@@ -142,10 +144,9 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
     if (HWND child = ::ChildWindowFromPointEx(under, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT)) {
         under = child;
     }
-    for (const ui::ComboBox* list :
-         {&formatList, &fixedRangeModifierList, &fixedRangeKeyList, &timerPeriodList,
-          &pickedRangeModifierList, &pickedRangeKeyList, &fullScreenModifierList, &fullScreenKeyList}) {
-        if (under == list->hwnd() || ::IsChild(list->hwnd(), under)) {
+    for (const ui::Control* control : controls_) {
+        const auto* list = dynamic_cast<const ui::ComboBox*>(control);
+        if (list != nullptr && (under == list->hwnd() || ::IsChild(list->hwnd(), under))) {
             return true;
         }
     }
@@ -154,13 +155,15 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 
 // --- Colour mode ------------------------------------------------------------------
 
-void Tfm_Mirulo::cb_IllustNotShowClick() {
-    const bool grey = businessModeBox.Checked();
-    for (Picture* picture : {&mainPageIllustration, &settings1Illustration, &settings2Illustration,
-                             &settings3Illustration, &bannerPicture, &img_Title1}) {
-        picture->SetVisible(!grey);
-    }
-    img_Title2.SetVisible(grey);
+void Tfm_Mirulo::OnBusinessModeClicked() {
+    const bool grey = soundPage_->BusinessMode();
+    // Every page loses its illustration; the main page its banner and title too,
+    // and its list grows over the banner's place.
+    picturePage_->ShowIllustration(!grey);
+    picturePage_->ShowBusinessMode(grey);
+    savingAndStartupPage_->ShowIllustration(!grey);
+    captureTriggersPage_->ShowIllustration(!grey);
+    soundPage_->ShowIllustration(!grey);
     const COLORREF colour = grey ? kGreyPageColour : kNormalPageColour;
     for (int page = 0; page < 4; ++page) {
         tabs.SetPageGradientEnd(page, colour);
@@ -168,10 +171,6 @@ void Tfm_Mirulo::cb_IllustNotShowClick() {
     for (int page = 0; page < 4; ++page) {
         tabs.SetPagePressedTabColor(page, colour);
     }
-    // In colour mode the list grows over the hidden banner; its bottom stays put.
-    const int top = grey ? 4 : 49;
-    const int height = grey ? 395 : 350;
-    controlTable_.MoveAt96(lb_PicList, RECT{4, top, 4 + 319, top + height});
     ::SetWindowTextW(hwnd(), (grey ? businessCaption : normalCaption).c_str());
     WriteIni();
 }

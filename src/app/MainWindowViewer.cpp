@@ -5,6 +5,7 @@
 
 #include "app/MainWindowTexts.h"
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
 #include "integration/ShellOperations.h"
 #include "library/PictureFolder.h"
 #include "library/PictureListModel.h"
@@ -25,19 +26,17 @@ class ViewerLink final : public viewer::ViewerMainWindow {
 public:
     explicit ViewerLink(Tfm_Mirulo& window) : window_(window) {}
 
-    int PictureCount() const override { return window_.lb_PicList.Count(); }
-    std::wstring PictureEntry(int index) const override { return window_.lb_PicList.Item(index); }
-    int SelectedPicture() const override { return window_.lb_PicList.ItemIndex(); }
-    void SelectPicture(int index) override { window_.lb_PicList.SetItemIndex(index); }
+    int PictureCount() const override { return list().Count(); }
+    std::wstring PictureEntry(int index) const override { return list().Item(index); }
+    int SelectedPicture() const override { return list().ItemIndex(); }
+    void SelectPicture(int index) override { list().SetItemIndex(index); }
     void MarkPictureRecycled(int index) override {
-        window_.lb_PicList.SetItem(index, std::wstring(library::kTrashMark) + window_.lb_PicList.Item(index));
-        window_.lb_PicList.SetItemIndex(index);
+        list().SetItem(index, std::wstring(library::kTrashMark) + list().Item(index));
+        list().SetItemIndex(index);
     }
-    void InsertPicture(int index, const std::wstring& entry) override {
-        window_.lb_PicList.Insert(index, entry);
-    }
+    void InsertPicture(int index, const std::wstring& entry) override { list().Insert(index, entry); }
     std::wstring SaveFolder() const override { return window_.SaveFolder(); }
-    void SetMainStatusText(const std::wstring& text) override { window_.statusBar.SetText(text); }
+    void SetMainStatusText(const std::wstring& text) override { window_.picturePage().SetStatusText(text); }
     bool MoveToRecycleBin(const std::vector<std::wstring>& files) override {
         return window_.MovePicturesToRecycleBin(files);
     }
@@ -49,6 +48,7 @@ public:
     }
 
 private:
+    ui::ListBox& list() const { return window_.PictureList(); }
     Tfm_Mirulo& window_;
 };
 
@@ -69,8 +69,8 @@ void Tfm_Mirulo::CreateViewer() {
                                 model_.ifrmView_Width});
 }
 
-void Tfm_Mirulo::btn_ViewerClick() {
-    if (lb_PicList.ItemIndex() < 0) {
+void Tfm_Mirulo::ViewerClicked() {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(kNoSelectionViewer);
         return;
     }
@@ -108,7 +108,7 @@ bool Tfm_Mirulo::MovePicturesToRecycleBin(const std::vector<std::wstring>& files
 }
 
 bool Tfm_Mirulo::CopySelectedPictureToClipboard() {
-    if (lb_PicList.ItemIndex() < 0) {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionClipboard);
         return false;
     }
@@ -119,15 +119,11 @@ bool Tfm_Mirulo::CopySelectedPictureToClipboard() {
 }
 
 void Tfm_Mirulo::OpenSelectedPictureInEditor() {
-    if (lb_PicList.ItemIndex() < 0) {
+    if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionEdit);
         return;
     }
     OpenPictureInEditor(SelectedPicturePath(), texts::kNoEditor);
-}
-
-void Tfm_Mirulo::ConnectViewerButton() {
-    btn_Viewer.OnClick = [this] { btn_ViewerClick(); };
 }
 
 } // namespace mirulo::app

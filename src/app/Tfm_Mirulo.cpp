@@ -1,4 +1,7 @@
 #include "app/Tfm_Mirulo.h"
+#include "app/pages/PicturePage.h"
+#include "app/pages/SavingAndStartupPage.h"
+#include "app/pages/CaptureTriggersPage.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -11,7 +14,7 @@
 #include "capture/AutoCapturePeriod.h"
 #include "capture/HotKeyRegistry.h"
 #include "integration/LogonTask.h"
-#include "sound/MciPlayer.h"
+#include "app/pages/SoundPage.h"
 #include "viewer/PictureCopies.h"
 #include "viewer/TfrmView.h"
 #include "viewer/ViewerMainWindow.h"
@@ -65,19 +68,21 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     for (int i = 0; i < 4; ++i) {
         tabs.AddPage(tabCaptions[i], tabFonts[i]);
     }
+    picturePage_ = std::make_unique<PicturePage>(static_cast<PicturePageSite&>(*this));
+    savingAndStartupPage_ = std::make_unique<SavingAndStartupPage>(static_cast<PageSite&>(*this),
+                                                                   static_cast<SavingAndStartupSite&>(*this));
+    captureTriggersPage_ = std::make_unique<CaptureTriggersPage>(static_cast<PageSite&>(*this),
+                                                                 static_cast<CaptureTriggersSite&>(*this));
+    soundPage_ = std::make_unique<SoundPage>(static_cast<PageSite&>(*this));
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
-    ConnectOptionHandlers();
-    ConnectCaptureButtons();
-    ConnectPictureList();
-    ConnectHotKeyLists();
-    ConnectViewerButton();
-    ConnectRangePicker();
+    savingAndStartupPage_->Connect();
+    picturePage_->Connect();
+    ConnectHotKeyWatch();
+    captureTriggersPage_->Connect();
     ConnectAutoCapture();
-    ConnectFileActions();
-    ConnectSoundControls();
-    ConnectIntegration();
+    soundPage_->Connect();
     ConnectTray(LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON)));
 
     ui::Guarded(host, hwnd(), [this] { FormCreate(); });
@@ -105,13 +110,6 @@ ui::Control* Tfm_Mirulo::FindControl(std::wstring_view name) const {
     return nullptr;
 }
 
-std::array<ui::CheckBox*, 10> Tfm_Mirulo::CategoryBoxes() {
-    return {&categoryShutterVoice1s,   &categoryShutterVoice2s, &categoryShutterVoice3s,
-            &categoryShutterVoiceLong, &categoryLine1s,         &categoryLine2s,
-            &categoryLine3s,           &categoryLineLong,       &categoryFavourites,
-            &categorySoundEffects};
-}
-
 void Tfm_Mirulo::ShowFirstTime() {
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     ::UpdateWindow(hwnd());
@@ -123,28 +121,24 @@ void Tfm_Mirulo::ShowFirstTime() {
 // rely on the steps before them.
 void Tfm_Mirulo::FormCreate() {
     blInFormCreate = true;
-    slMP3.clear();
     iAppExStyle = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
-    versionLabel.SetCaption(kVersionText);
-    normalCaption = std::wstring(texts::kCaptionPrefixNormal) + versionLabel.Caption();
-    businessCaption = std::wstring(texts::kCaptionPrefixGrey) + versionLabel.Caption();
+    picturePage_->ShowVersion(kVersionText);
+    normalCaption = std::wstring(texts::kCaptionPrefixNormal) + picturePage_->Version();
+    businessCaption = std::wstring(texts::kCaptionPrefixGrey) + picturePage_->Version();
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
     captureCode.clear();
-    statusBar.SetText(L"");
+    picturePage_->SetStatusText(L"");
     AssignHints();
     SwitchHintsOn();
     FillLists();
     ComputeDefaultPosition();
 
     ReadSettings();
-    ::SetWindowTextW(hwnd(), (businessModeBox.Checked() ? businessCaption : normalCaption).c_str());
-    BuildSoundListAtStart();
+    ::SetWindowTextW(hwnd(), (soundPage_->BusinessMode() ? businessCaption : normalCaption).c_str());
+    soundPage_->BuildListAtStart(model_.SoundName);
     ApplyTimerInterval();
-    const bool timerOn = chk_Timer.Checked();
-    timerPeriodList.SetEnabled(timerOn);
-    lbl_Timer.SetEnabled(timerOn);
-    lbl_TimerMinSec.SetEnabled(timerOn);
+    captureTriggersPage_->EnablePeriodControls();
     CheckLogonTask();
 
     if (IsSaveFolderUsable()) {
@@ -160,7 +154,7 @@ void Tfm_Mirulo::FormCreate() {
 
     intCaptureTimer = 0;
     hints_.SetTiming(200, 10000);
-    if (startMinimisedBox.Checked()) {
+    if (savingAndStartupPage_->StartMinimised()) {
         tm_Min.SetInterval(1000);
         tm_Min.SetEnabled(true);
     }
@@ -184,23 +178,8 @@ void Tfm_Mirulo::SwitchHintsOn() {
 }
 
 void Tfm_Mirulo::FillLists() {
-    const auto fill = [](ui::ComboBox& list, const auto& entries, auto text) {
-        list.Clear();
-        for (const auto& entry : entries) {
-            list.Add(text(entry));
-        }
-    };
-    const auto keyName = [](const capture::KeyListEntry& entry) { return entry.name; };
-    const auto modifierName = [](const capture::ModifierListEntry& entry) { return entry.name; };
-    const auto itself = [](const wchar_t* entry) { return entry; };
-    fill(fixedRangeKeyList, capture::kKeyList, keyName);
-    fill(fixedRangeModifierList, capture::kModifierList, modifierName);
-    fill(pickedRangeKeyList, capture::kKeyList, keyName);
-    fill(pickedRangeModifierList, capture::kModifierList, modifierName);
-    fill(fullScreenKeyList, capture::kKeyList, keyName);
-    fill(fullScreenModifierList, capture::kModifierList, modifierName);
-    fill(formatList, texts::kFormatNames, itself);
-    fill(timerPeriodList, texts::kTimerPeriods, itself);
+    captureTriggersPage_->FillLists();
+    savingAndStartupPage_->FillLists();
 }
 
 void Tfm_Mirulo::ComputeDefaultPosition() {
@@ -222,12 +201,9 @@ void Tfm_Mirulo::ComputeDefaultPosition() {
 }
 
 void Tfm_Mirulo::ApplyTimerInterval() {
-    const int index = timerPeriodList.ItemIndex();
-    if (index < 0) {
-        return;
+    if (const auto interval = captureTriggersPage_->AutoCaptureIntervalMs()) {
+        autoCaptureTimer.SetInterval(*interval);
     }
-    autoCaptureTimer.SetInterval(
-        capture::TimerIntervalMs(std::stoi(timerPeriodList.Item(index)), model_.blTimerSecMode));
 }
 
 void Tfm_Mirulo::MoveTo(int top, int left) {
@@ -237,9 +213,8 @@ void Tfm_Mirulo::MoveTo(int top, int left) {
 // --- Showing, closing, destruction --------------------------------------------
 
 void Tfm_Mirulo::FormShow() {
-    mainPageIllustration.BringToFront();
-    settings1Illustration.BringToFront();
-    lb_PicList.SendToBack();
+    picturePage_->ArrangeOnShow();
+    savingAndStartupPage_->BringIllustrationToFront();
 }
 
 void Tfm_Mirulo::FormClose() {
@@ -247,9 +222,8 @@ void Tfm_Mirulo::FormClose() {
 }
 
 void Tfm_Mirulo::FormDestroy() {
-    slMP3.clear();
     ReleaseHotKeys();
-    soundPlayer->Close();
+    soundPage_->Close();
 }
 
 bool Tfm_Mirulo::OnClose() {

@@ -23,6 +23,7 @@
 #include "ui/MouseWheelFilter.h"
 #include "ui/Window.h"
 #include "app/Pictures.h"
+#include "app/pages/PageSite.h"
 #include "library/RenameDialog.h"
 #include "settings/SettingsValues.h"
 
@@ -37,9 +38,6 @@ class LogonTask;
 namespace mirulo::capture {
 class HotKeyRegistry;
 }
-namespace mirulo::sound {
-class MciPlayer;
-}
 
 namespace mirulo::viewer {
 class TfrmView;
@@ -48,10 +46,19 @@ class ViewerMainWindow;
 
 namespace mirulo::app {
 
+class CaptureTriggersPage;
+class PicturePage;
+class SavingAndStartupPage;
+class SoundPage;
+
 inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
 inline constexpr wchar_t kVersionText[] = L"ver.2.10";
 
-class Tfm_Mirulo final : public ui::Window {
+class Tfm_Mirulo final : public ui::Window,
+                         private PageSite,
+                         private PicturePageSite,
+                         private SavingAndStartupSite,
+                         private CaptureTriggersSite {
 public:
     explicit Tfm_Mirulo(platform::Host& host);
     ~Tfm_Mirulo() override;
@@ -76,106 +83,17 @@ public:
     ui::Control* FindControl(std::wstring_view name) const;
     const std::vector<ui::Control*>& AllControls() const { return controls_; }
     ui::Hints& hints() { return hints_; }
+    // The pages, for the tests' driver.
+    PicturePage& picturePage() const { return *picturePage_; }
+    SavingAndStartupPage& savingAndStartupPage() const { return *savingAndStartupPage_; }
+    // The list of the save folder's pictures on the page "メイン".
+    ui::ListBox& PictureList() const;
+    CaptureTriggersPage& captureTriggersPage() const { return *captureTriggersPage_; }
+    SoundPage& soundPage() const { return *soundPage_; }
     ui::TabPager& pager() { return tabs; }
 
     // --- Controls, by the names the features use -------------------------
     ui::TabPager tabs;
-
-    // Page 0 "メイン"
-    Picture bannerPicture{L"img_05"};
-    ui::ListBox lb_PicList{L"lb_PicList"};
-    ui::Label fixedRangeHeading{L"Label9"};
-    ui::Button btn_ShotRect{L"btn_ShotRect"};
-    ui::Label pickedRangeHeading{L"Label14"};
-    ui::Button btn_Capture{L"btn_Capture"};
-    ui::Button btn_Capture3{L"btn_Capture3"};
-    ui::Button btn_Capture10{L"btn_Capture10"};
-    ui::Label fullScreenHeading{L"Label20"};
-    ui::Button btn_3Capture{L"btn_3Capture"};
-    ui::Button btn_3Capture3{L"btn_3Capture3"};
-    ui::Button btn_3Capture10{L"btn_3Capture10"};
-    Picture mainPageIllustration{L"img_01"};
-    IconButton btn_OpenFolder{L"btn_OpenFolder"};
-    IconButton btn_ReLoad{L"btn_ReLoad"};
-    IconButton btn_Dust{L"btn_Dust"};
-    IconButton btn_ReName{L"btn_ReName"};
-    IconButton btn_Clipboard{L"btn_Clipboard"};
-    IconButton btn_Viewer{L"btn_Viewer"};
-    IconButton btn_Edit{L"btn_Edit"};
-    Picture img_Title1{L"img_Title1"};
-    Picture img_Title2{L"img_Title2"};
-    ui::Label versionLabel{L"lvl_Ver"};
-    ui::StatusBar statusBar{L"StatusBar1"};
-
-    // Page 1 "設定１"
-    ui::Label saveFolderHeading{L"Label8"};
-    IconButton btn_SaveFolder{L"btn_SaveFolder"};
-    ui::Label lbl_SaveFolder{L"lbl_SaveFolder"};
-    ui::Label sizeCapHeading{L"Label15"};
-    ui::CheckBox chk_Capa{L"chk_Capa"};
-    ui::Edit edt_Capa{L"edt_Capa"};
-    ui::Label sizeCapUnitLabel{L"Label17"};
-    ui::Label formatHeading{L"Label13"};
-    ui::ComboBox formatList{L"cb_PNGorJPG"};
-    ui::Label editorHeading{L"Label16"};
-    ui::GroupBox gb_Editor{L"gb_Editor"};
-    ui::RadioButton paintEditorRadio{L"rd_GrEdit1"};
-    ui::RadioButton ownEditorRadio{L"rd_GrEdit2"};
-    IconButton btn_Editor{L"btn_Editor"};
-    ui::Label lbl_Editor{L"lbl_Editor"};
-    ui::Label startupHeading{L"Label6"};
-    ui::CheckBox startAtLogonBox{L"cb_AutoStart"};
-    ui::CheckBox startMinimisedBox{L"chk_Minimized"};
-    ui::CheckBox trayIconBox{L"chk_TrayIcon"};
-    ui::CheckBox chk_ExecUO{L"chk_ExecUO"};
-    ui::Button btn_ExecUO{L"btn_ExecUO"};
-    ui::Label lbl_ExecUO{L"lbl_ExecUO"};
-    Picture settings1Illustration{L"img_02"};
-
-    // Page 2 "設定２"
-    ui::Label fixedRangeKeyHeading{L"Label2"};
-    ui::Button btn_SetRect{L"btn_SetRect"};
-    ui::Label lbl_XYWH{L"lbl_XYWH"};
-    ui::ComboBox fixedRangeModifierList{L"cb_KeyAdd1"};
-    ui::ComboBox fixedRangeKeyList{L"cb_Key1"};
-    ui::CheckBox fixedRangeToClipboardBox{L"cb_Key1_ToClipboard"};
-    ui::CheckBox chk_Timer{L"chk_Timer"};
-    ui::ComboBox timerPeriodList{L"cb_Timer"};
-    ui::Label lbl_Timer{L"lbl_Timer"};
-    ui::Label lbl_TimerMinSec{L"lbl_TimerMinSec"};
-    ui::Label pickedRangeKeyHeading{L"Label10"};
-    ui::ComboBox pickedRangeModifierList{L"cb_KeyAdd2"};
-    ui::ComboBox pickedRangeKeyList{L"cb_Key2"};
-    ui::CheckBox pickedRangeToClipboardBox{L"cb_Key2_ToClipboard"};
-    ui::Label fullScreenKeyHeading{L"Label19"};
-    ui::ComboBox fullScreenModifierList{L"cb_KeyAdd3"};
-    ui::ComboBox fullScreenKeyList{L"cb_Key3"};
-    ui::CheckBox fullScreenToClipboardBox{L"cb_Key3_ToClipboard"};
-    Picture settings2Illustration{L"img_03"};
-
-    // Page 3 "設定３"
-    ui::Label soundHeading{L"Label18"};
-    ui::CheckBox chk_Sound{L"chk_Sound"};
-    ui::Label lbl_DLC{L"lbl_DLC"};
-    ui::GroupBox gb_MP3Folder{L"gb_MP3Folder"};
-    ui::CheckBox categoryShutterVoice1s{L"chkRND01"};
-    ui::CheckBox categoryShutterVoice2s{L"chkRND02"};
-    ui::CheckBox categoryShutterVoice3s{L"chkRND03"};
-    ui::CheckBox categoryShutterVoiceLong{L"chkRND04"};
-    ui::CheckBox categoryLine1s{L"chkRND05"};
-    ui::CheckBox categoryLine2s{L"chkRND06"};
-    ui::CheckBox categoryLine3s{L"chkRND07"};
-    ui::CheckBox categoryLineLong{L"chkRND08"};
-    ui::CheckBox categoryFavourites{L"chkRND09"};
-    ui::CheckBox categorySoundEffects{L"chkRND10"};
-    ui::ListBox lb_Sound{L"lb_Sound"};
-    IconButton btn_SoundFolder{L"btn_SoundFolder"};
-    IconButton btn_RefreshMP3List{L"btn_RefreshMP3List"};
-    ui::CheckBox randomPlayBox{L"chkRND"};
-    ui::Button btn_Play{L"btn_Play"};
-    ui::Label businessModeHeading{L"Label1"};
-    ui::CheckBox businessModeBox{L"cb_IllustNotShow"};
-    Picture settings3Illustration{L"img_04"};
 
     // On the tab strip
     IconButton btn_Minimized{L"btn_Minimized"};
@@ -185,7 +103,6 @@ public:
     ui::Timer autoCaptureTimer;
     ui::Timer tm_Min;
     std::unique_ptr<ui::TrayIcon> trayIcon; // shown only while the window hides in the notification area
-    std::unique_ptr<sound::MciPlayer> soundPlayer; // the capture sound's player
 
     // --- Fields shared by the features ------------------------------------
     std::vector<std::wstring> slPNGJPG;
@@ -193,10 +110,9 @@ public:
     std::int32_t registeredHotKeyId2 = 0;
     std::int32_t registeredHotKeyId3 = 0;
     std::wstring captureCode;
-    bool blPlaySound = false;
+    bool captureSoundDue = false;
     std::int32_t intCaptureTimer = 0;
     std::int64_t FTotalSize = 0;
-    std::vector<std::wstring> slMP3;
     std::wstring normalCaption;
     std::wstring businessCaption;
 
@@ -218,43 +134,25 @@ public:
     // Settings: the whole file written from the window's current state.
     void WriteIni();
     std::wstring SettingsPath();
-    void chk_TimerClick();
-    void cb_TimerChange();
-    void chk_SoundClick();
-    void chk_CapaClick();
-    void cb_Key1_ToClipboardClick();
-    void cb_Key3_ToClipboardClick();
-    void cb_PNGorJPGClick();
-    void OnEditorChoiceClicked();
-    void chk_ExecUOClick();
-    void OnRandomPlayClicked();
-    void OnSoundCategoryClicked();
-    void chk_TrayIconClick();
-    void chk_MinimizedClick();
-    void cb_IllustNotShowClick();
-    void cb_AutoStartClick();
+    void TrayIconChoiceChanged() override;
+    void StartMinimisedChanged() override;
+    void StartAtLogonClicked() override;
 
     // Global hot keys.
     void SetHotKey1();
     void SetHotKey2();
     void SetHotKey3();
     void CheckKeySettings();
-    void cb_KeyAdd1Change();
-    void cb_KeyAdd2Change();
-    void cb_KeyAdd3Change();
-    void cb_Key3Change();
     void HotKeyPressed(WPARAM id);
 
-    // The range picker: the fixed range, and the picked-range capture's buttons.
-    void btn_SetRectClick();
-    void btn_CaptureClick();
-    void btn_Capture3Click();
-    void btn_Capture10Click();
+    // The range picker: the fixed range, and the picked-range capture.
+    void CapturePickedRange(int delayMs) override;
+    // The fixed range picked again in the range picker.
+    void PickFixedRange() override;
 
     // Auto-capture.
     void OnAutoCaptureTick();
     void CaptureOnTick();
-    void lbl_TimerMouseDown(UINT message);
 
     // Captures. A trigger names its kind; StartCapture stores the kind's code in
     // captureCode and runs the routine of its range.
@@ -262,33 +160,28 @@ public:
     void CapSave(capture::CaptureKind kind);
     void CropCapSave(capture::CaptureKind kind);
     void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
-    void btn_ShotRectClick();
-    void btn_3CaptureClick();
-    void btn_3Capture3Click();
-    void btn_3Capture10Click();
+    void CaptureFixedRangeNow() override;
+    void CaptureFullScreen(int delayMs) override;
     bool IsSaveFolderUsable() const;
 
     // The picture list.
     void CountImages();
-    void btn_ReLoadClick();
-    void OnPictureListClicked();
-    void lb_PicListDblClick();
-    void lb_PicListMouseDown(UINT message);
+    void ReloadPictures() override;
+    void PictureListClicked() override;
+    void PictureListDoubleClicked() override;
+    void PictureListPressed(UINT message) override;
     void SetStatusText(const std::wstring& text);
     std::wstring SelectedPicturePath() const;
 
     // Size cap, recycle bin and the actions on a picture.
     void CreateRenameDialog();
+    void RecycleButtonPressed(UINT message) override;
+    void RenameClicked() override;
+    void EditClicked() override;
+    void CopyToClipboardClicked() override;
     library::RenameDialog* renameDialog() const { return renameDialog_.get(); }
-    void edt_CapaExit();
-    void edt_CapaMouseLeave();
-    void btn_DustMouseDown(UINT message);
-    void btn_ReNameClick();
-    void btn_EditClick();
-    void btn_ClipboardClick();
-    void btn_OpenFolderClick();
-    void btn_FolderClick();
-    void btn_EditorClick();
+    void OpenSaveFolder() override;
+    void ChooseSaveFolder() override;
     // Rename of the selected picture through the dialog, without the check for a selection.
     void RenameSelectedPicture();
     // The clipboard and editor actions on a picture path, for the list, its
@@ -302,13 +195,11 @@ public:
     integration::LogonTask& LogonTaskHere();
     void WarnOfUnsafeProgramPlace();
     bool blExecUO();
-    void btn_ExecUOClick();
     void StartGameClient();
-    void ShowExecUOProgram();
     // The viewer: created after the main window, fed with the selected picture
     // and the status text.
     void CreateViewer();
-    void btn_ViewerClick();
+    void ViewerClicked() override;
     void ShowSelectedInViewer();
     void MirrorStatusToViewer(const std::wstring& text);
     bool CopySelectedPictureToClipboard();
@@ -318,8 +209,10 @@ public:
 
     // After-steps of a capture.
     void MoveOldestToRecycleBinWhileOverCap();
-    void playSound();
+    void PlayCaptureSound();
     void FormResize();
+    // The business-mode box's effects: colours, pictures and caption of the whole window.
+    void OnBusinessModeClicked();
 
     // Tray, minimise, window drag and colour mode.
     void HideToTray();
@@ -328,19 +221,6 @@ public:
     void btn_MinimizedClick();
     void OnTabStripMouseDown(UINT message, POINT point);
     bool FormMouseWheel(POINT screenPoint);
-
-    // Capture sounds.
-    void MakeMP3List();
-    void btn_RefreshMP3ListClick();
-    void btn_SoundFolderClick();
-    void lbl_DLCClick();
-    void lb_SoundClick();
-    void proc_PlaySound();
-    void RndSound();
-    void btn_PlayClick();
-
-    // The ten sound categories in order, for the code that treats them alike.
-    std::array<ui::CheckBox*, 10> CategoryBoxes();
 
 protected:
     bool OnClose() override;
@@ -354,6 +234,17 @@ protected:
     void OnSize(UINT kind, int width, int height) override;
 
 private:
+    // What the pages ask of the window.
+    platform::Host& PageHost() override { return host(); }
+    HWND PageOwner() const override { return hwnd(); }
+    void WriteSettings() override { WriteIni(); }
+    void ShowNotice(std::wstring_view text) override;
+    bool Constructing() const override { return blInFormCreate; }
+    settings::SettingsValues& Model() override { return model_; }
+    void HotKeyChosen(int range, bool writeNow) override;
+    void AutoCaptureSwitched(bool on) override;
+    void AutoCapturePeriodChanged() override;
+
     void CreateControls();
     void FillLists();
     void AssignHints();
@@ -362,29 +253,15 @@ private:
     void ReadSettings();
     settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
-    std::wstring SelectedSoundPath() const;
-    void ConnectOptionHandlers();
-    void ConnectCaptureButtons();
-    void ConnectPictureList();
-    void ConnectHotKeyLists();
-    void ConnectRangePicker();
+    void ConnectHotKeyWatch();
     void ConnectAutoCapture();
     void ShowInViewer(const std::wstring& path);
-    void ConnectFileActions();
-    void ConnectSoundControls();
     void ConnectTray(HICON icon);
-    void BuildSoundListAtStart();
-    std::wstring DownloadPageAddress();
-    void ConnectIntegration();
-    capture::HotKeySelections KeySelections() const;
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
-    void ChangeHotKey(int number, bool writeNow);
     void ReleaseHotKeys();
     void RunButtonCapture(capture::CaptureKind kind);
-    capture::ClipboardBoxes ClipboardChoice() const;
     void SwitchAutoCaptureOff();
-    void ShowNotice(std::wstring_view text);
     void ApplyTimerInterval();
     void MoveTo(int top, int left);
     capture::CaptureService captures_;
@@ -399,7 +276,6 @@ private:
     ui::ControlTable controlTable_{fonts_, &LoadArtwork};
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;
-    std::vector<ui::RadioButton*> editorRadioGroup_;
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
     // The settings that no control shows: the save folder, the editor, the game
@@ -438,12 +314,15 @@ private:
     bool formShownOnce_ = false;
     bool resizeConnected_ = false; // size changes reach FormResize once construction begins
     std::unique_ptr<ui::MouseWheelFilter> wheelFilter_;
-    void ConnectViewerButton();
     // The viewer reaches the main window through this; the destructor ends the
     // viewer first.
     std::unique_ptr<viewer::ViewerMainWindow> viewerLink_;
     // Holds the batch of the last elevated run until that run has ended.
     std::unique_ptr<integration::LogonTask> logonTask_;
+    std::unique_ptr<PicturePage> picturePage_;
+    std::unique_ptr<SavingAndStartupPage> savingAndStartupPage_;
+    std::unique_ptr<CaptureTriggersPage> captureTriggersPage_;
+    std::unique_ptr<SoundPage> soundPage_;
 };
 
 } // namespace mirulo::app

@@ -1,5 +1,7 @@
 #include "support/MainWindowTest.h"
 
+#include <stdexcept>
+
 #include "platform/Wide.h"
 
 namespace mirulo::testkit {
@@ -41,6 +43,13 @@ app::Tfm_Mirulo& MainWindowTest::Start() {
 app::Tfm_Mirulo& MainWindowTest::Start(const std::string& settingsLines) {
     StoreSettings(settingsLines);
     return Start();
+}
+
+MainWindowDriver MainWindowTest::driver() const {
+    if (!window) {
+        throw std::logic_error("the test drives the main window before Start() made it");
+    }
+    return MainWindowDriver(*window);
 }
 
 void MainWindowTest::Close() const {

@@ -12,6 +12,7 @@
 
 #include "app/Tfm_Mirulo.h"
 #include "platform/RecordingHost.h"
+#include "support/MainWindowDriver.h"
 #include "support/Messages.h"
 #include "support/TempFolder.h"
 
@@ -53,6 +54,8 @@ protected:
     app::Tfm_Mirulo& Start(const std::string& settingsLines);
     // Closes the window as its close button does (the last settings write included).
     void Close() const;
+    // The window made by Start(), as tests drive it: its controls by what they are.
+    MainWindowDriver driver() const;
 
     // From the next Start(), the window gets a host of this type, made on the
     // recording host (a testkit::ForwardingHost that changes some calls). It

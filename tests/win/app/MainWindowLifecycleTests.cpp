@@ -20,25 +20,25 @@ TEST_F(MainWindow, ConstructionFillsTheControlsAppliesTheSettingsAndListsThePict
     testkit::WriteFileBytes(saves + L"\\20240315_142530_045_固K.png", std::string(524288, 'x'));
     Start(SaveFolderLine() + "PNGorJPGNumber=1\r\nTimerNumber=5\r\n");
 
-    EXPECT_FALSE(window->blInFormCreate);
+    EXPECT_FALSE(driver().Constructing());
     EXPECT_TRUE(host.Messages().empty());
     // The lists hold their entries and the stored choices.
-    EXPECT_EQ(window->fixedRangeKeyList.Count(), 29);
-    EXPECT_EQ(window->fixedRangeKeyList.Item(28), L"PrtSc");
-    EXPECT_EQ(window->fullScreenModifierList.Count(), 4);
-    EXPECT_EQ(window->formatList.ItemIndex(), 1);
-    EXPECT_EQ(window->timerPeriodList.Item(window->timerPeriodList.ItemIndex()), L"10");
+    EXPECT_EQ(driver().FixedRangeKeyList().Count(), 29);
+    EXPECT_EQ(driver().FixedRangeKeyList().Item(28), L"PrtSc");
+    EXPECT_EQ(driver().FullScreenModifierList().Count(), 4);
+    EXPECT_EQ(driver().FormatList().ItemIndex(), 1);
+    EXPECT_EQ(driver().AutoCapturePeriodList().Item(driver().AutoCapturePeriodList().ItemIndex()), L"10");
     // The auto-capture is off, so its period controls are disabled.
-    EXPECT_FALSE(window->timerPeriodList.Enabled());
-    EXPECT_FALSE(window->lbl_Timer.Enabled());
+    EXPECT_FALSE(driver().AutoCapturePeriodList().Enabled());
+    EXPECT_FALSE(driver().AutoCaptureUnitLabel().Enabled());
     // Hints are on for the controls that have one.
-    EXPECT_TRUE(window->btn_ShotRect.showHint);
-    EXPECT_EQ(window->btn_ShotRect.hint, L"固定範囲を撮影");
+    EXPECT_TRUE(driver().FixedRangeNowButton().showHint);
+    EXPECT_EQ(driver().FixedRangeNowButton().hint, L"固定範囲を撮影");
     // The picture list shows the save folder, newest selected, with count and size.
-    ASSERT_EQ(window->lb_PicList.Count(), 1);
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->statusBar.Text(), L"(1枚、画像サイズ合計0.500MB)");
-    EXPECT_EQ(window->intCaptureTimer, 0);
+    ASSERT_EQ(driver().PictureList().Count(), 1);
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 0);
+    EXPECT_EQ(driver().StatusText(), L"(1枚、画像サイズ合計0.500MB)");
+    EXPECT_EQ(driver().CaptureDelay(), 0);
     EXPECT_EQ(window->pager().ActivePageIndex(), 0);
     // The settings file now holds every setting, the stored ones kept in their place.
     const std::string stored = StoredSettings();
@@ -54,10 +54,10 @@ TEST_F(MainWindow, IsFoundByItsClassAndCarriesTheVersionInItsCaptions) {
     wchar_t title[128] = {};
     ::GetWindowTextW(window->hwnd(), title, 128);
     EXPECT_STREQ(title, L"Mirulo\u3000ver.2.10");
-    EXPECT_EQ(window->versionLabel.Caption(), L"ver.2.10");
-    EXPECT_EQ(window->normalCaption, L"Mirulo\u3000ver.2.10");
-    EXPECT_EQ(window->businessCaption, L"画面キャプチャツール\u3000ver.2.10");
-    EXPECT_EQ(window->iAppExStyle, ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE));
+    EXPECT_EQ(driver().VersionLabel().Caption(), L"ver.2.10");
+    EXPECT_EQ(driver().NormalCaption(), L"Mirulo\u3000ver.2.10");
+    EXPECT_EQ(driver().BusinessCaption(), L"画面キャプチャツール\u3000ver.2.10");
+    EXPECT_EQ(driver().ExtendedStyleAtStart(), ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE));
     EXPECT_EQ(window->pager().ActivePageIndex(), 0);
 }
 
@@ -100,7 +100,7 @@ TEST_F(MainWindow, ClosingDestroysTheWindowAndEndsTheMessageLoop) {
 TEST_F(MainWindow, TheCloseButtonOnTheTabStripClosesTheWindow) {
     Start();
     HWND hwnd = window->hwnd();
-    ::SendMessageW(window->btn_Close.hwnd(), BM_CLICK, 0, 0);
+    ::SendMessageW(driver().CloseButton().hwnd(), BM_CLICK, 0, 0);
     EXPECT_FALSE(::IsWindow(hwnd));
     MSG msg{};
     EXPECT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));

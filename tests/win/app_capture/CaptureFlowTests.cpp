@@ -92,7 +92,7 @@ TEST_F(CaptureFlow, AFixedRangeCaptureSavesExactlyThosePixelsAsPng) {
     PumpMessages();
     const POINT at = DesktopOffset(pattern);
     SetFixedRange(at.x + 5, at.y + 3, 40, 30);
-    window->StartCapture(capture::kFixedByHotKey);
+    driver().StartCapture(capture::kFixedByHotKey);
 
     EXPECT_EQ(FolderEntries(saves), std::vector<std::wstring>{kFixedName});
     const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + kFixedName);
@@ -111,12 +111,12 @@ TEST_F(CaptureFlow, AFixedRangeCaptureSavesExactlyThosePixelsAsPng) {
     }
     // The capture sound's flag is set by the grab and consumed by playSound at the
     // end (the sound tests check that a capture with a picture plays).
-    EXPECT_FALSE(window->blPlaySound);
+    EXPECT_FALSE(driver().SoundDue());
     // The list follows the capture: the new file on top and selected, with the count.
-    ASSERT_EQ(window->lb_PicList.Count(), 1);
-    EXPECT_EQ(window->lb_PicList.Item(0), kFixedName);
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->statusBar.Text().rfind(L"(1枚、画像サイズ合計0.", 0), 0u) << window->statusBar.Text();
+    ASSERT_EQ(driver().PictureList().Count(), 1);
+    EXPECT_EQ(driver().PictureList().Item(0), kFixedName);
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 0);
+    EXPECT_EQ(driver().StatusText().rfind(L"(1枚、画像サイズ合計0.", 0), 0u) << driver().StatusText();
 }
 
 TEST_F(CaptureFlow, AFullScreenCaptureCoversTheWholeVirtualDesktopWhateverTheFixedRange) {
@@ -124,7 +124,7 @@ TEST_F(CaptureFlow, AFullScreenCaptureCoversTheWholeVirtualDesktopWhateverTheFix
     PatternWindow pattern(100, 100, 64, 48);
     PumpMessages();
     SetFixedRange(0, 0, 10, 10);
-    window->StartCapture(capture::kFullScreenByHotKey);
+    driver().StartCapture(capture::kFullScreenByHotKey);
     const std::wstring name = L"20240315_142530_045_全K.jpg";
     ASSERT_EQ(FolderEntries(saves), std::vector<std::wstring>{name});
     const std::string bytes = testkit::ReadFileBytes(saves + L"\\" + name);
@@ -165,9 +165,9 @@ TEST_F(CaptureFlow, TheClipboardGetsTheCaptureExactlyWhenTheBoxesSaySo) {
         SCOPED_TRACE(testing::Message()
                      << c.box1 << c.box3 << platform::Utf16ToUtf8(capture::CaptureCode(c.kind)));
         EmptyClipboard(window->hwnd());
-        testkit::ClickTo(window->fixedRangeToClipboardBox, c.box1);
-        testkit::ClickTo(window->fullScreenToClipboardBox, c.box3);
-        window->StartCapture(c.kind);
+        testkit::ClickTo(driver().FixedRangeToClipboardBox(), c.box1);
+        testkit::ClickTo(driver().FullScreenToClipboardBox(), c.box3);
+        driver().StartCapture(c.kind);
         const SIZE size = ClipboardBitmapSize(window->hwnd());
         if (c.copied) {
             const bool full = c.kind.range == capture::CaptureRange::FullScreen;
@@ -183,14 +183,14 @@ TEST_F(CaptureFlow, NothingIsWrittenForAZeroSizedRangeAndARangeBeyondTheDesktopK
     Start("ToClipboard1Enabled=1\r\n");
     EmptyClipboard(window->hwnd());
     SetFixedRange(50, 50, 0, 20);
-    window->StartCapture(capture::kFixedByHotKey);
+    driver().StartCapture(capture::kFixedByHotKey);
     EXPECT_TRUE(FolderEntries(saves).empty());
-    EXPECT_FALSE(window->blPlaySound);
+    EXPECT_FALSE(driver().SoundDue());
     EXPECT_EQ(ClipboardBitmapSize(window->hwnd()).cx, 0);
 
     const int right = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     SetFixedRange(right - 10, 0, 30, 12);
-    window->StartCapture(capture::kFixedByHotKey);
+    driver().StartCapture(capture::kFixedByHotKey);
     ASSERT_EQ(FolderEntries(saves).size(), 1u);
     const image::Image saved = Decode(FolderEntries(saves)[0]);
     EXPECT_EQ(saved.width, 30u);
@@ -200,27 +200,27 @@ TEST_F(CaptureFlow, NothingIsWrittenForAZeroSizedRangeAndARangeBeyondTheDesktopK
 
 TEST_F(CaptureFlow, AFixedRangeThatIsNotSetIsReportedAndSwitchesTheAutoCaptureOff) {
     Start("TimerEnabled=1\r\n");
-    ASSERT_TRUE(window->chk_Timer.Checked());
-    window->StartCapture(capture::kFixedByTimer);
+    ASSERT_TRUE(driver().AutoCaptureBox().Checked());
+    driver().StartCapture(capture::kFixedByTimer);
     EXPECT_EQ(host.Messages(),
               std::vector<std::wstring>{L"撮影範囲が未指定です。\n\r[スクショ範囲指定]を行ってください。"});
-    EXPECT_FALSE(window->chk_Timer.Checked());
-    EXPECT_FALSE(window->timerPeriodList.Enabled());
-    EXPECT_FALSE(window->autoCaptureTimer.Enabled());
+    EXPECT_FALSE(driver().AutoCaptureBox().Checked());
+    EXPECT_FALSE(driver().AutoCapturePeriodList().Enabled());
+    EXPECT_FALSE(driver().AutoCaptureTimer().Enabled());
     EXPECT_TRUE(FolderEntries(saves).empty());
 }
 
 TEST_F(CaptureFlow, AMissingFolderIsReportedAndARefusedDelayIsNotLeftBehind) {
     Start();
     ::RemoveDirectoryW(saves.c_str());
-    ::SendMessageW(window->btn_3Capture3.hwnd(), BM_CLICK, 0, 0);
+    ::SendMessageW(driver().FullScreenIn3sButton().hwnd(), BM_CLICK, 0, 0);
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoFolder});
-    EXPECT_EQ(window->intCaptureTimer, 0);
+    EXPECT_EQ(driver().CaptureDelay(), 0);
     EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::Sleep).empty()) << "the window is not touched";
 
     ::CreateDirectoryW(saves.c_str(), nullptr);
     host.calls.clear();
-    ::SendMessageW(window->btn_3Capture.hwnd(), BM_CLICK, 0, 0);
+    ::SendMessageW(driver().FullScreenNowButton().hwnd(), BM_CLICK, 0, 0);
     std::vector<unsigned> sleeps;
     for (const auto& call : host.CallsOf(platform::HostCall::Kind::Sleep)) {
         sleeps.push_back(call.flags);
@@ -239,8 +239,8 @@ TEST_F(CaptureFlow, ButtonsWaitTheirDelayAndBringTheWindowBack) {
         const wchar_t* file;
     };
     const Case cases[] = {
-        {&window->btn_ShotRect, {200, 200}, L"20240315_142530_045_固B.png"},
-        {&window->btn_3Capture10, {200, 10000, 200}, L"20240315_142530_045_全B.png"},
+        {&driver().FixedRangeNowButton(), {200, 200}, L"20240315_142530_045_固B.png"},
+        {&driver().FullScreenIn10sButton(), {200, 10000, 200}, L"20240315_142530_045_全B.png"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(platform::Narrow(c.file));
@@ -263,7 +263,7 @@ TEST_F(CaptureFlow, AFailedWriteIsReportedLeavesNoFileAndTheWindowComesBack) {
     window->ShowFirstTime();
     // A folder already holds the picture's name: the file cannot be written.
     ::CreateDirectoryW((saves + L"\\20240315_142530_045_全B.png").c_str(), nullptr);
-    ::SendMessageW(window->btn_3Capture.hwnd(), BM_CLICK, 0, 0);
+    ::SendMessageW(driver().FullScreenNowButton().hwnd(), BM_CLICK, 0, 0);
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_NE(host.Messages()[0].find(L"20240315_142530_045_全B.png"), std::wstring::npos);
     EXPECT_EQ(FolderEntries(saves).size(), 1u) << "no partial or temporary file";
@@ -277,14 +277,14 @@ TEST_F(CaptureFlow, AHeldClipboardIsReportedAndThePictureIsSavedAndListed) {
     Start("ToClipboard1Enabled=1\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\nKey1Number=5\r\n");
     ClipboardHeld held;
     ASSERT_TRUE(held.holding());
-    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->registeredHotKeyId1), 0);
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(driver().HotKeyId(1)), 0);
     ASSERT_EQ(host.Messages().size(), 1u);
     const std::wstring message = host.Messages()[0];
     EXPECT_EQ(message.rfind(L"クリップボード ", 0), 0u) << platform::Narrow(message);
     EXPECT_TRUE(message.ends_with(L" を開けません")) << platform::Narrow(message);
     EXPECT_EQ(FolderEntries(saves), std::vector<std::wstring>{kFixedName});
     EXPECT_EQ(Decode(kFixedName).width, 40u);
-    EXPECT_EQ(window->lb_PicList.Item(0), kFixedName) << "the list shows the saved picture";
+    EXPECT_EQ(driver().PictureList().Item(0), kFixedName) << "the list shows the saved picture";
 }
 
 // A save folder whose path is longer than MAX_PATH (Windows refuses such paths
@@ -301,10 +301,10 @@ TEST_F(CaptureFlow, ASaveFolderLongerThanMaxPathWorksFromStartToList) {
         "Folder=" + platform::Narrow(deep) + "\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\nKey1Number=5\r\n";
     MainWindowTest::Start(settings);
     ASSERT_TRUE(host.Messages().empty());
-    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->registeredHotKeyId1), 0);
+    ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(driver().HotKeyId(1)), 0);
     EXPECT_TRUE(host.Messages().empty());
     ASSERT_EQ(FolderEntries(deep), std::vector<std::wstring>{kFixedName});
-    EXPECT_EQ(window->lb_PicList.Item(0), kFixedName);
+    EXPECT_EQ(driver().PictureList().Item(0), kFixedName);
 
     const std::wstring interrupted = L"20240101_000000_000_固K.png";
     ASSERT_TRUE(
@@ -314,7 +314,7 @@ TEST_F(CaptureFlow, ASaveFolderLongerThanMaxPathWorksFromStartToList) {
     MainWindowTest::Start(settings);
     EXPECT_TRUE(host.Messages().empty());
     EXPECT_EQ(FolderEntries(deep), std::vector<std::wstring>{interrupted});
-    EXPECT_EQ(window->lb_PicList.Item(0), interrupted);
+    EXPECT_EQ(driver().PictureList().Item(0), interrupted);
 }
 
 // One box per press of a hot key, answered once: presses the box's own loop
@@ -325,15 +325,15 @@ protected:
     void SetUp() override {
         CaptureFlow::SetUp();
         Start("Key3Number=5\r\n");
-        ASSERT_NE(window->registeredHotKeyId3, 0);
+        ASSERT_NE(driver().HotKeyId(3), 0);
         window->SetSaveFolder(program / L"消えたフォルダ");
     }
     void Press(bool send = true) const {
         const LPARAM keys = MAKELPARAM(0, VK_F5);
         if (send) {
-            ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->registeredHotKeyId3), keys);
+            ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(driver().HotKeyId(3)), keys);
         } else {
-            ::PostMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(window->registeredHotKeyId3), keys);
+            ::PostMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(driver().HotKeyId(3)), keys);
         }
     }
     // Lets the watch of a held key look at the keyboard a few times.

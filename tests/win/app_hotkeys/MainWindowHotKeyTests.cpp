@@ -70,27 +70,24 @@ TEST_F(MainWindowHotKeys, SettingsDecideWhatIsRegisteredAndDuplicatesAreReported
 TEST_F(MainWindowHotKeys, ListChangesReregisterTheirOwnKeyAndWriteWhereTheyShould) {
     Start("Key2Number=3\r\nKey3Number=6\r\n"); // F2 and F5
     ASSERT_TRUE(Taken(0, VK_F2));
-    const std::int32_t idTwo = window->registeredHotKeyId2;
+    const std::int32_t idTwo = driver().HotKeyId(2);
 
-    window->fullScreenKeyList.SetItemIndex(7); // F6, as the user picks it
-    window->cb_Key3Change();
+    driver().Choose(driver().FullScreenKeyList(), 7); // F6
     EXPECT_FALSE(Taken(0, VK_F5));
     EXPECT_TRUE(Taken(0, VK_F6));
     EXPECT_TRUE(Taken(0, VK_F2)) << "hot key 2 keeps working";
-    EXPECT_EQ(window->registeredHotKeyId2, idTwo);
+    EXPECT_EQ(driver().HotKeyId(2), idTwo);
     EXPECT_NE(Stored().find("Key3Number=6\r\n"), std::string::npos)
         << "the key list of hot key 3 is written later";
 
-    window->fullScreenModifierList.SetItemIndex(1);
-    window->cb_KeyAdd3Change();
+    driver().Choose(driver().FullScreenModifierList(), 1);
     EXPECT_TRUE(Taken(MOD_SHIFT, VK_F6));
     EXPECT_NE(Stored().find("Key3Number=7\r\n"), std::string::npos);
     EXPECT_NE(Stored().find("Key3AddNumber=1\r\n"), std::string::npos);
 
-    window->pickedRangeKeyList.SetItemIndex(0); // "キーで撮影しない"
-    window->cb_KeyAdd2Change();
+    driver().Choose(driver().PickedRangeKeyList(), 0); // "キーで撮影しない"
     EXPECT_FALSE(Taken(0, VK_F2));
-    EXPECT_EQ(window->registeredHotKeyId2, 0);
+    EXPECT_EQ(driver().HotKeyId(2), 0);
     EXPECT_NE(Stored().find("Key2Number=0\r\n"), std::string::npos);
 }
 
@@ -100,15 +97,14 @@ TEST_F(MainWindowHotKeys, AHotKeyMessageStartsItsCaptureWithItsCode) {
         std::int32_t id;
         const wchar_t* code;
     };
-    for (const Case& c :
-         {Case{window->registeredHotKeyId1, L"固K"}, Case{window->registeredHotKeyId3, L"全K"}}) {
-        window->captureCode.clear();
+    for (const Case& c : {Case{driver().HotKeyId(1), L"固K"}, Case{driver().HotKeyId(3), L"全K"}}) {
+        driver().CaptureCode().clear();
         ::SendMessageW(window->hwnd(), WM_HOTKEY, static_cast<WPARAM>(c.id), 0);
-        EXPECT_EQ(window->captureCode, c.code);
+        EXPECT_EQ(driver().CaptureCode(), c.code);
     }
-    window->captureCode = L"x";
+    driver().CaptureCode() = L"x";
     ::SendMessageW(window->hwnd(), WM_HOTKEY, 0x1234, 0);
-    EXPECT_EQ(window->captureCode, L"x") << "an unknown id does nothing";
+    EXPECT_EQ(driver().CaptureCode(), L"x") << "an unknown id does nothing";
 }
 
 } // namespace

@@ -48,7 +48,7 @@ protected:
         host.accessLists[path] = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x110006;;;BU)";
     }
     // Clicks the box as the user does; the widget toggles before the handler runs.
-    void ClickAutoStart() { ::SendMessageW(window->startAtLogonBox.hwnd(), BM_CLICK, 0, 0); }
+    void ClickAutoStart() { ::SendMessageW(driver().StartAtLogonBox().hwnd(), BM_CLICK, 0, 0); }
 };
 
 // --- Start at logon -------------------------------------------------------------
@@ -56,7 +56,7 @@ protected:
 TEST_F(MainWindowIntegration, AStartWithTheTaskDefinedTicksTheBoxAndRegistersTheTaskAgainElevated) {
     TaskDefinitionPresent();
     Start();
-    EXPECT_TRUE(window->startAtLogonBox.Checked());
+    EXPECT_TRUE(driver().StartAtLogonBox().Checked());
     const auto launches = Launches();
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].caption, L"runas");
@@ -68,7 +68,7 @@ TEST_F(MainWindowIntegration, AStartWithTheTaskDefinedTicksTheBoxAndRegistersThe
 
 TEST_F(MainWindowIntegration, AStartWithoutTheTaskDefinedRunsNothing) {
     Start();
-    EXPECT_FALSE(window->startAtLogonBox.Checked());
+    EXPECT_FALSE(driver().StartAtLogonBox().Checked());
     EXPECT_TRUE(Launches().empty());
     EXPECT_FALSE(FileExists(BatchPath()));
 }
@@ -80,7 +80,7 @@ TEST_F(MainWindowIntegration, TheBoxRegistersAndRemovesTheTaskAndWritesTheSettin
         host.calls.clear();
         ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
         ClickAutoStart();
-        EXPECT_EQ(window->startAtLogonBox.Checked(), on);
+        EXPECT_EQ(driver().StartAtLogonBox().Checked(), on);
         EXPECT_EQ(ReadFileBytes(BatchPath()),
                   on ? RegisteringLine() : "SCHTASKS /delete /TN Mirulo /F > \"" + LogBytes() + "\"\r\n");
         ASSERT_EQ(Launches().size(), 1u);
@@ -118,7 +118,7 @@ TEST_F(MainWindowIntegration, TickingTheBoxWithoutATempFolderCreatesItAndRegiste
     EXPECT_EQ(ReadFileBytes(BatchPath()), RegisteringLine());
     ASSERT_EQ(Launches().size(), 1u);
     EXPECT_EQ(Launches()[0].caption, L"runas");
-    EXPECT_TRUE(window->startAtLogonBox.Checked());
+    EXPECT_TRUE(driver().StartAtLogonBox().Checked());
 }
 
 TEST_F(MainWindowIntegration, ABatchThatCannotBeWrittenAtStartIsReportedOnceAndTheStartGoesOn) {
@@ -135,9 +135,9 @@ TEST_F(MainWindowIntegration, ABatchThatCannotBeWrittenAtStartIsReportedOnceAndT
     EXPECT_TRUE(Launches().empty());
     // The steps after the logon task ran: the picture list, the end of the
     // construction (which the sound categories wait for) and its last write.
-    EXPECT_FALSE(window->blInFormCreate);
-    EXPECT_EQ(window->lb_PicList.Count(), 1);
-    EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
+    EXPECT_FALSE(driver().Constructing());
+    EXPECT_EQ(driver().PictureList().Count(), 1);
+    EXPECT_EQ(window->pager().ActivePageIndex(), 0);
     ::SetFileAttributesW(BatchPath().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -178,7 +178,7 @@ TEST_F(MainWindowIntegration, AnUnsafePlaceIsToldOnceWhenTheTaskIsRegistered) {
         EXPECT_NE(messages[0].find(folder + L"\r\n"), std::wstring::npos) << platform::Narrow(messages[0]);
         EXPECT_NE(messages[0].find(L"Program Files"), std::wstring::npos);
         EXPECT_EQ(Launches().size(), 1u) << "the task is registered all the same";
-        EXPECT_TRUE(window->startAtLogonBox.Checked());
+        EXPECT_TRUE(driver().StartAtLogonBox().Checked());
 
         // Unticking removes the task and says nothing.
         host.calls.clear();
@@ -214,7 +214,7 @@ TEST_F(MainWindowIntegration, AProgramPathTheCodePageCannotCarryIsRefusedAndTheB
             EXPECT_FALSE(FileExists(SettingsPath()));
         }
         EXPECT_EQ(host.Messages(), std::vector<std::wstring>{expected});
-        EXPECT_FALSE(window->startAtLogonBox.Checked());
+        EXPECT_FALSE(driver().StartAtLogonBox().Checked());
         EXPECT_TRUE(Launches().empty());
         EXPECT_FALSE(FileExists(BatchPath()));
         window.reset();
@@ -271,10 +271,10 @@ TEST_F(MainWindowIntegration, TheStartUpLaunchOpensTheChosenProgramUnlessAClient
 
 TEST_F(MainWindowIntegration, SwitchingTheOptionOnStartsNothingAndEnablesTheChooser) {
     Start();
-    ASSERT_FALSE(window->btn_ExecUO.Enabled());
-    ::SendMessageW(window->chk_ExecUO.hwnd(), BM_CLICK, 0, 0);
-    EXPECT_TRUE(window->btn_ExecUO.Enabled());
-    EXPECT_TRUE(window->lbl_ExecUO.Enabled());
+    ASSERT_FALSE(driver().GameClientButton().Enabled());
+    ::SendMessageW(driver().GameClientAtStartBox().hwnd(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver().GameClientButton().Enabled());
+    EXPECT_TRUE(driver().GameClientLabel().Enabled());
     EXPECT_TRUE(Launches().empty());
     EXPECT_NE(ReadFileBytes(SettingsPath()).find("ExecUOEnabled=1\r\n"), std::string::npos);
 }
@@ -285,18 +285,18 @@ TEST_F(MainWindowIntegration, ChoosingTheProgramShowsItsNameAndStoresItAndCancel
     const std::wstring chosen = L"C:\\Program Files (x86)\\UOAssist\\UOAssist.exe";
 
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
-    window->btn_ExecUO.Click(); // cancelled
+    driver().GameClientButton().Click(); // cancelled
     EXPECT_EQ(window->GameClientPath(), L"D:\\UO\\UO.exe");
     EXPECT_FALSE(FileExists(SettingsPath()));
 
     host.fileAnswers = {chosen};
-    window->btn_ExecUO.Click();
+    driver().GameClientButton().Click();
     const auto dialogs = host.CallsOf(HostCall::Kind::OpenFile);
     ASSERT_EQ(dialogs.size(), 2u);
     EXPECT_EQ(dialogs[1].directory, L"D:\\UO");
     EXPECT_EQ(dialogs[1].owner, window->hwnd());
     EXPECT_EQ(window->GameClientPath(), chosen);
-    EXPECT_EQ(window->lbl_ExecUO.Caption(), L"UOAssist.exe");
+    EXPECT_EQ(driver().GameClientLabel().Caption(), L"UOAssist.exe");
     EXPECT_NE(ReadFileBytes(SettingsPath()).find("ExecUOApp=" + platform::Narrow(chosen) + "\r\n"),
               std::string::npos);
     EXPECT_TRUE(Launches().empty());

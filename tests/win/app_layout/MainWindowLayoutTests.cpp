@@ -310,15 +310,15 @@ TEST_F(MainWindowLayout, ListsHoldTheirEntriesInOrder) {
         return result;
     };
     for (const ui::ComboBox* list :
-         {&window->fixedRangeKeyList, &window->pickedRangeKeyList, &window->fullScreenKeyList}) {
+         {&driver().FixedRangeKeyList(), &driver().PickedRangeKeyList(), &driver().FullScreenKeyList()}) {
         EXPECT_EQ(entries(*list), keys) << list->name();
     }
-    for (const ui::ComboBox* list : {&window->fixedRangeModifierList, &window->pickedRangeModifierList,
-                                     &window->fullScreenModifierList}) {
+    for (const ui::ComboBox* list : {&driver().FixedRangeModifierList(), &driver().PickedRangeModifierList(),
+                                     &driver().FullScreenModifierList()}) {
         EXPECT_EQ(entries(*list), modifiers) << list->name();
     }
-    EXPECT_EQ(entries(window->formatList), formats);
-    EXPECT_EQ(entries(window->timerPeriodList), periods);
+    EXPECT_EQ(entries(driver().FormatList()), formats);
+    EXPECT_EQ(entries(driver().AutoCapturePeriodList()), periods);
 }
 
 TEST_F(MainWindowLayout, PagesTabsAndFonts) {

@@ -74,14 +74,14 @@ protected:
 
     void Start(const std::string& moreSettings = "") {
         MainWindowTest::Start(SaveFolderLine() + moreSettings);
-        window->CreateRenameDialog();
+        driver().CreateRenameDialog();
         host.calls.clear();
     }
 
     std::vector<std::wstring> Entries() const {
         std::vector<std::wstring> entries;
-        for (int i = 0; i < window->lb_PicList.Count(); ++i) {
-            entries.push_back(window->lb_PicList.Item(i));
+        for (int i = 0; i < driver().PictureList().Count(); ++i) {
+            entries.push_back(driver().PictureList().Item(i));
         }
         return entries;
     }
@@ -137,7 +137,7 @@ TEST_F(FileActions, TheCapMovesTheOldestPicturesToTheTrashUntilTheFolderFits) {
         Start(std::string("FolderCapacityEnabled=1\r\nFolderCapacitySize=") + c.cap + "\r\n");
         {
             testkit::ShellConfirmations yes({IDYES});
-            window->MoveOldestToRecycleBinWhileOverCap();
+            driver().MoveOldestToRecycleBinWhileOverCap();
             EXPECT_EQ(yes.answered(), static_cast<int>(c.moved)) << "one confirmation per move";
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -145,9 +145,9 @@ TEST_F(FileActions, TheCapMovesTheOldestPicturesToTheTrashUntilTheFolderFits) {
             EXPECT_EQ(testkit::FileExists(saves + L"\\" + names[i]), !gone) << Narrow(names[i]);
             EXPECT_EQ(InTrash(names[i]), gone) << Narrow(names[i]);
         }
-        EXPECT_EQ(window->lb_PicList.Count(), static_cast<int>(names.size() - c.moved));
-        if (c.moved > 0 && window->lb_PicList.Count() > 0) {
-            EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+        EXPECT_EQ(driver().PictureList().Count(), static_cast<int>(names.size() - c.moved));
+        if (c.moved > 0 && driver().PictureList().Count() > 0) {
+            EXPECT_EQ(driver().PictureList().ItemIndex(), 0);
         }
     }
 }
@@ -172,7 +172,7 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
     {
         // Yes to whatever the shell asks: still nothing may be deleted outright.
         testkit::ShellConfirmations yes({IDYES});
-        window->MoveOldestToRecycleBinWhileOverCap();
+        driver().MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1) << "one confirmation, for the one picture moved";
     }
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + held));
@@ -180,16 +180,16 @@ TEST_F(FileActions, APictureTheRecycleBinCannotTakeStaysAndTheCapSaysSoOnceAndGo
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + newer)) << "and stopped once the folder fitted";
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_NE(host.Messages()[0].find(saves + L"\\" + held), std::wstring::npos) << "names the picture";
-    EXPECT_EQ(window->statusBar.Text(), L"[ゴミ箱へ移動できません] " + held);
+    EXPECT_EQ(driver().StatusText(), L"[ゴミ箱へ移動できません] " + held);
 
     // The next captures: the same picture is passed over without a word.
     for (int capture = 0; capture < 2; ++capture) {
         const std::wstring added = L"20240404_" + Unique(L"added") + L".png";
         Picture(added, 2 * kMiB);
         trashed.push_back(added);
-        window->CountImages();
+        driver().CountPictures();
         testkit::ShellConfirmations yes({IDYES});
-        window->MoveOldestToRecycleBinWhileOverCap();
+        driver().MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1);
     }
     EXPECT_EQ(host.Messages().size(), 1u) << "said once";
@@ -213,11 +213,11 @@ TEST_F(FileActions, ARelativeSaveFolderIsMadeFullWhenReadAndItsPicturesStillGoTo
     ASSERT_TRUE(::SetCurrentDirectoryW(program.path().c_str()));
     MainWindowTest::Start("Folder=画像\r\nFolderCapacityEnabled=1\r\nFolderCapacitySize=1\r\n");
     EXPECT_EQ(window->SaveFolder(), saves);
-    EXPECT_EQ(window->lbl_SaveFolder.Caption(), saves);
+    EXPECT_EQ(driver().SaveFolderLabel().Caption(), saves);
     ASSERT_TRUE(::SetCurrentDirectoryW(elsewhere.path().c_str()));
     {
         testkit::ShellConfirmations yes({IDYES});
-        window->MoveOldestToRecycleBinWhileOverCap();
+        driver().MoveOldestToRecycleBinWhileOverCap();
     }
     ::SetCurrentDirectoryW(before);
     EXPECT_FALSE(testkit::FileExists(saves + L"\\" + name));
@@ -239,17 +239,17 @@ TEST_F(FileActions, AFolderNamedLikeAPictureIsNeverMovedToTheTrash) {
     trashed = {backup, oldest, picture};
     Start("FolderCapacityEnabled=1\r\nFolderCapacitySize=0\r\n");
     host.calls.clear();
-    ASSERT_EQ(window->lb_PicList.Item(0), backup);
-    window->lb_PicList.SetItemIndex(0);
+    ASSERT_EQ(driver().PictureList().Item(0), backup);
+    driver().PictureList().SetItemIndex(0);
     {
         testkit::ShellConfirmations yes({IDYES});
-        Press(window->btn_Dust, WM_LBUTTONDOWN);
+        Press(driver().RecycleButton(), WM_LBUTTONDOWN);
         EXPECT_EQ(yes.answered(), 0) << "the shell is not asked";
     }
-    EXPECT_EQ(window->lb_PicList.Item(0), backup) << "not marked";
+    EXPECT_EQ(driver().PictureList().Item(0), backup) << "not marked";
     {
         testkit::ShellConfirmations yes({IDYES});
-        window->MoveOldestToRecycleBinWhileOverCap();
+        driver().MoveOldestToRecycleBinWhileOverCap();
         EXPECT_EQ(yes.answered(), 1) << "only the picture";
     }
     EXPECT_TRUE(InTrash(picture));
@@ -264,34 +264,34 @@ TEST_F(FileActions, TheCapIsOffOrFailsWithoutMovingAnything) {
     Picture(name, 2 * kMiB);
     trashed = {name};
     Start("FolderCapacityEnabled=0\r\nFolderCapacitySize=0\r\n");
-    window->MoveOldestToRecycleBinWhileOverCap();
+    driver().MoveOldestToRecycleBinWhileOverCap();
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name)) << "cap off";
 
-    testkit::ClickTo(window->chk_Capa, true);
-    window->edt_Capa.SetCaption(L"1x"); // still being typed: not yet normalised
+    testkit::ClickTo(driver().SizeCapBox(), true);
+    driver().SizeCapField().SetCaption(L"1x"); // still being typed: not yet normalised
     host.calls.clear();
-    ui::Guarded(host, window->hwnd(), [&] { window->MoveOldestToRecycleBinWhileOverCap(); });
+    ui::Guarded(host, window->hwnd(), [&] { driver().MoveOldestToRecycleBinWhileOverCap(); });
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"'1x' は整数ではありません"});
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name));
 }
 
 TEST_F(FileActions, TheCapFieldBecomesAWholeNumberWhenLeft) {
     Start();
-    testkit::ClickTo(window->chk_Capa, true);
+    testkit::ClickTo(driver().SizeCapBox(), true);
     const struct {
         const wchar_t* typed;
         const wchar_t* shown;
     } cases[] = {{L"abc", L"100"}, {L"", L"100"}, {L" 42", L"42"}, {L"0x20", L"32"}, {L"-7", L"-7"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.typed));
-        window->edt_Capa.SetCaption(c.typed);
-        ::SendMessageW(::GetParent(window->edt_Capa.hwnd()), WM_COMMAND,
-                       MAKEWPARAM(::GetDlgCtrlID(window->edt_Capa.hwnd()), EN_KILLFOCUS),
-                       reinterpret_cast<LPARAM>(window->edt_Capa.hwnd()));
-        EXPECT_EQ(window->edt_Capa.Caption(), c.shown) << "focus left";
-        window->edt_Capa.SetCaption(c.typed);
-        ::SendMessageW(window->edt_Capa.hwnd(), WM_MOUSELEAVE, 0, 0);
-        EXPECT_EQ(window->edt_Capa.Caption(), c.shown) << "pointer left";
+        driver().SizeCapField().SetCaption(c.typed);
+        ::SendMessageW(::GetParent(driver().SizeCapField().hwnd()), WM_COMMAND,
+                       MAKEWPARAM(::GetDlgCtrlID(driver().SizeCapField().hwnd()), EN_KILLFOCUS),
+                       reinterpret_cast<LPARAM>(driver().SizeCapField().hwnd()));
+        EXPECT_EQ(driver().SizeCapField().Caption(), c.shown) << "focus left";
+        driver().SizeCapField().SetCaption(c.typed);
+        ::SendMessageW(driver().SizeCapField().hwnd(), WM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(driver().SizeCapField().Caption(), c.shown) << "pointer left";
     }
 }
 
@@ -302,15 +302,15 @@ constexpr wchar_t kCapOnNotice[] =
 TEST_F(FileActions, SwitchingTheCapOnWarnsEnablesTheFieldAndWrites) {
     MainWindowTest::Start("FolderCapacityEnabled=1\r\n");
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice}) << "at every start with the cap on";
-    EXPECT_TRUE(window->edt_Capa.Enabled());
+    EXPECT_TRUE(driver().SizeCapField().Enabled());
     Start();
     ::DeleteFileW(SettingsPath().c_str());
-    ::SendMessageW(window->chk_Capa.hwnd(), BM_CLICK, 0, 0);
-    EXPECT_TRUE(window->edt_Capa.Enabled());
+    ::SendMessageW(driver().SizeCapBox().hwnd(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(driver().SizeCapField().Enabled());
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kCapOnNotice});
     EXPECT_NE(StoredSettings().find("FolderCapacityEnabled=1"), std::string::npos);
-    ::SendMessageW(window->chk_Capa.hwnd(), BM_CLICK, 0, 0);
-    EXPECT_FALSE(window->edt_Capa.Enabled());
+    ::SendMessageW(driver().SizeCapBox().hwnd(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(driver().SizeCapField().Enabled());
     EXPECT_EQ(host.Messages().size(), 1u) << "switching off says nothing";
 }
 
@@ -322,25 +322,25 @@ TEST_F(FileActions, TheBinButtonMovesTheSelectedPictureAndMarksItsLine) {
     Picture(L"20240101_old.png");
     trashed = {name};
     Start();
-    window->lb_PicList.SetItemIndex(0);
+    driver().PictureList().SetItemIndex(0);
     {
         testkit::ShellConfirmations yes({IDYES});
-        Press(window->btn_Dust, WM_LBUTTONDOWN);
+        Press(driver().RecycleButton(), WM_LBUTTONDOWN);
         EXPECT_EQ(yes.answered(), 1);
     }
     EXPECT_FALSE(testkit::FileExists(saves + L"\\" + name));
     EXPECT_TRUE(InTrash(name));
-    EXPECT_EQ(window->lb_PicList.Item(0), L"[ゴミ箱]" + name);
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->statusBar.Text(), L"[ゴミ箱へ移動] " + name);
+    EXPECT_EQ(driver().PictureList().Item(0), L"[ゴミ箱]" + name);
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 0);
+    EXPECT_EQ(driver().StatusText(), L"[ゴミ箱へ移動] " + name);
 
     // Pressed again on the marked line: nothing to move, nothing to say.
     {
         testkit::ShellConfirmations yes({IDYES});
-        Press(window->btn_Dust, WM_LBUTTONDOWN);
+        Press(driver().RecycleButton(), WM_LBUTTONDOWN);
         EXPECT_EQ(yes.answered(), 0);
     }
-    EXPECT_EQ(window->lb_PicList.Item(0), L"[ゴミ箱]" + name);
+    EXPECT_EQ(driver().PictureList().Item(0), L"[ゴミ箱]" + name);
     EXPECT_TRUE(host.Messages().empty());
 }
 
@@ -349,29 +349,29 @@ TEST_F(FileActions, ADeclinedMoveLeavesTheLineAndTheFileAsTheyWere) {
     Picture(name);
     trashed = {name};
     Start();
-    const std::wstring status = window->statusBar.Text();
+    const std::wstring status = driver().StatusText();
     {
         testkit::ShellConfirmations no({IDNO});
-        Press(window->btn_Dust, WM_LBUTTONDOWN);
+        Press(driver().RecycleButton(), WM_LBUTTONDOWN);
         EXPECT_EQ(no.answered(), 1);
     }
     EXPECT_TRUE(testkit::FileExists(saves + L"\\" + name));
     EXPECT_EQ(Entries(), std::vector<std::wstring>{name});
-    EXPECT_EQ(window->statusBar.Text(), status);
+    EXPECT_EQ(driver().StatusText(), status);
 }
 
 TEST_F(FileActions, TheBinButtonWithoutSelectionAsksForOneAndItsRightButtonOpensTheBin) {
     Start(); // empty folder
-    Press(window->btn_Dust, WM_LBUTTONDOWN);
+    Press(driver().RecycleButton(), WM_LBUTTONDOWN);
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{
                                    L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"});
-    Press(window->btn_Dust, WM_RBUTTONDOWN);
+    Press(driver().RecycleButton(), WM_RBUTTONDOWN);
     const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].text, L"shell:::{645FF040-5081-101B-9F08-00AA002F954E}");
     EXPECT_EQ(launches[0].caption, L"open");
     EXPECT_EQ(launches[0].owner, nullptr);
-    Press(window->btn_Dust, WM_MBUTTONDOWN);
+    Press(driver().RecycleButton(), WM_MBUTTONDOWN);
     EXPECT_EQ(host.calls.size(), 2u) << "the middle button does nothing";
 }
 
@@ -411,21 +411,21 @@ TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) 
         Picture(L"a.png");
         Picture(L"b.png");
         Start();
-        window->ShowFirstTime();            // the window is on the screen when the user renames
-        window->lb_PicList.SetItemIndex(1); // a.png
+        window->ShowFirstTime();                // the window is on the screen when the user renames
+        driver().PictureList().SetItemIndex(1); // a.png
         std::wstring shownName, shownNew;
         WhenDialogShows([&] {
-            library::RenameDialog& dialog = *window->renameDialog();
+            library::RenameDialog& dialog = *driver().RenameDialog();
             shownName = dialog.edt0.Caption();
             shownNew = dialog.edt1.Caption();
             dialog.edt1.SetCaption(c.typed);
             ::SendMessageW(dialog.btnOK.hwnd(), BM_CLICK, 0, 0);
         });
-        Click(window->btn_ReName);
+        Click(driver().RenameButton());
         EXPECT_EQ(shownName, L"a.png");
         EXPECT_EQ(shownNew, L"a.png");
-        EXPECT_EQ(window->renameFrom, L"a.png");
-        EXPECT_EQ(window->renameTo, c.typed);
+        EXPECT_EQ(driver().RenamedFrom(), L"a.png");
+        EXPECT_EQ(driver().RenamedTo(), c.typed);
         EXPECT_EQ(SavedNames(), c.folder);
         EXPECT_FALSE(testkit::FileExists(program / L"x.png")) << "nothing leaves the folder";
         EXPECT_EQ(host.Messages(),
@@ -433,7 +433,7 @@ TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) 
         EXPECT_NE(::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0)
             << "top-most afterwards";
         if (!c.failed && c.typed[0] != L'\0') {
-            EXPECT_EQ(window->lb_PicList.ItemIndex(), 0) << "refreshed, the top entry selected";
+            EXPECT_EQ(driver().PictureList().ItemIndex(), 0) << "refreshed, the top entry selected";
         }
     }
 }
@@ -444,7 +444,7 @@ TEST_F(FileActions, CancellingOrClosingTheRenameDialogRenamesNothing) {
     for (const bool close : {false, true}) {
         host.calls.clear();
         WhenDialogShows([&] {
-            library::RenameDialog& dialog = *window->renameDialog();
+            library::RenameDialog& dialog = *driver().RenameDialog();
             dialog.edt1.SetCaption(L"b.png");
             if (close) {
                 ::SendMessageW(dialog.hwnd(), WM_CLOSE, 0, 0);
@@ -452,11 +452,11 @@ TEST_F(FileActions, CancellingOrClosingTheRenameDialogRenamesNothing) {
                 ::SendMessageW(dialog.btnCancel.hwnd(), BM_CLICK, 0, 0);
             }
         });
-        Click(window->btn_ReName);
-        EXPECT_EQ(window->renameTo, L"");
+        Click(driver().RenameButton());
+        EXPECT_EQ(driver().RenamedTo(), L"");
         EXPECT_EQ(SavedNames(), std::vector<std::wstring>{L"a.png"});
         EXPECT_TRUE(host.Messages().empty());
-        EXPECT_FALSE(::IsWindowVisible(window->renameDialog()->hwnd()));
+        EXPECT_FALSE(::IsWindowVisible(driver().RenameDialog()->hwnd()));
         EXPECT_TRUE(::IsWindowEnabled(window->hwnd())) << "the main window takes input again";
     }
 }
@@ -464,13 +464,13 @@ TEST_F(FileActions, CancellingOrClosingTheRenameDialogRenamesNothing) {
 TEST_F(FileActions, RenamingAMarkedLineFailsWithTheMessage) {
     Picture(L"a.png");
     Start();
-    window->lb_PicList.SetItem(0, L"[ゴミ箱]a.png");
+    driver().PictureList().SetItem(0, L"[ゴミ箱]a.png");
     WhenDialogShows([&] {
-        library::RenameDialog& dialog = *window->renameDialog();
+        library::RenameDialog& dialog = *driver().RenameDialog();
         dialog.edt1.SetCaption(L"b.png");
         ::SendMessageW(dialog.btnOK.hwnd(), BM_CLICK, 0, 0);
     });
-    Click(window->btn_ReName);
+    Click(driver().RenameButton());
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kRenameFailed});
     EXPECT_EQ(SavedNames(), std::vector<std::wstring>{L"a.png"});
 }
@@ -481,9 +481,9 @@ TEST_F(FileActions, EveryActionWithoutSelectionAsksForOne) {
         app::IconButton* button;
         const wchar_t* message;
     } cases[] = {
-        {&window->btn_ReName, L"【お知らせ】ファイル名変更機能\r\n\r\n画像一覧でファイルが未選択です"},
-        {&window->btn_Edit, L"【お知らせ】画像編集機能\r\n\r\n画像一覧でファイルが未選択です"},
-        {&window->btn_Clipboard,
+        {&driver().RenameButton(), L"【お知らせ】ファイル名変更機能\r\n\r\n画像一覧でファイルが未選択です"},
+        {&driver().EditButton(), L"【お知らせ】画像編集機能\r\n\r\n画像一覧でファイルが未選択です"},
+        {&driver().ClipboardButton(),
          L"【お知らせ】クリップボードへコピー機能\r\n\r\n画像一覧でファイルが未選択です"},
     };
     for (const auto& c : cases) {
@@ -501,9 +501,9 @@ TEST_F(FileActions, ARightClickOnTheListCopiesThePicture) {
         image::EncodePng(image::Image{2, 2, 3, std::vector<std::uint8_t>(12, 200)});
     testkit::WriteFileBytes(saves + L"\\a.png", std::string(png.begin(), png.end()));
     Start();
-    ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-    ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(window->statusBar.Text(), L"画像をクリップボードへコピーしました");
+    ::SendMessageW(driver().PictureList().hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageW(driver().PictureList().hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(driver().StatusText(), L"画像をクリップボードへコピーしました");
 }
 
 // --- Rename dialog as it is built -----------------------------------------------------
@@ -575,9 +575,9 @@ TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         host.calls.clear();
-        testkit::Choose(c.paint ? window->paintEditorRadio : window->ownEditorRadio);
+        testkit::Choose(c.paint ? driver().PaintEditorRadio() : driver().OwnEditorRadio());
         host.calls.clear();
-        Click(window->btn_Edit);
+        Click(driver().EditButton());
         const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
         ASSERT_EQ(launches.size(), 1u);
         EXPECT_EQ(launches[0].caption, L"OPEN");
@@ -590,7 +590,7 @@ TEST_F(FileActions, TheEditorIsPaintOrTheChosenProgramWithThePicturePathUnquoted
 
     ::DeleteFileW(editor.c_str());
     host.calls.clear();
-    Click(window->btn_Edit);
+    Click(driver().EditButton());
     EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{L"指定された画像編集ソフトが存在しません"});
 }
@@ -599,18 +599,18 @@ TEST_F(FileActions, ChoosingTheEditorShowsItsNameAndWritesTheSettingsEvenWhenCan
     Start("EditorAppPath=C:\\Tools\\old.exe\r\n");
     host.fileAnswers = {std::wstring(L"D:\\Paint Tools\\draw.exe"), std::nullopt};
     ::DeleteFileW(SettingsPath().c_str());
-    Click(window->btn_Editor);
+    Click(driver().EditorButton());
     const auto dialogs = host.CallsOf(HostCall::Kind::OpenFile);
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].argument, std::wstring(L"実行ファイル\0*.exe; *.com", 19));
     EXPECT_EQ(dialogs[0].directory, L"C:\\Tools\\");
     EXPECT_EQ(window->EditorPath(), L"D:\\Paint Tools\\draw.exe");
-    EXPECT_EQ(window->lbl_Editor.Caption(), L"draw.exe");
-    EXPECT_FALSE(window->ownEditorRadio.Checked()) << "picking a program does not switch to it";
+    EXPECT_EQ(driver().EditorLabel().Caption(), L"draw.exe");
+    EXPECT_FALSE(driver().OwnEditorRadio().Checked()) << "picking a program does not switch to it";
     EXPECT_NE(StoredSettings().find("EditorAppPath=D:\\Paint Tools\\draw.exe"), std::string::npos);
 
     ::DeleteFileW(SettingsPath().c_str());
-    Click(window->btn_Editor);
+    Click(driver().EditorButton());
     EXPECT_EQ(window->EditorPath(), L"D:\\Paint Tools\\draw.exe");
     EXPECT_TRUE(testkit::FileExists(SettingsPath())) << "written after a cancel too";
 }
@@ -627,20 +627,20 @@ TEST_F(FileActions, ChoosingTheSaveFolderListsItsPicturesAndWritesTheSettings) {
     host.folderAnswers = {std::nullopt, other};
 
     ::DeleteFileW(SettingsPath().c_str());
-    Click(window->btn_SaveFolder);
+    Click(driver().SaveFolderButton());
     EXPECT_EQ(window->SaveFolder(), saves) << "cancelled";
     EXPECT_TRUE(testkit::FileExists(SettingsPath())) << "written after a cancel too";
 
-    Click(window->btn_SaveFolder);
+    Click(driver().SaveFolderButton());
     const auto dialogs = host.CallsOf(HostCall::Kind::BrowseForFolder);
     ASSERT_EQ(dialogs.size(), 2u);
     EXPECT_EQ(dialogs[0].text, L"フォルダの指定");
     EXPECT_EQ(dialogs[0].directory, saves) << "opened at the current folder";
     EXPECT_EQ(dialogs[0].owner, window->hwnd());
     EXPECT_EQ(window->SaveFolder(), other);
-    EXPECT_EQ(window->lbl_SaveFolder.Caption(), other);
+    EXPECT_EQ(driver().SaveFolderLabel().Caption(), other);
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"20240301_b.jpg", L"20240101_a.png"}));
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 0);
     EXPECT_NE(StoredSettings().find("Folder=" + Narrow(other)), std::string::npos);
 }
 
@@ -651,13 +651,13 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
                        MAKEWPARAM(::GetDlgCtrlID(label.hwnd()), STN_CLICKED),
                        reinterpret_cast<LPARAM>(label.hwnd()));
     };
-    testkit::Choose(window->ownEditorRadio);
-    testkit::ClickTo(window->chk_ExecUO, true);
+    testkit::Choose(driver().OwnEditorRadio());
+    testkit::ClickTo(driver().GameClientAtStartBox(), true);
     host.calls.clear();
-    Click(window->btn_OpenFolder);
-    clickLabel(window->lbl_SaveFolder);
-    clickLabel(window->lbl_Editor);
-    clickLabel(window->lbl_ExecUO);
+    Click(driver().OpenFolderButton());
+    clickLabel(driver().SaveFolderLabel());
+    clickLabel(driver().EditorLabel());
+    clickLabel(driver().GameClientLabel());
     const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 4u);
     for (const auto& launch : launches) {
@@ -670,7 +670,7 @@ TEST_F(FileActions, TheFolderButtonAndTheThreeLabelsOpenTheSaveFolderInExplorer)
 
     window->SetSaveFolder(program / L"gone");
     host.calls.clear();
-    Click(window->btn_OpenFolder);
+    Click(driver().OpenFolderButton());
     EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
     EXPECT_EQ(host.Messages(),
               std::vector<std::wstring>{
@@ -753,17 +753,17 @@ TEST_F(FileActions, ThePictureGoesOnTheClipboardAsABitmapPixelForPixel) {
         image::Image expected;
     } cases[] = {{0, pattern}, {1, image::DecodeJpeg(jpeg)}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(window->lb_PicList.Item(c.index)));
+        SCOPED_TRACE(Narrow(driver().PictureList().Item(c.index)));
         PutTextOnClipboard(L"before");
-        window->lb_PicList.SetItemIndex(c.index);
-        window->SetStatusText(L"");
-        Click(window->btn_Clipboard);
+        driver().PictureList().SetItemIndex(c.index);
+        driver().SetStatusText(L"");
+        Click(driver().ClipboardButton());
         EXPECT_TRUE(host.Messages().empty());
         const image::Image copied = ClipboardPicture();
         EXPECT_EQ(copied.width, c.expected.width);
         EXPECT_EQ(copied.height, c.expected.height);
         EXPECT_TRUE(copied.pixels == c.expected.pixels) << "pixels differ";
-        EXPECT_EQ(window->statusBar.Text(), L"画像をクリップボードへコピーしました");
+        EXPECT_EQ(driver().StatusText(), L"画像をクリップボードへコピーしました");
     }
 }
 
@@ -771,14 +771,14 @@ TEST_F(FileActions, APictureThatDoesNotDecodeLeavesTheClipboardAsItWas) {
     testkit::WriteFileBytes(saves + L"\\broken.png", "\x89PNG\r\n\x1a\n not really");
     Start();
     PutTextOnClipboard(L"what the user copied");
-    const std::wstring status = window->statusBar.Text();
-    Click(window->btn_Clipboard);
+    const std::wstring status = driver().StatusText();
+    Click(driver().ClipboardButton());
     const auto messages = host.CallsOf(HostCall::Kind::Message);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, L"ミルロ");
     EXPECT_NE(messages[0].flags & MB_ICONERROR, 0u);
     EXPECT_EQ(ClipboardText(), L"what the user copied");
-    EXPECT_EQ(window->statusBar.Text(), status);
+    EXPECT_EQ(driver().StatusText(), status);
 }
 
 TEST_F(FileActions, TheCopyReportsWhetherAPictureReachedTheClipboard) {
@@ -787,10 +787,10 @@ TEST_F(FileActions, TheCopyReportsWhetherAPictureReachedTheClipboard) {
     Start();
     std::vector<std::wstring> statuses;
     const auto collect = [&](const std::wstring& text) { statuses.push_back(text); };
-    EXPECT_FALSE(window->CopyPictureToClipboard(saves + L"\\x.bmp", collect)) << "not a PNG or JPEG";
+    EXPECT_FALSE(driver().CopyPictureToClipboard(saves + L"\\x.bmp", collect)) << "not a PNG or JPEG";
     EXPECT_EQ(statuses, std::vector<std::wstring>{L"画像をクリップボードへコピーしました"});
     statuses.clear();
-    EXPECT_FALSE(window->CopyPictureToClipboard(saves + L"\\missing.png", collect));
+    EXPECT_FALSE(driver().CopyPictureToClipboard(saves + L"\\missing.png", collect));
     EXPECT_TRUE(statuses.empty()) << "a missing file stops without a word";
 }
 

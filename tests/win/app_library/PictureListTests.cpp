@@ -26,8 +26,8 @@ protected:
 
     std::vector<std::wstring> Entries() const {
         std::vector<std::wstring> entries;
-        for (int i = 0; i < window->lb_PicList.Count(); ++i) {
-            entries.push_back(window->lb_PicList.Item(i));
+        for (int i = 0; i < driver().PictureList().Count(); ++i) {
+            entries.push_back(driver().PictureList().Item(i));
         }
         return entries;
     }
@@ -35,9 +35,9 @@ protected:
 
 TEST_F(PictureList, AnEmptyFolderShowsNothingSelectedAndZeroPictures) {
     Start();
-    EXPECT_EQ(window->lb_PicList.Count(), 0);
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), -1);
-    EXPECT_EQ(window->statusBar.Text(), L"(0枚、画像サイズ合計0.000MB)");
+    EXPECT_EQ(driver().PictureList().Count(), 0);
+    EXPECT_EQ(driver().PictureList().ItemIndex(), -1);
+    EXPECT_EQ(driver().StatusText(), L"(0枚、画像サイズ合計0.000MB)");
 }
 
 TEST_F(PictureList, ListsPngAndJpgNewestFirstWithTheirCountAndTotalSize) {
@@ -52,9 +52,9 @@ TEST_F(PictureList, ListsPngAndJpgNewestFirstWithTheirCountAndTotalSize) {
     EXPECT_EQ(Entries(),
               (std::vector<std::wstring>{L"folder.png", L"20240316_090000_000_全B.jpg",
                                          L"20240315_142530_045_固K.png", L"20240101_000000_000_全K.PNG"}));
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
-    EXPECT_EQ(window->FTotalSize, 1048576 + 524288 + 10);
-    EXPECT_EQ(window->statusBar.Text(), L"(4枚、画像サイズ合計1.500MB)");
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 0);
+    EXPECT_EQ(driver().PicturesTotalSize(), 1048576 + 524288 + 10);
+    EXPECT_EQ(driver().StatusText(), L"(4枚、画像サイズ合計1.500MB)");
 }
 
 TEST_F(PictureList, ReloadKeepsTheNearestUnmarkedEntryAboveTheSelection) {
@@ -75,15 +75,15 @@ TEST_F(PictureList, ReloadKeepsTheNearestUnmarkedEntryAboveTheSelection) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(platform::Narrow(c.expected));
-        window->CountImages();
+        driver().CountPictures();
         for (int index : c.marked) {
-            window->lb_PicList.SetItem(index, L"[ゴミ箱]" + window->lb_PicList.Item(index));
+            driver().PictureList().SetItem(index, L"[ゴミ箱]" + driver().PictureList().Item(index));
         }
-        window->lb_PicList.SetItemIndex(c.selected);
-        ::SendMessageW(window->btn_ReLoad.hwnd(), BM_CLICK, 0, 0);
-        ASSERT_GE(window->lb_PicList.ItemIndex(), 0);
-        EXPECT_EQ(window->lb_PicList.Item(window->lb_PicList.ItemIndex()), c.expected);
-        EXPECT_EQ(window->lb_PicList.Count(), 4) << "marks are dropped";
+        driver().PictureList().SetItemIndex(c.selected);
+        ::SendMessageW(driver().ReloadButton().hwnd(), BM_CLICK, 0, 0);
+        ASSERT_GE(driver().PictureList().ItemIndex(), 0);
+        EXPECT_EQ(driver().PictureList().Item(driver().PictureList().ItemIndex()), c.expected);
+        EXPECT_EQ(driver().PictureList().Count(), 4) << "marks are dropped";
     }
 }
 
@@ -91,7 +91,7 @@ TEST_F(PictureList, ADoubleClickOpensTheSelectedPictureWithItsProgram) {
     Picture(L"a.png");
     Start();
     ::SendMessageW(window->pager().Page(0).hwnd(), WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK),
-                   reinterpret_cast<LPARAM>(window->lb_PicList.hwnd()));
+                   reinterpret_cast<LPARAM>(driver().PictureList().hwnd()));
     const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].caption, L"OPEN");
@@ -102,7 +102,7 @@ TEST_F(PictureList, ADoubleClickOpensTheSelectedPictureWithItsProgram) {
     ::DeleteFileW((saves + L"\\a.png").c_str());
     host.calls.clear();
     ::SendMessageW(window->pager().Page(0).hwnd(), WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK),
-                   reinterpret_cast<LPARAM>(window->lb_PicList.hwnd()));
+                   reinterpret_cast<LPARAM>(driver().PictureList().hwnd()));
     EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::ShellLaunch).empty())
         << "a vanished file opens nothing";
 }
@@ -114,18 +114,19 @@ TEST_F(PictureList, ARightClickSelectsTheEntryUnderThePointerButNotBelowTheLast)
     Start();
     window->ShowFirstTime();
     RECT item{};
-    ::SendMessageW(window->lb_PicList.hwnd(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(driver().PictureList().hwnd(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
     const auto rightClickAt = [&](POINT client) {
         POINT screen = client;
-        ::ClientToScreen(window->lb_PicList.hwnd(), &screen);
+        ::ClientToScreen(driver().PictureList().hwnd(), &screen);
         ::SetCursorPos(screen.x, screen.y);
-        ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.x, client.y));
-        ::SendMessageW(window->lb_PicList.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+        ::SendMessageW(driver().PictureList().hwnd(), WM_RBUTTONDOWN, MK_RBUTTON,
+                       MAKELPARAM(client.x, client.y));
+        ::SendMessageW(driver().PictureList().hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(client.x, client.y));
     };
     rightClickAt({item.left + 5, item.top + 3});
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 1);
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 1);
     rightClickAt({item.left + 5, item.bottom + 200}); // below the last entry
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 1);
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 1);
 }
 
 } // namespace

@@ -53,10 +53,10 @@ protected:
 
 TEST_F(AutoCapture, TickingTheBoxWaitsAFullPeriodThenCapturesAboutOnceASecond) {
     Start("blTimerSecMode=1\r\nTimerNumber=0\r\nX=0\r\nY=0\r\nW=40\r\nH=30\r\n");
-    EXPECT_EQ(window->autoCaptureTimer.Interval(), 1000u);
-    EXPECT_FALSE(window->autoCaptureTimer.Enabled());
-    testkit::ClickTo(window->chk_Timer, true);
-    EXPECT_TRUE(window->autoCaptureTimer.Enabled());
+    EXPECT_EQ(driver().AutoCaptureTimer().Interval(), 1000u);
+    EXPECT_FALSE(driver().AutoCaptureTimer().Enabled());
+    testkit::ClickTo(driver().AutoCaptureBox(), true);
+    EXPECT_TRUE(driver().AutoCaptureTimer().Enabled());
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=1\r\n"));
     PumpFor(500);
     EXPECT_EQ(CountEndingIn(saves, L"_固T.png"), 0u) << "no capture at once";
@@ -66,8 +66,8 @@ TEST_F(AutoCapture, TickingTheBoxWaitsAFullPeriodThenCapturesAboutOnceASecond) {
     EXPECT_LE(captured, 5u);
     EXPECT_TRUE(host.Messages().empty());
 
-    testkit::ClickTo(window->chk_Timer, false);
-    EXPECT_FALSE(window->autoCaptureTimer.Enabled());
+    testkit::ClickTo(driver().AutoCaptureBox(), false);
+    EXPECT_FALSE(driver().AutoCaptureTimer().Enabled());
     PumpFor(1500);
     EXPECT_EQ(CountEndingIn(saves, L"_固T.png"), captured);
 }
@@ -89,7 +89,7 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
         host.calls.clear();
         ::CreateDirectoryW(saves.c_str(), nullptr);
         Start(std::string("blTimerSecMode=1\r\nTimerNumber=0\r\nTimerEnabled=1\r\n") + c.range);
-        ASSERT_TRUE(window->autoCaptureTimer.Enabled());
+        ASSERT_TRUE(driver().AutoCaptureTimer().Enabled());
         if (c.removeFolder) {
             testkit::RemoveFolderTree(saves);
         }
@@ -99,11 +99,11 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
         picker.messageOpenMs = 0;
         PumpFor(1500);
         EXPECT_EQ(host.Messages(), std::vector<std::wstring>{c.message});
-        EXPECT_FALSE(window->autoCaptureTimer.Enabled());
-        EXPECT_FALSE(window->chk_Timer.Checked());
-        EXPECT_FALSE(window->timerPeriodList.Enabled());
-        EXPECT_FALSE(window->lbl_Timer.Enabled());
-        EXPECT_FALSE(window->lbl_TimerMinSec.Enabled());
+        EXPECT_FALSE(driver().AutoCaptureTimer().Enabled());
+        EXPECT_FALSE(driver().AutoCaptureBox().Checked());
+        EXPECT_FALSE(driver().AutoCapturePeriodList().Enabled());
+        EXPECT_FALSE(driver().AutoCaptureUnitLabel().Enabled());
+        EXPECT_FALSE(driver().AutoCaptureUnitSwitch().Enabled());
         EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=0\r\n"));
     }
 }
@@ -111,7 +111,7 @@ TEST_F(AutoCapture, ATickWithNothingToCaptureShowsOneMessageAndSwitchesOff) {
 TEST_F(AutoCapture, AFixedRangeHotKeyWithoutARangeSwitchesOffAndWritesEvenWhenAlreadyOff) {
     Start("");
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
-    window->StartCapture(capture::kFixedByHotKey);
+    driver().StartCapture(capture::kFixedByHotKey);
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoRange});
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerEnabled=0\r\n"));
 }
@@ -121,9 +121,9 @@ TEST_F(AutoCapture, AStoredPeriodOutsideTheListFallsBackToFourAndIsWrittenBack) 
         SCOPED_TRACE(stored);
         window.reset();
         Start(std::string("TimerNumber=") + stored + "\r\nTimerEnabled=1\r\n");
-        EXPECT_EQ(window->timerPeriodList.ItemIndex(), 3);
-        EXPECT_EQ(window->autoCaptureTimer.Interval(), 240000u);
-        EXPECT_TRUE(window->autoCaptureTimer.Enabled());
+        EXPECT_EQ(driver().AutoCapturePeriodList().ItemIndex(), 3);
+        EXPECT_EQ(driver().AutoCaptureTimer().Interval(), 240000u);
+        EXPECT_TRUE(driver().AutoCaptureTimer().Enabled());
         EXPECT_TRUE(Contains(StoredSettings(), "\r\nTimerNumber=3\r\n"));
     }
 }
@@ -141,7 +141,7 @@ protected:
 
     void ClickLabel(bool right, bool shift) {
         RECT r{};
-        ::GetWindowRect(window->lbl_TimerMinSec.hwnd(), &r);
+        ::GetWindowRect(driver().AutoCaptureUnitSwitch().hwnd(), &r);
         ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         PumpFor(100);
         if (shift) {
@@ -163,7 +163,7 @@ protected:
     }
 
     void ShowSettingsPage() {
-        window->tabs.SetActivePageIndex(2);
+        window->pager().SetActivePageIndex(2);
         ::SetWindowPos(window->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         ::SetForegroundWindow(window->hwnd());
         PumpFor(300);
@@ -176,30 +176,30 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     ClickLabel(true, true); // the label is disabled while the box is unticked
     EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
 
-    testkit::ClickTo(window->chk_Timer, true);
+    testkit::ClickTo(driver().AutoCaptureBox(), true);
     ClickLabel(true, false);
     ClickLabel(false, true);
     EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
     EXPECT_TRUE(host.Messages().empty());
-    EXPECT_EQ(window->autoCaptureTimer.Interval(), 60000u);
+    EXPECT_EQ(driver().AutoCaptureTimer().Interval(), 60000u);
 
     ClickLabel(true, true);
     EXPECT_TRUE(window->CurrentSettings().blTimerSecMode);
-    EXPECT_EQ(window->lbl_Timer.Caption(), L"秒毎");
-    EXPECT_EQ(window->lbl_Timer.textColor, RGB(255, 0, 0));
-    EXPECT_EQ(window->autoCaptureTimer.Interval(), 1000u);
+    EXPECT_EQ(driver().AutoCaptureUnitLabel().Caption(), L"秒毎");
+    EXPECT_EQ(driver().AutoCaptureUnitLabel().textColor, RGB(255, 0, 0));
+    EXPECT_EQ(driver().AutoCaptureTimer().Interval(), 1000u);
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kToSeconds});
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=1\r\n"));
 
     ClickLabel(true, true);
     EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
-    EXPECT_EQ(window->lbl_Timer.Caption(), L"分毎");
-    EXPECT_EQ(window->lbl_Timer.textColor, CLR_INVALID);
-    EXPECT_EQ(window->timerPeriodList.ItemIndex(), 0);
-    EXPECT_EQ(window->autoCaptureTimer.Interval(), 60000u);
+    EXPECT_EQ(driver().AutoCaptureUnitLabel().Caption(), L"分毎");
+    EXPECT_EQ(driver().AutoCaptureUnitLabel().textColor, CLR_INVALID);
+    EXPECT_EQ(driver().AutoCapturePeriodList().ItemIndex(), 0);
+    EXPECT_EQ(driver().AutoCaptureTimer().Interval(), 60000u);
     EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{kToSeconds, kToMinutes}));
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=0\r\n"));
-    EXPECT_TRUE(window->autoCaptureTimer.Enabled());
+    EXPECT_TRUE(driver().AutoCaptureTimer().Enabled());
 }
 
 } // namespace

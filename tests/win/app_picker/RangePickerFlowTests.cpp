@@ -98,7 +98,7 @@ protected:
 
 TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheOldOne) {
     Start("X=1\r\nY=2\r\nW=3\r\nH=4\r\n");
-    EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]1 [Y]2 [幅]3 [高]4");
+    EXPECT_EQ(driver().FixedRangeLabel().Caption(), L"[X]1 [Y]2 [幅]3 [高]4");
 
     bool topmost = false;
     {
@@ -111,14 +111,14 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
             },
             PickOnTopmost({300, 200}, {120, 90}),
         });
-        window->btn_SetRectClick();
+        driver().OnSetFixedRangeClicked();
     }
     EXPECT_TRUE(topmost) << "the picker for the fixed range stays above every window";
     EXPECT_EQ(window->CurrentSettings().X, 120);
     EXPECT_EQ(window->CurrentSettings().Y, 90);
     EXPECT_EQ(window->CurrentSettings().W, 180);
     EXPECT_EQ(window->CurrentSettings().H, 110);
-    EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
+    EXPECT_EQ(driver().FixedRangeLabel().Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
     const std::string written = StoredSettings();
     EXPECT_EQ(IniValue(written, "X") + "," + IniValue(written, "Y") + "," + IniValue(written, "W") + "," +
                   IniValue(written, "H"),
@@ -130,9 +130,9 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
     {
         ModalScript script({EscapeOnTopmost()});
-        window->btn_SetRectClick();
+        driver().OnSetFixedRangeClicked();
     }
-    EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
+    EXPECT_EQ(driver().FixedRangeLabel().Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
     ASSERT_TRUE(testkit::FileExists(SettingsPath())) << "a cancelled picking writes the settings too";
     EXPECT_EQ(IniValue(StoredSettings(), "W"), "180");
     EXPECT_TRUE(NamesEndingIn(saves, L".png").empty());
@@ -147,13 +147,13 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
     const RECT at = pattern.rect();
     const POINT corner{at.left - ::GetSystemMetrics(SM_XVIRTUALSCREEN),
                        at.top - ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
-    window->tabs.SetActivePageIndex(2);
+    window->pager().SetActivePageIndex(2);
     ASSERT_TRUE(::OpenClipboard(window->hwnd()));
     ::EmptyClipboard();
     ::CloseClipboard();
 
     ModalScript script({PickOnTopmost({corner.x + 50, corner.y + 40}, {corner.x + 10, corner.y + 5})});
-    window->StartCapture(capture::kPickedByHotKey);
+    driver().StartCapture(capture::kPickedByHotKey);
 
     const auto saved = NamesEndingIn(saves, L"_指K.png");
     ASSERT_EQ(saved.size(), 1u);
@@ -168,9 +168,9 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
         }
     }
     EXPECT_EQ(host.Messages().size(), 1u) << "the capture sound was due";
-    EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
-    ASSERT_EQ(window->lb_PicList.Count(), 1);
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 0);
+    EXPECT_EQ(window->pager().ActivePageIndex(), 0);
+    ASSERT_EQ(driver().PictureList().Count(), 1);
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 0);
     EXPECT_TRUE(OwnWindowsOfClass(capture::kRangePickerClass).empty());
     ASSERT_TRUE(::OpenClipboard(window->hwnd()));
     BITMAP copied{};
@@ -185,15 +185,15 @@ TEST_F(PickerFlow, APickedCaptureSavesTheRectangleOfTheFrozenPictureAndShowsTheF
 TEST_F(PickerFlow, EscapeSavesNothingYetRefreshesTheListShowsTheFirstPageAndDropsTheDelay) {
     Start("SoundEnabled=1\r\n");
     testkit::WriteFileBytes(saves + L"\\20240101_000000_000_全K.png", "not looked at");
-    window->tabs.SetActivePageIndex(3);
-    window->intCaptureTimer = 3000;
+    window->pager().SetActivePageIndex(3);
+    driver().CaptureDelay() = 3000;
     ModalScript script({EscapeOnTopmost()});
-    window->StartCapture(capture::kPickedByHotKey);
+    driver().StartCapture(capture::kPickedByHotKey);
     EXPECT_EQ(testkit::FolderNames(saves).size(), 1u);
     EXPECT_TRUE(host.Messages().empty()) << "no capture sound: nothing was saved";
-    EXPECT_EQ(window->lb_PicList.Count(), 1) << "the list refresh runs after a cancel too";
-    EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
-    EXPECT_EQ(window->intCaptureTimer, 0) << "the next capture must not wait for a delay nobody used";
+    EXPECT_EQ(driver().PictureList().Count(), 1) << "the list refresh runs after a cancel too";
+    EXPECT_EQ(window->pager().ActivePageIndex(), 0);
+    EXPECT_EQ(driver().CaptureDelay(), 0) << "the next capture must not wait for a delay nobody used";
     EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::Sleep).empty());
 }
 
@@ -201,7 +201,7 @@ TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDel
     Start();
     {
         ModalScript script({PickOnTopmost({10, 10}, {30, 20})});
-        window->btn_Capture3Click();
+        driver().OnPickedRangeIn3sClicked();
     }
     std::vector<DWORD> sleeps;
     for (const auto& call : host.CallsOf(platform::HostCall::Kind::Sleep)) {
@@ -209,15 +209,15 @@ TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDel
     }
     EXPECT_EQ(sleeps, (std::vector<DWORD>{200, 3000, 200}));
     EXPECT_EQ(NamesEndingIn(saves, L"_指B.png").size(), 1u);
-    EXPECT_EQ(window->intCaptureTimer, 0);
+    EXPECT_EQ(driver().CaptureDelay(), 0);
     EXPECT_FALSE(::IsIconic(window->hwnd()));
     EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
 
     testkit::RemoveFolderTree(saves);
     host.calls.clear();
-    window->btn_Capture10Click();
+    driver().OnPickedRangeIn10sClicked();
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoFolder});
-    EXPECT_EQ(window->intCaptureTimer, 0);
+    EXPECT_EQ(driver().CaptureDelay(), 0);
     EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::Sleep).empty());
     EXPECT_FALSE(::IsIconic(window->hwnd()));
 }
@@ -225,9 +225,9 @@ TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDel
 TEST_F(PickerFlow, AHotKeyAndATickWhileAPickerIsOpenCaptureAndLeaveNoPickerBehind) {
     // Hot key 2: Alt+F9; auto-capture on with a fixed range.
     Start("Key2Number=10\r\nKey2AddNumber=3\r\nX=0\r\nY=0\r\nW=32\r\nH=16\r\nTimerEnabled=1\r\n");
-    ASSERT_NE(window->registeredHotKeyId2, 0);
+    ASSERT_NE(driver().HotKeyId(2), 0);
     const HWND main = window->hwnd();
-    const WPARAM hotKey = static_cast<WPARAM>(window->registeredHotKeyId2);
+    const WPARAM hotKey = static_cast<WPARAM>(driver().HotKeyId(2));
     std::size_t pickersAtOnce = 0;
     ModalScript script({
         [&] {
@@ -246,7 +246,7 @@ TEST_F(PickerFlow, AHotKeyAndATickWhileAPickerIsOpenCaptureAndLeaveNoPickerBehin
         [] { return OwnWindowsOfClass(capture::kRangePickerClass).size() == 1; },
         PickOnTopmost({40, 40}, {10, 20}),
     });
-    window->StartCapture(capture::kPickedByButton);
+    driver().StartCapture(capture::kPickedByButton);
 
     EXPECT_TRUE(script.finished());
     EXPECT_EQ(pickersAtOnce, 2u) << "hot key 2 opens a second picker over the first";
@@ -274,8 +274,8 @@ TEST_F(PickerFlow, ATickDuringThePickingLeavesThePickedPictureItsCode) {
         [&] { return !NamesEndingIn(saves, L"_固T.png").empty(); },
         PickOnTopmost({5, 5}, {25, 15}),
     });
-    window->StartCapture(capture::kPickedByHotKey);
-    window->autoCaptureTimer.SetEnabled(false);
+    driver().StartCapture(capture::kPickedByHotKey);
+    driver().AutoCaptureTimer().SetEnabled(false);
 
     EXPECT_TRUE(script.finished());
     EXPECT_EQ(NamesEndingIn(saves, L"_固T.png").size(), 1u);
@@ -287,8 +287,8 @@ TEST_F(PickerFlow, ATickDuringThePickingLeavesThePickedPictureItsCode) {
 // and everything that follows a picking runs, as for the other captures.
 TEST_F(PickerFlow, AHeldClipboardStillRunsEveryStepAfterThePickedSave) {
     Start("ToClipboard2Enabled=1\r\nSoundEnabled=1\r\n");
-    window->CreateViewer();
-    window->tabs.SetActivePageIndex(2);
+    driver().CreateViewer();
+    window->pager().SetActivePageIndex(2);
     ::ShowWindow(window->hwnd(), SW_MINIMIZE);
     ::ShowWindow(window->hwnd(), SW_RESTORE);
     std::optional<std::string> thrown;
@@ -297,7 +297,7 @@ TEST_F(PickerFlow, AHeldClipboardStillRunsEveryStepAfterThePickedSave) {
         ASSERT_TRUE(held.holding());
         ModalScript script({PickOnTopmost({10, 10}, {50, 40})});
         try {
-            window->StartCapture(capture::kPickedByHotKey);
+            driver().StartCapture(capture::kPickedByHotKey);
         } catch (const capture::ClipboardError& error) {
             thrown = error.what();
         }
@@ -306,11 +306,10 @@ TEST_F(PickerFlow, AHeldClipboardStillRunsEveryStepAfterThePickedSave) {
     const auto saved = NamesEndingIn(saves, L"_指K.png");
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(host.Messages().size(), 1u) << "the capture sound was due";
-    ASSERT_EQ(window->lb_PicList.Count(), 1) << "the list is refreshed";
-    EXPECT_EQ(window->lb_PicList.Item(0), saved[0]);
-    EXPECT_EQ(window->tabs.ActivePageIndex(), 0);
-    EXPECT_NE(window->statusBar.Text().find(saved[0]), std::wstring::npos)
-        << "the viewer shows the new picture";
+    ASSERT_EQ(driver().PictureList().Count(), 1) << "the list is refreshed";
+    EXPECT_EQ(driver().PictureList().Item(0), saved[0]);
+    EXPECT_EQ(window->pager().ActivePageIndex(), 0);
+    EXPECT_NE(driver().StatusText().find(saved[0]), std::wstring::npos) << "the viewer shows the new picture";
     EXPECT_FALSE(::IsIconic(window->hwnd()));
     EXPECT_TRUE(::IsWindowVisible(window->hwnd()));
 }

@@ -121,8 +121,8 @@ protected:
     // The main window with its viewer, as at program start.
     void StartWithViewer() {
         Start(SaveFolderLine());
-        window->CreateViewer();
-        view = window->frmView.get();
+        driver().CreateViewer();
+        view = driver().Viewer();
         ASSERT_NE(view, nullptr);
     }
     std::vector<std::wstring> Errors() const { return host.Messages(); }
@@ -206,8 +206,8 @@ TEST_F(Printing, PrintsTheSelectedPictureOnALandscapePageNamedAfterTheClock) {
         ASSERT_TRUE(::DeleteFileW(old.c_str())) << platform::Narrow(old);
     }
 
-    ASSERT_EQ(window->lb_PicList.Count(), 1);
-    window->lb_PicList.SetItemIndex(0);
+    ASSERT_EQ(driver().PictureList().Count(), 1);
+    driver().PictureList().SetItemIndex(0);
     Click(view->btn_Print.hwnd());
     EXPECT_TRUE(Errors().empty()) << platform::Narrow(Errors().front());
     ASSERT_TRUE(view->lastPrintedJob().has_value());
@@ -246,7 +246,7 @@ TEST_F(Printing, PrintsTheSelectedPictureOnALandscapePageNamedAfterTheClock) {
 TEST_F(Printing, WithoutASelectionThePrintButtonDoesNothing) {
     Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
     StartWithViewer();
-    window->lb_PicList.SetItemIndex(-1);
+    driver().PictureList().SetItemIndex(-1);
     Click(view->btn_Print.hwnd());
     EXPECT_TRUE(Errors().empty());
     EXPECT_FALSE(view->lastPrintedJob().has_value());
@@ -262,9 +262,9 @@ TEST_F(NoPrinter, StartUpSaysSoOnceTheProgramGoesOnAndEachPrintSaysSoAgain) {
     EXPECT_FALSE(view->chosenPrinter().has_value());
 
     // The main window works as ever: its list and the viewer.
-    ASSERT_EQ(window->lb_PicList.Count(), 1);
-    window->lb_PicList.SetItemIndex(0);
-    Click(window->btn_Viewer.hwnd());
+    ASSERT_EQ(driver().PictureList().Count(), 1);
+    driver().PictureList().SetItemIndex(0);
+    Click(driver().ViewerButton().hwnd());
     EXPECT_TRUE(::IsWindowVisible(view->hwnd()));
     EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 160, 90}));
     EXPECT_EQ(Errors().size(), 1u);
@@ -281,7 +281,7 @@ TEST_F(RefusingPrinter, AJobTheSpoolerRefusesIsAbandonedWithAMessage) {
     Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
     StartWithViewer();
     ASSERT_TRUE(Errors().empty()) << "the printer is there, it only refuses jobs";
-    window->lb_PicList.SetItemIndex(0);
+    driver().PictureList().SetItemIndex(0);
     Click(view->btn_Print.hwnd());
     EXPECT_EQ(Errors(), std::vector<std::wstring>{viewer::texts::kPrinterNotPrinting});
     EXPECT_FALSE(view->lastPrintedJob().has_value());

@@ -64,8 +64,7 @@ TEST_F(MainWindowSettings, AFirstStartWritesEveryKeyButSoundNameInWritingOrder) 
         << "Key3AddNumber=0\r\nPNGorJPGNumber=0\r\nTimerNumber=3\r\n"
         << "FolderCapacitySize=100\r\nEditorAppPath=\r\nExecUOApp=\r\n\r\n";
     EXPECT_EQ(ReadBytes(SettingsPath()), expected.str());
-    EXPECT_EQ(window->statusBar.Text(),
-              L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
+    EXPECT_EQ(driver().StatusText(), L"【お知らせ】[保存先フォルダ]が未設定か存在しません、設定してください");
     EXPECT_TRUE(host.Messages().empty());
 }
 
@@ -90,11 +89,11 @@ TEST_F(MainWindowSettings, StoredTopIsReadAsDecimalOrHexAndCorrectedWhenOutsideT
 TEST_F(MainWindowSettings, MissingOrDamagedValuesTakeTheirDefaults) {
     Store("FolderCapacitySize=abc\r\nKey1Number=29\r\nKey2Number=5\r\n");
     Start();
-    EXPECT_EQ(window->timerPeriodList.ItemIndex(), 3);
-    EXPECT_EQ(window->timerPeriodList.Item(3), L"4");
-    EXPECT_EQ(window->edt_Capa.Caption(), L"100");
-    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), -1);
-    EXPECT_EQ(window->pickedRangeKeyList.ItemIndex(), 5);
+    EXPECT_EQ(driver().AutoCapturePeriodList().ItemIndex(), 3);
+    EXPECT_EQ(driver().AutoCapturePeriodList().Item(3), L"4");
+    EXPECT_EQ(driver().SizeCapField().Caption(), L"100");
+    EXPECT_EQ(driver().FixedRangeKeyList().ItemIndex(), -1);
+    EXPECT_EQ(driver().PickedRangeKeyList().ItemIndex(), 5);
     Close();
     const std::string written = ReadBytes(SettingsPath());
     EXPECT_NE(written.find("Key1Number=-1\r\n"), std::string::npos);
@@ -120,9 +119,9 @@ TEST_F(MainWindowSettings, WithNoCategoryChosenTheFirstIsTurnedOnAndStored) {
     }
     Store(lines);
     Start();
-    EXPECT_TRUE(window->categoryShutterVoice1s.Checked());
-    EXPECT_TRUE(window->categoryShutterVoice1s.Checked());
-    EXPECT_FALSE(window->categorySoundEffects.Checked());
+    EXPECT_TRUE(driver().CategoryShutterVoice1s().Checked());
+    EXPECT_TRUE(driver().CategoryShutterVoice1s().Checked());
+    EXPECT_FALSE(driver().CategorySoundEffects().Checked());
     EXPECT_NE(ReadBytes(SettingsPath()).find("bl_chkRND01=1\r\n"), std::string::npos);
 }
 
@@ -138,18 +137,18 @@ TEST_F(MainWindowSettings, OptionsAreRestoredWithTheirEffects) {
           "EditorAppPath=C:\\Tools\\edit.exe\r\nblTimerSecMode=1\r\nX=10\r\nY=20\r\nW=300\r\nH=200\r\n"
           "cb_IllustNotShow=1\r\n");
     Start();
-    EXPECT_TRUE(window->timerPeriodList.Enabled());
-    EXPECT_TRUE(window->lbl_TimerMinSec.Enabled());
-    EXPECT_TRUE(window->btn_ExecUO.Enabled());
-    EXPECT_EQ(window->lbl_ExecUO.Caption(), L"UO.exe");
-    EXPECT_TRUE(window->ownEditorRadio.Checked());
-    EXPECT_FALSE(window->paintEditorRadio.Checked());
-    EXPECT_TRUE(window->lbl_Editor.Enabled());
-    EXPECT_EQ(window->lbl_Editor.Caption(), L"edit.exe");
-    EXPECT_EQ(window->lbl_Timer.Caption(), L"秒毎");
-    EXPECT_EQ(window->lbl_XYWH.Caption(), L"[X]10 [Y]20 [幅]300 [高]200");
-    EXPECT_FALSE(window->mainPageIllustration.Visible());
-    EXPECT_TRUE(window->img_Title2.Visible());
+    EXPECT_TRUE(driver().AutoCapturePeriodList().Enabled());
+    EXPECT_TRUE(driver().AutoCaptureUnitSwitch().Enabled());
+    EXPECT_TRUE(driver().GameClientButton().Enabled());
+    EXPECT_EQ(driver().GameClientLabel().Caption(), L"UO.exe");
+    EXPECT_TRUE(driver().OwnEditorRadio().Checked());
+    EXPECT_FALSE(driver().PaintEditorRadio().Checked());
+    EXPECT_TRUE(driver().EditorLabel().Enabled());
+    EXPECT_EQ(driver().EditorLabel().Caption(), L"edit.exe");
+    EXPECT_EQ(driver().AutoCaptureUnitLabel().Caption(), L"秒毎");
+    EXPECT_EQ(driver().FixedRangeLabel().Caption(), L"[X]10 [Y]20 [幅]300 [高]200");
+    EXPECT_FALSE(driver().MainPageIllustration().Visible());
+    EXPECT_TRUE(driver().BusinessTitle().Visible());
     wchar_t title[128] = {};
     ::GetWindowTextW(window->hwnd(), title, 128);
     EXPECT_STREQ(title, L"画面キャプチャツール\u3000ver.2.10");
@@ -159,12 +158,12 @@ TEST_F(MainWindowSettings, AFailingWriteReportsTheSystemsReasonAndLeavesTheOldFi
     Start();
     const std::string before = ReadBytes(SettingsPath());
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
-    ::SendMessageW(window->fixedRangeToClipboardBox.hwnd(), BM_CLICK, 0, 0); // the user ticks the box
+    ::SendMessageW(driver().FixedRangeToClipboardBox().hwnd(), BM_CLICK, 0, 0); // the user ticks the box
     const auto messages = host.Messages();
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find(SettingsPath()), std::wstring::npos) << "the message names the file";
-    EXPECT_TRUE(window->fixedRangeToClipboardBox.Checked()) << "the value stays in memory";
+    EXPECT_TRUE(driver().FixedRangeToClipboardBox().Checked()) << "the value stays in memory";
     EXPECT_EQ(ReadBytes(SettingsPath()), before);
     EXPECT_FALSE(FileExists(SettingsPath() + L".tmp"));
 }
@@ -207,14 +206,14 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     const std::wstring backup = SettingsPath() + L".unreadable.bak";
 
     Start();
-    EXPECT_FALSE(window->blInFormCreate) << "the start is finished";
+    EXPECT_FALSE(driver().Constructing()) << "the start is finished";
     ASSERT_EQ(host.Messages().size(), 1u);
     const std::wstring message = host.Messages()[0];
     EXPECT_NE(message.find(SettingsPath()), std::wstring::npos);
-    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), 0);
-    EXPECT_EQ(window->formatList.ItemIndex(), 0);
-    EXPECT_EQ(window->timerPeriodList.ItemIndex(), 3);
-    EXPECT_TRUE(window->categorySoundEffects.Checked());
+    EXPECT_EQ(driver().FixedRangeKeyList().ItemIndex(), 0);
+    EXPECT_EQ(driver().FormatList().ItemIndex(), 0);
+    EXPECT_EQ(driver().AutoCapturePeriodList().ItemIndex(), 3);
+    EXPECT_TRUE(driver().CategorySoundEffects().Checked());
     EXPECT_EQ(window->CurrentSettings().ifrmView_Width, 800);
     EXPECT_EQ(window->CurrentSettings().ifrmView_Height, 600);
 
@@ -264,8 +263,8 @@ TEST_F(MainWindowSettings, AFileHeldForAMomentIsReadOnceItIsFree) {
     };
     Start();
     EXPECT_TRUE(host.Messages().empty());
-    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), 5);
-    EXPECT_EQ(window->formatList.ItemIndex(), 1);
+    EXPECT_EQ(driver().FixedRangeKeyList().ItemIndex(), 5);
+    EXPECT_EQ(driver().FormatList().ItemIndex(), 1);
     EXPECT_FALSE(FileExists(SettingsPath() + L".unreadable.bak"));
 }
 
@@ -276,9 +275,9 @@ TEST_F(MainWindowSettings, AFailedWriteAtStartIsReportedOnceAndTheStartGoesOn) {
     Start();
     ::SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(host.Messages().size(), 1u);
-    EXPECT_FALSE(window->blInFormCreate) << "the start is finished";
-    EXPECT_NE(window->registeredHotKeyId1, 0) << "the hot keys are registered";
-    EXPECT_TRUE(window->trayIconBox.Checked()) << "the values stay in memory";
+    EXPECT_FALSE(driver().Constructing()) << "the start is finished";
+    EXPECT_NE(driver().HotKeyId(1), 0) << "the hot keys are registered";
+    EXPECT_TRUE(driver().TrayIconBox().Checked()) << "the values stay in memory";
     EXPECT_EQ(ReadBytes(SettingsPath()), before);
 }
 
@@ -304,13 +303,13 @@ TEST_F(MainWindowSettings, AFileHeldThroughTheStartIsNeverRenamedAndOnlyTheUsers
     ASSERT_EQ(host.Messages().size(), 1u) << "said once";
     EXPECT_NE(host.Messages()[0].find(SettingsPath()), std::wstring::npos);
     EXPECT_EQ(host.Messages()[0].find(L".unreadable"), std::wstring::npos) << "nothing to be renamed";
-    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), 0) << "the run is on the defaults";
-    Click(window->fixedRangeToClipboardBox); // a change while the file is still held
+    EXPECT_EQ(driver().FixedRangeKeyList().ItemIndex(), 0) << "the run is on the defaults";
+    Click(driver().FixedRangeToClipboardBox()); // a change while the file is still held
     EXPECT_EQ(host.Messages().size(), 1u);
     ::CloseHandle(held);
     EXPECT_EQ(StoredSettings(), before) << "nothing written while it could not be read";
 
-    Click(window->chk_Sound); // a change once it can be read
+    Click(driver().SoundBox()); // a change once it can be read
     Close();
     EXPECT_EQ(host.Messages().size(), 1u);
     EXPECT_FALSE(FileExists(SettingsPath() + L".unreadable.bak"));
@@ -322,10 +321,10 @@ TEST_F(MainWindowSettings, AFileHeldThroughTheStartIsNeverRenamedAndOnlyTheUsers
     }
 
     Start();
-    EXPECT_EQ(window->fixedRangeKeyList.ItemIndex(), 5);
-    EXPECT_EQ(window->formatList.ItemIndex(), 1);
-    EXPECT_TRUE(window->fixedRangeToClipboardBox.Checked());
-    EXPECT_TRUE(window->chk_Sound.Checked());
+    EXPECT_EQ(driver().FixedRangeKeyList().ItemIndex(), 5);
+    EXPECT_EQ(driver().FormatList().ItemIndex(), 1);
+    EXPECT_TRUE(driver().FixedRangeToClipboardBox().Checked());
+    EXPECT_TRUE(driver().SoundBox().Checked());
 }
 
 // The file could not be read at start and is deleted afterwards: there is
@@ -350,9 +349,9 @@ TEST_P(SettingsFileGoneAfterStart, BlocksNoLaterSave) {
     ::CloseHandle(held);
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
 
-    Click(window->fixedRangeToClipboardBox);
+    Click(driver().FixedRangeToClipboardBox());
     EXPECT_NE(StoredSettings().find("ToClipboard1Enabled=1\r\n"), std::string::npos);
-    Click(window->fullScreenToClipboardBox);
+    Click(driver().FullScreenToClipboardBox());
     Close();
     EXPECT_EQ(host.Messages().size(), 1u) << host.Messages().back();
     const std::string written = StoredSettings();
@@ -376,7 +375,7 @@ TEST_F(MainWindowSettings, AFileSpoiltWhileTheToolRunsIsKeptAsideAndTheUserIsTol
     const std::string spoilt = "\xEF\xBB\xBF[System]\r\nFolder=\x93\xFA\x96\x7B\r\n"; // saved as Shift JIS
     WriteBytes(SettingsPath(), spoilt);
 
-    Click(window->fixedRangeToClipboardBox);
+    Click(driver().FixedRangeToClipboardBox());
     const std::wstring backup = SettingsPath() + L".unreadable.bak";
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_NE(host.Messages()[0].find(backup), std::wstring::npos) << "the box says where it was kept";
@@ -385,7 +384,7 @@ TEST_F(MainWindowSettings, AFileSpoiltWhileTheToolRunsIsKeptAsideAndTheUserIsTol
     EXPECT_NE(written.find("Key1Number=5\r\n"), std::string::npos) << written;
     EXPECT_NE(written.find("ToClipboard1Enabled=1\r\n"), std::string::npos) << written;
 
-    Click(window->fixedRangeToClipboardBox);
+    Click(driver().FixedRangeToClipboardBox());
     Close();
     EXPECT_EQ(host.Messages().size(), 1u);
 }
@@ -496,11 +495,11 @@ TEST_F(MainWindowSettings, ThePositionIsStoredTheSameInEveryStateAndComesBackUns
                          (tray ? " tray" : " task bar"));
             Store(std::string("Top170=170\r\nLeft170=170\r\nchk_TrayIcon=") + (tray ? "1" : "0") + "\r\n");
             Start();
-            ::SendMessageW(window->btn_Minimized.hwnd(), BM_CLICK, 0, 0);
+            ::SendMessageW(driver().MinimizeButton().hwnd(), BM_CLICK, 0, 0);
             testkit::PumpMessages();
             EXPECT_TRUE(::IsIconic(window->hwnd()));
             EXPECT_EQ(::IsWindowVisible(window->hwnd()) == FALSE, tray);
-            window->WriteIni();
+            driver().WriteSettings();
             const std::string written = StoredSettings();
             EXPECT_NE(written.find("Top170=170\r\nLeft170=170\r\n"), std::string::npos) << written;
             window.reset();
@@ -537,8 +536,8 @@ TEST_P(ViewerPlaceFromTheSettings, LiesOnTheWorkArea) {
           std::to_string(work.left + c.left) + "\r\nifrmView_Height=" + std::to_string(c.height) +
           "\r\nifrmView_Width=" + std::to_string(c.width) + "\r\n");
     Start();
-    window->CreateViewer();
-    const RECT frame = Frame(window->frmView->hwnd());
+    driver().CreateViewer();
+    const RECT frame = Frame(driver().Viewer()->hwnd());
     const LONG height = std::min<LONG>(c.height, work.bottom - work.top);
     const LONG width = std::min<LONG>(c.width, work.right - work.left);
     EXPECT_EQ(frame.bottom - frame.top, height);

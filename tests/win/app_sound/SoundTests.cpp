@@ -105,25 +105,25 @@ protected:
 
     std::vector<std::wstring> Entries() const {
         std::vector<std::wstring> entries;
-        for (int i = 0; i < window->lb_Sound.Count(); ++i) {
-            entries.push_back(window->lb_Sound.Item(i));
+        for (int i = 0; i < driver().SoundList().Count(); ++i) {
+            entries.push_back(driver().SoundList().Item(i));
         }
         return entries;
     }
 
     std::wstring Selected() const {
-        const int index = window->lb_Sound.ItemIndex();
-        return index < 0 ? L"(none)" : window->lb_Sound.Item(index);
+        const int index = driver().SoundList().ItemIndex();
+        return index < 0 ? L"(none)" : driver().SoundList().Item(index);
     }
 
     void Click(HWND control) { ::SendMessageW(control, BM_CLICK, 0, 0); }
 
     // A fixed-range capture as its hot key runs it.
-    void Capture() { window->StartCapture(capture::kFixedByHotKey); }
+    void Capture() { driver().StartCapture(capture::kFixedByHotKey); }
 
     // The fixed-range button: a capture inside a real event, so that an error
     // reaches the program's error box as it would for the user.
-    void CaptureWithButton() { Click(window->btn_ShotRect.hwnd()); }
+    void CaptureWithButton() { Click(driver().FixedRangeNowButton().hwnd()); }
 
     std::vector<std::wstring> Messages() const { return host.Messages(); }
     std::wstring Settings() const { return platform::Widen(StoredSettings()); }
@@ -137,12 +137,13 @@ TEST_F(Sounds, FirstStartListsOurShutterInTheSoundEffectsFolderAndSelectsIt) {
     Shutter();
     Sound(L"お気に入り", L"unticked.mp3");
     StartAsIs(); // no settings file
-    EXPECT_TRUE(window->categorySoundEffects.Checked());
-    EXPECT_FALSE(window->categoryFavourites.Checked());
+    EXPECT_TRUE(driver().CategorySoundEffects().Checked());
+    EXPECT_FALSE(driver().CategoryFavourites().Checked());
     EXPECT_EQ(Entries(), std::vector<std::wstring>{kShutterName});
-    EXPECT_EQ(window->slMP3, std::vector<std::wstring>{Category(L"効果音") + L"\\" + kShutterName});
-    EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
-    EXPECT_EQ(window->soundPlayer->fileName, window->slMP3[0]) << "the selected sound is the player's file";
+    EXPECT_EQ(driver().SoundFiles(), std::vector<std::wstring>{Category(L"効果音") + L"\\" + kShutterName});
+    EXPECT_EQ(driver().SoundList().ItemIndex(), 0);
+    EXPECT_EQ(driver().SoundPlayer()->fileName, driver().SoundFiles()[0])
+        << "the selected sound is the player's file";
 }
 
 TEST_F(Sounds, ListsEveryMatchingEntryOfTheTickedFoldersSortedByPath) {
@@ -159,12 +160,12 @@ TEST_F(Sounds, ListsEveryMatchingEntryOfTheTickedFoldersSortedByPath) {
     Sound(L"撮影声系1秒", L"off.mp3"); // an unticked category
     Start("bl_chkRND09=1\r\nbl_chkRND10=1\r\n");
     const std::wstring fx = Category(L"効果音") + L"\\";
-    EXPECT_EQ(window->slMP3,
+    EXPECT_EQ(driver().SoundFiles(),
               (std::vector<std::wstring>{Category(L"お気に入り") + L"\\fav.mp3", fx + L"A.MP3", fx + L"b.mp3",
                                          fx + L"folder.mp3", fx + L"hidden.mp3"}));
     EXPECT_EQ(Entries(),
               (std::vector<std::wstring>{L"fav.mp3", L"A.MP3", L"b.mp3", L"folder.mp3", L"hidden.mp3"}));
-    EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
+    EXPECT_EQ(driver().SoundList().ItemIndex(), 0);
 }
 
 TEST_F(Sounds, TheStoredNameSelectsTheLaterOfTwoEqualNamesWhateverItsFolder) {
@@ -176,10 +177,10 @@ TEST_F(Sounds, TheStoredNameSelectsTheLaterOfTwoEqualNamesWhateverItsFolder) {
           "\r\n");
     ASSERT_EQ(Entries(), (std::vector<std::wstring>{L"shot.mp3", L"shot.mp3", L"z.mp3"}))
         << "お気に入り sorts before 撮影声系1秒";
-    EXPECT_EQ(window->lb_Sound.ItemIndex(), 1);
-    EXPECT_EQ(window->slMP3[1], Category(L"撮影声系1秒") + L"\\shot.mp3");
-    window->WriteIni();
-    EXPECT_NE(Settings().find(L"SoundName=" + window->slMP3[1] + L"\r\n"), std::wstring::npos)
+    EXPECT_EQ(driver().SoundList().ItemIndex(), 1);
+    EXPECT_EQ(driver().SoundFiles()[1], Category(L"撮影声系1秒") + L"\\shot.mp3");
+    driver().WriteSettings();
+    EXPECT_NE(Settings().find(L"SoundName=" + driver().SoundFiles()[1] + L"\r\n"), std::wstring::npos)
         << "the next write stores the sound now selected";
 }
 
@@ -191,8 +192,8 @@ TEST_F(Sounds, AllCategoriesOffAtStartTicksTheFirst) {
         off += "bl_chkRND" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=0\r\n";
     }
     Start(off);
-    EXPECT_TRUE(window->categoryShutterVoice1s.Checked());
-    EXPECT_FALSE(window->categorySoundEffects.Checked());
+    EXPECT_TRUE(driver().CategoryShutterVoice1s().Checked());
+    EXPECT_FALSE(driver().CategorySoundEffects().Checked());
     EXPECT_EQ(Entries(), std::vector<std::wstring>{L"voice.mp3"});
     EXPECT_NE(Settings().find(L"bl_chkRND01=1\r\n"), std::wstring::npos);
 }
@@ -201,49 +202,49 @@ TEST_F(Sounds, TickingACategoryRebuildsTheListFromTheTopAndWritesTheSettings) {
     Shutter();
     Sound(L"お気に入り", L"fav.mp3");
     Start();
-    window->lb_Sound.SetItemIndex(-1);
-    Click(window->categoryFavourites.hwnd());
-    EXPECT_TRUE(window->categoryFavourites.Checked());
+    driver().SoundList().SetItemIndex(-1);
+    Click(driver().CategoryFavourites().hwnd());
+    EXPECT_TRUE(driver().CategoryFavourites().Checked());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"fav.mp3", kShutterName}));
-    EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
+    EXPECT_EQ(driver().SoundList().ItemIndex(), 0);
     EXPECT_NE(Settings().find(L"bl_chkRND09=1\r\n"), std::wstring::npos);
 
     // A file copied in later shows after a refresh, and the selection starts over.
     Sound(L"効果音", L"new.mp3");
-    window->lb_Sound.SetItemIndex(2);
-    Click(window->btn_RefreshMP3List.hwnd());
+    driver().SoundList().SetItemIndex(2);
+    Click(driver().RefreshSoundsButton().hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"fav.mp3", L"new.mp3", kShutterName}));
-    EXPECT_EQ(window->lb_Sound.ItemIndex(), 0);
+    EXPECT_EQ(driver().SoundList().ItemIndex(), 0);
 }
 
 TEST_F(Sounds, UntickingEveryBoxEmptiesTheListAndACaptureSavesBeforeSayingSo) {
     Shutter();
     Start("SoundEnabled=1\r\n");
-    Click(window->categorySoundEffects.hwnd());
-    EXPECT_EQ(window->lb_Sound.Count(), 0);
-    EXPECT_EQ(window->lb_Sound.ItemIndex(), -1);
-    EXPECT_TRUE(window->slMP3.empty());
-    EXPECT_FALSE(window->categoryShutterVoice1s.Checked()) << "nothing is forced on until the next start";
+    Click(driver().CategorySoundEffects().hwnd());
+    EXPECT_EQ(driver().SoundList().Count(), 0);
+    EXPECT_EQ(driver().SoundList().ItemIndex(), -1);
+    EXPECT_TRUE(driver().SoundFiles().empty());
+    EXPECT_FALSE(driver().CategoryShutterVoice1s().Checked()) << "nothing is forced on until the next start";
 
     std::vector<std::wstring> picturesAtMessage;
     watching.onMessage = [&] { picturesAtMessage = testkit::FolderNames(saves); };
     Capture();
     EXPECT_EQ(Messages(), std::vector<std::wstring>{kNoSoundSelected});
     EXPECT_EQ(picturesAtMessage, std::vector<std::wstring>{L"20240315_142530_045_固K.png"});
-    EXPECT_FALSE(window->blPlaySound);
+    EXPECT_FALSE(driver().SoundDue());
 }
 
 // --- The page's buttons and link --------------------------------------------------
 
 TEST_F(Sounds, TheFolderButtonOpensTheSoundTreeOrSaysItIsMissing) {
     Start();
-    Click(window->btn_SoundFolder.hwnd());
+    Click(driver().SoundFolderButton().hwnd());
     EXPECT_EQ(Messages(),
               std::vector<std::wstring>{L"【お知らせ】\r\n\r\n[音声フォルダ(～\\mp3)]が存在しません"});
     EXPECT_TRUE(host.CallsOf(HostCall::Kind::ShellLaunch).empty());
 
     ::CreateDirectoryW((program / L"mp3").c_str(), nullptr);
-    Click(window->btn_SoundFolder.hwnd());
+    Click(driver().SoundFolderButton().hwnd());
     const auto launches = host.CallsOf(HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].text, L"explorer.exe");
@@ -256,7 +257,7 @@ TEST_F(Sounds, TheLinkShowsItsNoteThenOpensTheShippedPage) {
     std::size_t launchesAtNote = 99;
     watching.onMessage = [&] { launchesAtNote = host.CallsOf(HostCall::Kind::ShellLaunch).size(); };
     ::SendMessageW(window->pager().Page(3).hwnd(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
-                   reinterpret_cast<LPARAM>(window->lbl_DLC.hwnd()));
+                   reinterpret_cast<LPARAM>(driver().DownloadLink().hwnd()));
     EXPECT_EQ(Messages(),
               std::vector<std::wstring>{
                   L"DLC(ダウンロードコンテンツ)サイトを開きます。\r\n\r\n"
@@ -294,17 +295,17 @@ TEST_F(Sounds, OurShutterOpensAndPlaysToItsEndWithoutWaiting) {
     Shutter();
     StartAsIs();
     std::vector<UINT> notices;
-    window->soundPlayer->OnNotify = [&](UINT flag, MCIDEVICEID) { notices.push_back(flag); };
-    Click(window->btn_Play.hwnd());
-    ASSERT_NE(window->soundPlayer->deviceId(), 0u);
-    EXPECT_EQ(window->soundPlayer->lastError(), 0u);
-    EXPECT_GT(window->soundPlayer->lengthMs(), 100u);
-    EXPECT_LT(window->soundPlayer->lengthMs(), 500u) << "a shutter, not a tune";
-    EXPECT_EQ(window->soundPlayer->Mode(), std::optional<DWORD>(MCI_MODE_PLAY))
+    driver().SoundPlayer()->OnNotify = [&](UINT flag, MCIDEVICEID) { notices.push_back(flag); };
+    Click(driver().PlayButton().hwnd());
+    ASSERT_NE(driver().SoundPlayer()->deviceId(), 0u);
+    EXPECT_EQ(driver().SoundPlayer()->lastError(), 0u);
+    EXPECT_GT(driver().SoundPlayer()->lengthMs(), 100u);
+    EXPECT_LT(driver().SoundPlayer()->lengthMs(), 500u) << "a shutter, not a tune";
+    EXPECT_EQ(driver().SoundPlayer()->Mode(), std::optional<DWORD>(MCI_MODE_PLAY))
         << "the click returned while playing";
     ASSERT_TRUE(PumpUntil([&] { return !notices.empty(); }, 5000));
     EXPECT_EQ(notices, std::vector<UINT>{MCI_NOTIFY_SUCCESSFUL});
-    EXPECT_EQ(window->soundPlayer->Mode(), std::optional<DWORD>(MCI_MODE_STOP));
+    EXPECT_EQ(driver().SoundPlayer()->Mode(), std::optional<DWORD>(MCI_MODE_STOP));
     EXPECT_EQ(OpenMciDevices(), 1u) << "the device stays open until the next sound";
     EXPECT_TRUE(Messages().empty());
 }
@@ -312,13 +313,13 @@ TEST_F(Sounds, OurShutterOpensAndPlaysToItsEndWithoutWaiting) {
 TEST_F(Sounds, ASecondSoundClosesTheFirstsDevice) {
     Shutter();
     StartAsIs();
-    Click(window->btn_Play.hwnd());
-    const MCIDEVICEID first = window->soundPlayer->deviceId();
+    Click(driver().PlayButton().hwnd());
+    const MCIDEVICEID first = driver().SoundPlayer()->deviceId();
     ASSERT_NE(first, 0u);
-    Click(window->btn_Play.hwnd());
-    ASSERT_NE(window->soundPlayer->deviceId(), 0u);
+    Click(driver().PlayButton().hwnd());
+    ASSERT_NE(driver().SoundPlayer()->deviceId(), 0u);
     EXPECT_EQ(OpenMciDevices(), 1u);
-    EXPECT_EQ(window->soundPlayer->Mode(), std::optional<DWORD>(MCI_MODE_PLAY));
+    EXPECT_EQ(driver().SoundPlayer()->Mode(), std::optional<DWORD>(MCI_MODE_PLAY));
 }
 
 TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
@@ -327,7 +328,7 @@ TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
     std::vector<std::wstring> picturesAtMessage;
     watching.onMessage = [&] { picturesAtMessage = testkit::FolderNames(saves); };
     CaptureWithButton();
-    const MCIERROR error = window->soundPlayer->lastError();
+    const MCIERROR error = driver().SoundPlayer()->lastError();
     ASSERT_NE(error, 0u);
     const auto boxes = host.CallsOf(HostCall::Kind::Message);
     ASSERT_EQ(boxes.size(), 1u);
@@ -336,9 +337,9 @@ TEST_F(Sounds, AnUnreadableSoundShowsMcisErrorAfterThePictureIsSaved) {
     EXPECT_EQ(boxes[0].caption, L"ミルロ");
     EXPECT_EQ(picturesAtMessage, std::vector<std::wstring>{L"20240315_142530_045_固B.png"});
     EXPECT_TRUE(::IsWindowVisible(window->hwnd())) << "the window is back after the error";
-    EXPECT_EQ(window->soundPlayer->deviceId(), 0u);
+    EXPECT_EQ(driver().SoundPlayer()->deviceId(), 0u);
     EXPECT_EQ(OpenMciDevices(), 0u) << "a failed open leaves nothing open";
-    EXPECT_FALSE(window->blPlaySound);
+    EXPECT_FALSE(driver().SoundDue());
 }
 
 TEST_F(Sounds, CapturesPlayOnlyWithTheSoundBoxButTheTestButtonAlways) {
@@ -347,22 +348,22 @@ TEST_F(Sounds, CapturesPlayOnlyWithTheSoundBoxButTheTestButtonAlways) {
     window->SetSaveFolder(saves);
     window->SetFixedRange(0, 0, 32, 32);
     Capture();
-    EXPECT_EQ(window->soundPlayer->deviceId(), 0u) << "the sound box is off: a silent capture";
-    EXPECT_FALSE(window->blPlaySound);
-    Click(window->btn_Play.hwnd());
-    EXPECT_NE(window->soundPlayer->deviceId(), 0u);
-    window->soundPlayer->Close();
+    EXPECT_EQ(driver().SoundPlayer()->deviceId(), 0u) << "the sound box is off: a silent capture";
+    EXPECT_FALSE(driver().SoundDue());
+    Click(driver().PlayButton().hwnd());
+    EXPECT_NE(driver().SoundPlayer()->deviceId(), 0u);
+    driver().SoundPlayer()->Close();
 
-    Click(window->chk_Sound.hwnd());
+    Click(driver().SoundBox().hwnd());
     EXPECT_NE(Settings().find(L"SoundEnabled=1\r\n"), std::wstring::npos);
     Capture();
-    EXPECT_NE(window->soundPlayer->deviceId(), 0u);
-    window->soundPlayer->Close();
+    EXPECT_NE(driver().SoundPlayer()->deviceId(), 0u);
+    driver().SoundPlayer()->Close();
 
     // A capture that grabbed nothing plays nothing.
     window->SetFixedRange(5, 0, 0, 32);
     Capture();
-    EXPECT_EQ(window->soundPlayer->deviceId(), 0u);
+    EXPECT_EQ(driver().SoundPlayer()->deviceId(), 0u);
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -371,46 +372,47 @@ TEST_F(Sounds, RandomModePicksFromTheCounterBeforeEveryPlay) {
         Shutter(L"効果音", name);
     }
     Start("bl_chkRND=1\r\n");
-    ASSERT_EQ(window->lb_Sound.Count(), 5);
+    ASSERT_EQ(driver().SoundList().Count(), 5);
     for (const std::int64_t counter : {std::int64_t{0}, std::int64_t{0xDEADBEEF}, std::int64_t{0x7'0000'0003},
                                        std::int64_t{0x12345678}, std::int64_t{-1}}) {
         SCOPED_TRACE(counter);
         host.counter = counter;
         const int expected = sound::RandomSoundIndex(static_cast<std::uint32_t>(counter), 5);
-        Click(window->btn_Play.hwnd());
-        EXPECT_EQ(window->lb_Sound.ItemIndex(), expected);
-        EXPECT_EQ(window->soundPlayer->fileName, window->slMP3[static_cast<std::size_t>(expected)]);
+        Click(driver().PlayButton().hwnd());
+        EXPECT_EQ(driver().SoundList().ItemIndex(), expected);
+        EXPECT_EQ(driver().SoundPlayer()->fileName,
+                  driver().SoundFiles()[static_cast<std::size_t>(expected)]);
     }
     EXPECT_EQ(OpenMciDevices(), 1u);
-    window->WriteIni();
-    EXPECT_NE(Settings().find(L"SoundName=" + window->soundPlayer->fileName + L"\r\n"), std::wstring::npos)
+    driver().WriteSettings();
+    EXPECT_NE(Settings().find(L"SoundName=" + driver().SoundPlayer()->fileName + L"\r\n"), std::wstring::npos)
         << "the sound picked last is the one stored";
 }
 
 TEST_F(Sounds, NothingToPlayIsReportedAndAVanishedFileIsSkippedQuietly) {
     Shutter();
     Start("bl_chkRND=1\r\n");
-    Click(window->categorySoundEffects.hwnd()); // empty list, random mode
-    Click(window->btn_Play.hwnd());
+    Click(driver().CategorySoundEffects().hwnd()); // empty list, random mode
+    Click(driver().PlayButton().hwnd());
     EXPECT_EQ(Messages(), std::vector<std::wstring>{kNoSoundSelected});
 
-    Click(window->randomPlayBox.hwnd()); // normal mode, nothing selected
-    Click(window->categorySoundEffects.hwnd());
-    window->lb_Sound.SetItemIndex(-1);
-    Click(window->btn_Play.hwnd());
+    Click(driver().RandomPlayBox().hwnd()); // normal mode, nothing selected
+    Click(driver().CategorySoundEffects().hwnd());
+    driver().SoundList().SetItemIndex(-1);
+    Click(driver().PlayButton().hwnd());
     EXPECT_EQ(Messages(), (std::vector<std::wstring>{kNoSoundSelected, kNoSoundSelected}));
 
-    window->lb_Sound.SetItemIndex(0);
-    ::DeleteFileW(window->slMP3[0].c_str());
-    Click(window->btn_Play.hwnd());
+    driver().SoundList().SetItemIndex(0);
+    ::DeleteFileW(driver().SoundFiles()[0].c_str());
+    Click(driver().PlayButton().hwnd());
     EXPECT_EQ(Messages().size(), 2u);
-    EXPECT_EQ(window->soundPlayer->deviceId(), 0u);
+    EXPECT_EQ(driver().SoundPlayer()->deviceId(), 0u);
 }
 
 TEST_F(Sounds, DestroyingTheWindowClosesTheDevice) {
     Shutter();
     StartAsIs();
-    Click(window->btn_Play.hwnd());
+    Click(driver().PlayButton().hwnd());
     ASSERT_EQ(OpenMciDevices(), 1u);
     ::DestroyWindow(window->hwnd());
     EXPECT_EQ(OpenMciDevices(), 0u);
@@ -418,7 +420,7 @@ TEST_F(Sounds, DestroyingTheWindowClosesTheDevice) {
 
     // A window torn down without its destruction message closes it too.
     MainWindowTest::Start();
-    Click(window->btn_Play.hwnd());
+    Click(driver().PlayButton().hwnd());
     ASSERT_EQ(OpenMciDevices(), 1u);
     window.reset();
     EXPECT_EQ(OpenMciDevices(), 0u);

@@ -93,17 +93,17 @@ protected:
 TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskBar) {
     ShellRecord shell;
     shell.succeed = false;
-    window->trayIcon->ReplaceShellCall(shell.Call());
-    testkit::ClickTo(window->trayIconBox, true);
+    driver().TrayIcon()->ReplaceShellCall(shell.Call());
+    testkit::ClickTo(driver().TrayIconBox(), true);
     const LONG_PTR style = ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE);
 
-    window->btn_MinimizedClick();
+    driver().OnMinimizeClicked();
     PumpMessages();
     EXPECT_EQ(shell.calls, std::vector<DWORD>{NIM_ADD});
     EXPECT_TRUE(::IsIconic(window->hwnd()));
     EXPECT_TRUE(::IsWindowVisible(window->hwnd())) << "hidden with no way back";
     EXPECT_EQ(::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE), style);
-    EXPECT_FALSE(window->trayIcon->Visible());
+    EXPECT_FALSE(driver().TrayIcon()->Visible());
 }
 
 TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
@@ -120,20 +120,20 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
     };
     for (const Mode& mode : modes) {
         SCOPED_TRACE(mode.grey ? "on" : "off");
-        testkit::ClickTo(window->businessModeBox, mode.grey);
+        testkit::ClickTo(driver().BusinessModeBox(), mode.grey);
         for (int page = 0; page < 4; ++page) {
-            EXPECT_EQ(window->tabs.Page(page).GradientEnd(), mode.colour) << "page " << page;
-            EXPECT_EQ(window->tabs.Page(page).PressedTabColor(), mode.colour) << "tab " << page;
+            EXPECT_EQ(window->pager().Page(page).GradientEnd(), mode.colour) << "page " << page;
+            EXPECT_EQ(window->pager().Page(page).PressedTabColor(), mode.colour) << "tab " << page;
         }
-        for (app::Picture* picture :
-             {&window->mainPageIllustration, &window->settings1Illustration, &window->settings2Illustration,
-              &window->settings3Illustration, &window->bannerPicture, &window->img_Title1}) {
+        for (app::Picture* picture : {&driver().MainPageIllustration(), &driver().Settings1Illustration(),
+                                      &driver().Settings2Illustration(), &driver().Settings3Illustration(),
+                                      &driver().Banner(), &driver().Title()}) {
             EXPECT_EQ(Shown(*picture), !mode.grey) << picture->name().data();
         }
-        EXPECT_EQ(Shown(window->img_Title2), mode.grey);
+        EXPECT_EQ(Shown(driver().BusinessTitle()), mode.grey);
         RECT list{};
-        ::GetWindowRect(window->lb_PicList.hwnd(), &list);
-        ::MapWindowPoints(nullptr, window->tabs.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
+        ::GetWindowRect(driver().PictureList().hwnd(), &list);
+        ::MapWindowPoints(nullptr, window->pager().Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
         EXPECT_EQ(list.left, window->Scale(4));
         EXPECT_EQ(list.top, window->Scale(mode.listTop));
         EXPECT_EQ(list.right - list.left, window->Scale(319));
@@ -148,15 +148,15 @@ TEST_F(MainWindowTray, TheColourModeSetsItsWholeTableAndIsWritten) {
 // The picture list's colour-mode place is its place from then on: a window moved
 // to a monitor of another scale lays it out from there, not from the table.
 TEST_F(MainWindowTray, TheColourModeListPlaceSurvivesAChangeOfScale) {
-    testkit::ClickTo(window->businessModeBox, true);
+    testkit::ClickTo(driver().BusinessModeBox(), true);
     for (const UINT dpi : {144u, 96u}) {
         SCOPED_TRACE(dpi);
         RECT frame{};
         ::GetWindowRect(window->hwnd(), &frame);
         ::SendMessageW(window->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
         RECT list{};
-        ::GetWindowRect(window->lb_PicList.hwnd(), &list);
-        ::MapWindowPoints(nullptr, window->tabs.Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
+        ::GetWindowRect(driver().PictureList().hwnd(), &list);
+        ::MapWindowPoints(nullptr, window->pager().Page(0).hwnd(), reinterpret_cast<POINT*>(&list), 2);
         const auto scaled = [dpi](int at96) { return ::MulDiv(at96, static_cast<int>(dpi), 96); };
         EXPECT_EQ(list.top, scaled(4));
         EXPECT_EQ(list.bottom, scaled(399));
@@ -175,29 +175,29 @@ void Wheel(HWND target, HWND pointerOn, int notches) {
 }
 
 TEST_F(MainWindowTray, TheWheelOverASettingListChangesNothingAndElsewhereWorksAsUsual) {
-    testkit::ClickTo(window->chk_Timer, true);
-    window->tabs.SetActivePageIndex(2);
+    testkit::ClickTo(driver().AutoCaptureBox(), true);
+    window->pager().SetActivePageIndex(2);
     ::SetForegroundWindow(window->hwnd());
-    ::SetFocus(window->timerPeriodList.hwnd());
+    ::SetFocus(driver().AutoCapturePeriodList().hwnd());
     PumpMessages();
-    const int index = window->timerPeriodList.ItemIndex();
+    const int index = driver().AutoCapturePeriodList().ItemIndex();
     const std::string written = StoredSettings();
 
-    Wheel(window->timerPeriodList.hwnd(), window->timerPeriodList.hwnd(), 1);
-    EXPECT_EQ(window->timerPeriodList.ItemIndex(), index);
+    Wheel(driver().AutoCapturePeriodList().hwnd(), driver().AutoCapturePeriodList().hwnd(), 1);
+    EXPECT_EQ(driver().AutoCapturePeriodList().ItemIndex(), index);
     EXPECT_EQ(StoredSettings(), written) << "a swallowed turn wrote the settings";
 
     // The same turn with the pointer on a label: the focused list moves, as the
     // system makes it (this shows the turn above reached the list's window).
-    Wheel(window->timerPeriodList.hwnd(), window->lbl_Timer.hwnd(), 1);
-    EXPECT_NE(window->timerPeriodList.ItemIndex(), index);
+    Wheel(driver().AutoCapturePeriodList().hwnd(), driver().AutoCaptureUnitLabel().hwnd(), 1);
+    EXPECT_NE(driver().AutoCapturePeriodList().ItemIndex(), index);
 
-    window->tabs.SetActivePageIndex(0);
+    window->pager().SetActivePageIndex(0);
     for (int i = 0; i < 100; ++i) {
-        window->lb_PicList.Add(L"picture " + std::to_wstring(i));
+        driver().PictureList().Add(L"picture " + std::to_wstring(i));
     }
-    Wheel(window->lb_PicList.hwnd(), window->lb_PicList.hwnd(), 3);
-    EXPECT_GT(::SendMessageW(window->lb_PicList.hwnd(), LB_GETTOPINDEX, 0, 0), 0)
+    Wheel(driver().PictureList().hwnd(), driver().PictureList().hwnd(), 3);
+    EXPECT_GT(::SendMessageW(driver().PictureList().hwnd(), LB_GETTOPINDEX, 0, 0), 0)
         << "the picture list did not scroll";
 }
 

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/Tfm_Mirulo.h"
+#include "support/MainWindowDriver.h"
 #include "image/JpegReader.h"
 #include "image/JpegWriter.h"
 #include "image/PngReader.h"
@@ -139,8 +140,8 @@ protected:
                                                   "\r\n" + extraSettings);
         }
         window = std::make_unique<app::Tfm_Mirulo>(host);
-        window->CreateViewer();
-        view = window->frmView.get();
+        driver().CreateViewer();
+        view = driver().Viewer();
     }
 
     // The viewer's client area made width x (height + 54): the picture gets width x height.
@@ -156,26 +157,27 @@ protected:
     }
 
     void Select(const std::wstring& entry) {
-        for (int i = 0; i < window->lb_PicList.Count(); ++i) {
-            if (window->lb_PicList.Item(i) == entry) {
-                window->lb_PicList.SetItemIndex(i);
+        for (int i = 0; i < driver().PictureList().Count(); ++i) {
+            if (driver().PictureList().Item(i) == entry) {
+                driver().PictureList().SetItemIndex(i);
                 return;
             }
         }
         FAIL() << "no entry " << platform::Narrow(entry);
     }
     std::wstring Selected() const {
-        const int index = window->lb_PicList.ItemIndex();
-        return index < 0 ? L"" : window->lb_PicList.Item(index);
+        const int index = driver().PictureList().ItemIndex();
+        return index < 0 ? L"" : driver().PictureList().Item(index);
     }
     std::vector<std::wstring> Entries() const {
         std::vector<std::wstring> entries;
-        for (int i = 0; i < window->lb_PicList.Count(); ++i) {
-            entries.push_back(window->lb_PicList.Item(i));
+        for (int i = 0; i < driver().PictureList().Count(); ++i) {
+            entries.push_back(driver().PictureList().Item(i));
         }
         return entries;
     }
     static void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
+    testkit::MainWindowDriver driver() const { return testkit::MainWindowDriver(*window); }
     COLORREF Shown(int x, int y) const { return view->Image1.PixelAt(x, y); }
 
     testkit::TempFolder program{L"mirulo-viewer"};
@@ -193,17 +195,17 @@ TEST_F(Viewer, TheViewerButtonShowsTheSelectedPictureAndItsNameInBothStatusBars)
     wchar_t title[64] = {};
     ::GetWindowTextW(view->hwnd(), title, 64);
     EXPECT_STREQ(title, L"画像ビューア");
-    EXPECT_EQ(window->frmView->hints().TextFor(view->btn_Dust.hwnd()),
+    EXPECT_EQ(driver().Viewer()->hints().TextFor(view->btn_Dust.hwnd()),
               L"画像をゴミ箱へ移動 / 元に戻すにはボタン右クリック");
 
-    Click(window->btn_Viewer.hwnd());
+    Click(driver().ViewerButton().hwnd());
     EXPECT_TRUE(::IsWindowVisible(view->hwnd()));
     EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 40, 30}));
     EXPECT_EQ(view->StatusText(), L"a.png");
-    EXPECT_EQ(window->statusBar.Text(), L"a.png");
+    EXPECT_EQ(driver().StatusText(), L"a.png");
 
     // The main list's refresh text is mirrored into the viewer.
-    window->CountImages();
+    driver().CountPictures();
     EXPECT_EQ(view->StatusText(), L"(1枚、画像サイズ合計0.000MB)");
 }
 
@@ -211,13 +213,13 @@ TEST_F(Viewer, TheViewerButtonSaysWhatIsMissing) {
     Png(L"a.png", CornerPicture(4, 4));
     ::CreateDirectoryW(Path(L"folder.png").c_str(), nullptr); // listed, but no picture
     Start();
-    window->lb_PicList.SetItemIndex(-1);
-    Click(window->btn_Viewer.hwnd());
+    driver().PictureList().SetItemIndex(-1);
+    Click(driver().ViewerButton().hwnd());
     Select(L"a.png");
     ::DeleteFileW(Path(L"a.png").c_str());
-    Click(window->btn_Viewer.hwnd());
+    Click(driver().ViewerButton().hwnd());
     Select(L"folder.png");
-    Click(window->btn_Viewer.hwnd());
+    Click(driver().ViewerButton().hwnd());
     EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{
                                    L"【お知らせ】画像ビューア\r\n\r\n画像一覧でファイルが未選択です",
                                    L"【お知らせ】画像ビューア\r\n\r\n選択されたファイルが存在しません",
@@ -289,14 +291,14 @@ TEST_F(Viewer, PreviousAndNextStepThroughTheMainListWithoutWrappingAndPassOverMa
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        window->CountImages();
+        driver().CountPictures();
         for (int index : c.marked) {
-            window->lb_PicList.SetItem(index, L"[ゴミ箱]" + window->lb_PicList.Item(index));
+            driver().PictureList().SetItem(index, L"[ゴミ箱]" + driver().PictureList().Item(index));
         }
-        window->lb_PicList.SetItemIndex(c.selected);
+        driver().PictureList().SetItemIndex(c.selected);
         view->SetStatusText(L"shown before");
         Click(c.next ? view->btn_R.hwnd() : view->btn_L.hwnd());
-        EXPECT_EQ(window->lb_PicList.ItemIndex(), c.expectedSelection);
+        EXPECT_EQ(driver().PictureList().ItemIndex(), c.expectedSelection);
         EXPECT_EQ(view->StatusText(), c.expectedShown);
     }
     EXPECT_TRUE(host.Messages().empty());
@@ -321,8 +323,8 @@ TEST_F(Viewer, DeletingMovesThePictureToTheRecycleBinMarksItsEntryAndStepsOn) {
     ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_FALSE(testkit::FileExists(Path(L"a.png")));
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"c.png", L"[ゴミ箱]b.png", L"[ゴミ箱]a.png"}));
-    EXPECT_EQ(window->lb_PicList.ItemIndex(), 2);
-    EXPECT_EQ(window->statusBar.Text(), L"[ゴミ箱] a.png");
+    EXPECT_EQ(driver().PictureList().ItemIndex(), 2);
+    EXPECT_EQ(driver().StatusText(), L"[ゴミ箱] a.png");
     EXPECT_EQ(view->StatusText(), L"[ゴミ箱]a.png");
     EXPECT_EQ(Shown(0, 0), RGB(255, 0, 0));
 
@@ -339,7 +341,7 @@ TEST_F(Viewer, ADeclinedConfirmationKeepsThePictureItsEntryAndTheSelection) {
     Start(); // b, a
     Select(L"b.png");
     view->frmViewImage1LoadFromFile(Path(L"b.png"));
-    const std::wstring mainStatus = window->statusBar.Text();
+    const std::wstring mainStatus = driver().StatusText();
     const std::wstring viewerStatus = view->StatusText();
     {
         testkit::ShellConfirmations decline({IDNO});
@@ -349,13 +351,13 @@ TEST_F(Viewer, ADeclinedConfirmationKeepsThePictureItsEntryAndTheSelection) {
     EXPECT_TRUE(testkit::FileExists(Path(L"b.png")));
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png"}));
     EXPECT_EQ(Selected(), L"b.png");
-    EXPECT_EQ(window->statusBar.Text(), mainStatus);
+    EXPECT_EQ(driver().StatusText(), mainStatus);
     EXPECT_EQ(view->StatusText(), viewerStatus);
 }
 
 TEST_F(Viewer, DeleteWithoutSelectionSaysSoAndTheRightButtonOpensTheRecycleBinAnyway) {
     Start();
-    ASSERT_EQ(window->lb_PicList.ItemIndex(), -1);
+    ASSERT_EQ(driver().PictureList().ItemIndex(), -1);
     ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{
                                    L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"}));
@@ -373,7 +375,7 @@ TEST_F(Viewer, CopyAndEditRunTheMainWindowsActionsOnTheSelectedPicture) {
     Png(L"a.png", CornerPicture(6, 4));
     Start();
     Click(view->btn_Clipboard.hwnd());
-    EXPECT_EQ(window->statusBar.Text(), L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です");
+    EXPECT_EQ(driver().StatusText(), L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です");
     EXPECT_EQ(view->StatusText(), L"画像をクリップボードへコピーしました");
     ASSERT_TRUE(::OpenClipboard(nullptr));
     auto* bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
@@ -411,7 +413,7 @@ TEST_F(Viewer, ThePlaceAndSizeComeBackAfterClosingAndAfterARestart) {
 
     // The main window's close writes the settings; a new run places the viewer there.
     ::SendMessageW(view->hwnd(), WM_CLOSE, 0, 0);
-    window->WriteIni();
+    driver().WriteSettings();
     window.reset();
     Start();
     RECT restarted{};
@@ -432,7 +434,7 @@ TEST_F(Viewer, AnUndecodablePictureIsReportedAndChangesNothing) {
     EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 20, 10})) << "the former picture stays";
     EXPECT_EQ(Shown(0, 0), RGB(255, 0, 0));
     EXPECT_EQ(view->StatusText(), L"b.png");
-    EXPECT_EQ(window->statusBar.Text(), L"b.png");
+    EXPECT_EQ(driver().StatusText(), L"b.png");
 
     Click(view->btn_Gray.hwnd());
     Click(view->btn_Sepia.hwnd());
@@ -459,11 +461,11 @@ TEST_F(Viewer, EveryBoxAboutADamagedPictureIsInJapaneseAndNamesTheFile) {
         std::function<void()> run;
     };
     const Action actions[] = {
-        {"viewer", L"画像を表示できません", [&] { Click(window->btn_Viewer.hwnd()); }},
+        {"viewer", L"画像を表示できません", [&] { Click(driver().ViewerButton().hwnd()); }},
         {"grey copy", L"グレースケール画像を作成できません", [&] { Click(view->btn_Gray.hwnd()); }},
         {"sepia copy", L"セピア画像を作成できません", [&] { Click(view->btn_Sepia.hwnd()); }},
         {"clipboard", L"クリップボードに画像をコピーできません",
-         [&] { Click(window->btn_Clipboard.hwnd()); }},
+         [&] { Click(driver().ClipboardButton().hwnd()); }},
         {"print", L"画像を印刷できません", [&] { Click(view->btn_Print.hwnd()); }},
     };
     for (const wchar_t* name : {L"cut.png", L"spoilt.jpg", L"text.png"}) {
@@ -506,7 +508,7 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
     Click(view->btn_Gray.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-モノ.png"}));
     EXPECT_EQ(Selected(), L"a-モノ.png");
-    EXPECT_EQ(window->statusBar.Text(), L"[グレイスケール生成] a-モノ.png");
+    EXPECT_EQ(driver().StatusText(), L"[グレイスケール生成] a-モノ.png");
     EXPECT_EQ(view->StatusText(), L"[グレイスケール生成]a-モノ.png");
     const std::vector<std::uint8_t> grey = FileBytes(Path(L"a-モノ.png"));
     const image::PngInfo info = image::ReadPngHeader(grey);
@@ -524,7 +526,7 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
     Select(L"a.png");
     Click(view->btn_Sepia.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-セピ.png", L"a-モノ.png"}));
-    EXPECT_EQ(window->statusBar.Text(), L"[セピア生成] a-セピ.png");
+    EXPECT_EQ(driver().StatusText(), L"[セピア生成] a-セピ.png");
     EXPECT_EQ(view->StatusText(), L"[セピア生成]a-セピ.png");
     const image::Image sepia = image::DecodePng(FileBytes(Path(L"a-セピ.png")));
     ASSERT_EQ(sepia.width, 4u);
@@ -544,7 +546,7 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
     Click(view->btn_Gray.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-セピ.png", L"a-モノ.png"}));
     EXPECT_EQ(Selected(), L"a-モノ.png");
-    window->CountImages();
+    driver().CountPictures();
     std::vector<std::wstring> refreshed = Entries();
     std::sort(refreshed.begin(), refreshed.end());
     EXPECT_EQ(refreshed, (std::vector<std::wstring>{L"a-セピ.png", L"a-モノ.png", L"a.png", L"b.png"}));
@@ -600,7 +602,7 @@ TEST_F(Viewer, CopyNamesFollowTheSourceAndCopiesOfTheSameKindAreRefused) {
     }
     Start();
     Select(L"d.png");
-    window->lb_PicList.SetItem(window->lb_PicList.ItemIndex(), L"[ゴミ箱]d.png");
+    driver().PictureList().SetItem(driver().PictureList().ItemIndex(), L"[ゴミ箱]d.png");
     for (const Case& c : cases) {
         SCOPED_TRACE(platform::Narrow(c.source));
         const std::vector<std::wstring> before = testkit::FolderNames(saves);
@@ -618,7 +620,7 @@ TEST_F(Viewer, CopyNamesFollowTheSourceAndCopiesOfTheSameKindAreRefused) {
     }
 
     // No selection: nothing, and nothing said.
-    window->lb_PicList.SetItemIndex(-1);
+    driver().PictureList().SetItemIndex(-1);
     const std::vector<std::wstring> before = testkit::FolderNames(saves);
     Click(view->btn_Gray.hwnd());
     Click(view->btn_Sepia.hwnd());
@@ -667,7 +669,7 @@ TEST_F(Viewer, ACopyThatCannotReplaceAnEarlierOneLeavesItWhole) {
     const std::string earlier = testkit::ReadFileBytes(Path(L"a-モノ.png"));
     ::SetFileAttributesW(Path(L"a-モノ.png").c_str(), FILE_ATTRIBUTE_READONLY);
     Png(L"a.png", CornerPicture(6, 6));
-    window->CountImages();
+    driver().CountPictures();
     Select(L"a.png");
     const std::vector<std::wstring> entries = Entries();
     Click(view->btn_Gray.hwnd());
