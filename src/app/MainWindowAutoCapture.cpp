@@ -21,11 +21,11 @@ void Tfm_Mirulo::OnAutoCaptureTick() {
         // Stopped before the message: while the box waits for someone to answer
         // it, further ticks would each open a box of their own inside it, and a
         // user back after an hour would find thousands of nested boxes.
-        autoCaptureTimer.SetEnabled(false);
+        autoCaptureTimer_.SetEnabled(false);
         ShowNotice(texts::kCaptureNoSaveFolder);
         break;
     case capture::TickAction::ReportNoRange:
-        autoCaptureTimer.SetEnabled(false);
+        autoCaptureTimer_.SetEnabled(false);
         ShowNotice(texts::kCaptureNoFixedRange);
         break;
     }
@@ -37,10 +37,10 @@ void Tfm_Mirulo::CaptureOnTick() {
     // capture's code is put back afterwards, or the picked picture would be
     // saved under the tick's code.
     const bool inAnotherCapture = capturesRunning_ > 0;
-    const std::wstring codeInUse = captureCode;
+    const std::wstring codeInUse = captureCode_;
     const auto putCodeBack = [&] {
         if (inAnotherCapture) {
-            captureCode = codeInUse;
+            captureCode_ = codeInUse;
         }
     };
     try {
@@ -55,12 +55,12 @@ void Tfm_Mirulo::CaptureOnTick() {
             return;
         }
         tickFailureReported_ = true;
-        autoCaptureTimer.SetEnabled(false);
+        autoCaptureTimer_.SetEnabled(false);
         captureBoxOpen_ = true;
         ui::ReportCurrentException(host(), hwnd());
         captureBoxOpen_ = false;
         if (::IsWindow(hwnd()) && captureTriggersPage_->AutoCaptureOn()) {
-            autoCaptureTimer.SetEnabled(true);
+            autoCaptureTimer_.SetEnabled(true);
         }
         return;
     }
@@ -69,7 +69,7 @@ void Tfm_Mirulo::CaptureOnTick() {
 }
 
 void Tfm_Mirulo::ConnectAutoCapture() {
-    autoCaptureTimer.OnTimer = [this] { OnAutoCaptureTick(); };
+    autoCaptureTimer_.OnTimer = [this] { OnAutoCaptureTick(); };
 }
 
 } // namespace mirulo::app

@@ -35,21 +35,21 @@ void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
 
 void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
     const std::u16string_view code = capture::CaptureCode(kind);
-    captureCode.assign(code.begin(), code.end());
+    captureCode_.assign(code.begin(), code.end());
     ++capturesRunning_;
     struct Running {
         int& count;
         ~Running() { --count; }
     } running{capturesRunning_};
     if (kind.range == capture::CaptureRange::Picked) {
-        CropCapSave(kind);
+        PickCropAndSave(kind);
     } else {
-        CapSave(kind);
+        CaptureAndSave(kind);
     }
 }
 
-void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
-    captureSoundDue = false;
+void Tfm_Mirulo::CaptureAndSave(capture::CaptureKind kind) {
+    captureSoundDue_ = false;
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
@@ -64,7 +64,7 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
     {
         const capture::CapturePicture picture = captures_.Take(kind.range, fixed);
         if (!picture.empty()) {
-            captureSoundDue = true;
+            captureSoundDue_ = true;
             try {
                 SaveCapture(picture,
                             capture::CopiesToClipboard(kind.range, captureTriggersPage_->ClipboardChoice()));
@@ -86,13 +86,13 @@ void Tfm_Mirulo::CapSave(capture::CaptureKind kind) {
 
 void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
     captures_.Save(picture, {.saveFolder = SaveFolder(),
-                             .code = captureCode,
+                             .code = captureCode_,
                              .format = capture::FormatFromListIndex(savingAndStartupPage_->FormatIndex()),
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});
 }
 
 void Tfm_Mirulo::SwitchAutoCaptureOff() {
-    autoCaptureTimer.SetEnabled(false);
+    autoCaptureTimer_.SetEnabled(false);
     captureTriggersPage_->SwitchAutoCaptureOff();
 }
 
@@ -104,8 +104,8 @@ void Tfm_Mirulo::RunButtonCapture(capture::CaptureKind kind) {
     ::ShowWindow(hwnd(), SW_HIDE);
     host().Sleep(kSettleMilliseconds);
     if (fullScreen) {
-        host().Sleep(static_cast<DWORD>(intCaptureTimer));
-        intCaptureTimer = 0;
+        host().Sleep(static_cast<DWORD>(captureDelayMs_));
+        captureDelayMs_ = 0;
     }
     // A capture that fails (clipboard held, disk full) is reported by the error
     // box; the window must come back all the same, or the user is left with a
@@ -133,11 +133,11 @@ void Tfm_Mirulo::CaptureFixedRangeNow() {
 
 void Tfm_Mirulo::CaptureFullScreen(int delayMs) {
     if (delayMs > 0) {
-        intCaptureTimer = delayMs;
+        captureDelayMs_ = delayMs;
     }
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
-        intCaptureTimer = 0;
+        captureDelayMs_ = 0;
         return;
     }
     RunButtonCapture(capture::kFullScreenByButton);
@@ -145,8 +145,8 @@ void Tfm_Mirulo::CaptureFullScreen(int delayMs) {
 
 void Tfm_Mirulo::PlayCaptureSound() {
     // Cleared before playing: a sound that fails to open still leaves it false.
-    const bool due = captureSoundDue;
-    captureSoundDue = false;
+    const bool due = captureSoundDue_;
+    captureSoundDue_ = false;
     if (due) {
         soundPage_->PlayAfterCapture();
     }

@@ -41,7 +41,7 @@ public:
     ListedFolder(Tfm_Mirulo& window, std::set<std::u16string>& passedOverForTheRun)
         : window_(window), passedOverForTheRun_(passedOverForTheRun) {}
 
-    std::int64_t TotalSize() const override { return window_.FTotalSize; }
+    std::int64_t TotalSize() const override { return window_.PicturesTotalSize(); }
 
     std::optional<std::u16string> Oldest(const std::set<std::u16string>& passedOver) const override {
         for (int i = window_.PictureList().Count() - 1; i >= 0; --i) {
@@ -176,8 +176,8 @@ void Tfm_Mirulo::RenameSelectedPicture() {
     if (index < 0 || !renameDialog_) {
         return;
     }
-    renameFrom = PictureList().Item(index);
-    renameTo.clear();
+    renameFrom_ = PictureList().Item(index);
+    renameTo_.clear();
     {
         // Ordinary while the dialog shows, so the dialog is not hidden behind it;
         // top-most afterwards, whatever happened in between.
@@ -188,17 +188,17 @@ void Tfm_Mirulo::RenameSelectedPicture() {
                 ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             }
         } topMostAgain{hwnd()};
-        renameTo = renameDialog_->Run(hwnd(), renameFrom).value_or(std::wstring());
+        renameTo_ = renameDialog_->Run(hwnd(), renameFrom_).value_or(std::wstring());
     }
-    if (renameTo.empty()) {
+    if (renameTo_.empty()) {
         return;
     }
     // The name goes straight into a path: one that leaves the folder, names a
     // device or would be shortened by Windows is refused like any failed rename.
     const bool renamed =
-        library::IsPlainFileName(ToU16(renameTo)) &&
-        ::MoveFileW(library::ExtendedLengthPath(library::PicturePath(SaveFolder(), renameFrom)).c_str(),
-                    library::ExtendedLengthPath(library::PicturePath(SaveFolder(), renameTo)).c_str());
+        library::IsPlainFileName(ToU16(renameTo_)) &&
+        ::MoveFileW(library::ExtendedLengthPath(library::PicturePath(SaveFolder(), renameFrom_)).c_str(),
+                    library::ExtendedLengthPath(library::PicturePath(SaveFolder(), renameTo_)).c_str());
     if (!renamed) {
         ShowNotice(texts::kRenameFailed);
         return;

@@ -12,20 +12,11 @@
 namespace mirulo::app {
 
 std::int32_t& Tfm_Mirulo::HotKeyId(int number) {
-    return number == 1 ? registeredHotKeyId1 : number == 2 ? registeredHotKeyId2 : registeredHotKeyId3;
+    return number == 1 ? registeredHotKeyId1_ : number == 2 ? registeredHotKeyId2_ : registeredHotKeyId3_;
 }
 
 void Tfm_Mirulo::SetHotKey(int number) {
     HotKeyId(number) = hotKeys_->SetHotKey(number, captureTriggersPage_->KeySelections());
-}
-void Tfm_Mirulo::SetHotKey1() {
-    SetHotKey(1);
-}
-void Tfm_Mirulo::SetHotKey2() {
-    SetHotKey(2);
-}
-void Tfm_Mirulo::SetHotKey3() {
-    SetHotKey(3);
 }
 void Tfm_Mirulo::CheckKeySettings() {
     hotKeys_->CheckKeySettings(captureTriggersPage_->KeySelections());
@@ -42,7 +33,7 @@ void Tfm_Mirulo::HotKeyChosen(int number, bool writeNow) {
 
 void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
     const auto number =
-        capture::HotKeyNumberForId(id, {registeredHotKeyId1, registeredHotKeyId2, registeredHotKeyId3});
+        capture::HotKeyNumberForId(id, {registeredHotKeyId1_, registeredHotKeyId2_, registeredHotKeyId3_});
     if (!number) {
         return;
     }
@@ -101,7 +92,7 @@ void Tfm_Mirulo::WatchHeldHotKey() {
 
 void Tfm_Mirulo::ReleaseHotKeys() {
     hotKeys_->ReleaseAll();
-    registeredHotKeyId1 = registeredHotKeyId2 = registeredHotKeyId3 = 0;
+    registeredHotKeyId1_ = registeredHotKeyId2_ = registeredHotKeyId3_ = 0;
 }
 
 void Tfm_Mirulo::ConnectHotKeyWatch() {

@@ -61,12 +61,12 @@ void Tfm_Mirulo::CheckLogonTask() {
     });
 }
 
-bool Tfm_Mirulo::blExecUO() {
+bool Tfm_Mirulo::IsGameClientRunning() {
     return integration::IsGameClientRunning();
 }
 
 void Tfm_Mirulo::StartGameClient() {
-    if (!savingAndStartupPage_->StartGameClient() || blExecUO()) {
+    if (!savingAndStartupPage_->StartGameClient() || IsGameClientRunning()) {
         return;
     }
     integration::GameClient game(host(), hwnd());

@@ -31,9 +31,9 @@ using namespace texts;
 
 void Tfm_Mirulo::CreateControls() {
     const Row tabStripRows[] = {
-        {btn_Minimized, Kind::IconButton, Parent::Pager, 361, 1, 21, 22, kNameMinimize, kHintMinimize, 0,
+        {minimizeButton_, Kind::IconButton, Parent::Pager, 361, 1, 21, 22, kNameMinimize, kHintMinimize, 0,
          IDR_GLYPH_MINIMIZE},
-        {btn_Close, Kind::IconButton, Parent::Pager, 383, 1, 21, 22, kNameClose, kHintClose, 0,
+        {closeButton_, Kind::IconButton, Parent::Pager, 383, 1, 21, 22, kNameClose, kHintClose, 0,
          IDR_GLYPH_CLOSE},
     };
 
@@ -41,12 +41,12 @@ void Tfm_Mirulo::CreateControls() {
     const auto nextId = [this] {
         return kFirstControlId + static_cast<int>(controlTable_.Controls().size());
     };
-    picturePage_->CreateControls(controlTable_, tabs.Page(0).hwnd(), dpi(), nextId(), designHints_);
-    savingAndStartupPage_->CreateControls(controlTable_, tabs.Page(1).hwnd(), dpi(), nextId(), designHints_);
-    captureTriggersPage_->CreateControls(controlTable_, tabs.Page(2).hwnd(), dpi(), nextId(), designHints_);
-    soundPage_->CreateControls(controlTable_, tabs.Page(3).hwnd(), dpi(), nextId(), designHints_);
+    picturePage_->CreateControls(controlTable_, tabs_.Page(0).hwnd(), dpi(), nextId(), designHints_);
+    savingAndStartupPage_->CreateControls(controlTable_, tabs_.Page(1).hwnd(), dpi(), nextId(), designHints_);
+    captureTriggersPage_->CreateControls(controlTable_, tabs_.Page(2).hwnd(), dpi(), nextId(), designHints_);
+    soundPage_->CreateControls(controlTable_, tabs_.Page(3).hwnd(), dpi(), nextId(), designHints_);
 
-    const ui::ControlContainer containers[] = {{tabs.hwnd(), {0, 0}}};
+    const ui::ControlContainer containers[] = {{tabs_.hwnd(), {0, 0}}};
     controlTable_.Create(tabStripRows, containers, dpi(), nextId());
     for (const Row& row : tabStripRows) {
         if (row.hint != nullptr) {

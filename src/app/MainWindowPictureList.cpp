@@ -19,23 +19,22 @@ void Tfm_Mirulo::CountImages() {
         return; // the list, its selection, the status text and the total stay as they are
     }
     library::PictureListing listing = library::ListPictures(SaveFolder());
-    slPNGJPG = std::move(listing.names);
-    FTotalSize = listing.totalSize;
+    const std::vector<std::wstring>& names = listing.names;
+    picturesTotalSize_ = listing.totalSize;
 
     // Newest (greatest name) on top. Appending from the last name to the first
     // gives the same list as inserting each at the top, without shifting the
     // whole list once per name.
     PictureList().Clear();
     PictureList().SetRedraw(false);
-    PictureList().Reserve(slPNGJPG.size());
-    for (auto name = slPNGJPG.rbegin(); name != slPNGJPG.rend(); ++name) {
+    PictureList().Reserve(names.size());
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
         PictureList().Add(*name);
     }
     PictureList().SetRedraw(true);
-    slPNGJPG.clear();
-    slPNGJPG.shrink_to_fit();
 
-    SetStatusText(library::FolderStatusText(static_cast<std::size_t>(PictureList().Count()), FTotalSize));
+    SetStatusText(
+        library::FolderStatusText(static_cast<std::size_t>(PictureList().Count()), picturesTotalSize_));
     if (PictureList().Count() > 0) {
         PictureList().SetItemIndex(0);
     }

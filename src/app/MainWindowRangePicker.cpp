@@ -59,8 +59,8 @@ void Tfm_Mirulo::PickFixedRange() {
     WriteIni();
 }
 
-void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
-    captureSoundDue = false;
+void Tfm_Mirulo::PickCropAndSave(capture::CaptureKind kind) {
+    captureSoundDue_ = false;
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
@@ -75,17 +75,17 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
             return; // the program ended while the picker was open
         }
         if (range) {
-            if (intCaptureTimer > 0) {
+            if (captureDelayMs_ > 0) {
                 // The user now brings the wanted content into the rectangle.
-                host().Sleep(static_cast<DWORD>(intCaptureTimer));
-                intCaptureTimer = 0;
+                host().Sleep(static_cast<DWORD>(captureDelayMs_));
+                captureDelayMs_ = 0;
                 picker.ReplacePicture(capture::SnapshotDesktop());
             }
             const capture::CapturePicture picture =
                 capture::CutRectangle(picker.Picture(), range->left, range->top, range->width, range->height);
             ::ShowWindow(hwnd(), SW_SHOWNA);
             if (!picture.empty()) {
-                captureSoundDue = true;
+                captureSoundDue_ = true;
                 try {
                     SaveCapture(picture, capture::CopiesToClipboard(kind.range,
                                                                     captureTriggersPage_->ClipboardChoice()));
@@ -97,7 +97,7 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
             }
         } else {
             // A delay asked for by a button is not left for the next capture.
-            intCaptureTimer = 0;
+            captureDelayMs_ = 0;
             ::ShowWindow(hwnd(), SW_SHOWNA);
         }
     }
@@ -105,7 +105,7 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
     CountImages();
     MoveOldestToRecycleBinWhileOverCap();
     PlayCaptureSound();
-    tabs.SetActivePageIndex(0);
+    tabs_.SetActivePageIndex(0);
     ::ShowWindow(hwnd(), SW_SHOWNA);
     if (wasNormal) {
         if (!IsNormalState(hwnd())) {
@@ -128,18 +128,18 @@ void Tfm_Mirulo::CropCapSave(capture::CaptureKind kind) {
 }
 
 void Tfm_Mirulo::ShowInViewer(const std::wstring& path) {
-    if (frmView) {
-        frmView->frmViewImage1LoadFromFile(path);
+    if (viewerWindow_) {
+        viewerWindow_->frmViewImage1LoadFromFile(path);
     }
 }
 
 void Tfm_Mirulo::CapturePickedRange(int delayMs) {
     if (delayMs > 0) {
-        intCaptureTimer = delayMs;
+        captureDelayMs_ = delayMs;
     }
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
-        intCaptureTimer = 0;
+        captureDelayMs_ = 0;
         return;
     }
     ::ShowWindow(hwnd(), SW_MINIMIZE);
@@ -149,7 +149,7 @@ void Tfm_Mirulo::CapturePickedRange(int delayMs) {
         StartCapture(capture::kPickedByButton);
     } catch (...) {
         // As for the other buttons: a failed capture still gives the window back.
-        intCaptureTimer = 0;
+        captureDelayMs_ = 0;
         ::ShowWindow(hwnd(), SW_RESTORE);
         ::ShowWindow(hwnd(), SW_SHOWNA);
         throw;

@@ -227,7 +227,7 @@ void Tfm_Mirulo::WriteIni() {
 
 void Tfm_Mirulo::AutoCaptureSwitched(bool on) {
     // A new start counts a full period: the first capture comes one period later.
-    autoCaptureTimer.SetEnabled(on);
+    autoCaptureTimer_.SetEnabled(on);
     if (on) {
         tickFailureReported_ = false; // a new run tells its first failure again
     }

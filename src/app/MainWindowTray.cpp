@@ -23,13 +23,13 @@ constexpr COLORREF kGreyPageColour = 8421504;    // red 128, green 128, blue 128
 } // namespace
 
 void Tfm_Mirulo::ConnectTray(HICON icon) {
-    trayIcon = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
-    trayIcon->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { TrayIcon1Click(); }); };
-    tm_Min.OnTimer = [this] { tm_MinTimer(); };
-    btn_Minimized.OnClick = [this] { btn_MinimizedClick(); };
-    btn_Close.OnClick = [this] { btn_CloseClick(); };
+    trayIcon_ = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
+    trayIcon_->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { OnTrayIconClicked(); }); };
+    startMinimisedTimer_.OnTimer = [this] { OnStartMinimisedTimer(); };
+    minimizeButton_.OnClick = [this] { OnMinimizeClicked(); };
+    closeButton_.OnClick = [this] { OnCloseClicked(); };
     soundPage_->OnBusinessModeClicked = [this] { OnBusinessModeClicked(); };
-    tabs.OnMouseDown = [this](UINT message, POINT point) { OnTabStripMouseDown(message, point); };
+    tabs_.OnMouseDown = [this](UINT message, POINT point) { OnTabStripMouseDown(message, point); };
     wheelFilter_ =
         std::make_unique<ui::MouseWheelFilter>(hwnd(), [this](POINT at) { return FormMouseWheel(at); });
     resizeConnected_ = true;
@@ -44,7 +44,7 @@ void Tfm_Mirulo::OnSize(UINT, int, int) {
 // --- Notification area ----------------------------------------------------------
 
 void Tfm_Mirulo::HideToTray() {
-    if (!trayIcon->Show()) {
+    if (!trayIcon_->Show()) {
         // No notification area to come back from: the window stays minimised on
         // the task bar, where the user can always find it.
         return;
@@ -54,10 +54,10 @@ void Tfm_Mirulo::HideToTray() {
 }
 
 void Tfm_Mirulo::RestoreFromTray() {
-    trayIcon->Hide();
+    trayIcon_->Hide();
     // The style goes back before the window shows: a window shown while it is
     // still a tool window gets no task-bar button.
-    ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, iAppExStyle);
+    ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, extendedStyleAtStart_);
     ::ShowWindow(hwnd(), SW_SHOW);
 }
 
@@ -71,7 +71,7 @@ void Tfm_Mirulo::FormResize() {
     RestoreFromTray();
 }
 
-void Tfm_Mirulo::TrayIcon1Click() {
+void Tfm_Mirulo::OnTrayIconClicked() {
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);
@@ -90,17 +90,17 @@ void Tfm_Mirulo::TrayIcon1Click() {
 
 // --- Minimise, close, start minimised ---------------------------------------------
 
-void Tfm_Mirulo::btn_MinimizedClick() {
+void Tfm_Mirulo::OnMinimizeClicked() {
     ::ShowWindow(hwnd(), SW_MINIMIZE);
 }
 
-void Tfm_Mirulo::btn_CloseClick() {
+void Tfm_Mirulo::OnCloseClicked() {
     ::SendMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
-void Tfm_Mirulo::tm_MinTimer() {
+void Tfm_Mirulo::OnStartMinimisedTimer() {
     ::ShowWindow(hwnd(), SW_MINIMIZE);
-    tm_Min.SetEnabled(false);
+    startMinimisedTimer_.SetEnabled(false);
 }
 
 void Tfm_Mirulo::StartMinimisedChanged() {
@@ -166,12 +166,12 @@ void Tfm_Mirulo::OnBusinessModeClicked() {
     soundPage_->ShowIllustration(!grey);
     const COLORREF colour = grey ? kGreyPageColour : kNormalPageColour;
     for (int page = 0; page < 4; ++page) {
-        tabs.SetPageGradientEnd(page, colour);
+        tabs_.SetPageGradientEnd(page, colour);
     }
     for (int page = 0; page < 4; ++page) {
-        tabs.SetPagePressedTabColor(page, colour);
+        tabs_.SetPagePressedTabColor(page, colour);
     }
-    ::SetWindowTextW(hwnd(), (grey ? businessCaption : normalCaption).c_str());
+    ::SetWindowTextW(hwnd(), (grey ? businessCaption_ : normalCaption_).c_str());
     WriteIni();
 }
 

@@ -63,7 +63,7 @@ void Tfm_Mirulo::RememberViewerPlace(int top, int left, int height, int width) {
 
 void Tfm_Mirulo::CreateViewer() {
     viewerLink_ = std::make_unique<ViewerLink>(*this);
-    frmView = std::make_unique<viewer::TfrmView>(
+    viewerWindow_ = std::make_unique<viewer::TfrmView>(
         host(), *viewerLink_,
         viewer::ViewerPlacement{model_.ifrmView_Top, model_.ifrmView_Left, model_.ifrmView_Height,
                                 model_.ifrmView_Width});
@@ -79,27 +79,27 @@ void Tfm_Mirulo::ViewerClicked() {
         ShowNotice(kMissingFileViewer);
         return;
     }
-    if (!frmView) {
+    if (!viewerWindow_) {
         return;
     }
     // Shown first, so that the picture is fitted to the visible window.
-    frmView->ShowViewer();
-    frmView->frmViewImage1LoadFromFile(path);
+    viewerWindow_->ShowViewer();
+    viewerWindow_->frmViewImage1LoadFromFile(path);
 }
 
 void Tfm_Mirulo::ShowSelectedInViewer() {
-    if (!frmView) {
+    if (!viewerWindow_) {
         return;
     }
     const std::wstring path = SelectedPicturePath();
     if (!path.empty() && platform::FileExists(path)) {
-        frmView->frmViewImage1LoadFromFile(path);
+        viewerWindow_->frmViewImage1LoadFromFile(path);
     }
 }
 
 void Tfm_Mirulo::MirrorStatusToViewer(const std::wstring& text) {
-    if (frmView) {
-        frmView->SetStatusText(text);
+    if (viewerWindow_) {
+        viewerWindow_->SetStatusText(text);
     }
 }
 

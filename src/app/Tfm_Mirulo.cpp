@@ -40,8 +40,8 @@ HICON LoadProgramIcon(int size) {
 } // namespace
 
 Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
-    : ui::Window(host), tabs(host), autoCaptureTimer(*this, kAutoCaptureTimerId, 100000),
-      tm_Min(*this, kStartMinimisedTimerId, 1000), captures_(host),
+    : ui::Window(host), tabs_(host), autoCaptureTimer_(*this, kAutoCaptureTimerId, 100000),
+      startMinimisedTimer_(*this, kStartMinimisedTimerId, 1000), captures_(host),
       heldHotKeyWatch_(*this, kHeldHotKeyTimerId, 50) {
     RegisterWindowClass(kMainWindowClass, CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                         LoadProgramIcon(::GetSystemMetrics(SM_CXICON)),
@@ -58,7 +58,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
 
     hotKeys_ = std::make_unique<capture::HotKeyRegistry>(hwnd(),
                                                          [this] { ShowNotice(texts::kDuplicateKeyWarning); });
-    tabs.Create(hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
+    tabs_.Create(hwnd(), RECT{0, 0, kClientWidth, kClientHeight});
     const ui::TabFont tabFonts[] = {{L"Meiryo UI", 15, true},
                                     {L"Tahoma", 15, false},
                                     {L"Meiryo UI", 15, false},
@@ -66,7 +66,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     const wchar_t* tabCaptions[] = {texts::kTabMain, texts::kTabSettings1, texts::kTabSettings2,
                                     texts::kTabSettings3};
     for (int i = 0; i < 4; ++i) {
-        tabs.AddPage(tabCaptions[i], tabFonts[i]);
+        tabs_.AddPage(tabCaptions[i], tabFonts[i]);
     }
     picturePage_ = std::make_unique<PicturePage>(static_cast<PicturePageSite&>(*this));
     savingAndStartupPage_ = std::make_unique<SavingAndStartupPage>(static_cast<PageSite&>(*this),
@@ -93,7 +93,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
 }
 
 Tfm_Mirulo::~Tfm_Mirulo() {
-    frmView.reset();
+    viewerWindow_.reset();
     // Released with the window in FormDestroy; a window torn down without a
     // message loop (tests) must not leave global atoms behind either.
     if (hotKeys_) {
@@ -120,14 +120,14 @@ void Tfm_Mirulo::ShowFirstTime() {
 // The start-up work, in its fixed order: option handlers that the settings run
 // rely on the steps before them.
 void Tfm_Mirulo::FormCreate() {
-    blInFormCreate = true;
-    iAppExStyle = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
+    constructing_ = true;
+    extendedStyleAtStart_ = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
     picturePage_->ShowVersion(kVersionText);
-    normalCaption = std::wstring(texts::kCaptionPrefixNormal) + picturePage_->Version();
-    businessCaption = std::wstring(texts::kCaptionPrefixGrey) + picturePage_->Version();
+    normalCaption_ = std::wstring(texts::kCaptionPrefixNormal) + picturePage_->Version();
+    businessCaption_ = std::wstring(texts::kCaptionPrefixGrey) + picturePage_->Version();
     maxTrackSize_ = {2000, 1010};
     minTrackSize_ = {100, 100};
-    captureCode.clear();
+    captureCode_.clear();
     picturePage_->SetStatusText(L"");
     AssignHints();
     SwitchHintsOn();
@@ -135,7 +135,7 @@ void Tfm_Mirulo::FormCreate() {
     ComputeDefaultPosition();
 
     ReadSettings();
-    ::SetWindowTextW(hwnd(), (soundPage_->BusinessMode() ? businessCaption : normalCaption).c_str());
+    ::SetWindowTextW(hwnd(), (soundPage_->BusinessMode() ? businessCaption_ : normalCaption_).c_str());
     soundPage_->BuildListAtStart(model_.SoundName);
     ApplyTimerInterval();
     captureTriggersPage_->EnablePeriodControls();
@@ -147,19 +147,19 @@ void Tfm_Mirulo::FormCreate() {
         viewer::RemoveInterruptedCopy(SaveFolder());
     }
     CountImages();
-    SetHotKey1();
-    SetHotKey2();
-    SetHotKey3();
+    SetHotKey(1);
+    SetHotKey(2);
+    SetHotKey(3);
     StartGameClient();
 
-    intCaptureTimer = 0;
+    captureDelayMs_ = 0;
     hints_.SetTiming(200, 10000);
     if (savingAndStartupPage_->StartMinimised()) {
-        tm_Min.SetInterval(1000);
-        tm_Min.SetEnabled(true);
+        startMinimisedTimer_.SetInterval(1000);
+        startMinimisedTimer_.SetEnabled(true);
     }
-    tabs.SetActivePageIndex(0);
-    blInFormCreate = false;
+    tabs_.SetActivePageIndex(0);
+    constructing_ = false;
 }
 
 void Tfm_Mirulo::AssignHints() {
@@ -202,7 +202,7 @@ void Tfm_Mirulo::ComputeDefaultPosition() {
 
 void Tfm_Mirulo::ApplyTimerInterval() {
     if (const auto interval = captureTriggersPage_->AutoCaptureIntervalMs()) {
-        autoCaptureTimer.SetInterval(*interval);
+        autoCaptureTimer_.SetInterval(*interval);
     }
 }
 
@@ -272,10 +272,10 @@ void Tfm_Mirulo::OnDpiChanged(UINT newDpi, const RECT& suggested) {
     // rounding.
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    tabs.SetDpi(newDpi);
+    tabs_.SetDpi(newDpi);
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    tabs.Resize(client.right, client.bottom);
+    tabs_.Resize(client.right, client.bottom);
     controlTable_.SetDpi(newDpi);
     ::SendMessageW(hints_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(ui::FontSpec{}, newDpi)),
                    FALSE);

@@ -1,6 +1,9 @@
 #pragma once
-// The main window: the hub of the tool. Every feature is a handler of one of its
-// controls, timers or messages, and its fields are the state the features share.
+// The main window: the frame around the four pages (each a class of its own in
+// app/pages), the tab widget and its buttons, the tray, the timers, the hot keys,
+// the one settings model and the glue between the pages: what a page's button
+// asks for (a capture, a reload, the viewer) the window does, through the small
+// interfaces of app/pages/PageSite.h.
 #include <windows.h>
 
 #include <array>
@@ -44,6 +47,10 @@ class TfrmView;
 class ViewerMainWindow;
 } // namespace mirulo::viewer
 
+namespace mirulo::testkit {
+class MainWindowDriver;
+}
+
 namespace mirulo::app {
 
 class CaptureTriggersPage;
@@ -63,6 +70,9 @@ public:
     explicit Tfm_Mirulo(platform::Host& host);
     ~Tfm_Mirulo() override;
 
+    // The rename dialog and the viewer, made by the program after the window.
+    void CreateRenameDialog();
+    void CreateViewer();
     // Shows the window for the first time, as the program does after creating
     // all of its windows.
     void ShowFirstTime();
@@ -80,147 +90,21 @@ public:
     // Where the viewer was when it closed, for its next showing and the settings.
     void RememberViewerPlace(int top, int left, int height, int width);
 
+    // Every control of the four pages and the tab strip, by its design name.
     ui::Control* FindControl(std::wstring_view name) const;
     const std::vector<ui::Control*>& AllControls() const { return controls_; }
     ui::Hints& hints() { return hints_; }
-    // The pages, for the tests' driver.
-    PicturePage& picturePage() const { return *picturePage_; }
-    SavingAndStartupPage& savingAndStartupPage() const { return *savingAndStartupPage_; }
-    // The list of the save folder's pictures on the page "メイン".
+    ui::TabPager& pager() { return tabs_; }
+
+    // The list of the save folder's pictures on the page "メイン", and what the
+    // viewer and the size cap do with it.
     ui::ListBox& PictureList() const;
-    CaptureTriggersPage& captureTriggersPage() const { return *captureTriggersPage_; }
-    SoundPage& soundPage() const { return *soundPage_; }
-    ui::TabPager& pager() { return tabs; }
-
-    // --- Controls, by the names the features use -------------------------
-    ui::TabPager tabs;
-
-    // On the tab strip
-    IconButton btn_Minimized{L"btn_Minimized"};
-    IconButton btn_Close{L"btn_Close"};
-
-    // Components without a place on the screen
-    ui::Timer autoCaptureTimer;
-    ui::Timer tm_Min;
-    std::unique_ptr<ui::TrayIcon> trayIcon; // shown only while the window hides in the notification area
-
-    // --- Fields shared by the features ------------------------------------
-    std::vector<std::wstring> slPNGJPG;
-    std::int32_t registeredHotKeyId1 = 0;
-    std::int32_t registeredHotKeyId2 = 0;
-    std::int32_t registeredHotKeyId3 = 0;
-    std::wstring captureCode;
-    bool captureSoundDue = false;
-    std::int32_t intCaptureTimer = 0;
-    std::int64_t FTotalSize = 0;
-    std::wstring normalCaption;
-    std::wstring businessCaption;
-
-    std::wstring renameFrom;
-    std::wstring renameTo;
-
-    // Values that belong to the window as a whole.
-    bool blInFormCreate = false;
-    LONG_PTR iAppExStyle = 0;
-
-    // --- Handlers -----------------------------------------------------------
-    void FormCreate();
-    void FormShow();
-    void FormClose();
-    void FormDestroy();
-    void btn_CloseClick();
-    void tm_MinTimer();
-
-    // Settings: the whole file written from the window's current state.
-    void WriteIni();
-    std::wstring SettingsPath();
-    void TrayIconChoiceChanged() override;
-    void StartMinimisedChanged() override;
-    void StartAtLogonClicked() override;
-
-    // Global hot keys.
-    void SetHotKey1();
-    void SetHotKey2();
-    void SetHotKey3();
-    void CheckKeySettings();
-    void HotKeyPressed(WPARAM id);
-
-    // The range picker: the fixed range, and the picked-range capture.
-    void CapturePickedRange(int delayMs) override;
-    // The fixed range picked again in the range picker.
-    void PickFixedRange() override;
-
-    // Auto-capture.
-    void OnAutoCaptureTick();
-    void CaptureOnTick();
-
-    // Captures. A trigger names its kind; StartCapture stores the kind's code in
-    // captureCode and runs the routine of its range.
-    void StartCapture(capture::CaptureKind kind);
-    void CapSave(capture::CaptureKind kind);
-    void CropCapSave(capture::CaptureKind kind);
-    void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
-    void CaptureFixedRangeNow() override;
-    void CaptureFullScreen(int delayMs) override;
-    bool IsSaveFolderUsable() const;
-
-    // The picture list.
+    PicturePage& picturePage() const { return *picturePage_; }
+    std::int64_t PicturesTotalSize() const { return picturesTotalSize_; }
     void CountImages();
-    void ReloadPictures() override;
-    void PictureListClicked() override;
-    void PictureListDoubleClicked() override;
-    void PictureListPressed(UINT message) override;
-    void SetStatusText(const std::wstring& text);
-    std::wstring SelectedPicturePath() const;
-
-    // Size cap, recycle bin and the actions on a picture.
-    void CreateRenameDialog();
-    void RecycleButtonPressed(UINT message) override;
-    void RenameClicked() override;
-    void EditClicked() override;
-    void CopyToClipboardClicked() override;
-    library::RenameDialog* renameDialog() const { return renameDialog_.get(); }
-    void OpenSaveFolder() override;
-    void ChooseSaveFolder() override;
-    // Rename of the selected picture through the dialog, without the check for a selection.
-    void RenameSelectedPicture();
-    // The clipboard and editor actions on a picture path, for the list, its
-    // gestures and the viewer: the copy reports its status text through
-    // `setStatus` and says whether a picture reached the clipboard.
-    using StatusSink = std::function<void(const std::wstring&)>;
-    bool CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus);
-    void OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage);
-    // Start at logon and the game client.
-    void CheckLogonTask();
-    integration::LogonTask& LogonTaskHere();
-    void WarnOfUnsafeProgramPlace();
-    bool blExecUO();
-    void StartGameClient();
-    // The viewer: created after the main window, fed with the selected picture
-    // and the status text.
-    void CreateViewer();
-    void ViewerClicked() override;
-    void ShowSelectedInViewer();
-    void MirrorStatusToViewer(const std::wstring& text);
+    bool MovePicturesToRecycleBin(const std::vector<std::wstring>& files);
     bool CopySelectedPictureToClipboard();
     void OpenSelectedPictureInEditor();
-    bool MovePicturesToRecycleBin(const std::vector<std::wstring>& files);
-    std::unique_ptr<viewer::TfrmView> frmView;
-
-    // After-steps of a capture.
-    void MoveOldestToRecycleBinWhileOverCap();
-    void PlayCaptureSound();
-    void FormResize();
-    // The business-mode box's effects: colours, pictures and caption of the whole window.
-    void OnBusinessModeClicked();
-
-    // Tray, minimise, window drag and colour mode.
-    void HideToTray();
-    void RestoreFromTray();
-    void TrayIcon1Click();
-    void btn_MinimizedClick();
-    void OnTabStripMouseDown(UINT message, POINT point);
-    bool FormMouseWheel(POINT screenPoint);
 
 protected:
     bool OnClose() override;
@@ -230,40 +114,156 @@ protected:
     bool OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
     void OnHotKey(int id, UINT virtualKey) override;
-    void WatchHeldHotKey();
     void OnSize(UINT kind, int width, int height) override;
 
 private:
-    // What the pages ask of the window.
+    // The tests drive the window through it: it reads the features' state below.
+    friend class testkit::MainWindowDriver;
+
+    // --- What the pages ask of the window ---------------------------------------
     platform::Host& PageHost() override { return host(); }
     HWND PageOwner() const override { return hwnd(); }
     void WriteSettings() override { WriteIni(); }
     void ShowNotice(std::wstring_view text) override;
-    bool Constructing() const override { return blInFormCreate; }
+    bool Constructing() const override { return constructing_; }
     settings::SettingsValues& Model() override { return model_; }
+    // The page "メイン"'s buttons and list.
+    void CaptureFixedRangeNow() override;
+    void CapturePickedRange(int delayMs) override;
+    void CaptureFullScreen(int delayMs) override;
+    void OpenSaveFolder() override;
+    void ReloadPictures() override;
+    void RecycleButtonPressed(UINT message) override;
+    void RenameClicked() override;
+    void CopyToClipboardClicked() override;
+    void ViewerClicked() override;
+    void EditClicked() override;
+    void PictureListClicked() override;
+    void PictureListDoubleClicked() override;
+    void PictureListPressed(UINT message) override;
+    // The page "設定１".
+    void ChooseSaveFolder() override;
+    void StartAtLogonClicked() override;
+    void TrayIconChoiceChanged() override;
+    void StartMinimisedChanged() override;
+    // The page "設定２".
+    void PickFixedRange() override;
     void HotKeyChosen(int range, bool writeNow) override;
     void AutoCaptureSwitched(bool on) override;
     void AutoCapturePeriodChanged() override;
+    // The page "設定３"'s business-mode box: colours, pictures and caption of the whole window.
+    void OnBusinessModeClicked();
 
+    // --- Construction, showing, closing -----------------------------------------
     void CreateControls();
     void FillLists();
     void AssignHints();
     void SwitchHintsOn();
     void ComputeDefaultPosition();
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+    void MoveTo(int top, int left);
+
+    // --- Settings: the whole file written from the window's current state ------
     void ReadSettings();
     settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
+    void WriteIni();
+    std::wstring SettingsPath();
+
+    // --- Global hot keys --------------------------------------------------------
     void ConnectHotKeyWatch();
-    void ConnectAutoCapture();
-    void ShowInViewer(const std::wstring& path);
-    void ConnectTray(HICON icon);
     std::int32_t& HotKeyId(int number);
     void SetHotKey(int number);
+    void CheckKeySettings();
     void ReleaseHotKeys();
+    void HotKeyPressed(WPARAM id);
+    void WatchHeldHotKey();
+
+    // --- Captures: a trigger names its kind; StartCapture stores the kind's code
+    // in captureCode_ and runs the routine of its range --------------------------
+    void StartCapture(capture::CaptureKind kind);
+    void CaptureAndSave(capture::CaptureKind kind);
+    void PickCropAndSave(capture::CaptureKind kind);
+    void SaveCapture(const capture::CapturePicture& picture, bool toClipboard);
     void RunButtonCapture(capture::CaptureKind kind);
+    bool IsSaveFolderUsable() const;
+    // After-steps of a capture.
+    void MoveOldestToRecycleBinWhileOverCap();
+    void PlayCaptureSound();
+
+    // --- Auto-capture -----------------------------------------------------------
+    void ConnectAutoCapture();
+    void OnAutoCaptureTick();
+    void CaptureOnTick();
     void SwitchAutoCaptureOff();
     void ApplyTimerInterval();
-    void MoveTo(int top, int left);
+
+    // --- The picture list and the actions on a picture -------------------------
+    void SetStatusText(const std::wstring& text);
+    std::wstring SelectedPicturePath() const;
+    library::RenameDialog* renameDialog() const { return renameDialog_.get(); }
+    // Rename of the selected picture through the dialog, without the check for a selection.
+    void RenameSelectedPicture();
+    // The clipboard and editor actions on a picture path, for the list, its
+    // gestures and the viewer: the copy reports its status text through
+    // `setStatus` and says whether a picture reached the clipboard.
+    using StatusSink = std::function<void(const std::wstring&)>;
+    bool CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus);
+    void OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage);
+
+    // --- Start at logon and the game client -------------------------------------
+    void CheckLogonTask();
+    integration::LogonTask& LogonTaskHere();
+    void WarnOfUnsafeProgramPlace();
+    bool IsGameClientRunning();
+    void StartGameClient();
+
+    // --- The viewer: created after the main window, fed with the selected
+    // picture and the status text --------------------------------------------------
+    void ShowSelectedInViewer();
+    void ShowInViewer(const std::wstring& path);
+    void MirrorStatusToViewer(const std::wstring& text);
+
+    // --- Tray, minimise, window drag and the wheel guard ------------------------
+    void ConnectTray(HICON icon);
+    void FormResize();
+    void HideToTray();
+    void RestoreFromTray();
+    void OnTrayIconClicked();
+    void OnMinimizeClicked();
+    void OnCloseClicked();
+    void OnStartMinimisedTimer();
+    void OnTabStripMouseDown(UINT message, POINT point);
+    bool FormMouseWheel(POINT screenPoint);
+
+    // --- The frame: the tab widget, its buttons, the timers, the tray ----------
+    ui::TabPager tabs_;
+    IconButton minimizeButton_{L"btn_Minimized"};
+    IconButton closeButton_{L"btn_Close"};
+    ui::Timer autoCaptureTimer_;
+    ui::Timer startMinimisedTimer_;
+    std::unique_ptr<ui::TrayIcon> trayIcon_; // shown only while the window hides in the notification area
+    std::unique_ptr<viewer::TfrmView> viewerWindow_;
+
+    // --- State the features share ------------------------------------------------
+    std::int32_t registeredHotKeyId1_ = 0;
+    std::int32_t registeredHotKeyId2_ = 0;
+    std::int32_t registeredHotKeyId3_ = 0;
+    std::wstring captureCode_;
+    bool captureSoundDue_ = false;
+    // The delay the next picked-range capture waits, set by its delayed buttons.
+    std::int32_t captureDelayMs_ = 0;
+    std::int64_t picturesTotalSize_ = 0;
+    std::wstring normalCaption_;
+    std::wstring businessCaption_;
+    std::wstring renameFrom_;
+    std::wstring renameTo_;
+    bool constructing_ = false;
+    LONG_PTR extendedStyleAtStart_ = 0;
+
     capture::CaptureService captures_;
     std::unique_ptr<capture::HotKeyRegistry> hotKeys_;
     std::unique_ptr<library::RenameDialog> renameDialog_;
@@ -278,9 +278,10 @@ private:
     std::vector<ui::Control*> controls_;
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
-    // The settings that no control shows: the save folder, the editor, the game
-    // client, the fixed range, the viewer's place, the timer's unit. The controls hold the rest;
-    // CurrentSettings joins both.
+    // The one settings model. The values no control shows (the save folder, the
+    // editor, the game client, the fixed range, the viewer's place) live here;
+    // the pages' controls show the rest, and CurrentSettings takes theirs over
+    // these when the file is written.
     settings::SettingsValues model_;
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;

@@ -18,63 +18,63 @@ void MainWindowDriver::Missing(std::wstring_view name, const char* role, bool ot
 }
 
 const std::vector<std::wstring>& MainWindowDriver::SoundFiles() const {
-    return window_.soundPage().SoundFiles();
+    return window_.soundPage_->SoundFiles();
 }
 sound::MciPlayer* MainWindowDriver::SoundPlayer() const {
-    return window_.soundPage().Player();
+    return window_.soundPage_->Player();
 }
 bool MainWindowDriver::SoundDue() const {
-    return window_.captureSoundDue;
+    return window_.captureSoundDue_;
 }
 ui::Timer& MainWindowDriver::AutoCaptureTimer() const {
-    return window_.autoCaptureTimer;
+    return window_.autoCaptureTimer_;
 }
 std::int32_t& MainWindowDriver::CaptureDelay() const {
-    return window_.intCaptureTimer;
+    return window_.captureDelayMs_;
 }
 std::wstring& MainWindowDriver::CaptureCode() const {
-    return window_.captureCode;
+    return window_.captureCode_;
 }
 
 std::int32_t MainWindowDriver::HotKeyId(int range) const {
     switch (range) {
     case 1:
-        return window_.registeredHotKeyId1;
+        return window_.registeredHotKeyId1_;
     case 2:
-        return window_.registeredHotKeyId2;
+        return window_.registeredHotKeyId2_;
     case 3:
-        return window_.registeredHotKeyId3;
+        return window_.registeredHotKeyId3_;
     default:
         throw std::logic_error("hot keys are numbered 1 (fixed range), 2 (picked range), 3 (full screen)");
     }
 }
 
 bool MainWindowDriver::Constructing() const {
-    return window_.blInFormCreate;
+    return window_.constructing_;
 }
 std::int64_t MainWindowDriver::PicturesTotalSize() const {
-    return window_.FTotalSize;
+    return window_.picturesTotalSize_;
 }
 const std::wstring& MainWindowDriver::RenamedFrom() const {
-    return window_.renameFrom;
+    return window_.renameFrom_;
 }
 const std::wstring& MainWindowDriver::RenamedTo() const {
-    return window_.renameTo;
+    return window_.renameTo_;
 }
 const std::wstring& MainWindowDriver::NormalCaption() const {
-    return window_.normalCaption;
+    return window_.normalCaption_;
 }
 const std::wstring& MainWindowDriver::BusinessCaption() const {
-    return window_.businessCaption;
+    return window_.businessCaption_;
 }
 LONG_PTR MainWindowDriver::ExtendedStyleAtStart() const {
-    return window_.iAppExStyle;
+    return window_.extendedStyleAtStart_;
 }
 ui::TrayIcon* MainWindowDriver::TrayIcon() const {
-    return window_.trayIcon.get();
+    return window_.trayIcon_.get();
 }
 viewer::TfrmView* MainWindowDriver::Viewer() const {
-    return window_.frmView.get();
+    return window_.viewerWindow_.get();
 }
 library::RenameDialog* MainWindowDriver::RenameDialog() const {
     return window_.renameDialog();
@@ -126,7 +126,7 @@ void MainWindowDriver::OnPickedRangeIn10sClicked() const {
     window_.CapturePickedRange(10000);
 }
 void MainWindowDriver::OnMinimizeClicked() const {
-    window_.btn_MinimizedClick();
+    window_.OnMinimizeClicked();
 }
 
 } // namespace mirulo::testkit
