@@ -17,7 +17,7 @@
 #include "support/ModalScript.h"
 #include "support/PatternWindow.h"
 #include "support/MainWindowTest.h"
-#include "win/app_picker/PickerTestHost.h"
+#include "win/app/picker/PickerTestHost.h"
 
 using namespace mirulo;
 using capture::fixture::PatternColour;

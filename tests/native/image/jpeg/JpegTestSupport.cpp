@@ -25,7 +25,7 @@ Image GradientPicture(std::uint32_t width, std::uint32_t height) {
 }
 
 Bytes ReadFixture(const std::string& name) {
-    const std::string path = std::string(MIRULO_SOURCE_DIR) + "/tests/native/image_jpeg/fixtures/" + name;
+    const std::string path = std::string(MIRULO_SOURCE_DIR) + "/tests/native/image/jpeg/fixtures/" + name;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         throw std::runtime_error("missing fixture " + path);

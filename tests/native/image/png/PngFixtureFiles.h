@@ -1,5 +1,5 @@
 #pragma once
-// The PNG files of tests/native/image_png/fixtures, compiled into the test.
+// The PNG files of tests/native/image/png/fixtures, compiled into the test.
 #include <cstddef>
 #include <cstdint>
 #include <span>

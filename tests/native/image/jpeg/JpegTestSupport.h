@@ -15,7 +15,7 @@ using Bytes = std::vector<std::uint8_t>;
 // Smooth colour ramps across the picture: JPEG's favourite kind of content.
 Image GradientPicture(std::uint32_t width, std::uint32_t height);
 
-// The bytes of tests/native/image_jpeg/fixtures/<name>.
+// The bytes of tests/native/image/jpeg/fixtures/<name>.
 Bytes ReadFixture(const std::string& name);
 
 struct Segment {

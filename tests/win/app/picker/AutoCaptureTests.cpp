@@ -9,7 +9,7 @@
 #include "platform/Wide.h"
 #include "support/ModalScript.h"
 #include "support/MainWindowTest.h"
-#include "win/app_picker/PickerTestHost.h"
+#include "win/app/picker/PickerTestHost.h"
 
 using namespace mirulo;
 using testkit::PumpFor;

@@ -1,5 +1,5 @@
 // The program on a scaled display, started at the system's scale (Wine's
-// LogPixels): tests/win/scaled/run-at-dpi runs this at 120, 144 and 192 DPI, and
+// LogPixels): tests/win/app/scaled/run-at-dpi runs this at 120, 144 and 192 DPI, and
 // CTest runs it as it is at 96. Every control sits at its 96-DPI place times the
 // scale, fonts follow the scale, pictures come from the rendition drawn for it
 // rather than an enlarged 100 % bitmap, and a capture reads the screen at its
