@@ -567,6 +567,14 @@ void MakeJoinable(std::vector<std::uint8_t>& band, std::size_t filteredSize) {
     band.insert(band.end(), emptyStored.begin(), emptyStored.end());
 }
 
+// How a picture's rows are filtered. Adaptive gives each row the filter whose
+// capped residuals cost least. That sum sees the bytes, not the matches
+// deflate finds: where a picture repeats downwards (stacked tiles, the snow
+// and ice of a game scene), rows filtered by Up repeat the rows above them
+// and pack smaller, though their sums are larger. Which one a picture takes is
+// decided by the bytes libdeflate gives on a few rows of each band (ChoosePlan).
+enum class FilterPlan : std::uint8_t { Adaptive, Up };
+
 // Converts rows to RGB where needed and filters them, a band at a time. Its
 // buffers are sized for the widest picture so far and kept for the next.
 class BandFilter {
@@ -574,23 +582,40 @@ public:
     // Fills `out` with the band's filtered rows (filter byte, then the row),
     // after as many of the rows before the band as fill deflate's window: the
     // same bytes the band before ends with, as a row's filter depends only on
-    // it and the row above. Returns where the band starts in `out`.
-    std::size_t Filter(const PixelRows& rows, const Band& band, std::vector<std::uint8_t>& out) {
+    // it, the row above and the picture's plan. Returns where the band starts
+    // in `out`.
+    std::size_t Filter(const PixelRows& rows, const Band& band, std::vector<std::uint8_t>& out,
+                       FilterPlan plan = FilterPlan::Adaptive) {
         const std::size_t rowBytes = Prepare(rows);
         const std::uint32_t historyRows = static_cast<std::uint32_t>(
             std::min<std::size_t>(band.firstRow, (kWindowBytes + rowBytes) / (rowBytes + 1)));
-        const std::uint32_t firstRow = band.firstRow - historyRows;
         out.resize(std::size_t{historyRows + band.rowCount} * (rowBytes + 1));
+        FilterRows(rows, band.firstRow - historyRows, historyRows + band.rowCount, plan, out.data());
+        return std::size_t{historyRows} * (rowBytes + 1);
+    }
+
+    // Rows [firstRow, firstRow + count) filtered by `plan` into `out`, which
+    // holds count * (row bytes + 1).
+    void FilterRows(const PixelRows& rows, std::uint32_t firstRow, std::uint32_t count, FilterPlan plan,
+                    std::uint8_t* out) {
+        if (count == 0) {
+            return;
+        }
+        const std::size_t rowBytes = Prepare(rows);
         const std::uint8_t* above = firstRow == 0 ? zeroRow_.data() : RgbRow(rows, firstRow - 1, 1);
-        std::uint8_t* filtered = out.data();
-        for (std::uint32_t i = 0; i < historyRows + band.rowCount; ++i) {
+        for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t* row = RgbRow(rows, firstRow + i, i % 2);
-            filtered[0] =
-                static_cast<std::uint8_t>(FilterRow(row, above, rowBytes, scratch_.data(), filtered + 1));
-            filtered += rowBytes + 1;
+            if (plan == FilterPlan::Up) {
+                out[0] = static_cast<std::uint8_t>(png::Filter::Up);
+                for (std::size_t x = 0; x < rowBytes; ++x) {
+                    out[1 + x] = static_cast<std::uint8_t>(row[x] - above[x]);
+                }
+            } else {
+                out[0] = static_cast<std::uint8_t>(FilterRow(row, above, rowBytes, scratch_.data(), out + 1));
+            }
+            out += rowBytes + 1;
             above = row;
         }
-        return std::size_t{historyRows} * (rowBytes + 1);
     }
 
     // The filtered cost of one row in every `kCostSampleStride`: a cheap guess
@@ -674,6 +699,11 @@ public:
     }
 
     int level() const noexcept { return level_; }
+
+    // What libdeflate packs `data` to, at the level.
+    std::size_t PackedSize(const std::uint8_t* data, std::size_t size) {
+        return CompressWithLibdeflate(data, size);
+    }
 
     // `data` holds `history` bytes that the band before ended with, then the
     // band's `size` bytes.
@@ -809,6 +839,7 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
 struct Workspace {
     BandFilter filter;
     std::vector<std::uint8_t> filtered;
+    std::vector<std::uint8_t> probe;
     std::unique_ptr<BandCompressor> compressor;
 
     BandCompressor& CompressorFor(int level) {
@@ -823,6 +854,68 @@ struct Workspace {
 Workspace& ThreadWorkspace() {
     thread_local Workspace workspace;
     return workspace;
+}
+
+// What libdeflate packs a band's probe to by each plan: whole rows from the
+// band's middle, as many as the zlib passes' probe covers (a thirty-second of
+// the band, at least kMinProbeBytes).
+struct ProbeSizes {
+    std::size_t adaptive = 0;
+    std::size_t up = 0;
+};
+
+ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspace,
+                     BandCompressor& compressor) {
+    const std::size_t filteredRowBytes = std::size_t{rows.width} * kBytesPerPixel + 1;
+    const std::size_t bandBytes = filteredRowBytes * band.rowCount;
+    const std::size_t probeBytes = std::min(bandBytes, std::max(kMinProbeBytes, bandBytes / kProbeDivisor));
+    const auto probeRows = static_cast<std::uint32_t>(
+        std::min<std::size_t>(band.rowCount, (probeBytes + filteredRowBytes - 1) / filteredRowBytes));
+    const std::uint32_t firstRow = band.firstRow + (band.rowCount - probeRows) / 2;
+    const std::size_t size = std::size_t{probeRows} * filteredRowBytes;
+    workspace.probe.resize(size);
+    ProbeSizes sizes;
+    workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Adaptive, workspace.probe.data());
+    sizes.adaptive = compressor.PackedSize(workspace.probe.data(), size);
+    workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Up, workspace.probe.data());
+    sizes.up = compressor.PackedSize(workspace.probe.data(), size);
+    return sizes;
+}
+
+// The picture's plan: Up if the probes of all its bands pack smaller by it.
+// One plan for the whole picture, not one a band: a band filtered otherwise
+// than the band before finds nothing in that band's last rows, which can cost
+// more than a band's plan gains (a picture repeating a strip of rows would
+// pay for the strip again at every change of plan). The probes together are
+// a thirty-second of the picture, from every band, so the few rows of one
+// band that point the wrong way (on tiles a few rows tall they do) are
+// outweighed by the rest.
+FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int level,
+                      std::size_t threadCount) {
+    if (level < kTwoEngineLevel) {
+        return FilterPlan::Adaptive;
+    }
+    std::vector<ProbeSizes> sizes(bands.size());
+    std::atomic<std::size_t> next{0};
+    WorkerPool::Shared().Run(threadCount, [&]() {
+        Workspace& workspace = ThreadWorkspace();
+        try {
+            BandCompressor& compressor = workspace.CompressorFor(level);
+            for (std::size_t i = next++; i < bands.size(); i = next++) {
+                sizes[i] = PackProbe(rows, bands[i], workspace, compressor);
+            }
+        } catch (...) {
+            next = bands.size();
+            throw;
+        }
+    });
+    std::size_t adaptive = 0;
+    std::size_t up = 0;
+    for (const ProbeSizes& band : sizes) {
+        adaptive += band.adaptive;
+        up += band.up;
+    }
+    return up < adaptive ? FilterPlan::Up : FilterPlan::Adaptive;
 }
 
 // Puts the costliest bands first (by a sample of their filtered rows), so that
@@ -852,6 +945,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
         SortSlowestFirst(rows, bands, order);
     }
     std::atomic<std::size_t> next{0};
+    const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount);
     // Each band's result depends on its bytes only, so the order the threads
     // take them in changes nothing in the file.
     const std::function<void()> work = [&]() {
@@ -860,7 +954,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
             BandCompressor& compressor = workspace.CompressorFor(level);
             for (std::size_t taken = next++; taken < order.size(); taken = next++) {
                 const std::size_t i = order[taken];
-                const std::size_t history = workspace.filter.Filter(rows, bands[i], workspace.filtered);
+                const std::size_t history = workspace.filter.Filter(rows, bands[i], workspace.filtered, plan);
                 deflated[i] = compressor.Compress(workspace.filtered.data(), history,
                                                   workspace.filtered.size() - history, i + 1 == bands.size());
             }

@@ -49,6 +49,13 @@ std::uint8_t PatternSample(Pattern pattern, std::uint32_t x, std::uint32_t y, st
         }
         return window ? 240 : static_cast<std::uint8_t>(30 + 50 * c);
     }
+    case Pattern::DiagonalNoise: {
+        std::uint32_t hash = ((x + y) % 97 * 4 + c + 1) * 2654435761u;
+        hash ^= hash >> 15;
+        hash *= 2246822519u;
+        hash ^= hash >> 13;
+        return static_cast<std::uint8_t>(hash >> 24);
+    }
     }
     return 0;
 }

@@ -18,6 +18,7 @@ enum class Pattern {
     SmoothNoise,   // slowly varying values with small noise, like a photo
     ColumnStripes, // every row equal to the one above
     Desktop,       // flat windows, glyph-like specks and a gradient bar
+    DiagonalNoise, // noise along diagonals: each row is the one above shifted by a pixel
 };
 
 // A picture of the given size whose pixels follow `pattern`; `seed` varies the
