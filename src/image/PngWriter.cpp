@@ -54,6 +54,13 @@ constexpr std::size_t kMinProbeBytes = std::size_t{16} * 1024;
 // 1/kSearchPassDivisor of their size: on noisier bands it costs twice
 // libdeflate's time and its probe wins by a hair, when it wins.
 constexpr std::size_t kSearchPassDivisor = 8;
+// libdeflate one level up is tried on bands whose probe zlib's run-only pass
+// packs to at least kFarMatchRatio times libdeflate's size: there the matches
+// are far from runs (tiles repeated along the row), and that level costs about
+// what this one does. Set on the fit half, between its tiles (6.3 to 25 times,
+// every band) and everything else (at most 2.4, text): on text, desktops,
+// photos and game scenes the next level costs two to three times this one.
+constexpr std::size_t kFarMatchRatio = 4;
 // The short search: zlib's level-7 table with the hash chain cut from 256 to
 // 16 links, Z_FILTERED. It wins on many bands of desktops, where text meets
 // pictures.
@@ -712,37 +719,60 @@ public:
         DeflatedBand result;
         result.filteredSize = size;
         result.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, band, size));
-        const std::size_t packed = CompressWithLibdeflate(band, size);
+        const bool twoEngines = level_ >= kTwoEngineLevel;
+        const std::size_t probeSize = std::min(size, std::max(kMinProbeBytes, size / kProbeDivisor));
+        const std::uint8_t* probe = band + (size - probeSize) / 2;
+        const bool probing = twoEngines && probeSize < size;
+        // The probe's smallest size so far: what a pass must beat to run in full.
+        std::size_t bestProbe = probing ? CompressWithLibdeflate(probe, probeSize) : 0;
+        std::size_t runsProbe = 0;
+        libdeflate_compressor* engine = libdeflate_.get();
+        if (probing) {
+            runsProbe = CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), probe, probeSize, true);
+            // Where the matches are far from runs of one byte (tiles repeated
+            // along the row), libdeflate's next level finds longer ones at
+            // about the cost of this one, and is taken if it packs the probe
+            // smaller. Elsewhere (text, photos) it costs two to three times.
+            if (runsProbe >= kFarMatchRatio * bestProbe && level_ < 12) {
+                const std::size_t strongerProbe = CompressWithLibdeflate(Stronger(), probe, probeSize);
+                if (strongerProbe < bestProbe) {
+                    engine = Stronger();
+                    bestProbe = strongerProbe;
+                }
+            }
+        }
+        const std::size_t packed = CompressWithLibdeflate(engine, band, size);
+        if (!probing) {
+            bestProbe = packed;
+        }
         // Room for MakeJoinable's few bytes, so that they need no new buffer.
         result.data.reserve(packed + 8);
         result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(packed));
         bool fromZlib = false;
-        if (level_ >= kTwoEngineLevel) {
-            const std::size_t probeSize = std::min(size, std::max(kMinProbeBytes, size / kProbeDivisor));
-            const std::uint8_t* probe = band + (size - probeSize) / 2;
-            // The probe's smallest size so far: what a pass must beat to run in full.
-            std::size_t bestProbe = probeSize == size ? packed : CompressWithLibdeflate(probe, probeSize);
-            const auto tryPass = [&](int strategy, bool shortChains, std::size_t dictionary) {
-                std::size_t probePacked = 0;
-                if (probeSize < size) {
-                    probePacked =
-                        CompressWithZlib(Reset(strategy, shortChains, nullptr, 0), probe, probeSize, true);
+        if (twoEngines) {
+            const auto tryPass = [&](int strategy, bool shortChains, std::size_t dictionary,
+                                     std::size_t probePacked) {
+                if (probing) {
+                    if (probePacked == 0) {
+                        probePacked = CompressWithZlib(Reset(strategy, shortChains, nullptr, 0), probe,
+                                                       probeSize, true);
+                    }
                     if (probePacked >= bestProbe) {
                         return;
                     }
                 }
                 const std::size_t zlibPacked = CompressWithZlib(
                     Reset(strategy, shortChains, band - dictionary, dictionary), band, size, last);
-                bestProbe = probeSize == size ? std::min(bestProbe, zlibPacked) : probePacked;
+                bestProbe = probing ? probePacked : std::min(bestProbe, zlibPacked);
                 if (zlibPacked < result.data.size()) {
                     result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
                     fromZlib = true;
                 }
             };
             const std::size_t dictionary = std::min(history, kWindowBytes);
-            tryPass(Z_RLE, false, 0);
+            tryPass(Z_RLE, false, 0, runsProbe);
             if (packed * kSearchPassDivisor <= size) {
-                tryPass(Z_FILTERED, true, dictionary);
+                tryPass(Z_FILTERED, true, dictionary, 0);
             }
         }
         if (!fromZlib && !last) {
@@ -812,8 +842,21 @@ private:
         return out_.size() - stream.avail_out;
     }
 
+    // libdeflate one level up, made on first use: only pictures of far
+    // matches need it.
+    libdeflate_compressor* Stronger() {
+        if (!stronger_) {
+            stronger_.reset(libdeflate_alloc_compressor(level_ + 1));
+            if (!stronger_) {
+                throw CodecError("PNG: out of memory for the compressor");
+            }
+        }
+        return stronger_.get();
+    }
+
     int level_;
     Compressor libdeflate_;
+    Compressor stronger_;
     ZStream zlib_;
     std::vector<std::uint8_t> out_;
 };
@@ -839,7 +882,6 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
 struct Workspace {
     BandFilter filter;
     std::vector<std::uint8_t> filtered;
-    std::vector<std::uint8_t> probe;
     std::unique_ptr<BandCompressor> compressor;
 
     BandCompressor& CompressorFor(int level) {
@@ -873,12 +915,14 @@ ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspa
         std::min<std::size_t>(band.rowCount, (probeBytes + filteredRowBytes - 1) / filteredRowBytes));
     const std::uint32_t firstRow = band.firstRow + (band.rowCount - probeRows) / 2;
     const std::size_t size = std::size_t{probeRows} * filteredRowBytes;
-    workspace.probe.resize(size);
+    // In the band's own buffer, filled before the band: no buffer more.
+    std::vector<std::uint8_t>& buffer = workspace.filtered;
+    buffer.resize(size);
     ProbeSizes sizes;
-    workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Adaptive, workspace.probe.data());
-    sizes.adaptive = compressor.PackedSize(workspace.probe.data(), size);
-    workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Up, workspace.probe.data());
-    sizes.up = compressor.PackedSize(workspace.probe.data(), size);
+    workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Adaptive, buffer.data());
+    sizes.adaptive = compressor.PackedSize(buffer.data(), size);
+    workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Up, buffer.data());
+    sizes.up = compressor.PackedSize(buffer.data(), size);
     return sizes;
 }
 

@@ -41,6 +41,8 @@ const RoundTripCase kRoundTripCases[] = {
     {"SeveralBandsNoise", 800, 1000, Pattern::Noise},
     // Filtered by Up as a whole (see below): bands start from Up-filtered rows.
     {"SeveralBandsDiagonalNoise", 1000, 1400, Pattern::DiagonalNoise},
+    // Matches far from runs: some bands packed by libdeflate's next level.
+    {"SeveralBandsTileMap", 1000, 1400, Pattern::TileMap},
     // A row longer than a band: every row is a band of its own.
     {"RowLongerThanABand", 400000, 3, Pattern::SmoothNoise},
 };
