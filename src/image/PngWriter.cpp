@@ -574,12 +574,12 @@ void MakeJoinable(std::vector<std::uint8_t>& band, std::size_t filteredSize) {
     band.insert(band.end(), emptyStored.begin(), emptyStored.end());
 }
 
-// How a band's rows are filtered. Adaptive gives each row the filter whose
+// How a picture's rows are filtered. Adaptive gives each row the filter whose
 // capped residuals cost least. That sum sees the bytes, not the matches
-// deflate finds: where a picture repeats downwards (the snow and mountains
-// of a game scene), rows filtered by Up repeat the rows above them
-// and pack smaller, though their sums are larger. Which one a band takes is
-// decided by the bytes libdeflate gives (ChoosePlan, DeflateBands).
+// deflate finds: where a picture repeats downwards (stacked tiles, the snow
+// and ice of a game scene), rows filtered by Up repeat the rows above them
+// and pack smaller, though their sums are larger. Which one a picture takes is
+// decided by the bytes libdeflate gives on a few rows of each band (ChoosePlan).
 enum class FilterPlan : std::uint8_t { Adaptive, Up };
 
 // Converts rows to RGB where needed and filters them, a band at a time. Its
@@ -587,10 +587,10 @@ enum class FilterPlan : std::uint8_t { Adaptive, Up };
 class BandFilter {
 public:
     // Fills `out` with the band's filtered rows (filter byte, then the row),
-    // after as many of the rows before the band as fill deflate's window, all
-    // by `plan`: the same bytes the band before ends with where it took that
-    // plan, as a row's filter depends only on it and the row above. Returns
-    // where the band starts in `out`.
+    // after as many of the rows before the band as fill deflate's window: the
+    // same bytes the band before ends with, as a row's filter depends only on
+    // it, the row above and the picture's plan. Returns where the band starts
+    // in `out`.
     std::size_t Filter(const PixelRows& rows, const Band& band, std::vector<std::uint8_t>& out,
                        FilterPlan plan = FilterPlan::Adaptive) {
         const std::size_t rowBytes = Prepare(rows);
@@ -707,19 +707,14 @@ public:
 
     int level() const noexcept { return level_; }
 
-    // What libdeflate packs `data` to, at the level; the bytes are at Output()
-    // until the next packing.
+    // What libdeflate packs `data` to, at the level.
     std::size_t PackedSize(const std::uint8_t* data, std::size_t size) {
         return CompressWithLibdeflate(data, size);
     }
-    const std::uint8_t* Output() const { return out_.data(); }
 
     // `data` holds `history` bytes that the band before ended with, then the
     // band's `size` bytes.
-    // `packedAlready`, when given and not empty, is libdeflate's output for the
-    // band at this level (a final block at its end), so that it is not made again.
-    DeflatedBand Compress(const std::uint8_t* data, std::size_t history, std::size_t size, bool last,
-                          std::vector<std::uint8_t>* packedAlready = nullptr) {
+    DeflatedBand Compress(const std::uint8_t* data, std::size_t history, std::size_t size, bool last) {
         const std::uint8_t* band = data + history;
         DeflatedBand result;
         result.filteredSize = size;
@@ -746,22 +741,13 @@ public:
                 }
             }
         }
-        const bool known = packedAlready != nullptr && !packedAlready->empty();
-        if (known) {
-            result.data = std::move(*packedAlready);
-        }
-        if (!known || engine != libdeflate_.get()) {
-            const std::size_t packed = CompressWithLibdeflate(engine, band, size);
-            if (!known || packed < result.data.size()) {
-                // Room for MakeJoinable's few bytes, so that they need no new buffer.
-                result.data.reserve(packed + 8);
-                result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(packed));
-            }
-        }
-        const std::size_t packed = result.data.size();
+        const std::size_t packed = CompressWithLibdeflate(engine, band, size);
         if (!probing) {
             bestProbe = packed;
         }
+        // Room for MakeJoinable's few bytes, so that they need no new buffer.
+        result.data.reserve(packed + 8);
+        result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(packed));
         bool fromZlib = false;
         if (twoEngines) {
             const auto tryPass = [&](int strategy, bool shortChains, std::size_t dictionary,
@@ -896,7 +882,6 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
 struct Workspace {
     BandFilter filter;
     std::vector<std::uint8_t> filtered;
-    std::vector<std::uint8_t> packed;
     std::unique_ptr<BandCompressor> compressor;
 
     BandCompressor& CompressorFor(int level) {
@@ -941,12 +926,14 @@ ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspa
     return sizes;
 }
 
-// Whether the picture's bands are tried by Up: if the probes of all its bands
-// together pack smaller by it. Only then does each band pay for packing
-// itself both ways (DeflateBands); the probes together are a thirty-second of
-// the picture, from every band, so where Up wins nowhere (text, desktops,
-// photos, tiles) the few rows of one band that point to it (on the tiles, one
-// band's probe of three 4K rows does) cost no more than the probes.
+// The picture's plan: Up if the probes of all its bands pack smaller by it.
+// One plan for the whole picture, not one a band: a band filtered otherwise
+// than the band before finds nothing in that band's last rows, which can cost
+// more than a band's plan gains (a picture repeating a strip of rows would
+// pay for the strip again at every change of plan). The probes together are
+// a thirty-second of the picture, from every band, so the few rows of one
+// band that point the wrong way (on tiles a few rows tall they do) are
+// outweighed by the rest.
 FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int level,
                       std::size_t threadCount) {
     if (level < kTwoEngineLevel) {
@@ -996,28 +983,14 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
         threads = std::max(1u, std::thread::hardware_concurrency());
     }
     const std::size_t threadCount = std::min<std::size_t>(threads, bands.size());
-    const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount);
-    // Where the probes point to Up, each band still takes the plan that gives
-    // libdeflate fewer bytes on the whole band, and where that plan is not the
-    // band before's, the one of the two whose whole result is smaller: no band
-    // packs larger than by the plan of the band before. Its history (the band
-    // before's last rows, for the zlib passes) is filtered by the band before's
-    // plan, which that band's thread publishes in `plans` once decided: the
-    // bands are taken in order, so the band before has always been taken, and
-    // its thread waits only for the band before it.
-    const bool eachBand = plan == FilterPlan::Up;
-    std::unique_ptr<std::atomic<int>[]> plans(new std::atomic<int>[bands.size()]);
-    for (std::size_t i = 0; i < bands.size(); ++i) {
-        plans[i] = -1;
-    }
-    std::atomic<bool> failed{false};
     std::vector<std::size_t> order(bands.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    if (threadCount > 1 && !eachBand) {
+    if (threadCount > 1) {
         SortSlowestFirst(rows, bands, order);
     }
     std::atomic<std::size_t> next{0};
-    // Each band's result depends on its pixels only, so the order the threads
+    const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount);
+    // Each band's result depends on its bytes only, so the order the threads
     // take them in changes nothing in the file.
     const std::function<void()> work = [&]() {
         Workspace& workspace = ThreadWorkspace();
@@ -1025,70 +998,11 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
             BandCompressor& compressor = workspace.CompressorFor(level);
             for (std::size_t taken = next++; taken < order.size(); taken = next++) {
                 const std::size_t i = order[taken];
-                if (!eachBand) {
-                    const std::size_t history =
-                        workspace.filter.Filter(rows, bands[i], workspace.filtered, plan);
-                    deflated[i] =
-                        compressor.Compress(workspace.filtered.data(), history,
-                                            workspace.filtered.size() - history, i + 1 == bands.size());
-                    continue;
-                }
-                const Band& band = bands[i];
-                const std::size_t history = workspace.filter.Filter(rows, band, workspace.filtered, plan);
-                std::uint8_t* filtered = workspace.filtered.data() + history;
-                const std::size_t size = workspace.filtered.size() - history;
-                const std::size_t up = compressor.PackedSize(filtered, size);
-                workspace.packed.assign(compressor.Output(), compressor.Output() + up);
-                workspace.filter.FilterRows(rows, band.firstRow, band.rowCount, FilterPlan::Adaptive,
-                                            filtered);
-                const std::size_t adaptive = compressor.PackedSize(filtered, size);
-                FilterPlan preferred = FilterPlan::Up;
-                if (adaptive <= up) {
-                    preferred = FilterPlan::Adaptive;
-                    workspace.packed.assign(compressor.Output(), compressor.Output() + adaptive);
-                } else {
-                    workspace.filter.FilterRows(rows, band.firstRow, band.rowCount, FilterPlan::Up, filtered);
-                }
-                const bool last = i + 1 == bands.size();
-                if (history == 0) {
-                    plans[i].store(static_cast<int>(preferred), std::memory_order_release);
-                    deflated[i] =
-                        compressor.Compress(workspace.filtered.data(), 0, size, last, &workspace.packed);
-                    continue;
-                }
-                int before = plans[i - 1].load(std::memory_order_acquire);
-                while (before < 0) {
-                    if (failed) {
-                        return;
-                    }
-                    std::this_thread::yield();
-                    before = plans[i - 1].load(std::memory_order_acquire);
-                }
-                const FilterPlan beforePlan = static_cast<FilterPlan>(before);
-                const auto historyRows =
-                    static_cast<std::uint32_t>(history / (std::size_t{rows.width} * kBytesPerPixel + 1));
-                workspace.filter.FilterRows(rows, band.firstRow - historyRows, historyRows, beforePlan,
-                                            workspace.filtered.data());
-                if (preferred == beforePlan) {
-                    plans[i].store(static_cast<int>(preferred), std::memory_order_release);
-                    deflated[i] = compressor.Compress(workspace.filtered.data(), history, size, last,
-                                                      &workspace.packed);
-                    continue;
-                }
-                // A change of plan: the zlib passes find nothing of the band
-                // before's rows in this band's, which can cost more than the
-                // plan gains (a strip of rows repeated down the picture), so
-                // the band is packed both ways and keeps the smaller.
-                DeflatedBand changed =
-                    compressor.Compress(workspace.filtered.data(), history, size, last, &workspace.packed);
-                workspace.filter.FilterRows(rows, band.firstRow, band.rowCount, beforePlan, filtered);
-                DeflatedBand kept = compressor.Compress(workspace.filtered.data(), history, size, last);
-                const bool change = changed.data.size() < kept.data.size();
-                plans[i].store(static_cast<int>(change ? preferred : beforePlan), std::memory_order_release);
-                deflated[i] = std::move(change ? changed : kept);
+                const std::size_t history = workspace.filter.Filter(rows, bands[i], workspace.filtered, plan);
+                deflated[i] = compressor.Compress(workspace.filtered.data(), history,
+                                                  workspace.filtered.size() - history, i + 1 == bands.size());
             }
         } catch (...) {
-            failed = true;
             next = order.size(); // the others stop after their current band
             throw;
         }

@@ -57,9 +57,8 @@ std::uint8_t PatternSample(Pattern pattern, std::uint32_t x, std::uint32_t y, st
         }
         return window ? 240 : static_cast<std::uint8_t>(30 + 50 * c);
     }
-    case Pattern::SteepColumns:
-        return static_cast<std::uint8_t>((Hash(x * 3 + c) >> 24) +
-                                         y * (40 + (Hash(x * 3 + c + 7777) >> 24) % 40));
+    case Pattern::DiagonalNoise:
+        return static_cast<std::uint8_t>(Hash((x + y) % 97 * 4 + c) >> 24);
     case Pattern::TileMap: {
         const std::uint32_t tile = Hash(x / 16 * 7919 + y / 16 * 104729) % 4;
         return static_cast<std::uint8_t>(Hash(tile * 100000 + x % 16 * 300 + y % 16 * 3 + c) >> 24);
