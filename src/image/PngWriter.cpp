@@ -54,6 +54,13 @@ constexpr std::size_t kMinProbeBytes = std::size_t{16} * 1024;
 // 1/kSearchPassDivisor of their size: on noisier bands it costs twice
 // libdeflate's time and its probe wins by a hair, when it wins.
 constexpr std::size_t kSearchPassDivisor = 8;
+// libdeflate one level up is tried on bands whose probe zlib's run-only pass
+// packs to at least kFarMatchRatio times libdeflate's size: there the matches
+// are far from runs (tiles repeated along the row), and that level costs about
+// what this one does. Set on the fit half, between its tiles (6.3 to 25 times,
+// every band) and everything else (at most 2.4, text): on text, desktops,
+// photos and game scenes the next level costs two to three times this one.
+constexpr std::size_t kFarMatchRatio = 4;
 // The short search: zlib's level-7 table with the hash chain cut from 256 to
 // 16 links, Z_FILTERED. It wins on many bands of desktops, where text meets
 // pictures.
@@ -567,6 +574,14 @@ void MakeJoinable(std::vector<std::uint8_t>& band, std::size_t filteredSize) {
     band.insert(band.end(), emptyStored.begin(), emptyStored.end());
 }
 
+// How a picture's rows are filtered. Adaptive gives each row the filter whose
+// capped residuals cost least. That sum sees the bytes, not the matches
+// deflate finds: where a picture repeats downwards (stacked tiles, the snow
+// and ice of a game scene), rows filtered by Up repeat the rows above them
+// and pack smaller, though their sums are larger. Which one a picture takes is
+// decided by the bytes libdeflate gives on a few rows of each band (ChoosePlan).
+enum class FilterPlan : std::uint8_t { Adaptive, Up };
+
 // Converts rows to RGB where needed and filters them, a band at a time. Its
 // buffers are sized for the widest picture so far and kept for the next.
 class BandFilter {
@@ -574,23 +589,40 @@ public:
     // Fills `out` with the band's filtered rows (filter byte, then the row),
     // after as many of the rows before the band as fill deflate's window: the
     // same bytes the band before ends with, as a row's filter depends only on
-    // it and the row above. Returns where the band starts in `out`.
-    std::size_t Filter(const PixelRows& rows, const Band& band, std::vector<std::uint8_t>& out) {
+    // it, the row above and the picture's plan. Returns where the band starts
+    // in `out`.
+    std::size_t Filter(const PixelRows& rows, const Band& band, std::vector<std::uint8_t>& out,
+                       FilterPlan plan = FilterPlan::Adaptive) {
         const std::size_t rowBytes = Prepare(rows);
         const std::uint32_t historyRows = static_cast<std::uint32_t>(
             std::min<std::size_t>(band.firstRow, (kWindowBytes + rowBytes) / (rowBytes + 1)));
-        const std::uint32_t firstRow = band.firstRow - historyRows;
         out.resize(std::size_t{historyRows + band.rowCount} * (rowBytes + 1));
+        FilterRows(rows, band.firstRow - historyRows, historyRows + band.rowCount, plan, out.data());
+        return std::size_t{historyRows} * (rowBytes + 1);
+    }
+
+    // Rows [firstRow, firstRow + count) filtered by `plan` into `out`, which
+    // holds count * (row bytes + 1).
+    void FilterRows(const PixelRows& rows, std::uint32_t firstRow, std::uint32_t count, FilterPlan plan,
+                    std::uint8_t* out) {
+        if (count == 0) {
+            return;
+        }
+        const std::size_t rowBytes = Prepare(rows);
         const std::uint8_t* above = firstRow == 0 ? zeroRow_.data() : RgbRow(rows, firstRow - 1, 1);
-        std::uint8_t* filtered = out.data();
-        for (std::uint32_t i = 0; i < historyRows + band.rowCount; ++i) {
+        for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t* row = RgbRow(rows, firstRow + i, i % 2);
-            filtered[0] =
-                static_cast<std::uint8_t>(FilterRow(row, above, rowBytes, scratch_.data(), filtered + 1));
-            filtered += rowBytes + 1;
+            if (plan == FilterPlan::Up) {
+                out[0] = static_cast<std::uint8_t>(png::Filter::Up);
+                for (std::size_t x = 0; x < rowBytes; ++x) {
+                    out[1 + x] = static_cast<std::uint8_t>(row[x] - above[x]);
+                }
+            } else {
+                out[0] = static_cast<std::uint8_t>(FilterRow(row, above, rowBytes, scratch_.data(), out + 1));
+            }
+            out += rowBytes + 1;
             above = row;
         }
-        return std::size_t{historyRows} * (rowBytes + 1);
     }
 
     // The filtered cost of one row in every `kCostSampleStride`: a cheap guess
@@ -675,6 +707,11 @@ public:
 
     int level() const noexcept { return level_; }
 
+    // What libdeflate packs `data` to, at the level.
+    std::size_t PackedSize(const std::uint8_t* data, std::size_t size) {
+        return CompressWithLibdeflate(data, size);
+    }
+
     // `data` holds `history` bytes that the band before ended with, then the
     // band's `size` bytes.
     DeflatedBand Compress(const std::uint8_t* data, std::size_t history, std::size_t size, bool last) {
@@ -682,37 +719,60 @@ public:
         DeflatedBand result;
         result.filteredSize = size;
         result.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, band, size));
-        const std::size_t packed = CompressWithLibdeflate(band, size);
+        const bool twoEngines = level_ >= kTwoEngineLevel;
+        const std::size_t probeSize = std::min(size, std::max(kMinProbeBytes, size / kProbeDivisor));
+        const std::uint8_t* probe = band + (size - probeSize) / 2;
+        const bool probing = twoEngines && probeSize < size;
+        // The probe's smallest size so far: what a pass must beat to run in full.
+        std::size_t bestProbe = probing ? CompressWithLibdeflate(probe, probeSize) : 0;
+        std::size_t runsProbe = 0;
+        libdeflate_compressor* engine = libdeflate_.get();
+        if (probing) {
+            runsProbe = CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), probe, probeSize, true);
+            // Where the matches are far from runs of one byte (tiles repeated
+            // along the row), libdeflate's next level finds longer ones at
+            // about the cost of this one, and is taken if it packs the probe
+            // smaller. Elsewhere (text, photos) it costs two to three times.
+            if (runsProbe >= kFarMatchRatio * bestProbe && level_ < 12) {
+                const std::size_t strongerProbe = CompressWithLibdeflate(Stronger(), probe, probeSize);
+                if (strongerProbe < bestProbe) {
+                    engine = Stronger();
+                    bestProbe = strongerProbe;
+                }
+            }
+        }
+        const std::size_t packed = CompressWithLibdeflate(engine, band, size);
+        if (!probing) {
+            bestProbe = packed;
+        }
         // Room for MakeJoinable's few bytes, so that they need no new buffer.
         result.data.reserve(packed + 8);
         result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(packed));
         bool fromZlib = false;
-        if (level_ >= kTwoEngineLevel) {
-            const std::size_t probeSize = std::min(size, std::max(kMinProbeBytes, size / kProbeDivisor));
-            const std::uint8_t* probe = band + (size - probeSize) / 2;
-            // The probe's smallest size so far: what a pass must beat to run in full.
-            std::size_t bestProbe = probeSize == size ? packed : CompressWithLibdeflate(probe, probeSize);
-            const auto tryPass = [&](int strategy, bool shortChains, std::size_t dictionary) {
-                std::size_t probePacked = 0;
-                if (probeSize < size) {
-                    probePacked =
-                        CompressWithZlib(Reset(strategy, shortChains, nullptr, 0), probe, probeSize, true);
+        if (twoEngines) {
+            const auto tryPass = [&](int strategy, bool shortChains, std::size_t dictionary,
+                                     std::size_t probePacked) {
+                if (probing) {
+                    if (probePacked == 0) {
+                        probePacked = CompressWithZlib(Reset(strategy, shortChains, nullptr, 0), probe,
+                                                       probeSize, true);
+                    }
                     if (probePacked >= bestProbe) {
                         return;
                     }
                 }
                 const std::size_t zlibPacked = CompressWithZlib(
                     Reset(strategy, shortChains, band - dictionary, dictionary), band, size, last);
-                bestProbe = probeSize == size ? std::min(bestProbe, zlibPacked) : probePacked;
+                bestProbe = probing ? probePacked : std::min(bestProbe, zlibPacked);
                 if (zlibPacked < result.data.size()) {
                     result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
                     fromZlib = true;
                 }
             };
             const std::size_t dictionary = std::min(history, kWindowBytes);
-            tryPass(Z_RLE, false, 0);
+            tryPass(Z_RLE, false, 0, runsProbe);
             if (packed * kSearchPassDivisor <= size) {
-                tryPass(Z_FILTERED, true, dictionary);
+                tryPass(Z_FILTERED, true, dictionary, 0);
             }
         }
         if (!fromZlib && !last) {
@@ -782,8 +842,21 @@ private:
         return out_.size() - stream.avail_out;
     }
 
+    // libdeflate one level up, made on first use: only pictures of far
+    // matches need it.
+    libdeflate_compressor* Stronger() {
+        if (!stronger_) {
+            stronger_.reset(libdeflate_alloc_compressor(level_ + 1));
+            if (!stronger_) {
+                throw CodecError("PNG: out of memory for the compressor");
+            }
+        }
+        return stronger_.get();
+    }
+
     int level_;
     Compressor libdeflate_;
+    Compressor stronger_;
     ZStream zlib_;
     std::vector<std::uint8_t> out_;
 };
@@ -825,6 +898,70 @@ Workspace& ThreadWorkspace() {
     return workspace;
 }
 
+// What libdeflate packs a band's probe to by each plan: whole rows from the
+// band's middle, as many as the zlib passes' probe covers (a thirty-second of
+// the band, at least kMinProbeBytes).
+struct ProbeSizes {
+    std::size_t adaptive = 0;
+    std::size_t up = 0;
+};
+
+ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspace,
+                     BandCompressor& compressor) {
+    const std::size_t filteredRowBytes = std::size_t{rows.width} * kBytesPerPixel + 1;
+    const std::size_t bandBytes = filteredRowBytes * band.rowCount;
+    const std::size_t probeBytes = std::min(bandBytes, std::max(kMinProbeBytes, bandBytes / kProbeDivisor));
+    const auto probeRows = static_cast<std::uint32_t>(
+        std::min<std::size_t>(band.rowCount, (probeBytes + filteredRowBytes - 1) / filteredRowBytes));
+    const std::uint32_t firstRow = band.firstRow + (band.rowCount - probeRows) / 2;
+    const std::size_t size = std::size_t{probeRows} * filteredRowBytes;
+    // In the band's own buffer, filled before the band: no buffer more.
+    std::vector<std::uint8_t>& buffer = workspace.filtered;
+    buffer.resize(size);
+    ProbeSizes sizes;
+    workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Adaptive, buffer.data());
+    sizes.adaptive = compressor.PackedSize(buffer.data(), size);
+    workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Up, buffer.data());
+    sizes.up = compressor.PackedSize(buffer.data(), size);
+    return sizes;
+}
+
+// The picture's plan: Up if the probes of all its bands pack smaller by it.
+// One plan for the whole picture, not one a band: a band filtered otherwise
+// than the band before finds nothing in that band's last rows, which can cost
+// more than a band's plan gains (a picture repeating a strip of rows would
+// pay for the strip again at every change of plan). The probes together are
+// a thirty-second of the picture, from every band, so the few rows of one
+// band that point the wrong way (on tiles a few rows tall they do) are
+// outweighed by the rest.
+FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int level,
+                      std::size_t threadCount) {
+    if (level < kTwoEngineLevel) {
+        return FilterPlan::Adaptive;
+    }
+    std::vector<ProbeSizes> sizes(bands.size());
+    std::atomic<std::size_t> next{0};
+    WorkerPool::Shared().Run(threadCount, [&]() {
+        Workspace& workspace = ThreadWorkspace();
+        try {
+            BandCompressor& compressor = workspace.CompressorFor(level);
+            for (std::size_t i = next++; i < bands.size(); i = next++) {
+                sizes[i] = PackProbe(rows, bands[i], workspace, compressor);
+            }
+        } catch (...) {
+            next = bands.size();
+            throw;
+        }
+    });
+    std::size_t adaptive = 0;
+    std::size_t up = 0;
+    for (const ProbeSizes& band : sizes) {
+        adaptive += band.adaptive;
+        up += band.up;
+    }
+    return up < adaptive ? FilterPlan::Up : FilterPlan::Adaptive;
+}
+
 // Puts the costliest bands first (by a sample of their filtered rows), so that
 // no thread is left with a slow band when the others have run out: the last
 // band to start decides when the picture is done.
@@ -852,6 +989,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
         SortSlowestFirst(rows, bands, order);
     }
     std::atomic<std::size_t> next{0};
+    const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount);
     // Each band's result depends on its bytes only, so the order the threads
     // take them in changes nothing in the file.
     const std::function<void()> work = [&]() {
@@ -860,7 +998,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
             BandCompressor& compressor = workspace.CompressorFor(level);
             for (std::size_t taken = next++; taken < order.size(); taken = next++) {
                 const std::size_t i = order[taken];
-                const std::size_t history = workspace.filter.Filter(rows, bands[i], workspace.filtered);
+                const std::size_t history = workspace.filter.Filter(rows, bands[i], workspace.filtered, plan);
                 deflated[i] = compressor.Compress(workspace.filtered.data(), history,
                                                   workspace.filtered.size() - history, i + 1 == bands.size());
             }

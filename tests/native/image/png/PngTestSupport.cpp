@@ -23,6 +23,14 @@ void Append32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     }
 }
 
+std::uint32_t Hash(std::uint32_t value) {
+    std::uint32_t hash = (value + 1) * 2654435761u;
+    hash ^= hash >> 15;
+    hash *= 2246822519u;
+    hash ^= hash >> 13;
+    return hash;
+}
+
 std::uint8_t PatternSample(Pattern pattern, std::uint32_t x, std::uint32_t y, std::uint32_t c,
                            std::uint32_t& random) {
     random = random * 1664525u + 1013904223u;
@@ -48,6 +56,12 @@ std::uint8_t PatternSample(Pattern pattern, std::uint32_t x, std::uint32_t y, st
             return static_cast<std::uint8_t>(20 + c);
         }
         return window ? 240 : static_cast<std::uint8_t>(30 + 50 * c);
+    }
+    case Pattern::DiagonalNoise:
+        return static_cast<std::uint8_t>(Hash((x + y) % 97 * 4 + c) >> 24);
+    case Pattern::TileMap: {
+        const std::uint32_t tile = Hash(x / 16 * 7919 + y / 16 * 104729) % 4;
+        return static_cast<std::uint8_t>(Hash(tile * 100000 + x % 16 * 300 + y % 16 * 3 + c) >> 24);
     }
     }
     return 0;

@@ -39,6 +39,10 @@ const RoundTripCase kRoundTripCases[] = {
     {"SeveralBandsDesktop", 1100, 1000, Pattern::Desktop},
     {"SeveralBandsSmooth", 1000, 1100, Pattern::SmoothNoise},
     {"SeveralBandsNoise", 800, 1000, Pattern::Noise},
+    // Filtered by Up as a whole (see below): bands start from Up-filtered rows.
+    {"SeveralBandsDiagonalNoise", 1000, 1400, Pattern::DiagonalNoise},
+    // Matches far from runs: some bands packed by libdeflate's next level.
+    {"SeveralBandsTileMap", 1000, 1400, Pattern::TileMap},
     // A row longer than a band: every row is a band of its own.
     {"RowLongerThanABand", 400000, 3, Pattern::SmoothNoise},
 };
@@ -117,6 +121,26 @@ TEST(PngWriter, RoundTripPicturesUseEveryFilterType) {
         }
     }
     EXPECT_EQ(used, (std::set<int>{0, 1, 2, 3, 4}));
+}
+
+// Where each row repeats the one above shifted by a pixel, Sub and Up leave the
+// same residuals but for the first pixel, and the adaptive rule mixes them, so
+// that a row rarely repeats the filtered row above; filtered by Up, every row
+// does, and libdeflate packs the picture smaller: every row is filtered by Up.
+TEST(PngWriter, FiltersEveryRowByUpWhereThatPacksSmaller) {
+    const Image picture = MakePicture(1000, 1400, 3, Pattern::DiagonalNoise);
+    const std::size_t stride = std::size_t{picture.width} * 3 + 1;
+    const std::vector<std::uint8_t> raw =
+        ZlibInflate(JoinedImageData(SplitChunks(EncodePng(picture))), stride * picture.height);
+    std::set<int> used;
+    for (std::size_t row = 0; row < picture.height; ++row) {
+        used.insert(raw[row * stride]);
+    }
+    EXPECT_EQ(used, std::set<int>{2});
+    // Below the levels that try both, the adaptive rule alone.
+    const std::vector<std::uint8_t> fast =
+        ZlibInflate(JoinedImageData(SplitChunks(EncodePng(picture, 6))), stride * picture.height);
+    EXPECT_NE(fast[stride], 2);
 }
 
 TEST(PngWriter, DropsAlphaOfRgbaPictures) {
