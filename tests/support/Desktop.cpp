@@ -1,5 +1,6 @@
 #include "support/Desktop.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -231,6 +232,32 @@ std::wstring MessageBoxText(HWND box) {
 void AnswerMessageBox(HWND box, int id) {
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+}
+
+std::optional<int> AnswerEveryMessageBox(DWORD processId, int id, DWORD timeoutMs) {
+    std::vector<HWND> seen;
+    ULONGLONG lastAnswer = 0;
+    HWND lastBox = nullptr;
+    const bool closed = WaitUntil(
+        [&] {
+            const HWND box = FindMessageBox(processId);
+            if (box == nullptr) {
+                return true;
+            }
+            if (std::find(seen.begin(), seen.end(), box) == seen.end()) {
+                seen.push_back(box);
+            }
+            // The same box answered again while it stays: a busy machine may take
+            // its time over the first answer.
+            if (box != lastBox || ::GetTickCount64() - lastAnswer >= 1000) {
+                AnswerMessageBox(box, id);
+                lastAnswer = ::GetTickCount64();
+                lastBox = box;
+            }
+            return false;
+        },
+        timeoutMs);
+    return closed ? std::optional<int>(static_cast<int>(seen.size())) : std::nullopt;
 }
 
 std::vector<HWND> Descendants(HWND parent) {

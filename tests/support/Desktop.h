@@ -45,6 +45,10 @@ HWND FindMessageBox(DWORD processId);
 std::wstring MessageBoxText(HWND box);
 // Presses the box's button `id` (IDOK, IDYES, ...) as a click would.
 void AnswerMessageBox(HWND box, int id);
+// Answers the process's boxes with `id` until none is open. Returns how many
+// distinct boxes were open meanwhile (0 when none was), or nothing when one
+// still is after `timeoutMs`.
+std::optional<int> AnswerEveryMessageBox(DWORD processId, int id, DWORD timeoutMs = 10000);
 
 // A window's rectangle in its parent's client coordinates.
 RECT PlaceInParent(HWND hwnd);
