@@ -264,7 +264,7 @@ TEST_F(Journey, AutoCaptureInSecondsKeepsCapturingFromTheTrayAndStopsWhenSwitche
         3000))
         << "the auto-capture box is not shown";
     ASSERT_TRUE(ClickOn(timerBox));
-    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(timerBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(timerBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
 
     // Seconds: Shift with a right click on the unit switch, then the warning answered.
     HWND unitSwitch = FindControl(window, L"Static", L"単位切替");
@@ -305,10 +305,10 @@ TEST_F(Journey, AutoCaptureInSecondsKeepsCapturingFromTheTrayAndStopsWhenSwitche
     ASSERT_TRUE(icon.has_value());
     ASSERT_TRUE(ClickAt((icon->left + icon->right) / 2, (icon->top + icon->bottom) / 2));
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }, 5000));
-    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(timerBox) != FALSE; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(timerBox) != FALSE; }, 10000));
     ASSERT_TRUE(ClickOn(timerBox));
     ASSERT_TRUE(
-        WaitUntil([&] { return ::SendMessageW(timerBox, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 3000));
+        WaitUntil([&] { return ::SendMessageW(timerBox, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 10000));
     ::Sleep(300); // a tick already on its way may still land
     const std::size_t atSwitchOff = FilesEndingIn(saves_, L"_固T.png").size();
     ::Sleep(3000);
@@ -370,7 +370,7 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
         << "the chosen folder was not written:\n"
         << ReadFileBytes(settingsFile);
     EXPECT_TRUE(WaitUntil(
-        [&] { return StatusText(window).empty() || StatusText(window).starts_with(L"(0枚"); }, 3000))
+        [&] { return StatusText(window).empty() || StatusText(window).starts_with(L"(0枚"); }, 10000))
         << "status: " << Ascii(StatusText(window));
 
     // Hot keys F6 (fixed range), F7 (picked range), F8 (full screen), and the fixed range from the picker.
@@ -421,7 +421,7 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     HWND reload = ControlAt(window, L"Button", 44, 400);
     ASSERT_NE(reload, nullptr);
     ASSERT_TRUE(ClickOn(reload));
-    EXPECT_TRUE(WaitUntil([&] { return StatusText(window) == picked; }, 3000)) << Ascii(StatusText(window));
+    EXPECT_TRUE(WaitUntil([&] { return StatusText(window) == picked; }, 10000)) << Ascii(StatusText(window));
     EXPECT_EQ(PictureListEntries(window), entries);
 
     // The viewer steps through them, and makes a grey and a sepia copy of the full-screen picture.
@@ -437,18 +437,18 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     const auto viewerStatus = [&] { return StatusText(viewer); };
     for (const std::wstring& expected : {full, fixed}) {
         ASSERT_TRUE(ClickOn(next));
-        EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == expected; }, 3000))
+        EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == expected; }, 10000))
             << "viewer shows " << Ascii(viewerStatus());
     }
     ASSERT_TRUE(ClickOn(previous));
-    EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == full; }, 3000)) << Ascii(viewerStatus());
+    EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == full; }, 10000)) << Ascii(viewerStatus());
     KeepScreenshot(L"journey-first-4-viewer");
     const std::wstring stem = full.substr(0, full.size() - 4);
     // A copy comes in below its source and is selected: back to the source for the second one.
     ASSERT_TRUE(ClickOn(grey));
     EXPECT_TRUE(WaitUntil([&] { return FileExists(saves_ + L"\\" + stem + L"-モノ.png"); }, 10000));
     ASSERT_TRUE(ClickOn(previous));
-    EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == full; }, 3000)) << Ascii(viewerStatus());
+    EXPECT_TRUE(WaitUntil([&] { return viewerStatus() == full; }, 10000)) << Ascii(viewerStatus());
     ASSERT_TRUE(ClickOn(sepia));
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -484,7 +484,7 @@ TEST_F(Journey, FirstStartToCapturesViewerCopiesSizeCapAndASecondStartWithEveryt
     }
     KeepScreenshot(L"journey-first-5-printed");
     ::PostMessageW(viewer, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }, 10000));
 
     // The size cap: on, at 8 MB; two full-screen pictures of noise, some 6 MB each, push the oldest out.
     ASSERT_TRUE(OpenTab(window, 1));

@@ -182,7 +182,7 @@ TEST_F(Tray, BothColourModesAreKeptAsPicturesWithTheirCaptions) {
     for (const auto& mode : modes) {
         HWND window = Start(mode.setting);
         ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(WaitUntil([&] { return WindowTitle(window) == mode.caption; }, 3000));
+        EXPECT_TRUE(WaitUntil([&] { return WindowTitle(window) == mode.caption; }, 10000));
         ::Sleep(500);
         EXPECT_TRUE(KeepScreenshot(mode.picture));
         ::PostMessageW(window, WM_CLOSE, 0, 0);
