@@ -12,7 +12,8 @@
 
 namespace mirulo::app {
 void Tfm_Mirulo::OnAutoCaptureTick() {
-    const bool rangeSet = capture::IsFixedRangeSet(model_.X, model_.Y, model_.W, model_.H);
+    const bool rangeSet = capture::IsFixedRangeSet(model_.fixedRange.left, model_.fixedRange.top,
+                                                   model_.fixedRange.width, model_.fixedRange.height);
     switch (capture::DecideTick(IsSaveFolderUsable(), rangeSet)) {
     case capture::TickAction::Capture:
         CaptureOnTick();

@@ -54,7 +54,7 @@ void Tfm_Mirulo::CaptureAndSave(capture::CaptureKind kind) {
         ShowNotice(texts::kCaptureNoSaveFolder);
         return;
     }
-    const capture::FixedRange fixed{model_.X, model_.Y, model_.W, model_.H};
+    const capture::FixedRange fixed = model_.fixedRange;
     if (kind.range == capture::CaptureRange::Fixed && !fixed.IsSet()) {
         ShowNotice(texts::kCaptureNoFixedRange);
         SwitchAutoCaptureOff();

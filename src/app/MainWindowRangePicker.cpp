@@ -162,10 +162,7 @@ void Tfm_Mirulo::CapturePickedRange(int delayMs) {
 }
 
 void Tfm_Mirulo::SetFixedRange(int left, int top, int width, int height) {
-    model_.X = left;
-    model_.Y = top;
-    model_.W = width;
-    model_.H = height;
+    model_.fixedRange = {left, top, width, height};
     captureTriggersPage_->ShowFixedRange(left, top, width, height);
 }
 

@@ -51,7 +51,7 @@ settings::IniDocument Tfm_Mirulo::LoadSettingsPatiently(const std::wstring& path
     }
 }
 
-void Tfm_Mirulo::ReadSettings() {
+settings::SettingsValues Tfm_Mirulo::ReadSettings() {
     const std::wstring path = SettingsPath();
     settings::IniDocument document;
     try {
@@ -92,28 +92,29 @@ void Tfm_Mirulo::ReadSettings() {
         explicit DeferWrites(Tfm_Mirulo& w) : window(w) { window.deferSettingsWrites_ = true; }
         ~DeferWrites() { window.deferSettingsWrites_ = false; }
     };
+    const settings::SettingsValues values = settings::ReadSettings(document, screen_);
     {
         DeferWrites defer(*this);
-        ApplySettings(settings::ReadSettings(document, screen_));
+        ApplySettings(values);
     }
     if (!settingsWritePending_) {
-        return;
+        return values;
     }
     if (settingsFileUnread_ || damagedFileAtStart_) {
         // The box above told what happens to the file, and a second one for the
         // write would tell nothing new. The values wait in memory.
         settingsWritePending_ = false;
-        return;
+        return values;
     }
     // A write that fails (read-only file, a folder without write permission, a
     // full disk) is reported once; the start goes on, with the values in memory.
     ui::Guarded(host(), hwnd(), [this] { WriteIni(); });
+    return values;
 }
 
 void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
-    // What no control shows (the fixed range, the viewer's place, the timer's
-    // unit) the model holds; the rest is shown by the controls below.
-    model_ = values;
+    // What no control holds the model takes; the controls below take the rest.
+    model_ = UnshownSettings::From(values);
     captureTriggersPage_->ApplyUnit(values.blTimerSecMode);
 
     MoveTo(values.Top170, values.Left170);
@@ -123,7 +124,8 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
         picturePage_->SetStatusText(texts::kNoticeNoSaveFolder);
     }
 
-    captureTriggersPage_->ShowFixedRange(model_.X, model_.Y, model_.W, model_.H);
+    captureTriggersPage_->ShowFixedRange(model_.fixedRange.left, model_.fixedRange.top,
+                                         model_.fixedRange.width, model_.fixedRange.height);
     captureTriggersPage_->ApplyHotKeys(values);
 
     savingAndStartupPage_->ApplyFormat(values.PNGorJPGNumber);
@@ -155,7 +157,10 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
 }
 
 settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
-    settings::SettingsValues values = model_;
+    // The one place where the two holders meet: the model's values, the window's
+    // place and each page's controls; every key is set by exactly one of them.
+    settings::SettingsValues values;
+    model_.PutInto(values);
 
     // While minimised or hidden in the notification area the window's own
     // rectangle is the icon's: the position to come back to is the restored one,
@@ -239,17 +244,17 @@ void Tfm_Mirulo::AutoCapturePeriodChanged() {
 }
 
 std::wstring Tfm_Mirulo::SaveFolder() const {
-    return Widen(model_.Folder);
+    return Widen(model_.saveFolder);
 }
 std::wstring Tfm_Mirulo::EditorPath() const {
-    return Widen(model_.EditorAppPath);
+    return Widen(model_.editorPath);
 }
 std::wstring Tfm_Mirulo::GameClientPath() const {
-    return Widen(model_.ExecUOApp);
+    return Widen(model_.gameClientPath);
 }
 
 void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
-    model_.Folder = Narrow(folder);
+    model_.saveFolder = Narrow(folder);
     savingAndStartupPage_->ShowSaveFolder(folder);
 }
 

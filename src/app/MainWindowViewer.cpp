@@ -55,18 +55,15 @@ private:
 } // namespace
 
 void Tfm_Mirulo::RememberViewerPlace(int top, int left, int height, int width) {
-    model_.ifrmView_Top = top;
-    model_.ifrmView_Left = left;
-    model_.ifrmView_Height = height;
-    model_.ifrmView_Width = width;
+    model_.viewerPlace = {top, left, height, width};
 }
 
 void Tfm_Mirulo::CreateViewer() {
     viewerLink_ = std::make_unique<ViewerLink>(*this);
     viewerWindow_ = std::make_unique<viewer::TfrmView>(
         host(), *viewerLink_,
-        viewer::ViewerPlacement{model_.ifrmView_Top, model_.ifrmView_Left, model_.ifrmView_Height,
-                                model_.ifrmView_Width});
+        viewer::ViewerPlacement{model_.viewerPlace.top, model_.viewerPlace.left, model_.viewerPlace.height,
+                                model_.viewerPlace.width});
 }
 
 void Tfm_Mirulo::ViewerClicked() {

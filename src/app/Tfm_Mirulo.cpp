@@ -134,9 +134,9 @@ void Tfm_Mirulo::FormCreate() {
     FillLists();
     ComputeDefaultPosition();
 
-    ReadSettings();
+    const settings::SettingsValues loaded = ReadSettings();
     ::SetWindowTextW(hwnd(), (soundPage_->BusinessMode() ? businessCaption_ : normalCaption_).c_str());
-    soundPage_->BuildListAtStart(model_.SoundName);
+    soundPage_->BuildListAtStart(loaded.SoundName);
     ApplyTimerInterval();
     captureTriggersPage_->EnablePeriodControls();
     CheckLogonTask();

@@ -126,7 +126,7 @@ private:
     void WriteSettings() override { WriteIni(); }
     void ShowNotice(std::wstring_view text) override;
     bool Constructing() const override { return constructing_; }
-    settings::SettingsValues& Model() override { return model_; }
+    UnshownSettings& Model() override { return model_; }
     // The page "メイン"'s buttons and list.
     void CaptureFixedRangeNow() override;
     void CapturePickedRange(int delayMs) override;
@@ -167,7 +167,8 @@ private:
     void MoveTo(int top, int left);
 
     // --- Settings: the whole file written from the window's current state ------
-    void ReadSettings();
+    // Returns the values read, for the construction's steps after it.
+    settings::SettingsValues ReadSettings();
     settings::IniDocument LoadSettingsPatiently(const std::wstring& path);
     void ApplySettings(const settings::SettingsValues& values);
     void WriteIni();
@@ -278,11 +279,10 @@ private:
     std::vector<ui::Control*> controls_;
     std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
-    // The one settings model. The values no control shows (the save folder, the
-    // editor, the game client, the fixed range, the viewer's place) live here;
-    // the pages' controls show the rest, and CurrentSettings takes theirs over
-    // these when the file is written.
-    settings::SettingsValues model_;
+    // The settings model: the values no control holds (the save folder, the
+    // editor, the game client, the fixed range, the viewer's place) live here
+    // only; the pages' controls hold the rest, and CurrentSettings joins the two.
+    UnshownSettings model_ = UnshownSettings::From(settings::SettingsValues{});
     bool deferSettingsWrites_ = false;
     bool settingsWritePending_ = false;
     // The settings file could not be opened or read at start (another program

@@ -116,17 +116,4 @@ void MainWindowDriver::Choose(ui::ComboBox& list, int index) {
         reinterpret_cast<LPARAM>(list.hwnd()));
 }
 
-void MainWindowDriver::OnSetFixedRangeClicked() const {
-    window_.PickFixedRange();
-}
-void MainWindowDriver::OnPickedRangeIn3sClicked() const {
-    window_.CapturePickedRange(3000);
-}
-void MainWindowDriver::OnPickedRangeIn10sClicked() const {
-    window_.CapturePickedRange(10000);
-}
-void MainWindowDriver::OnMinimizeClicked() const {
-    window_.OnMinimizeClicked();
-}
-
 } // namespace mirulo::testkit

@@ -288,10 +288,6 @@ public:
     // An entry of a drop-down list chosen as the user does: selected, and the
     // selection change announced to the list's page.
     static void Choose(ui::ComboBox& list, int index);
-    void OnSetFixedRangeClicked() const;
-    void OnPickedRangeIn3sClicked() const;
-    void OnPickedRangeIn10sClicked() const;
-    void OnMinimizeClicked() const;
 
 private:
     // The control of this design name, of this kind; a test that asks for one

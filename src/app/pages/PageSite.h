@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/Host.h"
-#include "settings/SettingsValues.h"
+#include "app/pages/UnshownSettings.h"
 
 namespace mirulo::app {
 
@@ -22,9 +22,9 @@ public:
     virtual void ShowNotice(std::wstring_view text) = 0;
     // The construction is still applying the loaded settings.
     virtual bool Constructing() const = 0;
-    // The window's one settings model: the values no control shows (the save
+    // The window's settings model: the values no control holds (the save
     // folder, the editor, the game client, the fixed range, the viewer's place).
-    virtual settings::SettingsValues& Model() = 0;
+    virtual UnshownSettings& Model() = 0;
 
 protected:
     ~PageSite() = default;

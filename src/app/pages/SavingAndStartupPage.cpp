@@ -148,7 +148,7 @@ void SavingAndStartupPage::ApplySizeCap(const settings::SettingsValues& values) 
 void SavingAndStartupPage::ApplyEditor(const settings::SettingsValues& values) {
     ApplyChoiceThroughHandler(paintEditorRadio_, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
     ApplyChoiceThroughHandler(ownEditorRadio_, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
-    editorLabel_.SetCaption(platform::FileNamePart(platform::Widen(site_.Model().EditorAppPath)));
+    editorLabel_.SetCaption(platform::FileNamePart(platform::Widen(site_.Model().editorPath)));
     editorLabel_.SetEnabled(!paintEditorRadio_.Checked());
 }
 
@@ -204,7 +204,7 @@ void SavingAndStartupPage::OnEditorChoiceClicked() {
 }
 
 void SavingAndStartupPage::OnEditorButtonClicked() {
-    std::string& editor = site_.Model().EditorAppPath;
+    std::string& editor = site_.Model().editorPath;
     platform::OpenFileRequest request;
     request.filter.assign(texts::kEditorFilter, std::size(texts::kEditorFilter) - 1);
     if (!editor.empty()) {
@@ -226,17 +226,17 @@ void SavingAndStartupPage::OnGameClientBoxClicked() {
 
 void SavingAndStartupPage::OnGameClientButtonClicked() {
     integration::GameClient game(site_.PageHost(), site_.PageOwner());
-    const std::optional<std::wstring> chosen = game.Choose(platform::Widen(site_.Model().ExecUOApp));
+    const std::optional<std::wstring> chosen = game.Choose(platform::Widen(site_.Model().gameClientPath));
     if (!chosen) {
         return;
     }
-    site_.Model().ExecUOApp = platform::Narrow(*chosen);
+    site_.Model().gameClientPath = platform::Narrow(*chosen);
     ShowGameClient();
     site_.WriteSettings();
 }
 
 void SavingAndStartupPage::ShowGameClient() {
-    gameClientLabel_.SetCaption(platform::FileNamePart(platform::Widen(site_.Model().ExecUOApp)));
+    gameClientLabel_.SetCaption(platform::FileNamePart(platform::Widen(site_.Model().gameClientPath)));
 }
 
 } // namespace mirulo::app

@@ -111,7 +111,7 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
             },
             PickOnTopmost({300, 200}, {120, 90}),
         });
-        driver().OnSetFixedRangeClicked();
+        driver().SetFixedRangeButton().Click();
     }
     EXPECT_TRUE(topmost) << "the picker for the fixed range stays above every window";
     EXPECT_EQ(window->CurrentSettings().X, 120);
@@ -130,7 +130,7 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
     ASSERT_TRUE(::DeleteFileW(SettingsPath().c_str()));
     {
         ModalScript script({EscapeOnTopmost()});
-        driver().OnSetFixedRangeClicked();
+        driver().SetFixedRangeButton().Click();
     }
     EXPECT_EQ(driver().FixedRangeLabel().Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
     ASSERT_TRUE(testkit::FileExists(SettingsPath())) << "a cancelled picking writes the settings too";
@@ -201,7 +201,7 @@ TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDel
     Start();
     {
         ModalScript script({PickOnTopmost({10, 10}, {30, 20})});
-        driver().OnPickedRangeIn3sClicked();
+        driver().PickedRangeIn3sButton().Click();
     }
     std::vector<DWORD> sleeps;
     for (const auto& call : host.CallsOf(platform::HostCall::Kind::Sleep)) {
@@ -215,7 +215,7 @@ TEST_F(PickerFlow, TheDelayedButtonsWaitAfterPickingAndAMissingFolderDropsTheDel
 
     testkit::RemoveFolderTree(saves);
     host.calls.clear();
-    driver().OnPickedRangeIn10sClicked();
+    driver().PickedRangeIn10sButton().Click();
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kNoFolder});
     EXPECT_EQ(driver().CaptureDelay(), 0);
     EXPECT_TRUE(host.CallsOf(platform::HostCall::Kind::Sleep).empty());

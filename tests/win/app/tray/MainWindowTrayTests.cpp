@@ -97,7 +97,7 @@ TEST_F(MainWindowTray, WithoutANotificationAreaTheWindowStaysMinimisedOnTheTaskB
     testkit::ClickTo(driver().TrayIconBox(), true);
     const LONG_PTR style = ::GetWindowLongPtrW(window->hwnd(), GWL_EXSTYLE);
 
-    driver().OnMinimizeClicked();
+    driver().MinimizeButton().Click();
     PumpMessages();
     EXPECT_EQ(shell.calls, std::vector<DWORD>{NIM_ADD});
     EXPECT_TRUE(::IsIconic(window->hwnd()));

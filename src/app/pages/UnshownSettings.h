@@ -1,0 +1,55 @@
+#pragma once
+// The settings model: the settings no control holds. A control shows each of
+// the other settings and is its one holder; these are held here and nowhere
+// else (a label may show one, but reads it from here). The main window's
+// CurrentSettings() joins the two into the values a write stores.
+#include <cstdint>
+#include <string>
+
+#include "capture/CaptureKind.h"
+#include "settings/SettingsValues.h"
+
+namespace mirulo::app {
+
+struct UnshownSettings {
+    std::string saveFolder;         // Folder
+    std::string editorPath;         // EditorAppPath
+    std::string gameClientPath;     // ExecUOApp
+    capture::FixedRange fixedRange; // X, Y, W, H
+    // Where the viewer was when it last closed (ifrmView_Top, _Left, _Height, _Width).
+    struct ViewerPlace {
+        std::int32_t top = 0;
+        std::int32_t left = 0;
+        std::int32_t height = 0;
+        std::int32_t width = 0;
+    } viewerPlace;
+
+    // This part of loaded values; `From(settings::SettingsValues{})` is the defaults.
+    static UnshownSettings From(const settings::SettingsValues& values) {
+        UnshownSettings model;
+        model.saveFolder = values.Folder;
+        model.editorPath = values.EditorAppPath;
+        model.gameClientPath = values.ExecUOApp;
+        model.fixedRange = {values.X, values.Y, values.W, values.H};
+        model.viewerPlace = {values.ifrmView_Top, values.ifrmView_Left, values.ifrmView_Height,
+                             values.ifrmView_Width};
+        return model;
+    }
+
+    // Puts this part into the values the next write stores.
+    void PutInto(settings::SettingsValues& values) const {
+        values.Folder = saveFolder;
+        values.EditorAppPath = editorPath;
+        values.ExecUOApp = gameClientPath;
+        values.X = fixedRange.left;
+        values.Y = fixedRange.top;
+        values.W = fixedRange.width;
+        values.H = fixedRange.height;
+        values.ifrmView_Top = viewerPlace.top;
+        values.ifrmView_Left = viewerPlace.left;
+        values.ifrmView_Height = viewerPlace.height;
+        values.ifrmView_Width = viewerPlace.width;
+    }
+};
+
+} // namespace mirulo::app
