@@ -20,10 +20,7 @@ namespace {
 constexpr std::wstring_view kTemporaryPrefix = L".~mirulo-";
 constexpr std::wstring_view kTemporarySuffix = L".tmp";
 
-[[noreturn]] void ThrowCannotSave(const std::wstring& path, DWORD code) {
-    throw platform::UserError(L"画像ファイルを保存できません\r\n" + path + L"\r\n" +
-                              platform::SystemMessage(code));
-}
+constexpr wchar_t kCannotSave[] = L"画像ファイルを保存できません";
 
 std::size_t NamePart(const std::wstring& path) {
     const std::size_t separator = path.find_last_of(L"\\/");
@@ -153,10 +150,7 @@ void WriteFileReplacing(const std::wstring& path, std::span<const std::uint8_t> 
 
 void WriteFileReplacing(const std::wstring& path, std::span<const std::uint8_t> bytes,
                         const std::wstring& temporary) {
-    const std::uint32_t error = platform::ReplaceFileAtomically(path, temporary, bytes);
-    if (error != ERROR_SUCCESS) {
-        ThrowCannotSave(path, error);
-    }
+    platform::ReplaceFileOrThrow(path, temporary, bytes, kCannotSave);
 }
 
 InterruptedSaves FinishInterruptedSaves(const std::wstring& saveFolder) {

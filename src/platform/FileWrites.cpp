@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/Handles.h"
+#include "platform/SystemError.h"
 
 namespace mirulo::platform {
 namespace {
@@ -148,6 +149,14 @@ std::uint32_t ReplaceFileAtomically(const std::wstring& target, const std::wstri
 
 void SetBeforeRenameHook(std::function<void(const std::wstring& target)> hook) {
     BeforeRenameHook() = std::move(hook);
+}
+
+void ReplaceFileOrThrow(const std::wstring& target, const std::wstring& temporary,
+                        std::span<const std::uint8_t> bytes, std::wstring_view headline) {
+    const std::uint32_t error = ReplaceFileAtomically(target, temporary, bytes);
+    if (error != ERROR_SUCCESS) {
+        throw UserError(std::wstring(headline) + L"\r\n" + target + L"\r\n" + SystemMessage(error));
+    }
 }
 
 } // namespace mirulo::platform

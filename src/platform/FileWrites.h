@@ -37,6 +37,12 @@ bool PathExists(const std::wstring& path);
                                                   std::span<const std::uint8_t> bytes,
                                                   std::uint32_t keptAttributes = 0);
 
+// ReplaceFileAtomically for a file the user asked for: on failure a
+// platform::UserError of three lines, `headline`, the target's path and the
+// system's reason.
+void ReplaceFileOrThrow(const std::wstring& target, const std::wstring& temporary,
+                        std::span<const std::uint8_t> bytes, std::wstring_view headline);
+
 // Renames `from` to `to` in one step, replacing `to`, through to the disk.
 [[nodiscard]] std::uint32_t RenameReplacing(const std::wstring& from, const std::wstring& to);
 

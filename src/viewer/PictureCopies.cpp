@@ -10,7 +10,6 @@
 #include <cstring>
 #include <optional>
 
-#include "capture/CaptureFiles.h"
 #include "image/GreyScale.h"
 #include "image/JpegReader.h"
 #include "image/JpegWriter.h"
@@ -23,6 +22,7 @@
 #include "viewer/CopyNames.h"
 #include "viewer/PictureFiles.h"
 #include "viewer/SepiaMatrix.h"
+#include "viewer/ViewerTexts.h"
 
 namespace mirulo::viewer {
 namespace {
@@ -252,7 +252,7 @@ std::wstring MakeGrayCopy(const std::wstring& source) {
         // Capture level, as the grey copy goes through the capture codecs.
         file = image::EncodePng(image::ToGreyIndexed(image::DecodePng(ReadWholeFile(source))), 7);
     }
-    capture::WriteFileReplacing(*target, file, CopyTemporaryPath(*target));
+    platform::ReplaceFileOrThrow(*target, CopyTemporaryPath(*target), file, texts::kCannotSavePicture);
     return *target;
 }
 
@@ -312,7 +312,7 @@ std::wstring MakeSepiaCopy(const std::wstring& source) {
     sourcePixels = {};
     const std::vector<std::uint8_t> file =
         EncodeWithWic(result, static_cast<UINT>(width), static_cast<UINT>(height), jpeg);
-    capture::WriteFileReplacing(*target, file, CopyTemporaryPath(*target));
+    platform::ReplaceFileOrThrow(*target, CopyTemporaryPath(*target), file, texts::kCannotSavePicture);
     return *target;
 }
 

@@ -33,6 +33,8 @@ inline constexpr wchar_t kCannotShow[] = L"画像を表示できません";
 inline constexpr wchar_t kCannotPrint[] = L"画像を印刷できません";
 inline constexpr wchar_t kCannotMakeGrey[] = L"グレースケール画像を作成できません";
 inline constexpr wchar_t kCannotMakeSepia[] = L"セピア画像を作成できません";
+// A copy's file could not be written (the same words as a capture's).
+inline constexpr wchar_t kCannotSavePicture[] = L"画像ファイルを保存できません";
 inline constexpr wchar_t kConversionFailed[] = L"画像の変換に失敗しました。";
 
 inline constexpr wchar_t kNoSelectionDelete[] =
