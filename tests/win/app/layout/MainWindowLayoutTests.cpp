@@ -336,6 +336,52 @@ TEST_F(MainWindowLayout, PagesTabsAndFonts) {
     ExpectFonts(window->dpi());
 }
 
+// Tab walks each page as it reads, top to bottom and left to right within a line
+// (a group's boxes column by column), then the tab strip's two buttons; lists
+// with their own gestures and disabled controls are passed over.
+TEST_F(MainWindowLayout, TabMovesThroughEachPageInReadingOrder) {
+    // The editor's radio pair is one stop (the arrows move within it); the size
+    // field, the game-client button and the period list start disabled.
+    const std::vector<std::vector<std::wstring>> expected = {
+        {L"btn_ShotRect", L"btn_Capture", L"btn_Capture3", L"btn_Capture10", L"btn_3Capture",
+         L"btn_3Capture3", L"btn_3Capture10", L"btn_OpenFolder", L"btn_ReLoad", L"btn_Dust", L"btn_ReName",
+         L"btn_Clipboard", L"btn_Viewer", L"btn_Edit"},
+        {L"btn_SaveFolder", L"chk_Capa", L"cb_PNGorJPG", L"rd_GrEdit1", L"btn_Editor", L"cb_AutoStart",
+         L"chk_Minimized", L"chk_TrayIcon", L"chk_ExecUO"},
+        {L"btn_SetRect", L"cb_KeyAdd1", L"cb_Key1", L"cb_Key1_ToClipboard", L"chk_Timer", L"cb_KeyAdd2",
+         L"cb_Key2", L"cb_Key2_ToClipboard", L"cb_KeyAdd3", L"cb_Key3", L"cb_Key3_ToClipboard"},
+        {L"chk_Sound", L"chkRND01", L"chkRND02", L"chkRND03", L"chkRND04", L"chkRND05", L"chkRND06",
+         L"chkRND07", L"chkRND08", L"chkRND09", L"chkRND10", L"btn_SoundFolder", L"btn_RefreshMP3List",
+         L"chkRND", L"btn_Play", L"cb_IllustNotShow"},
+    };
+    window->ShowFirstTime();
+    const auto nameOf = [&](HWND hwnd) -> std::wstring {
+        for (ui::Control* control : window->AllControls()) {
+            if (control->hwnd() == hwnd) {
+                return std::wstring(control->name());
+            }
+        }
+        return L"(not a control of the table)";
+    };
+    for (int page = 0; page < 4; ++page) {
+        SCOPED_TRACE(page);
+        window->pager().SetActivePageIndex(page);
+        testkit::PumpMessages();
+        std::vector<std::wstring> order;
+        const HWND first = ::GetNextDlgTabItem(window->hwnd(), nullptr, FALSE);
+        for (HWND at = first; at != nullptr && order.size() < 60;) {
+            order.push_back(nameOf(at));
+            at = ::GetNextDlgTabItem(window->hwnd(), at, FALSE);
+            if (at == first) {
+                break;
+            }
+        }
+        std::vector<std::wstring> wanted = expected[static_cast<std::size_t>(page)];
+        wanted.insert(wanted.end(), {L"btn_Minimized", L"btn_Close"});
+        EXPECT_EQ(order, wanted);
+    }
+}
+
 // A window moved to a monitor of another scale is laid out again from its 96-DPI
 // description: frame, tab widget, pages, every control, fonts, and artwork
 // rendered for the new scale rather than a stretched bitmap; and back again.
