@@ -27,7 +27,7 @@
 #include "image/PictureFile.h"
 #include "image/PngReader.h"
 #include "image/PngWriter.h"
-#include "library/PictureListModel.h"
+#include "support/StandInViewerLink.h"
 #include "platform/Wide.h"
 #include "ui/Control.h"
 #include "viewer/PictureCopies.h"
@@ -50,34 +50,6 @@ SIZE_T PeakPrivateBytes() {
     return counters.PeakWorkingSetSize;
 }
 
-// The viewer needs a main window only for its status text here.
-class BenchMainWindow final : public viewer::ViewerMainWindow {
-public:
-    int PictureCount() const override { return static_cast<int>(entries.size()); }
-    std::wstring PictureEntry(int index) const override {
-        return entries.at(static_cast<std::size_t>(index));
-    }
-    int SelectedPicture() const override { return selected; }
-    void SelectPicture(int index) override { selected = index; }
-    void MarkPictureRecycled(int index) override {
-        entries.at(static_cast<std::size_t>(index)).insert(0, library::kTrashMark);
-        selected = index;
-    }
-    void InsertPicture(int index, const std::wstring& entry) override {
-        entries.insert(entries.begin() + index, entry);
-    }
-    std::wstring SaveFolder() const override { return {}; }
-    void SetMainStatusText(const std::wstring&) override {}
-    bool MoveToRecycleBin(const std::vector<std::wstring>&) override { return false; }
-    bool CopySelectedToClipboard() override { return false; }
-    void OpenSelectedInEditor() override {}
-    void OpenRecycleBin() override {}
-    void ViewerClosed(const viewer::ViewerPlacement&) override {}
-
-    std::vector<std::wstring> entries;
-    int selected = -1;
-};
-
 double Seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();
 }
@@ -86,7 +58,7 @@ double Seconds(Clock::time_point from) {
 int RunStep(const std::string& step, const std::wstring& file) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     platform::RealHost host;
-    BenchMainWindow main;
+    testkit::StandInViewerLink main; // the viewer needs a main window only for its status text here
     std::unique_ptr<viewer::TfrmView> view;
     if (step == "load") {
         view = std::make_unique<viewer::TfrmView>(host, main, viewer::ViewerPlacement{0, 0, 600, 800});

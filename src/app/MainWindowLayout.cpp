@@ -41,18 +41,13 @@ void Tfm_Mirulo::CreateControls() {
     const auto nextId = [this] {
         return kFirstControlId + static_cast<int>(controlTable_.Controls().size());
     };
-    picturePage_->CreateControls(controlTable_, tabs_.Page(0).hwnd(), dpi(), nextId(), designHints_);
-    savingAndStartupPage_->CreateControls(controlTable_, tabs_.Page(1).hwnd(), dpi(), nextId(), designHints_);
-    captureTriggersPage_->CreateControls(controlTable_, tabs_.Page(2).hwnd(), dpi(), nextId(), designHints_);
-    soundPage_->CreateControls(controlTable_, tabs_.Page(3).hwnd(), dpi(), nextId(), designHints_);
+    picturePage_->CreateControls(controlTable_, tabs_.Page(0).hwnd(), dpi(), nextId());
+    savingAndStartupPage_->CreateControls(controlTable_, tabs_.Page(1).hwnd(), dpi(), nextId());
+    captureTriggersPage_->CreateControls(controlTable_, tabs_.Page(2).hwnd(), dpi(), nextId());
+    soundPage_->CreateControls(controlTable_, tabs_.Page(3).hwnd(), dpi(), nextId());
 
     const ui::ControlContainer containers[] = {{tabs_.hwnd(), {0, 0}}};
     controlTable_.Create(tabStripRows, containers, dpi(), nextId());
-    for (const Row& row : tabStripRows) {
-        if (row.hint != nullptr) {
-            designHints_.emplace_back(&row.control, row.hint);
-        }
-    }
     controls_ = controlTable_.Controls();
 }
 

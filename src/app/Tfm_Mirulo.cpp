@@ -163,7 +163,7 @@ void Tfm_Mirulo::FormCreate() {
 }
 
 void Tfm_Mirulo::AssignHints() {
-    for (const auto& [control, text] : designHints_) {
+    for (const auto& [control, text] : controlTable_.Hints()) {
         control->hint = text;
     }
 }

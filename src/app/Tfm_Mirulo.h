@@ -277,7 +277,6 @@ private:
     ui::ControlTable controlTable_{fonts_, &LoadArtwork};
     ui::Hints hints_;
     std::vector<ui::Control*> controls_;
-    std::vector<std::pair<ui::Control*, const wchar_t*>> designHints_;
     settings::ScreenDefaults screen_;
     // The settings model: the values no control holds (the save folder, the
     // editor, the game client, the fixed range, the viewer's place) live here

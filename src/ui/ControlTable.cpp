@@ -88,7 +88,8 @@ void ControlTable::Create(std::span<const ControlRow> rows, std::span<const Cont
                     RECT{left, top, left + row.width, top + row.height},
                     row.font != nullptr ? *row.font : FontOf(row.flags),
                     row.flags,
-                    row.artwork};
+                    row.artwork,
+                    row.hint};
 
         WindowKind made = WindowKindOf(row.kind, row.flags);
         DWORD style = made.style | WS_CLIPSIBLINGS | ((row.flags & kHidden) ? 0u : WS_VISIBLE) |
@@ -124,6 +125,16 @@ void ControlTable::Create(std::span<const ControlRow> rows, std::span<const Cont
         entries_.push_back(entry);
         controls_.push_back(&control);
     }
+}
+
+std::vector<std::pair<Control*, const wchar_t*>> ControlTable::Hints() const {
+    std::vector<std::pair<Control*, const wchar_t*>> hints;
+    for (const Entry& entry : entries_) {
+        if (entry.hint != nullptr) {
+            hints.emplace_back(entry.control, entry.hint);
+        }
+    }
+    return hints;
 }
 
 void ControlTable::SetDpi(UINT dpi) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "ui/Control.h"
@@ -93,6 +94,8 @@ public:
     UINT Dpi() const noexcept { return dpi_; }
     // Every control made from the table, in table order.
     const std::vector<Control*>& Controls() const noexcept { return controls_; }
+    // The rows' hints, in table order, for the controls that have one.
+    std::vector<std::pair<Control*, const wchar_t*>> Hints() const;
 
 private:
     struct Entry {
@@ -102,6 +105,7 @@ private:
         FontSpec font;
         unsigned flags;
         int artwork;
+        const wchar_t* hint;
     };
     void Lay(const Entry& entry) const;
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/Messages.h"
 #include "support/TempFolder.h"
 
 namespace mirulo::testkit {
@@ -187,11 +188,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
             return false;
         }
         // The test's own windows (a stand-in for the game) keep answering meanwhile.
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
+        PumpMessages();
         ::Sleep(50);
     }
     return true;

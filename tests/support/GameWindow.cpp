@@ -27,8 +27,4 @@ bool GameWindow::TakeTheKeyboard() const {
     return WaitUntil([&] { return ::GetForegroundWindow() == hwnd_; }, 5000);
 }
 
-void PumpMessagesFor(DWORD ms) {
-    WaitUntil([] { return false; }, ms);
-}
-
 } // namespace mirulo::testkit

@@ -23,7 +23,4 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Handles this thread's messages for `ms` milliseconds.
-void PumpMessagesFor(DWORD ms);
-
 } // namespace mirulo::testkit

@@ -12,4 +12,12 @@ void PumpMessages() {
     }
 }
 
+void PumpMessagesFor(DWORD ms) {
+    const ULONGLONG end = ::GetTickCount64() + ms;
+    do {
+        PumpMessages();
+        ::Sleep(10);
+    } while (::GetTickCount64() < end);
+}
+
 } // namespace mirulo::testkit

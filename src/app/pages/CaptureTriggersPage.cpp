@@ -25,8 +25,7 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 CaptureTriggersPage::CaptureTriggersPage(PageSite& site, CaptureTriggersSite& triggers)
     : site_(site), triggers_(triggers) {}
 
-void CaptureTriggersPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId,
-                                         std::vector<std::pair<ui::Control*, const wchar_t*>>& hints) {
+void CaptureTriggersPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId) {
     const Row rows[] = {
         {fixedRangeKeyHeading_, Kind::Label, Page, 11, 10, 149, 24, L"■固定範囲スクショ", nullptr, kHeading,
          0},
@@ -58,11 +57,6 @@ void CaptureTriggersPage::CreateControls(ui::ControlTable& table, HWND page, UIN
     };
     const ui::ControlContainer containers[] = {{page, {0, 0}}};
     table.Create(rows, containers, dpi, firstId);
-    for (const Row& row : rows) {
-        if (row.hint != nullptr) {
-            hints.emplace_back(&row.control, row.hint);
-        }
-    }
 }
 
 void CaptureTriggersPage::FillLists() {

@@ -27,9 +27,8 @@ public:
     CaptureTriggersPage& operator=(const CaptureTriggersPage&) = delete;
 
     // The page's controls, made from its rows of the control table on `page`,
-    // with command ids from `firstId`; each control with a hint is added to `hints`.
-    void CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId,
-                        std::vector<std::pair<ui::Control*, const wchar_t*>>& hints);
+    // with command ids from `firstId`.
+    void CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId);
     void FillLists();
     void Connect();
 

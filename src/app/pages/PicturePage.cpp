@@ -18,8 +18,7 @@ constexpr int Page = 0;
 
 PicturePage::PicturePage(PicturePageSite& window) : window_(window) {}
 
-void PicturePage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId,
-                                 std::vector<std::pair<ui::Control*, const wchar_t*>>& hints) {
+void PicturePage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId) {
     table_ = &table;
     const Row rows[] = {
         {banner_, Kind::Picture, Page, 1, 0, 321, 50, L"", nullptr, 0, IDR_IMG_05},
@@ -57,11 +56,6 @@ void PicturePage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, i
     };
     const ui::ControlContainer containers[] = {{page, {0, 0}}};
     table.Create(rows, containers, dpi, firstId);
-    for (const Row& row : rows) {
-        if (row.hint != nullptr) {
-            hints.emplace_back(&row.control, row.hint);
-        }
-    }
     statusBar_.SetupSinglePanel();
 }
 

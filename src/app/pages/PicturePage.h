@@ -23,9 +23,8 @@ public:
     PicturePage& operator=(const PicturePage&) = delete;
 
     // The page's controls, made from its rows of the control table on `page`,
-    // with command ids from `firstId`; each control with a hint is added to `hints`.
-    void CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId,
-                        std::vector<std::pair<ui::Control*, const wchar_t*>>& hints);
+    // with command ids from `firstId`.
+    void CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId);
     void Connect();
 
     // The list of the save folder's pictures, newest on top; the viewer and the

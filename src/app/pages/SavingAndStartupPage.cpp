@@ -48,8 +48,7 @@ template <class Handler> void ApplyChoiceThroughHandler(ui::RadioButton& radio, 
 SavingAndStartupPage::SavingAndStartupPage(PageSite& site, SavingAndStartupSite& window)
     : site_(site), window_(window) {}
 
-void SavingAndStartupPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId,
-                                          std::vector<std::pair<ui::Control*, const wchar_t*>>& hints) {
+void SavingAndStartupPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId) {
     const Row rows[] = {
         {saveFolderHeading_, Kind::Label, Page, 10, 11, 132, 24, L"■保存先フォルダ", nullptr, kHeading, 0},
         {saveFolderButton_, Kind::IconButton, Page, 30, 37, 39, 31, kNameSaveFolder, kHintSaveFolder, 0,
@@ -90,11 +89,6 @@ void SavingAndStartupPage::CreateControls(ui::ControlTable& table, HWND page, UI
     };
     const ui::ControlContainer containers[] = {{page, {0, 0}}, {page, {30, 239}}};
     table.Create(rows, containers, dpi, firstId);
-    for (const Row& row : rows) {
-        if (row.hint != nullptr) {
-            hints.emplace_back(&row.control, row.hint);
-        }
-    }
     // The group box goes beneath the radios it frames (later windows start lower).
     editorGroup_.SendToBack();
     paintEditorRadio_.JoinGroup(&editorRadioGroup_);

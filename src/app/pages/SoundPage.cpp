@@ -47,8 +47,7 @@ SoundPage::SoundPage(PageSite& site) : site_(site) {}
 
 SoundPage::~SoundPage() = default;
 
-void SoundPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId,
-                               std::vector<std::pair<ui::Control*, const wchar_t*>>& hints) {
+void SoundPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId) {
     const Row rows[] = {
         {soundHeading_, Kind::Label, Page, 11, 10, 76, 24, L"■撮影音", nullptr, kHeading, 0},
         {soundBox_, Kind::CheckBox, Page, 30, 39, 145, 17, L"撮影時に音を鳴らす", kHintSound, 0, 0},
@@ -85,11 +84,6 @@ void SoundPage::CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int
     };
     const ui::ControlContainer containers[] = {{page, {0, 0}}, {page, {45, 60}}};
     table.Create(rows, containers, dpi, firstId);
-    for (const Row& row : rows) {
-        if (row.hint != nullptr) {
-            hints.emplace_back(&row.control, row.hint);
-        }
-    }
     // The group box goes beneath the boxes it frames (later windows start lower).
     categoryGroup_.SendToBack();
 }

@@ -31,9 +31,8 @@ public:
     SoundPage& operator=(const SoundPage&) = delete;
 
     // The page's controls, made from its rows of the control table on `page`,
-    // with command ids from `firstId`; each control with a hint is added to `hints`.
-    void CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId,
-                        std::vector<std::pair<ui::Control*, const wchar_t*>>& hints);
+    // with command ids from `firstId`.
+    void CreateControls(ui::ControlTable& table, HWND page, UINT dpi, int firstId);
     // The handlers, once the window (the player's parent) exists.
     void Connect();
     // The business-mode box was clicked; what it changes is the whole window's.

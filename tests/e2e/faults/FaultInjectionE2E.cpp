@@ -20,6 +20,7 @@
 
 #include "support/Desktop.h"
 #include "support/GameWindow.h"
+#include "support/Messages.h"
 #include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
 

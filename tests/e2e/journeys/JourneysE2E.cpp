@@ -18,6 +18,7 @@
 #include "platform/DibSurface.h"
 #include "support/Desktop.h"
 #include "support/GameWindow.h"
+#include "support/Messages.h"
 #include "support/ShellConfirmations.h"
 #include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
@@ -149,7 +150,7 @@ public:
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&noise_));
         ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
         ::InvalidateRect(hwnd_, nullptr, FALSE);
-        WaitUntil([] { return false; }, 500);
+        PumpMessagesFor(500);
     }
     NoiseWindow(const NoiseWindow&) = delete;
     NoiseWindow& operator=(const NoiseWindow&) = delete;

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "image/PngWriter.h"
-#include "library/PictureListModel.h"
+#include "support/StandInViewerLink.h"
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
 #include "support/Messages.h"
@@ -26,33 +26,6 @@ using namespace mirulo;
 namespace {
 
 using testkit::PlaceInParent;
-
-class StandInMainWindow final : public viewer::ViewerMainWindow {
-public:
-    int PictureCount() const override { return static_cast<int>(entries.size()); }
-    std::wstring PictureEntry(int index) const override {
-        return entries.at(static_cast<std::size_t>(index));
-    }
-    int SelectedPicture() const override { return selected; }
-    void SelectPicture(int index) override { selected = index; }
-    void MarkPictureRecycled(int index) override {
-        entries.at(static_cast<std::size_t>(index)).insert(0, library::kTrashMark);
-        selected = index;
-    }
-    void InsertPicture(int index, const std::wstring& entry) override {
-        entries.insert(entries.begin() + index, entry);
-    }
-    std::wstring SaveFolder() const override { return L"C:\\"; }
-    void SetMainStatusText(const std::wstring&) override {}
-    bool MoveToRecycleBin(const std::vector<std::wstring>&) override { return false; }
-    bool CopySelectedToClipboard() override { return false; }
-    void OpenSelectedInEditor() override {}
-    void OpenRecycleBin() override {}
-    void ViewerClosed(const viewer::ViewerPlacement&) override {}
-
-    std::vector<std::wstring> entries;
-    int selected = -1;
-};
 
 LONG At144(LONG pixelsAt96) {
     return ::MulDiv(pixelsAt96, 144, 96);
@@ -87,7 +60,7 @@ protected:
     }
 
     platform::RecordingHost host;
-    StandInMainWindow mainWindow;
+    testkit::StandInViewerLink mainWindow{L"C:\\"};
     viewer::TfrmView view;
 };
 

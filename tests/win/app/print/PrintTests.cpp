@@ -22,6 +22,7 @@
 #include "support/Desktop.h"
 #include "support/MainWindowTest.h"
 #include "support/MiruloProcess.h"
+#include "support/CornerPicture.h"
 #include "support/TempFolder.h"
 #include "ui/ProgramCursor.h"
 #include "viewer/PrintLayout.h"
@@ -32,29 +33,8 @@ using namespace mirulo;
 
 namespace {
 
-using Rgb = std::array<std::uint8_t, 3>;
-
-// Grey with a colour block in each corner, so that where the corners land on
-// the page shows how the picture was placed and which way up.
 image::Image CornerPicture(int width, int height) {
-    image::Image picture;
-    picture.width = static_cast<std::uint32_t>(width);
-    picture.height = static_cast<std::uint32_t>(height);
-    picture.pixels.assign(picture.stride() * picture.height, 160);
-    const auto paint = [&](int x, int y, Rgb colour) {
-        std::memcpy(picture.row(static_cast<std::uint32_t>(y)) + static_cast<std::size_t>(x) * 3,
-                    colour.data(), 3);
-    };
-    const int block = std::max(1, std::min(width, height) / 8);
-    for (int y = 0; y < block; ++y) {
-        for (int x = 0; x < block; ++x) {
-            paint(x, y, {255, 0, 0});                            // top-left red
-            paint(width - 1 - x, y, {0, 255, 0});                // top-right green
-            paint(x, height - 1 - y, {0, 0, 255});               // bottom-left blue
-            paint(width - 1 - x, height - 1 - y, {255, 255, 0}); // bottom-right yellow
-        }
-    }
-    return picture;
+    return testkit::CornerPicture(width, height, 160, 8);
 }
 
 std::wstring Environment(const wchar_t* name) {

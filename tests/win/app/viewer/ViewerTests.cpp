@@ -24,6 +24,7 @@
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
 #include "support/ShellConfirmations.h"
+#include "support/CornerPicture.h"
 #include "support/TempFolder.h"
 #include "viewer/TfrmView.h"
 
@@ -33,27 +34,8 @@ namespace {
 
 using Rgb = std::array<std::uint8_t, 3>;
 
-// A picture with a colour per corner, the rest grey, so that where its corners
-// land shows how it was drawn.
 image::Image CornerPicture(int width, int height) {
-    image::Image picture;
-    picture.width = static_cast<std::uint32_t>(width);
-    picture.height = static_cast<std::uint32_t>(height);
-    picture.pixels.assign(picture.stride() * picture.height, 128);
-    const auto paint = [&](int x, int y, Rgb colour) {
-        std::memcpy(picture.row(static_cast<std::uint32_t>(y)) + static_cast<std::size_t>(x) * 3,
-                    colour.data(), 3);
-    };
-    const int block = std::max(1, std::min(width, height) / 4);
-    for (int y = 0; y < block; ++y) {
-        for (int x = 0; x < block; ++x) {
-            paint(x, y, {255, 0, 0});                            // top-left red
-            paint(width - 1 - x, y, {0, 255, 0});                // top-right green
-            paint(x, height - 1 - y, {0, 0, 255});               // bottom-left blue
-            paint(width - 1 - x, height - 1 - y, {255, 255, 0}); // bottom-right yellow
-        }
-    }
-    return picture;
+    return testkit::CornerPicture(width, height, 128, 4);
 }
 
 image::Image Pixels(std::initializer_list<Rgb> colours) {
