@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/Desktop.h"
+#include "support/GameWindow.h"
 #include "support/MiruloProcess.h"
 #include "support/TempFolder.h"
 
@@ -50,6 +51,10 @@ TEST_F(HotKeysE2E, PressingTheKeysCapturesTheFullScreenAndTheFixedRange) {
     HWND window = WaitForWindow(kClass, mirulo.id(), 30000);
     ASSERT_NE(window, nullptr);
 
+    // The keys are pressed while the game has the keyboard, as a player presses
+    // them; a key typed while no window of the display has the focus reaches nobody.
+    GameWindow game;
+    ASSERT_TRUE(game.TakeTheKeyboard()) << "the game window did not get the keyboard";
     ASSERT_TRUE(XDoTool(L"key F5"));
     EXPECT_EQ(WaitForFiles(saves, L"_全K.png", 1, 10000), 1u);
     ASSERT_TRUE(XDoTool(L"key shift+F1"));
@@ -76,6 +81,8 @@ TEST_F(HotKeysE2E, ACombinationAnotherProgramHoldsRegistersNothingAndShowsNothin
     ::Sleep(500);
     EXPECT_EQ(FindMessageBox(mirulo.id()), nullptr);
 
+    GameWindow game;
+    ASSERT_TRUE(game.TakeTheKeyboard()) << "the game window did not get the keyboard";
     ASSERT_TRUE(XDoTool(L"key ctrl+F6"));
     MSG msg{};
     bool held = false;
