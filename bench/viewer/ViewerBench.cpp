@@ -32,7 +32,7 @@
 #include "ui/Control.h"
 #include "viewer/PictureCopies.h"
 #include "viewer/PictureFiles.h"
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 
 using namespace mirulo;
 using Clock = std::chrono::steady_clock;
@@ -59,9 +59,9 @@ int RunStep(const std::string& step, const std::wstring& file) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     platform::RealHost host;
     testkit::StandInViewerLink main; // the viewer needs a main window only for its status text here
-    std::unique_ptr<viewer::TfrmView> view;
+    std::unique_ptr<viewer::ViewerWindow> view;
     if (step == "load") {
-        view = std::make_unique<viewer::TfrmView>(host, main, viewer::ViewerPlacement{0, 0, 600, 800});
+        view = std::make_unique<viewer::ViewerWindow>(host, main, viewer::ViewerPlacement{0, 0, 600, 800});
     }
     const bool jpeg = file.ends_with(L".jpg");
     const SIZE_T before = PeakPrivateBytes();

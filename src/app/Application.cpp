@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "capture/CaptureWarmUp.h"
 #include "ui/Dispatch.h"
 
@@ -18,7 +18,7 @@ int RunApplication(platform::Host& host) {
 
     int exitCode = 0;
     {
-        Tfm_Mirulo mainWindow(host);
+        MainWindow mainWindow(host);
         mainWindow.CreateRenameDialog();
         // The viewer reads the placement that the main window's construction
         // loaded from the settings.

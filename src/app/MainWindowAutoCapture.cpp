@@ -5,13 +5,13 @@
 #include <string>
 
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "capture/AutoCapturePeriod.h"
 #include "ui/Dispatch.h"
 
 namespace mirulo::app {
-void Tfm_Mirulo::OnAutoCaptureTick() {
+void MainWindow::OnAutoCaptureTick() {
     const bool rangeSet = capture::IsFixedRangeSet(model_.fixedRange.left, model_.fixedRange.top,
                                                    model_.fixedRange.width, model_.fixedRange.height);
     switch (capture::DecideTick(IsSaveFolderUsable(), rangeSet)) {
@@ -33,7 +33,7 @@ void Tfm_Mirulo::OnAutoCaptureTick() {
     SwitchAutoCaptureOff();
 }
 
-void Tfm_Mirulo::CaptureOnTick() {
+void MainWindow::CaptureOnTick() {
     // A tick may come while another capture waits in the range picker: that
     // capture's code is put back afterwards, or the picked picture would be
     // saved under the tick's code.
@@ -69,7 +69,7 @@ void Tfm_Mirulo::CaptureOnTick() {
     tickFailureReported_ = false;
 }
 
-void Tfm_Mirulo::ConnectAutoCapture() {
+void MainWindow::ConnectAutoCapture() {
     autoCaptureTimer_.OnTimer = [this] { OnAutoCaptureTick(); };
 }
 

@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "app/pages/SoundPage.h"
@@ -21,11 +21,11 @@ constexpr DWORD kSettleMilliseconds = 200;
 
 } // namespace
 
-bool Tfm_Mirulo::IsSaveFolderUsable() const {
+bool MainWindow::IsSaveFolderUsable() const {
     return SaveFolder().size() > 1 && library::IsFolder(SaveFolder());
 }
 
-void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
+void MainWindow::ShowNotice(std::wstring_view text) {
     ++noticesShown_;
     const bool outer = !captureBoxOpen_;
     captureBoxOpen_ = true;
@@ -33,7 +33,7 @@ void Tfm_Mirulo::ShowNotice(std::wstring_view text) {
     captureBoxOpen_ = !outer;
 }
 
-void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
+void MainWindow::StartCapture(capture::CaptureKind kind) {
     const std::u16string_view code = capture::CaptureCode(kind);
     captureCode_.assign(code.begin(), code.end());
     ++capturesRunning_;
@@ -48,7 +48,7 @@ void Tfm_Mirulo::StartCapture(capture::CaptureKind kind) {
     }
 }
 
-void Tfm_Mirulo::CaptureAndSave(capture::CaptureKind kind) {
+void MainWindow::CaptureAndSave(capture::CaptureKind kind) {
     captureSoundDue_ = false;
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
@@ -84,21 +84,21 @@ void Tfm_Mirulo::CaptureAndSave(capture::CaptureKind kind) {
     }
 }
 
-void Tfm_Mirulo::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
+void MainWindow::SaveCapture(const capture::CapturePicture& picture, bool toClipboard) {
     captures_.Save(picture, {.saveFolder = SaveFolder(),
                              .code = captureCode_,
                              .format = capture::FormatFromListIndex(savingAndStartupPage_->FormatIndex()),
                              .clipboardOwner = toClipboard ? hwnd() : nullptr});
 }
 
-void Tfm_Mirulo::SwitchAutoCaptureOff() {
+void MainWindow::SwitchAutoCaptureOff() {
     autoCaptureTimer_.SetEnabled(false);
     captureTriggersPage_->SwitchAutoCaptureOff();
 }
 
 // --- Buttons of the main page --------------------------------------------------
 
-void Tfm_Mirulo::RunButtonCapture(capture::CaptureKind kind) {
+void MainWindow::RunButtonCapture(capture::CaptureKind kind) {
     const bool fullScreen = kind.range == capture::CaptureRange::FullScreen;
     ::ShowWindow(hwnd(), SW_MINIMIZE);
     ::ShowWindow(hwnd(), SW_HIDE);
@@ -127,11 +127,11 @@ void Tfm_Mirulo::RunButtonCapture(capture::CaptureKind kind) {
     bringBack();
 }
 
-void Tfm_Mirulo::CaptureFixedRangeNow() {
+void MainWindow::CaptureFixedRangeNow() {
     RunButtonCapture(capture::kFixedByButton);
 }
 
-void Tfm_Mirulo::CaptureFullScreen(int delayMs) {
+void MainWindow::CaptureFullScreen(int delayMs) {
     if (delayMs > 0) {
         captureDelayMs_ = delayMs;
     }
@@ -143,7 +143,7 @@ void Tfm_Mirulo::CaptureFullScreen(int delayMs) {
     RunButtonCapture(capture::kFullScreenByButton);
 }
 
-void Tfm_Mirulo::PlayCaptureSound() {
+void MainWindow::PlayCaptureSound() {
     // Cleared before playing: a sound that fails to open still leaves it false.
     const bool due = captureSoundDue_;
     captureSoundDue_ = false;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "platform/Wide.h"
 #include "integration/ShellOperations.h"
@@ -38,7 +38,7 @@ std::wstring ToWide(const std::u16string& text) {
 // The picture list and save folder as the size cap works on them.
 class ListedFolder final : public library::SizeCapFolder {
 public:
-    ListedFolder(Tfm_Mirulo& window, std::set<std::u16string>& passedOverForTheRun)
+    ListedFolder(MainWindow& window, std::set<std::u16string>& passedOverForTheRun)
         : window_(window), passedOverForTheRun_(passedOverForTheRun) {}
 
     std::int64_t TotalSize() const override { return window_.PicturesTotalSize(); }
@@ -86,19 +86,19 @@ public:
     std::map<std::u16string, std::wstring> reasons;
 
 private:
-    Tfm_Mirulo& window_;
+    MainWindow& window_;
     std::set<std::u16string>& passedOverForTheRun_;
 };
 
 } // namespace
 
-void Tfm_Mirulo::CreateRenameDialog() {
+void MainWindow::CreateRenameDialog() {
     renameDialog_ = std::make_unique<library::RenameDialog>(host());
 }
 
 // --- Size cap and recycle bin -------------------------------------------------
 
-void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
+void MainWindow::MoveOldestToRecycleBinWhileOverCap() {
     if (!savingAndStartupPage_->SizeCapOn()) {
         return;
     }
@@ -133,7 +133,7 @@ void Tfm_Mirulo::MoveOldestToRecycleBinWhileOverCap() {
     }
 }
 
-void Tfm_Mirulo::RecycleButtonPressed(UINT message) {
+void MainWindow::RecycleButtonPressed(UINT message) {
     if (message == WM_RBUTTONDOWN) {
         integration::OpenRecycleBin(host());
         return;
@@ -163,7 +163,7 @@ void Tfm_Mirulo::RecycleButtonPressed(UINT message) {
 
 // --- Rename -------------------------------------------------------------------
 
-void Tfm_Mirulo::RenameClicked() {
+void MainWindow::RenameClicked() {
     if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionRename);
         return;
@@ -171,7 +171,7 @@ void Tfm_Mirulo::RenameClicked() {
     RenameSelectedPicture();
 }
 
-void Tfm_Mirulo::RenameSelectedPicture() {
+void MainWindow::RenameSelectedPicture() {
     const int index = PictureList().ItemIndex();
     if (index < 0 || !renameDialog_) {
         return;
@@ -208,7 +208,7 @@ void Tfm_Mirulo::RenameSelectedPicture() {
 
 // --- Editor and clipboard -----------------------------------------------------
 
-void Tfm_Mirulo::EditClicked() {
+void MainWindow::EditClicked() {
     if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionEdit);
         return;
@@ -216,12 +216,12 @@ void Tfm_Mirulo::EditClicked() {
     OpenPictureInEditor(SelectedPicturePath(), texts::kNoEditor);
 }
 
-void Tfm_Mirulo::OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage) {
+void MainWindow::OpenPictureInEditor(const std::wstring& path, std::wstring_view missingEditorMessage) {
     library::OpenPictureInEditor(host(), hwnd(), path, {savingAndStartupPage_->PaintChosen(), EditorPath()},
                                  missingEditorMessage);
 }
 
-void Tfm_Mirulo::CopyToClipboardClicked() {
+void MainWindow::CopyToClipboardClicked() {
     if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionClipboard);
         return;
@@ -229,7 +229,7 @@ void Tfm_Mirulo::CopyToClipboardClicked() {
     CopyPictureToClipboard(SelectedPicturePath(), [this](const std::wstring& text) { SetStatusText(text); });
 }
 
-bool Tfm_Mirulo::CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus) {
+bool MainWindow::CopyPictureToClipboard(const std::wstring& path, const StatusSink& setStatus) {
     if (!platform::PathExists(path)) {
         return false;
     }
@@ -242,7 +242,7 @@ bool Tfm_Mirulo::CopyPictureToClipboard(const std::wstring& path, const StatusSi
 
 // --- Save folder and editor choice --------------------------------------------
 
-void Tfm_Mirulo::OpenSaveFolder() {
+void MainWindow::OpenSaveFolder() {
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kNoticeOpenFolder);
         return;
@@ -250,7 +250,7 @@ void Tfm_Mirulo::OpenSaveFolder() {
     integration::OpenFolderInExplorer(host(), hwnd(), SaveFolder());
 }
 
-void Tfm_Mirulo::ChooseSaveFolder() {
+void MainWindow::ChooseSaveFolder() {
     const std::optional<std::wstring> folder =
         integration::ChooseFolder(host(), hwnd(), texts::kChooseFolderTitle, SaveFolder());
     if (folder) {

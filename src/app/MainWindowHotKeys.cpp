@@ -2,7 +2,7 @@
 // the lists' handlers, and the captures that WM_HOTKEY starts.
 #include <windows.h>
 
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "capture/CaptureKind.h"
 #include "capture/HotKeyRegistry.h"
@@ -11,18 +11,18 @@
 
 namespace mirulo::app {
 
-std::int32_t& Tfm_Mirulo::HotKeyId(int number) {
+std::int32_t& MainWindow::HotKeyId(int number) {
     return number == 1 ? registeredHotKeyId1_ : number == 2 ? registeredHotKeyId2_ : registeredHotKeyId3_;
 }
 
-void Tfm_Mirulo::SetHotKey(int number) {
+void MainWindow::SetHotKey(int number) {
     HotKeyId(number) = hotKeys_->SetHotKey(number, captureTriggersPage_->KeySelections());
 }
-void Tfm_Mirulo::CheckKeySettings() {
+void MainWindow::CheckKeySettings() {
     hotKeys_->CheckKeySettings(captureTriggersPage_->KeySelections());
 }
 
-void Tfm_Mirulo::HotKeyChosen(int number, bool writeNow) {
+void MainWindow::HotKeyChosen(int number, bool writeNow) {
     hotKeys_->Release(number);
     HotKeyId(number) = 0;
     SetHotKey(number);
@@ -31,7 +31,7 @@ void Tfm_Mirulo::HotKeyChosen(int number, bool writeNow) {
     }
 }
 
-void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
+void MainWindow::HotKeyPressed(WPARAM id) {
     const auto number =
         capture::HotKeyNumberForId(id, {registeredHotKeyId1_, registeredHotKeyId2_, registeredHotKeyId3_});
     if (!number) {
@@ -40,7 +40,7 @@ void Tfm_Mirulo::HotKeyPressed(WPARAM id) {
     StartCapture(capture::HotKeyCaptureKind(*number));
 }
 
-void Tfm_Mirulo::OnHotKey(int id, UINT virtualKey) {
+void MainWindow::OnHotKey(int id, UINT virtualKey) {
     // A held key repeats. While a capture's box is open its message loop would
     // start a capture per repeat, each with its own box stacked on the last,
     // until the process runs out of stack; and once the box is answered, the
@@ -79,7 +79,7 @@ void Tfm_Mirulo::OnHotKey(int id, UINT virtualKey) {
     }
 }
 
-void Tfm_Mirulo::WatchHeldHotKey() {
+void MainWindow::WatchHeldHotKey() {
     // A key let go while another program had the keyboard may never show as up
     // here, so a second without repeats ends the wait as well.
     const std::int64_t quiet = host().PerformanceCounter() - heldHotKeyLastRepeat_;
@@ -90,12 +90,12 @@ void Tfm_Mirulo::WatchHeldHotKey() {
     heldHotKeyWatch_.SetEnabled(false);
 }
 
-void Tfm_Mirulo::ReleaseHotKeys() {
+void MainWindow::ReleaseHotKeys() {
     hotKeys_->ReleaseAll();
     registeredHotKeyId1_ = registeredHotKeyId2_ = registeredHotKeyId3_ = 0;
 }
 
-void Tfm_Mirulo::ConnectHotKeyWatch() {
+void MainWindow::ConnectHotKeyWatch() {
     heldHotKeyWatch_.OnTimer = [this] { WatchHeldHotKey(); };
 }
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "platform/Wide.h"
 #include "integration/GameClient.h"
@@ -14,7 +14,7 @@
 
 namespace mirulo::app {
 
-integration::LogonTask& Tfm_Mirulo::LogonTaskHere() {
+integration::LogonTask& MainWindow::LogonTaskHere() {
     if (!logonTask_) {
         logonTask_ = std::make_unique<integration::LogonTask>(
             host(), hwnd(), integration::LogonTask::PlacesFor(host(), hwnd()));
@@ -22,7 +22,7 @@ integration::LogonTask& Tfm_Mirulo::LogonTaskHere() {
     return *logonTask_;
 }
 
-void Tfm_Mirulo::StartAtLogonClicked() {
+void MainWindow::StartAtLogonClicked() {
     const bool wanted = savingAndStartupPage_->StartAtLogon();
     if (const auto unusablePath = LogonTaskHere().Apply(wanted)) {
         // Nothing was registered or removed, so the box goes back to what it showed.
@@ -39,7 +39,7 @@ void Tfm_Mirulo::StartAtLogonClicked() {
 // The task is registered all the same: the user asked for it and is the one
 // who can move the folder; refusing would only leave an earlier task (which
 // removing needs this very run for) or a manual start, which is no safer.
-void Tfm_Mirulo::WarnOfUnsafeProgramPlace() {
+void MainWindow::WarnOfUnsafeProgramPlace() {
     const std::wstring executable = host().ExecutablePath();
     if (integration::UnsafeProgramPlaces(host(), executable, SettingsPath()).empty()) {
         return;
@@ -49,7 +49,7 @@ void Tfm_Mirulo::WarnOfUnsafeProgramPlace() {
     ShowNotice(texts::kNoticeUnsafeLogonPlace + folder + texts::kNoticeUnsafeLogonPlaceHow);
 }
 
-void Tfm_Mirulo::CheckLogonTask() {
+void MainWindow::CheckLogonTask() {
     // A box that changes runs its handler, which registers the task once more. A
     // batch file that cannot be written is reported, and the start goes on.
     ui::Guarded(host(), hwnd(), [this] {
@@ -61,11 +61,11 @@ void Tfm_Mirulo::CheckLogonTask() {
     });
 }
 
-bool Tfm_Mirulo::IsGameClientRunning() {
+bool MainWindow::IsGameClientRunning() {
     return integration::IsGameClientRunning();
 }
 
-void Tfm_Mirulo::StartGameClient() {
+void MainWindow::StartGameClient() {
     if (!savingAndStartupPage_->StartGameClient() || IsGameClientRunning()) {
         return;
     }

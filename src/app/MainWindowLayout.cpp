@@ -6,7 +6,7 @@
 
 #include "AssetIds.h"
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/PicturePage.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
@@ -29,7 +29,7 @@ using namespace texts;
 
 } // namespace
 
-void Tfm_Mirulo::CreateControls() {
+void MainWindow::CreateControls() {
     const Row tabStripRows[] = {
         {minimizeButton_, Kind::IconButton, Parent::Pager, 361, 1, 21, 22, kNameMinimize, kHintMinimize, 0,
          IDR_GLYPH_MINIMIZE},

@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/PicturePage.h"
 #include "integration/ShellOperations.h"
 #include "library/LocaleNumbers.h"
@@ -14,7 +14,7 @@
 #include "platform/FileWrites.h"
 
 namespace mirulo::app {
-void Tfm_Mirulo::CountImages() {
+void MainWindow::CountImages() {
     if (!IsSaveFolderUsable()) {
         return; // the list, its selection, the status text and the total stay as they are
     }
@@ -40,12 +40,12 @@ void Tfm_Mirulo::CountImages() {
     }
 }
 
-void Tfm_Mirulo::SetStatusText(const std::wstring& text) {
+void MainWindow::SetStatusText(const std::wstring& text) {
     picturePage_->SetStatusText(text);
     MirrorStatusToViewer(text);
 }
 
-std::wstring Tfm_Mirulo::SelectedPicturePath() const {
+std::wstring MainWindow::SelectedPicturePath() const {
     const int index = PictureList().ItemIndex();
     if (index < 0) {
         return {};
@@ -53,7 +53,7 @@ std::wstring Tfm_Mirulo::SelectedPicturePath() const {
     return library::PicturePath(SaveFolder(), PictureList().Item(index));
 }
 
-void Tfm_Mirulo::ReloadPictures() {
+void MainWindow::ReloadPictures() {
     std::vector<std::wstring> entries;
     entries.reserve(static_cast<std::size_t>(PictureList().Count()));
     for (int i = 0; i < PictureList().Count(); ++i) {
@@ -75,11 +75,11 @@ void Tfm_Mirulo::ReloadPictures() {
     ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::PictureListClicked() {
+void MainWindow::PictureListClicked() {
     ShowSelectedInViewer();
 }
 
-void Tfm_Mirulo::PictureListDoubleClicked() {
+void MainWindow::PictureListDoubleClicked() {
     const std::wstring path = SelectedPicturePath();
     if (path.empty() || !platform::PathExists(path)) {
         return;
@@ -87,7 +87,7 @@ void Tfm_Mirulo::PictureListDoubleClicked() {
     integration::OpenWithAssociatedProgram(host(), hwnd(), path);
 }
 
-void Tfm_Mirulo::PictureListPressed(UINT message) {
+void MainWindow::PictureListPressed(UINT message) {
     if (PictureList().Count() == 0 || PictureList().ItemIndex() < 0) {
         return;
     }
@@ -115,7 +115,7 @@ void Tfm_Mirulo::PictureListPressed(UINT message) {
     }
 }
 
-ui::ListBox& Tfm_Mirulo::PictureList() const {
+ui::ListBox& MainWindow::PictureList() const {
     return picturePage_->PictureList();
 }
 

@@ -7,17 +7,17 @@
 #include <optional>
 
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
 #include "capture/CapturePicture.h"
 #include "capture/DesktopSnapshot.h"
-#include "capture/TForm2.h"
+#include "capture/RangePicker.h"
 #include "library/PictureFolder.h"
 #include "platform/Wide.h"
 #include "settings/SettingsValues.h"
 #include "ui/Dispatch.h"
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 
 namespace mirulo::app {
 namespace {
@@ -30,12 +30,12 @@ bool IsNormalState(HWND hwnd) {
 
 } // namespace
 
-void Tfm_Mirulo::PickFixedRange() {
+void MainWindow::PickFixedRange() {
     ::ShowWindow(hwnd(), SW_MINIMIZE);
     host().Sleep(kSettleMilliseconds);
     std::optional<capture::PickedRange> range;
     try {
-        capture::TForm2 picker(host(), capture::SnapshotDesktop(), true);
+        capture::RangePicker picker(host(), capture::SnapshotDesktop(), true);
         ::SetForegroundWindow(picker.hwnd());
         range = picker.Pick();
     } catch (...) {
@@ -59,7 +59,7 @@ void Tfm_Mirulo::PickFixedRange() {
     WriteIni();
 }
 
-void Tfm_Mirulo::PickCropAndSave(capture::CaptureKind kind) {
+void MainWindow::PickCropAndSave(capture::CaptureKind kind) {
     captureSoundDue_ = false;
     if (!IsSaveFolderUsable()) {
         ShowNotice(texts::kCaptureNoSaveFolder);
@@ -68,7 +68,7 @@ void Tfm_Mirulo::PickCropAndSave(capture::CaptureKind kind) {
     const bool wasNormal = IsNormalState(hwnd());
     std::exception_ptr clipboardFailure;
     {
-        capture::TForm2 picker(host(), capture::SnapshotDesktop(), false);
+        capture::RangePicker picker(host(), capture::SnapshotDesktop(), false);
         ::SetForegroundWindow(picker.hwnd());
         const std::optional<capture::PickedRange> range = picker.Pick();
         if (!::IsWindow(hwnd())) {
@@ -127,13 +127,13 @@ void Tfm_Mirulo::PickCropAndSave(capture::CaptureKind kind) {
     }
 }
 
-void Tfm_Mirulo::ShowInViewer(const std::wstring& path) {
+void MainWindow::ShowInViewer(const std::wstring& path) {
     if (viewerWindow_) {
         viewerWindow_->frmViewImage1LoadFromFile(path);
     }
 }
 
-void Tfm_Mirulo::CapturePickedRange(int delayMs) {
+void MainWindow::CapturePickedRange(int delayMs) {
     if (delayMs > 0) {
         captureDelayMs_ = delayMs;
     }
@@ -161,7 +161,7 @@ void Tfm_Mirulo::CapturePickedRange(int delayMs) {
     FormResize();
 }
 
-void Tfm_Mirulo::SetFixedRange(int left, int top, int width, int height) {
+void MainWindow::SetFixedRange(int left, int top, int width, int height) {
     model_.fixedRange = {left, top, width, height};
     captureTriggersPage_->ShowFixedRange(left, top, width, height);
 }

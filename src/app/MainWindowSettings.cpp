@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/PicturePage.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
@@ -26,11 +26,11 @@ using platform::Widen;
 
 } // namespace
 
-std::wstring Tfm_Mirulo::SettingsPath() {
+std::wstring MainWindow::SettingsPath() {
     return settings::SettingsFile::PathFor(host().ExecutablePath());
 }
 
-settings::IniDocument Tfm_Mirulo::LoadSettingsPatiently(const std::wstring& path) {
+settings::IniDocument MainWindow::LoadSettingsPatiently(const std::wstring& path) {
     // Another program (a backup, a virus scanner, an editor saving) often holds
     // the file for a moment; giving up at once would start the tool without the
     // user's settings.
@@ -51,7 +51,7 @@ settings::IniDocument Tfm_Mirulo::LoadSettingsPatiently(const std::wstring& path
     }
 }
 
-settings::SettingsValues Tfm_Mirulo::ReadSettings() {
+settings::SettingsValues MainWindow::ReadSettings() {
     const std::wstring path = SettingsPath();
     settings::IniDocument document;
     try {
@@ -88,8 +88,8 @@ settings::SettingsValues Tfm_Mirulo::ReadSettings() {
     // is open, say) would leave that mix behind. So the writes wait and happen
     // once, with everything applied.
     struct DeferWrites {
-        Tfm_Mirulo& window;
-        explicit DeferWrites(Tfm_Mirulo& w) : window(w) { window.deferSettingsWrites_ = true; }
+        MainWindow& window;
+        explicit DeferWrites(MainWindow& w) : window(w) { window.deferSettingsWrites_ = true; }
         ~DeferWrites() { window.deferSettingsWrites_ = false; }
     };
     const settings::SettingsValues values = settings::ReadSettings(document, screen_);
@@ -112,7 +112,7 @@ settings::SettingsValues Tfm_Mirulo::ReadSettings() {
     return values;
 }
 
-void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
+void MainWindow::ApplySettings(const settings::SettingsValues& values) {
     // What no control holds the model takes; the controls below take the rest.
     model_ = UnshownSettings::From(values);
     captureTriggersPage_->ApplyUnit(values.blTimerSecMode);
@@ -156,7 +156,7 @@ void Tfm_Mirulo::ApplySettings(const settings::SettingsValues& values) {
     soundPage_->ShowIllustration(illustrated);
 }
 
-settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
+settings::SettingsValues MainWindow::CurrentSettings() const {
     // The one place where the two holders meet: the model's values, the window's
     // place and each page's controls; every key is set by exactly one of them.
     settings::SettingsValues values;
@@ -178,7 +178,7 @@ settings::SettingsValues Tfm_Mirulo::CurrentSettings() const {
     return values;
 }
 
-void Tfm_Mirulo::WriteIni() {
+void MainWindow::WriteIni() {
     if (deferSettingsWrites_) {
         settingsWritePending_ = true;
         return;
@@ -230,7 +230,7 @@ void Tfm_Mirulo::WriteIni() {
 
 // --- Option handlers ----------------------------------------------------------
 
-void Tfm_Mirulo::AutoCaptureSwitched(bool on) {
+void MainWindow::AutoCaptureSwitched(bool on) {
     // A new start counts a full period: the first capture comes one period later.
     autoCaptureTimer_.SetEnabled(on);
     if (on) {
@@ -238,22 +238,22 @@ void Tfm_Mirulo::AutoCaptureSwitched(bool on) {
     }
 }
 
-void Tfm_Mirulo::AutoCapturePeriodChanged() {
+void MainWindow::AutoCapturePeriodChanged() {
     ApplyTimerInterval();
     WriteIni();
 }
 
-std::wstring Tfm_Mirulo::SaveFolder() const {
+std::wstring MainWindow::SaveFolder() const {
     return Widen(model_.saveFolder);
 }
-std::wstring Tfm_Mirulo::EditorPath() const {
+std::wstring MainWindow::EditorPath() const {
     return Widen(model_.editorPath);
 }
-std::wstring Tfm_Mirulo::GameClientPath() const {
+std::wstring MainWindow::GameClientPath() const {
     return Widen(model_.gameClientPath);
 }
 
-void Tfm_Mirulo::SetSaveFolder(const std::wstring& folder) {
+void MainWindow::SetSaveFolder(const std::wstring& folder) {
     model_.saveFolder = Narrow(folder);
     savingAndStartupPage_->ShowSaveFolder(folder);
 }

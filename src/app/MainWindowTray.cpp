@@ -4,7 +4,7 @@
 // and the grey colour mode.
 #include <windows.h>
 
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/PicturePage.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
@@ -22,7 +22,7 @@ constexpr COLORREF kGreyPageColour = 8421504;    // red 128, green 128, blue 128
 
 } // namespace
 
-void Tfm_Mirulo::ConnectTray(HICON icon) {
+void MainWindow::ConnectTray(HICON icon) {
     trayIcon_ = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
     trayIcon_->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { OnTrayIconClicked(); }); };
     startMinimisedTimer_.OnTimer = [this] { OnStartMinimisedTimer(); };
@@ -35,7 +35,7 @@ void Tfm_Mirulo::ConnectTray(HICON icon) {
     resizeConnected_ = true;
 }
 
-void Tfm_Mirulo::OnSize(UINT, int, int) {
+void MainWindow::OnSize(UINT, int, int) {
     if (resizeConnected_) {
         ui::Guarded(host(), hwnd(), [this] { FormResize(); });
     }
@@ -43,7 +43,7 @@ void Tfm_Mirulo::OnSize(UINT, int, int) {
 
 // --- Notification area ----------------------------------------------------------
 
-void Tfm_Mirulo::HideToTray() {
+void MainWindow::HideToTray() {
     if (!trayIcon_->Show()) {
         // No notification area to come back from: the window stays minimised on
         // the task bar, where the user can always find it.
@@ -53,7 +53,7 @@ void Tfm_Mirulo::HideToTray() {
     ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, kHiddenExStyle);
 }
 
-void Tfm_Mirulo::RestoreFromTray() {
+void MainWindow::RestoreFromTray() {
     trayIcon_->Hide();
     // The style goes back before the window shows: a window shown while it is
     // still a tool window gets no task-bar button.
@@ -61,7 +61,7 @@ void Tfm_Mirulo::RestoreFromTray() {
     ::ShowWindow(hwnd(), SW_SHOW);
 }
 
-void Tfm_Mirulo::FormResize() {
+void MainWindow::FormResize() {
     if (::IsIconic(hwnd())) {
         if (savingAndStartupPage_->TrayIconWanted()) {
             HideToTray();
@@ -71,7 +71,7 @@ void Tfm_Mirulo::FormResize() {
     RestoreFromTray();
 }
 
-void Tfm_Mirulo::OnTrayIconClicked() {
+void MainWindow::OnTrayIconClicked() {
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);
@@ -90,27 +90,27 @@ void Tfm_Mirulo::OnTrayIconClicked() {
 
 // --- Minimise, close, start minimised ---------------------------------------------
 
-void Tfm_Mirulo::OnMinimizeClicked() {
+void MainWindow::OnMinimizeClicked() {
     ::ShowWindow(hwnd(), SW_MINIMIZE);
 }
 
-void Tfm_Mirulo::OnCloseClicked() {
+void MainWindow::OnCloseClicked() {
     ::SendMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
-void Tfm_Mirulo::OnStartMinimisedTimer() {
+void MainWindow::OnStartMinimisedTimer() {
     ::ShowWindow(hwnd(), SW_MINIMIZE);
     startMinimisedTimer_.SetEnabled(false);
 }
 
-void Tfm_Mirulo::StartMinimisedChanged() {
+void MainWindow::StartMinimisedChanged() {
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);
     }
     WriteIni();
 }
 
-void Tfm_Mirulo::TrayIconChoiceChanged() {
+void MainWindow::TrayIconChoiceChanged() {
     if (::IsIconic(hwnd())) {
         ::ShowWindow(hwnd(), SW_RESTORE);
     }
@@ -120,7 +120,7 @@ void Tfm_Mirulo::TrayIconChoiceChanged() {
 
 // --- Window drag and wheel guard --------------------------------------------------
 
-void Tfm_Mirulo::OnTabStripMouseDown(UINT message, POINT point) {
+void MainWindow::OnTabStripMouseDown(UINT message, POINT point) {
     // Only a press of the real button starts the drag: the system's move loop
     // ends on the button's release, and a press that was only sent as a message
     // (an automation tool, an accessibility aid) would leave it waiting for one.
@@ -132,7 +132,7 @@ void Tfm_Mirulo::OnTabStripMouseDown(UINT message, POINT point) {
     ::SendMessageW(hwnd(), WM_SYSCOMMAND, kMoveByCaption, MAKELPARAM(point.x, point.y));
 }
 
-bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
+bool MainWindow::FormMouseWheel(POINT screenPoint) {
     HWND under = ::WindowFromPoint(screenPoint);
     if (under == nullptr) {
         return false;
@@ -155,7 +155,7 @@ bool Tfm_Mirulo::FormMouseWheel(POINT screenPoint) {
 
 // --- Colour mode ------------------------------------------------------------------
 
-void Tfm_Mirulo::OnBusinessModeClicked() {
+void MainWindow::OnBusinessModeClicked() {
     const bool grey = soundPage_->BusinessMode();
     // Every page loses its illustration; the main page its banner and title too,
     // and its list grows over the banner's place.

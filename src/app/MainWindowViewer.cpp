@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/MainWindowTexts.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/PicturePage.h"
 #include "integration/ShellOperations.h"
 #include "library/PictureFolder.h"
@@ -13,7 +13,7 @@
 #include "platform/FileWrites.h"
 #include "ui/Dispatch.h"
 #include "viewer/PictureFiles.h"
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 #include "viewer/ViewerMainWindow.h"
 
 namespace mirulo::app {
@@ -24,7 +24,7 @@ constexpr wchar_t kMissingFileViewer[] = L"【お知らせ】画像ビューア\
 
 class ViewerLink final : public viewer::ViewerMainWindow {
 public:
-    explicit ViewerLink(Tfm_Mirulo& window) : window_(window) {}
+    explicit ViewerLink(MainWindow& window) : window_(window) {}
 
     int PictureCount() const override { return list().Count(); }
     std::wstring PictureEntry(int index) const override { return list().Item(index); }
@@ -49,24 +49,24 @@ public:
 
 private:
     ui::ListBox& list() const { return window_.PictureList(); }
-    Tfm_Mirulo& window_;
+    MainWindow& window_;
 };
 
 } // namespace
 
-void Tfm_Mirulo::RememberViewerPlace(int top, int left, int height, int width) {
+void MainWindow::RememberViewerPlace(int top, int left, int height, int width) {
     model_.viewerPlace = {top, left, height, width};
 }
 
-void Tfm_Mirulo::CreateViewer() {
+void MainWindow::CreateViewer() {
     viewerLink_ = std::make_unique<ViewerLink>(*this);
-    viewerWindow_ = std::make_unique<viewer::TfrmView>(
+    viewerWindow_ = std::make_unique<viewer::ViewerWindow>(
         host(), *viewerLink_,
         viewer::ViewerPlacement{model_.viewerPlace.top, model_.viewerPlace.left, model_.viewerPlace.height,
                                 model_.viewerPlace.width});
 }
 
-void Tfm_Mirulo::ViewerClicked() {
+void MainWindow::ViewerClicked() {
     if (PictureList().ItemIndex() < 0) {
         ShowNotice(kNoSelectionViewer);
         return;
@@ -84,7 +84,7 @@ void Tfm_Mirulo::ViewerClicked() {
     viewerWindow_->frmViewImage1LoadFromFile(path);
 }
 
-void Tfm_Mirulo::ShowSelectedInViewer() {
+void MainWindow::ShowSelectedInViewer() {
     if (!viewerWindow_) {
         return;
     }
@@ -94,17 +94,17 @@ void Tfm_Mirulo::ShowSelectedInViewer() {
     }
 }
 
-void Tfm_Mirulo::MirrorStatusToViewer(const std::wstring& text) {
+void MainWindow::MirrorStatusToViewer(const std::wstring& text) {
     if (viewerWindow_) {
         viewerWindow_->SetStatusText(text);
     }
 }
 
-bool Tfm_Mirulo::MovePicturesToRecycleBin(const std::vector<std::wstring>& files) {
+bool MainWindow::MovePicturesToRecycleBin(const std::vector<std::wstring>& files) {
     return library::SendToRecycleBin2(hwnd(), files, true);
 }
 
-bool Tfm_Mirulo::CopySelectedPictureToClipboard() {
+bool MainWindow::CopySelectedPictureToClipboard() {
     if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionClipboard);
         return false;
@@ -115,7 +115,7 @@ bool Tfm_Mirulo::CopySelectedPictureToClipboard() {
                                   [this](const std::wstring& text) { SetStatusText(text); });
 }
 
-void Tfm_Mirulo::OpenSelectedPictureInEditor() {
+void MainWindow::OpenSelectedPictureInEditor() {
     if (PictureList().ItemIndex() < 0) {
         ShowNotice(texts::kNoSelectionEdit);
         return;

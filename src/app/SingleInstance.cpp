@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 
 namespace mirulo::app {
 

@@ -73,7 +73,7 @@ LONG_PTR MainWindowDriver::ExtendedStyleAtStart() const {
 ui::TrayIcon* MainWindowDriver::TrayIcon() const {
     return window_.trayIcon_.get();
 }
-viewer::TfrmView* MainWindowDriver::Viewer() const {
+viewer::ViewerWindow* MainWindowDriver::Viewer() const {
     return window_.viewerWindow_.get();
 }
 library::RenameDialog* MainWindowDriver::RenameDialog() const {
@@ -103,7 +103,7 @@ void MainWindowDriver::SetStatusText(const std::wstring& text) const {
 }
 
 bool MainWindowDriver::CopyPictureToClipboard(const std::wstring& path,
-                                              const app::Tfm_Mirulo::StatusSink& setStatus) const {
+                                              const app::MainWindow::StatusSink& setStatus) const {
     return window_.CopyPictureToClipboard(path, setStatus);
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/Pictures.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "capture/CaptureKind.h"
 #include "ui/Control.h"
 #include "ui/Timer.h"
@@ -21,7 +21,7 @@ namespace mirulo::sound {
 class MciPlayer;
 }
 namespace mirulo::viewer {
-class TfrmView;
+class ViewerWindow;
 }
 namespace mirulo::library {
 class RenameDialog;
@@ -31,9 +31,9 @@ namespace mirulo::testkit {
 
 class MainWindowDriver {
 public:
-    explicit MainWindowDriver(app::Tfm_Mirulo& window) : window_(window) {}
+    explicit MainWindowDriver(app::MainWindow& window) : window_(window) {}
 
-    app::Tfm_Mirulo& window() const { return window_; }
+    app::MainWindow& window() const { return window_; }
 
     // --- Controls ------------------------------------------------------------
     // The picture page "メイン".
@@ -273,7 +273,7 @@ public:
     const std::wstring& BusinessCaption() const;
     LONG_PTR ExtendedStyleAtStart() const;
     ui::TrayIcon* TrayIcon() const;
-    viewer::TfrmView* Viewer() const;
+    viewer::ViewerWindow* Viewer() const;
     library::RenameDialog* RenameDialog() const;
 
     // --- Handlers run as the program runs them --------------------------------
@@ -284,7 +284,7 @@ public:
     void CreateViewer() const;
     void CreateRenameDialog() const;
     void SetStatusText(const std::wstring& text) const;
-    bool CopyPictureToClipboard(const std::wstring& path, const app::Tfm_Mirulo::StatusSink& setStatus) const;
+    bool CopyPictureToClipboard(const std::wstring& path, const app::MainWindow::StatusSink& setStatus) const;
     // An entry of a drop-down list chosen as the user does: selected, and the
     // selection change announced to the list's page.
     static void Choose(ui::ComboBox& list, int index);
@@ -302,7 +302,7 @@ private:
     }
     [[noreturn]] static void Missing(std::wstring_view name, const char* role, bool otherKind);
 
-    app::Tfm_Mirulo& window_;
+    app::MainWindow& window_;
 };
 
 } // namespace mirulo::testkit

@@ -30,17 +30,17 @@ void MainWindowTest::MakeSaveFolder() const {
     ::CreateDirectoryW(saves.c_str(), nullptr);
 }
 
-app::Tfm_Mirulo& MainWindowTest::Start() {
+app::MainWindow& MainWindowTest::Start() {
     window.reset();
     if (decorating_) {
-        window = std::make_unique<app::Tfm_Mirulo>(*decorating_);
+        window = std::make_unique<app::MainWindow>(*decorating_);
     } else {
-        window = std::make_unique<app::Tfm_Mirulo>(host);
+        window = std::make_unique<app::MainWindow>(host);
     }
     return *window;
 }
 
-app::Tfm_Mirulo& MainWindowTest::Start(const std::string& settingsLines) {
+app::MainWindow& MainWindowTest::Start(const std::string& settingsLines) {
     StoreSettings(settingsLines);
     return Start();
 }

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "platform/RecordingHost.h"
 #include "support/MainWindowDriver.h"
 #include "support/Messages.h"
@@ -49,9 +49,9 @@ protected:
 
     // Makes the window, after closing any earlier one, so its construction reads
     // the settings as stored now.
-    app::Tfm_Mirulo& Start();
+    app::MainWindow& Start();
     // The same with a settings file of these lines.
-    app::Tfm_Mirulo& Start(const std::string& settingsLines);
+    app::MainWindow& Start(const std::string& settingsLines);
     // Closes the window as its close button does (the last settings write included).
     void Close() const;
     // The window made by Start(), as tests drive it: its controls by what they are.
@@ -71,7 +71,7 @@ protected:
     std::wstring saves = program / L"画像";
     platform::RecordingHost host;
     std::unique_ptr<platform::Host> decorating_; // before the window: it outlives it
-    std::unique_ptr<app::Tfm_Mirulo> window;
+    std::unique_ptr<app::MainWindow> window;
 };
 
 } // namespace mirulo::testkit

@@ -18,7 +18,7 @@
 #include "support/ScreenGrab.h"
 #include "ui/Control.h"
 #include "ui/IconButton.h"
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 #include "support/Desktop.h"
 
 using namespace mirulo;
@@ -50,9 +50,9 @@ void KeepScreen(HWND window, const char* name) {
         .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }
 
-class ViewerWindow : public ::testing::Test {
+class ViewerWindowTest : public ::testing::Test {
 protected:
-    ViewerWindow() : view(host, mainWindow, viewer::ViewerPlacement{20, 20, 600, 800}) {}
+    ViewerWindowTest() : view(host, mainWindow, viewer::ViewerPlacement{20, 20, 600, 800}) {}
 
     std::vector<ui::IconButton*> Strip() {
         return {&view.btn_L,    &view.btn_R,    &view.btn_Dust,  &view.btn_Clipboard,
@@ -61,10 +61,10 @@ protected:
 
     platform::RecordingHost host;
     testkit::StandInViewerLink mainWindow{L"C:\\"};
-    viewer::TfrmView view;
+    viewer::ViewerWindow view;
 };
 
-TEST_F(ViewerWindow, TheStripAndThePictureAreaTakeOneAndAHalfTimesTheirPlacesAfterAChangeTo144Dpi) {
+TEST_F(ViewerWindowTest, TheStripAndThePictureAreaTakeOneAndAHalfTimesTheirPlacesAfterAChangeTo144Dpi) {
     ASSERT_EQ(view.dpi(), 96u);
     view.ShowViewer();
     KeepScreen(view.hwnd(), "viewer-96dpi");
@@ -117,7 +117,7 @@ TEST_F(ViewerWindow, TheStripAndThePictureAreaTakeOneAndAHalfTimesTheirPlacesAft
     EXPECT_EQ(area.bottom - area.top, available.cy);
 }
 
-TEST_F(ViewerWindow, EveryStripButtonHasItsNameAsWindowText) {
+TEST_F(ViewerWindowTest, EveryStripButtonHasItsNameAsWindowText) {
     const std::pair<ui::IconButton*, const wchar_t*> names[] = {
         {&view.btn_L, L"前の画像"},
         {&view.btn_R, L"次の画像"},

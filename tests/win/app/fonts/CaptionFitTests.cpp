@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "platform/RecordingHost.h"
 #include "support/TempFolder.h"
 
@@ -151,7 +151,7 @@ TEST(CaptionFit, EveryCaptionFitsItsControlInTheMappedJapaneseFont) {
     testkit::TempFolder folder{L"mirulo-caption-fit"};
     platform::RecordingHost host;
     host.executablePath = folder / L"Mirulo.exe";
-    auto window = std::make_unique<app::Tfm_Mirulo>(host);
+    auto window = std::make_unique<app::MainWindow>(host);
 
     std::vector<Measure> cut;
     int measured = 0;
@@ -204,7 +204,7 @@ TEST(CaptionFit, EveryIconButtonCarriesTheNameAScreenReaderAnnounces) {
     testkit::TempFolder folder{L"mirulo-icon-names"};
     platform::RecordingHost host;
     host.executablePath = folder / L"Mirulo.exe";
-    auto window = std::make_unique<app::Tfm_Mirulo>(host);
+    auto window = std::make_unique<app::MainWindow>(host);
     int iconButtons = 0;
     for (ui::Control* control : window->AllControls()) {
         const HWND hwnd = control->hwnd();

@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "image/PngWriter.h"
 #include "platform/RecordingHost.h"
 #include "platform/Wide.h"
@@ -49,7 +49,7 @@ void Keep(HWND window, const std::string& name) {
                 frame.bottom - frame.top);
 }
 
-void KeepPages(app::Tfm_Mirulo& window, UINT dpi) {
+void KeepPages(app::MainWindow& window, UINT dpi) {
     for (int page = 0; page < window.pager().PageCount(); ++page) {
         window.pager().SetActivePageIndex(page);
         Keep(window.hwnd(), "main-window-" + std::to_string(dpi) + "dpi-page" + std::to_string(page));
@@ -63,7 +63,7 @@ int main() {
     testkit::TempFolder program(L"mirulo-dpi-screens");
     platform::RecordingHost host;
     host.executablePath = program / L"Mirulo.exe";
-    app::Tfm_Mirulo window(host);
+    app::MainWindow window(host);
     window.ShowFirstTime();
     ::SetWindowPos(window.hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE);
     ::SetForegroundWindow(window.hwnd());

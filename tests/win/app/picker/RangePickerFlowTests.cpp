@@ -9,7 +9,7 @@
 #include <string>
 #include <span>
 
-#include "capture/TForm2.h"
+#include "capture/RangePicker.h"
 #include "image/PngReader.h"
 #include "platform/Wide.h"
 #include "support/ClipboardHeld.h"

@@ -26,7 +26,7 @@
 #include "support/TempFolder.h"
 #include "ui/ProgramCursor.h"
 #include "viewer/PrintLayout.h"
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 #include "viewer/ViewerTexts.h"
 
 using namespace mirulo;
@@ -108,7 +108,7 @@ protected:
     std::vector<std::wstring> Errors() const { return host.Messages(); }
     static void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
 
-    viewer::TfrmView* view = nullptr;
+    viewer::ViewerWindow* view = nullptr;
     HRESULT com_ = E_FAIL;
 };
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/Pictures.h"
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "capture/CapturePicture.h"
 #include "capture/DesktopSnapshot.h"
 #include "platform/RecordingHost.h"
@@ -43,7 +43,7 @@ struct Seen {
     bool label;      // most labels take the size of their text in the scaled font
 };
 
-std::map<std::wstring, Seen> Look(const app::Tfm_Mirulo& window) {
+std::map<std::wstring, Seen> Look(const app::MainWindow& window) {
     std::map<std::wstring, Seen> seen;
     for (ui::Control* control : window.AllControls()) {
         wchar_t windowClass[32] = {};
@@ -89,7 +89,7 @@ protected:
 
 TEST_F(ScaledDisplay, TheWindowStartsAtTheSystemScaleWithEveryControlFontAndPictureScaledFromItsPlaceAt96) {
     ASSERT_EQ(::GetDpiForSystem(), dpi) << "the prefix is not at the scale the run asked for";
-    auto window = std::make_unique<app::Tfm_Mirulo>(host);
+    auto window = std::make_unique<app::MainWindow>(host);
     ASSERT_EQ(window->dpi(), dpi);
     testkit::PumpMessages();
     const auto scaled = Look(*window);

@@ -11,7 +11,7 @@
 
 #include "platform/RecordingHost.h"
 #include "support/MainWindowTest.h"
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 
 using namespace mirulo;
 

@@ -15,7 +15,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "support/MainWindowDriver.h"
 #include "image/JpegReader.h"
 #include "image/JpegWriter.h"
@@ -26,7 +26,7 @@
 #include "support/ShellConfirmations.h"
 #include "support/CornerPicture.h"
 #include "support/TempFolder.h"
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 
 using namespace mirulo;
 
@@ -121,7 +121,7 @@ protected:
             testkit::WriteFileBytes(settings, "\xEF\xBB\xBF[System]\r\nFolder=" + platform::Narrow(saves) +
                                                   "\r\n" + extraSettings);
         }
-        window = std::make_unique<app::Tfm_Mirulo>(host);
+        window = std::make_unique<app::MainWindow>(host);
         driver().CreateViewer();
         view = driver().Viewer();
     }
@@ -165,8 +165,8 @@ protected:
     testkit::TempFolder program{L"mirulo-viewer"};
     std::wstring saves = program / L"画像";
     platform::RecordingHost host;
-    std::unique_ptr<app::Tfm_Mirulo> window;
-    viewer::TfrmView* view = nullptr;
+    std::unique_ptr<app::MainWindow> window;
+    viewer::ViewerWindow* view = nullptr;
     HRESULT com_ = E_FAIL;
 };
 

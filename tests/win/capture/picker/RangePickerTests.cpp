@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "capture/DibSurface.h"
-#include "capture/TForm2.h"
+#include "capture/RangePicker.h"
 #include "platform/RecordingHost.h"
 #include "support/ModalScript.h"
 #include "support/PatternWindow.h"
@@ -13,7 +13,7 @@
 
 using namespace mirulo;
 using capture::PickedRange;
-using capture::TForm2;
+using capture::RangePicker;
 using capture::fixture::PatternColour;
 using capture::fixture::PixelAt;
 using testkit::ModalScript;
@@ -61,17 +61,17 @@ LPARAM At(int x, int y) {
     return MAKELPARAM(x, y);
 }
 
-class RangePicker : public ::testing::Test {
+class RangePickerWindow : public ::testing::Test {
 protected:
     platform::RecordingHost host;
 };
 
-TEST_F(RangePicker, ReleasedClicksOnTheScreenGiveRangesFromTheVirtualDesktopsCorner) {
+TEST_F(RangePickerWindow, ReleasedClicksOnTheScreenGiveRangesFromTheVirtualDesktopsCorner) {
     // As with a monitor left of and above the primary one: the picture starts at
     // (-300, -200), so the screen's (0, 0) is its (300, 200).
     const int width = ::GetSystemMetrics(SM_CXSCREEN) + 300;
     const int height = ::GetSystemMetrics(SM_CYSCREEN) + 200;
-    TForm2 picker(host, PatternSnapshot({-300, -200}, width, height), true);
+    RangePicker picker(host, PatternSnapshot({-300, -200}, width, height), true);
     RECT place{};
     ::GetWindowRect(picker.hwnd(), &place);
     EXPECT_EQ(place.left, -300);
@@ -115,8 +115,8 @@ TEST_F(RangePicker, ReleasedClicksOnTheScreenGiveRangesFromTheVirtualDesktopsCor
     EXPECT_EQ(changed.x, -1) << "band left at " << changed.x << "," << changed.y;
 }
 
-TEST_F(RangePicker, TheSecondCornerIsTheLastMoveAndOtherButtonsDoNothing) {
-    TForm2 picker(host, PatternSnapshot({0, 0}, 320, 240), false);
+TEST_F(RangePickerWindow, TheSecondCornerIsTheLastMoveAndOtherButtonsDoNothing) {
+    RangePicker picker(host, PatternSnapshot({0, 0}, 320, 240), false);
     const HWND image = PictureOf(picker.hwnd());
     ASSERT_NE(image, nullptr);
     // Posted before the loop runs, so no real pointer movement comes between.
@@ -140,8 +140,8 @@ TEST_F(RangePicker, TheSecondCornerIsTheLastMoveAndOtherButtonsDoNothing) {
     EXPECT_EQ(FirstChangedPixel(picker.Picture()).x, -1);
 }
 
-TEST_F(RangePicker, TwoClicksWithoutAMoveGiveAnEmptyRangeAndAnUnmarkedPicture) {
-    TForm2 picker(host, PatternSnapshot({0, 0}, 200, 100), false);
+TEST_F(RangePickerWindow, TwoClicksWithoutAMoveGiveAnEmptyRangeAndAnUnmarkedPicture) {
+    RangePicker picker(host, PatternSnapshot({0, 0}, 200, 100), false);
     const HWND image = PictureOf(picker.hwnd());
     ::PostMessageW(image, WM_LBUTTONUP, 0, At(40, 40));
     ::PostMessageW(image, WM_LBUTTONUP, 0, At(40, 40));
@@ -149,8 +149,8 @@ TEST_F(RangePicker, TwoClicksWithoutAMoveGiveAnEmptyRangeAndAnUnmarkedPicture) {
     EXPECT_EQ(FirstChangedPixel(picker.Picture()).x, -1);
 }
 
-TEST_F(RangePicker, TheBandIsRedOnThePictureWhileItFollowsThePointer) {
-    TForm2 picker(host, PatternSnapshot({0, 0}, 200, 100), false);
+TEST_F(RangePickerWindow, TheBandIsRedOnThePictureWhileItFollowsThePointer) {
+    RangePicker picker(host, PatternSnapshot({0, 0}, 200, 100), false);
     const HWND image = PictureOf(picker.hwnd());
     bool sawRed = false;
     ModalScript script({
@@ -173,12 +173,12 @@ TEST_F(RangePicker, TheBandIsRedOnThePictureWhileItFollowsThePointer) {
             return true;
         },
     });
-    EXPECT_EQ(picker.ShowModal(), TForm2::ModalResult::Cancel);
+    EXPECT_EQ(picker.ShowModal(), RangePicker::ModalResult::Cancel);
     EXPECT_TRUE(sawRed);
 }
 
-TEST_F(RangePicker, EscapeCancelsAndTheCrossEndsWithThePicker) {
-    std::optional<TForm2> picker(std::in_place, host, PatternSnapshot({0, 0}, 64, 64), false);
+TEST_F(RangePickerWindow, EscapeCancelsAndTheCrossEndsWithThePicker) {
+    std::optional<RangePicker> picker(std::in_place, host, PatternSnapshot({0, 0}, 64, 64), false);
     ::PostMessageW(PictureOf(picker->hwnd()), WM_LBUTTONUP, 0, At(3, 3));
     ::PostMessageW(picker->hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(picker->Pick(), std::nullopt);
@@ -187,8 +187,8 @@ TEST_F(RangePicker, EscapeCancelsAndTheCrossEndsWithThePicker) {
     EXPECT_EQ(ui::ProgramCursor::Current(), nullptr);
 }
 
-TEST_F(RangePicker, AQuitWhilePickingCancelsAndReachesTheOuterLoop) {
-    TForm2 picker(host, PatternSnapshot({0, 0}, 64, 64), false);
+TEST_F(RangePickerWindow, AQuitWhilePickingCancelsAndReachesTheOuterLoop) {
+    RangePicker picker(host, PatternSnapshot({0, 0}, 64, 64), false);
     ::PostQuitMessage(3);
     EXPECT_EQ(picker.Pick(), std::nullopt);
     MSG msg{};
@@ -199,8 +199,8 @@ TEST_F(RangePicker, AQuitWhilePickingCancelsAndReachesTheOuterLoop) {
 // The picker's place is the snapshot's, in physical pixels: a change of scale
 // while picking must not move or grow it, or the picked corners would no longer
 // be where the user sees them.
-TEST_F(RangePicker, AChangeOfScaleLeavesThePickerAndItsPictureOverTheSnapshot) {
-    TForm2 picker(host, PatternSnapshot({10, 20}, 200, 100), false);
+TEST_F(RangePickerWindow, AChangeOfScaleLeavesThePickerAndItsPictureOverTheSnapshot) {
+    RangePicker picker(host, PatternSnapshot({10, 20}, 200, 100), false);
     RECT suggested{15, 30, 15 + 300, 30 + 150};
     ::SendMessageW(picker.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     RECT frame{};

@@ -21,14 +21,14 @@ namespace mirulo::capture {
 inline constexpr wchar_t kRangePickerClass[] = L"TForm2";
 inline constexpr wchar_t kRangePictureClass[] = L"TImage";
 
-class TForm2 final : public ui::Window {
+class RangePicker final : public ui::Window {
 public:
     enum class ModalResult { None, OK, Cancel };
 
     // Creates the picker, hidden, over the snapshot's place on the screen, with
     // the snapshot as its picture. `stayOnTop` keeps it above topmost windows.
-    TForm2(platform::Host& host, DesktopSnapshot snapshot, bool stayOnTop);
-    ~TForm2() override;
+    RangePicker(platform::Host& host, DesktopSnapshot snapshot, bool stayOnTop);
+    ~RangePicker() override;
 
     // Shows the picker and runs its own message loop until two corners are
     // picked (OK) or Escape is pressed (Cancel); every other message of the

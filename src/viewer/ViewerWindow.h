@@ -26,9 +26,9 @@ namespace mirulo::viewer {
 
 inline constexpr wchar_t kViewerWindowClass[] = L"TfrmView";
 
-class TfrmView final : public ui::Window {
+class ViewerWindow final : public ui::Window {
 public:
-    TfrmView(platform::Host& host, ViewerMainWindow& mainWindow, const ViewerPlacement& placement);
+    ViewerWindow(platform::Host& host, ViewerMainWindow& mainWindow, const ViewerPlacement& placement);
 
     // Shows the picture file and writes its name into both status bars; does
     // nothing when the file does not exist. Throws when the file cannot be read

@@ -43,7 +43,7 @@ class HotKeyRegistry;
 }
 
 namespace mirulo::viewer {
-class TfrmView;
+class ViewerWindow;
 class ViewerMainWindow;
 } // namespace mirulo::viewer
 
@@ -61,14 +61,14 @@ class SoundPage;
 inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
 inline constexpr wchar_t kVersionText[] = L"ver.2.10";
 
-class Tfm_Mirulo final : public ui::Window,
+class MainWindow final : public ui::Window,
                          private PageSite,
                          private PicturePageSite,
                          private SavingAndStartupSite,
                          private CaptureTriggersSite {
 public:
-    explicit Tfm_Mirulo(platform::Host& host);
-    ~Tfm_Mirulo() override;
+    explicit MainWindow(platform::Host& host);
+    ~MainWindow() override;
 
     // The rename dialog and the viewer, made by the program after the window.
     void CreateRenameDialog();
@@ -247,7 +247,7 @@ private:
     ui::Timer autoCaptureTimer_;
     ui::Timer startMinimisedTimer_;
     std::unique_ptr<ui::TrayIcon> trayIcon_; // shown only while the window hides in the notification area
-    std::unique_ptr<viewer::TfrmView> viewerWindow_;
+    std::unique_ptr<viewer::ViewerWindow> viewerWindow_;
 
     // --- State the features share ------------------------------------------------
     std::int32_t registeredHotKeyId1_ = 0;

@@ -1,4 +1,4 @@
-#include "app/Tfm_Mirulo.h"
+#include "app/MainWindow.h"
 #include "app/pages/PicturePage.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
@@ -16,7 +16,7 @@
 #include "integration/LogonTask.h"
 #include "app/pages/SoundPage.h"
 #include "viewer/PictureCopies.h"
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 #include "viewer/ViewerMainWindow.h"
 #include "ui/Dispatch.h"
 
@@ -39,7 +39,7 @@ HICON LoadProgramIcon(int size) {
 
 } // namespace
 
-Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
+MainWindow::MainWindow(platform::Host& host)
     : ui::Window(host), tabs_(host), autoCaptureTimer_(*this, kAutoCaptureTimerId, 100000),
       startMinimisedTimer_(*this, kStartMinimisedTimerId, 1000), captures_(host),
       heldHotKeyWatch_(*this, kHeldHotKeyTimerId, 50) {
@@ -92,7 +92,7 @@ Tfm_Mirulo::Tfm_Mirulo(platform::Host& host)
     }
 }
 
-Tfm_Mirulo::~Tfm_Mirulo() {
+MainWindow::~MainWindow() {
     viewerWindow_.reset();
     // Released with the window in FormDestroy; a window torn down without a
     // message loop (tests) must not leave global atoms behind either.
@@ -101,7 +101,7 @@ Tfm_Mirulo::~Tfm_Mirulo() {
     }
 }
 
-ui::Control* Tfm_Mirulo::FindControl(std::wstring_view name) const {
+ui::Control* MainWindow::FindControl(std::wstring_view name) const {
     for (ui::Control* control : controls_) {
         if (control->name() == name) {
             return control;
@@ -110,7 +110,7 @@ ui::Control* Tfm_Mirulo::FindControl(std::wstring_view name) const {
     return nullptr;
 }
 
-void Tfm_Mirulo::ShowFirstTime() {
+void MainWindow::ShowFirstTime() {
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     ::UpdateWindow(hwnd());
 }
@@ -119,7 +119,7 @@ void Tfm_Mirulo::ShowFirstTime() {
 
 // The start-up work, in its fixed order: option handlers that the settings run
 // rely on the steps before them.
-void Tfm_Mirulo::FormCreate() {
+void MainWindow::FormCreate() {
     constructing_ = true;
     extendedStyleAtStart_ = ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE);
     picturePage_->ShowVersion(kVersionText);
@@ -162,13 +162,13 @@ void Tfm_Mirulo::FormCreate() {
     constructing_ = false;
 }
 
-void Tfm_Mirulo::AssignHints() {
+void MainWindow::AssignHints() {
     for (const auto& [control, text] : controlTable_.Hints()) {
         control->hint = text;
     }
 }
 
-void Tfm_Mirulo::SwitchHintsOn() {
+void MainWindow::SwitchHintsOn() {
     for (ui::Control* control : controls_) {
         if (!control->hint.empty()) {
             control->showHint = true;
@@ -177,12 +177,12 @@ void Tfm_Mirulo::SwitchHintsOn() {
     }
 }
 
-void Tfm_Mirulo::FillLists() {
+void MainWindow::FillLists() {
     captureTriggersPage_->FillLists();
     savingAndStartupPage_->FillLists();
 }
 
-void Tfm_Mirulo::ComputeDefaultPosition() {
+void MainWindow::ComputeDefaultPosition() {
     // Only the work area's size counts, not where it starts.
     RECT workArea{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
@@ -200,51 +200,51 @@ void Tfm_Mirulo::ComputeDefaultPosition() {
     screen_.centredLeft = static_cast<int>(std::floor(screen_.workAreaWidth / 2.0 - width / 2.0));
 }
 
-void Tfm_Mirulo::ApplyTimerInterval() {
+void MainWindow::ApplyTimerInterval() {
     if (const auto interval = captureTriggersPage_->AutoCaptureIntervalMs()) {
         autoCaptureTimer_.SetInterval(*interval);
     }
 }
 
-void Tfm_Mirulo::MoveTo(int top, int left) {
+void MainWindow::MoveTo(int top, int left) {
     ::SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // --- Showing, closing, destruction --------------------------------------------
 
-void Tfm_Mirulo::FormShow() {
+void MainWindow::FormShow() {
     picturePage_->ArrangeOnShow();
     savingAndStartupPage_->BringIllustrationToFront();
 }
 
-void Tfm_Mirulo::FormClose() {
+void MainWindow::FormClose() {
     WriteIni();
 }
 
-void Tfm_Mirulo::FormDestroy() {
+void MainWindow::FormDestroy() {
     ReleaseHotKeys();
     soundPage_->Close();
 }
 
-bool Tfm_Mirulo::OnClose() {
+bool MainWindow::OnClose() {
     // A failing final write must not keep the window open: report it and close.
     ui::Guarded(host(), hwnd(), [this] { FormClose(); });
     ::DestroyWindow(hwnd());
     return true;
 }
 
-void Tfm_Mirulo::OnDestroy() {
+void MainWindow::OnDestroy() {
     ui::Guarded(host(), hwnd(), [this] { FormDestroy(); });
     ::PostQuitMessage(0);
 }
 
-void Tfm_Mirulo::OnShowWindow(bool shown) {
+void MainWindow::OnShowWindow(bool shown) {
     if (shown) {
         FormShow();
     }
 }
 
-bool Tfm_Mirulo::OnOtherMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
+bool MainWindow::OnOtherMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
     // Minimised (on the task bar or in the notification area) the window's own
     // rectangle is the icon's; the place to come back to is the last one it had
     // in its normal state, in screen coordinates like every other.
@@ -257,7 +257,7 @@ bool Tfm_Mirulo::OnOtherMessage(UINT message, WPARAM, LPARAM, LRESULT&) {
     return false;
 }
 
-bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {
+bool MainWindow::OnGetMinMaxInfo(MINMAXINFO& info) {
     if (maxTrackSize_.cx == 0) {
         return false;
     }
@@ -266,7 +266,7 @@ bool Tfm_Mirulo::OnGetMinMaxInfo(MINMAXINFO& info) {
     return true;
 }
 
-void Tfm_Mirulo::OnDpiChanged(UINT newDpi, const RECT& suggested) {
+void MainWindow::OnDpiChanged(UINT newDpi, const RECT& suggested) {
     // Everything is laid out again from its 96-DPI description, never from the
     // current pixels, so going back and forth between monitors loses nothing to
     // rounding.

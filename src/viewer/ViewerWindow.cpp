@@ -1,4 +1,4 @@
-#include "viewer/TfrmView.h"
+#include "viewer/ViewerWindow.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -54,7 +54,8 @@ std::wstring LowerExtension(const std::wstring& path) {
 
 } // namespace
 
-TfrmView::TfrmView(platform::Host& host, ViewerMainWindow& mainWindow, const ViewerPlacement& placement)
+ViewerWindow::ViewerWindow(platform::Host& host, ViewerMainWindow& mainWindow,
+                           const ViewerPlacement& placement)
     : ui::Window(host), Image1(host), main_(mainWindow),
       controlTable_(fonts_, [](ui::Control& control, ui::ControlKind, int glyph, UINT dpi) {
           // A button whose glyph the program does not carry still works, as a plain face.
@@ -80,7 +81,7 @@ TfrmView::TfrmView(platform::Host& host, ViewerMainWindow& mainWindow, const Vie
     ui::Guarded(host, hwnd(), [&] { FormCreate(placement); });
 }
 
-void TfrmView::CreateControls() {
+void ViewerWindow::CreateControls() {
     using Kind = ui::ControlKind;
     using namespace ui::row_flags;
     static const ui::FontSpec windowFont{L"Tahoma", 11, false, false, DEFAULT_CHARSET};
@@ -126,13 +127,13 @@ void TfrmView::CreateControls() {
     LayStatusBar();
 }
 
-void TfrmView::LayStatusBar() {
+void ViewerWindow::LayStatusBar() {
     StatusBar1.SetFont(fonts_.Get(ui::FontSpec{L"Tahoma", 11, false, false, DEFAULT_CHARSET}, dpi()));
     ::SendMessageW(StatusBar1.hwnd(), SB_SETMINHEIGHT, static_cast<WPARAM>(Scale(kStatusHeight)), 0);
     ::SendMessageW(StatusBar1.hwnd(), WM_SIZE, 0, 0);
 }
 
-void TfrmView::OnDpiChanged(UINT newDpi, const RECT& suggested) {
+void ViewerWindow::OnDpiChanged(UINT newDpi, const RECT& suggested) {
     // As the main window does: every control again from its 96-DPI place, so
     // going back and forth between monitors loses nothing to rounding.
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -151,7 +152,7 @@ void TfrmView::OnDpiChanged(UINT newDpi, const RECT& suggested) {
 
 // --- Life -------------------------------------------------------------------------
 
-void TfrmView::FormCreate(const ViewerPlacement& placement) {
+void ViewerWindow::FormCreate(const ViewerPlacement& placement) {
     // Where the saved values say, as far as the screen allows: a hand-edited size
     // or a monitor that is gone must not leave the window taller than the screen
     // or out of reach. The work area is that of the monitor nearest to the place.
@@ -186,7 +187,7 @@ void TfrmView::FormCreate(const ViewerPlacement& placement) {
     BuildPrinterLists();
 }
 
-void TfrmView::FormClose() {
+void ViewerWindow::FormClose() {
     // The place is read while the window still shows it as the user left it.
     WINDOWPLACEMENT place{};
     place.length = sizeof(place);
@@ -201,12 +202,12 @@ void TfrmView::FormClose() {
     main_.ViewerClosed({frame.top, frame.left, frame.bottom - frame.top, frame.right - frame.left});
 }
 
-bool TfrmView::OnClose() {
+bool ViewerWindow::OnClose() {
     ui::Guarded(host(), hwnd(), [this] { FormClose(); });
     return true; // hidden, never destroyed before the program ends
 }
 
-void TfrmView::OnSize(UINT, int width, int height) {
+void ViewerWindow::OnSize(UINT, int width, int height) {
     if (Image1.hwnd() == nullptr) {
         return;
     }
@@ -217,7 +218,7 @@ void TfrmView::OnSize(UINT, int width, int height) {
     ::SendMessageW(StatusBar1.hwnd(), WM_SIZE, 0, 0);
 }
 
-void TfrmView::ShowViewer() {
+void ViewerWindow::ShowViewer() {
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     ::SetForegroundWindow(hwnd());
     ::BringWindowToTop(hwnd());
@@ -225,7 +226,7 @@ void TfrmView::ShowViewer() {
 
 // --- Printing ---------------------------------------------------------------------
 
-void TfrmView::BuildPrinterLists() {
+void ViewerWindow::BuildPrinterLists() {
     cmb_PrinterName_Full.Clear();
     cmb_PrinterName_Short.Clear();
     const PrinterList printers = EnumerateSystemPrinters();
@@ -248,7 +249,7 @@ void TfrmView::BuildPrinterLists() {
     }
 }
 
-void TfrmView::SelectPrinter() {
+void ViewerWindow::SelectPrinter() {
     const int index = cmb_PrinterName_Short.ItemIndex();
     cmb_PrinterName_Full.SetItemIndex(index);
     chosen_.reset();
@@ -258,7 +259,7 @@ void TfrmView::SelectPrinter() {
     chosen_ = ChosenPrinter::Select(cmb_PrinterName_Full.Item(index));
 }
 
-void TfrmView::ReportPrinterError(const PrinterError& error) {
+void ViewerWindow::ReportPrinterError(const PrinterError& error) {
     const wchar_t* text = texts::kPrinterNotPrinting;
     switch (error.kind()) {
     case PrinterError::Kind::NoDefaultPrinter:
@@ -273,7 +274,7 @@ void TfrmView::ReportPrinterError(const PrinterError& error) {
     host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
-void TfrmView::cmb_PrinterName_ShortSelect() {
+void ViewerWindow::cmb_PrinterName_ShortSelect() {
     try {
         SelectPrinter();
     } catch (const PrinterError& error) {
@@ -281,7 +282,7 @@ void TfrmView::cmb_PrinterName_ShortSelect() {
     }
 }
 
-void TfrmView::btn_PrintClick() {
+void ViewerWindow::btn_PrintClick() {
     const std::wstring path = SelectedPath();
     if (path.empty() || !platform::FileExists(path)) {
         return;
@@ -301,7 +302,7 @@ void TfrmView::btn_PrintClick() {
     PrintCaptureImage(picture);
 }
 
-void TfrmView::PrintCaptureImage(const image::Image& Bmp) {
+void ViewerWindow::PrintCaptureImage(const image::Image& Bmp) {
     ShowPicture(Bmp);
     if (!chosen_) {
         ReportPrinterError(PrinterError(PrinterError::Kind::NoDefaultPrinter, "no printer chosen"));
@@ -319,7 +320,7 @@ void TfrmView::PrintCaptureImage(const image::Image& Bmp) {
     }
 }
 
-void TfrmView::ShowPicture(const image::Image& picture) {
+void ViewerWindow::ShowPicture(const image::Image& picture) {
     const SIZE area = AvailableArea();
     const PictureFit fit =
         FitPicture(static_cast<int>(picture.width), static_cast<int>(picture.height), area.cx, area.cy);
@@ -330,19 +331,19 @@ void TfrmView::ShowPicture(const image::Image& picture) {
     Image1.SetPicture(fit, shown);
 }
 
-SIZE TfrmView::AvailableArea() const {
+SIZE ViewerWindow::AvailableArea() const {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     return {client.right, client.bottom - Scale(kStripHeight + kStatusHeight)};
 }
 
-void TfrmView::SetStatusText(std::wstring_view text) {
+void ViewerWindow::SetStatusText(std::wstring_view text) {
     StatusBar1.SetText(text);
 }
 
 // --- Loading ----------------------------------------------------------------------
 
-void TfrmView::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
+void ViewerWindow::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
     if (!platform::FileExists(sFileName)) {
         return;
     }
@@ -356,7 +357,7 @@ void TfrmView::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
 
 // --- The strip ----------------------------------------------------------------------
 
-std::wstring TfrmView::SelectedPath() const {
+std::wstring ViewerWindow::SelectedPath() const {
     const int index = main_.SelectedPicture();
     if (index < 0) {
         return {};
@@ -364,7 +365,7 @@ std::wstring TfrmView::SelectedPath() const {
     return library::PicturePath(main_.SaveFolder(), main_.PictureEntry(index));
 }
 
-void TfrmView::StepTo(int index) {
+void ViewerWindow::StepTo(int index) {
     main_.SelectPicture(index);
     // A marked entry has no file: the selection moves, the picture stays.
     const std::wstring path = SelectedPath();
@@ -373,7 +374,7 @@ void TfrmView::StepTo(int index) {
     }
 }
 
-void TfrmView::btn_LClick() {
+void ViewerWindow::btn_LClick() {
     const int index = main_.SelectedPicture();
     if (index - 1 < 0) {
         return;
@@ -381,7 +382,7 @@ void TfrmView::btn_LClick() {
     StepTo(index - 1);
 }
 
-void TfrmView::btn_RClick() {
+void ViewerWindow::btn_RClick() {
     const int index = main_.SelectedPicture();
     if (index + 1 >= main_.PictureCount()) {
         return;
@@ -389,7 +390,7 @@ void TfrmView::btn_RClick() {
     StepTo(index + 1);
 }
 
-void TfrmView::btn_DustMouseDown(UINT message) {
+void ViewerWindow::btn_DustMouseDown(UINT message) {
     if (message == WM_RBUTTONDOWN) {
         main_.OpenRecycleBin();
         return;
@@ -420,25 +421,25 @@ void TfrmView::btn_DustMouseDown(UINT message) {
     btn_RClick();
 }
 
-void TfrmView::btn_ClipboardClick() {
+void ViewerWindow::btn_ClipboardClick() {
     if (main_.CopySelectedToClipboard()) {
         main_.SetMainStatusText(texts::kClipboardDone);
     }
 }
 
-void TfrmView::btn_EditClick() {
+void ViewerWindow::btn_EditClick() {
     main_.OpenSelectedInEditor();
 }
 
-void TfrmView::btn_GrayClick() {
+void ViewerWindow::btn_GrayClick() {
     MakeCopy(true);
 }
 
-void TfrmView::btn_SepiaClick() {
+void ViewerWindow::btn_SepiaClick() {
     MakeCopy(false);
 }
 
-void TfrmView::MakeCopy(bool grey) {
+void ViewerWindow::MakeCopy(bool grey) {
     const int index = main_.SelectedPicture();
     // Without a selection there is no picture to copy, and nothing to say: the
     // buttons show no message of their own.

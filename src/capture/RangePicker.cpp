@@ -1,4 +1,4 @@
-#include "capture/TForm2.h"
+#include "capture/RangePicker.h"
 
 #include <windowsx.h>
 
@@ -21,9 +21,9 @@ int g_pickersShown = 0;
 
 // Image1: shows the picture 1:1 and reports the pointer to the form, in its
 // own client coordinates, which are the picture's.
-class TForm2::PictureControl final : public ui::Window {
+class RangePicker::PictureControl final : public ui::Window {
 public:
-    PictureControl(TForm2& form, int width, int height) : ui::Window(form.host()), form_(form) {
+    PictureControl(RangePicker& form, int width, int height) : ui::Window(form.host()), form_(form) {
         RegisterWindowClass(kRangePictureClass, 0, ::LoadCursorW(nullptr, IDC_CROSS), nullptr, nullptr,
                             nullptr);
         CreateHwnd(kRangePictureClass, 0, WS_CHILD | WS_VISIBLE, L"", 0, 0, width, height, form.hwnd());
@@ -59,10 +59,10 @@ protected:
     }
 
 private:
-    TForm2& form_;
+    RangePicker& form_;
 };
 
-TForm2::TForm2(platform::Host& host, DesktopSnapshot snapshot, bool stayOnTop)
+RangePicker::RangePicker(platform::Host& host, DesktopSnapshot snapshot, bool stayOnTop)
     : ui::Window(host), picture_(std::move(snapshot)) {
     RegisterWindowClass(kRangePickerClass, 0, ::LoadCursorW(nullptr, IDC_CROSS), nullptr, nullptr, nullptr);
     // A tool window: the picker is no task of its own and has no button in the task bar.
@@ -73,11 +73,11 @@ TForm2::TForm2(platform::Host& host, DesktopSnapshot snapshot, bool stayOnTop)
     Image1 = std::make_unique<PictureControl>(*this, picture_.width(), picture_.height());
 }
 
-TForm2::~TForm2() {
+RangePicker::~RangePicker() {
     FormDestroy();
 }
 
-TForm2::ModalResult TForm2::ShowModal() {
+RangePicker::ModalResult RangePicker::ShowModal() {
     modalResult_ = ModalResult::None;
     FormShow();
     ::ShowWindow(hwnd(), SW_SHOW);
@@ -110,37 +110,37 @@ TForm2::ModalResult TForm2::ShowModal() {
     return modalResult_;
 }
 
-std::optional<PickedRange> TForm2::Pick() {
+std::optional<PickedRange> RangePicker::Pick() {
     if (ShowModal() != ModalResult::OK) {
         return std::nullopt;
     }
     return NormalizeCorners(FCaptureRect.left, FCaptureRect.top, FCaptureRect.right, FCaptureRect.bottom);
 }
 
-void TForm2::Close(ModalResult result) {
+void RangePicker::Close(ModalResult result) {
     modalResult_ = result;
 }
 
 // --- Handlers ------------------------------------------------------------------
 
-void TForm2::FormShow() {
+void RangePicker::FormShow() {
     if (!crossCursor_) {
         crossCursor_.emplace(IDC_CROSS);
     }
     FDrawFlg = false;
 }
 
-void TForm2::FormDestroy() {
+void RangePicker::FormDestroy() {
     crossCursor_.reset();
 }
 
-void TForm2::FormKeyDown(WPARAM key) {
+void RangePicker::FormKeyDown(WPARAM key) {
     if (key == VK_ESCAPE) {
         Close(ModalResult::Cancel);
     }
 }
 
-void TForm2::Image1MouseUp(UINT message, POINT at) {
+void RangePicker::Image1MouseUp(UINT message, POINT at) {
     if (message != WM_LBUTTONUP || modalResult_ != ModalResult::None) {
         return;
     }
@@ -164,7 +164,7 @@ void TForm2::Image1MouseUp(UINT message, POINT at) {
     Close(ModalResult::OK);
 }
 
-void TForm2::Image1MouseMove(POINT at) {
+void RangePicker::Image1MouseMove(POINT at) {
     if (!FDrawFlg || modalResult_ != ModalResult::None) {
         return;
     }
@@ -176,7 +176,7 @@ void TForm2::Image1MouseMove(POINT at) {
     bandShown_ = true;
 }
 
-void TForm2::DrawRect(POINT from, POINT to) {
+void RangePicker::DrawRect(POINT from, POINT to) {
     HDC dc = picture_.dc();
     if (dc == nullptr || !pen_) {
         return;
@@ -192,7 +192,7 @@ void TForm2::DrawRect(POINT from, POINT to) {
     InvalidateBand(from, to);
 }
 
-void TForm2::InvalidateBand(POINT from, POINT to) {
+void RangePicker::InvalidateBand(POINT from, POINT to) {
     if (!Image1 || Image1->hwnd() == nullptr) {
         return;
     }
@@ -212,7 +212,7 @@ void TForm2::InvalidateBand(POINT from, POINT to) {
     }
 }
 
-bool TForm2::OnOtherMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool RangePicker::OnOtherMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     if (message == WM_KEYDOWN) {
         FormKeyDown(wParam);
         result = 0;
