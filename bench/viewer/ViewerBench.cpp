@@ -2,7 +2,7 @@
 // An 8K picture (7680 x 4320: the 4K texture of the corpus tiled 2 x 2) saved as
 // PNG and as JPG, then, each step in a fresh process so that its peak memory is
 // its own:
-//   load   the viewer's frmViewImage1LoadFromFile (read, decode, fit, scale)
+//   load   the viewer's LoadPicture (read, decode, fit, scale)
 //          against the reference "read + decode" of the same file;
 //   grey   MakeGrayCopy against the reference "read + decode + encode as a
 //          capture (RGB PNG level 7, or JPEG quality 90) + replacing write";
@@ -67,7 +67,7 @@ int RunStep(const std::string& step, const std::wstring& file) {
     const SIZE_T before = PeakPrivateBytes();
     const auto start = Clock::now();
     if (step == "load") {
-        view->frmViewImage1LoadFromFile(file);
+        view->LoadPicture(file);
     } else if (step == "decode") {
         const image::Image picture = image::DecodePicture(viewer::ReadWholeFile(file));
     } else if (step == "save") {

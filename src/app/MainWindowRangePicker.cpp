@@ -129,7 +129,7 @@ void MainWindow::PickCropAndSave(capture::CaptureKind kind) {
 
 void MainWindow::ShowInViewer(const std::wstring& path) {
     if (viewerWindow_) {
-        viewerWindow_->frmViewImage1LoadFromFile(path);
+        viewerWindow_->LoadPicture(path);
     }
 }
 

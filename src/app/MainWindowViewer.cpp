@@ -81,7 +81,7 @@ void MainWindow::ViewerClicked() {
     }
     // Shown first, so that the picture is fitted to the visible window.
     viewerWindow_->ShowViewer();
-    viewerWindow_->frmViewImage1LoadFromFile(path);
+    viewerWindow_->LoadPicture(path);
 }
 
 void MainWindow::ShowSelectedInViewer() {
@@ -90,7 +90,7 @@ void MainWindow::ShowSelectedInViewer() {
     }
     const std::wstring path = SelectedPicturePath();
     if (!path.empty() && platform::FileExists(path)) {
-        viewerWindow_->frmViewImage1LoadFromFile(path);
+        viewerWindow_->LoadPicture(path);
     }
 }
 

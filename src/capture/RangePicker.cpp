@@ -19,7 +19,7 @@ int g_pickersShown = 0;
 
 } // namespace
 
-// Image1: shows the picture 1:1 and reports the pointer to the form, in its
+// The picture control: shows the picture 1:1 and reports the pointer to the form, in its
 // own client coordinates, which are the picture's.
 class RangePicker::PictureControl final : public ui::Window {
 public:
@@ -44,12 +44,12 @@ protected:
         const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         switch (message) {
         case WM_MOUSEMOVE:
-            form_.Image1MouseMove(at);
+            form_.OnPictureMouseMove(at);
             break;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
-            form_.Image1MouseUp(message, at);
+            form_.OnPictureMouseUp(message, at);
             break;
         default:
             return false;
@@ -70,7 +70,7 @@ RangePicker::RangePicker(platform::Host& host, DesktopSnapshot snapshot, bool st
     const POINT origin = picture_.origin();
     CreateHwnd(kRangePickerClass, exStyle, WS_POPUP | WS_CLIPCHILDREN, L"", origin.x, origin.y,
                picture_.width(), picture_.height(), nullptr);
-    Image1 = std::make_unique<PictureControl>(*this, picture_.width(), picture_.height());
+    pictureControl_ = std::make_unique<PictureControl>(*this, picture_.width(), picture_.height());
 }
 
 RangePicker::~RangePicker() {
@@ -114,7 +114,7 @@ std::optional<PickedRange> RangePicker::Pick() {
     if (ShowModal() != ModalResult::OK) {
         return std::nullopt;
     }
-    return NormalizeCorners(FCaptureRect.left, FCaptureRect.top, FCaptureRect.right, FCaptureRect.bottom);
+    return NormalizeCorners(pickedCorners.left, pickedCorners.top, pickedCorners.right, pickedCorners.bottom);
 }
 
 void RangePicker::Close(ModalResult result) {
@@ -127,56 +127,56 @@ void RangePicker::FormShow() {
     if (!crossCursor_) {
         crossCursor_.emplace(IDC_CROSS);
     }
-    FDrawFlg = false;
+    drawingBand_ = false;
 }
 
 void RangePicker::FormDestroy() {
     crossCursor_.reset();
 }
 
-void RangePicker::FormKeyDown(WPARAM key) {
+void RangePicker::OnKeyPressed(WPARAM key) {
     if (key == VK_ESCAPE) {
         Close(ModalResult::Cancel);
     }
 }
 
-void RangePicker::Image1MouseUp(UINT message, POINT at) {
+void RangePicker::OnPictureMouseUp(UINT message, POINT at) {
     if (message != WM_LBUTTONUP || modalResult_ != ModalResult::None) {
         return;
     }
-    if (!FDrawFlg) {
-        FDrawFlg = true;
+    if (!drawingBand_) {
+        drawingBand_ = true;
         if (!pen_) {
             pen_.reset(::CreatePen(PS_SOLID, kBandWidth, kBandColour));
         }
-        FStartPos = at;
-        FMovePos = at;
+        bandStart_ = at;
+        bandEnd_ = at;
         return;
     }
-    FDrawFlg = false;
+    drawingBand_ = false;
     // The band goes before the picker closes: the picture may be what gets saved.
     if (bandShown_) {
-        DrawRect(FStartPos, FMovePos);
+        DrawBand(bandStart_, bandEnd_);
         bandShown_ = false;
     }
     // The second corner is where the last move was reported, not the release.
-    FCaptureRect = RECT{FStartPos.x, FStartPos.y, FMovePos.x, FMovePos.y};
+    pickedCorners = RECT{bandStart_.x, bandStart_.y, bandEnd_.x, bandEnd_.y};
     Close(ModalResult::OK);
 }
 
-void RangePicker::Image1MouseMove(POINT at) {
-    if (!FDrawFlg || modalResult_ != ModalResult::None) {
+void RangePicker::OnPictureMouseMove(POINT at) {
+    if (!drawingBand_ || modalResult_ != ModalResult::None) {
         return;
     }
     if (bandShown_) {
-        DrawRect(FStartPos, FMovePos); // takes the previous band away
+        DrawBand(bandStart_, bandEnd_); // takes the previous band away
     }
-    FMovePos = at;
-    DrawRect(FStartPos, FMovePos);
+    bandEnd_ = at;
+    DrawBand(bandStart_, bandEnd_);
     bandShown_ = true;
 }
 
-void RangePicker::DrawRect(POINT from, POINT to) {
+void RangePicker::DrawBand(POINT from, POINT to) {
     HDC dc = picture_.dc();
     if (dc == nullptr || !pen_) {
         return;
@@ -193,7 +193,7 @@ void RangePicker::DrawRect(POINT from, POINT to) {
 }
 
 void RangePicker::InvalidateBand(POINT from, POINT to) {
-    if (!Image1 || Image1->hwnd() == nullptr) {
+    if (!pictureControl_ || pictureControl_->hwnd() == nullptr) {
         return;
     }
     // Only the four edges change; a large band must not repaint its inside.
@@ -208,13 +208,13 @@ void RangePicker::InvalidateBand(POINT from, POINT to) {
         {right - m, r.top - m, right + m, bottom + m},
     };
     for (const RECT& edge : edges) {
-        ::InvalidateRect(Image1->hwnd(), &edge, FALSE);
+        ::InvalidateRect(pictureControl_->hwnd(), &edge, FALSE);
     }
 }
 
 bool RangePicker::OnOtherMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     if (message == WM_KEYDOWN) {
-        FormKeyDown(wParam);
+        OnKeyPressed(wParam);
         result = 0;
         return true;
     }

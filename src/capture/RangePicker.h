@@ -39,27 +39,24 @@ public:
     // ShowModal, and on OK the picked corners in either order as a range.
     std::optional<PickedRange> Pick();
 
-    // The picture the picker shows (Image1's picture).
+    // The picture the picker shows.
     const DesktopSnapshot& Picture() const noexcept { return picture_; }
     // Puts a new picture in place of the frozen one, for a cut taken later.
     void ReplacePicture(DesktopSnapshot snapshot) noexcept { picture_ = std::move(snapshot); }
 
-    // --- State of one picking ---------------------------------------------------
-    POINT FStartPos{};
-    POINT FMovePos{};
-    bool FDrawFlg = false;
-    RECT FCaptureRect{};
+    // The two corners of the last picking, as clicked (either order).
+    RECT pickedCorners{};
     ModalResult modalResult() const noexcept { return modalResult_; }
 
-    // --- Handlers (Image1's coordinates are snapshot coordinates) -------------
+    // --- Handlers (the picture's coordinates are snapshot coordinates) ----------
     void FormShow();
     void FormDestroy();
-    void FormKeyDown(WPARAM key);
-    void Image1MouseMove(POINT at);
-    void Image1MouseUp(UINT message, POINT at);
+    void OnKeyPressed(WPARAM key);
+    void OnPictureMouseMove(POINT at);
+    void OnPictureMouseUp(UINT message, POINT at);
     // Draws the rectangle outline from one corner to the other on the picture
     // with the current pen and mix mode.
-    void DrawRect(POINT from, POINT to);
+    void DrawBand(POINT from, POINT to);
 
 protected:
     bool OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -70,7 +67,12 @@ private:
     void Close(ModalResult result);
 
     DesktopSnapshot picture_;
-    std::unique_ptr<PictureControl> Image1;
+    std::unique_ptr<PictureControl> pictureControl_;
+    // The band of the picking under way: from its first corner to where the
+    // pointer was last.
+    POINT bandStart_{};
+    POINT bandEnd_{};
+    bool drawingBand_ = false;
     platform::UniquePen pen_;
     // The band on the picture now, if any: drawing it once more takes it away.
     bool bandShown_ = false;

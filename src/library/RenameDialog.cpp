@@ -30,26 +30,26 @@ RenameDialog::RenameDialog(platform::Host& host) : ui::Window(host), controlTabl
     using Kind = ui::ControlKind;
     using namespace ui::row_flags;
     const ui::ControlRow rows[] = {
-        {Label1, Kind::Label, 0, 8, 7, 0, 0, L"現在の名前", nullptr, kFont12, 0},
-        {edt0, Kind::Edit, 0, 77, 4, 324, 23, L"", nullptr, kFont12 | kNoTabStop, 0},
-        {Label2, Kind::Label, 0, 8, 36, 0, 0, L"新しい名前", nullptr, kFont12, 0},
-        {edt1, Kind::Edit, 0, 77, 33, 324, 23, L"", nullptr, kFont12 | kNoTabStop, 0},
-        {btnCancel, Kind::PushButton, 0, 245, 62, 75, 25, L"キャンセル", nullptr, kFont12 | kNoTabStop, 0},
-        {btnOK, Kind::PushButton, 0, 326, 62, 75, 25, L"変更確定", nullptr, kFont12 | kNoTabStop, 0},
+        {currentNameLabel, Kind::Label, 0, 8, 7, 0, 0, L"現在の名前", nullptr, kFont12, 0},
+        {currentNameEdit, Kind::Edit, 0, 77, 4, 324, 23, L"", nullptr, kFont12 | kNoTabStop, 0},
+        {newNameLabel, Kind::Label, 0, 8, 36, 0, 0, L"新しい名前", nullptr, kFont12, 0},
+        {newNameEdit, Kind::Edit, 0, 77, 33, 324, 23, L"", nullptr, kFont12 | kNoTabStop, 0},
+        {cancelButton, Kind::PushButton, 0, 245, 62, 75, 25, L"キャンセル", nullptr, kFont12 | kNoTabStop, 0},
+        {okButton, Kind::PushButton, 0, 326, 62, 75, 25, L"変更確定", nullptr, kFont12 | kNoTabStop, 0},
     };
     const ui::ControlContainer containers[] = {{hwnd(), {0, 0}}};
     controlTable_.Create(rows, containers, dpi(), 100);
 
-    btnOK.OnClick = [this] { btnOKClick(); };
-    btnCancel.OnClick = [this] { btnCancelClick(); };
+    okButton.OnClick = [this] { OnOkClicked(); };
+    cancelButton.OnClick = [this] { OnCancelClicked(); };
 }
 
 std::optional<std::wstring> RenameDialog::Run(HWND owner, const std::wstring& name) {
     if (running_) {
         return std::nullopt;
     }
-    tName0 = name;
-    tName1.clear();
+    currentName = name;
+    newName.clear();
     confirmed_ = false;
 
     // Owned by the window it serves: above it, and no task-bar button of its own.
@@ -62,8 +62,8 @@ std::optional<std::wstring> RenameDialog::Run(HWND owner, const std::wstring& na
     }
     ::ShowWindow(hwnd(), SW_SHOW);
     ::SetForegroundWindow(hwnd());
-    ::SetFocus(edt1.hwnd());
-    ::SendMessageW(edt1.hwnd(), EM_SETSEL, 0, -1);
+    ::SetFocus(newNameEdit.hwnd());
+    ::SendMessageW(newNameEdit.hwnd(), EM_SETSEL, 0, -1);
 
     running_ = true;
     if (ui::RunModalLoop([this] { return !running_; }) != ui::ModalEnd::Done) {
@@ -83,7 +83,7 @@ std::optional<std::wstring> RenameDialog::Run(HWND owner, const std::wstring& na
     if (owner != nullptr && ::IsWindowVisible(owner)) {
         ::SetActiveWindow(owner);
     }
-    return confirmed_ ? std::optional<std::wstring>(tName1) : std::nullopt;
+    return confirmed_ ? std::optional<std::wstring>(newName) : std::nullopt;
 }
 
 void RenameDialog::OnDpiChanged(UINT newDpi, const RECT& suggested) {
@@ -94,17 +94,17 @@ void RenameDialog::OnDpiChanged(UINT newDpi, const RECT& suggested) {
 }
 
 void RenameDialog::FormShow() {
-    edt0.SetCaption(tName0);
-    edt1.SetCaption(tName0);
+    currentNameEdit.SetCaption(currentName);
+    newNameEdit.SetCaption(currentName);
 }
 
-void RenameDialog::btnOKClick() {
-    tName1 = edt1.Caption();
+void RenameDialog::OnOkClicked() {
+    newName = newNameEdit.Caption();
     confirmed_ = true;
     EndModal();
 }
 
-void RenameDialog::btnCancelClick() {
+void RenameDialog::OnCancelClicked() {
     EndModal();
 }
 

@@ -30,15 +30,15 @@ public:
     bool Showing() const noexcept { return running_; }
 
     // The current and the new name carried in and out.
-    std::wstring tName0;
-    std::wstring tName1;
+    std::wstring currentName;
+    std::wstring newName;
 
-    ui::Label Label1{L"Label1"};
-    ui::Edit edt0{L"edt0"};
-    ui::Label Label2{L"Label2"};
-    ui::Edit edt1{L"edt1"};
-    ui::Button btnCancel{L"btnCancel"};
-    ui::Button btnOK{L"btnOK"};
+    ui::Label currentNameLabel{L"Label1"};
+    ui::Edit currentNameEdit{L"edt0"};
+    ui::Label newNameLabel{L"Label2"};
+    ui::Edit newNameEdit{L"edt1"};
+    ui::Button cancelButton{L"btnCancel"};
+    ui::Button okButton{L"btnOK"};
 
 protected:
     bool OnClose() override;
@@ -46,8 +46,8 @@ protected:
 
 private:
     void FormShow();
-    void btnOKClick();
-    void btnCancelClick();
+    void OnOkClicked();
+    void OnCancelClicked();
     void CentreOn(HWND owner);
     void EndModal();
 

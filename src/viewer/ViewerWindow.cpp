@@ -56,7 +56,7 @@ std::wstring LowerExtension(const std::wstring& path) {
 
 ViewerWindow::ViewerWindow(platform::Host& host, ViewerMainWindow& mainWindow,
                            const ViewerPlacement& placement)
-    : ui::Window(host), Image1(host), main_(mainWindow),
+    : ui::Window(host), pictureArea(host), main_(mainWindow),
       controlTable_(fonts_, [](ui::Control& control, ui::ControlKind, int glyph, UINT dpi) {
           // A button whose glyph the program does not carry still works, as a plain face.
           if (ui::HasArtwork(glyph)) {
@@ -69,15 +69,15 @@ ViewerWindow::ViewerWindow(platform::Host& host, ViewerMainWindow& mainWindow,
                placement.width, placement.height, nullptr);
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
-    btn_L.OnClick = [this] { btn_LClick(); };
-    btn_R.OnClick = [this] { btn_RClick(); };
-    btn_Dust.OnMouseDown = [this](UINT message) { btn_DustMouseDown(message); };
-    btn_Clipboard.OnClick = [this] { btn_ClipboardClick(); };
-    btn_Edit.OnClick = [this] { btn_EditClick(); };
-    btn_Gray.OnClick = [this] { btn_GrayClick(); };
-    btn_Sepia.OnClick = [this] { btn_SepiaClick(); };
-    cmb_PrinterName_Short.OnChange = [this] { cmb_PrinterName_ShortSelect(); };
-    btn_Print.OnClick = [this] { btn_PrintClick(); };
+    previousButton.OnClick = [this] { OnPreviousClicked(); };
+    nextButton.OnClick = [this] { OnNextClicked(); };
+    recycleButton.OnMouseDown = [this](UINT message) { OnRecycleButtonPressed(message); };
+    clipboardButton.OnClick = [this] { OnClipboardClicked(); };
+    editButton.OnClick = [this] { OnEditClicked(); };
+    greyCopyButton.OnClick = [this] { OnGreyCopyClicked(); };
+    sepiaCopyButton.OnClick = [this] { OnSepiaCopyClicked(); };
+    printerShortNames.OnChange = [this] { OnPrinterChosen(); };
+    printButton.OnClick = [this] { OnPrintClicked(); };
     ui::Guarded(host, hwnd(), [&] { FormCreate(placement); });
 }
 
@@ -92,45 +92,46 @@ void ViewerWindow::CreateControls() {
     // sorting: index i in both is printer i of the system's list, and the one
     // by full name never shows.
     const ui::ControlRow rows[] = {
-        {btn_L, Kind::IconButton, 0, 1, 1, 39, 31, texts::kNamePrevious, nullptr, 0, IDR_GLYPH_PREVIOUS,
+        {previousButton, Kind::IconButton, 0, 1, 1, 39, 31, texts::kNamePrevious, nullptr, 0,
+         IDR_GLYPH_PREVIOUS, &windowFont},
+        {nextButton, Kind::IconButton, 0, 46, 1, 39, 31, texts::kNameNext, nullptr, 0, IDR_GLYPH_NEXT,
          &windowFont},
-        {btn_R, Kind::IconButton, 0, 46, 1, 39, 31, texts::kNameNext, nullptr, 0, IDR_GLYPH_NEXT,
+        {recycleButton, Kind::IconButton, 0, 89, 1, 39, 31, texts::kNameDust, nullptr, 0, IDR_GLYPH_DUST,
          &windowFont},
-        {btn_Dust, Kind::IconButton, 0, 89, 1, 39, 31, texts::kNameDust, nullptr, 0, IDR_GLYPH_DUST,
-         &windowFont},
-        {btn_Clipboard, Kind::IconButton, 0, 129, 1, 39, 31, texts::kNameClipboard, nullptr, 0,
+        {clipboardButton, Kind::IconButton, 0, 129, 1, 39, 31, texts::kNameClipboard, nullptr, 0,
          IDR_GLYPH_CLIPBOARD, &windowFont},
-        {btn_Edit, Kind::IconButton, 0, 169, 1, 39, 31, texts::kNameEdit, nullptr, 0, IDR_GLYPH_EDITOR,
+        {editButton, Kind::IconButton, 0, 169, 1, 39, 31, texts::kNameEdit, nullptr, 0, IDR_GLYPH_EDITOR,
          &windowFont},
-        {btn_Gray, Kind::IconButton, 0, 209, 1, 39, 31, texts::kNameGray, nullptr, 0, IDR_GLYPH_GRAY,
+        {greyCopyButton, Kind::IconButton, 0, 209, 1, 39, 31, texts::kNameGray, nullptr, 0, IDR_GLYPH_GRAY,
          &windowFont},
-        {btn_Sepia, Kind::IconButton, 0, 249, 1, 39, 31, texts::kNameSepia, nullptr, 0, IDR_GLYPH_SEPIA,
+        {sepiaCopyButton, Kind::IconButton, 0, 249, 1, 39, 31, texts::kNameSepia, nullptr, 0, IDR_GLYPH_SEPIA,
          &windowFont},
-        {btn_Print, Kind::IconButton, 0, 500, 1, 39, 31, texts::kNamePrint, nullptr, 0, IDR_GLYPH_PRINT,
+        {printButton, Kind::IconButton, 0, 500, 1, 39, 31, texts::kNamePrint, nullptr, 0, IDR_GLYPH_PRINT,
          &windowFont},
-        {cmb_PrinterName_Short, Kind::DropDownList, 0, kPrinterBoxLeft, 2, kPrinterBoxWidth,
-         kPrinterListHeight, L"", nullptr, 0, 0, &printerFont},
-        {cmb_PrinterName_Full, Kind::DropDownList, 0, 0, 0, kPrinterBoxWidth, kPrinterListHeight, L"",
-         nullptr, kHidden | kNoTabStop, 0, &printerFont},
+        {printerShortNames, Kind::DropDownList, 0, kPrinterBoxLeft, 2, kPrinterBoxWidth, kPrinterListHeight,
+         L"", nullptr, 0, 0, &printerFont},
+        {printerFullNames, Kind::DropDownList, 0, 0, 0, kPrinterBoxWidth, kPrinterListHeight, L"", nullptr,
+         kHidden | kNoTabStop, 0, &printerFont},
     };
-    for (ui::IconButton* button :
-         {&btn_L, &btn_R, &btn_Dust, &btn_Clipboard, &btn_Edit, &btn_Gray, &btn_Sepia, &btn_Print}) {
+    for (ui::IconButton* button : {&previousButton, &nextButton, &recycleButton, &clipboardButton,
+                                   &editButton, &greyCopyButton, &sepiaCopyButton, &printButton}) {
         button->face = ui::IconButton::Face::Flat;
     }
     const ui::ControlContainer containers[] = {{hwnd(), {0, 0}}};
     controlTable_.Create(rows, containers, dpi(), 100);
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    Image1.Create(hwnd(), RECT{0, Scale(kStripHeight), client.right, client.bottom - Scale(kStatusHeight)});
-    StatusBar1.Create(hwnd(), STATUSCLASSNAMEW, WS_CHILD | WS_VISIBLE, 0, L"", RECT{0, 0, 0, 0}, 110);
-    StatusBar1.SetupSinglePanel();
+    pictureArea.Create(hwnd(),
+                       RECT{0, Scale(kStripHeight), client.right, client.bottom - Scale(kStatusHeight)});
+    statusBar.Create(hwnd(), STATUSCLASSNAMEW, WS_CHILD | WS_VISIBLE, 0, L"", RECT{0, 0, 0, 0}, 110);
+    statusBar.SetupSinglePanel();
     LayStatusBar();
 }
 
 void ViewerWindow::LayStatusBar() {
-    StatusBar1.SetFont(fonts_.Get(ui::FontSpec{L"Tahoma", 11, false, false, DEFAULT_CHARSET}, dpi()));
-    ::SendMessageW(StatusBar1.hwnd(), SB_SETMINHEIGHT, static_cast<WPARAM>(Scale(kStatusHeight)), 0);
-    ::SendMessageW(StatusBar1.hwnd(), WM_SIZE, 0, 0);
+    statusBar.SetFont(fonts_.Get(ui::FontSpec{L"Tahoma", 11, false, false, DEFAULT_CHARSET}, dpi()));
+    ::SendMessageW(statusBar.hwnd(), SB_SETMINHEIGHT, static_cast<WPARAM>(Scale(kStatusHeight)), 0);
+    ::SendMessageW(statusBar.hwnd(), WM_SIZE, 0, 0);
 }
 
 void ViewerWindow::OnDpiChanged(UINT newDpi, const RECT& suggested) {
@@ -139,7 +140,7 @@ void ViewerWindow::OnDpiChanged(UINT newDpi, const RECT& suggested) {
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     controlTable_.SetDpi(newDpi);
-    ::SendMessageW(cmb_PrinterName_Short.hwnd(), CB_SETDROPPEDWIDTH,
+    ::SendMessageW(printerShortNames.hwnd(), CB_SETDROPPEDWIDTH,
                    static_cast<WPARAM>(Scale(kPrinterListWidth)), 0);
     LayStatusBar();
     RECT client{};
@@ -174,10 +175,10 @@ void ViewerWindow::FormCreate(const ViewerPlacement& placement) {
     ::SetWindowPos(hwnd(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     const std::pair<ui::IconButton*, const wchar_t*> hints[] = {
-        {&btn_L, texts::kHintPrevious},  {&btn_R, texts::kHintNext},
-        {&btn_Dust, texts::kHintDust},   {&btn_Clipboard, texts::kHintClipboard},
-        {&btn_Edit, texts::kHintEdit},   {&btn_Gray, texts::kHintGray},
-        {&btn_Sepia, texts::kHintSepia}, {&btn_Print, texts::kHintPrint},
+        {&previousButton, texts::kHintPrevious}, {&nextButton, texts::kHintNext},
+        {&recycleButton, texts::kHintDust},      {&clipboardButton, texts::kHintClipboard},
+        {&editButton, texts::kHintEdit},         {&greyCopyButton, texts::kHintGray},
+        {&sepiaCopyButton, texts::kHintSepia},   {&printButton, texts::kHintPrint},
     };
     for (const auto& [button, text] : hints) {
         button->hint = text;
@@ -208,14 +209,14 @@ bool ViewerWindow::OnClose() {
 }
 
 void ViewerWindow::OnSize(UINT, int width, int height) {
-    if (Image1.hwnd() == nullptr) {
+    if (pictureArea.hwnd() == nullptr) {
         return;
     }
     // The area follows the window; the picture in it keeps the size it was given
     // at its load.
-    ::MoveWindow(Image1.hwnd(), 0, Scale(kStripHeight), width,
+    ::MoveWindow(pictureArea.hwnd(), 0, Scale(kStripHeight), width,
                  std::max(0, height - Scale(kStripHeight + kStatusHeight)), TRUE);
-    ::SendMessageW(StatusBar1.hwnd(), WM_SIZE, 0, 0);
+    ::SendMessageW(statusBar.hwnd(), WM_SIZE, 0, 0);
 }
 
 void ViewerWindow::ShowViewer() {
@@ -227,18 +228,18 @@ void ViewerWindow::ShowViewer() {
 // --- Printing ---------------------------------------------------------------------
 
 void ViewerWindow::BuildPrinterLists() {
-    cmb_PrinterName_Full.Clear();
-    cmb_PrinterName_Short.Clear();
+    printerFullNames.Clear();
+    printerShortNames.Clear();
     const PrinterList printers = EnumerateSystemPrinters();
     for (const std::wstring& name : printers.fullNames) {
-        cmb_PrinterName_Full.Add(name);
+        printerFullNames.Add(name);
     }
-    cmb_PrinterName_Full.SetItemIndex(printers.defaultIndex);
+    printerFullNames.SetItemIndex(printers.defaultIndex);
     for (const std::wstring& name : printers.fullNames) {
-        cmb_PrinterName_Short.Add(ShortPrinterName(name));
+        printerShortNames.Add(ShortPrinterName(name));
     }
-    cmb_PrinterName_Short.SetItemIndex(cmb_PrinterName_Full.ItemIndex());
-    ::SendMessageW(cmb_PrinterName_Short.hwnd(), CB_SETDROPPEDWIDTH,
+    printerShortNames.SetItemIndex(printerFullNames.ItemIndex());
+    ::SendMessageW(printerShortNames.hwnd(), CB_SETDROPPEDWIDTH,
                    static_cast<WPARAM>(Scale(kPrinterListWidth)), 0);
     // Without a printer the program goes on; the user hears of it once now and
     // again at each print.
@@ -250,13 +251,13 @@ void ViewerWindow::BuildPrinterLists() {
 }
 
 void ViewerWindow::SelectPrinter() {
-    const int index = cmb_PrinterName_Short.ItemIndex();
-    cmb_PrinterName_Full.SetItemIndex(index);
+    const int index = printerShortNames.ItemIndex();
+    printerFullNames.SetItemIndex(index);
     chosen_.reset();
-    if (index < 0 || index >= cmb_PrinterName_Full.Count()) {
+    if (index < 0 || index >= printerFullNames.Count()) {
         throw PrinterError(PrinterError::Kind::NoDefaultPrinter, "no printer chosen");
     }
-    chosen_ = ChosenPrinter::Select(cmb_PrinterName_Full.Item(index));
+    chosen_ = ChosenPrinter::Select(printerFullNames.Item(index));
 }
 
 void ViewerWindow::ReportPrinterError(const PrinterError& error) {
@@ -274,7 +275,7 @@ void ViewerWindow::ReportPrinterError(const PrinterError& error) {
     host().ShowMessage(hwnd(), text, ui::kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
-void ViewerWindow::cmb_PrinterName_ShortSelect() {
+void ViewerWindow::OnPrinterChosen() {
     try {
         SelectPrinter();
     } catch (const PrinterError& error) {
@@ -282,7 +283,7 @@ void ViewerWindow::cmb_PrinterName_ShortSelect() {
     }
 }
 
-void ViewerWindow::btn_PrintClick() {
+void ViewerWindow::OnPrintClicked() {
     const std::wstring path = SelectedPath();
     if (path.empty() || !platform::FileExists(path)) {
         return;
@@ -302,8 +303,8 @@ void ViewerWindow::btn_PrintClick() {
     PrintCaptureImage(picture);
 }
 
-void ViewerWindow::PrintCaptureImage(const image::Image& Bmp) {
-    ShowPicture(Bmp);
+void ViewerWindow::PrintCaptureImage(const image::Image& picture) {
+    ShowPicture(picture);
     if (!chosen_) {
         ReportPrinterError(PrinterError(PrinterError::Kind::NoDefaultPrinter, "no printer chosen"));
         return;
@@ -313,8 +314,8 @@ void ViewerWindow::PrintCaptureImage(const image::Image& Bmp) {
         // The whole program waits, with the hourglass, until the spooler has the
         // job; the error box comes after the pointer is back.
         const ui::ProgramCursor wait(IDC_WAIT);
-        lastJob_ = PrintPicture(*chosen_, title, Bmp);
-        blIsWideNotSquare = lastJob_->wide;
+        lastJob_ = PrintPicture(*chosen_, title, picture);
+        printedWide = lastJob_->wide;
     } catch (const PrinterError& error) {
         ReportPrinterError(error);
     }
@@ -328,7 +329,7 @@ void ViewerWindow::ShowPicture(const image::Image& picture) {
     if (fit.width > 0 && fit.height > 0) {
         shown = RenderBgrx(picture, fit.width, fit.height);
     }
-    Image1.SetPicture(fit, shown);
+    pictureArea.SetPicture(fit, shown);
 }
 
 SIZE ViewerWindow::AvailableArea() const {
@@ -338,12 +339,12 @@ SIZE ViewerWindow::AvailableArea() const {
 }
 
 void ViewerWindow::SetStatusText(std::wstring_view text) {
-    StatusBar1.SetText(text);
+    statusBar.SetText(text);
 }
 
 // --- Loading ----------------------------------------------------------------------
 
-void ViewerWindow::frmViewImage1LoadFromFile(const std::wstring& sFileName) {
+void ViewerWindow::LoadPicture(const std::wstring& sFileName) {
     if (!platform::FileExists(sFileName)) {
         return;
     }
@@ -370,11 +371,11 @@ void ViewerWindow::StepTo(int index) {
     // A marked entry has no file: the selection moves, the picture stays.
     const std::wstring path = SelectedPath();
     if (platform::FileExists(path)) {
-        frmViewImage1LoadFromFile(path);
+        LoadPicture(path);
     }
 }
 
-void ViewerWindow::btn_LClick() {
+void ViewerWindow::OnPreviousClicked() {
     const int index = main_.SelectedPicture();
     if (index - 1 < 0) {
         return;
@@ -382,7 +383,7 @@ void ViewerWindow::btn_LClick() {
     StepTo(index - 1);
 }
 
-void ViewerWindow::btn_RClick() {
+void ViewerWindow::OnNextClicked() {
     const int index = main_.SelectedPicture();
     if (index + 1 >= main_.PictureCount()) {
         return;
@@ -390,7 +391,7 @@ void ViewerWindow::btn_RClick() {
     StepTo(index + 1);
 }
 
-void ViewerWindow::btn_DustMouseDown(UINT message) {
+void ViewerWindow::OnRecycleButtonPressed(UINT message) {
     if (message == WM_RBUTTONDOWN) {
         main_.OpenRecycleBin();
         return;
@@ -418,24 +419,24 @@ void ViewerWindow::btn_DustMouseDown(UINT message) {
     main_.SetMainStatusText(std::wstring(library::kTrashMark) + L" " + entry);
     SetStatusText(marked);
     main_.MarkPictureRecycled(index);
-    btn_RClick();
+    OnNextClicked();
 }
 
-void ViewerWindow::btn_ClipboardClick() {
+void ViewerWindow::OnClipboardClicked() {
     if (main_.CopySelectedToClipboard()) {
         main_.SetMainStatusText(texts::kClipboardDone);
     }
 }
 
-void ViewerWindow::btn_EditClick() {
+void ViewerWindow::OnEditClicked() {
     main_.OpenSelectedInEditor();
 }
 
-void ViewerWindow::btn_GrayClick() {
+void ViewerWindow::OnGreyCopyClicked() {
     MakeCopy(true);
 }
 
-void ViewerWindow::btn_SepiaClick() {
+void ViewerWindow::OnSepiaCopyClicked() {
     MakeCopy(false);
 }
 
@@ -470,7 +471,7 @@ void ViewerWindow::MakeCopy(bool grey) {
     if (target.empty() || !platform::FileExists(target)) {
         return;
     }
-    frmViewImage1LoadFromFile(target);
+    LoadPicture(target);
     const std::wstring name = platform::FileNamePart(target);
     // A copy made again replaces its file: its entry is selected, not listed twice.
     int entry = -1;

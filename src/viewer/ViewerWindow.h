@@ -34,11 +34,11 @@ public:
     // nothing when the file does not exist. Throws when the file cannot be read
     // or decoded, leaving the picture on display and the status texts as they
     // were.
-    void frmViewImage1LoadFromFile(const std::wstring& sFileName);
+    void LoadPicture(const std::wstring& sFileName);
 
     // The viewer's status panel, which mirrors the main window's status text.
     void SetStatusText(std::wstring_view text);
-    std::wstring StatusText() const { return StatusBar1.Text(); }
+    std::wstring StatusText() const { return statusBar.Text(); }
 
     // Made visible and brought to the front, not modal.
     void ShowViewer();
@@ -48,50 +48,50 @@ public:
     SIZE AvailableArea() const;
 
     // --- Controls ----------------------------------------------------------
-    PictureArea Image1;
-    ui::StatusBar StatusBar1{L"StatusBar1"};
-    ui::IconButton btn_L{L"btn_L"};
-    ui::IconButton btn_R{L"btn_R"};
-    ui::IconButton btn_Dust{L"btn_Dust"};
-    ui::IconButton btn_Clipboard{L"btn_Clipboard"};
-    ui::IconButton btn_Edit{L"btn_Edit"};
-    ui::IconButton btn_Gray{L"btn_Gray"};
-    ui::IconButton btn_Sepia{L"btn_Sepia"};
+    PictureArea pictureArea;
+    ui::StatusBar statusBar{L"StatusBar1"};
+    ui::IconButton previousButton{L"btn_L"};
+    ui::IconButton nextButton{L"btn_R"};
+    ui::IconButton recycleButton{L"btn_Dust"};
+    ui::IconButton clipboardButton{L"btn_Clipboard"};
+    ui::IconButton editButton{L"btn_Edit"};
+    ui::IconButton greyCopyButton{L"btn_Gray"};
+    ui::IconButton sepiaCopyButton{L"btn_Sepia"};
     // The printers by short name, and hidden beside it the same printers by full
     // name in the same order.
-    ui::ComboBox cmb_PrinterName_Short{L"cmb_PrinterName_Short"};
-    ui::ComboBox cmb_PrinterName_Full{L"cmb_PrinterName_Full"};
-    ui::IconButton btn_Print{L"btn_Print"};
+    ui::ComboBox printerShortNames{L"cmb_PrinterName_Short"};
+    ui::ComboBox printerFullNames{L"cmb_PrinterName_Full"};
+    ui::IconButton printButton{L"btn_Print"};
     ui::Hints& hints() { return hints_; }
 
     // The printer that prints now, with its settings turned to landscape; none
     // when the choice failed.
     const std::optional<ChosenPrinter>& chosenPrinter() const { return chosen_; }
     // Whether the last printed picture was fitted by width, and where it went.
-    bool blIsWideNotSquare = false;
+    bool printedWide = false;
     const std::optional<PrintedJob>& lastPrintedJob() const { return lastJob_; }
 
     // --- Handlers ------------------------------------------------------------
     void FormCreate(const ViewerPlacement& placement);
     void FormClose();
-    void btn_LClick();
-    void btn_RClick();
-    void btn_DustMouseDown(UINT message);
-    void btn_ClipboardClick();
-    void btn_EditClick();
-    void btn_GrayClick();
-    void btn_SepiaClick();
-    void cmb_PrinterName_ShortSelect();
+    void OnPreviousClicked();
+    void OnNextClicked();
+    void OnRecycleButtonPressed(UINT message);
+    void OnClipboardClicked();
+    void OnEditClicked();
+    void OnGreyCopyClicked();
+    void OnSepiaCopyClicked();
+    void OnPrinterChosen();
     // Without a selected entry, or without a .jpg or .png file behind it, the
     // button does nothing and says nothing, as the copy buttons do.
-    void btn_PrintClick();
+    void OnPrintClicked();
 
     // Makes the printer chosen in the drop-down the current one, with its
     // driver's default settings and landscape. Throws PrinterError.
     void SelectPrinter();
     // Shows the picture and prints it as one job of one page; the job is named
     // after the local time. Tells the user when the printer does not take it.
-    void PrintCaptureImage(const image::Image& Bmp);
+    void PrintCaptureImage(const image::Image& picture);
 
 protected:
     bool OnClose() override;

@@ -28,14 +28,15 @@ TEST(RenameDialog, ItsControlsTakeOneAndAHalfTimesTheirPlacesAndFontsAfterAChang
     platform::RecordingHost host;
     library::RenameDialog dialog(host);
     ASSERT_EQ(dialog.dpi(), 96u);
-    const ui::Control* const fixed[] = {&dialog.edt0, &dialog.edt1, &dialog.btnCancel, &dialog.btnOK};
-    const ui::Control* const labels[] = {&dialog.Label1, &dialog.Label2};
+    const ui::Control* const fixed[] = {&dialog.currentNameEdit, &dialog.newNameEdit, &dialog.cancelButton,
+                                        &dialog.okButton};
+    const ui::Control* const labels[] = {&dialog.currentNameLabel, &dialog.newNameLabel};
     RECT at96[4]{};
     for (std::size_t i = 0; i < 4; ++i) {
         at96[i] = PlaceInParent(fixed[i]->hwnd());
     }
-    const RECT label96 = PlaceInParent(dialog.Label1.hwnd());
-    const LONG fontAt96 = FontHeight(dialog.edt1.hwnd());
+    const RECT label96 = PlaceInParent(dialog.currentNameLabel.hwnd());
+    const LONG fontAt96 = FontHeight(dialog.newNameEdit.hwnd());
     ASSERT_EQ(fontAt96, -12);
 
     RECT frame{};
@@ -55,7 +56,7 @@ TEST(RenameDialog, ItsControlsTakeOneAndAHalfTimesTheirPlacesAndFontsAfterAChang
     for (const ui::Control* label : labels) {
         EXPECT_EQ(FontHeight(label->hwnd()), At144(fontAt96));
     }
-    const RECT labelNow = PlaceInParent(dialog.Label1.hwnd());
+    const RECT labelNow = PlaceInParent(dialog.currentNameLabel.hwnd());
     EXPECT_EQ(labelNow.left, At144(label96.left));
     EXPECT_GT(labelNow.right - labelNow.left, label96.right - label96.left);
 }

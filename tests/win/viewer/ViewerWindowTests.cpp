@@ -55,8 +55,8 @@ protected:
     ViewerWindowTest() : view(host, mainWindow, viewer::ViewerPlacement{20, 20, 600, 800}) {}
 
     std::vector<ui::IconButton*> Strip() {
-        return {&view.btn_L,    &view.btn_R,    &view.btn_Dust,  &view.btn_Clipboard,
-                &view.btn_Edit, &view.btn_Gray, &view.btn_Sepia, &view.btn_Print};
+        return {&view.previousButton, &view.nextButton,     &view.recycleButton,   &view.clipboardButton,
+                &view.editButton,     &view.greyCopyButton, &view.sepiaCopyButton, &view.printButton};
     }
 
     platform::RecordingHost host;
@@ -70,7 +70,7 @@ TEST_F(ViewerWindowTest, TheStripAndThePictureAreaTakeOneAndAHalfTimesTheirPlace
     KeepScreen(view.hwnd(), "viewer-96dpi");
     const std::vector<ui::IconButton*> strip = Strip();
     std::vector<ui::Control*> controls(strip.begin(), strip.end());
-    controls.push_back(&view.cmb_PrinterName_Short);
+    controls.push_back(&view.printerShortNames);
     std::map<ui::Control*, RECT> at96;
     for (ui::Control* control : controls) {
         at96[control] = PlaceInParent(control->hwnd());
@@ -97,7 +97,7 @@ TEST_F(ViewerWindowTest, TheStripAndThePictureAreaTakeOneAndAHalfTimesTheirPlace
         EXPECT_EQ(now.left, At144(was.left));
         EXPECT_EQ(now.top, At144(was.top));
         EXPECT_EQ(now.right, At144(was.right));
-        if (control != &view.cmb_PrinterName_Short) { // a drop-down keeps the height its font gives it
+        if (control != &view.printerShortNames) { // a drop-down keeps the height its font gives it
             EXPECT_EQ(now.bottom, At144(was.bottom));
         }
     }
@@ -108,7 +108,7 @@ TEST_F(ViewerWindowTest, TheStripAndThePictureAreaTakeOneAndAHalfTimesTheirPlace
         EXPECT_EQ(button->GlyphSize().cy, At144(glyphAt96[button].cy));
     }
     // The picture area starts below the strip and ends above the status bar, both at the new scale.
-    const RECT area = PlaceInParent(view.Image1.hwnd());
+    const RECT area = PlaceInParent(view.pictureArea.hwnd());
     RECT clientNow{};
     ::GetClientRect(view.hwnd(), &clientNow);
     const SIZE available = view.AvailableArea();
@@ -119,14 +119,10 @@ TEST_F(ViewerWindowTest, TheStripAndThePictureAreaTakeOneAndAHalfTimesTheirPlace
 
 TEST_F(ViewerWindowTest, EveryStripButtonHasItsNameAsWindowText) {
     const std::pair<ui::IconButton*, const wchar_t*> names[] = {
-        {&view.btn_L, L"前の画像"},
-        {&view.btn_R, L"次の画像"},
-        {&view.btn_Dust, L"ゴミ箱へ移動"},
-        {&view.btn_Clipboard, L"クリップボードへコピー"},
-        {&view.btn_Edit, L"画像編集ソフトで開く"},
-        {&view.btn_Gray, L"グレースケール生成"},
-        {&view.btn_Sepia, L"セピア生成"},
-        {&view.btn_Print, L"印刷"},
+        {&view.previousButton, L"前の画像"},         {&view.nextButton, L"次の画像"},
+        {&view.recycleButton, L"ゴミ箱へ移動"},      {&view.clipboardButton, L"クリップボードへコピー"},
+        {&view.editButton, L"画像編集ソフトで開く"}, {&view.greyCopyButton, L"グレースケール生成"},
+        {&view.sepiaCopyButton, L"セピア生成"},      {&view.printButton, L"印刷"},
     };
     for (const auto& [button, name] : names) {
         EXPECT_EQ(button->Caption(), name);

@@ -416,10 +416,10 @@ TEST_F(FileActions, RenameGivesThePictureTheTypedNameOrRefusesItWithOneMessage) 
         std::wstring shownName, shownNew;
         WhenDialogShows([&] {
             library::RenameDialog& dialog = *driver().RenameDialog();
-            shownName = dialog.edt0.Caption();
-            shownNew = dialog.edt1.Caption();
-            dialog.edt1.SetCaption(c.typed);
-            ::SendMessageW(dialog.btnOK.hwnd(), BM_CLICK, 0, 0);
+            shownName = dialog.currentNameEdit.Caption();
+            shownNew = dialog.newNameEdit.Caption();
+            dialog.newNameEdit.SetCaption(c.typed);
+            ::SendMessageW(dialog.okButton.hwnd(), BM_CLICK, 0, 0);
         });
         Click(driver().RenameButton());
         EXPECT_EQ(shownName, L"a.png");
@@ -445,11 +445,11 @@ TEST_F(FileActions, CancellingOrClosingTheRenameDialogRenamesNothing) {
         host.calls.clear();
         WhenDialogShows([&] {
             library::RenameDialog& dialog = *driver().RenameDialog();
-            dialog.edt1.SetCaption(L"b.png");
+            dialog.newNameEdit.SetCaption(L"b.png");
             if (close) {
                 ::SendMessageW(dialog.hwnd(), WM_CLOSE, 0, 0);
             } else {
-                ::SendMessageW(dialog.btnCancel.hwnd(), BM_CLICK, 0, 0);
+                ::SendMessageW(dialog.cancelButton.hwnd(), BM_CLICK, 0, 0);
             }
         });
         Click(driver().RenameButton());
@@ -467,8 +467,8 @@ TEST_F(FileActions, RenamingAMarkedLineFailsWithTheMessage) {
     driver().PictureList().SetItem(0, L"[ゴミ箱]a.png");
     WhenDialogShows([&] {
         library::RenameDialog& dialog = *driver().RenameDialog();
-        dialog.edt1.SetCaption(L"b.png");
-        ::SendMessageW(dialog.btnOK.hwnd(), BM_CLICK, 0, 0);
+        dialog.newNameEdit.SetCaption(L"b.png");
+        ::SendMessageW(dialog.okButton.hwnd(), BM_CLICK, 0, 0);
     });
     Click(driver().RenameButton());
     EXPECT_EQ(host.Messages(), std::vector<std::wstring>{kRenameFailed});
@@ -530,9 +530,12 @@ TEST(RenameDialogLayout, ControlsSitWhereTheDialogDescribesThem) {
         int x, y, width, height; // 0: sized to its text
         const wchar_t* text;
     } rows[] = {
-        {&dialog.Label1, 8, 7, 0, 0, L"現在の名前"},         {&dialog.edt0, 77, 4, 324, 23, L""},
-        {&dialog.Label2, 8, 36, 0, 0, L"新しい名前"},        {&dialog.edt1, 77, 33, 324, 23, L""},
-        {&dialog.btnCancel, 245, 62, 75, 25, L"キャンセル"}, {&dialog.btnOK, 326, 62, 75, 25, L"変更確定"},
+        {&dialog.currentNameLabel, 8, 7, 0, 0, L"現在の名前"},
+        {&dialog.currentNameEdit, 77, 4, 324, 23, L""},
+        {&dialog.newNameLabel, 8, 36, 0, 0, L"新しい名前"},
+        {&dialog.newNameEdit, 77, 33, 324, 23, L""},
+        {&dialog.cancelButton, 245, 62, 75, 25, L"キャンセル"},
+        {&dialog.okButton, 326, 62, 75, 25, L"変更確定"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(Narrow(row.control->name()));
@@ -552,8 +555,8 @@ TEST(RenameDialogLayout, ControlsSitWhereTheDialogDescribesThem) {
     }
     // Meiryo UI
     LOGFONTW font{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.edt1.hwnd(), WM_GETFONT, 0, 0)), sizeof(font),
-                 &font);
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.newNameEdit.hwnd(), WM_GETFONT, 0, 0)),
+                 sizeof(font), &font);
     EXPECT_STREQ(font.lfFaceName, L"Meiryo UI");
 }
 

@@ -124,8 +124,8 @@ std::wstring QueueName() {
 TEST_F(Printing, TheStripListsThePrintersWithTheDefaultOneChosenInLandscape) {
     StartWithViewer();
     EXPECT_TRUE(Errors().empty()) << platform::Narrow(Errors().front());
-    const ui::ComboBox& shortNames = view->cmb_PrinterName_Short;
-    const ui::ComboBox& fullNames = view->cmb_PrinterName_Full;
+    const ui::ComboBox& shortNames = view->printerShortNames;
+    const ui::ComboBox& fullNames = view->printerFullNames;
     // The runner adds Mirulo-Archive and MiruloZ-Proofs beside the default
     // MiruloPDF, which Wine lists between them: the default is found by name.
     ASSERT_GE(fullNames.Count(), 3) << "Wine lists fewer printers than the runner set up: is CUPS up?";
@@ -152,7 +152,7 @@ TEST_F(Printing, TheStripListsThePrintersWithTheDefaultOneChosenInLandscape) {
     ::MapWindowPoints(nullptr, view->hwnd(), reinterpret_cast<POINT*>(&box), 2);
     EXPECT_EQ(box.left, 304);
     EXPECT_EQ(box.right - box.left, 195);
-    EXPECT_EQ(view->hints().TextFor(view->btn_Print.hwnd()), L"画像を印刷");
+    EXPECT_EQ(view->hints().TextFor(view->printButton.hwnd()), L"画像を印刷");
 
     ASSERT_TRUE(view->chosenPrinter().has_value());
     EXPECT_EQ(view->chosenPrinter()->device(), fullNames.Item(fullNames.ItemIndex()));
@@ -161,7 +161,7 @@ TEST_F(Printing, TheStripListsThePrintersWithTheDefaultOneChosenInLandscape) {
     EXPECT_TRUE(mode->dmFields & DM_ORIENTATION);
 
     // Choosing again from the drop-down fetches the settings afresh, still landscape.
-    view->cmb_PrinterName_ShortSelect();
+    view->OnPrinterChosen();
     EXPECT_TRUE(Errors().empty());
     EXPECT_EQ(view->chosenPrinter()->deviceMode()->dmOrientation, DMORIENT_LANDSCAPE);
 }
@@ -188,15 +188,15 @@ TEST_F(Printing, PrintsTheSelectedPictureOnALandscapePageNamedAfterTheClock) {
 
     ASSERT_EQ(driver().PictureList().Count(), 1);
     driver().PictureList().SetItemIndex(0);
-    Click(view->btn_Print.hwnd());
+    Click(view->printButton.hwnd());
     EXPECT_TRUE(Errors().empty()) << platform::Narrow(Errors().front());
     ASSERT_TRUE(view->lastPrintedJob().has_value());
     const viewer::PrintedJob job = *view->lastPrintedJob();
     EXPECT_GT(job.pageWidth, job.pageHeight) << "landscape";
     EXPECT_TRUE(job.wide);
-    EXPECT_TRUE(view->blIsWideNotSquare);
+    EXPECT_TRUE(view->printedWide);
     EXPECT_EQ(job.placement, viewer::PlacePrintedPicture(1600, 900, job.pageWidth, job.pageHeight, true));
-    EXPECT_EQ(view->Image1.fit().width, std::min(1600, static_cast<int>(view->AvailableArea().cx)))
+    EXPECT_EQ(view->pictureArea.fit().width, std::min(1600, static_cast<int>(view->AvailableArea().cx)))
         << "the viewer shows what it prints";
 
     const std::wstring pdf = WaitForFile(FromUnix(pdfFolder), title, 30000);
@@ -227,7 +227,7 @@ TEST_F(Printing, WithoutASelectionThePrintButtonDoesNothing) {
     Png(L"20241018_013100_000_全B.png", CornerPicture(160, 90));
     StartWithViewer();
     driver().PictureList().SetItemIndex(-1);
-    Click(view->btn_Print.hwnd());
+    Click(view->printButton.hwnd());
     EXPECT_TRUE(Errors().empty());
     EXPECT_FALSE(view->lastPrintedJob().has_value());
 }
@@ -246,10 +246,10 @@ TEST_F(NoPrinter, StartUpSaysSoOnceTheProgramGoesOnAndEachPrintSaysSoAgain) {
     driver().PictureList().SetItemIndex(0);
     Click(driver().ViewerButton().hwnd());
     EXPECT_TRUE(::IsWindowVisible(view->hwnd()));
-    EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 160, 90}));
+    EXPECT_EQ(view->pictureArea.fit(), (viewer::PictureFit{false, 160, 90}));
     EXPECT_EQ(Errors().size(), 1u);
 
-    Click(view->btn_Print.hwnd());
+    Click(view->printButton.hwnd());
     EXPECT_EQ(Errors(), (std::vector<std::wstring>{viewer::texts::kNoDefaultPrinter,
                                                    viewer::texts::kNoDefaultPrinter}));
     EXPECT_FALSE(view->lastPrintedJob().has_value());
@@ -262,7 +262,7 @@ TEST_F(RefusingPrinter, AJobTheSpoolerRefusesIsAbandonedWithAMessage) {
     StartWithViewer();
     ASSERT_TRUE(Errors().empty()) << "the printer is there, it only refuses jobs";
     driver().PictureList().SetItemIndex(0);
-    Click(view->btn_Print.hwnd());
+    Click(view->printButton.hwnd());
     EXPECT_EQ(Errors(), std::vector<std::wstring>{viewer::texts::kPrinterNotPrinting});
     EXPECT_FALSE(view->lastPrintedJob().has_value());
     EXPECT_EQ(ui::ProgramCursor::Current(), nullptr) << "the wait cursor is restored";

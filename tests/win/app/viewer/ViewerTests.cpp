@@ -160,7 +160,7 @@ protected:
     }
     static void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
     testkit::MainWindowDriver driver() const { return testkit::MainWindowDriver(*window); }
-    COLORREF Shown(int x, int y) const { return view->Image1.PixelAt(x, y); }
+    COLORREF Shown(int x, int y) const { return view->pictureArea.PixelAt(x, y); }
 
     testkit::TempFolder program{L"mirulo-viewer"};
     std::wstring saves = program / L"画像";
@@ -177,12 +177,12 @@ TEST_F(Viewer, TheViewerButtonShowsTheSelectedPictureAndItsNameInBothStatusBars)
     wchar_t title[64] = {};
     ::GetWindowTextW(view->hwnd(), title, 64);
     EXPECT_STREQ(title, L"画像ビューア");
-    EXPECT_EQ(driver().Viewer()->hints().TextFor(view->btn_Dust.hwnd()),
+    EXPECT_EQ(driver().Viewer()->hints().TextFor(view->recycleButton.hwnd()),
               L"画像をゴミ箱へ移動 / 元に戻すにはボタン右クリック");
 
     Click(driver().ViewerButton().hwnd());
     EXPECT_TRUE(::IsWindowVisible(view->hwnd()));
-    EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 40, 30}));
+    EXPECT_EQ(view->pictureArea.fit(), (viewer::PictureFit{false, 40, 30}));
     EXPECT_EQ(view->StatusText(), L"a.png");
     EXPECT_EQ(driver().StatusText(), L"a.png");
 
@@ -227,8 +227,8 @@ TEST_F(Viewer, APictureUpToTheAreaKeepsItsSizeAndALargerOneIsScaledDownFromTheTo
     SetArea(400, 300);
     for (const Case& c : cases) {
         SCOPED_TRACE(platform::Narrow(c.name));
-        view->frmViewImage1LoadFromFile(Path(c.name));
-        const viewer::PictureFit fit = view->Image1.fit();
+        view->LoadPicture(Path(c.name));
+        const viewer::PictureFit fit = view->pictureArea.fit();
         EXPECT_EQ(fit, c.expected);
         EXPECT_EQ(Shown(0, 0), RGB(255, 0, 0)) << "top-left corner at the area's top-left";
         EXPECT_EQ(Shown(fit.width - 1, fit.height - 1), RGB(255, 255, 0)) << "the whole picture is in view";
@@ -236,15 +236,15 @@ TEST_F(Viewer, APictureUpToTheAreaKeepsItsSizeAndALargerOneIsScaledDownFromTheTo
     }
 
     // Resizing does not refit until the next load.
-    view->frmViewImage1LoadFromFile(Path(L"large.png"));
+    view->LoadPicture(Path(L"large.png"));
     SetArea(800, 600);
-    EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{true, 400, 225}));
-    view->frmViewImage1LoadFromFile(Path(L"large.png"));
-    EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{true, 800, 450}));
+    EXPECT_EQ(view->pictureArea.fit(), (viewer::PictureFit{true, 400, 225}));
+    view->LoadPicture(Path(L"large.png"));
+    EXPECT_EQ(view->pictureArea.fit(), (viewer::PictureFit{true, 800, 450}));
 
     // A file that is not there changes nothing.
-    view->frmViewImage1LoadFromFile(Path(L"gone.png"));
-    EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{true, 800, 450}));
+    view->LoadPicture(Path(L"gone.png"));
+    EXPECT_EQ(view->pictureArea.fit(), (viewer::PictureFit{true, 800, 450}));
     EXPECT_EQ(view->StatusText(), L"large.png");
 }
 
@@ -279,7 +279,7 @@ TEST_F(Viewer, PreviousAndNextStepThroughTheMainListWithoutWrappingAndPassOverMa
         }
         driver().PictureList().SetItemIndex(c.selected);
         view->SetStatusText(L"shown before");
-        Click(c.next ? view->btn_R.hwnd() : view->btn_L.hwnd());
+        Click(c.next ? view->nextButton.hwnd() : view->previousButton.hwnd());
         EXPECT_EQ(driver().PictureList().ItemIndex(), c.expectedSelection);
         EXPECT_EQ(view->StatusText(), c.expectedShown);
     }
@@ -294,15 +294,15 @@ TEST_F(Viewer, DeletingMovesThePictureToTheRecycleBinMarksItsEntryAndStepsOn) {
     ShellConfirmationAnswerer answerer;
 
     Select(L"b.png");
-    view->frmViewImage1LoadFromFile(Path(L"b.png"));
-    ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    view->LoadPicture(Path(L"b.png"));
+    ::SendMessageW(view->recycleButton.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_FALSE(testkit::FileExists(Path(L"b.png")));
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"c.png", L"[ゴミ箱]b.png", L"a.png"}));
     EXPECT_EQ(Selected(), L"a.png") << "steps to the next entry";
     EXPECT_EQ(view->StatusText(), L"a.png");
 
     // The last entry: marked, still selected, still on display.
-    ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ::SendMessageW(view->recycleButton.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_FALSE(testkit::FileExists(Path(L"a.png")));
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"c.png", L"[ゴミ箱]b.png", L"[ゴミ箱]a.png"}));
     EXPECT_EQ(driver().PictureList().ItemIndex(), 2);
@@ -311,7 +311,7 @@ TEST_F(Viewer, DeletingMovesThePictureToTheRecycleBinMarksItsEntryAndStepsOn) {
     EXPECT_EQ(Shown(0, 0), RGB(255, 0, 0));
 
     // Once more on the marked entry: there is no file, so nothing happens.
-    ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ::SendMessageW(view->recycleButton.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"c.png", L"[ゴミ箱]b.png", L"[ゴミ箱]a.png"}));
     EXPECT_TRUE(host.Messages().empty());
 }
@@ -322,12 +322,12 @@ TEST_F(Viewer, ADeclinedConfirmationKeepsThePictureItsEntryAndTheSelection) {
     }
     Start(); // b, a
     Select(L"b.png");
-    view->frmViewImage1LoadFromFile(Path(L"b.png"));
+    view->LoadPicture(Path(L"b.png"));
     const std::wstring mainStatus = driver().StatusText();
     const std::wstring viewerStatus = view->StatusText();
     {
         testkit::ShellConfirmations decline({IDNO});
-        ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        ::SendMessageW(view->recycleButton.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
         EXPECT_GE(decline.answered(), 1) << "the shell did not ask";
     }
     EXPECT_TRUE(testkit::FileExists(Path(L"b.png")));
@@ -340,11 +340,11 @@ TEST_F(Viewer, ADeclinedConfirmationKeepsThePictureItsEntryAndTheSelection) {
 TEST_F(Viewer, DeleteWithoutSelectionSaysSoAndTheRightButtonOpensTheRecycleBinAnyway) {
     Start();
     ASSERT_EQ(driver().PictureList().ItemIndex(), -1);
-    ::SendMessageW(view->btn_Dust.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ::SendMessageW(view->recycleButton.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_EQ(host.Messages(), (std::vector<std::wstring>{
                                    L"【お知らせ】ファイル削除機能\r\n\r\n画像一覧でファイルが未選択です"}));
 
-    ::SendMessageW(view->btn_Dust.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, 0);
+    ::SendMessageW(view->recycleButton.hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, 0);
     const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].caption, L"open");
@@ -356,7 +356,7 @@ TEST_F(Viewer, DeleteWithoutSelectionSaysSoAndTheRightButtonOpensTheRecycleBinAn
 TEST_F(Viewer, CopyAndEditRunTheMainWindowsActionsOnTheSelectedPicture) {
     Png(L"a.png", CornerPicture(6, 4));
     Start();
-    Click(view->btn_Clipboard.hwnd());
+    Click(view->clipboardButton.hwnd());
     EXPECT_EQ(driver().StatusText(), L"[クリップボードにコピー完了] X等の投稿画面にCtrl+Vで貼付可能です");
     EXPECT_EQ(view->StatusText(), L"画像をクリップボードへコピーしました");
     ASSERT_TRUE(::OpenClipboard(nullptr));
@@ -368,7 +368,7 @@ TEST_F(Viewer, CopyAndEditRunTheMainWindowsActionsOnTheSelectedPicture) {
     EXPECT_EQ(info.bmWidth, 6);
     EXPECT_EQ(info.bmHeight, 4);
 
-    Click(view->btn_Edit.hwnd());
+    Click(view->editButton.hwnd());
     const auto launches = host.CallsOf(platform::HostCall::Kind::ShellLaunch);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].text, L"mspaint");
@@ -409,17 +409,17 @@ TEST_F(Viewer, AnUndecodablePictureIsReportedAndChangesNothing) {
     Png(L"b.png", CornerPicture(20, 10));
     testkit::WriteFileBytes(Path(L"a.png"), "\x89PNG\r\n\x1a\nthis is no picture");
     Start(); // b, a
-    view->frmViewImage1LoadFromFile(Path(L"b.png"));
-    Click(view->btn_R.hwnd());
+    view->LoadPicture(Path(L"b.png"));
+    Click(view->nextButton.hwnd());
     EXPECT_EQ(Selected(), L"a.png");
     ASSERT_EQ(host.Messages().size(), 1u) << "one error box";
-    EXPECT_EQ(view->Image1.fit(), (viewer::PictureFit{false, 20, 10})) << "the former picture stays";
+    EXPECT_EQ(view->pictureArea.fit(), (viewer::PictureFit{false, 20, 10})) << "the former picture stays";
     EXPECT_EQ(Shown(0, 0), RGB(255, 0, 0));
     EXPECT_EQ(view->StatusText(), L"b.png");
     EXPECT_EQ(driver().StatusText(), L"b.png");
 
-    Click(view->btn_Gray.hwnd());
-    Click(view->btn_Sepia.hwnd());
+    Click(view->greyCopyButton.hwnd());
+    Click(view->sepiaCopyButton.hwnd());
     EXPECT_EQ(host.Messages().size(), 3u);
     EXPECT_EQ(testkit::FolderNames(saves), (std::vector<std::wstring>{L"a.png", L"b.png"}))
         << "nothing written";
@@ -436,7 +436,7 @@ TEST_F(Viewer, EveryBoxAboutADamagedPictureIsInJapaneseAndNamesTheFile) {
                             std::string("\xFF\xD8\xFF\xDBno table here") + std::string(64, 'x'));
     testkit::WriteFileBytes(Path(L"text.png"), "just some text");
     Start();
-    const bool printer = view->cmb_PrinterName_Full.Count() > 0;
+    const bool printer = view->printerFullNames.Count() > 0;
     struct Action {
         const char* what;
         const wchar_t* headline;
@@ -444,11 +444,11 @@ TEST_F(Viewer, EveryBoxAboutADamagedPictureIsInJapaneseAndNamesTheFile) {
     };
     const Action actions[] = {
         {"viewer", L"画像を表示できません", [&] { Click(driver().ViewerButton().hwnd()); }},
-        {"grey copy", L"グレースケール画像を作成できません", [&] { Click(view->btn_Gray.hwnd()); }},
-        {"sepia copy", L"セピア画像を作成できません", [&] { Click(view->btn_Sepia.hwnd()); }},
+        {"grey copy", L"グレースケール画像を作成できません", [&] { Click(view->greyCopyButton.hwnd()); }},
+        {"sepia copy", L"セピア画像を作成できません", [&] { Click(view->sepiaCopyButton.hwnd()); }},
         {"clipboard", L"クリップボードに画像をコピーできません",
          [&] { Click(driver().ClipboardButton().hwnd()); }},
-        {"print", L"画像を印刷できません", [&] { Click(view->btn_Print.hwnd()); }},
+        {"print", L"画像を印刷できません", [&] { Click(view->printButton.hwnd()); }},
     };
     for (const wchar_t* name : {L"cut.png", L"spoilt.jpg", L"text.png"}) {
         for (const Action& action : actions) {
@@ -487,7 +487,7 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
     Start(); // b, a
     Select(L"a.png");
 
-    Click(view->btn_Gray.hwnd());
+    Click(view->greyCopyButton.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-モノ.png"}));
     EXPECT_EQ(Selected(), L"a-モノ.png");
     EXPECT_EQ(driver().StatusText(), L"[グレイスケール生成] a-モノ.png");
@@ -502,11 +502,11 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
     EXPECT_EQ(Shown(2, 0), RGB(76, 76, 76));
 
     // The copy itself is selected now: the same button does nothing more.
-    Click(view->btn_Gray.hwnd());
+    Click(view->greyCopyButton.hwnd());
     EXPECT_EQ(Entries().size(), 3u);
 
     Select(L"a.png");
-    Click(view->btn_Sepia.hwnd());
+    Click(view->sepiaCopyButton.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-セピ.png", L"a-モノ.png"}));
     EXPECT_EQ(driver().StatusText(), L"[セピア生成] a-セピ.png");
     EXPECT_EQ(view->StatusText(), L"[セピア生成]a-セピ.png");
@@ -525,7 +525,7 @@ TEST_F(Viewer, GreyAndSepiaCopiesHaveExactPixelsAndAreListedAfterTheirSource) {
 
     // Once more from the source: the file is replaced, and its one entry selected.
     Select(L"a.png");
-    Click(view->btn_Gray.hwnd());
+    Click(view->greyCopyButton.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"b.png", L"a.png", L"a-セピ.png", L"a-モノ.png"}));
     EXPECT_EQ(Selected(), L"a-モノ.png");
     driver().CountPictures();
@@ -545,9 +545,9 @@ TEST_F(Viewer, JpegSourcesGiveJpegCopiesWithTheGreyInAllThreeChannels) {
     }
     Jpg(L"a.jpg", picture);
     Start();
-    Click(view->btn_Gray.hwnd());
+    Click(view->greyCopyButton.hwnd());
     Select(L"a.jpg");
-    Click(view->btn_Sepia.hwnd());
+    Click(view->sepiaCopyButton.hwnd());
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"a.jpg", L"a-セピ.jpg", L"a-モノ.jpg"}));
 
     const std::vector<std::uint8_t> greyFile = FileBytes(Path(L"a-モノ.jpg"));
@@ -589,7 +589,7 @@ TEST_F(Viewer, CopyNamesFollowTheSourceAndCopiesOfTheSameKindAreRefused) {
         SCOPED_TRACE(platform::Narrow(c.source));
         const std::vector<std::wstring> before = testkit::FolderNames(saves);
         Select(c.source);
-        Click(c.grey ? view->btn_Gray.hwnd() : view->btn_Sepia.hwnd());
+        Click(c.grey ? view->greyCopyButton.hwnd() : view->sepiaCopyButton.hwnd());
         std::vector<std::wstring> after = testkit::FolderNames(saves);
         if (c.expected == nullptr) {
             EXPECT_EQ(after, before);
@@ -604,8 +604,8 @@ TEST_F(Viewer, CopyNamesFollowTheSourceAndCopiesOfTheSameKindAreRefused) {
     // No selection: nothing, and nothing said.
     driver().PictureList().SetItemIndex(-1);
     const std::vector<std::wstring> before = testkit::FolderNames(saves);
-    Click(view->btn_Gray.hwnd());
-    Click(view->btn_Sepia.hwnd());
+    Click(view->greyCopyButton.hwnd());
+    Click(view->sepiaCopyButton.hwnd());
     EXPECT_EQ(testkit::FolderNames(saves), before);
     EXPECT_TRUE(host.Messages().empty());
 }
@@ -617,9 +617,9 @@ TEST_F(Viewer, APictureWithANameAsLongAsTheFileSystemAllowsStillGetsItsCopies) {
     Png(name, CornerPicture(4, 4));
     Start();
     Select(name);
-    Click(view->btn_Gray.hwnd());
+    Click(view->greyCopyButton.hwnd());
     Select(name);
-    Click(view->btn_Sepia.hwnd());
+    Click(view->sepiaCopyButton.hwnd());
     EXPECT_TRUE(host.Messages().empty())
         << platform::Narrow(host.Messages().empty() ? L"" : host.Messages()[0]);
     const std::wstring stem = std::wstring(240, L'a');
@@ -639,7 +639,7 @@ TEST_F(Viewer, TheNextStartRemovesWhatAnInterruptedCopyLeftAndNothingElse) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L".~mirulo-copy.tmp.txt", L"a.png", L"notes.tmp"}));
     // And the copy it was writing can be made.
-    Click(view->btn_Gray.hwnd());
+    Click(view->greyCopyButton.hwnd());
     EXPECT_TRUE(testkit::FileExists(Path(L"a-モノ.png")));
     EXPECT_FALSE(testkit::FileExists(Path(L".~mirulo-copy.tmp")));
 }
@@ -647,14 +647,14 @@ TEST_F(Viewer, TheNextStartRemovesWhatAnInterruptedCopyLeftAndNothingElse) {
 TEST_F(Viewer, ACopyThatCannotReplaceAnEarlierOneLeavesItWhole) {
     Png(L"a.png", CornerPicture(4, 4));
     Start();
-    Click(view->btn_Gray.hwnd());
+    Click(view->greyCopyButton.hwnd());
     const std::string earlier = testkit::ReadFileBytes(Path(L"a-モノ.png"));
     ::SetFileAttributesW(Path(L"a-モノ.png").c_str(), FILE_ATTRIBUTE_READONLY);
     Png(L"a.png", CornerPicture(6, 6));
     driver().CountPictures();
     Select(L"a.png");
     const std::vector<std::wstring> entries = Entries();
-    Click(view->btn_Gray.hwnd());
+    Click(view->greyCopyButton.hwnd());
     ASSERT_EQ(host.Messages().size(), 1u);
     EXPECT_NE(host.Messages()[0].find(L"a-モノ.png"), std::wstring::npos);
     EXPECT_EQ(testkit::ReadFileBytes(Path(L"a-モノ.png")), earlier);

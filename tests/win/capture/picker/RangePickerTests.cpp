@@ -132,10 +132,10 @@ TEST_F(RangePickerWindow, TheSecondCornerIsTheLastMoveAndOtherButtonsDoNothing) 
     }
     const std::optional<PickedRange> range = picker.Pick();
     ASSERT_TRUE(range.has_value());
-    EXPECT_EQ(picker.FCaptureRect.left, 20);
-    EXPECT_EQ(picker.FCaptureRect.top, 30);
-    EXPECT_EQ(picker.FCaptureRect.right, 5);
-    EXPECT_EQ(picker.FCaptureRect.bottom, 8);
+    EXPECT_EQ(picker.pickedCorners.left, 20);
+    EXPECT_EQ(picker.pickedCorners.top, 30);
+    EXPECT_EQ(picker.pickedCorners.right, 5);
+    EXPECT_EQ(picker.pickedCorners.bottom, 8);
     EXPECT_EQ(*range, (PickedRange{5, 8, 15, 22}));
     EXPECT_EQ(FirstChangedPixel(picker.Picture()).x, -1);
 }
