@@ -15,6 +15,7 @@
 #include "capture/HotKeyRegistry.h"
 #include "integration/LogonTask.h"
 #include "app/pages/SoundPage.h"
+#include "app/pages/TabStripButtons.h"
 #include "viewer/PictureCopies.h"
 #include "viewer/ViewerWindow.h"
 #include "viewer/ViewerMainWindow.h"
@@ -74,6 +75,7 @@ MainWindow::MainWindow(platform::Host& host)
     captureTriggersPage_ = std::make_unique<CaptureTriggersPage>(static_cast<PageSite&>(*this),
                                                                  static_cast<CaptureTriggersSite&>(*this));
     soundPage_ = std::make_unique<SoundPage>(static_cast<PageSite&>(*this));
+    tabStripButtons_ = std::make_unique<TabStripButtons>();
     CreateControls();
     hints_.Create(hwnd(), fonts_.Get(ui::FontSpec{}, dpi()));
 
@@ -136,7 +138,7 @@ void MainWindow::FormCreate() {
 
     const settings::SettingsValues loaded = ReadSettings();
     ::SetWindowTextW(hwnd(), (soundPage_->BusinessMode() ? businessCaption_ : normalCaption_).c_str());
-    soundPage_->BuildListAtStart(loaded.SoundName);
+    soundPage_->BuildListAtStart(loaded.soundPath);
     ApplyTimerInterval();
     captureTriggersPage_->EnablePeriodControls();
     CheckLogonTask();

@@ -57,6 +57,7 @@ class CaptureTriggersPage;
 class PicturePage;
 class SavingAndStartupPage;
 class SoundPage;
+class TabStripButtons;
 
 inline constexpr wchar_t kMainWindowClass[] = L"Tfm_Mirulo";
 inline constexpr wchar_t kVersionText[] = L"ver.2.10";
@@ -242,8 +243,6 @@ private:
 
     // --- The frame: the tab widget, its buttons, the timers, the tray ----------
     ui::TabPager tabs_;
-    IconButton minimizeButton_{L"btn_Minimized"};
-    IconButton closeButton_{L"btn_Close"};
     ui::Timer autoCaptureTimer_;
     ui::Timer startMinimisedTimer_;
     std::unique_ptr<ui::TrayIcon> trayIcon_; // shown only while the window hides in the notification area
@@ -323,6 +322,7 @@ private:
     std::unique_ptr<SavingAndStartupPage> savingAndStartupPage_;
     std::unique_ptr<CaptureTriggersPage> captureTriggersPage_;
     std::unique_ptr<SoundPage> soundPage_;
+    std::unique_ptr<TabStripButtons> tabStripButtons_;
 };
 
 } // namespace mirulo::app

@@ -115,11 +115,11 @@ settings::SettingsValues MainWindow::ReadSettings() {
 void MainWindow::ApplySettings(const settings::SettingsValues& values) {
     // What no control holds the model takes; the controls below take the rest.
     model_ = UnshownSettings::From(values);
-    captureTriggersPage_->ApplyUnit(values.blTimerSecMode);
+    captureTriggersPage_->ApplyUnit(values.autoCaptureInSeconds);
 
-    MoveTo(values.Top170, values.Left170);
+    MoveTo(values.windowTop, values.windowLeft);
 
-    SetSaveFolder(library::AbsoluteFolder(Widen(values.Folder)));
+    SetSaveFolder(library::AbsoluteFolder(Widen(values.saveFolder)));
     if (!IsSaveFolderUsable()) {
         picturePage_->SetStatusText(texts::kNoticeNoSaveFolder);
     }
@@ -128,25 +128,25 @@ void MainWindow::ApplySettings(const settings::SettingsValues& values) {
                                          model_.fixedRange.width, model_.fixedRange.height);
     captureTriggersPage_->ApplyHotKeys(values);
 
-    savingAndStartupPage_->ApplyFormat(values.PNGorJPGNumber);
+    savingAndStartupPage_->ApplyFormat(values.formatChoice);
     // A period number outside the list gets the default entry, and the file gets that entry back.
-    if (!captureTriggersPage_->ApplyPeriod(values.TimerNumber)) {
+    if (!captureTriggersPage_->ApplyPeriod(values.autoCapturePeriodChoice)) {
         WriteIni();
     }
-    captureTriggersPage_->ApplyAutoCapture(values.TimerEnabled);
+    captureTriggersPage_->ApplyAutoCapture(values.autoCaptureOn);
 
-    soundPage_->ApplySoundEnabled(values.SoundEnabled);
+    soundPage_->ApplySoundEnabled(values.soundOn);
     savingAndStartupPage_->ApplySizeCap(values);
     captureTriggersPage_->ApplyClipboardBoxes(values);
     savingAndStartupPage_->ApplyEditor(values);
-    savingAndStartupPage_->ApplyGameClient(values.ExecUOEnabled);
+    savingAndStartupPage_->ApplyGameClient(values.startGameClient);
 
     soundPage_->ApplySoundChoices(values);
 
-    savingAndStartupPage_->ApplyTrayIcon(values.chk_TrayIcon);
+    savingAndStartupPage_->ApplyTrayIcon(values.trayIconWhenMinimised);
     TrayIconChoiceChanged(); // once more in any case: the window shows and the settings are written
-    savingAndStartupPage_->ApplyStartMinimised(values.chk_Minimized);
-    if (soundPage_->ApplyBusinessMode(values.cb_IllustNotShow)) {
+    savingAndStartupPage_->ApplyStartMinimised(values.startMinimised);
+    if (soundPage_->ApplyBusinessMode(values.businessMode)) {
         OnBusinessModeClicked();
     }
     const bool illustrated = !soundPage_->BusinessMode();
@@ -170,8 +170,8 @@ settings::SettingsValues MainWindow::CurrentSettings() const {
     if ((::IsIconic(hwnd()) || ::IsZoomed(hwnd())) && restoredFrame_) {
         frame = *restoredFrame_;
     }
-    values.Top170 = frame.top;
-    values.Left170 = frame.left;
+    values.windowTop = frame.top;
+    values.windowLeft = frame.left;
     savingAndStartupPage_->Store(values);
     captureTriggersPage_->Store(values);
     soundPage_->Store(values);

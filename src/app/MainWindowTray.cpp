@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/MainWindow.h"
+#include "app/pages/TabStripButtons.h"
 #include "app/pages/PicturePage.h"
 #include "app/pages/SavingAndStartupPage.h"
 #include "app/pages/CaptureTriggersPage.h"
@@ -26,8 +27,8 @@ void MainWindow::ConnectTray(HICON icon) {
     trayIcon_ = std::make_unique<ui::TrayIcon>(icon, ui::kApplicationTitle);
     trayIcon_->OnClick = [this] { ui::Guarded(host(), hwnd(), [this] { OnTrayIconClicked(); }); };
     startMinimisedTimer_.OnTimer = [this] { OnStartMinimisedTimer(); };
-    minimizeButton_.OnClick = [this] { OnMinimizeClicked(); };
-    closeButton_.OnClick = [this] { OnCloseClicked(); };
+    tabStripButtons_->OnMinimizeClicked = [this] { OnMinimizeClicked(); };
+    tabStripButtons_->OnCloseClicked = [this] { OnCloseClicked(); };
     soundPage_->OnBusinessModeClicked = [this] { OnBusinessModeClicked(); };
     tabs_.OnMouseDown = [this](UINT message, POINT point) { OnTabStripMouseDown(message, point); };
     wheelFilter_ =

@@ -20,51 +20,52 @@ inline constexpr std::int32_t kNoSelection = -1;
 
 inline constexpr std::int32_t kDefaultFolderCapacitySize = 100;
 
-// Member names are the keys; the member defaults are the keys' defaults, except
-// for the window position, whose defaults come from the screen (ScreenDefaults).
+// One member per key of section "System" (the key in the comment); the member
+// defaults are the keys' defaults, except for the window position, whose
+// defaults come from the screen (ScreenDefaults). Selected entries of lists are
+// indexes, kNoSelection when a list has none.
 struct SettingsValues {
-    bool blTimerSecMode = false;
-    std::int32_t Top170 = 0;
-    std::int32_t Left170 = 0;
-    std::int32_t ifrmView_Top = 0;
-    std::int32_t ifrmView_Left = 0;
-    std::int32_t ifrmView_Height = 600;
-    std::int32_t ifrmView_Width = 800;
-    std::string Folder;
-    std::int32_t X = 0; // iCapLeft
-    std::int32_t Y = 0; // iCapTop
-    std::int32_t H = 0; // iCapHeight
-    std::int32_t W = 0; // iCapWidth
-    // Selected entries of the lists; kNoSelection when a list has none.
-    std::int32_t Key1Number = 0;
-    std::int32_t Key1AddNumber = 0;
-    std::int32_t Key2Number = 0;
-    std::int32_t Key2AddNumber = 0;
-    std::int32_t Key3Number = 0;
-    std::int32_t Key3AddNumber = 0;
-    std::int32_t PNGorJPGNumber = 0;
-    std::int32_t TimerNumber = 3;
-    bool TimerEnabled = false;
-    bool SoundEnabled = false;
+    bool autoCaptureInSeconds = false;        // blTimerSecMode
+    std::int32_t windowTop = 0;               // Top170
+    std::int32_t windowLeft = 0;              // Left170
+    std::int32_t viewerTop = 0;               // ifrmView_Top
+    std::int32_t viewerLeft = 0;              // ifrmView_Left
+    std::int32_t viewerHeight = 600;          // ifrmView_Height
+    std::int32_t viewerWidth = 800;           // ifrmView_Width
+    std::string saveFolder;                   // Folder
+    std::int32_t fixedRangeLeft = 0;          // X
+    std::int32_t fixedRangeTop = 0;           // Y
+    std::int32_t fixedRangeHeight = 0;        // H
+    std::int32_t fixedRangeWidth = 0;         // W
+    std::int32_t fixedRangeKey = 0;           // Key1Number
+    std::int32_t fixedRangeModifier = 0;      // Key1AddNumber
+    std::int32_t pickedRangeKey = 0;          // Key2Number
+    std::int32_t pickedRangeModifier = 0;     // Key2AddNumber
+    std::int32_t fullScreenKey = 0;           // Key3Number
+    std::int32_t fullScreenModifier = 0;      // Key3AddNumber
+    std::int32_t formatChoice = 0;            // PNGorJPGNumber
+    std::int32_t autoCapturePeriodChoice = 3; // TimerNumber
+    bool autoCaptureOn = false;               // TimerEnabled
+    bool soundOn = false;                     // SoundEnabled
     // Full path of the chosen sound; written only while a sound is selected.
-    std::string SoundName;
-    bool FolderCapacityEnabled = false;
-    std::int32_t FolderCapacitySize = kDefaultFolderCapacitySize;
-    bool ToClipboard1Enabled = false;
-    bool ToClipboard2Enabled = false;
-    bool ToClipboard3Enabled = false;
-    bool rd_GrEdit1 = true;
-    bool rd_GrEdit2 = false;
-    std::string EditorAppPath;
-    bool ExecUOEnabled = false;
-    std::string ExecUOApp;
-    bool bl_chkRND = false;
+    std::string soundPath;                                      // SoundName
+    bool sizeCapOn = false;                                     // FolderCapacityEnabled
+    std::int32_t sizeCapMegabytes = kDefaultFolderCapacitySize; // FolderCapacitySize
+    bool fixedRangeToClipboard = false;                         // ToClipboard1Enabled
+    bool pickedRangeToClipboard = false;                        // ToClipboard2Enabled
+    bool fullScreenToClipboard = false;                         // ToClipboard3Enabled
+    bool paintEditorChosen = true;                              // rd_GrEdit1
+    bool ownEditorChosen = false;                               // rd_GrEdit2
+    std::string editorPath;                                     // EditorAppPath
+    bool startGameClient = false;                               // ExecUOEnabled
+    std::string gameClientPath;                                 // ExecUOApp
+    bool randomSound = false;                                   // bl_chkRND
     // bl_chkRND01 ... bl_chkRND10 in this order.
-    std::array<bool, 10> bl_chkRNDCategories = {false, false, false, false, false,
-                                                false, false, false, false, true};
-    bool chk_TrayIcon = false;
-    bool chk_Minimized = false;
-    bool cb_IllustNotShow = false;
+    std::array<bool, 10> soundCategories = {false, false, false, false, false,
+                                            false, false, false, false, true};
+    bool trayIconWhenMinimised = false; // chk_TrayIcon
+    bool startMinimised = false;        // chk_Minimized
+    bool businessMode = false;          // cb_IllustNotShow
 
     friend bool operator==(const SettingsValues&, const SettingsValues&) = default;
 };

@@ -105,12 +105,12 @@ void CaptureTriggersPage::ApplyUnit(bool seconds) {
 }
 
 void CaptureTriggersPage::ApplyHotKeys(const settings::SettingsValues& values) {
-    fixedRangeKeyList_.SetItemIndex(values.Key1Number);
-    fixedRangeModifierList_.SetItemIndex(values.Key1AddNumber);
-    pickedRangeKeyList_.SetItemIndex(values.Key2Number);
-    pickedRangeModifierList_.SetItemIndex(values.Key2AddNumber);
-    fullScreenKeyList_.SetItemIndex(values.Key3Number);
-    fullScreenModifierList_.SetItemIndex(values.Key3AddNumber);
+    fixedRangeKeyList_.SetItemIndex(values.fixedRangeKey);
+    fixedRangeModifierList_.SetItemIndex(values.fixedRangeModifier);
+    pickedRangeKeyList_.SetItemIndex(values.pickedRangeKey);
+    pickedRangeModifierList_.SetItemIndex(values.pickedRangeModifier);
+    fullScreenKeyList_.SetItemIndex(values.fullScreenKey);
+    fullScreenModifierList_.SetItemIndex(values.fullScreenModifier);
 }
 
 bool CaptureTriggersPage::ApplyPeriod(std::int32_t stored) {
@@ -126,26 +126,26 @@ void CaptureTriggersPage::ApplyAutoCapture(bool on) {
 }
 
 void CaptureTriggersPage::ApplyClipboardBoxes(const settings::SettingsValues& values) {
-    ApplyThroughHandler(fixedRangeToClipboardBox_, values.ToClipboard1Enabled,
+    ApplyThroughHandler(fixedRangeToClipboardBox_, values.fixedRangeToClipboard,
                         [this] { site_.WriteSettings(); });
-    pickedRangeToClipboardBox_.SetChecked(values.ToClipboard2Enabled);
-    ApplyThroughHandler(fullScreenToClipboardBox_, values.ToClipboard3Enabled,
+    pickedRangeToClipboardBox_.SetChecked(values.pickedRangeToClipboard);
+    ApplyThroughHandler(fullScreenToClipboardBox_, values.fullScreenToClipboard,
                         [this] { site_.WriteSettings(); });
 }
 
 void CaptureTriggersPage::Store(settings::SettingsValues& values) const {
-    values.Key1Number = fixedRangeKeyList_.ItemIndex();
-    values.Key1AddNumber = fixedRangeModifierList_.ItemIndex();
-    values.Key2Number = pickedRangeKeyList_.ItemIndex();
-    values.Key2AddNumber = pickedRangeModifierList_.ItemIndex();
-    values.Key3Number = fullScreenKeyList_.ItemIndex();
-    values.Key3AddNumber = fullScreenModifierList_.ItemIndex();
-    values.TimerNumber = autoCapturePeriodList_.ItemIndex();
-    values.TimerEnabled = autoCaptureBox_.Checked();
-    values.blTimerSecMode = secondsUnit_;
-    values.ToClipboard1Enabled = fixedRangeToClipboardBox_.Checked();
-    values.ToClipboard2Enabled = pickedRangeToClipboardBox_.Checked();
-    values.ToClipboard3Enabled = fullScreenToClipboardBox_.Checked();
+    values.fixedRangeKey = fixedRangeKeyList_.ItemIndex();
+    values.fixedRangeModifier = fixedRangeModifierList_.ItemIndex();
+    values.pickedRangeKey = pickedRangeKeyList_.ItemIndex();
+    values.pickedRangeModifier = pickedRangeModifierList_.ItemIndex();
+    values.fullScreenKey = fullScreenKeyList_.ItemIndex();
+    values.fullScreenModifier = fullScreenModifierList_.ItemIndex();
+    values.autoCapturePeriodChoice = autoCapturePeriodList_.ItemIndex();
+    values.autoCaptureOn = autoCaptureBox_.Checked();
+    values.autoCaptureInSeconds = secondsUnit_;
+    values.fixedRangeToClipboard = fixedRangeToClipboardBox_.Checked();
+    values.pickedRangeToClipboard = pickedRangeToClipboardBox_.Checked();
+    values.fullScreenToClipboard = fullScreenToClipboardBox_.Checked();
 }
 
 // --- What the window reads ------------------------------------------------------

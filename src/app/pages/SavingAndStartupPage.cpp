@@ -135,13 +135,14 @@ void SavingAndStartupPage::ApplyFormat(std::int32_t stored) {
 }
 
 void SavingAndStartupPage::ApplySizeCap(const settings::SettingsValues& values) {
-    ApplyThroughHandler(sizeCapBox_, values.FolderCapacityEnabled, [this] { OnSizeCapClicked(); });
-    sizeCapField_.SetCaption(std::to_wstring(values.FolderCapacitySize));
+    ApplyThroughHandler(sizeCapBox_, values.sizeCapOn, [this] { OnSizeCapClicked(); });
+    sizeCapField_.SetCaption(std::to_wstring(values.sizeCapMegabytes));
 }
 
 void SavingAndStartupPage::ApplyEditor(const settings::SettingsValues& values) {
-    ApplyChoiceThroughHandler(paintEditorRadio_, values.rd_GrEdit1, [this] { OnEditorChoiceClicked(); });
-    ApplyChoiceThroughHandler(ownEditorRadio_, values.rd_GrEdit2, [this] { OnEditorChoiceClicked(); });
+    ApplyChoiceThroughHandler(paintEditorRadio_, values.paintEditorChosen,
+                              [this] { OnEditorChoiceClicked(); });
+    ApplyChoiceThroughHandler(ownEditorRadio_, values.ownEditorChosen, [this] { OnEditorChoiceClicked(); });
     editorLabel_.SetCaption(platform::FileNamePart(platform::Widen(site_.Model().editorPath)));
     editorLabel_.SetEnabled(!paintEditorRadio_.Checked());
 }
@@ -162,15 +163,14 @@ void SavingAndStartupPage::ApplyStartMinimised(bool on) {
 }
 
 void SavingAndStartupPage::Store(settings::SettingsValues& values) const {
-    values.PNGorJPGNumber = formatList_.ItemIndex();
-    values.FolderCapacityEnabled = sizeCapBox_.Checked();
-    values.FolderCapacitySize =
-        settings::FolderCapacitySizeFromText(platform::Narrow(sizeCapField_.Caption()));
-    values.rd_GrEdit1 = paintEditorRadio_.Checked();
-    values.rd_GrEdit2 = ownEditorRadio_.Checked();
-    values.ExecUOEnabled = gameClientAtStartBox_.Checked();
-    values.chk_TrayIcon = trayIconBox_.Checked();
-    values.chk_Minimized = startMinimisedBox_.Checked();
+    values.formatChoice = formatList_.ItemIndex();
+    values.sizeCapOn = sizeCapBox_.Checked();
+    values.sizeCapMegabytes = settings::FolderCapacitySizeFromText(platform::Narrow(sizeCapField_.Caption()));
+    values.paintEditorChosen = paintEditorRadio_.Checked();
+    values.ownEditorChosen = ownEditorRadio_.Checked();
+    values.startGameClient = gameClientAtStartBox_.Checked();
+    values.trayIconWhenMinimised = trayIconBox_.Checked();
+    values.startMinimised = startMinimisedBox_.Checked();
 }
 
 // --- Handlers -------------------------------------------------------------------

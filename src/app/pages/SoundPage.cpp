@@ -129,10 +129,10 @@ void SoundPage::ApplySoundEnabled(bool on) {
 }
 
 void SoundPage::ApplySoundChoices(const settings::SettingsValues& values) {
-    ApplyThroughHandler(randomPlayBox_, values.bl_chkRND, [this] { site_.WriteSettings(); });
+    ApplyThroughHandler(randomPlayBox_, values.randomSound, [this] { site_.WriteSettings(); });
     const auto boxes = CategoryBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        ApplyThroughHandler(*boxes[i], values.bl_chkRNDCategories[i], [this] { OnSoundCategoryClicked(); });
+        ApplyThroughHandler(*boxes[i], values.soundCategories[i], [this] { OnSoundCategoryClicked(); });
     }
 }
 
@@ -145,14 +145,14 @@ bool SoundPage::ApplyBusinessMode(bool on) {
 }
 
 void SoundPage::Store(settings::SettingsValues& values) const {
-    values.SoundEnabled = soundBox_.Checked();
-    values.SoundName = platform::Narrow(SelectedSoundPath());
-    values.bl_chkRND = randomPlayBox_.Checked();
+    values.soundOn = soundBox_.Checked();
+    values.soundPath = platform::Narrow(SelectedSoundPath());
+    values.randomSound = randomPlayBox_.Checked();
     const auto boxes = CategoryBoxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        values.bl_chkRNDCategories[i] = boxes[i]->Checked();
+        values.soundCategories[i] = boxes[i]->Checked();
     }
-    values.cb_IllustNotShow = businessModeBox_.Checked();
+    values.businessMode = businessModeBox_.Checked();
 }
 
 // --- The sound list -------------------------------------------------------------

@@ -27,28 +27,28 @@ struct UnshownSettings {
     // This part of loaded values; `From(settings::SettingsValues{})` is the defaults.
     static UnshownSettings From(const settings::SettingsValues& values) {
         UnshownSettings model;
-        model.saveFolder = values.Folder;
-        model.editorPath = values.EditorAppPath;
-        model.gameClientPath = values.ExecUOApp;
-        model.fixedRange = {values.X, values.Y, values.W, values.H};
-        model.viewerPlace = {values.ifrmView_Top, values.ifrmView_Left, values.ifrmView_Height,
-                             values.ifrmView_Width};
+        model.saveFolder = values.saveFolder;
+        model.editorPath = values.editorPath;
+        model.gameClientPath = values.gameClientPath;
+        model.fixedRange = {values.fixedRangeLeft, values.fixedRangeTop, values.fixedRangeWidth,
+                            values.fixedRangeHeight};
+        model.viewerPlace = {values.viewerTop, values.viewerLeft, values.viewerHeight, values.viewerWidth};
         return model;
     }
 
     // Puts this part into the values the next write stores.
     void PutInto(settings::SettingsValues& values) const {
-        values.Folder = saveFolder;
-        values.EditorAppPath = editorPath;
-        values.ExecUOApp = gameClientPath;
-        values.X = fixedRange.left;
-        values.Y = fixedRange.top;
-        values.W = fixedRange.width;
-        values.H = fixedRange.height;
-        values.ifrmView_Top = viewerPlace.top;
-        values.ifrmView_Left = viewerPlace.left;
-        values.ifrmView_Height = viewerPlace.height;
-        values.ifrmView_Width = viewerPlace.width;
+        values.saveFolder = saveFolder;
+        values.editorPath = editorPath;
+        values.gameClientPath = gameClientPath;
+        values.fixedRangeLeft = fixedRange.left;
+        values.fixedRangeTop = fixedRange.top;
+        values.fixedRangeWidth = fixedRange.width;
+        values.fixedRangeHeight = fixedRange.height;
+        values.viewerTop = viewerPlace.top;
+        values.viewerLeft = viewerPlace.left;
+        values.viewerHeight = viewerPlace.height;
+        values.viewerWidth = viewerPlace.width;
     }
 };
 

@@ -23,44 +23,44 @@ IniDocument SystemSection(const std::string& lines) {
 // from the wrong member shows up in the bytes.
 SettingsValues DistinctValues() {
     SettingsValues v;
-    v.blTimerSecMode = true;
-    v.Top170 = 11;
-    v.Left170 = 12;
-    v.ifrmView_Top = 13;
-    v.ifrmView_Left = 14;
-    v.ifrmView_Height = 15;
-    v.ifrmView_Width = 16;
-    v.Folder = "D:\\キャプチャ";
-    v.X = 21;
-    v.Y = 22;
-    v.H = 23;
-    v.W = 24;
-    v.Key1Number = 31;
-    v.Key1AddNumber = 32;
-    v.Key2Number = 33;
-    v.Key2AddNumber = 34;
-    v.Key3Number = kNoSelection;
-    v.Key3AddNumber = 36;
-    v.PNGorJPGNumber = 1;
-    v.TimerNumber = 7;
-    v.TimerEnabled = true;
-    v.SoundEnabled = true;
-    v.SoundName = "C:\\Mirulo\\mp3\\03\\シャッター.mp3";
-    v.FolderCapacityEnabled = true;
-    v.FolderCapacitySize = 250;
-    v.ToClipboard1Enabled = true;
-    v.ToClipboard2Enabled = false;
-    v.ToClipboard3Enabled = true;
-    v.rd_GrEdit1 = false;
-    v.rd_GrEdit2 = true;
-    v.EditorAppPath = "C:\\Tools\\paint.exe";
-    v.ExecUOEnabled = true;
-    v.ExecUOApp = "C:\\Game\\client.exe";
-    v.bl_chkRND = true;
-    v.bl_chkRNDCategories = {false, true, false, true, false, false, false, false, true, false};
-    v.chk_TrayIcon = true;
-    v.chk_Minimized = false;
-    v.cb_IllustNotShow = true;
+    v.autoCaptureInSeconds = true;
+    v.windowTop = 11;
+    v.windowLeft = 12;
+    v.viewerTop = 13;
+    v.viewerLeft = 14;
+    v.viewerHeight = 15;
+    v.viewerWidth = 16;
+    v.saveFolder = "D:\\キャプチャ";
+    v.fixedRangeLeft = 21;
+    v.fixedRangeTop = 22;
+    v.fixedRangeHeight = 23;
+    v.fixedRangeWidth = 24;
+    v.fixedRangeKey = 31;
+    v.fixedRangeModifier = 32;
+    v.pickedRangeKey = 33;
+    v.pickedRangeModifier = 34;
+    v.fullScreenKey = kNoSelection;
+    v.fullScreenModifier = 36;
+    v.formatChoice = 1;
+    v.autoCapturePeriodChoice = 7;
+    v.autoCaptureOn = true;
+    v.soundOn = true;
+    v.soundPath = "C:\\Mirulo\\mp3\\03\\シャッター.mp3";
+    v.sizeCapOn = true;
+    v.sizeCapMegabytes = 250;
+    v.fixedRangeToClipboard = true;
+    v.pickedRangeToClipboard = false;
+    v.fullScreenToClipboard = true;
+    v.paintEditorChosen = false;
+    v.ownEditorChosen = true;
+    v.editorPath = "C:\\Tools\\paint.exe";
+    v.startGameClient = true;
+    v.gameClientPath = "C:\\Game\\client.exe";
+    v.randomSound = true;
+    v.soundCategories = {false, true, false, true, false, false, false, false, true, false};
+    v.trayIconWhenMinimised = true;
+    v.startMinimised = false;
+    v.businessMode = true;
     return v;
 }
 
@@ -131,7 +131,7 @@ TEST(WriteSettings, FreshFileHasEveryKeyInWritingOrder) {
 TEST(WriteSettings, WithoutSelectedSoundStoredSoundNameStaysInPlace) {
     IniDocument document = SystemSection("SoundName=C:\\old.mp3\r\nTop170=1\r\n");
     SettingsValues values = DistinctValues();
-    values.SoundName = "C:\\new.mp3";
+    values.soundPath = "C:\\new.mp3";
     WriteSettings(document, values, false);
     EXPECT_EQ(document.ReadString(keys::kSection, keys::kSoundName, {}), "C:\\old.mp3");
     EXPECT_EQ(document.Sections().at(0).lines.at(0).key, "SoundName");
@@ -167,8 +167,8 @@ TEST(WriteChangedSettings, OnlyWhatTheRunChangedGoesOverTheFilesValues) {
         SystemSection("Key1Number=5\r\nPNGorJPGNumber=1\r\nmine=kept\r\nSoundName=C:\\a.mp3\r\n");
     const SettingsValues started = ReadSettings(IniDocument(), kScreen);
     SettingsValues now = started;
-    now.ToClipboard1Enabled = true; // ticked by the user in this run
-    now.SoundName = "C:\\b.mp3";
+    now.fixedRangeToClipboard = true; // ticked by the user in this run
+    now.soundPath = "C:\\b.mp3";
     std::set<std::string> changed;
     WriteChangedSettings(document, now, started, false, changed);
     EXPECT_EQ(document.ReadInteger(keys::kSection, keys::kKey1Number, -9), 5) << "the file's own value stays";
@@ -181,7 +181,7 @@ TEST(WriteChangedSettings, OnlyWhatTheRunChangedGoesOverTheFilesValues) {
     EXPECT_EQ(document.Sections().at(0).lines.at(0).key, "Key1Number") << "kept keys keep their places";
 
     // Set back to the value the run began with: still the user's choice.
-    now.ToClipboard1Enabled = false;
+    now.fixedRangeToClipboard = false;
     WriteChangedSettings(document, now, started, false, changed);
     EXPECT_FALSE(document.ReadBool(keys::kSection, keys::kToClipboard1Enabled, true));
     EXPECT_EQ(document.ReadInteger(keys::kSection, keys::kKey1Number, -9), 5);
@@ -197,18 +197,18 @@ TEST(WriteChangedSettings, OnlyWhatTheRunChangedGoesOverTheFilesValues) {
 TEST(ReadSettings, EmptyFileGivesDefaults) {
     const SettingsValues values = ReadSettings(IniDocument(), kScreen);
     SettingsValues expected;
-    expected.Top170 = kScreen.centredTop;
-    expected.Left170 = kScreen.centredLeft;
-    expected.ifrmView_Top = kScreen.centredTop;
-    expected.ifrmView_Left = kScreen.centredLeft;
+    expected.windowTop = kScreen.centredTop;
+    expected.windowLeft = kScreen.centredLeft;
+    expected.viewerTop = kScreen.centredTop;
+    expected.viewerLeft = kScreen.centredLeft;
     EXPECT_EQ(values, expected);
-    EXPECT_EQ(values.TimerNumber, 3);
-    EXPECT_EQ(values.FolderCapacitySize, 100);
-    EXPECT_EQ(values.ifrmView_Height, 600);
-    EXPECT_EQ(values.ifrmView_Width, 800);
-    EXPECT_TRUE(values.rd_GrEdit1);
-    EXPECT_TRUE(values.bl_chkRNDCategories[9]);
-    EXPECT_FALSE(values.bl_chkRNDCategories[0]);
+    EXPECT_EQ(values.autoCapturePeriodChoice, 3);
+    EXPECT_EQ(values.sizeCapMegabytes, 100);
+    EXPECT_EQ(values.viewerHeight, 600);
+    EXPECT_EQ(values.viewerWidth, 800);
+    EXPECT_TRUE(values.paintEditorChosen);
+    EXPECT_TRUE(values.soundCategories[9]);
+    EXPECT_FALSE(values.soundCategories[0]);
 }
 
 TEST(ReadSettings, WhatWasWrittenReadsBack) {
@@ -228,9 +228,9 @@ class StoredPosition : public testing::TestWithParam<PositionCase> {};
 TEST_P(StoredPosition, TopIsCorrectedAgainstWorkAreaHeight) {
     const SettingsValues values =
         ReadSettings(SystemSection(std::string("Top170=") + GetParam().stored), kScreen);
-    EXPECT_EQ(values.Top170, GetParam().expected);
-    EXPECT_EQ(values.ifrmView_Top, GetParam().expected) << "viewer follows the corrected top";
-    EXPECT_EQ(values.Left170, kScreen.centredLeft);
+    EXPECT_EQ(values.windowTop, GetParam().expected);
+    EXPECT_EQ(values.viewerTop, GetParam().expected) << "viewer follows the corrected top";
+    EXPECT_EQ(values.windowLeft, kScreen.centredLeft);
 }
 
 INSTANTIATE_TEST_SUITE_P(Correction, StoredPosition,
@@ -273,9 +273,9 @@ TEST(CorrectWindowPosition, AWindowUnderATaskBarOnTheTopOrLeftEdgeComesOutFromUn
 TEST(ReadSettings, StoredViewerPlacementIsTakenAsItIs) {
     const SettingsValues values =
         ReadSettings(SystemSection("Top170=-5\r\nifrmView_Top=-300\r\nifrmView_Left=5000\r\n"), kScreen);
-    EXPECT_EQ(values.Top170, kScreen.centredTop);
-    EXPECT_EQ(values.ifrmView_Top, -300);
-    EXPECT_EQ(values.ifrmView_Left, 5000);
+    EXPECT_EQ(values.windowTop, kScreen.centredTop);
+    EXPECT_EQ(values.viewerTop, -300);
+    EXPECT_EQ(values.viewerLeft, 5000);
 }
 
 struct CategoryCase {
@@ -287,8 +287,7 @@ struct CategoryCase {
 class SoundCategories : public testing::TestWithParam<CategoryCase> {};
 
 TEST_P(SoundCategories, AtLeastOneIsChosen) {
-    EXPECT_EQ(ReadSettings(SystemSection(GetParam().lines), kScreen).bl_chkRNDCategories,
-              GetParam().expected);
+    EXPECT_EQ(ReadSettings(SystemSection(GetParam().lines), kScreen).soundCategories, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -317,11 +316,11 @@ TEST(ReadSettings, UnreadableIntegersFallBackToTheirDefaults) {
         ReadSettings(SystemSection("FolderCapacitySize=abc\r\nTimerNumber=\r\nifrmView_Width=0x\r\n"
                                    "rd_GrEdit1=yes\r\nX=12.5\r\n"),
                      kScreen);
-    EXPECT_EQ(values.FolderCapacitySize, 100);
-    EXPECT_EQ(values.TimerNumber, 3);
-    EXPECT_EQ(values.ifrmView_Width, 800);
-    EXPECT_TRUE(values.rd_GrEdit1);
-    EXPECT_EQ(values.X, 0);
+    EXPECT_EQ(values.sizeCapMegabytes, 100);
+    EXPECT_EQ(values.autoCapturePeriodChoice, 3);
+    EXPECT_EQ(values.viewerWidth, 800);
+    EXPECT_TRUE(values.paintEditorChosen);
+    EXPECT_EQ(values.fixedRangeLeft, 0);
 }
 
 TEST(XYWHCaption, ListsWidthBeforeHeight) {

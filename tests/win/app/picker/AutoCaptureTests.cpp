@@ -174,17 +174,17 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     Start("TimerNumber=0\r\n");
     ShowSettingsPage();
     ClickLabel(true, true); // the label is disabled while the box is unticked
-    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().autoCaptureInSeconds);
 
     testkit::ClickTo(driver().AutoCaptureBox(), true);
     ClickLabel(true, false);
     ClickLabel(false, true);
-    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().autoCaptureInSeconds);
     EXPECT_TRUE(host.Messages().empty());
     EXPECT_EQ(driver().AutoCaptureTimer().Interval(), 60000u);
 
     ClickLabel(true, true);
-    EXPECT_TRUE(window->CurrentSettings().blTimerSecMode);
+    EXPECT_TRUE(window->CurrentSettings().autoCaptureInSeconds);
     EXPECT_EQ(driver().AutoCaptureUnitLabel().Caption(), L"秒毎");
     EXPECT_EQ(driver().AutoCaptureUnitLabel().textColor, RGB(255, 0, 0));
     EXPECT_EQ(driver().AutoCaptureTimer().Interval(), 1000u);
@@ -192,7 +192,7 @@ TEST_F(UnitSwitch, OnlyARightPressWithShiftSwitchesTheUnitAndBackToMinutesKeepsT
     EXPECT_TRUE(Contains(StoredSettings(), "\r\nblTimerSecMode=1\r\n"));
 
     ClickLabel(true, true);
-    EXPECT_FALSE(window->CurrentSettings().blTimerSecMode);
+    EXPECT_FALSE(window->CurrentSettings().autoCaptureInSeconds);
     EXPECT_EQ(driver().AutoCaptureUnitLabel().Caption(), L"分毎");
     EXPECT_EQ(driver().AutoCaptureUnitLabel().textColor, CLR_INVALID);
     EXPECT_EQ(driver().AutoCapturePeriodList().ItemIndex(), 0);

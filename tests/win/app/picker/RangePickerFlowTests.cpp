@@ -114,10 +114,10 @@ TEST_F(PickerFlow, SettingTheFixedRangeStoresThePickAndCancellingStillWritesTheO
         driver().SetFixedRangeButton().Click();
     }
     EXPECT_TRUE(topmost) << "the picker for the fixed range stays above every window";
-    EXPECT_EQ(window->CurrentSettings().X, 120);
-    EXPECT_EQ(window->CurrentSettings().Y, 90);
-    EXPECT_EQ(window->CurrentSettings().W, 180);
-    EXPECT_EQ(window->CurrentSettings().H, 110);
+    EXPECT_EQ(window->CurrentSettings().fixedRangeLeft, 120);
+    EXPECT_EQ(window->CurrentSettings().fixedRangeTop, 90);
+    EXPECT_EQ(window->CurrentSettings().fixedRangeWidth, 180);
+    EXPECT_EQ(window->CurrentSettings().fixedRangeHeight, 110);
     EXPECT_EQ(driver().FixedRangeLabel().Caption(), L"[X]120 [Y]90 [幅]180 [高]110");
     const std::string written = StoredSettings();
     EXPECT_EQ(IniValue(written, "X") + "," + IniValue(written, "Y") + "," + IniValue(written, "W") + "," +

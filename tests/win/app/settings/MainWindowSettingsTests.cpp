@@ -214,8 +214,8 @@ TEST_P(UnreadableSettingsAtStart, StartsOnDefaultsAndKeepsTheUsersFile) {
     EXPECT_EQ(driver().FormatList().ItemIndex(), 0);
     EXPECT_EQ(driver().AutoCapturePeriodList().ItemIndex(), 3);
     EXPECT_TRUE(driver().CategorySoundEffects().Checked());
-    EXPECT_EQ(window->CurrentSettings().ifrmView_Width, 800);
-    EXPECT_EQ(window->CurrentSettings().ifrmView_Height, 600);
+    EXPECT_EQ(window->CurrentSettings().viewerWidth, 800);
+    EXPECT_EQ(window->CurrentSettings().viewerHeight, 600);
 
     if (c.heldByAnotherProgram) {
         EXPECT_NE(message.find(L".unreadable.bak"), std::wstring::npos)

@@ -383,10 +383,10 @@ TEST_F(Viewer, ThePlaceAndSizeComeBackAfterClosingAndAfterARestart) {
     ::GetWindowRect(view->hwnd(), &before);
     ::SendMessageW(view->hwnd(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindowVisible(view->hwnd())) << "closing only hides";
-    EXPECT_EQ(window->CurrentSettings().ifrmView_Top, 90);
-    EXPECT_EQ(window->CurrentSettings().ifrmView_Left, 130);
-    EXPECT_EQ(window->CurrentSettings().ifrmView_Height, 480);
-    EXPECT_EQ(window->CurrentSettings().ifrmView_Width, 640);
+    EXPECT_EQ(window->CurrentSettings().viewerTop, 90);
+    EXPECT_EQ(window->CurrentSettings().viewerLeft, 130);
+    EXPECT_EQ(window->CurrentSettings().viewerHeight, 480);
+    EXPECT_EQ(window->CurrentSettings().viewerWidth, 640);
 
     view->ShowViewer();
     RECT again{};
