@@ -6,8 +6,9 @@
 
 namespace mirulo::capture {
 
-// Reads a corner of the screen the way a snapshot does and has the PNG
-// encoder's threads build what they keep for pictures as wide as the desktop.
+// Reads the whole screen the way a snapshot does and encodes it as a capture
+// would, without saving it, so that the PNG encoder's threads build what they
+// keep for the screen's pictures.
 // Anything that fails is left for the capture to meet and report.
 void WarmUpCapture() noexcept;
 
