@@ -20,27 +20,18 @@ void WarmUpCapture() noexcept {
         if (width <= 0 || height <= 0) {
             return;
         }
-        // The whole screen, as a snapshot reads it: a corner alone left the
-        // first capture's read 3 ms slower than the next ones.
-        DibSurface whole = DibSurface::Create(width, height);
-        const platform::WindowDc screen = platform::WindowDc::Whole(::GetDesktopWindow());
-        if (screen &&
-            ::BitBlt(whole.dc(), 0, 0, width, height, screen.get(), left, top, SRCCOPY | CAPTUREBLT)) {
-            ::GdiFlush();
-            // Encoded as a capture would be (level 7, CaptureService::Save) and
-            // thrown away: every pass and buffer the screen's own pictures
-            // need, at their sizes, not only those a flat band needs.
-            image::PixelRows rows;
-            rows.width = static_cast<std::uint32_t>(width);
-            rows.height = static_cast<std::uint32_t>(height);
-            rows.stride = whole.stride();
-            rows.layout = image::PixelLayout::Bgrx;
-            rows.first = whole.bits();
-            rows.size = whole.stride() * rows.height;
-            (void)image::EncodePng(rows, 7);
-        } else {
-            image::WarmUpPngEncoder(static_cast<std::uint32_t>(width), 7);
+        {
+            // The whole screen, as a snapshot reads it: a corner alone left the
+            // first capture's read 3 ms slower than the next ones.
+            DibSurface whole = DibSurface::Create(width, height);
+            const platform::WindowDc screen = platform::WindowDc::Whole(::GetDesktopWindow());
+            if (screen) {
+                ::BitBlt(whole.dc(), 0, 0, width, height, screen.get(), left, top, SRCCOPY | CAPTUREBLT);
+                ::GdiFlush();
+            }
         }
+        // Captures are saved at level 7 (CaptureService::Save).
+        image::WarmUpPngEncoder(static_cast<std::uint32_t>(width), 7);
     } catch (...) {
         // Only a head start: the capture itself reports what goes wrong.
     }

@@ -6,9 +6,8 @@
 
 namespace mirulo::capture {
 
-// Reads the whole screen the way a snapshot does and encodes it as a capture
-// would, without saving it, so that the PNG encoder's threads build what they
-// keep for the screen's pictures.
+// Reads a corner of the screen the way a snapshot does and has the PNG
+// encoder's threads build what they keep for pictures as wide as the desktop.
 // Anything that fails is left for the capture to meet and report.
 void WarmUpCapture() noexcept;
 
