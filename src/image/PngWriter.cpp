@@ -723,8 +723,8 @@ public:
 
     // `data` holds `history` bytes that the band before ended with, then the
     // band's `size` bytes, rows of `rowBytes` filtered bytes each.
-    DeflatedBand Compress(const std::uint8_t* data, std::size_t history, std::size_t size, std::size_t rowBytes,
-                          bool last) {
+    DeflatedBand Compress(const std::uint8_t* data, std::size_t history, std::size_t size,
+                          std::size_t rowBytes, bool last) {
         const std::uint8_t* band = data + history;
         DeflatedBand result;
         result.filteredSize = size;
@@ -809,10 +809,8 @@ private:
         bool search = false;
     };
 
-    // a beats b by more than kClearWinDivisor-th of a.
-    static bool ClearlySmaller(std::size_t a, std::size_t b) {
-        return a + a / kClearWinDivisor < b;
-    }
+    // `a` is smaller than `b` by more than a kClearWinDivisor-th of `a`.
+    static bool ClearlySmaller(std::size_t a, std::size_t b) { return a + a / kClearWinDivisor < b; }
 
     // Skips libdeflate's pass, the costliest, where a zlib pass packs both the
     // probe from the band's middle and rows from all over the band clearly
@@ -839,7 +837,8 @@ private:
         }
         const std::uint8_t* spread = spread_.data();
         const std::size_t libdeflateSpread = CompressWithLibdeflate(spread, spreadSize);
-        const std::size_t runsSpread = CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), spread, spreadSize, true);
+        const std::size_t runsSpread =
+            CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), spread, spreadSize, true);
         const std::size_t searchSpread =
             searchTried ? CompressWithZlib(Reset(Z_FILTERED, true, nullptr, 0), spread, spreadSize, true)
                         : std::numeric_limits<std::size_t>::max();
@@ -863,14 +862,16 @@ private:
             return 0;
         }
         const std::size_t rows = size / rowBytes;
-        const std::size_t rowsPerSlice = std::max<std::size_t>(1, size / kProbeDivisor / (kSpreadSlices * rowBytes));
+        const std::size_t rowsPerSlice =
+            std::max<std::size_t>(1, size / kProbeDivisor / (kSpreadSlices * rowBytes));
         if (rowsPerSlice * kSpreadSlices >= rows) {
             return 0;
         }
         spread_.resize(rowsPerSlice * kSpreadSlices * rowBytes);
         std::uint8_t* to = spread_.data();
         for (std::size_t slice = 0; slice < kSpreadSlices; ++slice) {
-            const std::size_t first = std::min(rows * (2 * slice + 1) / (2 * kSpreadSlices), rows - rowsPerSlice);
+            const std::size_t first =
+                std::min(rows * (2 * slice + 1) / (2 * kSpreadSlices), rows - rowsPerSlice);
             std::memcpy(to, band + first * rowBytes, rowsPerSlice * rowBytes);
             to += rowsPerSlice * rowBytes;
         }
