@@ -1,11 +1,12 @@
-// Run: tools/wine-run build/windows/bench/bench_capture.exe [PNG runs] [--cold]
+// Run: tools/wine-run build/windows/bench/bench_capture.exe [PNG runs] [--cold] [--pause MS]
 // (bench/capture/vs-scrot.sh runs it against scrot on a screen showing a picture)
 // Prints, for one full-screen capture saved as PNG and as JPG, the time of each
 // step and the peak memory the capture added, as a ratio to the desktop picture's
 // own size (width x height x 4 bytes). A ratio near 2 means: the snapshot plus
 // its RGB copy and the encoded file, nothing more. Like the program once its
 // window shows, it first warms up what the first capture would pay for
-// (capture::WarmUpCapture), unless --cold.
+// (capture::WarmUpCapture), unless --cold. --pause waits MS milliseconds before
+// each capture, as a hot key comes after a pause, not straight after the last.
 #include <windows.h>
 #include <psapi.h>
 
@@ -128,9 +129,12 @@ void CompareSnapshotWays(int runs) {
 int main(int argc, char** argv) {
     int pngRuns = 1;
     bool cold = false;
+    int pauseMs = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--cold") {
             cold = true;
+        } else if (std::string(argv[i]) == "--pause" && i + 1 < argc) {
+            pauseMs = std::max(0, std::atoi(argv[++i]));
         } else {
             pngRuns = std::max(1, std::atoi(argv[i]));
         }
@@ -151,6 +155,9 @@ int main(int argc, char** argv) {
     // context and the encoder's threads and buffers; later runs show the
     // steady state.
     for (int run = 0; run < pngRuns; ++run) {
+        if (run > 0 && pauseMs > 0) {
+            ::Sleep(static_cast<DWORD>(pauseMs));
+        }
         RunOnce(true, folder);
     }
     RunOnce(false, folder);

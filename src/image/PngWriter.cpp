@@ -61,6 +61,15 @@ constexpr std::size_t kSearchPassDivisor = 8;
 // every band) and everything else (at most 2.4, text): on text, desktops,
 // photos and game scenes the next level costs two to three times this one.
 constexpr std::size_t kFarMatchRatio = 4;
+// libdeflate's pass is skipped on a band where a zlib pass packs two probes
+// (the middle one and rows spread over the band) each smaller by more than a
+// twentieth (see ChooseZlibOnly). Set on the fit half: the smallest margin at
+// which no picture's file grew by more than 0.05 % against running every pass
+// (a twenty-fifth cost ui-japanese 0.35 %, a fiftieth document 6.6 %: there the
+// zlib passes won the probes by a few bytes of blank rows). On the check half
+// no file grew.
+constexpr std::size_t kClearWinDivisor = 20;
+constexpr std::size_t kSpreadSlices = 4;
 // The short search: zlib's level-7 table with the hash chain cut from 256 to
 // 16 links, Z_FILTERED. It wins on many bands of desktops, where text meets
 // pictures.
@@ -713,8 +722,9 @@ public:
     }
 
     // `data` holds `history` bytes that the band before ended with, then the
-    // band's `size` bytes.
-    DeflatedBand Compress(const std::uint8_t* data, std::size_t history, std::size_t size, bool last) {
+    // band's `size` bytes, rows of `rowBytes` filtered bytes each.
+    DeflatedBand Compress(const std::uint8_t* data, std::size_t history, std::size_t size,
+                          std::size_t rowBytes, bool last) {
         const std::uint8_t* band = data + history;
         DeflatedBand result;
         result.filteredSize = size;
@@ -726,6 +736,7 @@ public:
         // The probe's smallest size so far: what a pass must beat to run in full.
         std::size_t bestProbe = probing ? CompressWithLibdeflate(probe, probeSize) : 0;
         std::size_t runsProbe = 0;
+        std::size_t searchProbe = 0;
         libdeflate_compressor* engine = libdeflate_.get();
         if (probing) {
             runsProbe = CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), probe, probeSize, true);
@@ -738,6 +749,13 @@ public:
                 if (strongerProbe < bestProbe) {
                     engine = Stronger();
                     bestProbe = strongerProbe;
+                }
+            }
+            if (engine == libdeflate_.get()) {
+                const ZlibOnly zlibOnly =
+                    ChooseZlibOnly(band, size, rowBytes, probe, probeSize, bestProbe, runsProbe, searchProbe);
+                if (zlibOnly.runs || zlibOnly.search) {
+                    return CompressWithZlibOnly(std::move(result), band, history, size, last, zlibOnly);
                 }
             }
         }
@@ -772,7 +790,7 @@ public:
             const std::size_t dictionary = std::min(history, kWindowBytes);
             tryPass(Z_RLE, false, 0, runsProbe);
             if (packed * kSearchPassDivisor <= size) {
-                tryPass(Z_FILTERED, true, dictionary, 0);
+                tryPass(Z_FILTERED, true, dictionary, searchProbe);
             }
         }
         if (!fromZlib && !last) {
@@ -783,6 +801,99 @@ public:
 
 private:
     using ZStream = std::unique_ptr<z_stream, ZStreamDeleter>;
+
+    // The zlib passes that run in full on a band libdeflate's pass is skipped
+    // for; neither: libdeflate's pass runs as usual.
+    struct ZlibOnly {
+        bool runs = false;
+        bool search = false;
+    };
+
+    // `a` is smaller than `b` by more than a kClearWinDivisor-th of `a`.
+    static bool ClearlySmaller(std::size_t a, std::size_t b) { return a + a / kClearWinDivisor < b; }
+
+    // Skips libdeflate's pass, the costliest, where a zlib pass packs both the
+    // probe from the band's middle and rows from all over the band clearly
+    // smaller: photos, wallpapers and desktops, where libdeflate's pass ran on
+    // every band only to be thrown away. A middle alone can be a blank stretch
+    // of a text page that says nothing of the rest, hence the second probe.
+    // Then each zlib pass runs whose two probes together come close to the
+    // best pass's. `searchProbe` receives the short search's middle probe when
+    // it was packed, so that it is not packed twice.
+    ZlibOnly ChooseZlibOnly(const std::uint8_t* band, std::size_t size, std::size_t rowBytes,
+                            const std::uint8_t* probe, std::size_t probeSize, std::size_t libdeflateProbe,
+                            std::size_t runsProbe, std::size_t& searchProbe) {
+        ZlibOnly chosen;
+        const bool searchTried = libdeflateProbe * kSearchPassDivisor <= probeSize;
+        if (searchTried) {
+            searchProbe = CompressWithZlib(Reset(Z_FILTERED, true, nullptr, 0), probe, probeSize, true);
+        }
+        if (!ClearlySmaller(searchTried ? std::min(runsProbe, searchProbe) : runsProbe, libdeflateProbe)) {
+            return chosen;
+        }
+        const std::size_t spreadSize = GatherSpreadRows(band, size, rowBytes);
+        if (spreadSize == 0) {
+            return chosen;
+        }
+        const std::uint8_t* spread = spread_.data();
+        const std::size_t libdeflateSpread = CompressWithLibdeflate(spread, spreadSize);
+        const std::size_t runsSpread =
+            CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), spread, spreadSize, true);
+        const std::size_t searchSpread =
+            searchTried ? CompressWithZlib(Reset(Z_FILTERED, true, nullptr, 0), spread, spreadSize, true)
+                        : std::numeric_limits<std::size_t>::max();
+        if (!ClearlySmaller(std::min(runsSpread, searchSpread), libdeflateSpread)) {
+            return chosen;
+        }
+        const std::size_t runsBoth = runsProbe + runsSpread;
+        const std::size_t searchBoth =
+            searchTried ? searchProbe + searchSpread : std::numeric_limits<std::size_t>::max();
+        const std::size_t best = std::min(runsBoth, searchBoth);
+        chosen.runs = !ClearlySmaller(best, runsBoth);
+        chosen.search = searchTried && !ClearlySmaller(best, searchBoth);
+        return chosen;
+    }
+
+    // Rows from kSpreadSlices places evenly over the band, together about as
+    // many bytes as the middle probe, into spread_; 0 when the band is too
+    // short to spread them.
+    std::size_t GatherSpreadRows(const std::uint8_t* band, std::size_t size, std::size_t rowBytes) {
+        if (rowBytes == 0 || size % rowBytes != 0) {
+            return 0;
+        }
+        const std::size_t rows = size / rowBytes;
+        const std::size_t rowsPerSlice =
+            std::max<std::size_t>(1, size / kProbeDivisor / (kSpreadSlices * rowBytes));
+        if (rowsPerSlice * kSpreadSlices >= rows) {
+            return 0;
+        }
+        spread_.resize(rowsPerSlice * kSpreadSlices * rowBytes);
+        std::uint8_t* to = spread_.data();
+        for (std::size_t slice = 0; slice < kSpreadSlices; ++slice) {
+            const std::size_t first =
+                std::min(rows * (2 * slice + 1) / (2 * kSpreadSlices), rows - rowsPerSlice);
+            std::memcpy(to, band + first * rowBytes, rowsPerSlice * rowBytes);
+            to += rowsPerSlice * rowBytes;
+        }
+        return spread_.size();
+    }
+
+    DeflatedBand CompressWithZlibOnly(DeflatedBand result, const std::uint8_t* band, std::size_t history,
+                                      std::size_t size, bool last, const ZlibOnly& passes) {
+        const auto keep = [&](std::size_t packed) {
+            if (result.data.empty() || packed < result.data.size()) {
+                result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(packed));
+            }
+        };
+        if (passes.runs) {
+            keep(CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), band, size, last));
+        }
+        if (passes.search) {
+            const std::size_t dictionary = std::min(history, kWindowBytes);
+            keep(CompressWithZlib(Reset(Z_FILTERED, true, band - dictionary, dictionary), band, size, last));
+        }
+        return result;
+    }
 
     // Every engine writes to one buffer that lives as long as the compressor;
     // each result is copied out at its compressed size before the next.
@@ -859,6 +970,7 @@ private:
     Compressor stronger_;
     ZStream zlib_;
     std::vector<std::uint8_t> out_;
+    std::vector<std::uint8_t> spread_;
 };
 
 std::vector<Band> CutIntoBands(const PixelRows& rows) {
@@ -990,6 +1102,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
     }
     std::atomic<std::size_t> next{0};
     const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount);
+    const std::size_t filteredRowBytes = std::size_t{rows.width} * kBytesPerPixel + 1;
     // Each band's result depends on its bytes only, so the order the threads
     // take them in changes nothing in the file.
     const std::function<void()> work = [&]() {
@@ -1000,7 +1113,8 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
                 const std::size_t i = order[taken];
                 const std::size_t history = workspace.filter.Filter(rows, bands[i], workspace.filtered, plan);
                 deflated[i] = compressor.Compress(workspace.filtered.data(), history,
-                                                  workspace.filtered.size() - history, i + 1 == bands.size());
+                                                  workspace.filtered.size() - history, filteredRowBytes,
+                                                  i + 1 == bands.size());
             }
         } catch (...) {
             next = order.size(); // the others stop after their current band
@@ -1036,7 +1150,7 @@ void WarmUpWorkspaces(std::uint32_t width, int level, unsigned threads) {
         BandCompressor& compressor = workspace.CompressorFor(level);
         const std::size_t history = workspace.filter.Filter(rows, band, workspace.filtered);
         (void)compressor.Compress(workspace.filtered.data(), history, workspace.filtered.size() - history,
-                                  bands.size() == 1);
+                                  rows.stride + 1, bands.size() == 1);
     });
 }
 

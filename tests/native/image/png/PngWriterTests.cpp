@@ -43,6 +43,8 @@ const RoundTripCase kRoundTripCases[] = {
     {"SeveralBandsDiagonalNoise", 1000, 1400, Pattern::DiagonalNoise},
     // Matches far from runs: some bands packed by libdeflate's next level.
     {"SeveralBandsTileMap", 1000, 1400, Pattern::TileMap},
+    // Packed by zlib's run-only pass alone: libdeflate's is not run at all.
+    {"SeveralBandsWallpaper", 1000, 1400, Pattern::Wallpaper},
     // A row longer than a band: every row is a band of its own.
     {"RowLongerThanABand", 400000, 3, Pattern::SmoothNoise},
 };
