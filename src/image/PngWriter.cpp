@@ -737,6 +737,7 @@ public:
         std::size_t bestProbe = probing ? CompressWithLibdeflate(probe, probeSize) : 0;
         std::size_t runsProbe = 0;
         std::size_t searchProbe = 0;
+        SpreadProbe spread;
         libdeflate_compressor* engine = libdeflate_.get();
         if (probing) {
             runsProbe = CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), probe, probeSize, true);
@@ -752,8 +753,8 @@ public:
                 }
             }
             if (engine == libdeflate_.get()) {
-                const ZlibOnly zlibOnly =
-                    ChooseZlibOnly(band, size, rowBytes, probe, probeSize, bestProbe, runsProbe, searchProbe);
+                const ZlibOnly zlibOnly = ChooseZlibOnly(band, size, rowBytes, probe, probeSize, bestProbe,
+                                                         runsProbe, searchProbe, spread);
                 if (zlibOnly.runs || zlibOnly.search) {
                     return CompressWithZlibOnly(std::move(result), band, history, size, last, zlibOnly);
                 }
@@ -768,8 +769,16 @@ public:
         result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(packed));
         bool fromZlib = false;
         if (twoEngines) {
+            // Where libdeflate's own level ran, a pass that wins the middle
+            // probe must also win the rows spread over the band, the two
+            // together: on a page of text the middle can be a stretch of
+            // blank rows that a zlib pass packs a few bytes smaller, and the
+            // full pass then runs only to lose.
+            const bool askSpread = probing && engine == libdeflate_.get();
+            std::size_t bestSpread = 0;
             const auto tryPass = [&](int strategy, bool shortChains, std::size_t dictionary,
-                                     std::size_t probePacked) {
+                                     std::size_t probePacked, std::size_t SpreadProbe::*spreadPacked) {
+                std::size_t passSpread = 0;
                 if (probing) {
                     if (probePacked == 0) {
                         probePacked = CompressWithZlib(Reset(strategy, shortChains, nullptr, 0), probe,
@@ -778,19 +787,35 @@ public:
                     if (probePacked >= bestProbe) {
                         return;
                     }
+                    if (askSpread && GatherSpread(band, size, rowBytes, spread)) {
+                        if (bestSpread == 0) {
+                            bestSpread = spread.libdeflate;
+                        }
+                        if (spread.*spreadPacked == 0) {
+                            spread.*spreadPacked = CompressWithZlib(Reset(strategy, shortChains, nullptr, 0),
+                                                                    spread_.data(), spread.size, true);
+                        }
+                        passSpread = spread.*spreadPacked;
+                        if (probePacked + passSpread >= bestProbe + bestSpread) {
+                            return;
+                        }
+                    }
                 }
                 const std::size_t zlibPacked = CompressWithZlib(
                     Reset(strategy, shortChains, band - dictionary, dictionary), band, size, last);
                 bestProbe = probing ? probePacked : std::min(bestProbe, zlibPacked);
+                if (passSpread != 0) {
+                    bestSpread = passSpread;
+                }
                 if (zlibPacked < result.data.size()) {
                     result.data.assign(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(zlibPacked));
                     fromZlib = true;
                 }
             };
             const std::size_t dictionary = std::min(history, kWindowBytes);
-            tryPass(Z_RLE, false, 0, runsProbe);
+            tryPass(Z_RLE, false, 0, runsProbe, &SpreadProbe::runs);
             if (packed * kSearchPassDivisor <= size) {
-                tryPass(Z_FILTERED, true, dictionary, searchProbe);
+                tryPass(Z_FILTERED, true, dictionary, searchProbe, &SpreadProbe::search);
             }
         }
         if (!fromZlib && !last) {
@@ -809,6 +834,15 @@ private:
         bool search = false;
     };
 
+    // What each engine packs a band's spread rows to (0: not packed yet).
+    struct SpreadProbe {
+        bool gathered = false;
+        std::size_t size = 0;
+        std::size_t libdeflate = 0;
+        std::size_t runs = 0;
+        std::size_t search = 0;
+    };
+
     // `a` is smaller than `b` by more than a kClearWinDivisor-th of `a`.
     static bool ClearlySmaller(std::size_t a, std::size_t b) { return a + a / kClearWinDivisor < b; }
 
@@ -822,7 +856,7 @@ private:
     // it was packed, so that it is not packed twice.
     ZlibOnly ChooseZlibOnly(const std::uint8_t* band, std::size_t size, std::size_t rowBytes,
                             const std::uint8_t* probe, std::size_t probeSize, std::size_t libdeflateProbe,
-                            std::size_t runsProbe, std::size_t& searchProbe) {
+                            std::size_t runsProbe, std::size_t& searchProbe, SpreadProbe& spread) {
         ZlibOnly chosen;
         const bool searchTried = libdeflateProbe * kSearchPassDivisor <= probeSize;
         if (searchTried) {
@@ -831,17 +865,17 @@ private:
         if (!ClearlySmaller(searchTried ? std::min(runsProbe, searchProbe) : runsProbe, libdeflateProbe)) {
             return chosen;
         }
-        const std::size_t spreadSize = GatherSpreadRows(band, size, rowBytes);
-        if (spreadSize == 0) {
+        if (!GatherSpread(band, size, rowBytes, spread)) {
             return chosen;
         }
-        const std::uint8_t* spread = spread_.data();
-        const std::size_t libdeflateSpread = CompressWithLibdeflate(spread, spreadSize);
-        const std::size_t runsSpread =
-            CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), spread, spreadSize, true);
-        const std::size_t searchSpread =
-            searchTried ? CompressWithZlib(Reset(Z_FILTERED, true, nullptr, 0), spread, spreadSize, true)
-                        : std::numeric_limits<std::size_t>::max();
+        const std::size_t libdeflateSpread = spread.libdeflate;
+        spread.runs = CompressWithZlib(Reset(Z_RLE, false, nullptr, 0), spread_.data(), spread.size, true);
+        const std::size_t runsSpread = spread.runs;
+        if (searchTried) {
+            spread.search =
+                CompressWithZlib(Reset(Z_FILTERED, true, nullptr, 0), spread_.data(), spread.size, true);
+        }
+        const std::size_t searchSpread = searchTried ? spread.search : std::numeric_limits<std::size_t>::max();
         if (!ClearlySmaller(std::min(runsSpread, searchSpread), libdeflateSpread)) {
             return chosen;
         }
@@ -852,6 +886,19 @@ private:
         chosen.runs = !ClearlySmaller(best, runsBoth);
         chosen.search = searchTried && !ClearlySmaller(best, searchBoth);
         return chosen;
+    }
+
+    // Gathers the spread rows into spread_ and has libdeflate pack them, once
+    // a band; false when the band is too short to spread them.
+    bool GatherSpread(const std::uint8_t* band, std::size_t size, std::size_t rowBytes, SpreadProbe& spread) {
+        if (!spread.gathered) {
+            spread.gathered = true;
+            spread.size = GatherSpreadRows(band, size, rowBytes);
+            if (spread.size != 0) {
+                spread.libdeflate = CompressWithLibdeflate(spread_.data(), spread.size);
+            }
+        }
+        return spread.size != 0;
     }
 
     // Rows from kSpreadSlices places evenly over the band, together about as
