@@ -6,6 +6,7 @@
 #include <limits>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -1063,6 +1064,10 @@ Workspace& ThreadWorkspace() {
 struct ProbeSizes {
     std::size_t adaptive = 0;
     std::size_t up = 0;
+    // How long libdeflate took on them: the best guess there is at how long
+    // the band will take, to start the slow bands first. Only the order of
+    // the bands depends on it, never their bytes.
+    std::chrono::steady_clock::duration packing{};
 };
 
 ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspace,
@@ -1079,7 +1084,9 @@ ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspa
     buffer.resize(size);
     ProbeSizes sizes;
     workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Adaptive, buffer.data());
+    const auto start = std::chrono::steady_clock::now();
     sizes.adaptive = compressor.PackedSize(buffer.data(), size);
+    sizes.packing = std::chrono::steady_clock::now() - start;
     workspace.filter.FilterRows(rows, firstRow, probeRows, FilterPlan::Up, buffer.data());
     sizes.up = compressor.PackedSize(buffer.data(), size);
     return sizes;
@@ -1092,9 +1099,10 @@ ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspa
 // pay for the strip again at every change of plan). The probes together are
 // a thirty-second of the picture, from every band, so the few rows of one
 // band that point the wrong way (on tiles a few rows tall they do) are
-// outweighed by the rest.
+// outweighed by the rest. With more than one thread, also puts the bands
+// whose probe took libdeflate longest first in `order`.
 FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int level,
-                      std::size_t threadCount) {
+                      std::size_t threadCount, std::vector<std::size_t>& order) {
     if (level < kTwoEngineLevel) {
         return FilterPlan::Adaptive;
     }
@@ -1112,6 +1120,10 @@ FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int
             throw;
         }
     });
+    if (threadCount > 1) {
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return sizes[a].packing > sizes[b].packing; });
+    }
     std::size_t adaptive = 0;
     std::size_t up = 0;
     for (const ProbeSizes& band : sizes) {
@@ -1123,7 +1135,9 @@ FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int
 
 // Puts the costliest bands first (by a sample of their filtered rows), so that
 // no thread is left with a slow band when the others have run out: the last
-// band to start decides when the picture is done.
+// band to start decides when the picture is done. For the levels that probe
+// no bands (ChoosePlan times the probes where it does: the residuals say
+// little of how long libdeflate searches, as on a smooth wallpaper).
 void SortSlowestFirst(const PixelRows& rows, const std::vector<Band>& bands,
                       std::vector<std::size_t>& order) {
     BandFilter sampler;
@@ -1144,11 +1158,11 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
     const std::size_t threadCount = std::min<std::size_t>(threads, bands.size());
     std::vector<std::size_t> order(bands.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    if (threadCount > 1) {
+    const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount, order);
+    if (threadCount > 1 && level < kTwoEngineLevel) {
         SortSlowestFirst(rows, bands, order);
     }
     std::atomic<std::size_t> next{0};
-    const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount);
     const std::size_t filteredRowBytes = std::size_t{rows.width} * kBytesPerPixel + 1;
     // Each band's result depends on its bytes only, so the order the threads
     // take them in changes nothing in the file.
