@@ -1135,9 +1135,10 @@ FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int
 
 // Puts the costliest bands first (by a sample of their filtered rows), so that
 // no thread is left with a slow band when the others have run out: the last
-// band to start decides when the picture is done. For the levels that probe
-// no bands (ChoosePlan times the probes where it does: the residuals say
-// little of how long libdeflate searches, as on a smooth wallpaper).
+// band to start decides when the picture is done. Only for the levels that
+// take no probes: where ChoosePlan probes, it orders the bands by how long
+// the probes took, as the residuals say little of how long libdeflate
+// searches (on a smooth wallpaper it searches long).
 void SortSlowestFirst(const PixelRows& rows, const std::vector<Band>& bands,
                       std::vector<std::size_t>& order) {
     BandFilter sampler;
