@@ -876,7 +876,8 @@ private:
             spread.search =
                 CompressWithZlib(Reset(Z_FILTERED, true, nullptr, 0), spread_.data(), spread.size, true);
         }
-        const std::size_t searchSpread = searchTried ? spread.search : std::numeric_limits<std::size_t>::max();
+        const std::size_t searchSpread =
+            searchTried ? spread.search : std::numeric_limits<std::size_t>::max();
         if (!ClearlySmaller(std::min(runsSpread, searchSpread), libdeflateSpread)) {
             return chosen;
         }
