@@ -28,6 +28,11 @@ namespace {
 
 constexpr std::size_t kBytesPerPixel = 3;
 
+// A filtered row: its filter-type byte, then the pixels as RGB.
+std::size_t FilteredRowBytes(std::uint32_t width) {
+    return std::size_t{width} * kBytesPerPixel + 1;
+}
+
 // IDAT payload size. Large chunks keep the per-chunk overhead (12 bytes) out of
 // the file size; every decoder handles them, since the format allows 2^31-1.
 constexpr std::size_t kIdatCapacity = std::size_t{256} * 1024;
@@ -1023,7 +1028,7 @@ private:
 };
 
 std::vector<Band> CutIntoBands(const PixelRows& rows) {
-    const std::size_t filteredRowBytes = std::size_t{rows.width} * kBytesPerPixel + 1;
+    const std::size_t filteredRowBytes = FilteredRowBytes(rows.width);
     const std::size_t rowsPerBand = std::max<std::size_t>(1, kBandBytes / filteredRowBytes);
     const std::size_t bandCount = (rows.height + rowsPerBand - 1) / rowsPerBand;
     // Even bands, so that the last one is not a sliver.
@@ -1073,7 +1078,7 @@ struct ProbeSizes {
 
 ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspace,
                      BandCompressor& compressor) {
-    const std::size_t filteredRowBytes = std::size_t{rows.width} * kBytesPerPixel + 1;
+    const std::size_t filteredRowBytes = FilteredRowBytes(rows.width);
     const std::size_t bandBytes = filteredRowBytes * band.rowCount;
     const std::size_t probeBytes = std::min(bandBytes, std::max(kMinProbeBytes, bandBytes / kProbeDivisor));
     const auto probeRows = static_cast<std::uint32_t>(
@@ -1165,7 +1170,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
         SortSlowestFirst(rows, bands, order);
     }
     std::atomic<std::size_t> next{0};
-    const std::size_t filteredRowBytes = std::size_t{rows.width} * kBytesPerPixel + 1;
+    const std::size_t filteredRowBytes = FilteredRowBytes(rows.width);
     // Each band's result depends on its bytes only, so the order the threads
     // take them in changes nothing in the file.
     const std::function<void()> work = [&]() {
@@ -1197,7 +1202,7 @@ void WarmUpWorkspaces(std::uint32_t width, int level, unsigned threads) {
     rows.width = width;
     rows.layout = PixelLayout::Rgb;
     rows.stride = std::size_t{width} * kBytesPerPixel;
-    const std::size_t rowsPerBand = std::max<std::size_t>(1, kBandBytes / (rows.stride + 1));
+    const std::size_t rowsPerBand = std::max<std::size_t>(1, kBandBytes / FilteredRowBytes(width));
     // Two bands, so that the second starts from the first's rows as bands do.
     rows.height = static_cast<std::uint32_t>(std::min<std::size_t>(2 * rowsPerBand, png::kMaxDimension));
     const std::vector<std::uint8_t> pixels(rows.stride * rows.height, 0x80);
@@ -1213,7 +1218,7 @@ void WarmUpWorkspaces(std::uint32_t width, int level, unsigned threads) {
         BandCompressor& compressor = workspace.CompressorFor(level);
         const std::size_t history = workspace.filter.Filter(rows, band, workspace.filtered);
         (void)compressor.Compress(workspace.filtered.data(), history, workspace.filtered.size() - history,
-                                  rows.stride + 1, bands.size() == 1);
+                                  FilteredRowBytes(width), bands.size() == 1);
     });
 }
 
