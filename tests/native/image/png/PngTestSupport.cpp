@@ -61,6 +61,8 @@ std::uint8_t PatternSample(Pattern pattern, std::uint32_t x, std::uint32_t y, st
         return static_cast<std::uint8_t>(Hash((x + y) % 97 * 4 + c) >> 24);
     case Pattern::Wallpaper:
         return static_cast<std::uint8_t>((x + 2 * y) / 16 + 40 * c + noise % 3 + (noise < 3 ? 40 : 0));
+    case Pattern::DarkGrain:
+        return static_cast<std::uint8_t>((x + y) / 64 + 8 * c + noise % 29);
     case Pattern::TileMap: {
         const std::uint32_t tile = Hash(x / 16 * 7919 + y / 16 * 104729) % 4;
         return static_cast<std::uint8_t>(Hash(tile * 100000 + x % 16 * 300 + y % 16 * 3 + c) >> 24);

@@ -21,6 +21,7 @@ enum class Pattern {
     DiagonalNoise, // noise along diagonals: each row is the one above shifted by a pixel
     TileMap,       // 16-pixel tiles of noise, each one of four drawn at random: far matches
     Wallpaper,     // a slow gradient with grain and rare bright specks, like a photo's sky
+    DarkGrain,     // a dim gradient under strong sensor noise, like a dark game scene
 };
 
 // A picture of the given size whose pixels follow `pattern`; `seed` varies the
