@@ -56,6 +56,22 @@ constexpr int kTwoEngineLevel = 7;
 // desktop a sixty-fourth the same bytes for no less work.
 constexpr std::size_t kProbeDivisor = 32;
 constexpr std::size_t kMinProbeBytes = std::size_t{16} * 1024;
+
+// Where a band's middle probe lies: whole rows from the band's middle, as many
+// as hold 1/kProbeDivisor of it (at least kMinProbeBytes, at most the band).
+// The plan's probes and the band's passes take the same rows, so that the
+// band needs no packing of its own to know what libdeflate makes of them.
+struct ProbeRows {
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+
+ProbeRows MiddleProbeRows(std::size_t bandRows, std::size_t rowBytes) {
+    const std::size_t bandBytes = rowBytes * bandRows;
+    const std::size_t probeBytes = std::min(bandBytes, std::max(kMinProbeBytes, bandBytes / kProbeDivisor));
+    const std::size_t count = std::min(bandRows, (probeBytes + rowBytes - 1) / rowBytes);
+    return {(bandRows - count) / 2, count};
+}
 // The short search is tried only on bands that libdeflate packs to at most
 // 1/kSearchPassDivisor of their size: on noisier bands it costs twice
 // libdeflate's time and its probe wins by a hair, when it wins.
@@ -83,6 +99,13 @@ constexpr std::size_t kClearWinDivisor = 20;
 // file grew (at a third, licorice grew 0.08 % and ui-files-2560 0.65 %: their
 // smooth gradients pack to a third and the probes mislead by a few bytes).
 constexpr std::size_t kNoisyDivisor = 2;
+// Nor on a probe libdeflate packs to fewer bytes than this: a block's header
+// and code tables take about as much, so such a probe is blank rows that say
+// nothing of the rest of the band. On a page of text both probes can be
+// blank, and a zlib pass then wins them by a few bytes of header (the
+// document's file grew 6 % when one band skipped libdeflate on such a word).
+// Any value from 64 to 256 changed no file of the fit half.
+constexpr std::size_t kBlankProbeBytes = 128;
 constexpr std::size_t kSpreadSlices = 4;
 // The short search: zlib's level-7 table with the hash chain cut from 256 to
 // 16 links, Z_FILTERED. It wins on many bands of desktops, where text meets
@@ -739,18 +762,25 @@ public:
 
     // `data` holds `history` bytes that the band before ended with, then the
     // band's `size` bytes, rows of `rowBytes` filtered bytes each.
+    // `packedProbe` is what libdeflate packed the band's middle probe to when
+    // the plan was chosen (0: not packed yet).
     DeflatedBand Compress(const std::uint8_t* data, std::size_t history, std::size_t size,
-                          std::size_t rowBytes, bool last) {
+                          std::size_t rowBytes, bool last, std::size_t packedProbe = 0) {
         const std::uint8_t* band = data + history;
         DeflatedBand result;
         result.filteredSize = size;
         result.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, band, size));
         const bool twoEngines = level_ >= kTwoEngineLevel;
-        const std::size_t probeSize = std::min(size, std::max(kMinProbeBytes, size / kProbeDivisor));
-        const std::uint8_t* probe = band + (size - probeSize) / 2;
+        const std::size_t wholeRowBytes = rowBytes == 0 || size % rowBytes != 0 ? size : rowBytes;
+        const ProbeRows probeRows = MiddleProbeRows(size / wholeRowBytes, wholeRowBytes);
+        const std::size_t probeSize = probeRows.count * wholeRowBytes;
+        const std::uint8_t* probe = band + probeRows.first * wholeRowBytes;
         const bool probing = twoEngines && probeSize < size;
         // The probe's smallest size so far: what a pass must beat to run in full.
-        std::size_t bestProbe = probing ? CompressWithLibdeflate(probe, probeSize) : 0;
+        std::size_t bestProbe = 0;
+        if (probing) {
+            bestProbe = packedProbe != 0 ? packedProbe : CompressWithLibdeflate(probe, probeSize);
+        }
         std::size_t runsProbe = 0;
         std::size_t searchProbe = 0;
         SpreadProbe spread;
@@ -884,11 +914,13 @@ private:
         if (searchTried) {
             searchProbe = CompressWithZlib(Reset(Z_FILTERED, true, nullptr, 0), probe, probeSize, true);
         }
-        if (!ClearlySmaller(searchTried ? std::min(runsProbe, searchProbe) : runsProbe, libdeflateProbe,
+        if (libdeflateProbe < kBlankProbeBytes ||
+            !ClearlySmaller(searchTried ? std::min(runsProbe, searchProbe) : runsProbe, libdeflateProbe,
                             margin)) {
             return chosen;
         }
-        if (!GatherSpread(libdeflate_.get(), band, size, rowBytes, spread)) {
+        if (!GatherSpread(libdeflate_.get(), band, size, rowBytes, spread) ||
+            spread.libdeflate < kBlankProbeBytes) {
             return chosen;
         }
         const std::size_t libdeflateSpread = spread.libdeflate;
@@ -1083,9 +1115,7 @@ Workspace& ThreadWorkspace() {
     return workspace;
 }
 
-// What libdeflate packs a band's probe to by each plan: whole rows from the
-// band's middle, as many as the zlib passes' probe covers (a thirty-second of
-// the band, at least kMinProbeBytes).
+// What libdeflate packs a band's middle probe to by each plan.
 struct ProbeSizes {
     std::size_t adaptive = 0;
     std::size_t up = 0;
@@ -1098,11 +1128,9 @@ struct ProbeSizes {
 ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspace,
                      BandCompressor& compressor) {
     const std::size_t filteredRowBytes = FilteredRowBytes(rows.width);
-    const std::size_t bandBytes = filteredRowBytes * band.rowCount;
-    const std::size_t probeBytes = std::min(bandBytes, std::max(kMinProbeBytes, bandBytes / kProbeDivisor));
-    const auto probeRows = static_cast<std::uint32_t>(
-        std::min<std::size_t>(band.rowCount, (probeBytes + filteredRowBytes - 1) / filteredRowBytes));
-    const std::uint32_t firstRow = band.firstRow + (band.rowCount - probeRows) / 2;
+    const ProbeRows probe = MiddleProbeRows(band.rowCount, filteredRowBytes);
+    const auto probeRows = static_cast<std::uint32_t>(probe.count);
+    const std::uint32_t firstRow = band.firstRow + static_cast<std::uint32_t>(probe.first);
     const std::size_t size = std::size_t{probeRows} * filteredRowBytes;
     // In the band's own buffer, filled before the band: no buffer more.
     std::vector<std::uint8_t>& buffer = workspace.filtered;
@@ -1125,9 +1153,12 @@ ProbeSizes PackProbe(const PixelRows& rows, const Band& band, Workspace& workspa
 // a thirty-second of the picture, from every band, so the few rows of one
 // band that point the wrong way (on tiles a few rows tall they do) are
 // outweighed by the rest. With more than one thread, also puts the bands
-// whose probe took libdeflate longest first in `order`.
+// whose probe took libdeflate longest first in `order`. `packedProbes`
+// receives what each band's probe packed to by the plan chosen.
 FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int level,
-                      std::size_t threadCount, std::vector<std::size_t>& order) {
+                      std::size_t threadCount, std::vector<std::size_t>& order,
+                      std::vector<std::size_t>& packedProbes) {
+    packedProbes.assign(bands.size(), 0);
     if (level < kTwoEngineLevel) {
         return FilterPlan::Adaptive;
     }
@@ -1155,7 +1186,11 @@ FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int
         adaptive += band.adaptive;
         up += band.up;
     }
-    return up < adaptive ? FilterPlan::Up : FilterPlan::Adaptive;
+    const FilterPlan plan = up < adaptive ? FilterPlan::Up : FilterPlan::Adaptive;
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        packedProbes[i] = plan == FilterPlan::Up ? sizes[i].up : sizes[i].adaptive;
+    }
+    return plan;
 }
 
 // Puts the costliest bands first (by a sample of their filtered rows), so that
@@ -1184,7 +1219,8 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
     const std::size_t threadCount = std::min<std::size_t>(threads, bands.size());
     std::vector<std::size_t> order(bands.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount, order);
+    std::vector<std::size_t> packedProbes;
+    const FilterPlan plan = ChoosePlan(rows, bands, level, threadCount, order, packedProbes);
     if (threadCount > 1 && level < kTwoEngineLevel) {
         SortSlowestFirst(rows, bands, order);
     }
@@ -1201,7 +1237,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
                 const std::size_t history = workspace.filter.Filter(rows, bands[i], workspace.filtered, plan);
                 deflated[i] = compressor.Compress(workspace.filtered.data(), history,
                                                   workspace.filtered.size() - history, filteredRowBytes,
-                                                  i + 1 == bands.size());
+                                                  i + 1 == bands.size(), packedProbes[i]);
             }
         } catch (...) {
             next = order.size(); // the others stop after their current band
