@@ -37,7 +37,15 @@ FilterKernel FastestFilterKernel();
 // 3 (each byte has a left neighbour) and a CPU for which CpuRunsAvx2().
 std::size_t FilterBytesAvx2(const std::uint8_t* row, const std::uint8_t* above, std::size_t begin,
                             std::size_t end, const ResidualRows& residuals, FilterCosts& costs);
+
+// A capture's pixels (blue, green, red, unused) as RGB, 8 a step, [0, the
+// last whole 8 before width); returns how many it converted.
+std::uint32_t BgrxToRgbAvx2(const std::uint8_t* bgrx, std::uint8_t* rgb, std::uint32_t width);
 #endif
+
+// A row of `width` pixels (blue, green, red, unused) as RGB, by `kernel`,
+// which the CPU must run; the SSE2 kernel converts as the plain one does.
+void BgrxRowToRgb(FilterKernel kernel, const std::uint8_t* bgrx, std::uint8_t* rgb, std::uint32_t width);
 
 // Every filter's residuals for the row, into `scratch` (a row per filter, the
 // five one after another), and their costs, computed by `kernel`, which the

@@ -225,6 +225,20 @@ png::FilterCosts png::FilterEveryWayWith(FilterKernel kernel, const std::uint8_t
     return FilterEveryWay(row, above, rowBytes, scratch, kernel);
 }
 
+void png::BgrxRowToRgb(FilterKernel kernel, const std::uint8_t* bgrx, std::uint8_t* rgb, std::uint32_t width) {
+    std::uint32_t x = 0;
+#if defined(__x86_64__)
+    if (kernel == FilterKernel::Avx2) {
+        x = BgrxToRgbAvx2(bgrx, rgb, width);
+    }
+#endif
+    for (; x < width; ++x) {
+        rgb[std::size_t{x} * 3] = bgrx[std::size_t{x} * 4 + 2];
+        rgb[std::size_t{x} * 3 + 1] = bgrx[std::size_t{x} * 4 + 1];
+        rgb[std::size_t{x} * 3 + 2] = bgrx[std::size_t{x} * 4];
+    }
+}
+
 namespace {
 
 // The filter whose residuals cost least; ties go to the simpler filter.
@@ -691,11 +705,7 @@ private:
                 std::memcpy(rgb + std::size_t{x} * 3, source + std::size_t{x} * 4, 3);
             }
         } else {
-            for (std::uint32_t x = 0; x < rows.width; ++x) {
-                rgb[std::size_t{x} * 3] = source[std::size_t{x} * 4 + 2];
-                rgb[std::size_t{x} * 3 + 1] = source[std::size_t{x} * 4 + 1];
-                rgb[std::size_t{x} * 3 + 2] = source[std::size_t{x} * 4];
-            }
+            png::BgrxRowToRgb(png::FastestFilterKernel(), source, rgb, rows.width);
         }
         return rgb;
     }

@@ -165,6 +165,34 @@ TEST_P(FilterKernelTest, GivesTheResidualsAndCostsOfTheDefinition) {
     }
 }
 
+// A capture's row (blue, green, red, unused) becomes red, green, blue, at
+// widths around the 8 pixels a wide step takes, with nothing written after it.
+TEST_P(FilterKernelTest, TurnsCapturedRowsIntoRgb) {
+    const FilterKernel kernel = GetParam();
+    if (!KernelRunsHere(kernel)) {
+        GTEST_SKIP() << "this CPU cannot run the " << KernelName({kernel, 0}) << " loop";
+    }
+    constexpr std::size_t kGuardBytes = 32;
+    constexpr std::uint8_t kUnwritten = 0xA5;
+    std::mt19937 random(7);
+    for (const std::uint32_t width : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 24u, 1366u, 1920u}) {
+        SCOPED_TRACE(std::to_string(width) + " pixels");
+        Bytes bgrx(std::size_t{width} * 4);
+        for (std::uint8_t& byte : bgrx) {
+            byte = static_cast<std::uint8_t>(random());
+        }
+        Bytes expected;
+        for (std::size_t x = 0; x < width; ++x) {
+            expected.insert(expected.end(), {bgrx[x * 4 + 2], bgrx[x * 4 + 1], bgrx[x * 4]});
+        }
+        expected.insert(expected.end(), kGuardBytes, kUnwritten);
+
+        Bytes rgb(std::size_t{width} * kBytesPerPixel + kGuardBytes, kUnwritten);
+        BgrxRowToRgb(kernel, bgrx.data(), rgb.data(), width);
+        EXPECT_EQ(rgb, expected);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryLoop, FilterKernelTest,
                          testing::Values(FilterKernel::Plain, FilterKernel::Sse2, FilterKernel::Avx2), KernelName);
 
