@@ -20,6 +20,7 @@
 #include <zlib.h>
 
 #include "image/PngChunks.h"
+#include "image/PngFilter.h"
 #include "image/PngFormat.h"
 #include "image/WorkerPool.h"
 
@@ -120,13 +121,8 @@ constexpr int kZlibChainLength = 16;
 // and cost 0.75 MB on a 1080p capture's peak.
 constexpr int kZlibMemLevel = 8;
 
-// Residuals are scored by magnitude, capped: a residual of 100 costs deflate
-// about as many bits as one of 40, so large jumps should not decide the filter.
-// libpng's rule (no cap) gave files up to 1.7 % larger on text pictures and
-// at most 0.3 % smaller on others.
-constexpr std::uint8_t kResidualCostCap = 32;
-
-using FilterCosts = std::array<std::uint64_t, png::kFilterCount>;
+using png::FilterCosts;
+using png::kResidualCostCap;
 
 inline std::uint32_t ResidualCost(std::uint8_t residual) {
     const auto negated = static_cast<std::uint8_t>(-residual);
@@ -219,7 +215,7 @@ std::size_t FilterBytesSse2(const std::uint8_t* row, const std::uint8_t* above, 
 // Every filter's residuals for the row, into `scratch` (a row per filter), and
 // their costs.
 FilterCosts FilterEveryWay(const std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
-                           std::uint8_t* scratch) {
+                           std::uint8_t* scratch, png::FilterKernel kernel = png::FastestFilterKernel()) {
     std::array<std::uint8_t*, png::kFilterCount> residuals{};
     for (std::size_t filter = 0; filter < residuals.size(); ++filter) {
         residuals[filter] = scratch + filter * rowBytes;
@@ -239,12 +235,42 @@ FilterCosts FilterEveryWay(const std::uint8_t* row, const std::uint8_t* above, s
         }
     }
     std::size_t done = first;
+#if defined(__x86_64__)
+    if (kernel == png::FilterKernel::Avx2) {
+        done = png::FilterBytesAvx2(row, above, done, rowBytes, residuals, costs);
+    }
+#endif
 #if defined(__SSE2__) || defined(_M_X64)
-    done = FilterBytesSse2(row, above, done, rowBytes, residuals, costs);
+    if (kernel != png::FilterKernel::Plain) {
+        done = FilterBytesSse2(row, above, done, rowBytes, residuals, costs);
+    }
 #endif
     FilterBytes(row, above, done, rowBytes, residuals, costs);
     return costs;
 }
+
+} // namespace
+
+png::FilterCosts png::FilterEveryWayWith(FilterKernel kernel, const std::uint8_t* row, const std::uint8_t* above,
+                                         std::size_t rowBytes, std::uint8_t* scratch) {
+    return FilterEveryWay(row, above, rowBytes, scratch, kernel);
+}
+
+void png::BgrxRowToRgb(FilterKernel kernel, const std::uint8_t* bgrx, std::uint8_t* rgb, std::uint32_t width) {
+    std::uint32_t x = 0;
+#if defined(__x86_64__)
+    if (kernel == FilterKernel::Avx2) {
+        x = BgrxToRgbAvx2(bgrx, rgb, width);
+    }
+#endif
+    for (; x < width; ++x) {
+        rgb[std::size_t{x} * 3] = bgrx[std::size_t{x} * 4 + 2];
+        rgb[std::size_t{x} * 3 + 1] = bgrx[std::size_t{x} * 4 + 1];
+        rgb[std::size_t{x} * 3 + 2] = bgrx[std::size_t{x} * 4];
+    }
+}
+
+namespace {
 
 // The filter whose residuals cost least; ties go to the simpler filter.
 std::size_t CheapestFilter(const FilterCosts& costs) {
@@ -712,11 +738,7 @@ private:
                 std::memcpy(rgb + std::size_t{x} * 3, source + std::size_t{x} * 4, 3);
             }
         } else {
-            for (std::uint32_t x = 0; x < rows.width; ++x) {
-                rgb[std::size_t{x} * 3] = source[std::size_t{x} * 4 + 2];
-                rgb[std::size_t{x} * 3 + 1] = source[std::size_t{x} * 4 + 1];
-                rgb[std::size_t{x} * 3 + 2] = source[std::size_t{x} * 4];
-            }
+            png::BgrxRowToRgb(png::FastestFilterKernel(), source, rgb, rows.width);
         }
         return rgb;
     }
