@@ -251,12 +251,14 @@ FilterCosts FilterEveryWay(const std::uint8_t* row, const std::uint8_t* above, s
 
 } // namespace
 
-png::FilterCosts png::FilterEveryWayWith(FilterKernel kernel, const std::uint8_t* row, const std::uint8_t* above,
-                                         std::size_t rowBytes, std::uint8_t* scratch) {
+png::FilterCosts png::FilterEveryWayWith(FilterKernel kernel, const std::uint8_t* row,
+                                         const std::uint8_t* above, std::size_t rowBytes,
+                                         std::uint8_t* scratch) {
     return FilterEveryWay(row, above, rowBytes, scratch, kernel);
 }
 
-void png::BgrxRowToRgb(FilterKernel kernel, const std::uint8_t* bgrx, std::uint8_t* rgb, std::uint32_t width) {
+void png::BgrxRowToRgb(FilterKernel kernel, const std::uint8_t* bgrx, std::uint8_t* rgb,
+                       std::uint32_t width) {
     std::uint32_t x = 0;
 #if defined(__x86_64__)
     if (kernel == FilterKernel::Avx2) {
@@ -1114,10 +1116,10 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
     return bands;
 }
 
-// What each pool thread keeps from one picture to the next, until it ends after
-// a while without work: its compressors, with their tables, and its buffers.
-// Pages the system has to find and clear on first touch cost more than some
-// bands' whole deflate.
+// What each thread of a run keeps from one picture to the next, until the pool
+// has been without work for a while: its compressors, with their tables, and
+// its buffers. Pages the system has to find and clear on first touch cost more
+// than some bands' whole deflate.
 struct Workspace {
     BandFilter filter;
     std::vector<std::uint8_t> filtered;
@@ -1132,9 +1134,29 @@ struct Workspace {
     }
 };
 
-Workspace& ThreadWorkspace() {
-    thread_local Workspace workspace;
-    return workspace;
+// The workspace of a run's slot (WorkerPool::Run). A pool thread keeps its own
+// in thread_local storage, which goes when the thread ends. The calling
+// thread's (slot 0) is kept apart, not in that thread: the window's thread
+// that saves a capture lives as long as the program, and would otherwise hold
+// it for good. Only runs use it, one at a time, and the pool lets it go when
+// its threads have ended after their idle time.
+Workspace& WorkspaceFor(std::size_t slot) {
+    if (slot != 0) {
+        thread_local Workspace workspace;
+        return workspace;
+    }
+    // Never destroyed, as the pool is not: a pool thread may release it while
+    // the process exits.
+    static auto* const callers = new std::unique_ptr<Workspace>;
+    if (!*callers) {
+        *callers = std::make_unique<Workspace>();
+        static const bool releaseSet = [] {
+            WorkerPool::Shared().SetIdleRelease([] { callers->reset(); });
+            return true;
+        }();
+        (void)releaseSet;
+    }
+    return **callers;
 }
 
 // What libdeflate packs a band's middle probe to by each plan.
@@ -1186,8 +1208,8 @@ FilterPlan ChoosePlan(const PixelRows& rows, const std::vector<Band>& bands, int
     }
     std::vector<ProbeSizes> sizes(bands.size());
     std::atomic<std::size_t> next{0};
-    WorkerPool::Shared().Run(threadCount, [&]() {
-        Workspace& workspace = ThreadWorkspace();
+    WorkerPool::Shared().Run(threadCount, [&](std::size_t slot) {
+        Workspace& workspace = WorkspaceFor(slot);
         try {
             BandCompressor& compressor = workspace.CompressorFor(level);
             for (std::size_t i = next++; i < bands.size(); i = next++) {
@@ -1250,8 +1272,8 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
     const std::size_t filteredRowBytes = FilteredRowBytes(rows.width);
     // Each band's result depends on its bytes only, so the order the threads
     // take them in changes nothing in the file.
-    const std::function<void()> work = [&]() {
-        Workspace& workspace = ThreadWorkspace();
+    const std::function<void(std::size_t)> work = [&](std::size_t slot) {
+        Workspace& workspace = WorkspaceFor(slot);
         try {
             BandCompressor& compressor = workspace.CompressorFor(level);
             for (std::size_t taken = next++; taken < order.size(); taken = next++) {
@@ -1290,8 +1312,8 @@ void WarmUpWorkspaces(std::uint32_t width, int level, unsigned threads) {
     if (threads == 0) {
         threads = std::max(1u, std::thread::hardware_concurrency());
     }
-    WorkerPool::Shared().Run(threads, [&]() {
-        Workspace& workspace = ThreadWorkspace();
+    WorkerPool::Shared().Run(threads, [&](std::size_t slot) {
+        Workspace& workspace = WorkspaceFor(slot);
         BandCompressor& compressor = workspace.CompressorFor(level);
         const std::size_t history = workspace.filter.Filter(rows, band, workspace.filtered);
         (void)compressor.Compress(workspace.filtered.data(), history, workspace.filtered.size() - history,

@@ -42,7 +42,8 @@ Filtered FilterAsDefined(const Bytes& row, const Bytes& above) {
         const int left = i >= kBytesPerPixel ? row[i - kBytesPerPixel] : 0;
         const int up = above[i];
         const int upLeft = i >= kBytesPerPixel ? above[i - kBytesPerPixel] : 0;
-        const int predictions[kFilterCount] = {0, left, up, (left + up) / 2, PaethAsDefined(left, up, upLeft)};
+        const int predictions[kFilterCount] = {0, left, up, (left + up) / 2,
+                                               PaethAsDefined(left, up, upLeft)};
         for (std::size_t filter = 0; filter < kFilterCount; ++filter) {
             const auto residual = static_cast<std::uint8_t>(row[i] - predictions[filter]);
             out.residuals[filter * rowBytes + i] = residual;
@@ -70,23 +71,36 @@ const Content kContents[] = {
     {"FlatBlack", [](std::mt19937&, std::size_t, int) { return std::uint8_t{0}; }},
     {"FlatWhite", [](std::mt19937&, std::size_t, int) { return std::uint8_t{255}; }},
     // The first row of a picture: nothing above it.
-    {"FirstRow",
-     [](std::mt19937& r, std::size_t, int line) { return line == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>(r()); }},
+    {"FirstRow", [](std::mt19937& r, std::size_t,
+                    int line) { return line == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>(r()); }},
     {"HorizontalGradient",
-     [](std::mt19937&, std::size_t i, int) { return static_cast<std::uint8_t>(i / kBytesPerPixel * 5 + i % 3 * 80); }},
+     [](std::mt19937&, std::size_t i, int) {
+         return static_cast<std::uint8_t>(i / kBytesPerPixel * 5 + i % 3 * 80);
+     }},
     {"VerticalGradient",
-     [](std::mt19937&, std::size_t i, int line) { return static_cast<std::uint8_t>(i % 3 * 40 + std::size_t(line) * 9); }},
+     [](std::mt19937&, std::size_t i, int line) {
+         return static_cast<std::uint8_t>(i % 3 * 40 + std::size_t(line) * 9);
+     }},
     {"DiagonalGradient",
-     [](std::mt19937&, std::size_t i, int line) { return static_cast<std::uint8_t>(i / kBytesPerPixel * 3 + std::size_t(line) * 7); }},
+     [](std::mt19937&, std::size_t i, int line) {
+         return static_cast<std::uint8_t>(i / kBytesPerPixel * 3 + std::size_t(line) * 7);
+     }},
     // Sums of neighbours near 0 and 510, odd and even: where the Average's
     // rounding and the residuals' wrap around 0 and 128 show.
     {"NearTheEnds",
-     [](std::mt19937& r, std::size_t, int) { return OneOf(r, {0, 1, 2, 126, 127, 128, 129, 253, 254, 255}); }},
+     [](std::mt19937& r, std::size_t, int) {
+         return OneOf(r, {0, 1, 2, 126, 127, 128, 129, 253, 254, 255});
+     }},
     // Few values: most pixels tie two or three of Paeth's distances, so the
     // order it breaks ties in decides every byte.
-    {"PaethTies", [](std::mt19937& r, std::size_t, int) { return OneOf(r, {0, 1, 2, 3}); }},
+    {"PaethTies",
+     [](std::mt19937& r, std::size_t, int) {
+         return OneOf(r, {0, 1, 2, 3});
+     }},
     {"TextOnWhite",
-     [](std::mt19937& r, std::size_t, int) { return r() % 5 == 0 ? OneOf(r, {0, 40, 90, 200}) : std::uint8_t{255}; }},
+     [](std::mt19937& r, std::size_t, int) {
+         return r() % 5 == 0 ? OneOf(r, {0, 40, 90, 200}) : std::uint8_t{255};
+     }},
 };
 
 // Widths in pixels around each loop's step (32 and 16 bytes) and the row's
@@ -149,7 +163,8 @@ TEST_P(FilterKernelTest, GivesTheResidualsAndCostsOfTheDefinition) {
             const Filtered expected = FilterAsDefined(row, above);
 
             Bytes scratch(kFilterCount * rowBytes + kGuardBytes, kUnwritten);
-            const FilterCosts costs = FilterEveryWayWith(kernel, row.data(), above.data(), rowBytes, scratch.data());
+            const FilterCosts costs =
+                FilterEveryWayWith(kernel, row.data(), above.data(), rowBytes, scratch.data());
 
             EXPECT_EQ(costs, expected.costs);
             for (std::size_t i = 0; i < expected.residuals.size(); ++i) {
@@ -194,7 +209,8 @@ TEST_P(FilterKernelTest, TurnsCapturedRowsIntoRgb) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLoop, FilterKernelTest,
-                         testing::Values(FilterKernel::Plain, FilterKernel::Sse2, FilterKernel::Avx2), KernelName);
+                         testing::Values(FilterKernel::Plain, FilterKernel::Sse2, FilterKernel::Avx2),
+                         KernelName);
 
 // The writer takes the widest loop the CPU runs: AVX2 exactly where the
 // compiler's own check finds it (which also asks the OS for the YMM state).
