@@ -1292,7 +1292,7 @@ std::vector<DeflatedBand> DeflateBands(const PixelRows& rows, const std::vector<
     return deflated;
 }
 
-// Has every pool thread build what it keeps for a picture of `width` pixels a
+// Has every thread of a run build what it keeps for a picture of `width` pixels a
 // row at `level`, by filtering and packing a band of a flat picture of that
 // width: compressors, tables and buffers at a band's full size, their pages
 // touched.

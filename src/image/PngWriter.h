@@ -34,8 +34,9 @@ struct PixelRows {
 // no larger than libpng's at its level 7 on screen content, in a fraction of the
 // time. Each row is given the filter whose residuals look cheapest to deflate.
 // The filtered rows are cut into bands of about a megabyte that are deflated
-// independently, on up to `threads` threads (0: one per processor) of the
-// process's WorkerPool while the caller waits, and joined into one zlib stream;
+// independently, on up to `threads` threads (0: one per processor): the
+// calling thread and threads of the process's WorkerPool, and joined into one
+// zlib stream;
 // the bands depend on the picture's size only, so the bytes are the same for
 // any number of threads. Pictures encoded from several threads at once take
 // the pool in turn.
