@@ -909,7 +909,7 @@ private:
     struct SpreadProbe {
         bool gathered = false;
         std::size_t size = 0;
-        std::size_t libdeflate = 0;
+        std::size_t libdeflate = 0; // at the band's libdeflate level
         std::size_t runs = 0;
         std::size_t search = 0;
     };
@@ -1147,14 +1147,13 @@ Workspace& WorkspaceFor(std::size_t slot) {
     }
     // Never destroyed, as the pool is not: a pool thread may release it while
     // the process exits.
-    static auto* const callers = new std::unique_ptr<Workspace>;
+    static auto* const callers = [] {
+        auto* kept = new std::unique_ptr<Workspace>;
+        WorkerPool::Shared().SetIdleRelease([kept] { kept->reset(); });
+        return kept;
+    }();
     if (!*callers) {
         *callers = std::make_unique<Workspace>();
-        static const bool releaseSet = [] {
-            WorkerPool::Shared().SetIdleRelease([] { callers->reset(); });
-            return true;
-        }();
-        (void)releaseSet;
     }
     return **callers;
 }
