@@ -11,7 +11,7 @@ namespace mirulo::image {
 namespace {
 
 constexpr int kMinMatch = 6;
-constexpr int kMaxMatch = 258;
+constexpr unsigned kMaxMatch = 258;
 constexpr std::size_t kWindow = 32768;
 // previous_ is a ring one window long, so a place exactly a window back has
 // been overwritten by the newest one: chains stop a byte short of the window.
@@ -32,25 +32,27 @@ constexpr std::size_t kBlockSymbols = 32768;
 constexpr unsigned kValueBits = 10;
 constexpr std::uint32_t kValueMask = (1u << kValueBits) - 1;
 
-constexpr int kLiteralLengthCodes = 286;
-constexpr int kDistanceCodes = 30;
-constexpr int kCodeLengthCodes = 19;
-constexpr int kEndOfBlock = 256;
-constexpr int kMaxCodeLength = 15;
-constexpr int kMaxCodeLengthCodeLength = 7;
+constexpr std::size_t kLiteralLengthCodes = 286;
+constexpr std::size_t kDistanceCodes = 30;
+constexpr std::size_t kCodeLengthCodes = 19;
+constexpr std::size_t kFirstLengthCode = 257;
+constexpr std::size_t kEndOfBlock = 256;
+constexpr std::size_t kMaxCodeLength = 15;
+constexpr std::size_t kMaxCodeLengthCodeLength = 7;
 
-constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                             31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr std::array<int, 29> kLengthExtraBits = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<int, 30> kDistanceBase = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                               33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
-                                               1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr std::array<int, 30> kDistanceExtraBits = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                                    6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+constexpr std::array<unsigned, 29> kLengthBase = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                                  15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                                  67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<unsigned, 29> kLengthExtraBits = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::array<unsigned, 30> kDistanceBase = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<unsigned, 30> kDistanceExtraBits = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 // The order in which a dynamic block's header gives the code-length code.
-constexpr std::array<int, kCodeLengthCodes> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
+constexpr std::array<std::size_t, kCodeLengthCodes> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 struct CodeTables {
     std::array<std::uint8_t, kMaxMatch + 1> lengthCode{};
@@ -60,16 +62,17 @@ struct CodeTables {
     std::array<std::uint8_t, 256> farDistanceCode{};
 
     constexpr CodeTables() {
-        for (int code = 0; code < 29; ++code) {
-            for (int length = kLengthBase[code];
-                 length < kLengthBase[code] + (1 << kLengthExtraBits[code]) && length <= kMaxMatch; ++length) {
+        for (std::size_t code = 0; code < kLengthBase.size(); ++code) {
+            for (unsigned length = kLengthBase[code];
+                 length < kLengthBase[code] + (1u << kLengthExtraBits[code]) && length <= kMaxMatch;
+                 ++length) {
                 lengthCode[length] = static_cast<std::uint8_t>(code);
             }
         }
         lengthCode[kMaxMatch] = 28; // 258 has a code of its own, not 227 + 31
-        for (int code = 0; code < kDistanceCodes; ++code) {
-            for (int distance = kDistanceBase[code]; distance < kDistanceBase[code] + (1 << kDistanceExtraBits[code]);
-                 ++distance) {
+        for (std::size_t code = 0; code < kDistanceCodes; ++code) {
+            for (unsigned distance = kDistanceBase[code];
+                 distance < kDistanceBase[code] + (1u << kDistanceExtraBits[code]); ++distance) {
                 if (distance <= 256) {
                     nearDistanceCode[distance - 1] = static_cast<std::uint8_t>(code);
                 } else {
@@ -79,7 +82,7 @@ struct CodeTables {
         }
     }
 
-    int DistanceCode(std::uint32_t distance) const {
+    std::size_t DistanceCode(std::uint32_t distance) const {
         return distance <= 256 ? nearDistanceCode[distance - 1] : farDistanceCode[(distance - 1) >> 7];
     }
 };
@@ -98,34 +101,36 @@ std::uint64_t Load64(const std::uint8_t* p) {
 // Annex K.3, which keeps the code complete. A lone symbol gets a partner, so
 // that every code is complete.
 template <std::size_t N>
-void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std::array<std::uint8_t, N>& lengths) {
+void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, std::size_t limit,
+                      std::array<std::uint8_t, N>& lengths) {
     lengths.fill(0);
-    std::array<int, N> symbols{};
-    int used = 0;
-    for (int symbol = 0; symbol < static_cast<int>(N); ++symbol) {
+    std::array<std::size_t, N> symbols{};
+    std::size_t used = 0;
+    for (std::size_t symbol = 0; symbol < N; ++symbol) {
         if (counts[symbol] != 0) {
             symbols[used++] = symbol;
         }
     }
     if (used <= 1) {
-        const int only = used == 1 ? symbols[0] : 0;
+        const std::size_t only = used == 1 ? symbols[0] : 0;
         lengths[only] = 1;
         lengths[only == 0 ? 1 : 0] = 1;
         return;
     }
-    std::sort(symbols.begin(), symbols.begin() + used, [&](int a, int b) {
-        return counts[a] != counts[b] ? counts[a] < counts[b] : a < b;
-    });
+    std::sort(
+        symbols.begin(), symbols.begin() + static_cast<std::ptrdiff_t>(used),
+        [&](std::size_t a, std::size_t b) { return counts[a] != counts[b] ? counts[a] < counts[b] : a < b; });
     std::array<std::uint32_t, N> work{};
-    for (int i = 0; i < used; ++i) {
+    for (std::size_t i = 0; i < used; ++i) {
         work[i] = counts[symbols[i]];
     }
     // Moffat-Katajainen: the first pass forms the tree's inner nodes in
-    // place, the second their depths, the third the leaves' depths.
+    // place, the second their depths, the third the leaves' depths. Inner
+    // nodes are referred to by index, leaves by count, both in work[].
     work[0] += work[1];
-    int root = 0;
-    int leaf = 2;
-    for (int next = 1; next < used - 1; ++next) {
+    std::size_t root = 0;
+    std::size_t leaf = 2;
+    for (std::size_t next = 1; next < used - 1; ++next) {
         if (leaf >= used || work[root] < work[leaf]) {
             work[next] = work[root];
             work[root++] = static_cast<std::uint32_t>(next);
@@ -140,21 +145,21 @@ void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std
         }
     }
     work[used - 2] = 0;
-    for (int next = used - 3; next >= 0; --next) {
+    for (std::size_t next = used - 2; next-- > 0;) {
         work[next] = work[work[next]] + 1;
     }
-    int available = 1;
-    int inner = 0;
+    std::size_t available = 1;
+    std::size_t inner = 0;
     std::uint32_t depth = 0;
-    root = used - 2;
-    int next = used - 1;
+    std::size_t innerLeft = used - 1; // inner nodes not yet placed at a depth, the deepest last
+    std::size_t next = used;          // leaves are given depths from the back
     while (available > 0) {
-        while (root >= 0 && work[root] == depth) {
+        while (innerLeft > 0 && work[innerLeft - 1] == depth) {
             ++inner;
-            --root;
+            --innerLeft;
         }
         while (available > inner) {
-            work[next--] = depth;
+            work[--next] = depth;
             --available;
         }
         available = 2 * inner;
@@ -162,13 +167,13 @@ void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std
         inner = 0;
     }
     // work[i] is now the length of symbols[i], longest first.
-    std::array<int, N + 1> perLength{};
-    for (int i = 0; i < used; ++i) {
+    std::array<std::size_t, N + 1> perLength{};
+    for (std::size_t i = 0; i < used; ++i) {
         ++perLength[work[i]];
     }
-    for (int length = used; length > limit; --length) {
+    for (std::size_t length = used; length > limit; --length) {
         while (perLength[length] > 0) {
-            int shorter = length - 2;
+            std::size_t shorter = length - 2;
             while (perLength[shorter] == 0) {
                 --shorter;
             }
@@ -178,10 +183,10 @@ void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std
             perLength[shorter] -= 1;
         }
     }
-    int symbol = used - 1; // the most frequent takes the shortest
-    for (int length = 1; length <= limit; ++length) {
-        for (int k = 0; k < perLength[length]; ++k) {
-            lengths[symbols[symbol--]] = static_cast<std::uint8_t>(length);
+    std::size_t symbol = used; // the most frequent take the shortest
+    for (std::size_t length = 1; length <= limit; ++length) {
+        for (std::size_t k = 0; k < perLength[length]; ++k) {
+            lengths[symbols[--symbol]] = static_cast<std::uint8_t>(length);
         }
     }
 }
@@ -190,27 +195,27 @@ void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std
 // their first bit.
 template <std::size_t N>
 void CanonicalCodes(const std::array<std::uint8_t, N>& lengths, std::array<std::uint16_t, N>& codes) {
-    std::array<int, kMaxCodeLength + 1> perLength{};
+    std::array<unsigned, kMaxCodeLength + 1> perLength{};
     for (const std::uint8_t length : lengths) {
         ++perLength[length];
     }
     perLength[0] = 0;
-    std::array<int, kMaxCodeLength + 1> next{};
-    int code = 0;
-    for (int length = 1; length <= kMaxCodeLength; ++length) {
+    std::array<unsigned, kMaxCodeLength + 1> next{};
+    unsigned code = 0;
+    for (std::size_t length = 1; length <= kMaxCodeLength; ++length) {
         code = (code + perLength[length - 1]) << 1;
         next[length] = code;
     }
     for (std::size_t symbol = 0; symbol < N; ++symbol) {
-        const int length = lengths[symbol];
+        const std::uint8_t length = lengths[symbol];
         codes[symbol] = 0;
         if (length == 0) {
             continue;
         }
-        int value = next[length]++;
-        int reversed = 0;
-        for (int bit = 0; bit < length; ++bit) {
-            reversed = (reversed << 1) | (value & 1);
+        unsigned value = next[length]++;
+        unsigned reversed = 0;
+        for (unsigned bit = 0; bit < length; ++bit) {
+            reversed = (reversed << 1) | (value & 1u);
             value >>= 1;
         }
         codes[symbol] = static_cast<std::uint16_t>(reversed);
@@ -221,7 +226,7 @@ void CanonicalCodes(const std::array<std::uint8_t, N>& lengths, std::array<std::
 // seven, 280-287 eight; distances five.
 constexpr std::array<std::uint8_t, 288> FixedLiteralLengths() {
     std::array<std::uint8_t, 288> lengths{};
-    for (int symbol = 0; symbol < 288; ++symbol) {
+    for (std::size_t symbol = 0; symbol < lengths.size(); ++symbol) {
         lengths[symbol] = symbol < 144 ? 8 : symbol < 256 ? 9 : symbol < 280 ? 7 : 8;
     }
     return lengths;
@@ -233,7 +238,7 @@ struct LongMatchDeflater::BitWriter {
     std::vector<std::uint8_t>& out;
     std::size_t used = 0;
     std::uint64_t pending = 0;
-    int pendingBits = 0;
+    unsigned pendingBits = 0;
 
     // Room for `bytes` more, on top of what is pending.
     void Reserve(std::size_t bytes) {
@@ -243,14 +248,14 @@ struct LongMatchDeflater::BitWriter {
         }
     }
     // At most 32 bits at a time.
-    void Put(std::uint32_t value, int count) {
+    void Put(std::uint32_t value, unsigned count) {
         pending |= static_cast<std::uint64_t>(value) << pendingBits;
         pendingBits += count;
         if (pendingBits >= 32) {
             const auto word = static_cast<std::uint32_t>(pending);
-            const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
-                                           static_cast<std::uint8_t>(word >> 16),
-                                           static_cast<std::uint8_t>(word >> 24)};
+            const std::uint8_t bytes[4] = {
+                static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
+                static_cast<std::uint8_t>(word >> 16), static_cast<std::uint8_t>(word >> 24)};
             std::memcpy(out.data() + used, bytes, 4);
             used += 4;
             pending >>= 32;
@@ -261,7 +266,7 @@ struct LongMatchDeflater::BitWriter {
         while (pendingBits > 0) {
             out[used++] = static_cast<std::uint8_t>(pending);
             pending >>= 8;
-            pendingBits -= 8;
+            pendingBits = pendingBits > 8 ? pendingBits - 8 : 0;
         }
         pending = 0;
         pendingBits = 0;
@@ -272,8 +277,7 @@ struct LongMatchDeflater::BitWriter {
     }
 };
 
-LongMatchDeflater::LongMatchDeflater()
-    : head_(std::size_t{1} << kHashBits, -1), previous_(kWindow, 0) {
+LongMatchDeflater::LongMatchDeflater() : head_(std::size_t{1} << kHashBits, -1), previous_(kWindow, 0) {
     symbols_.reserve(kBlockSymbols + 1);
 }
 
@@ -428,7 +432,8 @@ std::size_t LongMatchDeflater::Compress(const std::uint8_t* data, std::size_t hi
     return bits.used;
 }
 
-void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std::size_t blockEnd, bool final) {
+void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std::size_t blockEnd,
+                                   bool final) {
     std::array<std::uint32_t, kLiteralLengthCodes> literalCounts{};
     std::array<std::uint32_t, kDistanceCodes> distanceCounts{};
     for (const std::uint32_t symbol : symbols_) {
@@ -437,7 +442,7 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
         if (distance == 0) {
             ++literalCounts[value];
         } else {
-            ++literalCounts[257 + kTables.lengthCode[value]];
+            ++literalCounts[kFirstLengthCode + kTables.lengthCode[value]];
             ++distanceCounts[kTables.DistanceCode(distance)];
         }
     }
@@ -446,11 +451,11 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     std::array<std::uint8_t, kDistanceCodes> distanceLengths{};
     BuildCodeLengths(literalCounts, kMaxCodeLength, literalLengths);
     BuildCodeLengths(distanceCounts, kMaxCodeLength, distanceLengths);
-    int literalCodesSent = kLiteralLengthCodes;
-    while (literalCodesSent > 257 && literalLengths[literalCodesSent - 1] == 0) {
+    std::size_t literalCodesSent = kLiteralLengthCodes;
+    while (literalCodesSent > kFirstLengthCode && literalLengths[literalCodesSent - 1] == 0) {
         --literalCodesSent;
     }
-    int distanceCodesSent = kDistanceCodes;
+    std::size_t distanceCodesSent = kDistanceCodes;
     while (distanceCodesSent > 1 && distanceLengths[distanceCodesSent - 1] == 0) {
         --distanceCodesSent;
     }
@@ -459,29 +464,31 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     // 3-6 times, 17 and 18 give 3-10 and 11-138 zeros.
     std::array<std::uint8_t, kLiteralLengthCodes + kDistanceCodes> allLengths{};
     std::copy_n(literalLengths.begin(), literalCodesSent, allLengths.begin());
-    std::copy_n(distanceLengths.begin(), distanceCodesSent, allLengths.begin() + literalCodesSent);
-    const int lengthCount = literalCodesSent + distanceCodesSent;
+    std::copy_n(distanceLengths.begin(), distanceCodesSent,
+                allLengths.begin() + static_cast<std::ptrdiff_t>(literalCodesSent));
+    const std::size_t lengthCount = literalCodesSent + distanceCodesSent;
     struct LengthSymbol {
         std::uint8_t symbol;
         std::uint8_t extra;
     };
     std::array<LengthSymbol, kLiteralLengthCodes + kDistanceCodes> lengthSymbols{};
-    int lengthSymbolCount = 0;
+    std::size_t lengthSymbolCount = 0;
     std::array<std::uint32_t, kCodeLengthCodes> lengthCodeCounts{};
-    const auto add = [&](int symbol, int extra) {
-        lengthSymbols[lengthSymbolCount++] = {static_cast<std::uint8_t>(symbol), static_cast<std::uint8_t>(extra)};
+    const auto add = [&](std::size_t symbol, std::size_t extra) {
+        lengthSymbols[lengthSymbolCount++] = {static_cast<std::uint8_t>(symbol),
+                                              static_cast<std::uint8_t>(extra)};
         ++lengthCodeCounts[symbol];
     };
-    for (int i = 0; i < lengthCount;) {
+    for (std::size_t i = 0; i < lengthCount;) {
         const std::uint8_t length = allLengths[i];
-        int run = 1;
+        std::size_t run = 1;
         while (i + run < lengthCount && allLengths[i + run] == length) {
             ++run;
         }
         i += run;
         if (length == 0) {
             while (run >= 11) {
-                const int taken = std::min(run, 138);
+                const std::size_t taken = std::min<std::size_t>(run, 138);
                 add(18, taken - 11);
                 run -= taken;
             }
@@ -493,7 +500,7 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
             add(length, 0);
             --run;
             while (run >= 3) {
-                const int taken = std::min(run, 6);
+                const std::size_t taken = std::min<std::size_t>(run, 6);
                 add(16, taken - 3);
                 run -= taken;
             }
@@ -504,32 +511,36 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     }
     std::array<std::uint8_t, kCodeLengthCodes> lengthCodeLengths{};
     BuildCodeLengths(lengthCodeCounts, kMaxCodeLengthCodeLength, lengthCodeLengths);
-    int lengthCodesSent = kCodeLengthCodes;
+    std::size_t lengthCodesSent = kCodeLengthCodes;
     while (lengthCodesSent > 4 && lengthCodeLengths[kCodeLengthOrder[lengthCodesSent - 1]] == 0) {
         --lengthCodesSent;
     }
+    const auto repeatBits = [](std::size_t symbol) -> unsigned {
+        return symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0;
+    };
 
     // What each way of writing the block costs, in bits.
     static constexpr std::array<std::uint8_t, 288> kFixedLiteralLengths = FixedLiteralLengths();
-    std::uint64_t dynamicBits = 3 + 5 + 5 + 4 + 3 * static_cast<std::uint64_t>(lengthCodesSent);
-    for (int i = 0; i < lengthSymbolCount; ++i) {
-        const int symbol = lengthSymbols[i].symbol;
-        dynamicBits += lengthCodeLengths[symbol] + (symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0);
+    std::uint64_t dynamicBits = 3 + 5 + 5 + 4 + 3 * std::uint64_t{lengthCodesSent};
+    for (std::size_t i = 0; i < lengthSymbolCount; ++i) {
+        const std::size_t symbol = lengthSymbols[i].symbol;
+        dynamicBits += lengthCodeLengths[symbol] + repeatBits(symbol);
     }
     std::uint64_t fixedBits = 3;
-    for (int symbol = 0; symbol < kLiteralLengthCodes; ++symbol) {
-        const std::uint64_t extra = symbol > 256 ? kLengthExtraBits[symbol - 257] : 0;
+    for (std::size_t symbol = 0; symbol < kLiteralLengthCodes; ++symbol) {
+        const std::uint64_t extra =
+            symbol >= kFirstLengthCode ? kLengthExtraBits[symbol - kFirstLengthCode] : 0;
         dynamicBits += literalCounts[symbol] * (literalLengths[symbol] + extra);
         fixedBits += literalCounts[symbol] * (kFixedLiteralLengths[symbol] + extra);
     }
-    for (int symbol = 0; symbol < kDistanceCodes; ++symbol) {
-        dynamicBits += distanceCounts[symbol] * static_cast<std::uint64_t>(distanceLengths[symbol] +
-                                                                            kDistanceExtraBits[symbol]);
-        fixedBits += distanceCounts[symbol] * static_cast<std::uint64_t>(5 + kDistanceExtraBits[symbol]);
+    for (std::size_t symbol = 0; symbol < kDistanceCodes; ++symbol) {
+        dynamicBits +=
+            std::uint64_t{distanceCounts[symbol]} * (distanceLengths[symbol] + kDistanceExtraBits[symbol]);
+        fixedBits += std::uint64_t{distanceCounts[symbol]} * (5 + kDistanceExtraBits[symbol]);
     }
     const std::size_t rawBytes = blockEnd - blockStart;
     const std::size_t storedPieces = std::max<std::size_t>(1, (rawBytes + 65534) / 65535);
-    const std::uint64_t storedBits = 8 * (static_cast<std::uint64_t>(rawBytes) + 5 * storedPieces) + 8;
+    const std::uint64_t storedBits = 8 * (std::uint64_t{rawBytes} + 5 * storedPieces) + 8;
 
     if (storedBits < dynamicBits && storedBits < fixedBits) {
         bits.Reserve(storedBits / 8 + 8);
@@ -538,9 +549,9 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
             const std::size_t count = std::min<std::size_t>(65535, blockEnd - from);
             bits.Put(final && piece + 1 == storedPieces ? 1 : 0, 3);
             bits.AlignToByte();
-            const std::uint8_t header[4] = {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
-                                            static_cast<std::uint8_t>(~count),
-                                            static_cast<std::uint8_t>(~count >> 8)};
+            const std::uint8_t header[4] = {
+                static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
+                static_cast<std::uint8_t>(~count), static_cast<std::uint8_t>(~count >> 8)};
             bits.PutBytes(header, sizeof header);
             bits.PutBytes(base_ + from, count);
             from += count;
@@ -559,32 +570,30 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
         bits.Put(1, 2);
         usedLiteralLengths = kFixedLiteralLengths;
         usedDistanceLengths.fill(5);
-        CanonicalCodes(usedLiteralLengths, literalCodes);
-        CanonicalCodes(usedDistanceLengths, distanceCodes);
     } else {
         bits.Reserve(dynamicBits / 8 + 8);
         bits.Put(final ? 1 : 0, 1);
         bits.Put(2, 2);
-        bits.Put(static_cast<std::uint32_t>(literalCodesSent - 257), 5);
+        bits.Put(static_cast<std::uint32_t>(literalCodesSent - kFirstLengthCode), 5);
         bits.Put(static_cast<std::uint32_t>(distanceCodesSent - 1), 5);
         bits.Put(static_cast<std::uint32_t>(lengthCodesSent - 4), 4);
-        for (int i = 0; i < lengthCodesSent; ++i) {
+        for (std::size_t i = 0; i < lengthCodesSent; ++i) {
             bits.Put(lengthCodeLengths[kCodeLengthOrder[i]], 3);
         }
         std::array<std::uint16_t, kCodeLengthCodes> lengthCodes{};
         CanonicalCodes(lengthCodeLengths, lengthCodes);
-        for (int i = 0; i < lengthSymbolCount; ++i) {
+        for (std::size_t i = 0; i < lengthSymbolCount; ++i) {
             const LengthSymbol& entry = lengthSymbols[i];
             bits.Put(lengthCodes[entry.symbol], lengthCodeLengths[entry.symbol]);
-            if (entry.symbol >= 16) {
-                bits.Put(entry.extra, entry.symbol == 16 ? 2 : entry.symbol == 17 ? 3 : 7);
+            if (repeatBits(entry.symbol) != 0) {
+                bits.Put(entry.extra, repeatBits(entry.symbol));
             }
         }
         std::copy(literalLengths.begin(), literalLengths.end(), usedLiteralLengths.begin());
         usedDistanceLengths = distanceLengths;
-        CanonicalCodes(usedLiteralLengths, literalCodes);
-        CanonicalCodes(usedDistanceLengths, distanceCodes);
     }
+    CanonicalCodes(usedLiteralLengths, literalCodes);
+    CanonicalCodes(usedDistanceLengths, distanceCodes);
     for (const std::uint32_t symbol : symbols_) {
         const std::uint32_t distance = symbol >> kValueBits;
         const std::uint32_t value = symbol & kValueMask;
@@ -592,16 +601,16 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
             bits.Put(literalCodes[value], usedLiteralLengths[value]);
             continue;
         }
-        const int lengthCode = kTables.lengthCode[value];
-        bits.Put(literalCodes[257 + lengthCode], usedLiteralLengths[257 + lengthCode]);
+        const std::size_t lengthCode = kTables.lengthCode[value];
+        bits.Put(literalCodes[kFirstLengthCode + lengthCode],
+                 usedLiteralLengths[kFirstLengthCode + lengthCode]);
         if (kLengthExtraBits[lengthCode] != 0) {
-            bits.Put(value - static_cast<std::uint32_t>(kLengthBase[lengthCode]), kLengthExtraBits[lengthCode]);
+            bits.Put(value - kLengthBase[lengthCode], kLengthExtraBits[lengthCode]);
         }
-        const int distanceCode = kTables.DistanceCode(distance);
+        const std::size_t distanceCode = kTables.DistanceCode(distance);
         bits.Put(distanceCodes[distanceCode], usedDistanceLengths[distanceCode]);
         if (kDistanceExtraBits[distanceCode] != 0) {
-            bits.Put(distance - static_cast<std::uint32_t>(kDistanceBase[distanceCode]),
-                     kDistanceExtraBits[distanceCode]);
+            bits.Put(distance - kDistanceBase[distanceCode], kDistanceExtraBits[distanceCode]);
         }
     }
     bits.Put(literalCodes[kEndOfBlock], usedLiteralLengths[kEndOfBlock]);
