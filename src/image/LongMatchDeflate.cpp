@@ -43,14 +43,14 @@ constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,
                                              31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::array<int, 29> kLengthExtraBits = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                                   2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<int, 30> kDistanceBase = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                               33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+constexpr std::array<int, 30> kDistanceBase = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                               33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                                1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr std::array<int, 30> kDistanceExtraBits = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                                     6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 // The order in which a dynamic block's header gives the code-length code.
-constexpr std::array<int, kCodeLengthCodes> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
+constexpr std::array<std::size_t, kCodeLengthCodes> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 struct CodeTables {
     std::array<std::uint8_t, kMaxMatch + 1> lengthCode{};
@@ -60,16 +60,18 @@ struct CodeTables {
     std::array<std::uint8_t, 256> farDistanceCode{};
 
     constexpr CodeTables() {
-        for (int code = 0; code < 29; ++code) {
-            for (int length = kLengthBase[code];
-                 length < kLengthBase[code] + (1 << kLengthExtraBits[code]) && length <= kMaxMatch; ++length) {
+        for (std::size_t code = 0; code < 29; ++code) {
+            const auto first = static_cast<std::size_t>(kLengthBase[code]);
+            const std::size_t past = first + (std::size_t{1} << kLengthExtraBits[code]);
+            for (std::size_t length = first; length < past && length <= kMaxMatch; ++length) {
                 lengthCode[length] = static_cast<std::uint8_t>(code);
             }
         }
         lengthCode[kMaxMatch] = 28; // 258 has a code of its own, not 227 + 31
-        for (int code = 0; code < kDistanceCodes; ++code) {
-            for (int distance = kDistanceBase[code]; distance < kDistanceBase[code] + (1 << kDistanceExtraBits[code]);
-                 ++distance) {
+        for (std::size_t code = 0; code < kDistanceCodes; ++code) {
+            const auto first = static_cast<std::size_t>(kDistanceBase[code]);
+            const std::size_t past = first + (std::size_t{1} << kDistanceExtraBits[code]);
+            for (std::size_t distance = first; distance < past; ++distance) {
                 if (distance <= 256) {
                     nearDistanceCode[distance - 1] = static_cast<std::uint8_t>(code);
                 } else {
@@ -79,7 +81,7 @@ struct CodeTables {
         }
     }
 
-    int DistanceCode(std::uint32_t distance) const {
+    std::size_t DistanceCode(std::uint32_t distance) const {
         return distance <= 256 ? nearDistanceCode[distance - 1] : farDistanceCode[(distance - 1) >> 7];
     }
 };
@@ -98,34 +100,35 @@ std::uint64_t Load64(const std::uint8_t* p) {
 // Annex K.3, which keeps the code complete. A lone symbol gets a partner, so
 // that every code is complete.
 template <std::size_t N>
-void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std::array<std::uint8_t, N>& lengths) {
+void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, std::size_t limit,
+                      std::array<std::uint8_t, N>& lengths) {
     lengths.fill(0);
-    std::array<int, N> symbols{};
-    int used = 0;
-    for (int symbol = 0; symbol < static_cast<int>(N); ++symbol) {
+    std::array<std::size_t, N> symbols{};
+    std::size_t used = 0;
+    for (std::size_t symbol = 0; symbol < N; ++symbol) {
         if (counts[symbol] != 0) {
             symbols[used++] = symbol;
         }
     }
     if (used <= 1) {
-        const int only = used == 1 ? symbols[0] : 0;
+        const std::size_t only = used == 1 ? symbols[0] : 0;
         lengths[only] = 1;
         lengths[only == 0 ? 1 : 0] = 1;
         return;
     }
-    std::sort(symbols.begin(), symbols.begin() + used, [&](int a, int b) {
-        return counts[a] != counts[b] ? counts[a] < counts[b] : a < b;
-    });
+    std::sort(
+        symbols.begin(), symbols.begin() + static_cast<std::ptrdiff_t>(used),
+        [&](std::size_t a, std::size_t b) { return counts[a] != counts[b] ? counts[a] < counts[b] : a < b; });
     std::array<std::uint32_t, N> work{};
-    for (int i = 0; i < used; ++i) {
+    for (std::size_t i = 0; i < used; ++i) {
         work[i] = counts[symbols[i]];
     }
     // Moffat-Katajainen: the first pass forms the tree's inner nodes in
     // place, the second their depths, the third the leaves' depths.
     work[0] += work[1];
-    int root = 0;
-    int leaf = 2;
-    for (int next = 1; next < used - 1; ++next) {
+    std::size_t root = 0;
+    std::size_t leaf = 2;
+    for (std::size_t next = 1; next < used - 1; ++next) {
         if (leaf >= used || work[root] < work[leaf]) {
             work[next] = work[root];
             work[root++] = static_cast<std::uint32_t>(next);
@@ -140,21 +143,21 @@ void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std
         }
     }
     work[used - 2] = 0;
-    for (int next = used - 3; next >= 0; --next) {
+    for (std::size_t next = used - 2; next-- > 0;) {
         work[next] = work[work[next]] + 1;
     }
     int available = 1;
     int inner = 0;
     std::uint32_t depth = 0;
-    root = used - 2;
-    int next = used - 1;
+    std::size_t innerLeft = used - 1; // inner nodes work[0, innerLeft) not yet placed at a depth
+    std::size_t leavesLeft = used;    // leaves work[0, leavesLeft) not yet given one
     while (available > 0) {
-        while (root >= 0 && work[root] == depth) {
+        while (innerLeft > 0 && work[innerLeft - 1] == depth) {
             ++inner;
-            --root;
+            --innerLeft;
         }
         while (available > inner) {
-            work[next--] = depth;
+            work[--leavesLeft] = depth;
             --available;
         }
         available = 2 * inner;
@@ -163,12 +166,12 @@ void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std
     }
     // work[i] is now the length of symbols[i], longest first.
     std::array<int, N + 1> perLength{};
-    for (int i = 0; i < used; ++i) {
+    for (std::size_t i = 0; i < used; ++i) {
         ++perLength[work[i]];
     }
-    for (int length = used; length > limit; --length) {
+    for (std::size_t length = used; length > limit; --length) {
         while (perLength[length] > 0) {
-            int shorter = length - 2;
+            std::size_t shorter = length - 2;
             while (perLength[shorter] == 0) {
                 --shorter;
             }
@@ -178,10 +181,10 @@ void BuildCodeLengths(const std::array<std::uint32_t, N>& counts, int limit, std
             perLength[shorter] -= 1;
         }
     }
-    int symbol = used - 1; // the most frequent takes the shortest
-    for (int length = 1; length <= limit; ++length) {
+    std::size_t symbol = used; // the most frequent takes the shortest
+    for (std::size_t length = 1; length <= limit; ++length) {
         for (int k = 0; k < perLength[length]; ++k) {
-            lengths[symbols[symbol--]] = static_cast<std::uint8_t>(length);
+            lengths[symbols[--symbol]] = static_cast<std::uint8_t>(length);
         }
     }
 }
@@ -197,19 +200,19 @@ void CanonicalCodes(const std::array<std::uint8_t, N>& lengths, std::array<std::
     perLength[0] = 0;
     std::array<int, kMaxCodeLength + 1> next{};
     int code = 0;
-    for (int length = 1; length <= kMaxCodeLength; ++length) {
+    for (std::size_t length = 1; length <= kMaxCodeLength; ++length) {
         code = (code + perLength[length - 1]) << 1;
         next[length] = code;
     }
     for (std::size_t symbol = 0; symbol < N; ++symbol) {
-        const int length = lengths[symbol];
+        const std::size_t length = lengths[symbol];
         codes[symbol] = 0;
         if (length == 0) {
             continue;
         }
         int value = next[length]++;
         int reversed = 0;
-        for (int bit = 0; bit < length; ++bit) {
+        for (std::size_t bit = 0; bit < length; ++bit) {
             reversed = (reversed << 1) | (value & 1);
             value >>= 1;
         }
@@ -221,7 +224,7 @@ void CanonicalCodes(const std::array<std::uint8_t, N>& lengths, std::array<std::
 // seven, 280-287 eight; distances five.
 constexpr std::array<std::uint8_t, 288> FixedLiteralLengths() {
     std::array<std::uint8_t, 288> lengths{};
-    for (int symbol = 0; symbol < 288; ++symbol) {
+    for (std::size_t symbol = 0; symbol < 288; ++symbol) {
         lengths[symbol] = symbol < 144 ? 8 : symbol < 256 ? 9 : symbol < 280 ? 7 : 8;
     }
     return lengths;
@@ -248,9 +251,9 @@ struct LongMatchDeflater::BitWriter {
         pendingBits += count;
         if (pendingBits >= 32) {
             const auto word = static_cast<std::uint32_t>(pending);
-            const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
-                                           static_cast<std::uint8_t>(word >> 16),
-                                           static_cast<std::uint8_t>(word >> 24)};
+            const std::uint8_t bytes[4] = {
+                static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
+                static_cast<std::uint8_t>(word >> 16), static_cast<std::uint8_t>(word >> 24)};
             std::memcpy(out.data() + used, bytes, 4);
             used += 4;
             pending >>= 32;
@@ -272,8 +275,7 @@ struct LongMatchDeflater::BitWriter {
     }
 };
 
-LongMatchDeflater::LongMatchDeflater()
-    : head_(std::size_t{1} << kHashBits, -1), previous_(kWindow, 0) {
+LongMatchDeflater::LongMatchDeflater() : head_(std::size_t{1} << kHashBits, -1), previous_(kWindow, 0) {
     symbols_.reserve(kBlockSymbols + 1);
 }
 
@@ -428,7 +430,8 @@ std::size_t LongMatchDeflater::Compress(const std::uint8_t* data, std::size_t hi
     return bits.used;
 }
 
-void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std::size_t blockEnd, bool final) {
+void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std::size_t blockEnd,
+                                   bool final) {
     std::array<std::uint32_t, kLiteralLengthCodes> literalCounts{};
     std::array<std::uint32_t, kDistanceCodes> distanceCounts{};
     for (const std::uint32_t symbol : symbols_) {
@@ -437,7 +440,7 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
         if (distance == 0) {
             ++literalCounts[value];
         } else {
-            ++literalCounts[257 + kTables.lengthCode[value]];
+            ++literalCounts[257u + kTables.lengthCode[value]];
             ++distanceCounts[kTables.DistanceCode(distance)];
         }
     }
@@ -446,11 +449,11 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     std::array<std::uint8_t, kDistanceCodes> distanceLengths{};
     BuildCodeLengths(literalCounts, kMaxCodeLength, literalLengths);
     BuildCodeLengths(distanceCounts, kMaxCodeLength, distanceLengths);
-    int literalCodesSent = kLiteralLengthCodes;
+    std::size_t literalCodesSent = kLiteralLengthCodes;
     while (literalCodesSent > 257 && literalLengths[literalCodesSent - 1] == 0) {
         --literalCodesSent;
     }
-    int distanceCodesSent = kDistanceCodes;
+    std::size_t distanceCodesSent = kDistanceCodes;
     while (distanceCodesSent > 1 && distanceLengths[distanceCodesSent - 1] == 0) {
         --distanceCodesSent;
     }
@@ -460,28 +463,29 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     std::array<std::uint8_t, kLiteralLengthCodes + kDistanceCodes> allLengths{};
     std::copy_n(literalLengths.begin(), literalCodesSent, allLengths.begin());
     std::copy_n(distanceLengths.begin(), distanceCodesSent, allLengths.begin() + literalCodesSent);
-    const int lengthCount = literalCodesSent + distanceCodesSent;
+    const std::size_t lengthCount = literalCodesSent + distanceCodesSent;
     struct LengthSymbol {
         std::uint8_t symbol;
         std::uint8_t extra;
     };
     std::array<LengthSymbol, kLiteralLengthCodes + kDistanceCodes> lengthSymbols{};
-    int lengthSymbolCount = 0;
+    std::size_t lengthSymbolCount = 0;
     std::array<std::uint32_t, kCodeLengthCodes> lengthCodeCounts{};
-    const auto add = [&](int symbol, int extra) {
-        lengthSymbols[lengthSymbolCount++] = {static_cast<std::uint8_t>(symbol), static_cast<std::uint8_t>(extra)};
+    const auto add = [&](std::size_t symbol, std::size_t extra) {
+        lengthSymbols[lengthSymbolCount++] = {static_cast<std::uint8_t>(symbol),
+                                              static_cast<std::uint8_t>(extra)};
         ++lengthCodeCounts[symbol];
     };
-    for (int i = 0; i < lengthCount;) {
+    for (std::size_t i = 0; i < lengthCount;) {
         const std::uint8_t length = allLengths[i];
-        int run = 1;
+        std::size_t run = 1;
         while (i + run < lengthCount && allLengths[i + run] == length) {
             ++run;
         }
         i += run;
         if (length == 0) {
             while (run >= 11) {
-                const int taken = std::min(run, 138);
+                const std::size_t taken = std::min<std::size_t>(run, 138);
                 add(18, taken - 11);
                 run -= taken;
             }
@@ -493,7 +497,7 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
             add(length, 0);
             --run;
             while (run >= 3) {
-                const int taken = std::min(run, 6);
+                const std::size_t taken = std::min<std::size_t>(run, 6);
                 add(16, taken - 3);
                 run -= taken;
             }
@@ -504,7 +508,7 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     }
     std::array<std::uint8_t, kCodeLengthCodes> lengthCodeLengths{};
     BuildCodeLengths(lengthCodeCounts, kMaxCodeLengthCodeLength, lengthCodeLengths);
-    int lengthCodesSent = kCodeLengthCodes;
+    std::size_t lengthCodesSent = kCodeLengthCodes;
     while (lengthCodesSent > 4 && lengthCodeLengths[kCodeLengthOrder[lengthCodesSent - 1]] == 0) {
         --lengthCodesSent;
     }
@@ -512,19 +516,23 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     // What each way of writing the block costs, in bits.
     static constexpr std::array<std::uint8_t, 288> kFixedLiteralLengths = FixedLiteralLengths();
     std::uint64_t dynamicBits = 3 + 5 + 5 + 4 + 3 * static_cast<std::uint64_t>(lengthCodesSent);
-    for (int i = 0; i < lengthSymbolCount; ++i) {
-        const int symbol = lengthSymbols[i].symbol;
-        dynamicBits += lengthCodeLengths[symbol] + (symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0);
+    for (std::size_t i = 0; i < lengthSymbolCount; ++i) {
+        const std::size_t symbol = lengthSymbols[i].symbol;
+        dynamicBits += lengthCodeLengths[symbol] + (symbol == 16   ? 2
+                                                    : symbol == 17 ? 3
+                                                    : symbol == 18 ? 7
+                                                                   : 0);
     }
     std::uint64_t fixedBits = 3;
-    for (int symbol = 0; symbol < kLiteralLengthCodes; ++symbol) {
-        const std::uint64_t extra = symbol > 256 ? kLengthExtraBits[symbol - 257] : 0;
+    for (std::size_t symbol = 0; symbol < kLiteralLengthCodes; ++symbol) {
+        const std::uint64_t extra =
+            symbol > 256 ? static_cast<std::uint64_t>(kLengthExtraBits[symbol - 257]) : 0;
         dynamicBits += literalCounts[symbol] * (literalLengths[symbol] + extra);
         fixedBits += literalCounts[symbol] * (kFixedLiteralLengths[symbol] + extra);
     }
-    for (int symbol = 0; symbol < kDistanceCodes; ++symbol) {
-        dynamicBits += distanceCounts[symbol] * static_cast<std::uint64_t>(distanceLengths[symbol] +
-                                                                            kDistanceExtraBits[symbol]);
+    for (std::size_t symbol = 0; symbol < kDistanceCodes; ++symbol) {
+        dynamicBits += distanceCounts[symbol] *
+                       static_cast<std::uint64_t>(distanceLengths[symbol] + kDistanceExtraBits[symbol]);
         fixedBits += distanceCounts[symbol] * static_cast<std::uint64_t>(5 + kDistanceExtraBits[symbol]);
     }
     const std::size_t rawBytes = blockEnd - blockStart;
@@ -538,9 +546,9 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
             const std::size_t count = std::min<std::size_t>(65535, blockEnd - from);
             bits.Put(final && piece + 1 == storedPieces ? 1 : 0, 3);
             bits.AlignToByte();
-            const std::uint8_t header[4] = {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
-                                            static_cast<std::uint8_t>(~count),
-                                            static_cast<std::uint8_t>(~count >> 8)};
+            const std::uint8_t header[4] = {
+                static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
+                static_cast<std::uint8_t>(~count), static_cast<std::uint8_t>(~count >> 8)};
             bits.PutBytes(header, sizeof header);
             bits.PutBytes(base_ + from, count);
             from += count;
@@ -568,12 +576,12 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
         bits.Put(static_cast<std::uint32_t>(literalCodesSent - 257), 5);
         bits.Put(static_cast<std::uint32_t>(distanceCodesSent - 1), 5);
         bits.Put(static_cast<std::uint32_t>(lengthCodesSent - 4), 4);
-        for (int i = 0; i < lengthCodesSent; ++i) {
+        for (std::size_t i = 0; i < lengthCodesSent; ++i) {
             bits.Put(lengthCodeLengths[kCodeLengthOrder[i]], 3);
         }
         std::array<std::uint16_t, kCodeLengthCodes> lengthCodes{};
         CanonicalCodes(lengthCodeLengths, lengthCodes);
-        for (int i = 0; i < lengthSymbolCount; ++i) {
+        for (std::size_t i = 0; i < lengthSymbolCount; ++i) {
             const LengthSymbol& entry = lengthSymbols[i];
             bits.Put(lengthCodes[entry.symbol], lengthCodeLengths[entry.symbol]);
             if (entry.symbol >= 16) {
@@ -592,12 +600,13 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
             bits.Put(literalCodes[value], usedLiteralLengths[value]);
             continue;
         }
-        const int lengthCode = kTables.lengthCode[value];
+        const std::size_t lengthCode = kTables.lengthCode[value];
         bits.Put(literalCodes[257 + lengthCode], usedLiteralLengths[257 + lengthCode]);
         if (kLengthExtraBits[lengthCode] != 0) {
-            bits.Put(value - static_cast<std::uint32_t>(kLengthBase[lengthCode]), kLengthExtraBits[lengthCode]);
+            bits.Put(value - static_cast<std::uint32_t>(kLengthBase[lengthCode]),
+                     kLengthExtraBits[lengthCode]);
         }
-        const int distanceCode = kTables.DistanceCode(distance);
+        const std::size_t distanceCode = kTables.DistanceCode(distance);
         bits.Put(distanceCodes[distanceCode], usedDistanceLengths[distanceCode]);
         if (kDistanceExtraBits[distanceCode] != 0) {
             bits.Put(distance - static_cast<std::uint32_t>(kDistanceBase[distanceCode]),

@@ -48,7 +48,8 @@ private:
     const std::uint8_t* base_ = nullptr; // the history's first byte
     std::size_t end_ = 0;                // the data's end, from base_
     std::vector<std::int32_t> head_;     // by hash: the last place inserted, or -1
-    std::vector<std::uint16_t> previous_; // by place in the window: distance to the place before of the same hash
+    std::vector<std::uint16_t>
+        previous_; // by place in the window: distance to the place before of the same hash
     std::vector<std::uint32_t> symbols_; // the block's literals and matches, see LongMatchDeflate.cpp
 };
 
