@@ -261,14 +261,15 @@ TEST_P(LongMatchDeflateCase, InflatesBackToTheData) {
     }
 }
 
+std::string CaseName(const testing::TestParamInfo<LongMatchDeflateCase::ParamType>& info) {
+    const auto& [testCase, last, chainLinks] = info.param;
+    return std::string(testCase.name) + (last ? "_Last" : "_Open") + "_Chain" + std::to_string(chainLinks);
+}
+
 INSTANTIATE_TEST_SUITE_P(Inputs, LongMatchDeflateCase,
                          testing::Combine(testing::ValuesIn(kCases), testing::Bool(),
                                           testing::ValuesIn(kChainSettings)),
-                         [](const testing::TestParamInfo<LongMatchDeflateCase::ParamType>& info) {
-                             return std::string(std::get<0>(info.param).name) +
-                                    (std::get<1>(info.param) ? "_Last" : "_Open") + "_Chain" +
-                                    std::to_string(std::get<2>(info.param));
-                         });
+                         CaseName);
 
 // Data shorter than the eight bytes the hash reads, and history and data
 // around that reach: every split of short inputs, repeating or not.
