@@ -183,11 +183,11 @@ const Case kCases[] = {
      StoredSize},
     {"RandomAfterRandomHistory", [] { return WithHistory(RandomBytes(5000, 3), RandomBytes(70000, 4)); },
      StoredSize},
-    // Matches a hundred bytes back, broken now and then: tens of thousands
-    // of symbols, more than a block.
+    // Matches a hundred bytes back, broken every sixteen bytes or so: two
+    // blocks of dynamic codes.
     {"NearRepeatsWithNoise",
      [] {
-         return Input{Periodic(400000, 97, 40, 5), 0};
+         return Input{Periodic(400000, 97, 16, 5), 0};
      },
      [](std::size_t size) { return size / 3; }},
     {"NearRepeats",
@@ -234,11 +234,12 @@ const Case kCases[] = {
          return Input{SkewedAlphabet(30000, 12), 0};
      },
      [](std::size_t size) { return size * 3 / 4; }},
-    // Blocks of every kind one after another, and a short last one.
+    // Blocks of each kind after one of another, at any bit: dynamic, stored,
+    // dynamic, dynamic, and a short last one of fixed codes.
     {"MixedBlocks",
      [] {
-         return Input{Joined({RandomBytes(40000, 13), Periodic(150000, 100, 30, 14), Bytes(50000, 0),
-                              SkewedAlphabet(40000, 15), RandomBytes(20000, 16), Bytes(10, 7)}),
+         return Input{Joined({Periodic(150000, 100, 30, 14), RandomBytes(60000, 13), Bytes(50000, 0),
+                              SkewedAlphabet(40000, 15), RandomBytes(19683, 16), Periodic(600, 50, 0, 17)}),
                       0};
      },
      nullptr},
