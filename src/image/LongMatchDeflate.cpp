@@ -13,8 +13,9 @@ namespace {
 constexpr int kMinMatch = 6;
 constexpr unsigned kMaxMatch = 258;
 constexpr std::size_t kWindow = 32768;
-// previous_ is a ring one window long, so a place exactly a window back has
-// been overwritten by the newest one: chains stop a byte short of the window.
+// previous_ is a ring one window long, where each place takes the slot of the
+// place a window before it: chains stop a byte short of the window, so that
+// no link is ever read from a slot a newer place may have taken.
 constexpr std::size_t kChainReach = kWindow - 1;
 constexpr int kHashBits = 15;
 // A pending match this long is taken without looking one byte on for a longer
