@@ -114,18 +114,15 @@ constexpr std::size_t kSpreadSlices = 4;
 // kNearChainLinks elsewhere. On repeated tiles the repeat a row or two up lies
 // a hundred links or more down the chain (tiles-repeat-3840: 565,882 bytes at
 // 256 links, 568,191 at 32, libdeflate's level 8 569,565, at about level 7's
-// time). Elsewhere the chains are of short repeats, and their cost grows with
-// the links: set on the fit half as the fewest links at which the pass packs
-// its smooth game scene smaller than libdeflate's level 7 (game-mountains:
-// 1.0085 of its bytes at 32 links, 0.9996 at 48, 0.994 at 64, in 0.51, 0.61
-// and 0.72 of its time; 256 links cost 1.5 to 3 times level 7 on skies and
-// scenes).
+// time); on smooth skies, rendered scenes and photos the chains are of short
+// repeats, and 256 links cost 1.5 to 3 times libdeflate's level 7 (the dark
+// night sky, game-bluerock), where 32 cost 0.5 to 0.6 times.
 constexpr int kFarChainLinks = 256;
 // The long-match pass's trial ends when it packs the middle probe larger than
 // libdeflate by more than a kLongMatchLossDivisor-th, before the spread rows
 // are packed by both (see LongMatchesWin).
 constexpr std::size_t kLongMatchLossDivisor = 64;
-constexpr int kNearChainLinks = 64;
+constexpr int kNearChainLinks = 32;
 // The short search: zlib's level-7 table with the hash chain cut from 256 to
 // 16 links, Z_FILTERED. It wins on many bands of desktops, where text meets
 // pictures.
