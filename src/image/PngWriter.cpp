@@ -1182,7 +1182,7 @@ std::vector<Band> CutIntoBands(const PixelRows& rows) {
     std::size_t bandCount = (rows.height + rowsPerBand - 1) / rowsPerBand;
     // An even number of them: two processors (or four) then end together,
     // where with an odd number one packs a band alone at the end while the
-    // other waits (the eleven bands of a 2560x1440 picture took 0.53-0.60 of
+    // other waits (the eleven bands of a 2560x1440 picture took 0.52-0.60 of
     // their CPU time as wall time, 24 bands of a 4K one 0.49-0.52).
     if (bandCount > 1 && bandCount % 2 != 0 && bandCount < rows.height) {
         ++bandCount;
