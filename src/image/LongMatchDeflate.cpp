@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "image/DeflateFormat.h"
 #include "image/Image.h"
 
 namespace mirulo::image {
@@ -33,27 +34,19 @@ constexpr std::size_t kBlockSymbols = 32768;
 constexpr unsigned kValueBits = 10;
 constexpr std::uint32_t kValueMask = (1u << kValueBits) - 1;
 
-constexpr std::size_t kLiteralLengthCodes = 286;
-constexpr std::size_t kDistanceCodes = 30;
-constexpr std::size_t kCodeLengthCodes = 19;
-constexpr std::size_t kFirstLengthCode = 257;
-constexpr std::size_t kEndOfBlock = 256;
-constexpr std::size_t kMaxCodeLength = 15;
-constexpr std::size_t kMaxCodeLengthCodeLength = 7;
-
-constexpr std::array<unsigned, 29> kLengthBase = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
-                                                  15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
-                                                  67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr std::array<unsigned, 29> kLengthExtraBits = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<unsigned, 30> kDistanceBase = {
-    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr std::array<unsigned, 30> kDistanceExtraBits = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-// The order in which a dynamic block's header gives the code-length code.
-constexpr std::array<std::size_t, kCodeLengthCodes> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
+using deflate_format::kCodeLengthCodes;
+using deflate_format::kCodeLengthOrder;
+using deflate_format::kDistanceBase;
+using deflate_format::kDistanceCodes;
+using deflate_format::kDistanceExtraBits;
+using deflate_format::kEndOfBlock;
+using deflate_format::kFirstLengthCode;
+using deflate_format::kFixedLiteralLengths;
+using deflate_format::kLengthBase;
+using deflate_format::kLengthExtraBits;
+using deflate_format::kLiteralLengthCodes;
+using deflate_format::kMaxCodeLength;
+using deflate_format::kMaxCodeLengthCodeLength;
 
 struct CodeTables {
     std::array<std::uint8_t, kMaxMatch + 1> lengthCode{};
@@ -221,16 +214,6 @@ void CanonicalCodes(const std::array<std::uint8_t, N>& lengths, std::array<std::
         }
         codes[symbol] = static_cast<std::uint16_t>(reversed);
     }
-}
-
-// The fixed codes' lengths: literals 0-143 eight bits, 144-255 nine, 256-279
-// seven, 280-287 eight; distances five.
-constexpr std::array<std::uint8_t, 288> FixedLiteralLengths() {
-    std::array<std::uint8_t, 288> lengths{};
-    for (std::size_t symbol = 0; symbol < lengths.size(); ++symbol) {
-        lengths[symbol] = symbol < 144 ? 8 : symbol < 256 ? 9 : symbol < 280 ? 7 : 8;
-    }
-    return lengths;
 }
 
 } // namespace
@@ -521,7 +504,6 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     };
 
     // What each way of writing the block costs, in bits.
-    static constexpr std::array<std::uint8_t, 288> kFixedLiteralLengths = FixedLiteralLengths();
     std::uint64_t dynamicBits = 3 + 5 + 5 + 4 + 3 * std::uint64_t{lengthCodesSent};
     for (std::size_t i = 0; i < lengthSymbolCount; ++i) {
         const std::size_t symbol = lengthSymbols[i].symbol;
@@ -537,26 +519,25 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
     for (std::size_t symbol = 0; symbol < kDistanceCodes; ++symbol) {
         dynamicBits +=
             std::uint64_t{distanceCounts[symbol]} * (distanceLengths[symbol] + kDistanceExtraBits[symbol]);
-        fixedBits += std::uint64_t{distanceCounts[symbol]} * (5 + kDistanceExtraBits[symbol]);
+        fixedBits += std::uint64_t{distanceCounts[symbol]} *
+                     (deflate_format::kFixedDistanceLength + kDistanceExtraBits[symbol]);
     }
+    // A stored block holds at most 65,535 bytes. A block of more is mostly
+    // matches of six bytes or more, which the fixed codes always write in
+    // fewer bits than storing them, so it is never stored.
     const std::size_t rawBytes = blockEnd - blockStart;
-    const std::size_t storedPieces = std::max<std::size_t>(1, (rawBytes + 65534) / 65535);
-    const std::uint64_t storedBits = 8 * (std::uint64_t{rawBytes} + 5 * storedPieces) + 8;
+    constexpr std::size_t kMaxStoredBytes = 65535;
+    const std::uint64_t storedBits = 8 * (std::uint64_t{rawBytes} + 5) + 8;
 
-    if (storedBits < dynamicBits && storedBits < fixedBits) {
+    if (rawBytes <= kMaxStoredBytes && storedBits < dynamicBits && storedBits < fixedBits) {
         bits.Reserve(storedBits / 8 + 8);
-        std::size_t from = blockStart;
-        for (std::size_t piece = 0; piece < storedPieces; ++piece) {
-            const std::size_t count = std::min<std::size_t>(65535, blockEnd - from);
-            bits.Put(final && piece + 1 == storedPieces ? 1 : 0, 3);
-            bits.AlignToByte();
-            const std::uint8_t header[4] = {
-                static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
-                static_cast<std::uint8_t>(~count), static_cast<std::uint8_t>(~count >> 8)};
-            bits.PutBytes(header, sizeof header);
-            bits.PutBytes(base_ + from, count);
-            from += count;
-        }
+        bits.Put(final ? 1 : 0, 3);
+        bits.AlignToByte();
+        const std::uint8_t header[4] = {
+            static_cast<std::uint8_t>(rawBytes), static_cast<std::uint8_t>(rawBytes >> 8),
+            static_cast<std::uint8_t>(~rawBytes), static_cast<std::uint8_t>(~rawBytes >> 8)};
+        bits.PutBytes(header, sizeof header);
+        bits.PutBytes(base_ + blockStart, rawBytes);
         symbols_.clear();
         return;
     }
@@ -570,7 +551,7 @@ void LongMatchDeflater::WriteBlock(BitWriter& bits, std::size_t blockStart, std:
         bits.Put(final ? 1 : 0, 1);
         bits.Put(1, 2);
         usedLiteralLengths = kFixedLiteralLengths;
-        usedDistanceLengths.fill(5);
+        usedDistanceLengths.fill(deflate_format::kFixedDistanceLength);
     } else {
         bits.Reserve(dynamicBits / 8 + 8);
         bits.Put(final ? 1 : 0, 1);

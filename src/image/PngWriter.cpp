@@ -19,6 +19,7 @@
 #define ZLIB_CONST
 #include <zlib.h>
 
+#include "image/DeflateFormat.h"
 #include "image/LongMatchDeflate.h"
 #include "image/PngChunks.h"
 #include "image/PngFilter.h"
@@ -118,11 +119,11 @@ constexpr std::size_t kSpreadSlices = 4;
 // repeats, and 256 links cost 1.5 to 3 times libdeflate's level 7 (the dark
 // night sky, game-bluerock), where 32 cost 0.5 to 0.6 times.
 constexpr int kFarChainLinks = 256;
+constexpr int kNearChainLinks = 32;
 // The long-match pass's trial ends when it packs the middle probe larger than
 // libdeflate by more than a kLongMatchLossDivisor-th, before the spread rows
 // are packed by both (see LongMatchesWin).
 constexpr std::size_t kLongMatchLossDivisor = 64;
-constexpr int kNearChainLinks = 32;
 // The short search: zlib's level-7 table with the hash chain cut from 256 to
 // 16 links, Z_FILTERED. It wins on many bands of desktops, where text meets
 // pictures.
@@ -402,15 +403,11 @@ public:
                 break;
             case 1:
                 if (fixedLiterals_.maxSymbol == 0) {
-                    std::array<std::uint8_t, 288> lengths{};
-                    std::fill(lengths.begin(), lengths.begin() + 144, 8);
-                    std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
-                    std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
-                    std::fill(lengths.begin() + 280, lengths.end(), 8);
-                    fixedLiterals_.Build(lengths.data(), 288);
-                    std::array<std::uint8_t, 30> distances{};
-                    distances.fill(5);
-                    fixedDistances_.Build(distances.data(), 30);
+                    fixedLiterals_.Build(deflate_format::kFixedLiteralLengths.data(),
+                                         static_cast<unsigned>(deflate_format::kFixedLiteralLengths.size()));
+                    std::array<std::uint8_t, deflate_format::kDistanceCodes> distances{};
+                    distances.fill(deflate_format::kFixedDistanceLength);
+                    fixedDistances_.Build(distances.data(), static_cast<unsigned>(distances.size()));
                 }
                 WalkCodes(fixedLiterals_, fixedDistances_);
                 break;
@@ -546,12 +543,10 @@ private:
         const unsigned literalCount = Bits(5) + 257;
         const unsigned distanceCount = Bits(5) + 1;
         const unsigned lengthCodeCount = Bits(4) + 4;
-        static constexpr std::array<std::uint8_t, 19> kOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
         std::array<std::uint8_t, 19> lengthCodes{};
         for (unsigned i = 0; i < lengthCodeCount; ++i) {
             Refill();
-            lengthCodes[kOrder[i]] = static_cast<std::uint8_t>(Bits(3));
+            lengthCodes[deflate_format::kCodeLengthOrder[i]] = static_cast<std::uint8_t>(Bits(3));
         }
         Code lengthCode;
         lengthCode.Build(lengthCodes.data(), 19);
@@ -591,16 +586,10 @@ private:
     }
 
     void WalkCodes(const Code& literals, const Code& distances) {
-        static constexpr std::array<std::uint16_t, 29> kLengthBase = {
-            3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-            31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-        static constexpr std::array<std::uint8_t, 29> kLengthExtra = {
-            0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-        static constexpr std::array<std::uint16_t, 30> kDistanceBase = {
-            1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-            193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-        static constexpr std::array<std::uint8_t, 30> kDistanceExtra = {
-            0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+        using deflate_format::kDistanceBase;
+        using deflate_format::kDistanceExtraBits;
+        using deflate_format::kLengthBase;
+        using deflate_format::kLengthExtraBits;
         for (;;) {
             Refill();
             const unsigned symbol = Decode(literals);
@@ -615,12 +604,13 @@ private:
             if (lengthIndex >= kLengthBase.size()) {
                 Fail();
             }
-            const std::uint32_t length = kLengthBase[lengthIndex] + Bits(kLengthExtra[lengthIndex]);
+            const std::uint32_t length = kLengthBase[lengthIndex] + Bits(kLengthExtraBits[lengthIndex]);
             const unsigned distanceIndex = Decode(distances);
             if (distanceIndex >= kDistanceBase.size()) {
                 Fail();
             }
-            const std::uint32_t distance = kDistanceBase[distanceIndex] + Bits(kDistanceExtra[distanceIndex]);
+            const std::uint32_t distance =
+                kDistanceBase[distanceIndex] + Bits(kDistanceExtraBits[distanceIndex]);
             if (distance > decoded_) {
                 Fail();
             }
